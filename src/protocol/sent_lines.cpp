@@ -1,0 +1,67 @@
+#include "protocol/sent_lines.h"
+
+#include "protocol/text_util.h"
+
+namespace sent {
+
+std::string UserLine(const std::string& nick) { return "user " + nick + " localhost localhost " + nick; }
+std::string NickLine(const std::string& nick) { return "nick " + nick; }
+std::string RegistrationUserLine(const std::string& nick, const std::string& fullname)
+{
+    return "user i " + nick + " localhost localhost " + fullname;
+}
+std::string IdentifyLine(const std::string& password) { return "nickserv identify " + password; }
+std::string RegisterNickLine(const std::string& password, const std::string& email)
+{
+    return "nickserv register " + password + " " + email;
+}
+std::string PongLine(const std::string& token) { return "PONG :" + token; }
+std::string MemoServListLine() { return "memoserv list"; }
+std::string LusersLine() { return "lusers"; }
+std::string QuitLine() { return "quit"; }
+std::string AwayLine(const std::string& away) { return "away :" + away; }
+std::string BackLine() { return "away"; }
+std::string JoinLine(const std::string& selector) { return "join #" + selector; }
+std::string PartSelectorLine(const std::string& selector) { return "part #" + selector; }
+std::string PartRoomLine(const std::string& room) { return "part #" + room; }
+std::string RoomMessageLine(const std::string& room, const std::string& text) { return "privmsg #" + room + " :" + text; }
+std::string RoomActionLine(const std::string& room, const std::string& action)
+{
+    return "privmsg #" + room + " :\x01" "Action " + action;
+}
+std::string BanLine(const std::string& room, const std::string& member) { return "mode #" + room + " +b " + member; }
+std::string UnbanLine(const std::string& room, const std::string& banned) { return "mode #" + room + " -b " + banned; }
+std::string MakeHostLine(const std::string& room, const std::string& member) { return "mode #" + room + " +o " + member; }
+std::string DeHostLine(const std::string& room, const std::string& member) { return "mode #" + room + " -o " + member; }
+std::string KickLine(const std::string& room, const std::string& member, const std::string& reason)
+{
+    return "kick #" + room + " " + member + " :" + reason;
+}
+std::string InviteLine(const std::string& buddy, const std::string& room) { return "INVITE " + buddy + " #" + room; }
+std::string AdvertiseLine(const std::string& entry, const std::string& advert) { return "privmsg " + entry + " :" + advert; }
+std::string WhoLine(const std::string& member) { return "who " + member; }
+std::string PrivateMessageLine(const std::string& partner, const std::string& text)
+{
+    return "privmsg " + partner + " :" + text;
+}
+std::string ListLine() { return "LIST"; }
+std::string ListStartingLine(const std::string& letters) { return "LIST #" + letters + "*"; }
+
+}  // namespace sent
+
+std::string PongLineFor(const std::string& rawline) { return sent::PongLine(text::From(rawline, 7)); }
+
+namespace actions {
+std::string Dance() { return "is dancing all round in the room"; }
+std::string Laugh() { return "is laughing out loudly"; }
+std::string Jump() { return "is jumping all round in the room"; }
+std::string Scared() { return "is scared"; }
+std::string Sing() { return "is singing loudly"; }
+std::string Kiss(const std::string& member) { return "grabs " + member + " gently and starts kissing"; }
+std::string Slap(const std::string& member)
+{
+    return "slaps " + member + " on the cheek, and whole room shouts \"Wow.... Great Shot\"";
+}
+std::string Love(const std::string& member) { return "loves " + member; }
+std::string OfferDate(const std::string& member) { return "offers " + member + " a Date"; }
+}  // namespace actions

@@ -1,0 +1,58 @@
+#pragma once
+// Every line the client sends to the server, one builder per line, built by
+// plain concatenation: values go out exactly as held (the connection refuses
+// line breaks inside a value, so none can smuggle in a second command).
+#include <string>
+
+namespace sent {
+
+// Login and registration
+std::string UserLine(const std::string& nick);                                       // "user N localhost localhost N"
+std::string NickLine(const std::string& nick);                                       // "nick N"
+std::string RegistrationUserLine(const std::string& nick, const std::string& fullname);  // "user i N localhost localhost F"
+std::string IdentifyLine(const std::string& password);                               // "nickserv identify P"
+std::string RegisterNickLine(const std::string& password, const std::string& email); // "nickserv register P E"
+std::string PongLine(const std::string& token);                                      // "PONG :T"
+// Frame
+std::string MemoServListLine();                                                      // "memoserv list"
+std::string LusersLine();                                                            // "lusers"
+std::string QuitLine();                                                              // "quit"
+std::string AwayLine(const std::string& away);                                       // "away :A"
+std::string BackLine();                                                              // "away"
+// Room window
+std::string JoinLine(const std::string& selector);                                   // "join #S"
+std::string PartSelectorLine(const std::string& selector);                           // "part #S" (leave button)
+std::string PartRoomLine(const std::string& room);                                   // "part #R" (closing the window)
+std::string RoomMessageLine(const std::string& room, const std::string& text);       // "privmsg #R :T"
+std::string RoomActionLine(const std::string& room, const std::string& action);      // "privmsg #R :\x01Action A"
+std::string BanLine(const std::string& room, const std::string& member);             // "mode #R +b M"
+std::string UnbanLine(const std::string& room, const std::string& banned);           // "mode #R -b B"
+std::string MakeHostLine(const std::string& room, const std::string& member);        // "mode #R +o M"
+std::string DeHostLine(const std::string& room, const std::string& member);          // "mode #R -o M"
+std::string KickLine(const std::string& room, const std::string& member, const std::string& reason);  // "kick #R M :W"
+std::string InviteLine(const std::string& buddy, const std::string& room);           // "INVITE B #R"
+std::string AdvertiseLine(const std::string& entry, const std::string& advert);      // "privmsg E :A"
+std::string WhoLine(const std::string& member);                                      // "who M"
+// Private window
+std::string PrivateMessageLine(const std::string& partner, const std::string& text); // "privmsg P :T"
+// Room list window
+std::string ListLine();                                                              // "LIST"
+std::string ListStartingLine(const std::string& letters);                            // "LIST #L*"
+
+}  // namespace sent
+
+// The answer to a received keep-alive: "PONG :" and the raw line from its seventh byte.
+std::string PongLineFor(const std::string& rawline);
+
+// Canned action texts of the action menu.
+namespace actions {
+std::string Dance();
+std::string Laugh();
+std::string Jump();
+std::string Scared();
+std::string Sing();
+std::string Kiss(const std::string& member);
+std::string Slap(const std::string& member);
+std::string Love(const std::string& member);
+std::string OfferDate(const std::string& member);
+}  // namespace actions
