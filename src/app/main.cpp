@@ -1,13 +1,13 @@
 // Program entry: builds the application object and runs it.
+#include "shell/main_form.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Talvessa");
-    QMainWindow window;
-    window.setWindowTitle("Talvessa");
-    window.show();
+    TMainForm frame;
+    frame.show();
     return app.exec();
 }

@@ -1,0 +1,7 @@
+#include "shell/timings.h"
+
+Timings& timing()
+{
+    static Timings t;
+    return t;
+}
