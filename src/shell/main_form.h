@@ -58,7 +58,7 @@ public:
     TForm1* NewRoomWindow();                        // Chat, New: an empty room window "No Room"
     TForm1* OpenRoomWindow(const QString& room);    // a room window for room, joined at once
     TForm3* OpenPrivateWindowRequest();             // the open-private-window request: titled with the pending nick
-    void InvitationNotification(const QString& nick, const QString& room);  // shows an invitation prompt
+    TForm3* OpenPrivateWindowFromUser(const QString& nick);  // Whisper, buddies: find by exact title or make one
     void IgnorePartnerNotification(const QString& nick);                    // a private window's partner to ignore
 
     // --- Reader ---

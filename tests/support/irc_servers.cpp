@@ -1,0 +1,127 @@
+#include "irc_servers.h"
+
+#include "protocol/dispatch.h"
+#include "protocol/sent_lines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QRandomGenerator>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace {
+
+QString ScriptDir() { return QStringLiteral(TALVESSA_SERVERS_DIR); }
+
+bool PortFree(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// A port whose neighbour (the services link of inspircd) is free as well.
+int FreePortPair()
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const int port = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
+        if (PortFree(port) && PortFree(port + 1)) return port;
+    }
+    return 0;
+}
+
+}  // namespace
+
+const char* RealIrcServer::Name(Kind kind) { return kind == Kind::Ngircd ? "ngircd" : "inspircd"; }
+
+bool RealIrcServer::Installed(Kind kind)
+{
+    if (kind == Kind::Ngircd) return QFile::exists("/usr/sbin/ngircd");
+    return QFile::exists("/usr/sbin/inspircd") && QFile::exists("/usr/bin/atheme-services");
+}
+
+RealIrcServer::RealIrcServer(Kind kind) : kind_(kind)
+{
+    if (!Installed(kind)) {
+        error_ = QString("%1 is not installed").arg(Name(kind));
+        return;
+    }
+    QTemporaryDir tmp(QDir::tempPath() + "/talvessa-irc-XXXXXX");
+    tmp.setAutoRemove(false);
+    dir_ = tmp.path();
+    for (int attempt = 0; attempt < 3 && !ok_; ++attempt) {
+        port_ = FreePortPair();
+        QProcess start;
+        QStringList args;
+        if (kind == Kind::Ngircd) args << "--ngircd";
+        args << dir_ << QString::number(port_);
+        start.start(ScriptDir() + "/start-irc-servers", args);
+        if (!start.waitForFinished(60000)) {
+            start.kill();
+            error_ = "start script did not finish";
+            continue;
+        }
+        ok_ = start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
+        if (!ok_) error_ = QString::fromLocal8Bit(start.readAllStandardError());
+    }
+}
+
+RealIrcServer::~RealIrcServer()
+{
+    if (dir_.isEmpty()) return;
+    QProcess stop;
+    stop.start(ScriptDir() + "/stop-irc-servers", {dir_});
+    stop.waitForFinished(30000);
+    QDir(dir_).removeRecursively();
+}
+
+bool TestIrcClient::Login(int port, const std::string& nick, int timeoutMs)
+{
+    try {
+        conn_.SetHost("127.0.0.1");
+        conn_.SetPort(port);
+        conn_.Connect();
+        conn_.WriteLine("user " + nick + " 0 * :" + nick);
+        conn_.WriteLine(sent::NickLine(nick));
+    } catch (const TransportError&) {
+        return false;
+    }
+    return !WaitFor(" 001 ", timeoutMs).empty();
+}
+
+void TestIrcClient::Send(const std::string& line) { conn_.WriteLine(line); }
+
+std::string TestIrcClient::WaitFor(const std::string& needle, int timeoutMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (Clock::now() < deadline) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        std::string line;
+        try {
+            line = conn_.ReadLine(static_cast<int>(left));
+        } catch (const TransportError&) {
+            return {};
+        }
+        if (line.empty()) continue;
+        seen_.push_back(line);
+        if (IsPing(line)) {
+            conn_.WriteLine(PongLineFor(line));
+            continue;
+        }
+        if (line.find(needle) != std::string::npos) return line;
+    }
+    return {};
+}

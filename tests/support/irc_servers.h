@@ -1,0 +1,50 @@
+#pragma once
+// Real IRC servers from Debian (inspircd with atheme services, or ngircd) started
+// on free loopback ports for one test, and a plain line client to act as a second user.
+#include "protocol/line_connection.h"
+
+#include <QString>
+#include <string>
+#include <vector>
+
+class RealIrcServer {
+public:
+    enum class Kind { InspircdWithServices, Ngircd };
+
+    // Starts the server in a fresh temporary folder; check Ok() afterwards.
+    explicit RealIrcServer(Kind kind);
+    ~RealIrcServer();  // stops it and removes the folder
+    RealIrcServer(const RealIrcServer&) = delete;
+    RealIrcServer& operator=(const RealIrcServer&) = delete;
+
+    bool Ok() const { return ok_; }
+    QString Error() const { return error_; }
+    int Port() const { return port_; }
+    Kind ServerKind() const { return kind_; }
+    static bool Installed(Kind kind);
+    static const char* Name(Kind kind);
+
+private:
+    Kind kind_;
+    QString dir_;
+    int port_ = 0;
+    bool ok_ = false;
+    QString error_;
+};
+
+// A second user for integration tests: registers a nick and then speaks raw lines.
+class TestIrcClient {
+public:
+    TestIrcClient() = default;
+    // Connects, sends USER and NICK and waits for the welcome (001); false on failure.
+    bool Login(int port, const std::string& nick, int timeoutMs = 10000);
+    void Send(const std::string& line);
+    // Reads until a line containing `needle` arrives (PINGs answered); the line, or empty on time-out.
+    std::string WaitFor(const std::string& needle, int timeoutMs = 10000);
+    const std::vector<std::string>& Seen() const { return seen_; }
+    LineConnection& Connection() { return conn_; }
+
+private:
+    LineConnection conn_;
+    std::vector<std::string> seen_;
+};
