@@ -1,0 +1,72 @@
+// The routing decision: which handler each kind of server line reaches.
+#include "protocol/dispatch.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(Handler)
+
+class TestDispatch : public QObject {
+    Q_OBJECT
+private slots:
+    void routes_data();
+    void routes();
+};
+
+void TestDispatch::routes_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<Handler>("handler");
+    QTest::addColumn<int>("joinErrorCode");
+    const auto row = [](const char* name, const char* line, Handler h, int code = 0) {
+        QTest::newRow(name) << QByteArray(line) << h << code;
+    };
+    row("254", ":s 254 me 42 :channels formed", Handler::HandleChannelCount);
+    row("255", ":s 255 me :I have 1 clients", Handler::HandleUserCount);
+    row("301 away", ":s 301 me bob :gone", Handler::HandleMessage);
+    row("322", ":s 322 me #a 1 :t", Handler::HandleRoomListEntry);
+    row("332", ":s 332 me #a :topic", Handler::HandleTopic);
+    row("352", ":s 352 me #a u h s n H :0 N", Handler::HandleWhoReply);
+    row("353", ":s 353 me = #a :x", Handler::HandleNames);
+    row("433", ":s 433 * me :in use", Handler::HandleLoginError);
+    row("464", ":s 464 me :bad password", Handler::HandleLoginError);
+    row("474", ":s 474 me #a :banned", Handler::HandleJoinError, 474);
+    row("477", ":s 477 me #a :need reg", Handler::HandleJoinError, 477);
+    row("485", ":s 485 me #a :not owner", Handler::HandleJoinError, 485);
+    row("001 is logged", ":s 001 me :Welcome", Handler::Log);
+    row("372 is logged", ":s 372 me :- motd", Handler::Log);
+    row("ping", "PING :12345", Handler::Pong);
+    row("ping mixed case", "pInG :x", Handler::Pong);
+    row("ping glued", "PINGPONG", Handler::Pong);
+    row("ping with server prefix is dropped", ":srv PING :x", Handler::Drop);
+    row("join", ":a!b@c JOIN :#r", Handler::HandleJoin);
+    row("join lower", ":a!b@c join #r", Handler::HandleJoin);
+    row("privmsg", ":a!b@c PRIVMSG #r :hi", Handler::HandleMessage);
+    row("memoserv notice", ":MemoServ!m@services NOTICE me :You have 0 memos", Handler::HandleMemoServNotice);
+    row("memoserv notice lower nick", ":memoserv!m@s notice me :x", Handler::HandleMemoServNotice);
+    row("memoserv without full prefix", ":MemoServ NOTICE me :x", Handler::HandleMessage);
+    row("other notice", ":NickServ!n@s NOTICE me :x", Handler::HandleMessage);
+    row("part", ":a!b@c PART #r", Handler::HandlePart);
+    row("quit", ":a!b@c QUIT :bye", Handler::HandleQuit);
+    row("kick", ":a!b@c KICK #r d :x", Handler::HandleKick);
+    row("mode", ":a!b@c MODE #r +o :d", Handler::HandleMode);
+    row("invite", ":a!b@c INVITE me :#r", Handler::HandleInvite);
+    row("nick dropped", ":a!b@c NICK :x", Handler::Drop);
+    row("topic dropped", ":a!b@c TOPIC #r :x", Handler::Drop);
+    row("error dropped", "ERROR :Closing link", Handler::Drop);
+    row("bare word", "QUIT", Handler::Drop);
+}
+
+void TestDispatch::routes()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(Handler, handler);
+    QFETCH(int, joinErrorCode);
+    ircmessageencoder m;
+    m.ParseLine(line.toStdString());
+    const Route r = DispatchRoute(m);
+    QCOMPARE(HandlerName(r.handler), HandlerName(handler));
+    QCOMPARE(r.joinErrorCode, joinErrorCode);
+}
+
+QTEST_APPLESS_MAIN(TestDispatch)
+#include "tst_dispatch.moc"

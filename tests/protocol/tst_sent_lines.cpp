@@ -1,0 +1,74 @@
+// Every line the client sends, in its exact form.
+#include "protocol/sent_lines.h"
+
+#include <QtTest>
+
+class TestSentLines : public QObject {
+    Q_OBJECT
+private slots:
+    void catalogue_data();
+    void catalogue();
+};
+
+void TestSentLines::catalogue_data()
+{
+    QTest::addColumn<QByteArray>("built");
+    QTest::addColumn<QByteArray>("expected");
+    const auto row = [](const char* name, const std::string& built, const char* expected) {
+        QTest::newRow(name) << QByteArray::fromStdString(built) << QByteArray(expected);
+    };
+    row("1 user", sent::UserLine("ann"), "user ann localhost localhost ann");
+    row("2 nick", sent::NickLine("ann"), "nick ann");
+    row("3 registration user", sent::RegistrationUserLine("ann", "Ann Smith"), "user i ann localhost localhost Ann Smith");
+    row("4 identify", sent::IdentifyLine("s3cret"), "nickserv identify s3cret");
+    row("5 register", sent::RegisterNickLine("pw", "a@b.c"), "nickserv register pw a@b.c");
+    row("6 pong", sent::PongLine("abc"), "PONG :abc");
+    row("6 pong for a raw ping", PongLineFor("PING :12345"), "PONG :12345");
+    row("6 pong for a ping without colon", PongLineFor("PING srv"), "PONG :rv");
+    row("7 memoserv", sent::MemoServListLine(), "memoserv list");
+    row("8 lusers", sent::LusersLine(), "lusers");
+    row("9 quit", sent::QuitLine(), "quit");
+    row("10 away", sent::AwayLine("lunch"), "away :lunch");
+    row("10 away empty", sent::AwayLine(""), "away :");
+    row("11 back", sent::BackLine(), "away");
+    row("12 join", sent::JoinLine("Germany"), "join #Germany");
+    row("12 join from room list keeps its space", sent::JoinLine("lobby "), "join #lobby ");
+    row("13 part selector", sent::PartSelectorLine("Germany"), "part #Germany");
+    row("14 part room after leaving", sent::PartRoomLine(""), "part #");
+    row("15 room message", sent::RoomMessageLine("Germany", "\x02\x03" "4hi"), "privmsg #Germany :\x02\x03" "4hi");
+    row("15 empty room message", sent::RoomMessageLine("r", ""), "privmsg #r :");
+    row("16 action dance", sent::RoomActionLine("Germany", actions::Dance()), "privmsg #Germany :\x01" "Action is dancing all round in the room");
+    row("16 action laugh", sent::RoomActionLine("r", actions::Laugh()), "privmsg #r :\x01" "Action is laughing out loudly");
+    row("16 action jump", sent::RoomActionLine("r", actions::Jump()), "privmsg #r :\x01" "Action is jumping all round in the room");
+    row("16 action scared", sent::RoomActionLine("r", actions::Scared()), "privmsg #r :\x01" "Action is scared");
+    row("16 action sing", sent::RoomActionLine("r", actions::Sing()), "privmsg #r :\x01" "Action is singing loudly");
+    row("16 action kiss", sent::RoomActionLine("r", actions::Kiss("Bob")), "privmsg #r :\x01" "Action grabs Bob gently and starts kissing");
+    row("16 action slap", sent::RoomActionLine("r", actions::Slap("Bob")),
+        "privmsg #r :\x01" "Action slaps Bob on the cheek, and whole room shouts \"Wow.... Great Shot\"");
+    row("16 action love", sent::RoomActionLine("r", actions::Love("Bob")), "privmsg #r :\x01" "Action loves Bob");
+    row("16 action date", sent::RoomActionLine("r", actions::OfferDate("Bob")), "privmsg #r :\x01" "Action offers Bob a Date");
+    row("16 custom empty", sent::RoomActionLine("r", ""), "privmsg #r :\x01" "Action ");
+    row("17 ban", sent::BanLine("r", "bob"), "mode #r +b bob");
+    row("18 unban", sent::UnbanLine("r", "bob"), "mode #r -b bob");
+    row("19 make host", sent::MakeHostLine("r", "bob"), "mode #r +o bob");
+    row("20 de-host", sent::DeHostLine("r", "bob"), "mode #r -o bob");
+    row("21 kick", sent::KickLine("r", "bob", "behave"), "kick #r bob :behave");
+    row("21 kick empty reason", sent::KickLine("r", "bob", ""), "kick #r bob :");
+    row("22 invite", sent::InviteLine("carol", "r"), "INVITE carol #r");
+    row("23 advertise", sent::AdvertiseLine("dave", "come to #r"), "privmsg dave :come to #r");
+    row("24 who", sent::WhoLine("bob"), "who bob");
+    row("25 private", sent::PrivateMessageLine("bob", "\x02\x03" "4hi"), "privmsg bob :\x02\x03" "4hi");
+    row("26 list", sent::ListLine(), "LIST");
+    row("27 list starting", sent::ListStartingLine("a"), "LIST #a*");
+    row("27 list starting empty", sent::ListStartingLine(""), "LIST #*");
+}
+
+void TestSentLines::catalogue()
+{
+    QFETCH(QByteArray, built);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(built, expected);
+}
+
+QTEST_APPLESS_MAIN(TestSentLines)
+#include "tst_sent_lines.moc"
