@@ -1,0 +1,286 @@
+// The line connection against a scripted peer: framing, time-outs, the line
+// limit, refused lines, closes from either side and writes from two threads.
+#include "protocol/line_connection.h"
+#include "support/scripted_server.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+void ConnectTo(LineConnection& c, const ScriptedServer& s)
+{
+    c.SetHost("127.0.0.1");
+    c.SetPort(s.Port());
+    c.Connect();
+}
+
+QByteArray B(const std::string& s) { return QByteArray::fromStdString(s); }
+
+}  // namespace
+
+class TestLineConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void framing_data();
+    void framing();
+    void lineLimit_data();
+    void lineLimit();
+    void timeoutGivesEmptyLineAndKeepsPartialLine();
+    void writeAppendsCrLf();
+    void refusesLineBreaksAndNul_data();
+    void refusesLineBreaksAndNul();
+    void linesBeforePeerCloseAreDelivered();
+    void peerClosingMidLineIsTransportError();
+    void writeAfterPeerCloseIsTransportErrorNotSigpipe();
+    void disconnectWakesBlockedRead();
+    void notificationsFireOncePerOpenAndClose();
+    void connectFailuresCarrySystemText_data();
+    void connectFailuresCarrySystemText();
+    void writesFromTwoThreadsNeverInterleave();
+};
+
+void TestLineConnection::framing_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QByteArrayList{"a", "b"};
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
+    QTest::newRow("only one cr dropped") << QByteArray("a\r\r\n") << QByteArrayList{"a\r"};
+    QTest::newRow("cr inside kept") << QByteArray("a\rb\n") << QByteArrayList{"a\rb"};
+    QTest::newRow("empty lines") << QByteArray("\r\n\nx\n") << QByteArrayList{"", "", "x"};
+    QTest::newRow("nul bytes kept") << QByteArray("a\0b\n", 4) << QByteArrayList{QByteArray("a\0b", 3)};
+    QTest::newRow("high bytes kept") << QByteArray("\xff\xfe\xe9\n") << QByteArrayList{"\xff\xfe\xe9"};
+}
+
+void TestLineConnection::framing()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArrayList, lines);
+    ScriptedServer server;
+    server.SendRaw(sent.toStdString());
+    LineConnection c;
+    ConnectTo(c, server);
+    for (const QByteArray& expected : lines) QCOMPARE(B(c.ReadLine(5000)), expected);
+}
+
+void TestLineConnection::lineLimit_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("crlf");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("16383") << 16383 << true << false;
+    QTest::newRow("16384 crlf") << 16384 << true << false;
+    QTest::newRow("16384 lf") << 16384 << false << false;
+    QTest::newRow("16385") << 16385 << true << true;
+    QTest::newRow("one megabyte") << (1 << 20) << false << true;
+}
+
+void TestLineConnection::lineLimit()
+{
+    QFETCH(int, length);
+    QFETCH(bool, crlf);
+    QFETCH(bool, fails);
+    ScriptedServer server;
+    server.SendRaw(std::string(static_cast<std::size_t>(length), 'x') + (crlf ? "\r\n" : "\n"));
+    LineConnection c;
+    ConnectTo(c, server);
+    try {
+        const std::string line = c.ReadLine(5000);
+        QVERIFY(!fails);
+        QCOMPARE(line.size(), static_cast<std::size_t>(length));
+    } catch (const TransportError& e) {
+        QVERIFY2(fails, e.what());
+        QVERIFY(QByteArray(e.what()).contains("16384"));
+    }
+}
+
+void TestLineConnection::timeoutGivesEmptyLineAndKeepsPartialLine()
+{
+    ScriptedServer server;
+    server.SendRaw("PART").Pause(300).SendRaw("IAL\r\n");
+    LineConnection c;
+    ConnectTo(c, server);
+    const auto t0 = std::chrono::steady_clock::now();
+    QCOMPARE(B(c.ReadLine(100)), QByteArray());
+    const auto waited = std::chrono::steady_clock::now() - t0;
+    QVERIFY(waited >= std::chrono::milliseconds(90));
+    QVERIFY(waited < std::chrono::milliseconds(280));
+    QCOMPARE(B(c.ReadLine(5000)), QByteArray("PARTIAL"));
+    QVERIFY(c.Connected());
+}
+
+void TestLineConnection::writeAppendsCrLf()
+{
+    ScriptedServer server;
+    LineConnection c;
+    ConnectTo(c, server);
+    c.WriteLine("nick ann");
+    c.WriteLine("");
+    QVERIFY(server.WaitForReceived(""));
+    QTRY_COMPARE(B(server.ReceivedBytes()), QByteArray("nick ann\r\n\r\n"));
+}
+
+void TestLineConnection::refusesLineBreaksAndNul_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("bare cr") << QByteArray("privmsg #a :a\rPRIVMSG #a :injected");
+    QTest::newRow("lf in the middle") << QByteArray("privmsg #a :a\nquit");
+    QTest::newRow("trailing crlf") << QByteArray("quit\r\n");
+    QTest::newRow("nul") << QByteArray("privmsg #a :a\0b", 15);
+}
+
+void TestLineConnection::refusesLineBreaksAndNul()
+{
+    QFETCH(QByteArray, line);
+    ScriptedServer server;
+    LineConnection c;
+    ConnectTo(c, server);
+    try {
+        c.WriteLine(line.toStdString());
+        QFAIL("the line was accepted");
+    } catch (const TransportError& e) {
+        QVERIFY(QByteArray(e.what()).contains("line break"));
+    }
+    c.WriteLine("lusers");
+    QVERIFY(server.WaitForReceived("lusers"));
+    QCOMPARE(B(server.ReceivedBytes()), QByteArray("lusers\r\n"));
+    QVERIFY(c.Connected());
+}
+
+void TestLineConnection::linesBeforePeerCloseAreDelivered()
+{
+    ScriptedServer server;
+    server.Send("ERROR :Closing link").Close();
+    LineConnection c;
+    ConnectTo(c, server);
+    QCOMPARE(B(c.ReadLine(5000)), QByteArray("ERROR :Closing link"));
+    QVERIFY_THROWS_EXCEPTION(TransportError, c.ReadLine(5000));
+    QVERIFY(!c.Connected());
+}
+
+void TestLineConnection::peerClosingMidLineIsTransportError()
+{
+    ScriptedServer server;
+    server.SendRaw(":s 001 ann :Wel").Close();
+    LineConnection c;
+    ConnectTo(c, server);
+    QVERIFY_THROWS_EXCEPTION(TransportError, c.ReadLine(5000));
+    QVERIFY_THROWS_EXCEPTION(TransportError, c.ReadLine(5000));
+}
+
+void TestLineConnection::writeAfterPeerCloseIsTransportErrorNotSigpipe()
+{
+    ScriptedServer server;
+    server.Close();
+    LineConnection c;
+    ConnectTo(c, server);
+    QVERIFY(server.WaitDone());
+    // The first writes may still be taken by the kernel; a later one must fail
+    // with an error instead of killing the process.
+    bool failed = false;
+    for (int i = 0; i < 1000 && !failed; ++i) {  // the peer may linger a while after closing
+        try {
+            c.WriteLine("privmsg #a :still there?");
+        } catch (const TransportError&) {
+            failed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    QVERIFY(failed);
+}
+
+void TestLineConnection::disconnectWakesBlockedRead()
+{
+    ScriptedServer server;
+    LineConnection c;
+    ConnectTo(c, server);
+    std::atomic<bool> threw{false};
+    std::thread reader([&] {
+        try {
+            c.ReadLine();
+        } catch (const TransportError&) {
+            threw = true;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto t0 = std::chrono::steady_clock::now();
+    c.Disconnect();
+    reader.join();
+    QVERIFY(threw);
+    QVERIFY(std::chrono::steady_clock::now() - t0 < std::chrono::seconds(1));
+    QVERIFY(!c.Connected());
+    QTRY_VERIFY(!server.ClientConnected());
+}
+
+void TestLineConnection::notificationsFireOncePerOpenAndClose()
+{
+    ScriptedServer server;
+    LineConnection c;
+    int opened = 0, closed = 0;
+    c.onConnected = [&] { ++opened; };
+    c.onDisconnected = [&] { ++closed; };
+    ConnectTo(c, server);
+    QVERIFY_THROWS_EXCEPTION(TransportError, c.Connect());
+    c.Disconnect();
+    c.Disconnect();
+    QCOMPARE(opened, 1);
+    QCOMPARE(closed, 1);
+    c.Connect();  // a second try opens a fresh connection
+    QCOMPARE(opened, 2);
+    QTRY_COMPARE(server.Connections(), 2);
+    c.Disconnect();
+    QCOMPARE(closed, 2);
+}
+
+void TestLineConnection::connectFailuresCarrySystemText_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<QByteArray>("needle");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("host");
+    QTest::newRow("unresolvable") << QByteArray("no-such-host.invalid") << QByteArray("Cannot resolve");
+    QTest::newRow("refused") << QByteArray("127.0.0.1") << QByteArray("refused");
+}
+
+void TestLineConnection::connectFailuresCarrySystemText()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(QByteArray, needle);
+    int port;
+    {
+        ScriptedServer gone;  // a port that was just free and is closed again
+        port = gone.Port();
+    }
+    LineConnection c;
+    c.SetHost(host.toStdString());
+    c.SetPort(port);
+    try {
+        c.Connect();
+        QFAIL("connected");
+    } catch (const TransportError& e) {
+        QVERIFY2(QByteArray(e.what()).contains(needle), e.what());
+    }
+    QVERIFY(!c.Connected());
+}
+
+void TestLineConnection::writesFromTwoThreadsNeverInterleave()
+{
+    ScriptedServer server;
+    LineConnection c;
+    ConnectTo(c, server);
+    const int perThread = 3000;
+    const std::string a = "privmsg #a :" + std::string(300, 'a');
+    const std::string b = "PONG :" + std::string(500, 'b');
+    std::thread t1([&] { for (int i = 0; i < perThread; ++i) c.WriteLine(a); });
+    std::thread t2([&] { for (int i = 0; i < perThread; ++i) c.WriteLine(b); });
+    t1.join();
+    t2.join();
+    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(server.Received().size()), 2 * perThread, 10000);
+    for (const std::string& line : server.Received()) QVERIFY(line == a || line == b);
+}
+
+QTEST_GUILESS_MAIN(TestLineConnection)
+#include "tst_line_connection.moc"
