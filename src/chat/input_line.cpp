@@ -1,0 +1,181 @@
+#include "chat/input_line.h"
+
+#include "chat/emoticons.h"
+#include "chat/irc_colors.h"
+#include "chat/renderer.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+
+constexpr std::array<const char*, kEmoticonCount> kPickerTexts = {
+    ":)", ":))", ";)", ":o", ":p", ":(", "(h))", "(u)", "(f)", "(k)",
+};
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+bool IsLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+QIcon Swatch(const QColor& color)
+{
+    QPixmap pixmap(16, 12);
+    pixmap.fill(color);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
+    return QIcon(pixmap);
+}
+
+QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& hint,
+                         void (QFont::*style)(bool))
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    button->setText(name == QLatin1String("ToolButton6") ? QStringLiteral("U") : QStringLiteral("B"));
+    button->setToolTip(hint);
+    QFont font = button->font();
+    (font.*style)(true);
+    button->setFont(font);
+    return button;
+}
+
+}  // namespace
+
+QString FlattenLineBreaks(const QString& text)
+{
+    QString flat;
+    flat.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!IsLineBreak(c)) {
+            flat += c;
+            continue;
+        }
+        // CR LF is one line break.
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        flat += u' ';
+    }
+    return flat;
+}
+
+QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool underline, bool strike)
+{
+    QString text = FlattenLineBreaks(typed);
+    if (colourIndex > 0) {
+        QString number = QString::number(colourIndex);
+        if (number.size() == 1 && !text.isEmpty() && IsDigit(text.at(0)))
+            number.prepend(u'0');
+        if (text.size() >= 2 && text.at(0) == u',' && IsDigit(text.at(1)))
+            text.prepend(QString(2, QChar(kBoldByte)));
+        text.prepend(QChar(kColorByte) + number);
+    }
+    if (bold)
+        text.prepend(QChar(kBoldByte));
+    if (underline)
+        text.prepend(QChar(kUnderlineByte));
+    if (strike)
+        text.prepend(QChar(kStrikeByte));
+    return text;
+}
+
+QString EmoticonPickerText(int index)
+{
+    if (index < 0 || index >= kEmoticonCount)
+        return QString();
+    return QString::fromLatin1(kPickerTexts[static_cast<size_t>(index)]);
+}
+
+QValidator::State TLineBreakFilter::validate(QString& input, int& pos) const
+{
+    if (std::none_of(input.cbegin(), input.cend(), IsLineBreak))
+        return Acceptable;
+    // A CR LF pair shrinks to one space: keep the caret after the same text.
+    const int removedBeforeCaret =
+        static_cast<int>(input.left(pos).size() - FlattenLineBreaks(input.left(pos)).size());
+    input = FlattenLineBreaks(input);
+    pos = qBound(0, pos - removedBeforeCaret, static_cast<int>(input.size()));
+    return Acceptable;
+}
+
+TInputLine::TInputLine(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Panel2"));
+
+    ToolButton5 = StyleToggle(this, QStringLiteral("ToolButton5"), tr("Bold"), &QFont::setBold);
+    ToolButton6 = StyleToggle(this, QStringLiteral("ToolButton6"), tr("Underline"), &QFont::setUnderline);
+    ToolButton7 = StyleToggle(this, QStringLiteral("ToolButton7"), tr("Strike-through"), &QFont::setStrikeOut);
+
+    colorcomo = new QComboBox(this);
+    colorcomo->setObjectName(QStringLiteral("colorcomo"));
+    colorcomo->setToolTip(tr("Text colour"));
+    for (int n = 0; n < kPickerColorCount; ++n)
+        colorcomo->addItem(Swatch(IrcColor(n)), IrcColorName(n));
+    colorcomo->setCurrentIndex(-1);
+
+    iconcomo = new QComboBox(this);
+    iconcomo->setObjectName(QStringLiteral("iconcomo"));
+    iconcomo->setToolTip(tr("Emoticons"));
+    iconcomo->setIconSize(QSize(21, 21));
+    iconcomo->setFixedWidth(51);
+    for (int i = 0; i < kEmoticonCount; ++i) {
+        iconcomo->addItem(QIcon(QPixmap::fromImage(EmoticonPicture(i + 1))), QString(), EmoticonPickerText(i));
+        iconcomo->setItemData(i, EmoticonPickerText(i), Qt::ToolTipRole);
+    }
+    iconcomo->setCurrentIndex(-1);
+    connect(iconcomo, &QComboBox::activated, this, &TInputLine::iconcomoChange);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setValidator(new TLineBreakFilter(Edit1));
+    connect(Edit1, &QLineEdit::returnPressed, this, &TInputLine::EnterPressed);
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSpacing(2);
+    bar->addWidget(ToolButton5);
+    bar->addWidget(ToolButton6);
+    bar->addWidget(ToolButton7);
+    bar->addWidget(colorcomo);
+    bar->addWidget(iconcomo);
+    bar->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addLayout(bar);
+    layout->addWidget(Edit1);  // a layout row of its own: always as wide as the panel
+}
+
+QString TInputLine::ApplyStylesToInput()
+{
+    const QString line = BuildLineText(Edit1->text(), colorcomo->currentIndex(), ToolButton5->isChecked(),
+                                       ToolButton6->isChecked(), ToolButton7->isChecked());
+    Edit1->setText(line);
+    return line;
+}
+
+void TInputLine::iconcomoChange(int index)
+{
+    const QString text = EmoticonPickerText(index);
+    if (text.isEmpty())
+        return;
+    Edit1->insert(text);  // replaces the selection, if there is one
+    Edit1->setFocus();
+}

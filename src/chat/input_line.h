@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QString>
+#include <QValidator>
+#include <QWidget>
+
+class QComboBox;
+class QToolButton;
+
+// Pasted or dropped line breaks become spaces: a chat line is one line.
+QString FlattenLineBreaks(const QString& text);
+
+// The chat line as it goes out: the typed text with its line breaks made
+// spaces, then the style bytes in front in this final order: 0x16 (strike),
+// 0x1F (underline), 0x02 (bold), 0x03 + colour number. Colour index 0 or
+// below adds nothing. When the typed text starts with a digit the colour
+// number is written with two digits, so the digit stays text; when it starts
+// with a comma and a digit, an empty bold pair keeps that comma from being
+// read as a background colour.
+QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool underline, bool strike);
+
+// The text that emoticon picker entry index (0-9) puts into the input line;
+// empty for any other index.
+QString EmoticonPickerText(int index);
+
+// Edit1's validator: turns line breaks into spaces as text comes in.
+class TLineBreakFilter : public QValidator {
+    Q_OBJECT
+
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
+// The style bar and input line at the bottom of room and private windows
+// (Panel2): bold, underline and strike toggles, a colour picker, an emoticon
+// picker, and the line being typed.
+class TInputLine : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TInputLine(QWidget* parent = nullptr);
+
+    QToolButton* ToolButton5 = nullptr;  // bold
+    QToolButton* ToolButton6 = nullptr;  // underline
+    QToolButton* ToolButton7 = nullptr;  // strike-through
+    QComboBox* colorcomo = nullptr;      // colour of the next lines; nothing chosen at first
+    QComboBox* iconcomo = nullptr;       // emoticon texts for the input line
+    QLineEdit* Edit1 = nullptr;          // the line being typed
+
+    // Builds the chat line from Edit1 and the style controls, leaves it in
+    // Edit1 and returns it.
+    QString ApplyStylesToInput();
+
+signals:
+    // Enter in Edit1.
+    void EnterPressed();
+
+private:
+    // A new entry picked in iconcomo: its text replaces Edit1's selection, or
+    // goes in at Edit1's caret. Nothing is sent.
+    void iconcomoChange(int index);
+};

@@ -1,0 +1,235 @@
+#include "chat/renderer.h"
+
+#include "chat/emoticons.h"
+#include "chat/irc_colors.h"
+#include "chat/rich_text_view.h"
+
+namespace {
+
+const QColor kBlack(0x00, 0x00, 0x00);
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kMaroon(0x80, 0x00, 0x00);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kPurple(0x80, 0x00, 0x80);
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// Reads a colour number of one or two digits at pos; returns -1 when no
+// digit is there. pos moves past the digits read.
+int ReadColorNumber(const QString& text, qsizetype& pos)
+{
+    if (pos >= text.size() || !IsDigit(text.at(pos)))
+        return -1;
+    int number = text.at(pos).unicode() - u'0';
+    ++pos;
+    if (pos < text.size() && IsDigit(text.at(pos))) {
+        number = number * 10 + (text.at(pos).unicode() - u'0');
+        ++pos;
+    }
+    return number;
+}
+
+// The walk over one chat text. Plain characters are collected and inserted
+// as one run each time the look is about to change.
+class FormattedRenderer {
+public:
+    FormattedRenderer(TRichTextBox& view, const QString& text) : view_(view), text_(text) {}
+
+    void Run()
+    {
+        const qsizetype size = text_.size();
+        qsizetype pos = 0;
+        while (pos < size) {
+            const QChar ch = text_.at(pos);
+            const char16_t u = ch.unicode();
+            if (u < 0x20) {
+                pos = Control(u, pos + 1);
+                continue;
+            }
+            if (u == u':' || u == u';' || u == u'(') {
+                const EmoticonMatch match = MatchEmoticon(text_, pos);
+                if (match.number != 0) {
+                    Flush();
+                    view_.InsertPicture(EmoticonPicture(match.number));
+                    pos += match.length;
+                    continue;
+                }
+            }
+            if (runStart_ < 0)
+                runStart_ = pos;
+            runEnd_ = pos + 1;
+            ++pos;
+        }
+        Flush();
+    }
+
+private:
+    // Handles the control byte u whose following character is at next;
+    // returns where the walk goes on.
+    qsizetype Control(char16_t u, qsizetype next)
+    {
+        switch (u) {
+        case kBoldByte:
+            Flush();
+            bold_ = !bold_;
+            view_.SetSelBold(bold_);
+            break;
+        case kItalicByte:
+            Flush();
+            italic_ = !italic_;
+            view_.SetSelItalic(italic_);
+            break;
+        case kUnderlineByte:
+            Flush();
+            underline_ = !underline_;
+            view_.SetSelUnderline(underline_);
+            break;
+        case kStrikeByte:
+        case kStrikeAltByte:
+            Flush();
+            strike_ = !strike_;
+            view_.SetSelStrikeOut(strike_);
+            break;
+        case kMonospaceByte:
+            Flush();
+            monospace_ = !monospace_;
+            view_.SetSelMonospace(monospace_);
+            break;
+        case kResetByte:
+            Flush();
+            ResetAll(view_);
+            bold_ = italic_ = underline_ = strike_ = monospace_ = false;
+            break;
+        case kColorByte:
+            Flush();
+            return Color(next);
+        default:
+            // Any other control byte is not drawn.
+            Flush();
+            break;
+        }
+        return next;
+    }
+
+    // 0x03 followed by a foreground number, optionally ",background";
+    // a bare 0x03 brings both colours back to the default.
+    qsizetype Color(qsizetype pos)
+    {
+        const int foreground = ReadColorNumber(text_, pos);
+        if (foreground < 0) {
+            view_.SetSelColor(kBlack);
+            view_.SetSelBackground(QColor());
+            return pos;
+        }
+        view_.SetSelColor(ColorOrDefault(foreground, kBlack));
+        if (pos + 1 < text_.size() && text_.at(pos) == u',' && IsDigit(text_.at(pos + 1))) {
+            ++pos;
+            const int background = ReadColorNumber(text_, pos);
+            view_.SetSelBackground(ColorOrDefault(background, QColor()));
+        }
+        return pos;
+    }
+
+    static QColor ColorOrDefault(int number, const QColor& fallback)
+    {
+        const QColor color = IrcColor(number);
+        return color.isValid() ? color : fallback;
+    }
+
+    void Flush()
+    {
+        if (runStart_ < 0)
+            return;
+        view_.SetSelText(text_.mid(runStart_, runEnd_ - runStart_));
+        runStart_ = -1;
+    }
+
+public:
+    static void ResetAll(TRichTextBox& view)
+    {
+        view.SetSelBold(false);
+        view.SetSelItalic(false);
+        view.SetSelUnderline(false);
+        view.SetSelStrikeOut(false);
+        view.SetSelMonospace(false);
+        view.SetSelColor(kBlack);
+        view.SetSelBackground(QColor());
+    }
+
+private:
+    TRichTextBox& view_;
+    const QString& text_;
+    qsizetype runStart_ = -1;
+    qsizetype runEnd_ = -1;
+    bool bold_ = false;
+    bool italic_ = false;
+    bool underline_ = false;
+    bool strike_ = false;
+    bool monospace_ = false;
+};
+
+}  // namespace
+
+void MoveToAppendPosition(TRichTextBox& view)
+{
+    view.SetSelStart(view.TextLength());
+}
+
+void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optional<bool> italic,
+                  const QString& text)
+{
+    view.SetSelColor(color);
+    view.SetSelBold(bold);
+    if (italic)
+        view.SetSelItalic(*italic);
+    view.SetSelText(text);
+}
+
+void WriteSystemNote(TRichTextBox& view, const QString& message)
+{
+    TRichTextBox::Batch batch(view);
+    StyledInsert(view, kMaroon, true, std::nullopt, QStringLiteral("Talvessa: "));
+    StyledInsert(view, kRed, false, std::nullopt, message);
+    view.SetSelText(QStringLiteral("\n"));
+}
+
+void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& line)
+{
+    TRichTextBox::Batch batch(view);
+    StyledInsert(view, kBlue, true, std::nullopt, ownNick + QStringLiteral(": "));
+    view.SetSelColor(kBlack);
+    view.SetSelBold(false);
+    RenderFormatted(view, line, RenderMode::Echo);
+    view.SetSelText(QStringLiteral("\n"));
+    MoveToAppendPosition(view);
+    view.ScrollCaretIntoView();
+}
+
+void WriteActionLine(TRichTextBox& view, const QString& ownNick, const QString& action)
+{
+    StyledInsert(view, kPurple, true, true, ownNick + u' ' + action + u'\n');
+}
+
+void WriteWarningNote(TRichTextBox& view, const QString& message)
+{
+    StyledInsert(view, kRed, true, true, message + u'\n');
+}
+
+void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode)
+{
+    // Everything runs on the user-interface thread, so no input can slip in
+    // between the inserts; the echo still shuts the view for the duration.
+    const bool wasEnabled = view.InputEnabled();
+    if (mode == RenderMode::Echo)
+        view.SetInputEnabled(false);
+    {
+        TRichTextBox::Batch batch(view);
+        FormattedRenderer(view, text).Run();
+    }
+    if (mode == RenderMode::Echo)
+        view.SetInputEnabled(wasEnabled);
+    FormattedRenderer::ResetAll(view);
+}

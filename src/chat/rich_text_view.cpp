@@ -1,0 +1,301 @@
+#include "chat/rich_text_view.h"
+
+#include "chat/rtf_writer.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextObjectInterface>
+#include <QTextImageFormat>
+#include <QUrl>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// Draws the pictures inserted with InsertPicture: the plain-text layout has
+// no picture drawing of its own.
+class PictureObject : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    using QObject::QObject;
+
+    QSizeF intrinsicSize(QTextDocument* document, int, const QTextFormat& format) override
+    {
+        const QTextImageFormat image = format.toImageFormat();
+        if (image.width() > 0 && image.height() > 0)
+            return QSizeF(image.width(), image.height());
+        return Picture(document, image).size();
+    }
+
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
+                    const QTextFormat& format) override
+    {
+        const QImage picture = Picture(document, format.toImageFormat());
+        if (!picture.isNull())
+            painter->drawImage(rect, picture);
+    }
+
+private:
+    static QImage Picture(QTextDocument* document, const QTextImageFormat& format)
+    {
+        return document->resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+    }
+};
+
+}  // namespace
+
+TRichTextBox::TRichTextBox(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setUndoRedoEnabled(false);
+    document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new PictureObject(this));
+    cursor_ = QTextCursor(document());
+    insertFormat_.setForeground(QColor(Qt::black));
+    // contentsChange tells whether anything really changed; textChanged comes
+    // after the layout has caught up, which is when the windows may scroll.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (removed != 0 || added != 0)
+            textTouched_ = true;
+    });
+    connect(this, &QPlainTextEdit::textChanged, this, &TRichTextBox::DocumentChanged);
+}
+
+int TRichTextBox::TextLength() const
+{
+    // The document always ends with one paragraph separator that is not text.
+    return document()->characterCount() - 1;
+}
+
+int TRichTextBox::SelStart() const
+{
+    return cursor_.position();
+}
+
+void TRichTextBox::SetSelStart(int position)
+{
+    cursor_.setPosition(qBound(0, position, TextLength()));
+}
+
+void TRichTextBox::SetSelText(const QString& text)
+{
+    if (!text.isEmpty() || cursor_.hasSelection())
+        cursor_.insertText(text, insertFormat_);
+}
+
+void TRichTextBox::SetSelColor(const QColor& color)
+{
+    insertFormat_.setForeground(color);
+}
+
+void TRichTextBox::SetSelBackground(const QColor& color)
+{
+    if (color.isValid())
+        insertFormat_.setBackground(color);
+    else
+        insertFormat_.clearBackground();
+}
+
+void TRichTextBox::SetSelBold(bool on)
+{
+    insertFormat_.setFontWeight(on ? QFont::Bold : QFont::Normal);
+}
+
+void TRichTextBox::SetSelItalic(bool on)
+{
+    insertFormat_.setFontItalic(on);
+}
+
+void TRichTextBox::SetSelUnderline(bool on)
+{
+    insertFormat_.setFontUnderline(on);
+}
+
+void TRichTextBox::SetSelStrikeOut(bool on)
+{
+    insertFormat_.setFontStrikeOut(on);
+}
+
+void TRichTextBox::SetSelMonospace(bool on)
+{
+    if (on) {
+        insertFormat_.setFontFamilies(QStringList{QStringLiteral("monospace")});
+        insertFormat_.setFontStyleHint(QFont::TypeWriter);
+        insertFormat_.setFontFixedPitch(true);
+    } else {
+        insertFormat_.clearProperty(QTextFormat::FontFamilies);
+        insertFormat_.clearProperty(QTextFormat::FontStyleHint);
+        insertFormat_.clearProperty(QTextFormat::FontFixedPitch);
+    }
+}
+
+void TRichTextBox::InsertPicture(const QImage& picture)
+{
+    if (picture.isNull())
+        return;
+    // One document resource per distinct picture, however often it is shown.
+    const QString name = QStringLiteral("talvessa-picture:%1").arg(picture.cacheKey());
+    const QUrl url(name);
+    if (!document()->resource(QTextDocument::ImageResource, url).isValid())
+        document()->addResource(QTextDocument::ImageResource, url, picture);
+    QTextImageFormat format;
+    format.setName(name);
+    format.setWidth(picture.width());
+    format.setHeight(picture.height());
+    cursor_.insertImage(format);
+}
+
+void TRichTextBox::ScrollCaretIntoView()
+{
+    if (batchDepth_ > 0)
+        scrollPending_ = true;
+    else
+        ScrollToCaretNow();
+}
+
+void TRichTextBox::ScrollToCaretNow()
+{
+    // Works on the program's caret, not on the user's cursor, so a selection
+    // the user is making stays where it is.
+    // The vertical scroll bar counts lines: its value is the line at the top.
+    QScrollBar* bar = verticalScrollBar();
+    const QTextBlock block = cursor_.block();
+    if (!block.next().isValid()) {
+        // The usual case: the caret is in the last paragraph, show the end.
+        bar->setValue(bar->maximum());
+        return;
+    }
+    const QRectF shown = blockBoundingGeometry(block).translated(contentOffset());
+    const qreal height = viewport()->height();
+    if (shown.top() < 0) {
+        bar->setValue(block.firstLineNumber());
+    } else if (shown.bottom() > height) {
+        // Put the caret's paragraph at the bottom: the top is the earliest
+        // paragraph from which everything down to it still fits.
+        QTextBlock top = block;
+        qreal used = shown.height();
+        for (QTextBlock above = block.previous(); above.isValid(); above = above.previous()) {
+            used += blockBoundingRect(above).height();
+            if (used > height)
+                break;
+            top = above;
+        }
+        bar->setValue(top.firstLineNumber());
+    }
+}
+
+void TRichTextBox::SaveToFile(const QString& path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
+                                 "\": " + file.errorString().toStdString());
+    const QByteArray rtf = WriteRtf(*document());
+    if (file.write(rtf) != rtf.size() || !file.commit())
+        throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
+                                 "\": " + file.errorString().toStdString());
+}
+
+void TRichTextBox::BeginBatch()
+{
+    if (batchDepth_++ == 0)
+        cursor_.beginEditBlock();
+}
+
+void TRichTextBox::EndBatch()
+{
+    if (batchDepth_ == 0)
+        return;
+    if (batchDepth_ > 1) {
+        --batchDepth_;
+        return;
+    }
+    // Still counted as open while the edit block closes, so the change the
+    // document reports now is folded into the one Change below.
+    cursor_.endEditBlock();
+    batchDepth_ = 0;
+    if (textTouched_) {
+        textTouched_ = false;
+        emit Change();
+    }
+    if (scrollPending_) {
+        scrollPending_ = false;
+        ScrollToCaretNow();
+    }
+}
+
+void TRichTextBox::DocumentChanged()
+{
+    if (!textTouched_ || batchDepth_ > 0)
+        return;
+    textTouched_ = false;
+    emit Change();
+}
+
+void TRichTextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (!inputEnabled_) {
+        event->ignore();
+        return;
+    }
+    const QString typed = event->text();
+    const bool isCharacter = !typed.isEmpty() &&
+                             std::all_of(typed.begin(), typed.end(),
+                                         [](QChar c) { return c.unicode() >= 0x20 && c.unicode() != 0x7F; }) &&
+                             !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    if (!isCharacter) {
+        // Navigation, selection and copy keys work as in any read-only view.
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    for (const QChar c : typed) {
+        bool discard = true;
+        emit KeyPress(c, discard);
+        if (!discard)
+            SetSelText(QString(c));
+    }
+    event->accept();
+}
+
+void TRichTextBox::mousePressEvent(QMouseEvent* event)
+{
+    if (inputEnabled_)
+        QPlainTextEdit::mousePressEvent(event);
+    else
+        event->ignore();
+}
+
+void TRichTextBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (inputEnabled_)
+        QPlainTextEdit::mouseReleaseEvent(event);
+    else
+        event->ignore();
+}
+
+void TRichTextBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (inputEnabled_)
+        QPlainTextEdit::mouseDoubleClickEvent(event);
+    else
+        event->ignore();
+}
+
+void TRichTextBox::mouseMoveEvent(QMouseEvent* event)
+{
+    if (inputEnabled_)
+        QPlainTextEdit::mouseMoveEvent(event);
+    else
+        event->ignore();
+}
+
+#include "rich_text_view.moc"

@@ -1,0 +1,173 @@
+#include "chat/rtf_writer.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <QUrl>
+
+#include <vector>
+
+namespace {
+
+// Twips per pixel at 96 pixels per inch.
+constexpr int kTwipsPerPixel = 15;
+
+// Colour table of the document, in order of first use; index 0 is "automatic".
+class ColorTable {
+public:
+    int IndexOf(const QColor& color)
+    {
+        const QRgb rgb = color.rgb() & 0xFFFFFF;
+        auto it = index_.constFind(rgb);
+        if (it != index_.constEnd())
+            return it.value();
+        colors_.push_back(rgb);
+        const int index = static_cast<int>(colors_.size());
+        index_.insert(rgb, index);
+        return index;
+    }
+
+    QByteArray Rtf() const
+    {
+        QByteArray out = "{\\colortbl ;";
+        for (const QRgb rgb : colors_)
+            out += "\\red" + QByteArray::number(qRed(rgb)) + "\\green" +
+                   QByteArray::number(qGreen(rgb)) + "\\blue" + QByteArray::number(qBlue(rgb)) + ";";
+        out += "}\n";
+        return out;
+    }
+
+private:
+    std::vector<QRgb> colors_;
+    QHash<QRgb, int> index_;
+};
+
+// Appends text with RTF's special characters escaped; everything outside
+// printable ASCII goes out as a Unicode escape. The "?" shown by readers
+// that know no Unicode is written as \'3f: some readers that take a bare
+// "?" there swallow the character after it.
+void AppendEscaped(QByteArray& out, const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\' || u == u'{' || u == u'}') {
+            out += '\\';
+            out += static_cast<char>(u);
+        } else if (u == u'\t') {
+            out += "\\tab ";
+        } else if (u == QChar::LineSeparator) {
+            out += "\\line ";
+        } else if (u >= 0x20 && u < 0x7F) {
+            out += static_cast<char>(u);
+        } else {
+            // \u takes a signed 16-bit number; surrogate halves go out one by one.
+            out += "\\u" + QByteArray::number(static_cast<int>(static_cast<int16_t>(u))) + "\\'3f";
+        }
+    }
+}
+
+QImage PictureOf(const QTextDocument& document, const QTextImageFormat& format)
+{
+    const QVariant data = document.resource(QTextDocument::ImageResource, QUrl(format.name()));
+    if (data.typeId() == QMetaType::QImage)
+        return data.value<QImage>();
+    if (data.typeId() == QMetaType::QPixmap)
+        return data.value<QPixmap>().toImage();
+    return QImage();
+}
+
+void AppendPicture(QByteArray& out, const QImage& picture, const QTextImageFormat& format)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    const int shownWidth = format.width() > 0 ? qRound(format.width()) : picture.width();
+    const int shownHeight = format.height() > 0 ? qRound(format.height()) : picture.height();
+    out += "{\\pict\\pngblip\\picw" + QByteArray::number(picture.width()) + "\\pich" +
+           QByteArray::number(picture.height()) + "\\picwgoal" +
+           QByteArray::number(shownWidth * kTwipsPerPixel) + "\\pichgoal" +
+           QByteArray::number(shownHeight * kTwipsPerPixel) + "\n";
+    const QByteArray hex = png.toHex();
+    for (qsizetype i = 0; i < hex.size(); i += 128) {
+        out += hex.mid(i, 128);
+        out += '\n';
+    }
+    out += "}";
+}
+
+// The control words that give a text run its look, inside its own group.
+QByteArray RunControls(const QTextCharFormat& format, ColorTable& colors)
+{
+    QByteArray controls;
+    if (format.fontFixedPitch())
+        controls += "\\f1";
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
+        controls += "\\cf" + QByteArray::number(colors.IndexOf(format.foreground().color()));
+    if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush) {
+        const QByteArray index = QByteArray::number(colors.IndexOf(format.background().color()));
+        controls += "\\highlight" + index + "\\cb" + index + "\\chcbpat" + index;
+    }
+    if (format.fontWeight() >= QFont::DemiBold)
+        controls += "\\b";
+    if (format.fontItalic())
+        controls += "\\i";
+    if (format.fontUnderline())
+        controls += "\\ul";
+    if (format.fontStrikeOut())
+        controls += "\\strike";
+    return controls;
+}
+
+QByteArray FontTable(const QTextDocument& document)
+{
+    QByteArray out = "{\\fonttbl{\\f0\\fnil ";
+    AppendEscaped(out, document.defaultFont().family());
+    out += ";}{\\f1\\fmodern Courier New;}}\n";
+    return out;
+}
+
+}  // namespace
+
+QByteArray WriteRtf(const QTextDocument& document)
+{
+    ColorTable colors;
+    QByteArray body;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin())
+            body += "\\par\n";
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat()) {
+                const QTextImageFormat imageFormat = format.toImageFormat();
+                const QImage picture = PictureOf(document, imageFormat);
+                // A fragment may hold several copies of the same picture.
+                for (qsizetype i = 0; i < fragment.length() && !picture.isNull(); ++i)
+                    AppendPicture(body, picture, imageFormat);
+                continue;
+            }
+            body += '{';
+            body += RunControls(format, colors);
+            body += ' ';
+            AppendEscaped(body, fragment.text());
+            body += '}';
+        }
+    }
+
+    const QFont font = document.defaultFont();
+    const int halfPoints = font.pointSizeF() > 0 ? qRound(font.pointSizeF() * 2) : 20;
+    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n";
+    out += FontTable(document);
+    out += colors.Rtf();
+    out += "\\pard\\plain\\f0\\fs" + QByteArray::number(halfPoints) + "\n";
+    out += body;
+    out += "\n}\n";
+    return out;
+}

@@ -1,0 +1,24 @@
+#include "chat/wire_text.h"
+
+#include <QByteArrayView>
+#include <QStringDecoder>
+
+QString FromWire(const std::string& bytes)
+{
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    // Stateless: a sequence cut off at the end of the line is an error, not a
+    // character waiting for its next byte. A leading byte-order mark is kept
+    // as a character: it is part of what the sender wrote.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(view);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(view);
+}
+
+std::string ToWire(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+}

@@ -1,0 +1,212 @@
+// The style bar and input line: building the outgoing chat line, the
+// emoticon picker, and multi-line pastes.
+#include "chat/input_line.h"
+#include "chat/irc_colors.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolButton>
+
+class TestInputLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buildsLineText_data();
+    void buildsLineText();
+    void builtLineRendersAsTyped_data();
+    void builtLineRendersAsTyped();
+    void startsUnstyled();
+    void appliesControlsToInput();
+    void emoticonPickerInserts_data();
+    void emoticonPickerInserts();
+    void flattensPastedLines_data();
+    void flattensPastedLines();
+    void enterIsReported();
+};
+
+void TestInputLine::buildsLineText_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("underline");
+    QTest::addColumn<bool>("strike");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("nothing chosen") << "hi" << -1 << false << false << false << "hi";
+    QTest::newRow("White adds nothing") << "hi" << 0 << false << false << false << "hi";
+    QTest::newRow("Red and bold") << "hi" << 4 << true << false << false << QStringLiteral(u"\u0002\u00034hi");
+    QTest::newRow("Light Grey") << "word" << 15 << false << false << false << QStringLiteral(u"\u000315word");
+    QTest::newRow("all styles in order")
+        << "x" << 12 << true << true << true << QStringLiteral(u"\u0016\u001f\u0002\u000312x");
+    QTest::newRow("styles without colour") << "x" << -1 << false << true << true << QStringLiteral(u"\u0016\u001fx");
+    QTest::newRow("digit after a one-digit colour")
+        << "5 apples" << 2 << false << false << false << QStringLiteral(u"\u000302" "5 apples");
+    QTest::newRow("digit after a two-digit colour")
+        << "5 apples" << 12 << false << false << false << QStringLiteral(u"\u0003125 apples");
+    QTest::newRow("digit without colour") << "5 apples" << 0 << true << false << false
+                                          << QStringLiteral(u"\u00025 apples");
+    QTest::newRow("comma and digit after a colour")
+        << ",5 ok" << 4 << false << false << false << QStringLiteral(u"\u00034\u0002\u0002,5 ok");
+    QTest::newRow("comma and letter after a colour")
+        << ",ok" << 4 << false << false << false << QStringLiteral(u"\u00034,ok");
+    QTest::newRow("slash is plain text") << "/join #x" << -1 << false << false << false << "/join #x";
+    QTest::newRow("empty line with colour") << "" << 3 << false << false << false << QStringLiteral(u"\u00033");
+    QTest::newRow("line breaks become spaces")
+        << "one\ntwo\r\nthree\rfour" << -1 << false << false << false << "one two three four";
+    QTest::newRow("break before a digit")
+        << "\n5" << 2 << false << false << false << QStringLiteral(u"\u00032 5");
+}
+
+void TestInputLine::buildsLineText()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, colour);
+    QFETCH(bool, bold);
+    QFETCH(bool, underline);
+    QFETCH(bool, strike);
+    QFETCH(QString, line);
+    QCOMPARE(BuildLineText(typed, colour, bold, underline, strike), line);
+}
+
+void TestInputLine::builtLineRendersAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("colour");
+    QTest::newRow("digit after Blue") << "5 apples" << 2;
+    QTest::newRow("two digits after Blue") << "42 is it" << 2;
+    QTest::newRow("comma and digit after Red") << ",5 ok" << 4;
+    QTest::newRow("digit after Light Grey") << "7up" << 15;
+}
+
+void TestInputLine::builtLineRendersAsTyped()
+{
+    // What the user typed is what everyone reads, in the chosen colour.
+    QFETCH(QString, typed);
+    QFETCH(int, colour);
+    TRichTextBox view;
+    RenderFormatted(view, BuildLineText(typed, colour, true, false, false), RenderMode::Echo);
+    QCOMPARE(view.document()->toPlainText(), typed);
+    const QTextCharFormat format = view.document()->begin().begin().fragment().charFormat();
+    QCOMPARE(format.foreground().color(), IrcColor(colour));
+    QCOMPARE(format.fontWeight(), int(QFont::Bold));
+}
+
+void TestInputLine::startsUnstyled()
+{
+    TInputLine input;
+    QCOMPARE(input.objectName(), QStringLiteral("Panel2"));
+    for (const char* name : {"ToolButton5", "ToolButton6", "ToolButton7"}) {
+        auto* button = input.findChild<QToolButton*>(QLatin1String(name));
+        QVERIFY2(button && button->isCheckable() && !button->isChecked(), name);
+    }
+    QComboBox* colours = input.findChild<QComboBox*>(QStringLiteral("colorcomo"));
+    QVERIFY(colours);
+    QCOMPARE(colours->count(), 16);
+    QCOMPARE(colours->currentIndex(), -1);
+    QCOMPARE(colours->itemText(15), QStringLiteral("Light Grey"));
+    QComboBox* icons = input.findChild<QComboBox*>(QStringLiteral("iconcomo"));
+    QVERIFY(icons);
+    QCOMPARE(icons->count(), 10);
+    QCOMPARE(icons->currentIndex(), -1);
+    QCOMPARE(icons->width(), 51);
+    for (int i = 0; i < icons->count(); ++i)
+        QVERIFY(!icons->itemIcon(i).isNull());
+    QVERIFY(input.findChild<QLineEdit*>(QStringLiteral("Edit1")));
+}
+
+void TestInputLine::appliesControlsToInput()
+{
+    TInputLine input;
+    input.colorcomo->setCurrentIndex(4);
+    input.ToolButton5->click();
+    input.ToolButton7->click();
+    input.Edit1->setText(QStringLiteral("hi"));
+    const QString line = input.ApplyStylesToInput();
+    QCOMPARE(line, QStringLiteral(u"\u0016\u0002\u00034hi"));
+    // The input line holds exactly what goes out, control bytes included.
+    QCOMPARE(input.Edit1->text(), line);
+    // Pressing Enter again after a failed send puts the prefixes in front twice.
+    QCOMPARE(input.ApplyStylesToInput(), QStringLiteral(u"\u0016\u0002\u00034\u0016\u0002\u00034hi"));
+}
+
+void TestInputLine::emoticonPickerInserts_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("selectionStart");
+    QTest::addColumn<int>("selectionLength");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("smile at the caret") << "hello " << 6 << 0 << 0 << "hello :)";
+    QTest::newRow("heart in the middle") << "ab" << 1 << 0 << 6 << "a(h))b";
+    QTest::newRow("replaces the selection") << "I love you" << 2 << 4 << 6 << "I (h)) you";
+    QTest::newRow("lips") << "" << 0 << 0 << 9 << "(k)";
+    QTest::newRow("surprised in lower case") << "" << 0 << 0 << 3 << ":o";
+}
+
+void TestInputLine::emoticonPickerInserts()
+{
+    QFETCH(QString, before);
+    QFETCH(int, selectionStart);
+    QFETCH(int, selectionLength);
+    QFETCH(int, entry);
+    QFETCH(QString, after);
+
+    TInputLine input;
+    QSignalSpy sent(&input, &TInputLine::EnterPressed);
+    input.Edit1->setText(before);
+    if (selectionLength > 0)
+        input.Edit1->setSelection(selectionStart, selectionLength);
+    else
+        input.Edit1->setCursorPosition(selectionStart);
+    emit input.iconcomo->activated(entry);
+    QCOMPARE(input.Edit1->text(), after);
+    QCOMPARE(sent.count(), 0);
+}
+
+void TestInputLine::flattensPastedLines_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("LF") << "one\ntwo" << "say one two";
+    QTest::newRow("CR LF counts once") << "one\r\ntwo\r\n" << "say one two ";
+    QTest::newRow("lone CR") << "a\rb" << "say a b";
+    QTest::newRow("single line") << "plain" << "say plain";
+}
+
+void TestInputLine::flattensPastedLines()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, line);
+    TInputLine input;
+    input.Edit1->setText(QStringLiteral("say "));
+    QApplication::clipboard()->setText(clipboard);
+    input.Edit1->setFocus();
+    QTest::keyClick(input.Edit1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(input.Edit1->text(), line);
+    QCOMPARE(input.Edit1->cursorPosition(), line.size());
+    QTest::keyClicks(input.Edit1, QStringLiteral("!"));
+    QCOMPARE(input.Edit1->text(), line + u'!');
+}
+
+void TestInputLine::enterIsReported()
+{
+    TInputLine input;
+    QSignalSpy sent(&input, &TInputLine::EnterPressed);
+    QTest::keyClicks(input.Edit1, QStringLiteral("hello"));
+    QTest::keyClick(input.Edit1, Qt::Key_Return);
+    QTest::keyClick(input.Edit1, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(sent.count(), 2);
+    QCOMPARE(input.Edit1->text(), QStringLiteral("hello"));  // the window decides what to do with it
+}
+
+QTEST_MAIN(TestInputLine)
+#include "tst_input_line.moc"

@@ -1,0 +1,81 @@
+// Decoding received bytes and encoding typed text.
+#include "chat/wire_text.h"
+
+#include <QTest>
+
+#include <string>
+
+class TestWireText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodes_data();
+    void decodes();
+    void encodesAsUtf8_data();
+    void encodesAsUtf8();
+};
+
+namespace {
+
+// Bytes with embedded NULs kept: the length comes from the array, not from strlen.
+template <size_t N>
+std::string Bytes(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
+
+}  // namespace
+
+void TestWireText::decodes_data()
+{
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("expected");
+
+    auto row = [](const char* name, const std::string& wire, const QString& text) {
+        QTest::newRow(name) << QByteArray(wire.data(), static_cast<qsizetype>(wire.size())) << text;
+    };
+    row("empty", "", QString());
+    row("plain ASCII", "hello", QStringLiteral("hello"));
+    row("valid UTF-8", Bytes("Gr\xc3\xbc\xc3\x9f" "e \xe2\x98\xba"), QStringLiteral(u"Grüße ☺"));
+    row("four-byte UTF-8", Bytes("\xf0\x9f\x98\x80"), QStringLiteral(u"😀"));
+    row("Latin-1 when not UTF-8", Bytes("Gr\xfc\xdf" "e"), QStringLiteral(u"Grüße"));
+    row("one bad byte makes the whole line Latin-1", Bytes("\xc3\xbc \xfc"), QStringLiteral(u"Ã¼ ü"));
+    row("UTF-8 cut off at the end", Bytes("ok \xe2\x98"), QStringLiteral(u"ok â\u0098"));
+    row("overlong encoding is not UTF-8", Bytes("\xc0\xaf"), QStringLiteral(u"À¯"));
+    row("encoded surrogate is not UTF-8", Bytes("\xed\xa0\x80"), QStringLiteral(u"í\u00a0\u0080"));
+    row("formatting bytes and NUL survive", Bytes("\x02" "b\x00" "c\x03" "4\x0f\x16\x1f\x01"),
+        QString::fromLatin1("\x02" "b\0c\x03" "4\x0f\x16\x1f\x01", 10));
+    row("formatting bytes inside UTF-8", Bytes("\x03" "4\xc3\xbc\x02"), QStringLiteral(u"\u00034ü\u0002"));
+    row("byte-order mark is kept", Bytes("\xef\xbb\xbfhi"), QStringLiteral(u"\ufeffhi"));
+}
+
+void TestWireText::decodes()
+{
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, expected);
+    QCOMPARE(FromWire(std::string(wire.constData(), static_cast<size_t>(wire.size()))), expected);
+}
+
+void TestWireText::encodesAsUtf8_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("wire");
+
+    QTest::newRow("ASCII") << QStringLiteral("hi there") << QByteArray("hi there");
+    QTest::newRow("non-ASCII") << QStringLiteral(u"Grüße ☺") << QByteArray("Gr\xc3\xbc\xc3\x9f" "e \xe2\x98\xba");
+    QTest::newRow("formatting bytes and NUL") << QString::fromLatin1("\x16\x1f\x02\x03" "04\0x", 8)
+                                              << QByteArray("\x16\x1f\x02\x03" "04\0x", 8);
+}
+
+void TestWireText::encodesAsUtf8()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, wire);
+    const std::string bytes = ToWire(text);
+    QCOMPARE(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), wire);
+    // What goes out comes back as the same text.
+    QCOMPARE(FromWire(bytes), text);
+}
+
+QTEST_GUILESS_MAIN(TestWireText)
+#include "tst_wire_text.moc"
