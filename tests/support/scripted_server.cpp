@@ -51,8 +51,9 @@ struct ScriptedServer::Step {
     std::size_t number = 0;   // 1-based position in the script
     std::size_t totalBytes = 0;
     std::size_t sentBytes = 0;
-    std::string chunk;        // Send: bytes queued for the socket
-    std::size_t chunkPos = 0;
+    std::string chunk;        // Send: repeats of a small `text` gathered for one write
+    const std::string* out = nullptr;  // Send: what is being written, `text` or `chunk`
+    std::size_t outPos = 0;            // bytes of *out already written
 };
 
 // One accepted client as the server thread sees it.
@@ -544,16 +545,16 @@ void ScriptedServer::FlushOutput(Connection& conn)
             FailStep(conn.closeReason.empty() ? "the connection is closed" : conn.closeReason);
             return;
         }
-        if (step.chunkPos == step.chunk.size())
+        if (!step.out || step.outPos == step.out->size())
             RefillBulk();
-        if (step.chunkPos == step.chunk.size()) {
+        if (step.outPos == step.out->size()) {
             CompleteStep();
             return;
         }
-        const ssize_t n = ::send(conn.fd, step.chunk.data() + step.chunkPos,
-                                 step.chunk.size() - step.chunkPos, MSG_NOSIGNAL);
+        const ssize_t n = ::send(conn.fd, step.out->data() + step.outPos,
+                                 step.out->size() - step.outPos, MSG_NOSIGNAL);
         if (n > 0) {
-            step.chunkPos += static_cast<std::size_t>(n);
+            step.outPos += static_cast<std::size_t>(n);
             step.sentBytes += static_cast<std::size_t>(n);
             deadline_ = NowMs() + step.timeoutMs;
         } else if (n < 0 && errno == EINTR) {
@@ -572,13 +573,14 @@ void ScriptedServer::FlushOutput(Connection& conn)
 void ScriptedServer::RefillBulk()
 {
     Step& step = *active_;
-    step.chunk.clear();
-    step.chunkPos = 0;
-    if (step.times == 1 && step.text.size() >= kChunkBytes) {
-        step.chunk.swap(step.text);
-        step.times = 0;
+    step.outPos = 0;
+    if (step.times > 0 && step.text.size() >= kChunkBytes) {
+        step.out = &step.text;  // big enough to write as it is
+        --step.times;
         return;
     }
+    step.chunk.clear();
+    step.out = &step.chunk;
     while (step.times > 0 && (step.chunk.empty() || step.chunk.size() + step.text.size() <= kChunkBytes)) {
         step.chunk += step.text;
         --step.times;
