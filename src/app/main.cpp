@@ -1,13 +1,9 @@
 // Program entry: builds the application object and runs it.
-#include "shell/main_form.h"
-
-#include <QApplication>
+#include "shell/application.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Talvessa");
-    TMainForm frame;
-    frame.show();
+    TalvessaApplication app(argc, argv);
+    StartProgram();
     return app.exec();
 }

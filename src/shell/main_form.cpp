@@ -1,33 +1,51 @@
 #include "shell/main_form.h"
 
 #include "events/line_drain.h"
+#include "shell/about_box.h"
+#include "shell/blocking_wait.h"
+#include "shell/timings.h"
+#include "protocol/sent_lines.h"
 #include "side/room_list_window.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMutexLocker>
+#include <QThread>
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     BuildWindow();
+    // The connection may open on a worker thread (the login keeps its window
+    // painted that way); its handlers always run here, on the UI thread.
+    IdTCPClient1.onConnected = [this] {
+        if (QThread::currentThread() == thread())
+            IdTCPClient1Connected();
+        else
+            QMetaObject::invokeMethod(this, &TMainForm::IdTCPClient1Connected, Qt::QueuedConnection);
+    };
+    IdTCPClient1.onDisconnected = [this] {
+        if (QThread::currentThread() == thread())
+            IdTCPClient1Disconnected();
+        else
+            QMetaObject::invokeMethod(this, &TMainForm::IdTCPClient1Disconnected, Qt::QueuedConnection);
+    };
+    FormCreate();
 }
 
 TMainForm::~TMainForm()
 {
+    IdTCPClient1.onConnected = nullptr;
+    IdTCPClient1.onDisconnected = nullptr;
     if (reader_) StopReader(0);
+    IdTCPClient1.Disconnect();
 }
 
-void TMainForm::BuildWindow()
+void TMainForm::FormCreate()
 {
-    setObjectName("TMainForm");
-    setWindowTitle("Talvessa");
-    mdiArea_ = new QMdiArea(this);
-    mdiArea_->setObjectName("MdiArea");
-    setCentralWidget(mdiArea_);
-    form4_ = new TForm4;
-    AddChildWindow(form4_);
+    servercombo->setCurrentIndex(0);
 }
 
 QString TMainForm::CurrentNick() const
@@ -104,8 +122,10 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child)
 {
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sub, &QObject::destroyed, this, [this] { UpdateWindowActions(); }, Qt::QueuedConnection);
     child->show();
     sub->show();
+    UpdateWindowActions();
     return sub;
 }
 
@@ -127,19 +147,34 @@ void TMainForm::BringToFront(QWidget* child)
 
 void TMainForm::AppendLog(const QString& line) { form4_->AppendLogLine(line); }
 
+TAboutBox* TMainForm::AboutBox()
+{
+    if (!aboutBox_) aboutBox_ = new TAboutBox(this);
+    return aboutBox_;
+}
+
 void TMainForm::StartReader()
 {
+    if (reader_) StopReader(0);  // an old reader that ended on its own
     queue_ = std::make_shared<LineQueue>(8192);
     drain_ = new LineDrain(*this, queue_, CurrentNick());
     reader_ = std::make_unique<chandler>(IdTCPClient1, CurrentNick().toStdString(), *queue_, *drain_);
+}
+
+void TMainForm::WaitForReader(int timeoutMs)
+{
+    if (!reader_) return;
+    reader_->Terminate();
+    // Every handler runs on this thread and the reader never waits for it
+    // (a full queue gives way to the stop request), so a plain wait is safe.
+    if (!reader_->WaitFor(std::chrono::milliseconds(timeoutMs))) IdTCPClient1.Disconnect();
 }
 
 void TMainForm::StopReader(int timeoutMs)
 {
     if (!reader_) return;
     stoppingReader_ = true;
-    reader_->Terminate();
-    if (!reader_->WaitFor(std::chrono::milliseconds(timeoutMs))) IdTCPClient1.Disconnect();
+    WaitForReader(timeoutMs);
     reader_.reset();  // joins the thread
     QCoreApplication::removePostedEvents(drain_);
     drain_->DrainAll();
@@ -151,13 +186,43 @@ void TMainForm::StopReader(int timeoutMs)
 
 void TMainForm::ReaderEndedByServer(const QString& error)
 {
-    (void)error;
+    (void)error;  // the server's side of the story is in the log already, if it said anything
     if (stoppingReader_ || !reader_) return;
-    IdTCPClient1.Disconnect();
     StopReader(0);
+    CloseConnection();
+}
+
+void TMainForm::SettleEndedReader()
+{
+    if (!reader_) return;
+    StopReader(0);
+    CloseConnection();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    // A login or registration exchange is waiting on the connection beneath a
+    // dialog; the frame goes only once that has finished.
+    if (blocking_wait::Active()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
     event->accept();
+}
+
+void TMainForm::FormClose()
+{
+    if (!reader_) return;
+    const bool open = IdTCPClient1.Connected();
+    if (open) {
+        reader_->Terminate();
+        try {
+            IdTCPClient1.WriteLine(sent::QuitLine());
+        } catch (const TransportError&) {
+            // The server went first; there is nobody left to say goodbye to.
+        }
+    }
+    StopReader(open ? timing().readerStopMs : 0);
+    CloseConnection();
 }

@@ -12,8 +12,20 @@
 #include <memory>
 #include <optional>
 
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class TAboutBox;
 class TForm1;
 class TForm3;
 class TForm4;
@@ -53,6 +65,8 @@ public:
     TForm4* Form4() const { return form4_; }
     // Appends one line to the server log (the room list window's log memo).
     void AppendLog(const QString& line);
+    // The about box, made on first use and then reused.
+    TAboutBox* AboutBox();
 
     // --- Windows made on request (defined beside the window classes) ---
     TForm1* NewRoomWindow();                        // Chat, New: an empty room window "No Room"
@@ -70,11 +84,104 @@ public:
     // The reader ended on a transport error that the program did not cause.
     void ReaderEndedByServer(const QString& error);
 
+    // --- Connection lifecycle ---
+    void ConnectitemClick();
+    // The connection opened (may be called on any thread; runs on the UI thread).
+    void IdTCPClient1Connected();
+    // The program closed the open connection.
+    void IdTCPClient1Disconnected();
+    // Closes the connection and makes sure the disconnected handling ran once,
+    // also when the server had closed it first (which raises no notification).
+    void CloseConnection();
+    // True while the frame shows its connected look.
+    bool ConnectedLook() const { return connectedLook_; }
+
+    // --- Other handlers ---
+    void FormCreate();
+    void newitemClick();
+    void awaybtnClick();
+    void Button1Click();
+    void Button2Click();
+    void Edit1KeyDown(int key);
+    void roomlistbtnClick();
+    void FileExit1Execute();
+    void HelpAbout1Execute();
+    void Checkforupdates1Click();
+    void WindowCascade1Execute();
+    void WindowTileHorizontal1Execute();
+    void WindowTileVertical1Execute();
+    void WindowMinimizeAll1Execute();
+    void WindowArrange1Execute();
+
+    // --- Components, by their names ---
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* newitem = nullptr;
+    QAction* Connectitem = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* FileExitItem = nullptr;
+    QMenu* Favorites1 = nullptr;
+    QMenu* Buddies1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* WindowCascadeItem = nullptr;
+    QAction* WindowTileItem = nullptr;
+    QAction* WindowTileItem2 = nullptr;
+    QAction* WindowMinimizeItem = nullptr;
+    QAction* WindowArrangeItem = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Checkforupdates1 = nullptr;
+    QAction* WebSite1 = nullptr;
+    QAction* HelpAboutItem = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolButton* ToolButton6 = nullptr;
+    QComboBox* servercombo = nullptr;
+    QToolButton* ToolButton9 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton5 = nullptr;
+    QToolButton* ToolButton8 = nullptr;
+    QToolButton* ToolButton10 = nullptr;
+    QToolButton* awaybtn = nullptr;
+    QToolButton* roomlistbtn = nullptr;
+    QToolButton* ToolButton12 = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* StatusPanel0 = nullptr;  // hints
+    QLabel* StatusPanel1 = nullptr;  // connection state
+    QWidget* StatusPanel2 = nullptr; // drawn empty
+    QFrame* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QWidget* Panel8 = nullptr;
+    QObject* ActionList1 = nullptr;
+
+    // The six preset servers of servercombo.
+    static const QStringList& PresetServers();
+    // The frame's own hint, shown where nothing under the pointer has one.
+    static QString FrameHint() { return QStringLiteral("List"); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWindow();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void BuildAwayPanel();
+    void BuildPictures();
+    void UpdateWindowActions();
+    void FillWindowMenu();
+    void ApplyConnectedLook();
+    void ApplyDisconnectedLook();
+    void Disconnect();
+    void Connect();
+    // A reader that ended by the server's doing, not yet handled: handle it now.
+    void SettleEndedReader();
+    void WaitForReader(int timeoutMs);
+    void FormClose();
 
     mutable QMutex sharedLock_;
     QString currentNick_;
@@ -84,6 +191,9 @@ private:
 
     QMdiArea* mdiArea_ = nullptr;
     TForm4* form4_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+    QList<QAction*> windowListActions_;
+    bool connectedLook_ = false;
 
     std::shared_ptr<LineQueue> queue_;
     LineDrain* drain_ = nullptr;  // disposed of with deleteLater: it may be mid-call

@@ -1,18 +1,213 @@
 #include "side/room_list_window.h"
 
+#include "chat/wire_text.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+#include "shell/app_icons.h"
+
+#include <QCloseEvent>
+#include <algorithm>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// Draws each cell of the room list with thin grid lines around it.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(QColor(200, 200, 200));
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->restore();
+    }
+};
+
+}  // namespace
 
 TForm4::TForm4(QWidget* parent) : QWidget(parent)
 {
-    setObjectName("TForm4");
+    setObjectName("Form4");
     setWindowTitle("Select a room from below list");
+    resize(483, 430);
+
+    RoomList = new QTreeWidget(this);
+    RoomList->setObjectName("RoomList");
+    RoomList->setColumnCount(3);
+    RoomList->setHeaderLabels({QStringLiteral("Room Name"), QStringLiteral("Topic"), QStringLiteral("Chatters")});
+    RoomList->setColumnWidth(0, 91);
+    RoomList->setColumnWidth(1, 310);
+    RoomList->setColumnWidth(2, 60);
+    RoomList->setRootIsDecorated(false);
+    RoomList->setUniformRowHeights(true);
+    RoomList->setAllColumnsShowFocus(true);
+    RoomList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    RoomList->setSelectionMode(QAbstractItemView::SingleSelection);
+    RoomList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RoomList->setItemDelegate(new GridDelegate(RoomList));
+    QFont listFont(QStringLiteral("Times New Roman"));
+    listFont.setPixelSize(13);
+    RoomList->setFont(listFont);
+
     log = new QPlainTextEdit(this);
     log->setObjectName("log");
     log->setReadOnly(true);
+    log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log->setMinimumHeight(40);
+
+    Splitter2 = new QSplitter(Qt::Vertical, this);
+    Splitter2->setObjectName("Splitter2");
+    Splitter2->setChildrenCollapsible(false);
+    Splitter2->addWidget(RoomList);
+    Splitter2->addWidget(log);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+    Splitter2->setSizes({430 - 124, 124});
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(log);
+    layout->addWidget(Splitter2);
+
+    BuildServerPanel();
+    FormCreate();
+}
+
+void TForm4::BuildServerPanel()
+{
+    serverstat = new QFrame(this);
+    serverstat->setObjectName("serverstat");
+    serverstat->setFrameShape(QFrame::Panel);
+    serverstat->setFrameShadow(QFrame::Sunken);
+    serverstat->setFixedSize(265, 193);
+    serverstat->setAutoFillBackground(true);
+    QPalette yellow = serverstat->palette();
+    yellow.setColor(QPalette::Window, QColor(255, 255, 204));
+    yellow.setColor(QPalette::WindowText, Qt::black);
+    serverstat->setPalette(yellow);
+
+    servertitle = new QLabel(QStringLiteral("................................"), serverstat);
+    servertitle->setObjectName("servertitle");
+    servertitle->setStyleSheet(QStringLiteral("color: red; background: #ffffcc;"));
+    QFont bold = servertitle->font();
+    bold.setBold(true);
+    servertitle->setFont(bold);
+    servertitle->setGeometry(10, 8, 220, 20);
+
+    SpeedButton1 = new QToolButton(serverstat);
+    SpeedButton1->setObjectName("SpeedButton1");
+    SpeedButton1->setIcon(GlyphIcon(Glyph::CloseCross));
+    SpeedButton1->setIconSize(QSize(10, 10));
+    SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setGeometry(265 - 24, 4, 20, 20);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm4::SpeedButton1Click);
+
+    Label2 = new QLabel(QStringLiteral("Total Chat Rooms:"), serverstat);
+    Label2->setObjectName("Label2");
+    Label2->setGeometry(10, 40, 120, 22);
+    totalchannelstxt = new QLineEdit(serverstat);
+    totalchannelstxt->setObjectName("totalchannelstxt");
+    totalchannelstxt->setReadOnly(true);
+    totalchannelstxt->setGeometry(135, 40, 118, 22);
+
+    Label3 = new QLabel(QStringLiteral("Total users:"), serverstat);
+    Label3->setObjectName("Label3");
+    Label3->setGeometry(10, 68, 120, 22);
+    totaluserstxt = new QLineEdit(serverstat);
+    totaluserstxt->setObjectName("totaluserstxt");
+    totaluserstxt->setReadOnly(true);
+    totaluserstxt->setGeometry(135, 68, 118, 22);
+
+    Button6 = new QPushButton(QStringLiteral("Load Full Room List"), serverstat);
+    Button6->setObjectName("Button6");
+    Button6->setGeometry(10, 104, 243, 28);
+    connect(Button6, &QPushButton::clicked, this, &TForm4::Button6Click);
+
+    Button1 = new QPushButton(QStringLiteral("Load Rooms Start With"), serverstat);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(10, 144, 170, 28);
+    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    Edit3 = new QLineEdit(QStringLiteral("a"), serverstat);
+    Edit3->setObjectName("Edit3");
+    Edit3->setGeometry(188, 146, 65, 24);
+
+    serverstat->hide();
+}
+
+void TForm4::FormCreate()
+{
+    // The window lives as long as the program: its close command is refused
+    // (closeEvent) and its frame shows no close button (set by the frame).
+}
+
+void TForm4::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void TForm4::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceServerPanel();
+}
+
+void TForm4::PlaceServerPanel()
+{
+    // Floats over the list, centred across it, near its top.
+    const QRect list = RoomList->geometry();
+    serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
 }
 
 void TForm4::AppendLogLine(const QString& line) { log->appendPlainText(line); }
+
+void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters)
+{
+    new QTreeWidgetItem(RoomList, {name, topic, chatters});
+}
+
+void TForm4::ClearRows() { RoomList->clear(); }
+
+void TForm4::ShowServerPanel()
+{
+    PlaceServerPanel();
+    serverstat->show();
+    serverstat->raise();
+}
+
+void TForm4::HideServerPanel() { serverstat->hide(); }
+
+void TForm4::SetTotalChannels(const QString& count) { totalchannelstxt->setText(count); }
+
+void TForm4::SetTotalUsers(const QString& count) { totaluserstxt->setText(count); }
+
+void TForm4::WriteLine(const std::string& line)
+{
+    if (!connection_) throw TransportError("Not connected.");
+    connection_->WriteLine(line);
+}
+
+void TForm4::Button6Click()
+{
+    HideServerPanel();
+    ClearRows();
+    WriteLine(sent::ListLine());
+}
+
+void TForm4::Button1Click()
+{
+    HideServerPanel();
+    ClearRows();
+    WriteLine(sent::ListStartingLine(ToWire(Edit3->text())));
+}
+
+void TForm4::SpeedButton1Click() { HideServerPanel(); }

@@ -1,0 +1,25 @@
+#pragma once
+// The application object: the program's title, its one catch point for
+// failures that no handler caught, and the start-up sequence.
+#include <QApplication>
+
+class TMainForm;
+
+class TalvessaApplication : public QApplication {
+    Q_OBJECT
+public:
+    TalvessaApplication(int& argc, char** argv);
+
+    // Every event passes here: a failure that escaped its handler ends that
+    // handler's work and is shown in the general error report.
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // The general error report: a box captioned "Talvessa" with the text,
+    // an error icon and an OK button.
+    static void ShowException(const QString& text);
+};
+
+// Program start after the application object exists: the splash for its
+// moment, then the frame (with the room list window) and the about box.
+// The frame is shown and returned; the caller runs the event loop.
+TMainForm* StartProgram();

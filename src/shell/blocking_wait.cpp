@@ -1,0 +1,71 @@
+#include "shell/blocking_wait.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QPointer>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace blocking_wait {
+
+namespace {
+int active = 0;  // UI thread only
+}  // namespace
+
+bool Active() { return active > 0; }
+
+void RunOnWorker(const std::function<void()>& job)
+{
+    QEventLoop loop;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    ++active;
+    std::thread worker([&job, &loop, done] {
+        job();
+        done->store(true);
+        // Queued behind whatever the job posted itself, so those events are
+        // handled first; the loop outlives this call because the thread is
+        // joined before the loop goes out of scope.
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    // exec may also return early when the application quits; keep serving
+    // until the job has finished so the worker never outlives its captures.
+    while (!done->load()) {
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (!done->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    worker.join();
+    QCoreApplication::sendPostedEvents(&loop);  // the quit request, if it is still pending
+    --active;
+}
+
+}  // namespace blocking_wait
+
+std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs)
+{
+    // A line already received costs no thread; a long burst still lets the
+    // window repaint now and then.
+    static QElapsedTimer sincePaint;
+    if (!sincePaint.isValid()) sincePaint.start();
+    std::string line = conn.ReadLine(0);
+    if (!line.empty()) {
+        if (sincePaint.elapsed() > 50) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            sincePaint.restart();
+        }
+        return line;
+    }
+    if (timeoutMs == 0) return line;
+    line = RunBlocking([&conn, timeoutMs] { return conn.ReadLine(timeoutMs); });
+    sincePaint.restart();
+    return line;
+}
+
+void ConnectWhilePainting(LineConnection& conn)
+{
+    RunBlocking([&conn] { conn.Connect(); });
+}

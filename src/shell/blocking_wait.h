@@ -1,0 +1,60 @@
+#pragma once
+// Runs a blocking socket call off the UI thread while the window stays painted.
+#include "protocol/line_connection.h"
+
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+namespace blocking_wait {
+
+// Runs job on a worker thread; meanwhile a local event loop on the calling
+// (UI) thread keeps paint, timer and posted events going while user input is
+// held back until the job is done. Posted events that the job caused (such as
+// a notification queued by the connection) are delivered before this returns.
+void RunOnWorker(const std::function<void()>& job);
+
+// True while some RunOnWorker is waiting: the windows refuse to close then.
+bool Active();
+
+}  // namespace blocking_wait
+
+// Runs fn through blocking_wait::RunOnWorker and gives back its result; an
+// exception thrown by fn is rethrown on the calling thread.
+template <class Fn>
+auto RunBlocking(Fn&& fn) -> std::invoke_result_t<Fn&>
+{
+    using Result = std::invoke_result_t<Fn&>;
+    std::exception_ptr failure;
+    if constexpr (std::is_void_v<Result>) {
+        blocking_wait::RunOnWorker([&] {
+            try {
+                fn();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        if (failure) std::rethrow_exception(failure);
+    } else {
+        std::optional<Result> result;
+        blocking_wait::RunOnWorker([&] {
+            try {
+                result.emplace(fn());
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        if (failure) std::rethrow_exception(failure);
+        return std::move(*result);
+    }
+}
+
+// conn.ReadLine(timeoutMs) (an empty text on time-out) without freezing the
+// window: a line already buffered is returned at once, otherwise the wait runs
+// through RunBlocking.
+std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs);
+// conn.Connect() (name lookup and connect) through RunBlocking.
+void ConnectWhilePainting(LineConnection& conn);

@@ -1,0 +1,169 @@
+// The frame's connection lifecycle: connect and disconnect, the connected and
+// disconnected looks, away status and the room-list button.
+#include "shell/main_form.h"
+
+#include "chat/wire_text.h"
+#include "protocol/sent_lines.h"
+#include "shell/login_dialog.h"
+#include "shell/prompts.h"
+#include "shell/timings.h"
+#include "side/room_list_window.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QThread>
+#include <QToolButton>
+
+void TMainForm::ConnectitemClick()
+{
+    form4_->setIdTCPClient(&IdTCPClient1);
+    const QString server = servercombo->currentText();
+    if (server.isEmpty()) {
+        prompts().Information(this, QStringLiteral("Please select a server."));
+        return;
+    }
+    IdTCPClient1.SetHost(ToWire(server));
+    IdTCPClient1.SetPort(timing().defaultPort);
+    if (IdTCPClient1.Connected())
+        Disconnect();
+    else
+        Connect();
+}
+
+void TMainForm::Disconnect()
+{
+    if (reader_) reader_->Terminate();
+    try {
+        IdTCPClient1.WriteLine(sent::QuitLine());
+    } catch (const TransportError&) {
+        // The connection broke under us; the user asked to be disconnected
+        // and is, so there is nothing to report.
+    }
+    // The reader ends when the server answers the quit by closing; a server
+    // that does not is cut off after the wait, which ends the reader's read.
+    if (reader_) reader_->WaitFor(std::chrono::milliseconds(timing().readerStopMs));
+    CloseConnection();
+    StopReader(0);
+    Buddies1->clear();
+}
+
+void TMainForm::Connect()
+{
+    SettleEndedReader();
+    TForm5 dialog(this);
+    dialog.setIdTCPClient(&IdTCPClient1);
+    dialog.exec();
+    LineConnection& connection = *dialog.getIdTCPClient();
+    if (!dialog.LoggedIn() && connection.Connected()) {
+        // Cancelled after a failed try that left the connection open: that
+        // connection never finished logging in, so it is not taken as one.
+        CloseConnection();
+    }
+    if (!connection.Connected()) {
+        if (connectedLook_) CloseConnection();
+        return;
+    }
+    StartReader();
+    connection.WriteLine(sent::MemoServListLine());
+    connection.WriteLine(sent::LusersLine());
+    form4_->servertitle->setText(FromWire(connection.Host()));
+    form4_->ShowServerPanel();
+}
+
+void TMainForm::IdTCPClient1Connected()
+{
+    // Queued from the thread that opened the connection: it may have closed
+    // again before this runs.
+    if (!IdTCPClient1.Connected()) return;
+    ApplyConnectedLook();
+}
+
+void TMainForm::IdTCPClient1Disconnected()
+{
+    ApplyDisconnectedLook();
+    if (reader_ && !reader_->Finished()) WaitForReader(timing().readerStopMs);
+    form4_->ClearRows();
+    StatusPanel1->setText(QStringLiteral("Not Connected"));
+    AppendLog(QStringLiteral("Disconnected.."));
+}
+
+void TMainForm::CloseConnection()
+{
+    IdTCPClient1.Disconnect();  // raises the notification when it closed an open connection
+    if (connectedLook_) IdTCPClient1Disconnected();
+}
+
+void TMainForm::ApplyConnectedLook()
+{
+    connectedLook_ = true;
+    servercombo->setEnabled(false);
+    newitem->setEnabled(true);
+    Connectitem->setText(QStringLiteral("Disconnect"));
+    ToolButton6->setEnabled(true);
+    ToolButton1->setEnabled(true);
+    ToolButton9->setEnabled(false);
+    awaybtn->setEnabled(true);
+    roomlistbtn->setEnabled(true);
+    Options1->setEnabled(true);
+    StatusPanel1->setText(QStringLiteral("Connected"));
+    SetIgnoreList(QStringList());
+}
+
+void TMainForm::ApplyDisconnectedLook()
+{
+    connectedLook_ = false;
+    servercombo->setEnabled(true);
+    newitem->setEnabled(false);
+    Connectitem->setText(QStringLiteral("Connect"));
+    ToolButton6->setEnabled(false);
+    ToolButton1->setEnabled(false);
+    ToolButton9->setEnabled(true);
+    awaybtn->setEnabled(false);
+    roomlistbtn->setEnabled(false);
+    Options1->setEnabled(false);
+    StatusPanel1->setText(QStringLiteral("Not Connected"));
+    SetIgnoreList(QStringList());
+}
+
+void TMainForm::awaybtnClick()
+{
+    if (awaybtn->isChecked()) {
+        Panel1->show();
+        Panel1->raise();
+        Edit1->setFocus();
+        return;
+    }
+    IdTCPClient1.WriteLine(sent::BackLine());
+    AppendLog(QStringLiteral("Your status is nolonger set to away."));
+    Panel1->hide();
+    awaybtn->setChecked(false);
+}
+
+void TMainForm::Button1Click()
+{
+    IdTCPClient1.WriteLine(sent::AwayLine(ToWire(Edit1->text())));
+    AppendLog(QStringLiteral("Your status is set to away."));
+    Panel1->hide();
+    awaybtn->setChecked(true);
+}
+
+void TMainForm::Button2Click()
+{
+    Panel1->hide();
+    awaybtn->setChecked(false);
+}
+
+void TMainForm::Edit1KeyDown(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) Button1Click();
+}
+
+void TMainForm::roomlistbtnClick()
+{
+    form4_->ClearRows();
+    form4_->ShowServerPanel();
+}

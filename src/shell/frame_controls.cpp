@@ -1,0 +1,342 @@
+// The frame window's controls: menus, tool bar, status bar, away panel and
+// the hidden emoticon pictures, with their hints and their start state.
+#include "shell/main_form.h"
+
+#include "chat/emoticons.h"
+#include "shell/about_box.h"
+#include "shell/app_icons.h"
+#include "shell/product_info.h"
+#include "side/room_list_window.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+// A hint is "short|long": the tool tip shows the short part, the status bar
+// the long one; a hint without "|" is both.
+QString ShortHint(const QString& hint) { return hint.section(QLatin1Char('|'), 0, 0); }
+QString LongHint(const QString& hint)
+{
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+void SetHint(QWidget* w, const QString& hint)
+{
+    w->setToolTip(ShortHint(hint));
+    w->setStatusTip(LongHint(hint));
+}
+
+void SetHint(QAction* a, const QString& hint)
+{
+    a->setToolTip(ShortHint(hint));
+    a->setStatusTip(LongHint(hint));
+}
+
+QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QString& hint = {})
+{
+    auto* a = new QAction(caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) SetHint(a, hint);
+    return a;
+}
+
+QToolButton* MakeButton(QToolBar* bar, const char* name, Glyph glyph, const QString& hint)
+{
+    auto* b = new QToolButton(bar);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(GlyphIcon(glyph));
+    b->setAutoRaise(true);
+    SetHint(b, hint);
+    bar->addWidget(b);
+    return b;
+}
+
+QLabel* MakePanel(QStatusBar* bar, const char* name, int width)
+{
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setFixedWidth(width);
+    bar->addWidget(panel);
+    return panel;
+}
+
+}  // namespace
+
+const QStringList& TMainForm::PresetServers()
+{
+    static const QStringList presets{
+        QStringLiteral("irc.libera.chat"), QStringLiteral("irc.oftc.net"),    QStringLiteral("irc.rizon.net"),
+        QStringLiteral("irc.undernet.org"), QStringLiteral("irc.efnet.org"), QStringLiteral("irc.quakenet.org"),
+    };
+    return presets;
+}
+
+void TMainForm::BuildWindow()
+{
+    setObjectName("MainForm");
+    setWindowTitle(product::kName);
+    setWindowIcon(GlyphIcon(Glyph::AppIcon));
+    ActionList1 = new QObject(this);
+    ActionList1->setObjectName("ActionList1");
+
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName("MdiArea");
+    mdiArea_->setBackground(palette().brush(QPalette::Dark));  // the application-workspace colour
+    mdiArea_->setStatusTip(FrameHint());
+    mdiArea_->viewport()->setStatusTip(FrameHint());
+    setCentralWidget(mdiArea_);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateWindowActions(); });
+
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    BuildAwayPanel();
+    BuildPictures();
+
+    // Restored size 800 x 570, centred on the desktop; shown maximised.
+    resize(800, 570);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r(QPoint(0, 0), QSize(800, 570));
+        r.moveCenter(screen->availableGeometry().center());
+        move(r.topLeft());
+    }
+    setWindowState(Qt::WindowMaximized);
+
+    // The room list lives as long as the frame: no close button, no deletion.
+    form4_ = new TForm4;
+    QMdiSubWindow* roomListFrame =
+        mdiArea_->addSubWindow(form4_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                           Qt::WindowMinMaxButtonsHint);  // the styles draw "close" with the system menu
+    roomListFrame->resize(483, 430);
+    connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [roomListFrame] {
+        if (!roomListFrame->isMaximized() && !roomListFrame->isMinimized()) roomListFrame->resize(544, 430);
+    });
+    form4_->show();
+    roomListFrame->show();
+    UpdateWindowActions();
+    ApplyDisconnectedLook();
+    SetIgnoreList(std::nullopt);  // none until the first connection
+    Connectitem->setText(QStringLiteral("&Connect"));
+}
+
+void TMainForm::BuildMenus()
+{
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName("MainMenu1");
+
+    File1 = MainMenu1->addMenu(QStringLiteral("&Chat"));
+    File1->setObjectName("File1");
+    File1->menuAction()->setStatusTip(QStringLiteral("File related commands"));
+    newitem = MakeAction(ActionList1, "newitem", QStringLiteral("New"));
+    newitem->setIcon(GlyphIcon(Glyph::NewWindow));
+    Connectitem = MakeAction(ActionList1, "Connectitem", QStringLiteral("&Connect"));
+    Options1 = MakeAction(ActionList1, "Options1", QStringLiteral("Options"));
+    FileExitItem = MakeAction(ActionList1, "FileExitItem", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
+    File1->addAction(newitem);
+    File1->addSeparator();
+    File1->addAction(Connectitem);
+    File1->addSeparator();
+    File1->addAction(Options1);
+    File1->addSeparator();
+    File1->addAction(FileExitItem);
+    connect(newitem, &QAction::triggered, this, &TMainForm::newitemClick);
+    connect(Connectitem, &QAction::triggered, this, &TMainForm::ConnectitemClick);
+    connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExit1Execute);
+
+    // Filled per server and nick once a connection exists.
+    Favorites1 = MainMenu1->addMenu(QStringLiteral("Favorites"));
+    Favorites1->setObjectName("Favorites1");
+    Buddies1 = MainMenu1->addMenu(QStringLiteral("Buddies"));
+    Buddies1->setObjectName("Buddies1");
+
+    Window1 = MainMenu1->addMenu(QStringLiteral("&Window"));
+    Window1->setObjectName("Window1");
+    Window1->menuAction()->setStatusTip(QStringLiteral("Window related commands"));
+    WindowCascadeItem = MakeAction(ActionList1, "WindowCascadeItem", QStringLiteral("&Cascade"), QStringLiteral("Cascade"));
+    WindowCascadeItem->setIcon(GlyphIcon(Glyph::Cascade));
+    WindowTileItem = MakeAction(ActionList1, "WindowTileItem", QStringLiteral("Tile &Horizontally"),
+                                QStringLiteral("Tile Horizontal"));
+    WindowTileItem->setIcon(GlyphIcon(Glyph::TileHorizontal));
+    WindowTileItem2 = MakeAction(ActionList1, "WindowTileItem2", QStringLiteral("&Tile Vertically"),
+                                 QStringLiteral("Tile Vertical"));
+    WindowTileItem2->setIcon(GlyphIcon(Glyph::TileVertical));
+    WindowMinimizeItem = MakeAction(ActionList1, "WindowMinimizeItem", QStringLiteral("&Minimize All"),
+                                    QStringLiteral("Minimize All"));
+    WindowArrangeItem = MakeAction(ActionList1, "WindowArrangeItem", QStringLiteral("&Arrange"));
+    Window1->addActions({WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem});
+    connect(WindowCascadeItem, &QAction::triggered, this, &TMainForm::WindowCascade1Execute);
+    connect(WindowTileItem, &QAction::triggered, this, &TMainForm::WindowTileHorizontal1Execute);
+    connect(WindowTileItem2, &QAction::triggered, this, &TMainForm::WindowTileVertical1Execute);
+    connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeAll1Execute);
+    connect(WindowArrangeItem, &QAction::triggered, this, &TMainForm::WindowArrange1Execute);
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
+
+    Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName("Help1");
+    Help1->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    Checkforupdates1 = MakeAction(ActionList1, "Checkforupdates1", QStringLiteral("Check for Updated Version"),
+                                  QStringLiteral("Browse URL"));
+    WebSite1 = MakeAction(ActionList1, "WebSite1", product::kWebSiteName, QStringLiteral("Browse URL"));
+    HelpAboutItem = MakeAction(ActionList1, "HelpAboutItem", QStringLiteral("&About..."),
+                               QStringLiteral("About|Displays program information, version number, and copyright"));
+    Help1->addAction(Checkforupdates1);
+    Help1->addAction(WebSite1);
+    Help1->addSeparator();
+    Help1->addAction(HelpAboutItem);
+    connect(Checkforupdates1, &QAction::triggered, this, &TMainForm::Checkforupdates1Click);
+    connect(WebSite1, &QAction::triggered, this, &TMainForm::Checkforupdates1Click);
+    connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
+}
+
+void TMainForm::BuildToolBar()
+{
+    ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
+    ToolBar2->setObjectName("ToolBar2");
+    ToolBar2->setMovable(false);
+    ToolBar2->setFloatable(false);
+    ToolBar2->setIconSize(QSize(22, 22));
+    ToolBar2->toggleViewAction()->setVisible(false);
+
+    ToolButton6 = MakeButton(ToolBar2, "ToolButton6", Glyph::NewWindow, QStringLiteral("New chat window"));
+    connect(ToolButton6, &QToolButton::clicked, this, &TMainForm::newitemClick);
+    ToolBar2->addSeparator();
+
+    servercombo = new QComboBox(ToolBar2);
+    servercombo->setObjectName("servercombo");
+    servercombo->setEditable(true);
+    servercombo->setInsertPolicy(QComboBox::NoInsert);
+    servercombo->setFixedWidth(233);
+    servercombo->addItems(PresetServers());
+    ToolBar2->addWidget(servercombo);
+
+    ToolButton9 = MakeButton(ToolBar2, "ToolButton9", Glyph::Connect, QStringLiteral("Connect"));
+    ToolButton1 = MakeButton(ToolBar2, "ToolButton1", Glyph::Disconnect, QStringLiteral("Disconnect"));
+    connect(ToolButton9, &QToolButton::clicked, this, &TMainForm::ConnectitemClick);
+    connect(ToolButton1, &QToolButton::clicked, this, &TMainForm::ConnectitemClick);
+    ToolBar2->addSeparator();
+
+    // The window arrangement buttons mirror their menu items (state and hint).
+    ToolButton5 = new QToolButton(ToolBar2);
+    ToolButton5->setObjectName("ToolButton5");
+    ToolButton5->setDefaultAction(WindowTileItem);
+    ToolButton8 = new QToolButton(ToolBar2);
+    ToolButton8->setObjectName("ToolButton8");
+    ToolButton8->setDefaultAction(WindowTileItem2);
+    ToolButton10 = new QToolButton(ToolBar2);
+    ToolButton10->setObjectName("ToolButton10");
+    ToolButton10->setDefaultAction(WindowCascadeItem);
+    for (QToolButton* b : {ToolButton5, ToolButton8, ToolButton10}) {
+        b->setAutoRaise(true);
+        ToolBar2->addWidget(b);
+    }
+    ToolBar2->addSeparator();
+
+    awaybtn = MakeButton(ToolBar2, "awaybtn", Glyph::Away, QStringLiteral("Set your status to away"));
+    awaybtn->setCheckable(true);
+    connect(awaybtn, &QToolButton::clicked, this, &TMainForm::awaybtnClick);
+    roomlistbtn = MakeButton(ToolBar2, "roomlistbtn", Glyph::RoomList, QStringLiteral("Fetch Room list"));
+    connect(roomlistbtn, &QToolButton::clicked, this, &TMainForm::roomlistbtnClick);
+    ToolBar2->addSeparator();
+    ToolButton12 = MakeButton(ToolBar2, "ToolButton12", Glyph::Exit, QStringLiteral("Exit"));
+    connect(ToolButton12, &QToolButton::clicked, this, &TMainForm::FileExit1Execute);
+}
+
+void TMainForm::BuildStatusBar()
+{
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    setStatusBar(StatusBar);
+    StatusPanel0 = MakePanel(StatusBar, "StatusPanel0", 485);
+    StatusPanel1 = MakePanel(StatusBar, "StatusPanel1", 100);
+    StatusPanel2 = MakePanel(StatusBar, "StatusPanel2", 50);  // drawn by its owner, which draws nothing
+}
+
+void TMainForm::BuildAwayPanel()
+{
+    Panel1 = new QFrame(mdiArea_);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Sunken);
+    Panel1->setAutoFillBackground(true);
+    Panel1->setGeometry(256, 168, 329, 89);
+
+    Label1 = new QLabel(QStringLiteral("Away Message "), Panel1);
+    Label1->setObjectName("Label1");
+    Label1->setGeometry(12, 8, 305, 18);
+    Edit1 = new QLineEdit(Panel1);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(12, 28, 305, 24);
+    Edit1->installEventFilter(this);
+    Button1 = new QPushButton(QStringLiteral("Ok"), Panel1);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(160, 58, 75, 25);
+    Button2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
+    Button2->setObjectName("Button2");
+    Button2->setGeometry(242, 58, 75, 25);
+    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    Panel1->hide();
+}
+
+void TMainForm::BuildPictures()
+{
+    // The emoticon pictures, kept here by their names and never shown.
+    Panel8 = new QWidget(this);
+    Panel8->setObjectName("Panel8");
+    for (int n = 1; n <= kEmoticonCount; ++n) {
+        auto* image = new QLabel(Panel8);
+        image->setObjectName(EmoticonPictureName(n));
+        image->setPixmap(QPixmap::fromImage(EmoticonPicture(n)));
+    }
+    Panel8->hide();
+}
+
+bool TMainForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        // Panel 0 shows the long hint of what is under the pointer; where
+        // nothing there has a hint, the frame's own.
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        StatusPanel0->setText(tip.isEmpty() ? FrameHint() : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        Edit1KeyDown(key);
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::newitemClick() { NewRoomWindow(); }
+
+void TMainForm::FileExit1Execute() { close(); }
+
+void TMainForm::HelpAbout1Execute() { AboutBox()->exec(); }
+
+void TMainForm::Checkforupdates1Click() { QDesktopServices::openUrl(QUrl(product::kWebAddress)); }

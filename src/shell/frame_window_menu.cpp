@@ -1,0 +1,108 @@
+// The frame's Window menu: arranging the child windows and the list of them.
+#include "shell/main_form.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+QList<QMdiSubWindow*> ShownWindows(QMdiArea* area)
+{
+    QList<QMdiSubWindow*> out;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
+        if (sub->isVisible() && !sub->isMinimized()) out << sub;
+    return out;
+}
+
+}  // namespace
+
+void TMainForm::UpdateWindowActions()
+{
+    const bool any = !mdiArea_->subWindowList().isEmpty();
+    for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem})
+        a->setEnabled(any);
+}
+
+void TMainForm::FillWindowMenu()
+{
+    // The fixed items first, then one numbered entry per child window; the
+    // active one is checked and choosing an entry activates its window.
+    for (QAction* a : windowListActions_) {
+        Window1->removeAction(a);
+        a->deleteLater();
+    }
+    windowListActions_.clear();
+    UpdateWindowActions();
+    const QList<QMdiSubWindow*> subs = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+    if (subs.isEmpty()) return;
+    windowListActions_ << Window1->addSeparator();
+    int n = 0;
+    for (QMdiSubWindow* sub : subs) {
+        ++n;
+        const QString title = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        QAction* a = Window1->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title)
+                                               : QStringLiteral("%1 %2").arg(n).arg(title));
+        a->setObjectName(QStringLiteral("WindowListItem%1").arg(n));
+        a->setCheckable(true);
+        a->setChecked(sub == mdiArea_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub] {
+            if (!mdiArea_->subWindowList().contains(sub)) return;
+            if (sub->isMinimized()) sub->showNormal();
+            mdiArea_->setActiveSubWindow(sub);
+        });
+        windowListActions_ << a;
+    }
+}
+
+void TMainForm::WindowCascade1Execute() { mdiArea_->cascadeSubWindows(); }
+
+void TMainForm::WindowTileHorizontal1Execute()
+{
+    // One full-width strip per window, stacked top to bottom.
+    const QList<QMdiSubWindow*> subs = ShownWindows(mdiArea_);
+    if (subs.isEmpty()) return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int h = area.height() / int(subs.size());
+    for (int i = 0; i < subs.size(); ++i) {
+        subs[i]->showNormal();
+        subs[i]->setGeometry(0, i * h, area.width(), i + 1 == subs.size() ? area.height() - i * h : h);
+    }
+}
+
+void TMainForm::WindowTileVertical1Execute()
+{
+    // One full-height column per window, side by side.
+    const QList<QMdiSubWindow*> subs = ShownWindows(mdiArea_);
+    if (subs.isEmpty()) return;
+    const QRect area = mdiArea_->viewport()->rect();
+    const int w = area.width() / int(subs.size());
+    for (int i = 0; i < subs.size(); ++i) {
+        subs[i]->showNormal();
+        subs[i]->setGeometry(i * w, 0, i + 1 == subs.size() ? area.width() - i * w : w, area.height());
+    }
+}
+
+void TMainForm::WindowMinimizeAll1Execute()
+{
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder)) sub->showMinimized();
+}
+
+void TMainForm::WindowArrange1Execute()
+{
+    // Minimised windows in a row along the bottom edge, wrapping upwards.
+    const QRect area = mdiArea_->viewport()->rect();
+    int x = 0;
+    int y = area.bottom();
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized()) continue;
+        const QSize size = sub->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= size.height();
+        }
+        sub->move(x, y - size.height() + 1);
+        x += size.width();
+    }
+}

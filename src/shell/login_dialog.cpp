@@ -1,0 +1,274 @@
+#include "shell/login_dialog.h"
+
+#include "chat/wire_text.h"
+#include "protocol/dispatch.h"
+#include "protocol/irc_message.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+#include "protocol/text_util.h"
+#include "shell/blocking_wait.h"
+#include "shell/main_form.h"
+#include "shell/prompts.h"
+#include "shell/registration_dialog.h"
+#include "shell/timings.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+
+namespace {
+
+const QString kNickInUse = QStringLiteral("Nick name is already in use.");
+const QString kNickRegistered = QStringLiteral("Nick name is registered.Please provide the password or change the nick.");
+
+// Masks the password field with "*" whatever the platform's own mask is.
+class StarMaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);  // Enter does not start a login
+    b->setDefault(false);
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+}  // namespace
+
+TForm5::TForm5(TMainForm* frame) : QDialog(frame), frame_(frame)
+{
+    setObjectName("Form5");
+    setWindowTitle("Login");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(276, 233);
+
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("Nick Name"), QRect(21, 10, 233, 18));
+    nick = new QLineEdit(this);
+    nick->setObjectName("nick");
+    nick->setGeometry(21, 29, 233, 24);
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("Password"), QRect(21, 58, 233, 18));
+    password = new QLineEdit(this);
+    password->setObjectName("password");
+    password->setGeometry(21, 77, 233, 24);
+    auto* mask = new StarMaskStyle;
+    mask->setParent(password);
+    password->setStyle(mask);
+    password->setEchoMode(QLineEdit::Password);
+    CheckBox1 = new QCheckBox(QStringLiteral("Connect as a guest (No password required)"), this);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setGeometry(21, 106, 245, 22);
+    BitBtn1 = MakeButton(this, "BitBtn1", QStringLiteral("Ok"), QRect(59, 134, 92, 28));
+    BitBtn2 = MakeButton(this, "BitBtn2", QStringLiteral("Cancel"), QRect(162, 134, 92, 28));
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("OR"), QRect(21, 168, 233, 18));
+    Label3->setAlignment(Qt::AlignCenter);
+    BitBtn3 = MakeButton(this, "BitBtn3", QStringLiteral("Register a new nick"), QRect(21, 190, 233, 30));
+
+    setTabOrder(nick, password);
+    setTabOrder(password, CheckBox1);
+    setTabOrder(CheckBox1, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm5::CheckBox1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm5::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
+    CheckBox1Click();
+}
+
+void TForm5::showEvent(QShowEvent* event)
+{
+    // Centred over the frame.
+    if (QWidget* owner = parentWidget()) {
+        QRect r = frameGeometry();
+        r.moveCenter(owner->frameGeometry().center());
+        move(r.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm5::CheckBox1Click()
+{
+    const bool guest = CheckBox1->isChecked();
+    password->setEnabled(!guest);
+    QPalette p = password->palette();
+    const QColor base = guest ? palette().color(QPalette::Button) : QColor(Qt::white);
+    p.setColor(QPalette::Active, QPalette::Base, base);
+    p.setColor(QPalette::Inactive, QPalette::Base, base);
+    p.setColor(QPalette::Disabled, QPalette::Base, base);
+    password->setPalette(p);
+}
+
+void TForm5::reject()
+{
+    if (!busy_) QDialog::reject();
+}
+
+void TForm5::closeEvent(QCloseEvent* event)
+{
+    if (busy_)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TForm5::BitBtn2Click() { reject(); }
+
+void TForm5::BitBtn3Click()
+{
+    TForm2 registration(frame_, this);
+    registration.setIdTCPClient(connection_);
+    registration.exec();
+}
+
+void TForm5::Log(const QString& line) { frame_->AppendLog(line); }
+
+void TForm5::Log(const std::string& line) { frame_->AppendLog(FromWire(line)); }
+
+std::string TForm5::ReadLine(int timeoutMs) { return ReadLineWhilePainting(*connection_, timeoutMs); }
+
+void TForm5::BitBtn1Click()
+{
+    if (busy_) return;
+    const QString n = nick->text();
+    if (n.isEmpty()) {
+        prompts().Information(this, QStringLiteral("Please enter a nick name."));
+        return;
+    }
+    if (!CheckBox1->isChecked() && password->text().isEmpty()) {
+        prompts().Information(this, QStringLiteral("Please enter a password."));
+        return;
+    }
+    busy_ = true;
+    QString failure;
+    try {
+        RunLogin(ToWire(n));
+    } catch (const std::exception& e) {
+        failure = FromWire(e.what());
+    }
+    busy_ = false;
+    if (failure.isEmpty()) {
+        if (loggedIn_) accept();
+        return;
+    }
+    prompts().Error(this, failure);
+    AbandonConnection();
+}
+
+void TForm5::RunLogin(const std::string& n)
+{
+    Log(QStringLiteral("Trying to connect with %1 at port %2....")
+            .arg(FromWire(connection_->Host()))
+            .arg(connection_->Port()));
+    if (!connection_->Connected()) ConnectWhilePainting(*connection_);
+    Log(QStringLiteral("Connected."));
+
+    // The greeting ends at the first silence; nothing is answered during it.
+    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs))
+        Log(line);
+
+    connection_->WriteLine(sent::UserLine(n));
+    if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
+        ircmessageencoder reply;
+        reply.ParseLine(line);
+        if (reply.code == 461) {
+            Log(line);
+            FinishLogin(QStringLiteral("Invalid nick"));
+            return;
+        }
+    }
+    const bool ok = CheckBox1->isChecked() ? GuestLogin(n) : RegisteredLogin(n);
+    if (ok) FinishLogin(n);
+}
+
+bool TForm5::GuestLogin(const std::string& n)
+{
+    // A server that hung up after USER gave no login; that is a failure, not
+    // a success with nothing behind it.
+    if (!connection_->Connected()) throw TransportError("The server closed the connection.");
+    connection_->WriteLine(sent::NickLine(n));
+    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs)) {
+        Log(line);
+        ircmessageencoder reply;
+        reply.ParseLine(line);
+        if (reply.code == 433) {
+            FinishLogin(kNickInUse);
+            return false;
+        }
+        if (reply.code == 512) {
+            FinishLogin(kNickRegistered);
+            return false;
+        }
+        if (text::LowerAscii(reply.command) == "notice" &&
+            text::LowerAscii(reply.params).find("is owned by someone else. please choose another") != std::string::npos) {
+            FinishLogin(kNickRegistered);
+            return false;
+        }
+        if (IsPing(reply.rawline)) {
+            const std::string pong = PongLineFor(reply.rawline);
+            Log(pong);
+            connection_->WriteLine(pong);
+        }
+    }
+    return true;
+}
+
+bool TForm5::RegisteredLogin(const std::string& n)
+{
+    connection_->WriteLine(sent::NickLine(n));
+    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs)) {
+        ircmessageencoder reply;
+        reply.ParseLine(line);
+        if (reply.code == 433) {
+            FinishLogin(kNickInUse);
+            return false;
+        }
+        if (reply.code == 464) {
+            FinishLogin(QStringLiteral("Incorrect password."));
+            return false;
+        }
+        if (reply.code == 451) {
+            FinishLogin(QStringLiteral("Not registered. Login as a guest with this nick or register it first."));
+            return false;
+        }
+        if (IsPing(reply.rawline)) connection_->WriteLine(PongLineFor(reply.rawline));
+    }
+    // The log shows the nick; the password goes to the nick service only.
+    Log("nickserv identify " + n);
+    connection_->WriteLine(sent::IdentifyLine(ToWire(password->text())));
+    return true;
+}
+
+void TForm5::FinishLogin(const std::string&)
+{
+    frame_->SetCurrentNick(nick->text());
+    loggedIn_ = true;
+}
+
+void TForm5::FinishLogin(const QString& failureMessage)
+{
+    prompts().Information(this, failureMessage);
+    frame_->CloseConnection();  // also tidies up after a server that hung up first
+}
+
+void TForm5::AbandonConnection() { frame_->CloseConnection(); }

@@ -1,0 +1,66 @@
+#pragma once
+// The login dialog: opens the connection and runs the whole IRC registration
+// exchange as a guest or with a registered nick's password.
+#include <QDialog>
+
+#include <string>
+
+class LineConnection;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TMainForm;
+
+class TForm5 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm5(TMainForm* frame);
+
+    void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
+    LineConnection* getIdTCPClient() const { return connection_; }
+    // True once a try has succeeded (the dialog then closed itself).
+    bool LoggedIn() const { return loggedIn_; }
+    // True while an exchange runs; the dialog cannot be closed then.
+    bool Busy() const { return busy_; }
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* nick = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* password = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+
+    void CheckBox1Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void RunLogin(const std::string& n);
+    bool GuestLogin(const std::string& n);
+    bool RegisteredLogin(const std::string& n);
+    void FinishLogin(const std::string& n);
+    void FinishLogin(const QString& failureMessage);
+    // After a failed exchange: the connection is closed so that the next try
+    // starts afresh and a half-done login is never taken for a real one.
+    void AbandonConnection();
+    std::string ReadLine(int timeoutMs);
+    void Log(const QString& line);
+    void Log(const std::string& line);
+
+    TMainForm* frame_;
+    LineConnection* connection_ = nullptr;
+    bool busy_ = false;
+    bool loggedIn_ = false;
+};

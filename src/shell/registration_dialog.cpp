@@ -1,0 +1,207 @@
+#include "shell/registration_dialog.h"
+
+#include "chat/wire_text.h"
+#include "protocol/dispatch.h"
+#include "protocol/irc_message.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+#include "protocol/text_util.h"
+#include "shell/blocking_wait.h"
+#include "shell/main_form.h"
+#include "shell/prompts.h"
+#include "shell/timings.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kAlreadyRegistered = QStringLiteral("Nick name is already registered.");
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int y)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(16, y, 257, 22);
+    return e;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int y)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(16, y, 265, 17);
+    return l;
+}
+
+bool Contains(const std::string& haystack, const char* needle) { return haystack.find(needle) != std::string::npos; }
+
+}  // namespace
+
+TForm2::TForm2(TMainForm* frame, QWidget* parent) : QDialog(parent), frame_(frame)
+{
+    setObjectName("Form2");
+    setWindowTitle("Nick Registeration/Management");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(289, 284);
+
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("Full Name"), 6);
+    fullname = MakeEdit(this, "fullname", 23);
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("Email"), 49);
+    email = MakeEdit(this, "email", 66);
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("Nick Name (No Spaces or special characters please)"), 92);
+    nick = MakeEdit(this, "nick", 109);
+    Label4 = MakeLabel(this, "Label4", QStringLiteral("Password"), 135);
+    password = MakeEdit(this, "password", 152);  // shown in clear on purpose: the user is choosing it
+
+    BitBtn1 = new QPushButton(QStringLiteral("Register"), this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setGeometry(16, 182, 124, 27);
+    BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
+    BitBtn2->setObjectName("BitBtn2");
+    BitBtn2->setGeometry(149, 182, 124, 27);
+    for (QPushButton* b : {BitBtn1, BitBtn2}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    reglog = new QPlainTextEdit(this);
+    reglog->setObjectName("reglog");
+    reglog->setReadOnly(true);
+    reglog->setGeometry(16, 213, 257, 65);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    // Centred over the frame.
+    QWidget* owner = frame_ ? static_cast<QWidget*>(frame_) : parentWidget();
+    if (owner) {
+        QRect r = frameGeometry();
+        r.moveCenter(owner->frameGeometry().center());
+        move(r.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm2::reject()
+{
+    if (!busy_) QDialog::reject();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    if (busy_)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TForm2::BitBtn2Click() { reject(); }
+
+void TForm2::Append(const QString& line) { reglog->appendPlainText(line); }
+
+void TForm2::Append(const std::string& line) { reglog->appendPlainText(FromWire(line)); }
+
+std::string TForm2::ReadLine(int timeoutMs) { return ReadLineWhilePainting(*connection_, timeoutMs); }
+
+void TForm2::BitBtn1Click()
+{
+    if (busy_) return;
+    const struct {
+        QLineEdit* field;
+        const char* message;
+    } required[] = {
+        {fullname, "Please enter a Full Name."},
+        {email, "Please enter an email address."},
+        {nick, "Please enter a Nick."},
+        {password, "Please enter a Password."},
+    };
+    for (const auto& r : required)
+        if (r.field->text().isEmpty()) {
+            prompts().Information(this, QString::fromLatin1(r.message));
+            return;
+        }
+
+    busy_ = true;
+    try {
+        Register(ToWire(fullname->text()), ToWire(email->text()), ToWire(nick->text()), ToWire(password->text()));
+    } catch (const std::exception& e) {
+        // No box for a broken exchange: the log shows how far it got and why
+        // it ended, and the connection is closed so the next try starts afresh.
+        Append(FromWire(e.what()));
+        frame_->CloseConnection();
+    }
+    busy_ = false;
+}
+
+void TForm2::Refuse(const std::string& line, const QString& message)
+{
+    Append(line);
+    prompts().Information(this, message);
+    frame_->CloseConnection();
+}
+
+void TForm2::Register(const std::string& f, const std::string& e, const std::string& n, const std::string& p)
+{
+    Append(QStringLiteral("Connecting...."));
+    if (!connection_->Connected()) ConnectWhilePainting(*connection_);
+    if (!connection_->Connected()) throw TransportError("The server closed the connection.");
+    Append(QStringLiteral("Connected."));
+    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs))
+        Append(line);
+
+    Append(QStringLiteral("Sending user information."));
+    connection_->WriteLine(sent::RegistrationUserLine(n, f));
+    if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
+        ircmessageencoder reply;
+        reply.ParseLine(line);
+        if (reply.code == 461) return Refuse(line, QStringLiteral("Error in registration data."));
+    }
+
+    Append(QStringLiteral("User information accepted."));
+    Append(QStringLiteral("Sending nick name."));
+    connection_->WriteLine(sent::NickLine(n));
+    if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
+        ircmessageencoder reply;
+        reply.ParseLine(line);
+        if (reply.code == 432) return Refuse(line, QStringLiteral("Invalid Nick name."));
+        if (reply.code == 433) return Refuse(line, QStringLiteral("Nick name is already in use."));
+        if (IsPing(reply.rawline)) {
+            Append(reply.rawline);
+            const std::string pong = PongLineFor(reply.rawline);
+            Append(pong);
+            connection_->WriteLine(pong);
+        }
+    }
+
+    // The welcome and the message of the day.
+    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs))
+        Append(line);
+
+    connection_->WriteLine(sent::RegisterNickLine(p, e));
+    {
+        // Judged on its own: a code left over from an earlier reply must not
+        // decide the outcome of this one.
+        const std::string line = ReadLine(timing().greetingMs);
+        ircmessageencoder reply;
+        reply.ParseLine(line);
+        if (reply.code == 440) return Refuse(line, QStringLiteral("Service not available."));
+        if (reply.code == 462) return Refuse(line, kAlreadyRegistered);
+        const std::string params = text::LowerAscii(reply.params);
+        if (text::LowerAscii(reply.command) == "notice" &&
+            (Contains(params, "owned by someone else") || Contains(params, "already")))
+            return Refuse(line, kAlreadyRegistered);
+        if (IsPing(reply.rawline)) connection_->WriteLine(PongLineFor(reply.rawline));
+    }
+
+    for (std::string line = ReadLine(timing().registerTailMs); !line.empty(); line = ReadLine(timing().greetingMs))
+        Append(line);
+    prompts().Information(this, QStringLiteral("Nick registration sent to server, Please check the server response in log box."));
+    frame_->CloseConnection();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The nick registration dialog: registers a new nick with the network's nick
+// service over a throw-away connection, showing the exchange in its own log.
+#include <QDialog>
+
+#include <string>
+
+class LineConnection;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class TMainForm;
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    TForm2(TMainForm* frame, QWidget* parent);
+
+    void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
+    bool Busy() const { return busy_; }
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* fullname = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* email = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* nick = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* password = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPlainTextEdit* reglog = nullptr;
+
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Register(const std::string& f, const std::string& e, const std::string& n, const std::string& p);
+    // Shows a refusal, closes the connection; the run stops.
+    void Refuse(const std::string& line, const QString& message);
+    std::string ReadLine(int timeoutMs);
+    void Append(const QString& line);
+    void Append(const std::string& line);
+
+    TMainForm* frame_;
+    LineConnection* connection_ = nullptr;
+    bool busy_ = false;
+};

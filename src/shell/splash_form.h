@@ -1,0 +1,23 @@
+#pragma once
+// The splash window shown for a moment before the frame appears.
+#include <QDialog>
+
+class QLabel;
+class QTimer;
+
+class TForm6 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm6(QWidget* parent = nullptr);
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    void Timer1Timer();
+    // The splash picture, 451 x 250, on a transparent background.
+    static QPixmap Picture();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
