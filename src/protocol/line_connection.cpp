@@ -243,9 +243,14 @@ std::string LineConnection::ReadLine(int timeoutMs)
     }
 }
 
+bool LineConnection::Sendable(const std::string& line)
+{
+    return line.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+}
+
 void LineConnection::WriteLine(const std::string& line)
 {
-    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+    if (!Sendable(line))
         throw TransportError("Refused to send a line containing a line break or NUL byte.");
     const auto s = CurrentSession();
     if (!s || s->closedByUs || s->peerClosed) throw TransportError("Not connected.");

@@ -45,6 +45,8 @@ public:
     std::string ReadLine(int timeoutMs = -1);
     // Writes the line and CR LF as one whole write. Refuses CR, LF and NUL inside.
     void WriteLine(const std::string& line);
+    // False for a line that WriteLine would refuse.
+    static bool Sendable(const std::string& line);
 
     // Plain callbacks, run on the thread that opened or closed the connection.
     std::function<void()> onConnected;

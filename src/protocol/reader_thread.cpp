@@ -12,6 +12,9 @@ chandler::chandler(LineConnection& connection, std::string ownnick, LineQueue& q
 chandler::~chandler()
 {
     Terminate();
+    // A read waiting on an open connection would never return: an owner that
+    // disposes of a running reader gets its connection closed rather than a hang.
+    if (!finished_) connection_.Disconnect();
     if (thread_.joinable()) thread_.join();
 }
 
@@ -64,8 +67,12 @@ void chandler::Execute()
             const Route route = DispatchRoute(parsed);
             if (route.handler == Handler::Drop) continue;
             if (route.handler == Handler::Pong) {
+                // A keep-alive whose token holds a bare CR or a NUL gets no answer:
+                // echoing it would put a second command on the wire.
+                const std::string pong = PongLineFor(parsed.rawline);
+                if (!LineConnection::Sendable(pong)) continue;
                 try {
-                    connection_.WriteLine(PongLineFor(parsed.rawline));
+                    connection_.WriteLine(pong);
                 } catch (const TransportError& e) {
                     const std::string why = e.what();
                     End(&why);

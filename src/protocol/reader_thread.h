@@ -28,8 +28,8 @@ class chandler {
 public:
     // The thread starts only once every field is set (the last act of construction).
     chandler(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer);
-    // Requests a stop and waits for the thread; the owner closes the connection
-    // first so that a waiting read returns.
+    // Requests a stop and waits for the thread. The owner normally closes the
+    // connection first; if the thread is still reading, the connection is closed here.
     ~chandler();
     chandler(const chandler&) = delete;
     chandler& operator=(const chandler&) = delete;
