@@ -17,6 +17,12 @@ bool IsDigit(QChar c)
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
 
+// Characters that the view would take as the start of a new paragraph.
+bool StartsParagraph(char16_t u)
+{
+    return u == QChar::LineSeparator || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
+}
+
 // Reads a colour number of one or two digits at pos; returns -1 when no
 // digit is there. pos moves past the digits read.
 int ReadColorNumber(const QString& text, qsizetype& pos)
@@ -47,6 +53,14 @@ public:
             const char16_t u = ch.unicode();
             if (u < 0x20) {
                 pos = Control(u, pos + 1);
+                continue;
+            }
+            if (StartsParagraph(u)) {
+                // A chat text stays on its line: a sender cannot start a line
+                // of the transcript that looks like someone else's.
+                Flush();
+                view_.SetSelText(QStringLiteral(" "));
+                ++pos;
                 continue;
             }
             if (u == u':' || u == u';' || u == u'(') {

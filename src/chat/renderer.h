@@ -47,6 +47,6 @@ void WriteWarningNote(TRichTextBox& view, const QString& message);
 
 // Renders one chat text at the caret: formatting bytes become colours and
 // styles, emoticon texts become pictures, other control bytes are dropped.
-// Adds no line break. Afterwards every style is off and the colour is black
+// Adds no line break: line and paragraph separators in the text show as spaces. Afterwards every style is off and the colour is black
 // with no background.
 void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode);

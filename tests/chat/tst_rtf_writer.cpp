@@ -1,7 +1,6 @@
 // Saved transcripts read back by an independent RTF reader (unrtf): text,
 // styles and pictures must all come back.
 #include "chat/emoticons.h"
-#include "chat/renderer.h"
 #include "chat/rich_text_view.h"
 #include "chat/rtf_writer.h"
 
@@ -135,7 +134,6 @@ private slots:
     void initTestCase();
     void roundTripsThroughReader_data();
     void roundTripsThroughReader();
-    void savesRenderedChat();
     void writesPlainAsciiOnly();
 
 private:
@@ -226,23 +224,6 @@ void TestRtfWriter::roundTripsThroughReader()
         QCOMPARE(file.convertToFormat(QImage::Format_ARGB32),
                  EmoticonPicture(pictures[i]).convertToFormat(QImage::Format_ARGB32));
     }
-}
-
-void TestRtfWriter::savesRenderedChat()
-{
-    // A whole rendered line: the note prefix, formatting bytes, an emoticon.
-    TRichTextBox view;
-    WriteOwnLine(view, QStringLiteral("[nick]"),
-                 QStringLiteral(u"\u0002Grüße\u0002 \u00034,2{x}\u0003 (h))"));
-    QTemporaryDir dir;
-    const QString html = ReadBack(view, dir);
-    QTextDocument document;
-    document.setHtml(html);
-    const Pieces expected{{"[nick]: ", "b fg=#0000ff"}, {QStringLiteral(u"Grüße"), "b"}, {" ", ""},
-                          {"{x}", "fg=#ff0000 bg=#000080"}, {" )", ""}};
-    const Pieces runs = TextRunsOf(document);
-    QVERIFY2(runs == expected, qPrintable(Describe(runs)));
-    QCOMPARE(html.count(QStringLiteral("<img ")), 1);
 }
 
 void TestRtfWriter::writesPlainAsciiOnly()
