@@ -1,5 +1,31 @@
-// TEMPORARY: replaced by the room window's author.
+// The frame's two ways of making a room window.
+#include "chat/room_window.h"
 #include "shell/main_form.h"
 
-TForm1* TMainForm::NewRoomWindow() { return nullptr; }
-TForm1* TMainForm::OpenRoomWindow(const QString&) { return nullptr; }
+#include <QComboBox>
+#include <QLineEdit>
+
+TForm1* TMainForm::NewRoomWindow()
+{
+    auto* window = new TForm1(this);
+    TForm1::SetConnection(&IdTCPClient1);
+    TForm1::SetOwnNick(CurrentNick());
+    window->SetTitle(QStringLiteral("No Room"));
+    AddChildWindow(window);
+    window->FormCreate();
+    return window;
+}
+
+TForm1* TMainForm::OpenRoomWindow(const QString& room)
+{
+    auto* window = new TForm1(this);
+    AddChildWindow(window);
+    window->FormCreate();
+    TForm1::SetConnection(&IdTCPClient1);
+    window->SetTitle(room);
+    window->titleid->setText(room);
+    TForm1::SetOwnNick(CurrentNick());
+    window->ComboBoxEx1->setEditText(window->Title());
+    window->joinbtnClick();
+    return window;
+}

@@ -1,0 +1,578 @@
+#include "chat/room_window.h"
+
+#include "chat/action_menu.h"
+#include "chat/country_rooms.h"
+#include "chat/input_line.h"
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/wire_text.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+#include "shell/main_form.h"
+#include "shell/prompts.h"
+#include "shell/timings.h"
+#include "shell/user_data_folder.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSelectRoom = QStringLiteral("[Select Room]");
+constexpr int kWindowWidth = 541;
+constexpr int kWindowHeight = 388;
+constexpr int kNickListWidth = 128;
+
+LineConnection* sharedConnection = nullptr;
+QString& SharedOwnNick()
+{
+    static QString nick;
+    return nick;
+}
+
+// Trims every character with a code from 0 to 32 from both ends.
+QString TrimControls(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start).unicode() <= 32)
+        ++start;
+    while (end > start && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(start, end - start);
+}
+
+// A room name the server would read as something else: a space ends the
+// channel parameter, a comma separates several channels.
+bool SplitsOnTheWire(const QString& room)
+{
+    const QString core = TrimControls(room);
+    return core.contains(u' ') || core.contains(u',') || core.contains(QChar(0x07));
+}
+
+QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& hint, QStyle::StandardPixmap icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    button->setAutoRaise(true);
+    button->setIcon(parent->style()->standardIcon(icon));
+    return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(TMainForm* frame, QWidget* parent)
+    : QWidget(parent), frame_(frame)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Rovezorirud"));
+    setWindowIcon(NickIcon(kNormalIcon));
+
+    BuildToolBar();
+    BuildBody();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(timing().flashMs);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+    SetInRoomLook(false);
+    resize(kWindowWidth, kWindowHeight);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetConnection(LineConnection* connection) { sharedConnection = connection; }
+LineConnection* TForm1::Connection() { return sharedConnection; }
+void TForm1::SetOwnNick(const QString& nick) { SharedOwnNick() = nick; }
+QString TForm1::OwnNick() { return SharedOwnNick(); }
+
+void TForm1::WriteLine(const std::string& line)
+{
+    if (!sharedConnection)
+        throw TransportError("not connected");
+    sharedConnection->WriteLine(line);
+}
+
+void TForm1::BuildToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+
+    ComboBoxEx1 = new QComboBox(ToolBar1);
+    ComboBoxEx1->setObjectName(QStringLiteral("ComboBoxEx1"));
+    ComboBoxEx1->setToolTip(QStringLiteral("Rooms List"));
+    ComboBoxEx1->setEditable(true);
+    ComboBoxEx1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBoxEx1->setMaxVisibleItems(16);
+    ComboBoxEx1->setMinimumContentsLength(14);
+    ComboBoxEx1->setIconSize(QSize(16, 11));
+    for (const CountryRoom& room : CountryRooms())
+        ComboBoxEx1->addItem(CountryFlag(room.flagCode), room.name);
+    ComboBoxEx1->setCurrentIndex(-1);
+    ComboBoxEx1->setEditText(kSelectRoom);
+    ComboBoxEx1->lineEdit()->installEventFilter(this);
+
+    joinbtn = ToolButton(ToolBar1, QStringLiteral("joinbtn"), QStringLiteral("Join selected room"),
+                         QStyle::SP_MediaPlay);
+    partbtn = ToolButton(ToolBar1, QStringLiteral("partbtn"), QStringLiteral("Left the room"),
+                         QStyle::SP_MediaStop);
+    actionbtn = ToolButton(ToolBar1, QStringLiteral("actionbtn"), QStringLiteral("Send an Action"),
+                           QStyle::SP_FileDialogContentsView);
+    actionbtn->setText(QStringLiteral("Action"));
+    actionbtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    PopupMenu2 = BuildActionMenu(this);
+    actionbtn->setMenu(PopupMenu2);
+    actionbtn->setPopupMode(QToolButton::InstantPopup);
+    blockbtn = ToolButton(ToolBar1, QStringLiteral("blockbtn"), QStringLiteral("Banned Nicks"),
+                          QStyle::SP_MessageBoxCritical);
+    addbtn = ToolButton(ToolBar1, QStringLiteral("addbtn"), QStringLiteral("Advertise"),
+                        QStyle::SP_MessageBoxInformation);
+    favbtn = ToolButton(ToolBar1, QStringLiteral("favbtn"), QStringLiteral("Add this room to favorites"),
+                        QStyle::SP_DialogYesButton);
+    favbtn->setIcon(NickIcon(kHostIcon));
+    invitetoolbtn = ToolButton(ToolBar1, QStringLiteral("invitetoolbtn"),
+                               QStringLiteral("Invite buddies to this room"), QStyle::SP_FileDialogNewFolder);
+    ToolButton9 = ToolButton(ToolBar1, QStringLiteral("ToolButton9"), QStringLiteral("Save Chat"),
+                             QStyle::SP_DialogSaveButton);
+    exitbtn = ToolButton(ToolBar1, QStringLiteral("exitbtn"), QStringLiteral("Exit"),
+                         QStyle::SP_DialogCloseButton);
+
+    ToolBar1->addWidget(ComboBoxEx1);
+    ToolBar1->addWidget(joinbtn);
+    ToolBar1->addWidget(partbtn);
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(actionbtn);
+    ToolBar1->addWidget(blockbtn);
+    ToolBar1->addWidget(addbtn);
+    ToolBar1->addWidget(favbtn);
+    ToolBar1->addWidget(invitetoolbtn);
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(ToolButton9);
+    ToolBar1->addWidget(exitbtn);
+
+    connect(joinbtn, &QToolButton::clicked, this, &TForm1::joinbtnClick);
+    connect(partbtn, &QToolButton::clicked, this, &TForm1::partbtnClick);
+    connect(exitbtn, &QToolButton::clicked, this, &TForm1::exitbtnClick);
+    connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
+    connect(PopupMenu2, &QMenu::triggered, this, [this](QAction* action) {
+        const int index = action->data().toInt();
+        if (index < 0)
+            Custom1Click();
+        else
+            RunCannedAction(index);
+    });
+
+    titleid = new QLineEdit(QStringLiteral("0"), this);
+    titleid->setObjectName(QStringLiteral("titleid"));
+    titleid->hide();
+}
+
+void TForm1::BuildBody()
+{
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(19);
+    Panel1->setFrameShape(QFrame::NoFrame);
+
+    mainchat = new TRichTextBox(this);
+    mainchat->setObjectName(QStringLiteral("mainchat"));
+    connect(mainchat, &TRichTextBox::Change, this, &TForm1::mainchatChange);
+
+    ListView1 = new TNickListView(this);
+    ListView1->setFixedWidth(kNickListWidth);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto hostEntry = [this](const char* name, const char* caption) {
+        QAction* action = PopupMenu1->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    Kick1 = hostEntry("Kick1", "Kick");
+    KickandBan1 = hostEntry("KickandBan1", "Kick and Ban");
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    Ban1 = hostEntry("Ban1", "Ban");
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N4"));
+    MakeHost1 = hostEntry("MakeHost1", "Make Host");
+    DeHost1 = hostEntry("DeHost1", "De-Host");
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
+    });
+
+    Panel2 = new TInputLine(this);
+    Edit1 = Panel2->Edit1;
+    connect(Panel2, &TInputLine::EnterPressed, this, &TForm1::Edit1KeyDown);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+
+    Panel3 = new TCustomActionPanel(this);
+    connect(Panel3, &TCustomActionPanel::Accepted, this, &TForm1::Button1Click);
+    connect(Panel3->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+
+    auto* middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(2);
+    middle->addWidget(mainchat, 1);
+    middle->addWidget(ListView1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(Panel1);
+    layout->addLayout(middle, 1);
+    layout->addWidget(Panel2);
+    layout->addWidget(StatusBar1);
+}
+
+void TForm1::FormCreate()
+{
+    QMdiSubWindow* sub = SubWindow();
+    if (!sub) {
+        resize(kWindowWidth, kWindowHeight);
+        return;
+    }
+    if (sub_ != sub) {
+        sub_ = sub;
+        sub->installEventFilter(this);
+        connect(sub, &QMdiSubWindow::windowStateChanged, this, &TForm1::SubWindowStateChanged);
+    }
+    sub->resize(kWindowWidth, kWindowHeight);
+}
+
+QMdiSubWindow* TForm1::SubWindow() const
+{
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+bool TForm1::InRoom() const { return !joinbtn->isEnabled(); }
+
+void TForm1::SetInRoomLook(bool inRoom)
+{
+    ComboBoxEx1->setEnabled(!inRoom);
+    joinbtn->setEnabled(!inRoom);
+    for (QToolButton* button : {partbtn, actionbtn, invitetoolbtn, favbtn, addbtn, blockbtn})
+        button->setEnabled(inRoom);
+}
+
+void TForm1::SetHostControlsEnabled(bool enabled)
+{
+    for (QAction* entry : {Kick1, KickandBan1, Ban1, MakeHost1, DeHost1})
+        entry->setEnabled(enabled);
+    blockbtn->setEnabled(enabled);
+}
+
+// --- Joining and leaving ---
+
+void TForm1::joinbtnClick()
+{
+    MoveToAppendPosition(*mainchat);
+    QString room = ComboBoxEx1->currentText();
+    // A typed "#" is the one the line puts in front anyway.
+    if (room.startsWith(u'#')) {
+        room.remove(0, 1);
+        ComboBoxEx1->setEditText(room);
+    }
+    if (room == kSelectRoom || TrimControls(room).isEmpty()) {
+        WriteSystemNote(*mainchat, QStringLiteral("Please selece a room from the list or type the room name"));
+        return;
+    }
+    if (SplitsOnTheWire(room)) {
+        WriteSystemNote(*mainchat, QStringLiteral("A room name cannot hold spaces or commas"));
+        return;
+    }
+    banList_.clear();
+    WriteSystemNote(*mainchat, QStringLiteral("Trying to join room \"") + room + u'"');
+    SetTitle(room);
+    try {
+        WriteLine(sent::JoinLine(ToWire(room)));
+    } catch (const TransportError&) {
+        return;  // the controls stay as they were
+    }
+    SetInRoomLook(true);
+    Edit1->setFocus();
+}
+
+void TForm1::partbtnClick()
+{
+    try {
+        WriteLine(sent::PartSelectorLine(ToWire(ComboBoxEx1->currentText())));
+    } catch (const TransportError&) {
+        return;
+    }
+    SetInRoomLook(false);
+    exitbtn->setEnabled(true);
+    ListView1->ClearEntries();
+    SetTitle(QString());
+}
+
+void TForm1::exitbtnClick()
+{
+    if (QMdiSubWindow* sub = SubWindow())
+        sub->close();
+    else
+        close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Only a window that is in a room has a room to leave.
+    if (InRoom() && sharedConnection && sharedConnection->Connected()) {
+        try {
+            WriteLine(sent::PartRoomLine(ToWire(Title())));
+        } catch (const TransportError&) {
+            // Closed meanwhile: the window goes all the same.
+        }
+    }
+    Timer1->stop();
+    event->accept();
+}
+
+// --- Input line ---
+
+void TForm1::Edit1KeyDown()
+{
+    if (!InRoom()) {
+        WriteSystemNote(*mainchat, QStringLiteral("Please join a room first"));
+        return;
+    }
+    MoveToAppendPosition(*mainchat);
+    const QString typed = Edit1->text();
+    const QString line = Panel2->ApplyStylesToInput();
+    try {
+        WriteLine(sent::RoomMessageLine(ToWire(Title()), ToWire(line)));
+    } catch (const TransportError&) {
+        // Nothing went out: the user gets back what they typed, not the
+        // styled line, so a second Enter styles it once only.
+        Edit1->setText(typed);
+        return;
+    }
+    WriteOwnLine(*mainchat, OwnNick(), line);
+    Edit1->clear();
+    Edit1->setFocus();
+}
+
+// --- Actions ---
+
+bool TForm1::SendAction(const QString& action)
+{
+    try {
+        WriteLine(sent::RoomActionLine(ToWire(Title()), ToWire(action)));
+    } catch (const TransportError& error) {
+        prompts().Error(this, QString::fromStdString(error.what()));
+        return false;
+    }
+    MoveToAppendPosition(*mainchat);
+    WriteActionLine(*mainchat, OwnNick(), action);
+    return true;
+}
+
+void TForm1::RunCannedAction(int index)
+{
+    const QList<CannedAction>& entries = CannedActions();
+    if (index < 0 || index >= entries.size())
+        return;
+    const CannedAction& entry = entries[index];
+    const QString nick = ListView1->SelectedNick();
+    if (entry.needsNick && nick.isEmpty()) {
+        WriteWarningNote(*mainchat, QStringLiteral("To use this action first select a user in the list"));
+        return;
+    }
+    SendAction(QString::fromStdString(entry.text(ToWire(nick))));
+}
+
+void TForm1::Dance2Click() { RunCannedAction(0); }
+void TForm1::Laugh2Click() { RunCannedAction(1); }
+void TForm1::Jump2Click() { RunCannedAction(2); }
+void TForm1::Scared2Click() { RunCannedAction(3); }
+void TForm1::Sing2Click() { RunCannedAction(4); }
+void TForm1::Kiss1Click() { RunCannedAction(5); }
+void TForm1::Slap1Click() { RunCannedAction(6); }
+void TForm1::Love1Click() { RunCannedAction(7); }
+void TForm1::OfferDate1Click() { RunCannedAction(8); }
+
+void TForm1::Custom1Click()
+{
+    PlacePanels();
+    Panel3->Open();
+}
+
+void TForm1::Button1Click()
+{
+    // After a failure (reported already) the panel stays open with its text.
+    if (SendAction(Panel3->Edit2->text()))
+        Panel3->hide();
+}
+
+void TForm1::Button2Click() { Panel3->hide(); }
+
+// --- Activation and attention flashing ---
+
+void TForm1::SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
+{
+    if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive))
+        FormActivate();
+}
+
+void TForm1::FormActivate()
+{
+    flashPhase_ = 0;
+    if (!frame_)
+        return;
+    const QStringList entries = frame_->IgnoreList();
+    QStringList list = entries;
+    bool listChanged = false;
+    for (const QString& entry : entries) {
+        // An empty entry would begin every nick.
+        if (entry.isEmpty())
+            continue;
+        QTreeWidgetItem* match = ListView1->FindPrefix(entry);
+        if (!match || TNickListView::IconNumber(match) == kIgnoredIcon)
+            continue;
+        if (TNickListView::IconNumber(match) == kHostIcon && !entry.startsWith(u'@')) {
+            list.removeOne(entry);
+            list.append(u'@' + TNickListView::Nick(match));
+            listChanged = true;
+        }
+        TNickListView::SetIconNumber(match, kIgnoredIcon);
+    }
+    if (listChanged)
+        frame_->SetIgnoreList(list);
+}
+
+void TForm1::StartAttention()
+{
+    if (frame_ && frame_->IsActiveChild(this))
+        return;
+    if (!Timer1->isActive())
+        Timer1->start(timing().flashMs);
+}
+
+void TForm1::Timer1Timer()
+{
+    if (frame_ && frame_->IsActiveChild(this)) {
+        Timer1->stop();
+        flashPhase_ = 0;
+        if (flashLit_) {
+            flashLit_ = false;
+            if (sub_)
+                sub_->update();
+        }
+        return;
+    }
+    flashLit_ = flashPhase_ == 1;
+    flashPhase_ = 1 - flashPhase_;
+    if (sub_)
+        sub_->update();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == sub_ && event->type() == QEvent::Paint && flashLit_ && !paintingFlash_) {
+        // The frame and title bar first, as always; then the title bar once
+        // more in the active look on top.
+        paintingFlash_ = true;
+        static_cast<QObject*>(sub_.data())->event(event);
+        paintingFlash_ = false;
+        PaintFlashLook();
+        return true;
+    }
+    if (watched == ComboBoxEx1->lineEdit() && event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && ComboBoxEx1->isEnabled()) {
+            joinbtnClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::PaintFlashLook()
+{
+    if (!sub_ || sub_->isMaximized())
+        return;
+    QStyle* style = sub_->style();
+    QStyleOptionTitleBar option;
+    option.initFrom(sub_);
+    option.state |= QStyle::State_Active;
+    option.titleBarState = static_cast<int>(sub_->windowState()) | QStyle::State_Active;
+    option.titleBarFlags = sub_->windowFlags();
+    option.subControls = QStyle::SC_All;
+    option.activeSubControls = QStyle::SC_None;
+    option.palette.setCurrentColorGroup(QPalette::Active);
+    option.icon = sub_->windowIcon();
+    const int border = sub_->isMinimized() ? 0 : style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub_);
+    const int height = style->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub_);
+    option.rect = QRect(border, border, sub_->width() - 2 * border, height - border);
+
+    QPainter painter(sub_);
+    painter.setFont(QApplication::font("QMdiSubWindowTitleBar"));
+    const QRect label = style->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel, sub_);
+    option.text = painter.fontMetrics().elidedText(sub_->windowTitle(), Qt::ElideRight, label.width());
+    style->drawComplexControl(QStyle::CC_TitleBar, &option, &painter, sub_);
+}
+
+// --- Transcript ---
+
+void TForm1::mainchatChange()
+{
+    MoveToAppendPosition(*mainchat);
+    mainchat->ScrollCaretIntoView();
+}
+
+void TForm1::ToolButton9Click()
+{
+    const QString host = sharedConnection ? FromWire(sharedConnection->Host()) : QString();
+    const QString folder = UserDataFolder(host, OwnNick());
+    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
+                                                QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
+    if (path.isEmpty())
+        return;
+    try {
+        mainchat->SaveToFile(path);
+    } catch (const std::exception& error) {
+        prompts().Error(this, QString::fromStdString(error.what()));
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlacePanels();
+}
+
+void TForm1::PlacePanels()
+{
+    // The panel floats over the top left of the transcript.
+    const QRect chat = mainchat->geometry();
+    const int width = qMax(160, qMin(chat.width() - 16, 380));
+    const int height = Panel3->sizeHint().height();
+    Panel3->setGeometry(chat.left() + 8, chat.top() + 8, width, height);
+    Panel3->raise();
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <string>
+
+class LineConnection;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+class QMdiSubWindow;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TCustomActionPanel;
+class TInputLine;
+class TMainForm;
+class TNickListView;
+class TRichTextBox;
+
+// The room window: one IRC channel ("room"), its transcript, its nick list,
+// the input line and the tool bar to pick, join and leave a room.
+//
+// The window title is the room name without "#" and is the window's identity:
+// the reader's handlers find the window by it. The connection and the own
+// nick are shared by every room window; each opener sets both.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // The window is not placed anywhere yet; the frame's openers put it into
+    // the frame and then call FormCreate().
+    explicit TForm1(TMainForm* frame, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The value shared by every room window.
+    static void SetConnection(LineConnection* connection);
+    static LineConnection* Connection();
+    static void SetOwnNick(const QString& nick);
+    static QString OwnNick();
+
+    QString Title() const { return windowTitle(); }
+    void SetTitle(const QString& title) { setWindowTitle(title); }
+    // True between a join and the next leave.
+    bool InRoom() const;
+    // The nicks banned from this room since it was last joined.
+    const QStringList& BanList() const { return banList_; }
+
+    // Places the window at its own size once it sits in the frame.
+    void FormCreate();
+
+    // A message arrived: starts the attention flashing unless the window is
+    // the active one.
+    void StartAttention();
+    // Which look the title bar has while flashing: true for the active look.
+    bool FlashLit() const { return flashLit_; }
+
+    // The host-only controls (the host entries of the nick-list menu and
+    // blockbtn), switched by the user's own host status in this room.
+    void SetHostControlsEnabled(bool enabled);
+
+    // --- Components ---
+    QToolBar* ToolBar1 = nullptr;
+    QComboBox* ComboBoxEx1 = nullptr;
+    QToolButton* joinbtn = nullptr;
+    QToolButton* partbtn = nullptr;
+    QToolButton* actionbtn = nullptr;
+    QToolButton* blockbtn = nullptr;
+    QToolButton* addbtn = nullptr;
+    QToolButton* favbtn = nullptr;
+    QToolButton* invitetoolbtn = nullptr;
+    QToolButton* ToolButton9 = nullptr;  // save chat
+    QToolButton* exitbtn = nullptr;
+    QLineEdit* titleid = nullptr;        // hidden; openers put the room name here
+    QFrame* Panel1 = nullptr;
+    TRichTextBox* mainchat = nullptr;
+    TNickListView* ListView1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;         // the nick list's menu
+    QAction* Kick1 = nullptr;
+    QAction* KickandBan1 = nullptr;
+    QAction* Ban1 = nullptr;
+    QAction* MakeHost1 = nullptr;
+    QAction* DeHost1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;         // the action menu
+    TCustomActionPanel* Panel3 = nullptr;
+    TInputLine* Panel2 = nullptr;        // style bar and input line
+    QLineEdit* Edit1 = nullptr;          // the input line (inside Panel2)
+    QStatusBar* StatusBar1 = nullptr;
+    QTimer* Timer1 = nullptr;            // attention flashing
+
+public slots:
+    void joinbtnClick();
+    void partbtnClick();
+    void exitbtnClick();
+    void ToolButton9Click();
+    void Edit1KeyDown();  // Enter in the input line
+    void Dance2Click();
+    void Laugh2Click();
+    void Jump2Click();
+    void Scared2Click();
+    void Sing2Click();
+    void Kiss1Click();
+    void Slap1Click();
+    void Love1Click();
+    void OfferDate1Click();
+    void Custom1Click();
+    void Button1Click();  // custom action panel: Ok
+    void Button2Click();  // custom action panel: Cancel
+    void FormActivate();
+    void Timer1Timer();
+    void mainchatChange();
+
+    // Sends an action to this window's room and shows it as the own action
+    // line. A closed connection is reported with an error box; false then.
+    bool SendAction(const QString& action);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildBody();
+    void SetInRoomLook(bool inRoom);
+    void RunCannedAction(int index);
+    void PlacePanels();
+    QMdiSubWindow* SubWindow() const;
+    void SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+    void PaintFlashLook();
+    // Writes one line to the shared connection; throws TransportError when
+    // there is none or it is closed.
+    static void WriteLine(const std::string& line);
+
+    TMainForm* frame_;
+    QPointer<QMdiSubWindow> sub_;
+    QStringList banList_;
+    int flashPhase_ = 0;
+    bool flashLit_ = false;
+    bool paintingFlash_ = false;
+};

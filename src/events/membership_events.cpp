@@ -1,0 +1,223 @@
+#include "events/membership_events.h"
+
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "chat/wire_text.h"
+#include "events/line_drain.h"
+#include "events/room_lookup.h"
+#include "shell/main_form.h"
+
+#include <QColor>
+#include <QSet>
+
+#include <optional>
+
+namespace {
+
+const QColor kGreen(0, 128, 0);
+const QColor kGrey(128, 128, 128);
+const QColor kRed(255, 0, 0);
+
+// One status line at the end of the transcript, italic, in colour; bold only
+// when the line names it, otherwise bold stays as it was.
+void AppendStatus(TForm1& window, const QColor& colour, std::optional<bool> bold, const QString& text)
+{
+    TRichTextBox& view = *window.mainchat;
+    LineDrain::JoinBatch(&view);
+    MoveToAppendPosition(view);
+    view.SetSelColor(colour);
+    if (bold)
+        view.SetSelBold(*bold);
+    view.SetSelItalic(true);
+    view.SetSelText(text);
+    view.SetSelText(QStringLiteral("\n"));
+}
+
+// The parameter text after the first ":"; for a line whose last parameter
+// came without ":", the words from the wordIndex-th (0-based) on.
+QString TrailingText(const std::string& params, int wordIndex)
+{
+    const std::size_t colon = params.find(':');
+    if (colon != std::string::npos)
+        return FromWire(params.substr(colon + 1));
+    std::size_t at = 0;
+    for (int word = 0; word < wordIndex; ++word) {
+        at = params.find(' ', at);
+        if (at == std::string::npos)
+            return QString();
+        ++at;
+    }
+    return FromWire(params.substr(at));
+}
+
+// The word of params after its first space, with its trailing space.
+std::string SecondWord(const std::string& params)
+{
+    const std::size_t first = params.find(' ');
+    if (first == std::string::npos)
+        return {};
+    const std::size_t second = params.find(' ', first + 1);
+    return params.substr(first + 1, second == std::string::npos ? std::string::npos : second - first);
+}
+
+// A user on the ignore list, as a plain nick or, for one ignored while a
+// host, with "@" in front.
+class IgnoreSnapshot {
+public:
+    explicit IgnoreSnapshot(const TMainForm& frame)
+    {
+        const QStringList list = frame.IgnoreList();
+        entries_ = QSet<QString>(list.cbegin(), list.cend());
+    }
+    bool Holds(const QString& nick) const
+    {
+        return !entries_.isEmpty() && (entries_.contains(nick) || entries_.contains(u'@' + nick));
+    }
+
+private:
+    QSet<QString> entries_;
+};
+
+}  // namespace
+
+void UpdateOwnStatus(TForm1& window, const QString& entry, const QString& ownnick)
+{
+    if (entry == u'@' + ownnick)
+        window.SetHostControlsEnabled(true);
+    else if (entry == ownnick)
+        window.SetHostControlsEnabled(false);
+}
+
+void HandleJoin(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    (void)ownnick;
+    TForm1* window = FindRoomWindow(frame, line);
+    if (!window)
+        return;
+    const QString nick = FromWire(line.nick);
+    TNickListView& list = *window->ListView1;
+    if (!TrimControls(nick).isEmpty() && !FindNickEntryExact(list, nick) &&
+        !FindNickEntryExact(list, u'@' + TrimControls(nick))) {
+        const int icon = IgnoreSnapshot(frame).Holds(nick) ? kIgnoredIcon : kNormalIcon;
+        list.AddEntry(nick, icon, FromWire(line.host));
+    }
+    AppendStatus(*window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
+}
+
+void HandlePart(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    TForm1* window = FindRoomWindow(frame, line);
+    const QString nick = FromWire(line.nick);
+    // Leaving a room oneself is the window's own business.
+    if (!window || nick == ownnick)
+        return;
+    window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, nick));
+    AppendStatus(*window, kGrey, true, nick + QStringLiteral(" has left the room"));
+}
+
+void HandleQuit(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    (void)ownnick;
+    const QString nick = FromWire(line.nick);
+    const QString text = nick + QStringLiteral(" has lost connection. ") + FromWire(line.params);
+    for (QWidget* child : frame.ChildWindows()) {
+        if (auto* room = qobject_cast<TForm1*>(child)) {
+            // Written only where the user was listed.
+            QTreeWidgetItem* entry = FindNickEntryExact(*room->ListView1, nick);
+            if (!entry)
+                continue;
+            room->ListView1->RemoveEntry(entry);
+            AppendStatus(*room, kGrey, true, text);
+        }
+    }
+}
+
+void HandleKick(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    (void)ownnick;
+    TForm1* window = FindRoomWindow(frame, line);
+    if (!window)
+        return;
+    const QString kicked = FromWire(SecondWord(line.params));
+    const QString reason = TrailingText(line.params, 2);
+    window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, TrimControls(kicked)));
+    AppendStatus(*window, kRed, true,
+                 FromWire(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
+                     u')');
+}
+
+void HandleMode(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    TForm1* window = FindRoomWindow(frame, line);
+    if (!window)
+        return;
+    const std::string& params = line.params;
+    const std::string modeWord = SecondWord(params);
+    std::string targetBytes;
+    if (const std::size_t first = params.find(' '); first != std::string::npos && !modeWord.empty())
+        targetBytes = params.substr(first + 1 + modeWord.size());
+    // Servers put ":" before a last parameter; it is not part of the nick.
+    if (!targetBytes.empty() && targetBytes.front() == ':')
+        targetBytes.erase(0, 1);
+    const QString nick = FromWire(line.nick);
+    const QString target = FromWire(targetBytes);
+    const QString bareTarget = TrimControls(target);
+    const QString mode = TrimControls(FromWire(modeWord));
+
+    TRichTextBox& view = *window->mainchat;
+    LineDrain::JoinBatch(&view);
+    MoveToAppendPosition(view);
+    view.SetSelColor(kRed);
+    view.SetSelBold(true);
+    view.SetSelItalic(true);
+    TNickListView& list = *window->ListView1;
+    if (mode == QLatin1String("+b")) {
+        view.SetSelText(nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room"));
+    } else if (mode == QLatin1String("-b")) {
+        view.SetSelText(nick + QStringLiteral(" has removed ban from ") + target);
+    } else if (mode == QLatin1String("+o")) {
+        TNickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kHostIcon);
+        view.SetSelText(nick + QStringLiteral(" has made ") + target + QStringLiteral(" the operator"));
+        UpdateOwnStatus(*window, u'@' + bareTarget, ownnick);
+    } else if (mode == QLatin1String("-o")) {
+        TNickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kNormalIcon);
+        view.SetSelText(nick + QStringLiteral(" has made ") + target + QStringLiteral(" a normal user"));
+        UpdateOwnStatus(*window, bareTarget, ownnick);
+    }
+    view.SetSelText(QStringLiteral("\n"));
+}
+
+void HandleNames(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    TForm1* window = FindRoomWindow(frame, line);
+    if (!window)
+        return;
+    TNickListView& list = *window->ListView1;
+    const IgnoreSnapshot ignored(frame);
+    const QStringList names = TrailingText(line.params, 3).split(u' ', Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        if (name.startsWith(u'@')) {
+            const QString bare = name.mid(1);
+            if (bare.isEmpty())
+                continue;
+            list.RemoveEntry(FindNickEntryExact(list, bare));
+            list.AddEntry(bare, ignored.Holds(bare) ? kIgnoredIcon : kHostIcon);
+        } else if (!FindNickEntryExact(list, name) && !FindNickEntryExact(list, u'@' + TrimControls(name))) {
+            list.AddEntry(name, ignored.Holds(name) ? kIgnoredIcon : kNormalIcon);
+        }
+        if (name == ownnick || name == u'@' + ownnick)
+            UpdateOwnStatus(*window, name, ownnick);
+    }
+}
+
+void HandleTopic(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+{
+    (void)ownnick;
+    TForm1* window = FindRoomWindow(frame, line);
+    if (!window)
+        return;
+    AppendStatus(*window, kGreen, true, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');
+}

@@ -1,0 +1,105 @@
+#include "events/room_lookup.h"
+
+#include "chat/nick_list_view.h"
+#include "chat/room_window.h"
+#include "chat/wire_text.h"
+#include "protocol/text_util.h"
+#include "shell/main_form.h"
+
+namespace {
+
+// From the first "#" of params up to, not including, the first ":" after it;
+// without such a ":", up to the next space.
+std::string RoomBeforeColon(const std::string& params)
+{
+    const std::size_t hash = params.find('#');
+    if (hash == std::string::npos)
+        return {};
+    std::size_t end = params.find(':', hash);
+    if (end == std::string::npos)
+        end = params.find(' ', hash);
+    return params.substr(hash, end == std::string::npos ? std::string::npos : end - hash);
+}
+
+// From the first "#" of params up to and including the next space.
+std::string RoomWithSpace(const std::string& params)
+{
+    const std::size_t hash = params.find('#');
+    if (hash == std::string::npos)
+        return {};
+    const std::size_t space = params.find(' ', hash);
+    return params.substr(hash, space == std::string::npos ? std::string::npos : space - hash + 1);
+}
+
+std::string RoomBytesOf(const ircmessageencoder& line)
+{
+    if (line.kind == "code") {
+        switch (line.code) {
+        case 474:
+        case 477:
+        case 485:
+            return RoomBeforeColon(line.params);
+        case 332:
+        case 353:
+            return RoomWithSpace(line.params);
+        default:
+            return {};
+        }
+    }
+    const std::string command = text::LowerAscii(line.command);
+    if (command == "join" || command == "part" || command == "privmsg" || command == "kick" || command == "mode")
+        return line.firstparam;
+    return {};
+}
+
+}  // namespace
+
+QString TrimControls(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start).unicode() <= 32)
+        ++start;
+    while (end > start && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(start, end - start);
+}
+
+QString RoomNameOf(const ircmessageencoder& line)
+{
+    std::string name = text::Trim(RoomBytesOf(line));
+    if (!name.empty() && name.front() == ':')
+        name.erase(0, 1);
+    return FromWire(name);
+}
+
+TForm1* FindRoomWindowByName(TMainForm& frame, const QString& room)
+{
+    const QString wanted = TrimControls(room);
+    if (wanted.isEmpty())
+        return nullptr;
+    for (QWidget* child : frame.ChildWindows()) {
+        auto* window = qobject_cast<TForm1*>(child);
+        // A window that has left its room (empty title) stands for no room, not for "#".
+        if (!window || TrimControls(window->Title()).isEmpty())
+            continue;
+        if (QString::compare(u'#' + TrimControls(window->Title()), wanted, Qt::CaseInsensitive) == 0)
+            return window;
+    }
+    return nullptr;
+}
+
+TForm1* FindRoomWindow(TMainForm& frame, const ircmessageencoder& line)
+{
+    return FindRoomWindowByName(frame, RoomNameOf(line));
+}
+
+QTreeWidgetItem* FindNickEntry(const TNickListView& list, const QString& text)
+{
+    return list.FindPrefix(text);
+}
+
+QTreeWidgetItem* FindNickEntryExact(const TNickListView& list, const QString& text)
+{
+    return list.FindExact(text);
+}

@@ -1,0 +1,689 @@
+// The room window: its states, the lines it sends through a scripted server,
+// the input line, the action menu, activation and attention flashing.
+#include "chat/action_menu.h"
+#include "chat/country_rooms.h"
+#include "chat/input_line.h"
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "shell/main_form.h"
+#include "shell/prompts.h"
+#include "shell/timings.h"
+#include "support/scripted_server.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// Answers every prompt at once and remembers what was asked.
+class RecordingPrompts : public Prompts {
+public:
+    QStringList errors;
+    void Information(QWidget*, const QString&) override {}
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return QString();
+    }
+};
+
+// A frame connected to a scripted server, with the lines the server got
+// from it since the last look.
+class Connected {
+public:
+    Connected()
+    {
+        frame.IdTCPClient1.SetHost("127.0.0.1");
+        frame.IdTCPClient1.SetPort(server.Port());
+        frame.IdTCPClient1.Connect();
+        frame.SetCurrentNick(QStringLiteral("Ann"));
+    }
+
+    // Every line sent since the last call: a marker line written after them
+    // shows that nothing sent before it is still on its way.
+    QStringList Sent()
+    {
+        const std::string marker = "marker " + std::to_string(++markers_);
+        frame.IdTCPClient1.WriteLine(marker);
+        if (!server.WaitForReceived(marker))
+            return {QStringLiteral("marker lost")};
+        const std::vector<std::string> all = server.Received();
+        QStringList lines;
+        std::size_t i = seen_;
+        for (; i < all.size() && all[i] != marker; ++i)
+            lines << QString::fromStdString(all[i]);
+        seen_ = i + 1;
+        return lines;
+    }
+
+    ScriptedServer server;
+    TMainForm frame;
+
+private:
+    int markers_ = 0;
+    std::size_t seen_ = 0;
+};
+
+void PressEnter(QWidget* widget)
+{
+    QTest::keyClick(widget, Qt::Key_Return);
+}
+
+QString Transcript(const TForm1& window)
+{
+    return window.mainchat->toPlainText();
+}
+
+QTextCharFormat FormatAt(const TRichTextBox& view, int position)
+{
+    QTextCursor cursor(view.document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+}
+
+QStringList EnabledControls(const TForm1& w)
+{
+    QStringList names;
+    for (QWidget* control : QList<QWidget*>{w.ComboBoxEx1, w.joinbtn, w.partbtn, w.actionbtn, w.blockbtn, w.addbtn,
+                                            w.favbtn, w.invitetoolbtn, w.ToolButton9, w.exitbtn})
+        if (control->isEnabled())
+            names << control->objectName();
+    return names;
+}
+
+const QStringList kNotInRoom{"ComboBoxEx1", "joinbtn", "ToolButton9", "exitbtn"};
+const QStringList kInRoom{"partbtn", "actionbtn", "blockbtn", "addbtn", "favbtn", "invitetoolbtn", "ToolButton9",
+                          "exitbtn"};
+
+QMdiSubWindow* SubOf(TForm1* window)
+{
+    return qobject_cast<QMdiSubWindow*>(window->parentWidget());
+}
+
+}  // namespace
+
+class TestRoomWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void newWindowLooksEmpty();
+    void countryRoomsCarryFlags();
+    void openedWindowJoins();
+    void join_data();
+    void join();
+    void joinOnClosedConnectionKeepsControls();
+    void leaveEmptiesListAndTitle();
+    void rejoinEmptiesNothingButTheBanList();
+    void close_data();
+    void close();
+    void inputLine_data();
+    void inputLine();
+    void inputLineOutsideARoom();
+    void inputLineOnClosedConnectionKeepsTypedText();
+    void actions_data();
+    void actions();
+    void customActionPanel();
+    void actionOnClosedConnectionIsReported();
+    void actionLineLook();
+    void ownNickIsSharedByAllWindows();
+    void activationMarksIgnoredNicks_data();
+    void activationMarksIgnoredNicks();
+    void flashingUntilActivated();
+    void transcriptIgnoresTyping();
+    void hostOnlyEntriesArePresent();
+
+private:
+    RecordingPrompts prompts_;
+};
+
+void TestRoomWindow::init()
+{
+    prompts_ = RecordingPrompts();
+    SetPrompts(&prompts_);
+}
+
+void TestRoomWindow::cleanup()
+{
+    SetPrompts(nullptr);
+}
+
+void TestRoomWindow::newWindowLooksEmpty()
+{
+    Connected c;
+    TForm1* window = c.frame.NewRoomWindow();
+    QCOMPARE(window->Title(), QStringLiteral("No Room"));
+    QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("[Select Room]"));
+    QCOMPARE(window->titleid->text(), QStringLiteral("0"));
+    QVERIFY(window->titleid->isHidden());
+    QCOMPARE(EnabledControls(*window), kNotInRoom);
+    QCOMPARE(window->actionbtn->text(), QStringLiteral("Action"));
+    QCOMPARE(window->actionbtn->toolTip(), QStringLiteral("Send an Action"));
+    QCOMPARE(window->joinbtn->toolTip(), QStringLiteral("Join selected room"));
+    QCOMPARE(window->partbtn->toolTip(), QStringLiteral("Left the room"));
+    QCOMPARE(window->ComboBoxEx1->toolTip(), QStringLiteral("Rooms List"));
+    QCOMPARE(window->ListView1->Count(), 0);
+    QVERIFY(!window->Timer1->isActive());
+    QCOMPARE(window->Timer1->interval(), timing().flashMs);
+    QVERIFY(window->Panel3->isHidden());
+    QCOMPARE(SubOf(window)->size(), QSize(541, 388));
+    QCOMPARE(TForm1::OwnNick(), QStringLiteral("Ann"));
+    QCOMPARE(c.Sent(), QStringList());
+    // A bare window before any opener touched it.
+    TForm1 bare(nullptr);
+    QCOMPARE(bare.Title(), QStringLiteral("Rovezorirud"));
+}
+
+void TestRoomWindow::countryRoomsCarryFlags()
+{
+    TForm1 window(nullptr);
+    const QStringList expected{
+        "Argentina", "Australia", "Austria",   "Brazil",       "Bulgaria",    "Canada",         "Chile",
+        "China",     "Crotia",    "Czech-Republic", "Denmark", "Estonia",     "Finland",        "France",
+        "Germany",   "Great-Britain", "Greece", "Hungary",     "Iceland",     "Ireland",        "Israel",
+        "Italy",     "Japan",     "Latvia",    "Netherlands",  "Pakistan",    "Poland",         "Portugal",
+        "Romania",   "Russia",    "Singapore", "South-Africa", "South-Korea", "Spain",          "Sweden",
+        "Switzerland", "Taiwan",  "Ukraine",   "USA"};
+    QStringList shown;
+    for (int i = 0; i < window.ComboBoxEx1->count(); ++i) {
+        shown << window.ComboBoxEx1->itemText(i);
+        QVERIFY2(!window.ComboBoxEx1->itemIcon(i).isNull(), qPrintable(window.ComboBoxEx1->itemText(i)));
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(CountryFlag(QStringLiteral("no-such-country")).isNull());
+    QVERIFY(CountryFlag(QString()).isNull());
+}
+
+void TestRoomWindow::openedWindowJoins()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    QCOMPARE(c.Sent(), QStringList{"join #Germany"});
+    QCOMPARE(window->Title(), QStringLiteral("Germany"));
+    QCOMPARE(window->titleid->text(), QStringLiteral("Germany"));
+    QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("Germany"));
+    QCOMPARE(EnabledControls(*window), kInRoom);
+    QCOMPARE(SubOf(window)->size(), QSize(541, 388));
+    QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"));
+    QVERIFY(c.frame.ChildWindows().contains(window));
+}
+
+void TestRoomWindow::join_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("nothing chosen") << "[Select Room]" << QStringList() << "No Room"
+                                    << "Talvessa: Please selece a room from the list or type the room name\n";
+    QTest::newRow("country room") << "Germany" << QStringList{"join #Germany"} << "Germany"
+                                  << "Talvessa: Trying to join room \"Germany\"\n";
+    QTest::newRow("typed name") << "my-room" << QStringList{"join #my-room"} << "my-room"
+                                << "Talvessa: Trying to join room \"my-room\"\n";
+    QTest::newRow("name from the room list keeps its space")
+        << "lobby " << QStringList{"join #lobby "} << "lobby " << "Talvessa: Trying to join room \"lobby \"\n";
+    QTest::newRow("typed # is not doubled") << "#linux" << QStringList{"join #linux"} << "linux"
+                                            << "Talvessa: Trying to join room \"linux\"\n";
+    QTest::newRow("## channel keeps one") << "##linux" << QStringList{"join ##linux"} << "#linux"
+                                          << "Talvessa: Trying to join room \"#linux\"\n";
+    QTest::newRow("empty name") << "" << QStringList() << "No Room"
+                                << "Talvessa: Please selece a room from the list or type the room name\n";
+    QTest::newRow("only spaces") << "   " << QStringList() << "No Room"
+                                 << "Talvessa: Please selece a room from the list or type the room name\n";
+    QTest::newRow("# alone") << "#" << QStringList() << "No Room"
+                             << "Talvessa: Please selece a room from the list or type the room name\n";
+    QTest::newRow("space inside") << "my room" << QStringList() << "No Room"
+                                  << "Talvessa: A room name cannot hold spaces or commas\n";
+    QTest::newRow("comma inside") << "a,b" << QStringList() << "No Room"
+                                  << "Talvessa: A room name cannot hold spaces or commas\n";
+    QTest::newRow("non-ascii name") << QString::fromUtf8("Café") << QStringList{QString::fromUtf8("join #Café")}
+                                    << QString::fromUtf8("Café") << QString::fromUtf8("Talvessa: Trying to join room \"Café\"\n");
+}
+
+void TestRoomWindow::join()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, title);
+    QFETCH(QString, note);
+
+    Connected c;
+    TForm1* window = c.frame.NewRoomWindow();
+    window->ComboBoxEx1->setEditText(typed);
+    // Enter released in the room selector joins, as the join button does.
+    PressEnter(window->ComboBoxEx1->lineEdit());
+    QCOMPARE(c.Sent(), sent);
+    QCOMPARE(window->Title(), title);
+    QCOMPARE(Transcript(*window), note);
+    QCOMPARE(EnabledControls(*window), sent.isEmpty() ? kNotInRoom : kInRoom);
+    QCOMPARE(window->ComboBoxEx1->count(), CountryRooms().size());  // typed names are not added
+}
+
+void TestRoomWindow::joinOnClosedConnectionKeepsControls()
+{
+    Connected c;
+    TForm1* window = c.frame.NewRoomWindow();
+    c.frame.IdTCPClient1.Disconnect();
+    window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
+    window->joinbtn->click();
+    QCOMPARE(window->Title(), QStringLiteral("Germany"));
+    QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"));
+    QCOMPARE(EnabledControls(*window), kNotInRoom);
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestRoomWindow::leaveEmptiesListAndTitle()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->ListView1->AddEntry(QStringLiteral("bob"), kNormalIcon);
+    window->SetHostControlsEnabled(true);
+    const QString before = Transcript(*window);
+    c.Sent();
+    window->partbtn->click();
+    QCOMPARE(c.Sent(), QStringList{"part #Germany"});
+    QCOMPARE(window->Title(), QString());
+    QCOMPARE(window->ListView1->Count(), 0);
+    QCOMPARE(Transcript(*window), before);
+    QCOMPARE(EnabledControls(*window), kNotInRoom);
+
+    // Leaving on a closed connection changes nothing.
+    window->joinbtn->click();
+    c.Sent();
+    c.frame.IdTCPClient1.Disconnect();
+    window->partbtn->click();
+    QCOMPARE(window->Title(), QStringLiteral("Germany"));
+    QCOMPARE(EnabledControls(*window), kInRoom);
+}
+
+void TestRoomWindow::rejoinEmptiesNothingButTheBanList()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->partbtn->click();
+    window->ComboBoxEx1->setEditText(QStringLiteral("France"));
+    window->joinbtn->click();
+    QCOMPARE(c.Sent(), (QStringList{"join #Germany", "part #Germany", "join #France"}));
+    QCOMPARE(window->Title(), QStringLiteral("France"));
+    QVERIFY(window->BanList().isEmpty());
+    QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"
+                                                 "Talvessa: Trying to join room \"France\"\n"));
+}
+
+void TestRoomWindow::close_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("sent");
+
+    QTest::newRow("in a room") << "in room" << QStringList{"part #Germany"};
+    QTest::newRow("in a room, by the exit button") << "exit button" << QStringList{"part #Germany"};
+    QTest::newRow("after leaving") << "after leaving" << QStringList{"part #Germany"};
+    QTest::newRow("empty window") << "empty" << QStringList();
+    QTest::newRow("disconnected") << "disconnected" << QStringList();
+}
+
+void TestRoomWindow::close()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, sent);
+
+    Connected c;
+    TForm1* window = how == QLatin1String("empty") ? c.frame.NewRoomWindow()
+                                                     : c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    if (how == QLatin1String("after leaving"))
+        window->partbtn->click();
+    QPointer<TForm1> watch(window);
+    QStringList expected = sent;
+    if (how != QLatin1String("empty"))
+        expected.prepend(QStringLiteral("join #Germany"));
+    if (how == QLatin1String("disconnected")) {
+        QCOMPARE(c.Sent(), QStringList{"join #Germany"});
+        c.frame.IdTCPClient1.Disconnect();
+        SubOf(window)->close();
+        QTRY_VERIFY(watch.isNull());
+        return;
+    }
+    if (how == QLatin1String("exit button"))
+        window->exitbtn->click();
+    else
+        SubOf(window)->close();
+    QTRY_VERIFY(watch.isNull());
+    QCOMPARE(c.Sent(), expected);
+}
+
+void TestRoomWindow::inputLine_data()
+{
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("underline");
+    QTest::addColumn<bool>("strike");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("echo");
+
+    QTest::newRow("plain") << -1 << false << false << false << "hello there" << "privmsg #Germany :hello there"
+                           << "Ann: hello there\n";
+    QTest::newRow("red and bold") << 4 << true << false << false << "hi" << "privmsg #Germany :\x02\x03" "4hi"
+                                  << "Ann: hi\n";
+    QTest::newRow("every style") << 15 << true << true << true << "x"
+                                 << "privmsg #Germany :\x16\x1f\x02\x03" "15x" << "Ann: x\n";
+    QTest::newRow("white adds nothing") << 0 << false << false << false << "x" << "privmsg #Germany :x" << "Ann: x\n";
+    QTest::newRow("colour before a digit") << 2 << false << false << false << "5 apples"
+                                           << "privmsg #Germany :\x03" "025 apples" << "Ann: 5 apples\n";
+    QTest::newRow("slash is chat text") << -1 << false << false << false << "/join #x" << "privmsg #Germany :/join #x"
+                                        << "Ann: /join #x\n";
+    QTest::newRow("empty line") << -1 << false << false << false << "" << "privmsg #Germany :" << "Ann: \n";
+    QTest::newRow("emoticon becomes a picture") << -1 << false << false << false << "hi :)"
+                                                << "privmsg #Germany :hi :)" << QString("Ann: hi ") + QChar(0xFFFC) + "\n";
+    QTest::newRow("non-ascii") << -1 << false << false << false << QString::fromUtf8("grüße")
+                               << QString::fromUtf8("privmsg #Germany :grüße") << QString::fromUtf8("Ann: grüße\n");
+}
+
+void TestRoomWindow::inputLine()
+{
+    QFETCH(int, colour);
+    QFETCH(bool, bold);
+    QFETCH(bool, underline);
+    QFETCH(bool, strike);
+    QFETCH(QString, typed);
+    QFETCH(QString, sent);
+    QFETCH(QString, echo);
+
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    c.Sent();
+    window->mainchat->clear();
+    window->Panel2->colorcomo->setCurrentIndex(colour);
+    window->Panel2->ToolButton5->setChecked(bold);
+    window->Panel2->ToolButton6->setChecked(underline);
+    window->Panel2->ToolButton7->setChecked(strike);
+    window->Edit1->setText(typed);
+    PressEnter(window->Edit1);
+    QCOMPARE(c.Sent(), QStringList{sent});
+    QCOMPARE(Transcript(*window), echo);
+    QCOMPARE(window->Edit1->text(), QString());
+    // The nick goes first in blue bold.
+    const QTextCharFormat nick = FormatAt(*window->mainchat, 0);
+    QCOMPARE(nick.foreground().color(), QColor(0, 0, 255));
+    QCOMPARE(nick.fontWeight(), int(QFont::Bold));
+    // The toggles and the picker stay as they were for the next line.
+    QCOMPARE(window->Panel2->ToolButton5->isChecked(), bold);
+    QCOMPARE(window->Panel2->colorcomo->currentIndex(), colour);
+}
+
+void TestRoomWindow::inputLineOutsideARoom()
+{
+    Connected c;
+    TForm1* window = c.frame.NewRoomWindow();
+    window->Edit1->setText(QStringLiteral("hello"));
+    PressEnter(window->Edit1);
+    QCOMPARE(c.Sent(), QStringList());
+    QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Please join a room first\n"));
+    QCOMPARE(window->Edit1->text(), QStringLiteral("hello"));
+}
+
+void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    const QString before = Transcript(*window);
+    c.frame.IdTCPClient1.Disconnect();
+    window->Panel2->ToolButton5->setChecked(true);
+    window->Edit1->setText(QStringLiteral("hello"));
+    PressEnter(window->Edit1);
+    PressEnter(window->Edit1);
+    QCOMPARE(Transcript(*window), before);
+    // What the user typed, without the style bytes piling up.
+    QCOMPARE(window->Edit1->text(), QStringLiteral("hello"));
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestRoomWindow::actions_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("sent");  // empty: nothing sent
+    QTest::addColumn<QString>("shown");
+
+    const QString warning = QStringLiteral("To use this action first select a user in the list\n");
+    QTest::newRow("dance") << "Dance2" << "" << "privmsg #Germany :\x01" "Action is dancing all round in the room"
+                           << "Ann is dancing all round in the room\n";
+    QTest::newRow("laugh") << "Laugh2" << "" << "privmsg #Germany :\x01" "Action is laughing out loudly"
+                           << "Ann is laughing out loudly\n";
+    QTest::newRow("jump") << "Jump2" << "bob" << "privmsg #Germany :\x01" "Action is jumping all round in the room"
+                          << "Ann is jumping all round in the room\n";
+    QTest::newRow("scared") << "Scared2" << "" << "privmsg #Germany :\x01" "Action is scared" << "Ann is scared\n";
+    QTest::newRow("sing") << "Sing2" << "" << "privmsg #Germany :\x01" "Action is singing loudly"
+                          << "Ann is singing loudly\n";
+    QTest::newRow("kiss") << "Kiss1" << "bob" << "privmsg #Germany :\x01" "Action grabs bob gently and starts kissing"
+                          << "Ann grabs bob gently and starts kissing\n";
+    QTest::newRow("slap") << "Slap1" << "bob"
+                          << "privmsg #Germany :\x01" "Action slaps bob on the cheek, and whole room shouts \"Wow.... Great Shot\""
+                          << "Ann slaps bob on the cheek, and whole room shouts \"Wow.... Great Shot\"\n";
+    QTest::newRow("love") << "Love1" << "bob" << "privmsg #Germany :\x01" "Action loves bob" << "Ann loves bob\n";
+    QTest::newRow("offer date") << "OfferDate1" << "bob" << "privmsg #Germany :\x01" "Action offers bob a Date"
+                                << "Ann offers bob a Date\n";
+    QTest::newRow("kiss without a selected nick") << "Kiss1" << "" << "" << warning;
+    QTest::newRow("slap without a selected nick") << "Slap1" << "" << "" << warning;
+    QTest::newRow("love without a selected nick") << "Love1" << "" << "" << warning;
+    QTest::newRow("offer date without a selected nick") << "OfferDate1" << "" << "" << warning;
+}
+
+void TestRoomWindow::actions()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, selected);
+    QFETCH(QString, sent);
+    QFETCH(QString, shown);
+
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->ListView1->AddEntry(QStringLiteral("bob"), kNormalIcon);
+    window->ListView1->AddEntry(QStringLiteral("carol"), kNormalIcon);
+    if (!selected.isEmpty())
+        window->ListView1->FindExact(selected)->setSelected(true);
+    c.Sent();
+    window->mainchat->clear();
+    auto* action = window->PopupMenu2->findChild<QAction*>(entry);
+    QVERIFY(action);
+    action->trigger();
+    QCOMPARE(c.Sent(), sent.isEmpty() ? QStringList() : QStringList{sent});
+    QCOMPARE(Transcript(*window), shown);
+}
+
+void TestRoomWindow::customActionPanel()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    c.Sent();
+    window->mainchat->clear();
+    const QStringList captions = [&] {
+        QStringList list;
+        for (QAction* a : window->PopupMenu2->actions())
+            list << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return list;
+    }();
+    QCOMPARE(captions, (QStringList{"Dance", "Laugh", "Jump", "Scared", "Sing", "-", "Kiss", "Slap", "Love",
+                                    "Offer Date", "-", "Custom"}));
+
+    window->PopupMenu2->findChild<QAction*>("Custom1")->trigger();
+    QVERIFY(!window->Panel3->isHidden());
+    QTest::keyClicks(window->Panel3->Edit2, QStringLiteral("waves"));
+    PressEnter(window->Panel3->Edit2);
+    QVERIFY(window->Panel3->isHidden());
+    QCOMPARE(c.Sent(), QStringList{"privmsg #Germany :\x01" "Action waves"});
+    QCOMPARE(Transcript(*window), QStringLiteral("Ann waves\n"));
+
+    // Cancel sends nothing; the text is still there next time.
+    window->Custom1Click();
+    window->Panel3->Edit2->setText(QStringLiteral("yawns"));
+    window->Panel3->Button2->click();
+    QVERIFY(window->Panel3->isHidden());
+    window->Custom1Click();
+    QCOMPARE(window->Panel3->Edit2->text(), QStringLiteral("yawns"));
+    QCOMPARE(c.Sent(), QStringList());
+
+    // An empty custom action goes out as it stands.
+    window->Panel3->Edit2->clear();
+    window->Panel3->Button1->click();
+    QCOMPARE(c.Sent(), QStringList{"privmsg #Germany :\x01" "Action "});
+    QVERIFY(Transcript(*window).endsWith(QStringLiteral("Ann \n")));
+}
+
+void TestRoomWindow::actionOnClosedConnectionIsReported()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    const QString before = Transcript(*window);
+    c.frame.IdTCPClient1.Disconnect();
+    window->Dance2Click();
+    QCOMPARE(prompts_.errors.size(), 1);
+    QCOMPARE(Transcript(*window), before);
+
+    window->Custom1Click();
+    window->Panel3->Edit2->setText(QStringLiteral("waves"));
+    window->Panel3->Button1->click();
+    QCOMPARE(prompts_.errors.size(), 2);
+    QVERIFY(!window->Panel3->isHidden());
+    QCOMPARE(Transcript(*window), before);
+}
+
+void TestRoomWindow::actionLineLook()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->mainchat->clear();
+    window->Sing2Click();
+    const QTextCharFormat format = FormatAt(*window->mainchat, 0);
+    QCOMPARE(format.foreground().color(), QColor(0x80, 0x00, 0x80));
+    QCOMPARE(format.fontWeight(), int(QFont::Bold));
+    QVERIFY(format.fontItalic());
+}
+
+void TestRoomWindow::ownNickIsSharedByAllWindows()
+{
+    Connected c;
+    TForm1* first = c.frame.OpenRoomWindow(QStringLiteral("one"));
+    c.frame.SetCurrentNick(QStringLiteral("Bea"));
+    c.frame.OpenRoomWindow(QStringLiteral("two"));
+    first->mainchat->clear();
+    first->Edit1->setText(QStringLiteral("hi"));
+    PressEnter(first->Edit1);
+    QCOMPARE(Transcript(*first), QStringLiteral("Bea: hi\n"));
+}
+
+void TestRoomWindow::activationMarksIgnoredNicks_data()
+{
+    QTest::addColumn<QStringList>("ignore");
+    QTest::addColumn<QString>("nicks");       // nick:icon ... before activation
+    QTest::addColumn<QString>("after");       // nick:icon ... after activation
+    QTest::addColumn<QStringList>("ignoreAfter");
+
+    QTest::newRow("plain nick") << QStringList{"bob"} << "bob:41 carol:41" << "bob:42 carol:41" << QStringList{"bob"};
+    QTest::newRow("begins a longer nick, any case") << QStringList{"bob"} << "Bobby:41" << "Bobby:42"
+                                                    << QStringList{"bob"};
+    QTest::newRow("host gets @ entry") << QStringList{"x", "bob", "y"} << "Bobby:39" << "Bobby:42"
+                                       << QStringList{"x", "y", "@Bobby"};
+    QTest::newRow("@ entry matches nobody") << QStringList{"@bob"} << "bob:39" << "bob:39" << QStringList{"@bob"};
+    QTest::newRow("already ignored stays") << QStringList{"bob"} << "bob:42" << "bob:42" << QStringList{"bob"};
+    QTest::newRow("empty entry matches nobody") << QStringList{""} << "bob:41" << "bob:41" << QStringList{""};
+    QTest::newRow("no match") << QStringList{"zed"} << "bob:41" << "bob:41" << QStringList{"zed"};
+}
+
+void TestRoomWindow::activationMarksIgnoredNicks()
+{
+    QFETCH(QStringList, ignore);
+    QFETCH(QString, nicks);
+    QFETCH(QString, after);
+    QFETCH(QStringList, ignoreAfter);
+
+    TMainForm frame;
+    TForm1* window = frame.NewRoomWindow();
+    for (const QString& part : nicks.split(u' ')) {
+        const QStringList fields = part.split(u':');
+        window->ListView1->AddEntry(fields[0], fields[1].toInt());
+    }
+    frame.SetIgnoreList(ignore);
+    window->FormActivate();
+    QStringList described;
+    for (int i = 0; i < window->ListView1->Count(); ++i)
+        described << TNickListView::Nick(window->ListView1->EntryAt(i)) + u':' +
+                         QString::number(TNickListView::IconNumber(window->ListView1->EntryAt(i)));
+    QCOMPARE(described.join(u' '), after);
+    QCOMPARE(frame.IgnoreList(), ignoreAfter);
+}
+
+void TestRoomWindow::flashingUntilActivated()
+{
+    timing().flashMs = 20;
+    TMainForm frame;
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    TForm1* quiet = frame.NewRoomWindow();
+    TForm1* other = frame.NewRoomWindow();
+    other->SetTitle(QStringLiteral("Busy room"));
+    frame.BringToFront(quiet);
+    QTRY_VERIFY(frame.IsActiveChild(quiet));
+
+    // The active window never flashes.
+    quiet->StartAttention();
+    QVERIFY(!quiet->Timer1->isActive());
+
+    other->StartAttention();
+    QVERIFY(other->Timer1->isActive());
+    QTRY_VERIFY(other->FlashLit());
+    const QImage lit = SubOf(other)->grab().toImage();
+    QTRY_VERIFY(!other->FlashLit());
+    const QImage dark = SubOf(other)->grab().toImage();
+    QVERIFY2(lit != dark, "the title bar looks the same in both phases");
+    QTRY_VERIFY(other->FlashLit());
+    QVERIFY(frame.IsActiveChild(quiet));  // flashing never takes the focus
+
+    frame.BringToFront(other);
+    QTRY_VERIFY(!other->Timer1->isActive());
+    QVERIFY(!other->FlashLit());
+    timing().flashMs = Timings().flashMs;
+}
+
+void TestRoomWindow::transcriptIgnoresTyping()
+{
+    TMainForm frame;
+    TForm1* window = frame.NewRoomWindow();
+    window->mainchat->setFocus();
+    QTest::keyClicks(window->mainchat, QStringLiteral("typed"));
+    QCOMPARE(Transcript(*window), QString());
+}
+
+void TestRoomWindow::hostOnlyEntriesArePresent()
+{
+    TForm1 window(nullptr);
+    QStringList captions;
+    for (QAction* a : window.PopupMenu1->actions())
+        if (!a->isSeparator())
+            captions << a->text();
+    for (const char* caption : {"Kick", "Kick and Ban", "Ban", "Make Host", "De-Host"})
+        QVERIFY2(captions.contains(QLatin1String(caption)), caption);
+    QVERIFY(window.Kick1->isEnabled());
+    window.SetHostControlsEnabled(false);
+    QVERIFY(!window.Kick1->isEnabled() && !window.DeHost1->isEnabled() && !window.blockbtn->isEnabled());
+}
+
+QTEST_MAIN(TestRoomWindow)
+#include "tst_room_window.moc"

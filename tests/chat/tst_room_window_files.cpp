@@ -1,0 +1,147 @@
+// Saving a room's chat and the account folder it starts in.
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "shell/main_form.h"
+#include "shell/prompts.h"
+#include "shell/user_data_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// Answers the save dialog with a fixed path and remembers how it was asked.
+class SavePrompts : public Prompts {
+public:
+    QString answer;
+    QStringList errors;
+    QStringList asked;  // title, folder, filter, suffix
+    void Information(QWidget*, const QString&) override {}
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
+    QString SaveFileName(QWidget*, const QString& title, const QString& folder, const QString& filter,
+                         const QString& suffix) override
+    {
+        asked = {title, folder, filter, suffix};
+        return answer;
+    }
+};
+
+}  // namespace
+
+class TestRoomWindowFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void userDataFolder_data();
+    void userDataFolder();
+    void userDataFolderWithoutOverride();
+    void saveChat();
+    void saveChatCancelled();
+    void saveChatFailureIsReported();
+
+private:
+    QTemporaryDir root_;
+    SavePrompts prompts_;
+};
+
+void TestRoomWindowFiles::init()
+{
+    QVERIFY(root_.isValid());
+    SetUserDataRoot(root_.path());
+    prompts_ = SavePrompts();
+    SetPrompts(&prompts_);
+}
+
+void TestRoomWindowFiles::cleanup()
+{
+    SetPrompts(nullptr);
+    SetUserDataRoot(QString());
+}
+
+void TestRoomWindowFiles::userDataFolder_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("nick");
+    QTest::addColumn<QString>("below");  // path below root/userdata
+
+    QTest::newRow("plain") << "irc.example.org" << "Ann" << "irc.example.org/Ann";
+    QTest::newRow("nick with irc characters") << "srv" << "[a]\\b^{c}|" << "srv/[a]_b^{c}|";
+    QTest::newRow("slashes cannot nest") << "a/b" << "c/d" << "a_b/c_d";
+    QTest::newRow("dots cannot climb") << ".." << "." << "_../_.";
+    QTest::newRow("empty names") << "" << "" << "_/_";
+    QTest::newRow("control characters") << QString("h\x01x") << QString("n\nx") << "h_x/n_x";
+    QTest::newRow("non-ascii kept") << QString::fromUtf8("sérveur") << QString::fromUtf8("Zoë")
+                                    << QString::fromUtf8("sérveur/Zoë");
+}
+
+void TestRoomWindowFiles::userDataFolder()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, nick);
+    QFETCH(QString, below);
+
+    const QString folder = UserDataFolder(host, nick);
+    QCOMPARE(folder, root_.path() + QStringLiteral("/userdata/") + below);
+    QVERIFY(QDir(folder).exists());
+    QVERIFY(QDir(folder).canonicalPath().startsWith(QDir(root_.path()).canonicalPath() + "/userdata/"));
+}
+
+void TestRoomWindowFiles::userDataFolderWithoutOverride()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    SetUserDataRoot(QString());
+    const QString folder = UserDataFolder(QStringLiteral("srv"), QStringLiteral("Ann"));
+    QCOMPARE(folder, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                         QStringLiteral("/userdata/srv/Ann"));
+    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/userdata").removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+void TestRoomWindowFiles::saveChat()
+{
+    TMainForm frame;
+    frame.IdTCPClient1.SetHost("irc.example.org");
+    frame.SetCurrentNick(QStringLiteral("Ann"));
+    TForm1* window = frame.NewRoomWindow();
+    window->mainchat->SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
+    prompts_.answer = root_.filePath(QStringLiteral("chat.rtf"));
+    window->ToolButton9->click();
+
+    QCOMPARE(prompts_.asked, (QStringList{"Save chat", root_.path() + "/userdata/irc.example.org/Ann",
+                                          "Rich Text (*.rtf)", "rtf"}));
+    QVERIFY(QDir(prompts_.asked[1]).exists());
+    QFile saved(prompts_.answer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray rtf = saved.readAll();
+    QVERIFY(rtf.startsWith("{\\rtf"));
+    QVERIFY(rtf.contains("braces"));
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestRoomWindowFiles::saveChatCancelled()
+{
+    TMainForm frame;
+    TForm1* window = frame.NewRoomWindow();
+    window->ToolButton9->click();
+    QCOMPARE(prompts_.asked.value(0), QStringLiteral("Save chat"));
+    QVERIFY(prompts_.errors.isEmpty());
+}
+
+void TestRoomWindowFiles::saveChatFailureIsReported()
+{
+    TMainForm frame;
+    TForm1* window = frame.NewRoomWindow();
+    prompts_.answer = root_.filePath(QStringLiteral("no/such/folder/chat.rtf"));
+    window->ToolButton9Click();
+    QCOMPARE(prompts_.errors.size(), 1);
+    QVERIFY(!QFile::exists(prompts_.answer));
+}
+
+QTEST_MAIN(TestRoomWindowFiles)
+#include "tst_room_window_files.moc"
