@@ -1,0 +1,135 @@
+// A room window on real IRC servers: a second user joins, is made a host,
+// takes the user's host rights, leaves, comes back, is kicked and quits, and
+// each of these shows in the window.
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "protocol/dispatch.h"
+#include "protocol/sent_lines.h"
+#include "shell/main_form.h"
+#include "support/irc_servers.h"
+
+#include <QAction>
+#include <QToolButton>
+#include <QtTest>
+
+#include <chrono>
+
+Q_DECLARE_METATYPE(RealIrcServer::Kind)
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+
+// Registers the frame's connection as nick by hand, as the login would, and
+// starts the reader.
+bool LogIn(TMainForm& frame, int port, const std::string& nick)
+{
+    LineConnection& connection = frame.IdTCPClient1;
+    connection.SetHost("127.0.0.1");
+    connection.SetPort(port);
+    connection.Connect();
+    connection.WriteLine("user " + nick + " 0 * :" + nick);
+    connection.WriteLine(sent::NickLine(nick));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string line = connection.ReadLine(500);
+        if (IsPing(line))
+            connection.WriteLine(PongLineFor(line));
+        else if (line.find(" 001 ") != std::string::npos) {
+            frame.SetCurrentNick(QString::fromStdString(nick));
+            frame.StartReader();
+            return true;
+        }
+    }
+    return false;
+}
+
+QString NickIcons(const TNickListView& list)
+{
+    QStringList parts;
+    for (int i = 0; i < list.Count(); ++i)
+        parts << TNickListView::Nick(list.EntryAt(i)) + u':' + QString::number(TNickListView::IconNumber(list.EntryAt(i)));
+    return parts.join(u' ');
+}
+
+}  // namespace
+
+class TestRoomMembership : public QObject {
+    Q_OBJECT
+
+private slots:
+    void membershipShowsInTheRoomWindow_data();
+    void membershipShowsInTheRoomWindow();
+};
+
+void TestRoomMembership::membershipShowsInTheRoomWindow_data()
+{
+    QTest::addColumn<RealIrcServer::Kind>("kind");
+    QTest::newRow("inspircd") << RealIrcServer::Kind::InspircdWithServices;
+    QTest::newRow("ngircd") << RealIrcServer::Kind::Ngircd;
+}
+
+void TestRoomMembership::membershipShowsInTheRoomWindow()
+{
+    QFETCH(RealIrcServer::Kind, kind);
+    if (!RealIrcServer::Installed(kind))
+        QSKIP("server not installed");
+    RealIrcServer server(kind);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+
+    TMainForm frame;
+    QVERIFY(LogIn(frame, server.Port(), "alice"));
+    TForm1* window = frame.OpenRoomWindow(QStringLiteral("room"));
+    TNickListView& list = *window->ListView1;
+    const auto transcript = [window] { return window->mainchat->toPlainText(); };
+
+    // The first user of a room is its host.
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled() && window->blockbtn->isEnabled(), kWaitMs);
+    QVERIFY(transcript().contains(QStringLiteral("alice has joined the room")));
+
+    TestIrcClient bob;
+    QVERIFY(bob.Login(server.Port(), "bob"));
+    bob.Send("join #room");
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:41"), kWaitMs);
+    QVERIFY(transcript().contains(QStringLiteral("bob has joined the room")));
+    QVERIFY(TNickListView::Host(list.FindExact(QStringLiteral("bob"))).startsWith(QStringLiteral("127.0.0.1")));
+
+    frame.IdTCPClient1.WriteLine(sent::MakeHostLine("room", "bob"));
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:39"), kWaitMs);
+    QVERIFY(transcript().contains(QStringLiteral("alice has made bob  the operator")));
+
+    // The other host takes the user's rights: the host-only controls go off.
+    bob.Send("mode #room -o alice");
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:41 bob:39"), kWaitMs);
+    QVERIFY(!window->Kick1->isEnabled() && !window->blockbtn->isEnabled());
+    bob.Send("mode #room +o alice");
+    QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled(), kWaitMs);
+
+    bob.Send("part #room :bye");
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
+    QVERIFY(transcript().contains(QStringLiteral("bob has left the room")));
+
+    bob.Send("join #room");
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:41"), kWaitMs);
+    frame.IdTCPClient1.WriteLine(sent::KickLine("room", "bob", "behave"));
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
+    QVERIFY(transcript().contains(QStringLiteral("alice has kicked the bob  (behave )")));
+
+    bob.Send("join #room");
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:41"), kWaitMs);
+    bob.Send("quit :gone now");
+    QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
+    QVERIFY(transcript().contains(QStringLiteral("bob has lost connection. ")));
+
+    // Leaving empties the list; the server sees the part.
+    window->partbtn->click();
+    QCOMPARE(list.Count(), 0);
+    QCOMPARE(window->Title(), QString());
+    frame.StopReader(2000);
+}
+
+QTEST_MAIN(TestRoomMembership)
+#include "tst_room_membership.moc"
