@@ -4,7 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
-#include <QPointer>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -16,6 +16,8 @@ namespace blocking_wait {
 namespace {
 int active = 0;  // UI thread only
 }  // namespace
+
+constexpr int kLongWaitMs = 20;
 
 bool Active() { return active > 0; }
 
@@ -45,7 +47,7 @@ void RunOnWorker(const std::function<void()>& job)
 
 }  // namespace blocking_wait
 
-std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs)
+std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs, const std::function<void()>& beforeWait)
 {
     // A line already received costs no thread; a long burst still lets the
     // window repaint now and then.
@@ -59,7 +61,16 @@ std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs)
         }
         return line;
     }
-    if (timeoutMs == 0) return line;
+    if (timeoutMs == 0) {
+        if (beforeWait) beforeWait();
+        return line;
+    }
+    // Most reads in a burst return within a moment; beforeWait runs only when
+    // the wait turns out to be a real one.
+    QTimer longWait;
+    longWait.setSingleShot(true);
+    if (beforeWait) QObject::connect(&longWait, &QTimer::timeout, beforeWait);
+    longWait.start(blocking_wait::kLongWaitMs);
     line = RunBlocking([&conn, timeoutMs] { return conn.ReadLine(timeoutMs); });
     sincePaint.restart();
     return line;

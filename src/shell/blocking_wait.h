@@ -55,6 +55,8 @@ auto RunBlocking(Fn&& fn) -> std::invoke_result_t<Fn&>
 // conn.ReadLine(timeoutMs) (an empty text on time-out) without freezing the
 // window: a line already buffered is returned at once, otherwise the wait runs
 // through RunBlocking.
-std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs);
+// beforeWait runs once the wait for a line has lasted a moment (on the
+// calling thread, while the wait goes on).
+std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs, const std::function<void()>& beforeWait = {});
 // conn.Connect() (name lookup and connect) through RunBlocking.
 void ConnectWhilePainting(LineConnection& conn);

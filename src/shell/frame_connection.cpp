@@ -76,9 +76,8 @@ void TMainForm::Connect()
 
 void TMainForm::IdTCPClient1Connected()
 {
-    // Queued from the thread that opened the connection: it may have closed
-    // again before this runs.
-    if (!IdTCPClient1.Connected()) return;
+    // Even when the server has already hung up again: the look then changes
+    // back when the program notices and closes its side.
     ApplyConnectedLook();
 }
 

@@ -55,7 +55,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, con
 
 }  // namespace
 
-TForm5::TForm5(TMainForm* frame) : QDialog(frame), frame_(frame)
+TForm5::TForm5(TMainForm* frame)
+    : QDialog(frame), frame_(frame), log_([frame](const QStringList& lines) { frame->AppendLogLines(lines); })
 {
     setObjectName("Form5");
     setWindowTitle("Login");
@@ -141,11 +142,16 @@ void TForm5::BitBtn3Click()
     registration.exec();
 }
 
-void TForm5::Log(const QString& line) { frame_->AppendLog(line); }
+void TForm5::Log(const QString& line) { log_.Add(line); }
 
-void TForm5::Log(const std::string& line) { frame_->AppendLog(FromWire(line)); }
+void TForm5::Log(const std::string& line) { log_.Add(FromWire(line)); }
 
-std::string TForm5::ReadLine(int timeoutMs) { return ReadLineWhilePainting(*connection_, timeoutMs); }
+std::string TForm5::ReadLine(int timeoutMs)
+{
+    // What the dialog logged is in the server log before any wait, so the
+    // user sees it and the frame's own lines come after it.
+    return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
+}
 
 void TForm5::BitBtn1Click()
 {
@@ -166,6 +172,7 @@ void TForm5::BitBtn1Click()
     } catch (const std::exception& e) {
         failure = FromWire(e.what());
     }
+    log_.Flush();
     busy_ = false;
     if (failure.isEmpty()) {
         if (loggedIn_) accept();
@@ -255,6 +262,7 @@ bool TForm5::RegisteredLogin(const std::string& n)
     }
     // The log shows the nick; the password goes to the nick service only.
     Log("nickserv identify " + n);
+    log_.Flush();
     connection_->WriteLine(sent::IdentifyLine(ToWire(password->text())));
     return true;
 }
@@ -267,6 +275,7 @@ void TForm5::FinishLogin(const std::string&)
 
 void TForm5::FinishLogin(const QString& failureMessage)
 {
+    log_.Flush();
     prompts().Information(this, failureMessage);
     frame_->CloseConnection();  // also tidies up after a server that hung up first
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The login dialog: opens the connection and runs the whole IRC registration
 // exchange as a guest or with a registered nick's password.
+#include "shell/log_batch.h"
+
 #include <QDialog>
 
 #include <string>
@@ -63,4 +65,5 @@ private:
     LineConnection* connection_ = nullptr;
     bool busy_ = false;
     bool loggedIn_ = false;
+    LogBatch log_;  // the server log's share of this dialog, in blocks
 };

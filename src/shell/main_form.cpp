@@ -147,6 +147,8 @@ void TMainForm::BringToFront(QWidget* child)
 
 void TMainForm::AppendLog(const QString& line) { form4_->AppendLogLine(line); }
 
+void TMainForm::AppendLogLines(const QStringList& lines) { form4_->AppendLogLines(lines); }
+
 TAboutBox* TMainForm::AboutBox()
 {
     if (!aboutBox_) aboutBox_ = new TAboutBox(this);

@@ -65,6 +65,8 @@ public:
     TForm4* Form4() const { return form4_; }
     // Appends one line to the server log (the room list window's log memo).
     void AppendLog(const QString& line);
+    // Appends several lines at once (cheaper than one by one for a burst).
+    void AppendLogLines(const QStringList& lines);
     // The about box, made on first use and then reused.
     TAboutBox* AboutBox();
 

@@ -41,7 +41,10 @@ bool Contains(const std::string& haystack, const char* needle) { return haystack
 
 }  // namespace
 
-TForm2::TForm2(TMainForm* frame, QWidget* parent) : QDialog(parent), frame_(frame)
+TForm2::TForm2(TMainForm* frame, QWidget* parent)
+    : QDialog(parent), frame_(frame), log_([this](const QStringList& lines) {
+          if (!lines.isEmpty()) reglog->appendPlainText(lines.join(QLatin1Char('\n')));
+      })
 {
     setObjectName("Form2");
     setWindowTitle("Nick Registeration/Management");
@@ -104,11 +107,14 @@ void TForm2::closeEvent(QCloseEvent* event)
 
 void TForm2::BitBtn2Click() { reject(); }
 
-void TForm2::Append(const QString& line) { reglog->appendPlainText(line); }
+void TForm2::Append(const QString& line) { log_.Add(line); }
 
-void TForm2::Append(const std::string& line) { reglog->appendPlainText(FromWire(line)); }
+void TForm2::Append(const std::string& line) { log_.Add(FromWire(line)); }
 
-std::string TForm2::ReadLine(int timeoutMs) { return ReadLineWhilePainting(*connection_, timeoutMs); }
+std::string TForm2::ReadLine(int timeoutMs)
+{
+    return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
+}
 
 void TForm2::BitBtn1Click()
 {
@@ -135,14 +141,17 @@ void TForm2::BitBtn1Click()
         // No box for a broken exchange: the log shows how far it got and why
         // it ended, and the connection is closed so the next try starts afresh.
         Append(FromWire(e.what()));
+        log_.Flush();
         frame_->CloseConnection();
     }
+    log_.Flush();
     busy_ = false;
 }
 
 void TForm2::Refuse(const std::string& line, const QString& message)
 {
     Append(line);
+    log_.Flush();
     prompts().Information(this, message);
     frame_->CloseConnection();
 }
@@ -202,6 +211,7 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
 
     for (std::string line = ReadLine(timing().registerTailMs); !line.empty(); line = ReadLine(timing().greetingMs))
         Append(line);
+    log_.Flush();
     prompts().Information(this, QStringLiteral("Nick registration sent to server, Please check the server response in log box."));
     frame_->CloseConnection();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The nick registration dialog: registers a new nick with the network's nick
 // service over a throw-away connection, showing the exchange in its own log.
+#include "shell/log_batch.h"
+
 #include <QDialog>
 
 #include <string>
@@ -53,4 +55,5 @@ private:
     TMainForm* frame_;
     LineConnection* connection_ = nullptr;
     bool busy_ = false;
+    LogBatch log_;  // reglog's lines, in blocks
 };

@@ -170,6 +170,11 @@ void TForm4::PlaceServerPanel()
 
 void TForm4::AppendLogLine(const QString& line) { log->appendPlainText(line); }
 
+void TForm4::AppendLogLines(const QStringList& lines)
+{
+    if (!lines.isEmpty()) log->appendPlainText(lines.join(QLatin1Char('\n')));
+}
+
 void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters)
 {
     new QTreeWidgetItem(RoomList, {name, topic, chatters});

@@ -26,6 +26,7 @@ public:
     // The server log; read-only, never cleared.
     QPlainTextEdit* log = nullptr;
     void AppendLogLine(const QString& line);
+    void AppendLogLines(const QStringList& lines);
 
     // The rooms: "Room Name", "Topic", "Chatters", in arrival order.
     QTreeWidget* RoomList = nullptr;

@@ -1,0 +1,461 @@
+// The login dialog driven against a scripted server: validation, the guest
+// and registered exchanges, every refusal, PING answers, and servers that
+// misbehave at each step.
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "side/room_list_window.h"
+#include "support/scripted_server.h"
+#include "shell/shell_test_support.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using Script = std::function<void(ScriptedServer&)>;
+Q_DECLARE_METATYPE(Script)
+
+namespace {
+
+const QString kInUse = QStringLiteral("Nick name is already in use.");
+const QString kRegistered = QStringLiteral("Nick name is registered.Please provide the password or change the nick.");
+
+QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+
+// A frame, its connection aimed at the scripted server, and a login dialog.
+struct Rig {
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    ScriptedServer server;
+    TMainForm frame;
+    TForm5 dialog{&frame};
+
+    Rig()
+    {
+        frame.IdTCPClient1.SetHost("127.0.0.1");
+        frame.IdTCPClient1.SetPort(server.Port());
+        dialog.setIdTCPClient(&frame.IdTCPClient1);
+        frame.show();
+        dialog.open();
+    }
+    void Fill(const QString& nick, const QString& password, bool guest)
+    {
+        dialog.nick->setText(nick);
+        dialog.password->setText(password);
+        dialog.CheckBox1->setChecked(guest);
+    }
+    void ClickOk() { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); }
+    QString Status() const { return frame.StatusPanel1->text(); }
+};
+
+// The server side of a login that goes through.
+void GoodLogin(ScriptedServer& s, const std::string& nick)
+{
+    s.Expect("user " + nick + " localhost localhost " + nick)
+        .Expect("nick " + nick)
+        .Send(":irc.test 001 " + nick + " :Welcome")
+        .Send(":irc.test 376 " + nick + " :End of message of the day.");
+}
+
+}  // namespace
+
+class TestLoginDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsAtStart();
+    void guestTickDisablesPassword();
+    void validation_data();
+    void validation();
+    void guestLoginLogsTheExchange();
+    void registeredLoginIdentifiesWithoutLoggingPassword();
+    void refusals_data();
+    void refusals();
+    void pingAnsweredWithWholeToken_data();
+    void pingAnsweredWithWholeToken();
+    void late461IsNotARefusal();
+    void secondTryOpensNewConnection();
+    void connectFailures_data();
+    void connectFailures();
+    void misbehavingServers_data();
+    void misbehavingServers();
+    void largeGreetingsAreRead_data();
+    void largeGreetingsAreRead();
+    void windowKeepsServingTimersButRefusesToClose();
+};
+
+void TestLoginDialog::controlsAtStart()
+{
+    TMainForm frame;
+    TForm5 dialog(&frame);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Login"));
+    QCOMPARE(dialog.size(), QSize(276, 233));
+    QCOMPARE(dialog.findChild<QLineEdit*>("nick")->width(), 233);
+    QCOMPARE(dialog.password->echoMode(), QLineEdit::Password);
+    QCOMPARE(dialog.password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.password),
+             int('*'));
+    QCOMPARE(dialog.CheckBox1->text(), QStringLiteral("Connect as a guest (No password required)"));
+    QVERIFY(!dialog.CheckBox1->isChecked());
+    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Ok"));
+    QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Cancel"));
+    QCOMPARE(dialog.BitBtn3->text(), QStringLiteral("Register a new nick"));
+    QCOMPARE(dialog.findChild<QLabel*>("Label3")->text(), QStringLiteral("OR"));
+    for (QPushButton* b : {dialog.BitBtn1, dialog.BitBtn2, dialog.BitBtn3}) {
+        QVERIFY2(!b->isDefault() && !b->autoDefault(), qPrintable(b->objectName()));  // Enter starts nothing
+    }
+}
+
+void TestLoginDialog::guestTickDisablesPassword()
+{
+    TMainForm frame;
+    TForm5 dialog(&frame);
+    dialog.password->setText("kept");
+    dialog.CheckBox1->setChecked(true);
+    QVERIFY(!dialog.password->isEnabled());
+    QCOMPARE(dialog.password->palette().color(QPalette::Base), dialog.palette().color(QPalette::Button));
+    dialog.CheckBox1->setChecked(false);
+    QVERIFY(dialog.password->isEnabled());
+    QCOMPARE(dialog.password->palette().color(QPalette::Base), QColor(Qt::white));
+    QCOMPARE(dialog.password->text(), QStringLiteral("kept"));
+}
+
+void TestLoginDialog::validation_data()
+{
+    QTest::addColumn<QString>("nick");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("guest");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty nick, registered") << "" << "" << false << "Please enter a nick name.";
+    QTest::newRow("empty nick wins over empty password") << "" << "" << false << "Please enter a nick name.";
+    QTest::newRow("empty nick, guest") << "" << "pw" << true << "Please enter a nick name.";
+    QTest::newRow("registered without password") << "alice" << "" << false << "Please enter a password.";
+}
+
+void TestLoginDialog::validation()
+{
+    QFETCH(QString, nick);
+    QFETCH(QString, password);
+    QFETCH(bool, guest);
+    QFETCH(QString, message);
+    Rig rig;
+    rig.Fill(nick, password, guest);
+    rig.ClickOk();
+    QCOMPARE(rig.prompts.Texts(), QStringList{message});
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
+    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QTest::qWait(50);
+    QCOMPARE(rig.server.Connections(), 0);
+    QVERIFY(rig.dialog.isVisible());
+}
+
+void TestLoginDialog::guestLoginLogsTheExchange()
+{
+    Rig rig;
+    const int gap = timing().greetingMs / 2;  // shorter than the silence that ends the greeting
+    rig.server.Send(":irc.test NOTICE * :greeting one")
+        .Pause(gap)
+        .Send(":irc.test NOTICE * :greeting two")
+        .Expect("user alice localhost localhost alice")
+        .Send(":irc.test NOTICE alice :read after USER, not logged")
+        .Expect("nick alice")
+        .Send(":irc.test 001 alice :Welcome");
+    rig.Fill("alice", "", true);  // a guest needs no password
+    rig.ClickOk();
+
+    QVERIFY2(rig.server.Done(), rig.server.Errors().empty() ? "" : rig.server.Errors().front().c_str());
+    QVERIFY(rig.prompts.records.isEmpty());
+    QVERIFY(rig.dialog.LoggedIn());
+    QVERIFY(!rig.dialog.isVisible());
+    QCOMPARE(rig.dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
+    QVERIFY(rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+    const QStringList expected{
+        QStringLiteral("Trying to connect with 127.0.0.1 at port %1....").arg(rig.server.Port()),
+        "Connected.",
+        ":irc.test NOTICE * :greeting one",
+        ":irc.test NOTICE * :greeting two",
+        ":irc.test 001 alice :Welcome",
+    };
+    QCOMPARE(LogLines(rig.frame), expected);
+    QCOMPARE(rig.server.Received(),
+             (std::vector<std::string>{"user alice localhost localhost alice", "nick alice"}));
+}
+
+void TestLoginDialog::registeredLoginIdentifiesWithoutLoggingPassword()
+{
+    Rig rig;
+    rig.server.Expect("user alice localhost localhost alice")
+        .Expect("nick alice")
+        .Send(":irc.test 001 alice :Welcome")
+        // Not a refusal when logging in with a password.
+        .Send(":NickServ!s@services NOTICE alice :This nick is owned by someone else. Please choose another.")
+        .Expect("nickserv identify s3cret pass");
+    rig.Fill("alice", "s3cret pass", false);
+    rig.ClickOk();
+
+    QVERIFY(rig.server.WaitDone(2000));
+    QVERIFY(rig.dialog.LoggedIn());
+    QVERIFY(rig.prompts.records.isEmpty());
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.last(), QStringLiteral("nickserv identify alice"));
+    QVERIFY(!rig.frame.Form4()->log->toPlainText().contains("s3cret"));
+    QVERIFY(!log.contains(":irc.test 001 alice :Welcome"));  // replies are not logged here
+    QCOMPARE(rig.server.Received().back(), std::string("nickserv identify s3cret pass"));
+}
+
+void TestLoginDialog::refusals_data()
+{
+    QTest::addColumn<bool>("guest");
+    QTest::addColumn<QString>("afterUser");
+    QTest::addColumn<QString>("afterNick");
+    QTest::addColumn<QString>("message");
+
+    const QString none;
+    QTest::newRow("461 to USER, guest") << true << ":irc.test 461 alice USER :Not enough parameters" << none
+                                        << "Invalid nick";
+    QTest::newRow("461 to USER, registered") << false << ":irc.test 461 alice USER :Not enough parameters" << none
+                                             << "Invalid nick";
+    QTest::newRow("guest 433") << true << none << ":irc.test 433 * alice :Nickname is already in use." << kInUse;
+    QTest::newRow("guest 512") << true << none << ":irc.test 512 alice :Registered nick" << kRegistered;
+    QTest::newRow("guest owned notice, any case")
+        << true << none << ":NickServ!s@services NOTICE alice :This nickname IS OWNED BY SOMEONE ELSE. please CHOOSE another."
+        << kRegistered;
+    QTest::newRow("registered 433") << false << none << ":irc.test 433 * alice :Nickname is already in use." << kInUse;
+    QTest::newRow("registered 464") << false << none << ":irc.test 464 alice :Password incorrect"
+                                    << "Incorrect password.";
+    QTest::newRow("registered 451") << false << none << ":irc.test 451 alice :You have not registered"
+                                    << "Not registered. Login as a guest with this nick or register it first.";
+}
+
+void TestLoginDialog::refusals()
+{
+    QFETCH(bool, guest);
+    QFETCH(QString, afterUser);
+    QFETCH(QString, afterNick);
+    QFETCH(QString, message);
+    Rig rig;
+    rig.server.Expect("user alice localhost localhost alice");
+    if (!afterUser.isEmpty()) rig.server.Send(afterUser.toStdString());
+    if (!afterNick.isEmpty()) rig.server.Expect("nick alice").Send(afterNick.toStdString());
+    rig.server.AwaitClientClose();
+    rig.Fill("alice", "pw", guest);
+    rig.ClickOk();
+
+    QCOMPARE(rig.prompts.Texts(), QStringList{message});
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
+    QVERIFY(rig.server.WaitDone(2000));
+    QVERIFY(!rig.dialog.LoggedIn());
+    QVERIFY(rig.dialog.isVisible());
+    QCOMPARE(rig.frame.CurrentNick(), QString());
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
+    const QString refusal = afterUser.isEmpty() ? afterNick : afterUser;
+    QCOMPARE(log.contains(refusal), guest || !afterUser.isEmpty());  // the registered exchange logs no replies
+    QCOMPARE(rig.server.HasReceived("nick alice"), afterUser.isEmpty());
+    QVERIFY(!rig.server.HasReceivedPrefix("nickserv"));
+    QCOMPARE(rig.dialog.nick->text(), QStringLiteral("alice"));  // fields unchanged
+}
+
+void TestLoginDialog::pingAnsweredWithWholeToken_data()
+{
+    QTest::addColumn<bool>("guest");
+    QTest::newRow("guest logs the answer") << true;
+    QTest::newRow("registered does not") << false;
+}
+
+void TestLoginDialog::pingAnsweredWithWholeToken()
+{
+    QFETCH(bool, guest);
+    Rig rig;
+    rig.server.Expect("user bob localhost localhost bob").Expect("nick bob").Send("PING :tok12345").Expect("PONG :tok12345");
+    rig.Fill("bob", "pw", guest);
+    rig.ClickOk();
+    QVERIFY(rig.server.WaitDone(2000));
+    QVERIFY(rig.dialog.LoggedIn());
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.contains("PING :tok12345"), guest);
+    QCOMPARE(log.contains("PONG :tok12345"), guest);
+}
+
+void TestLoginDialog::late461IsNotARefusal()
+{
+    Rig rig;
+    rig.server.Expect("user alice localhost localhost alice")
+        .Pause(timing().replyMs + 100)
+        .Send(":irc.test 461 alice USER :Not enough parameters")
+        .Expect("nick alice");
+    rig.Fill("alice", "", true);
+    rig.ClickOk();
+    QVERIFY(rig.server.WaitDone(2000));
+    QVERIFY(rig.prompts.records.isEmpty());
+    QVERIFY(rig.dialog.LoggedIn());
+}
+
+void TestLoginDialog::secondTryOpensNewConnection()
+{
+    Rig rig;
+    rig.server.Expect("user alice localhost localhost alice")
+        .Expect("nick alice")
+        .Send(":irc.test 433 * alice :Nickname is already in use.")
+        .AwaitClientClose();
+    GoodLogin(rig.server, "alice");
+    rig.Fill("alice", "", true);
+    rig.ClickOk();
+    QCOMPARE(rig.prompts.Texts(), QStringList{kInUse});
+    rig.ClickOk();
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.server.Connections(), 2);
+    QVERIFY(rig.dialog.LoggedIn());
+    QCOMPARE(LogLines(rig.frame).count("Connected."), 2);
+}
+
+void TestLoginDialog::connectFailures_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("closedPort");
+    QTest::addColumn<QString>("errorPart");
+    QTest::newRow("refused") << "127.0.0.1" << true << "Connection refused";
+    QTest::newRow("unresolvable") << "no-such-host.invalid" << false << "Cannot resolve host no-such-host.invalid";
+    QTest::newRow("empty name") << "" << false << "No host name";
+}
+
+void TestLoginDialog::connectFailures()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, closedPort);
+    QFETCH(QString, errorPart);
+    Rig rig;
+    int port = rig.server.Port();
+    if (closedPort) {
+        ScriptedServer gone;  // a port that nobody listens on once it is destroyed
+        port = gone.Port();
+    }
+    rig.frame.IdTCPClient1.SetHost(host.toStdString());
+    rig.frame.IdTCPClient1.SetPort(port);
+    rig.Fill("alice", "", true);
+    rig.ClickOk();
+
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
+    QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Trying to connect with %1 at port %2....").arg(host).arg(port));
+    QVERIFY(rig.dialog.isVisible());
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+}
+
+void TestLoginDialog::misbehavingServers_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QString>("errorPart");
+    QTest::newRow("closes at once") << Script([](ScriptedServer& s) { s.Close(); }) << "closed";
+    QTest::newRow("closes during greeting")
+        << Script([](ScriptedServer& s) { s.Send(":irc.test NOTICE * :hello").Close(); }) << "closed";
+    QTest::newRow("closes after USER")
+        << Script([](ScriptedServer& s) { s.Expect("user alice localhost localhost alice").Close(); }) << "closed";
+    QTest::newRow("closes after NICK")
+        << Script([](ScriptedServer& s) { s.Expect("nick alice").SendRaw(":irc.test 001 al").Close(); }) << "closed";
+    QTest::newRow("unparsable numeric")
+        << Script([](ScriptedServer& s) { s.Expect("user alice localhost localhost alice").Send(":irc.test 123abc x"); })
+        << "123abc";
+    QTest::newRow("10 MB line") << Script([](ScriptedServer& s) { s.SendBulk(std::string(1 << 20, 'x'), 10); })
+                                << "longer than 16384";
+}
+
+void TestLoginDialog::misbehavingServers()
+{
+    QFETCH(Script, script);
+    QFETCH(QString, errorPart);
+    Rig rig;
+    script(rig.server);
+    rig.Fill("alice", "", true);
+    rig.ClickOk();
+
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
+    QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
+    QVERIFY(rig.dialog.isVisible());
+    QVERIFY(!rig.dialog.LoggedIn());
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
+
+    // Still usable: the next try logs in on a fresh connection.
+    ScriptedServer good;
+    GoodLogin(good, "alice");
+    rig.frame.IdTCPClient1.SetPort(good.Port());
+    rig.prompts.records.clear();
+    rig.ClickOk();
+    QVERIFY(rig.prompts.records.isEmpty());
+    QVERIFY(rig.dialog.LoggedIn());
+    QVERIFY(good.WaitDone(2000));
+}
+
+void TestLoginDialog::largeGreetingsAreRead_data()
+{
+    QTest::addColumn<int>("lineLength");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("10 MB in 10 kB lines") << 10000 << 1000;
+    QTest::newRow("1 MB in short lines") << 100 << 10000;
+    QTest::newRow("control and high bytes") << 0 << 1;
+}
+
+void TestLoginDialog::largeGreetingsAreRead()
+{
+    QFETCH(int, lineLength);
+    QFETCH(int, lines);
+    Rig rig;
+    using namespace std::string_literals;
+    const std::string line = lineLength ? ":irc.test NOTICE * :" + std::string(lineLength, 'g')
+                                        : ":irc.test NOTICE * :\x01\x02\x00\xff\xfe bytes"s;
+    rig.server.SendBulk(line + "\r\n", lines);
+    GoodLogin(rig.server, "alice");
+    rig.Fill("alice", "", true);
+    rig.ClickOk();
+    QVERIFY(rig.prompts.records.isEmpty());
+    QVERIFY(rig.dialog.LoggedIn());
+    QCOMPARE(rig.frame.Form4()->log->blockCount(), 2 + lines + 2);  // trying, connected, greeting, two replies
+}
+
+void TestLoginDialog::windowKeepsServingTimersButRefusesToClose()
+{
+    Rig rig;
+    timing().greetingMs = 300;
+    rig.server.Expect("user alice localhost localhost alice")
+        .Expect("nick alice")
+        .Send(":irc.test 433 * alice :Nickname is already in use.");
+    int ticks = 0;
+    QString statusDuringLogin;
+    bool closeRefused = false;
+    QTimer ticker;
+    ticker.setInterval(20);
+    connect(&ticker, &QTimer::timeout, [&] {
+        if (++ticks != 3) return;
+        statusDuringLogin = rig.Status();
+        rig.dialog.reject();
+        closeRefused = !rig.frame.close();
+    });
+    ticker.start();
+    rig.Fill("alice", "", true);
+    rig.ClickOk();
+    ticker.stop();
+
+    QVERIFY(ticks >= 3);
+    QCOMPARE(statusDuringLogin, QStringLiteral("Connected"));
+    QVERIFY(closeRefused);
+    QVERIFY(rig.frame.isVisible());
+    QVERIFY(rig.dialog.isVisible());
+    QCOMPARE(rig.prompts.Texts(), QStringList{kInUse});
+    // Once the exchange is over, the dialog closes as usual.
+    QTest::mouseClick(rig.dialog.BitBtn2, Qt::LeftButton);
+    QVERIFY(!rig.dialog.isVisible());
+}
+
+QTEST_MAIN(TestLoginDialog)
+#include "tst_login_dialog.moc"

@@ -1,0 +1,316 @@
+// The nick registration dialog driven against a scripted server: validation,
+// the whole exchange, every refusal, and servers that break off at each step.
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/registration_dialog.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/scripted_server.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using Script = std::function<void(ScriptedServer&)>;
+Q_DECLARE_METATYPE(Script)
+
+namespace {
+
+const QString kSent = QStringLiteral("Nick registration sent to server, Please check the server response in log box.");
+const std::string kUser = "user i alice localhost localhost Alice Liddell";
+
+QStringList Lines(const QPlainTextEdit* edit) { return edit->toPlainText().split(QLatin1Char('\n')); }
+
+struct Rig {
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    ScriptedServer server;
+    TMainForm frame;
+    TForm2 dialog{&frame, &frame};
+
+    Rig()
+    {
+        AimAt(server);
+        dialog.setIdTCPClient(&frame.IdTCPClient1);
+        frame.show();
+        dialog.open();
+    }
+    void AimAt(const ScriptedServer& s)
+    {
+        frame.IdTCPClient1.SetHost("127.0.0.1");
+        frame.IdTCPClient1.SetPort(s.Port());
+    }
+    void Fill(const QString& f = "Alice Liddell", const QString& e = "alice@example.org", const QString& n = "alice",
+              const QString& p = "pw")
+    {
+        dialog.fullname->setText(f);
+        dialog.email->setText(e);
+        dialog.nick->setText(n);
+        dialog.password->setText(p);
+    }
+    void Register() { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); }
+    QStringList RegLog() const { return Lines(dialog.reglog); }
+    QString ServerLogLast() const { return Lines(frame.Form4()->log).last(); }
+};
+
+// A whole run that the server accepts; its answer to the register request is
+// `judged`, then `tail` follows at once.
+void GoodRun(ScriptedServer& s, const std::string& judged = ":irc.test 421 alice nickserv :Unknown command",
+             const std::string& tail = ":irc.test NOTICE alice :tail line")
+{
+    s.Expect(kUser)
+        .Expect("nick alice")
+        .Send(":irc.test 001 alice :Welcome")
+        .Expect("nickserv register pw alice@example.org")
+        .SendRaw(judged + "\r\n" + tail + "\r\n")
+        .AwaitClientClose();
+}
+
+}  // namespace
+
+class TestRegistrationDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsAtStart();
+    void validation_data();
+    void validation();
+    void wholeExchange();
+    void refusals_data();
+    void refusals();
+    void earlierReplyDoesNotJudgeTheRegisterAnswer();
+    void brokenExchanges_data();
+    void brokenExchanges();
+    void openedFromLoginDialog();
+};
+
+void TestRegistrationDialog::controlsAtStart()
+{
+    TMainForm frame;
+    TForm2 dialog(&frame, &frame);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Nick Registeration/Management"));
+    QCOMPARE(dialog.size(), QSize(289, 284));
+    QCOMPARE(dialog.fullname->width(), 257);
+    QCOMPARE(dialog.reglog->size(), QSize(257, 65));
+    QVERIFY(dialog.reglog->isReadOnly());
+    QCOMPARE(dialog.password->echoMode(), QLineEdit::Normal);
+    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Register"));
+    QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Close"));
+    QStringList labels;
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) labels << dialog.findChild<QLabel*>(name)->text();
+    QCOMPARE(labels, (QStringList{"Full Name", "Email", "Nick Name (No Spaces or special characters please)", "Password"}));
+}
+
+void TestRegistrationDialog::validation_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("all empty") << QStringList{"", "", "", ""} << "Please enter a Full Name.";
+    QTest::newRow("no e-mail, no nick") << QStringList{"F", "", "", "p"} << "Please enter an email address.";
+    QTest::newRow("no nick, no password") << QStringList{"F", "e", "", ""} << "Please enter a Nick.";
+    QTest::newRow("no password") << QStringList{"F", "e", "n", ""} << "Please enter a Password.";
+}
+
+void TestRegistrationDialog::validation()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QString, message);
+    Rig rig;
+    rig.Fill(fields[0], fields[1], fields[2], fields[3]);
+    rig.Register();
+    QCOMPARE(rig.prompts.Texts(), QStringList{message});
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
+    QCOMPARE(rig.dialog.reglog->toPlainText(), QString());
+    QTest::qWait(50);
+    QCOMPARE(rig.server.Connections(), 0);
+}
+
+void TestRegistrationDialog::wholeExchange()
+{
+    Rig rig;
+    rig.server.Send(":irc.test NOTICE * :greeting")
+        .Expect(kUser)  // nothing comes back: the dialog waits and goes on
+        .Expect("nick alice")
+        .Send("PING :tok 9")
+        .Expect("PONG :tok 9")
+        .Send(":irc.test 001 alice :Welcome")
+        .Send(":irc.test 376 alice :End of message of the day.")
+        .Expect("nickserv register pw alice@example.org")
+        .SendRaw(":irc.test 421 alice nickserv :Unknown command\r\n:irc.test NOTICE alice :tail line\r\n")
+        .AwaitClientClose();
+    rig.Fill();
+    rig.Register();
+
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
+    const QStringList expected{
+        "Connecting....",
+        "Connected.",
+        ":irc.test NOTICE * :greeting",
+        "Sending user information.",
+        "User information accepted.",
+        "Sending nick name.",
+        "PING :tok 9",
+        "PONG :tok 9",
+        ":irc.test 001 alice :Welcome",
+        ":irc.test 376 alice :End of message of the day.",
+        ":irc.test NOTICE alice :tail line",  // the judged reply itself is not logged
+    };
+    QCOMPARE(rig.RegLog(), expected);
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
+
+    // A second run in the same dialog appends to the same log.
+    GoodRun(rig.server);
+    rig.Register();
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.dialog.reglog->toPlainText().count("Connecting...."), 2);
+}
+
+void TestRegistrationDialog::refusals_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QString>("offending");
+    QTest::addColumn<QString>("message");
+
+    const auto afterUser = [](const std::string& reply) {
+        return Script([reply](ScriptedServer& s) { s.Expect(kUser).Send(reply); });
+    };
+    const auto afterNick = [](const std::string& reply) {
+        return Script([reply](ScriptedServer& s) { s.Expect("nick alice").Send(reply); });
+    };
+    const auto afterRegister = [](const std::string& reply) {
+        return Script([reply](ScriptedServer& s) { s.Expect("nickserv register pw alice@example.org").Send(reply); });
+    };
+    const std::string l461 = ":irc.test 461 alice USER :Not enough parameters";
+    const std::string l432 = ":irc.test 432 * alice :Erroneous Nickname";
+    const std::string l433 = ":irc.test 433 * alice :Nickname is already in use.";
+    const std::string l440 = ":irc.test 440 alice NickServ :Services are currently down";
+    const std::string l462 = ":irc.test 462 alice :You may not reregister";
+    const std::string already = ":NickServ!nickserv@services.int NOTICE alice :\x02" "alice\x02 is ALREADY registered.";
+    const std::string owned = ":NickServ!nickserv@services.int NOTICE alice :That nick is Owned By Someone Else.";
+    QTest::newRow("461 after USER") << afterUser(l461) << QString::fromStdString(l461) << "Error in registration data.";
+    QTest::newRow("432 after NICK") << afterNick(l432) << QString::fromStdString(l432) << "Invalid Nick name.";
+    QTest::newRow("433 after NICK") << afterNick(l433) << QString::fromStdString(l433) << "Nick name is already in use.";
+    QTest::newRow("440 to register") << afterRegister(l440) << QString::fromStdString(l440) << "Service not available.";
+    QTest::newRow("462 to register") << afterRegister(l462) << QString::fromStdString(l462)
+                                     << "Nick name is already registered.";
+    QTest::newRow("notice: already, any case") << afterRegister(already) << QString::fromStdString(already)
+                                               << "Nick name is already registered.";
+    QTest::newRow("notice: owned by someone else") << afterRegister(owned) << QString::fromStdString(owned)
+                                                   << "Nick name is already registered.";
+}
+
+void TestRegistrationDialog::refusals()
+{
+    QFETCH(Script, script);
+    QFETCH(QString, offending);
+    QFETCH(QString, message);
+    Rig rig;
+    script(rig.server);
+    rig.server.AwaitClientClose();
+    rig.Fill();
+    rig.Register();
+
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.prompts.Texts(), QStringList{message});
+    QCOMPARE(rig.RegLog().last(), offending);
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
+    // A refusal ends the exchange: nothing is sent after the refused line.
+    const auto received = rig.server.Received();
+    if (message == "Error in registration data.") QCOMPARE(received.back(), kUser);
+    if (message.startsWith("Invalid") || message.endsWith("in use.")) QCOMPARE(received.back(), std::string("nick alice"));
+}
+
+void TestRegistrationDialog::earlierReplyDoesNotJudgeTheRegisterAnswer()
+{
+    // A 462 after USER is no refusal there; it must not turn a register
+    // request that got no answer at all into "already registered".
+    Rig rig;
+    rig.server.Expect(kUser)
+        .Send(":irc.test 462 alice :You may not reregister")
+        .Expect("nickserv register pw alice@example.org")
+        .AwaitClientClose();
+    rig.Fill();
+    rig.Register();
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
+}
+
+void TestRegistrationDialog::brokenExchanges_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QString>("lastLogged");
+    QTest::newRow("closed at once") << Script([](ScriptedServer& s) { s.Close(); }) << "closed";
+    QTest::newRow("closed after USER") << Script([](ScriptedServer& s) { s.Expect(kUser).Close(); })
+                                       << "closed";
+    QTest::newRow("closed after NICK") << Script([](ScriptedServer& s) { s.Expect("nick alice").Close(); })
+                                       << "closed";
+    QTest::newRow("closed in the welcome")
+        << Script([](ScriptedServer& s) { s.Expect("nick alice").Pause(150).Send(":irc.test 001 alice :W").Close(); })
+        << "closed";
+    QTest::newRow("closed after the register request")
+        << Script([](ScriptedServer& s) { s.Expect("nickserv register pw alice@example.org").Close(); })
+        << "closed";
+    QTest::newRow("unparsable reply to USER")
+        << Script([](ScriptedServer& s) { s.Expect(kUser).Send(":irc.test 999999999999 x"); })
+        << "'999999999999' is not a valid integer value";
+    QTest::newRow("10 MB line") << Script([](ScriptedServer& s) { s.SendBulk(std::string(1 << 20, 'z'), 10); })
+                                << "Received line is longer than 16384 bytes.";
+}
+
+void TestRegistrationDialog::brokenExchanges()
+{
+    QFETCH(Script, script);
+    QFETCH(QString, lastLogged);
+    Rig rig;
+    script(rig.server);
+    rig.Fill();
+    rig.Register();
+
+    QVERIFY(rig.prompts.records.isEmpty());  // no box: the log says how far it got
+    QVERIFY2(rig.RegLog().last().contains(lastLogged), qPrintable(rig.RegLog().last()));
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
+
+    ScriptedServer good;
+    GoodRun(good);
+    rig.AimAt(good);
+    rig.Register();
+    QVERIFY(good.WaitDone(2000));
+    QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
+}
+
+void TestRegistrationDialog::openedFromLoginDialog()
+{
+    PromptRecorder prompts;
+    TMainForm frame;
+    TForm5 login(&frame);
+    login.setIdTCPClient(&frame.IdTCPClient1);
+    login.nick->setText("kept");
+    login.open();
+    QPointer<TForm2> seen;
+    bool emptyLog = false;
+    QTimer::singleShot(0, [&] {
+        seen = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+        if (!seen) return;
+        emptyLog = seen->reglog->toPlainText().isEmpty();
+        QTest::mouseClick(seen->BitBtn2, Qt::LeftButton);
+    });
+    QTest::mouseClick(login.BitBtn3, Qt::LeftButton);
+    QVERIFY(emptyLog);
+    QVERIFY(seen.isNull());  // made for this use only
+    QVERIFY(login.isVisible());
+    QCOMPARE(login.nick->text(), QStringLiteral("kept"));
+}
+
+QTEST_MAIN(TestRegistrationDialog)
+#include "tst_registration_dialog.moc"
