@@ -65,8 +65,7 @@ void LineDrain::HandleBatch(bool bounded)
     draining_ = true;
     int handled = 0;
     for (;;) {
-        batch_.clear();
-        if (queue_->TakeBatch(batch_, 64) == 0) break;
+        if (!queue_->TakeBatch(batch_)) break;
         for (const auto& line : batch_) {
             try {
                 RouteLine(frame_, ownnick_, line);
@@ -75,9 +74,9 @@ void LineDrain::HandleBatch(bool bounded)
             }
             ++handled;
         }
+        queue_->Recycle(batch_);
         if (bounded && clock.elapsed() >= kBudgetMs) break;
     }
-    batch_.clear();
     EndBatches();
     draining_ = false;
     if (handled > 0) emit Drained(handled);

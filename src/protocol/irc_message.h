@@ -30,4 +30,8 @@ public:
     // numeric code, and one reused for a numeric keeps its last command.
     // Throws ConversionError for a numeric-looking second token out of range.
     void ParseLine(const std::string& line);
+
+    // Empties every field (code 0) but keeps the memory, so a spent record can
+    // stand in for a new one without allocating.
+    void Reset();
 };

@@ -169,6 +169,40 @@ void LineConnection::Disconnect()
     if (wasOpen && onDisconnected) onDisconnected();
 }
 
+bool LineConnection::TakeBufferedLine(Session& s, std::string& line)
+{
+    std::string& buf = s.buffer;
+    const auto avail = buf.size() - s.start;
+    const char* base = buf.data() + s.start;
+    const auto tooLong = [&] {
+        buf.clear();
+        s.start = 0;
+        return TransportError("Received line is longer than " + std::to_string(kMaxLineLength) + " bytes.");
+    };
+    if (const void* lf = std::memchr(base, '\n', avail)) {
+        std::size_t n = static_cast<const char*>(lf) - base;
+        const std::size_t consumed = n + 1;
+        if (n > 0 && base[n - 1] == '\r') --n;
+        if (n > kMaxLineLength) throw tooLong();
+        line.assign(base, n);
+        s.start += consumed;
+        if (s.start == buf.size()) {
+            buf.clear();
+            s.start = 0;
+        }
+        return true;
+    }
+    if (avail > kMaxLineLength + 1 || (avail == kMaxLineLength + 1 && base[avail - 1] != '\r')) throw tooLong();
+    return false;
+}
+
+bool LineConnection::TryReadBufferedLine(std::string& line)
+{
+    const auto s = CurrentSession();
+    if (!s || s->closedByUs) return false;
+    return TakeBufferedLine(*s, line);
+}
+
 std::string LineConnection::ReadLine(int timeoutMs)
 {
     const auto s = CurrentSession();
@@ -177,34 +211,12 @@ std::string LineConnection::ReadLine(int timeoutMs)
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     std::string& buf = s->buffer;
+    std::string line;
 
     for (;;) {
         if (s->closedByUs) throw TransportError("Connection closed.");
 
-        const auto avail = buf.size() - s->start;
-        const char* base = buf.data() + s->start;
-        if (const void* lf = std::memchr(base, '\n', avail)) {
-            std::size_t n = static_cast<const char*>(lf) - base;
-            const std::size_t consumed = n + 1;
-            if (n > 0 && base[n - 1] == '\r') --n;
-            if (n > kMaxLineLength) {
-                buf.clear();
-                s->start = 0;
-                throw TransportError("Received line is longer than " + std::to_string(kMaxLineLength) + " bytes.");
-            }
-            std::string line(base, n);
-            s->start += consumed;
-            if (s->start == buf.size()) {
-                buf.clear();
-                s->start = 0;
-            }
-            return line;
-        }
-        if (avail > kMaxLineLength + 1 || (avail == kMaxLineLength + 1 && base[avail - 1] != '\r')) {
-            buf.clear();
-            s->start = 0;
-            throw TransportError("Received line is longer than " + std::to_string(kMaxLineLength) + " bytes.");
-        }
+        if (TakeBufferedLine(*s, line)) return line;
         if (s->peerClosed) throw TransportError("Connection closed gracefully.");
 
         int wait = -1;
@@ -250,15 +262,23 @@ bool LineConnection::Sendable(const std::string& line)
 
 void LineConnection::WriteLine(const std::string& line)
 {
-    if (!Sendable(line))
-        throw TransportError("Refused to send a line containing a line break or NUL byte.");
+    WriteLines({line});
+}
+
+void LineConnection::WriteLines(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines) {
+        if (!Sendable(line)) throw TransportError("Refused to send a line containing a line break or NUL byte.");
+        out.append(line).append("\r\n");
+    }
+    Send(out);
+}
+
+void LineConnection::Send(const std::string& out)
+{
     const auto s = CurrentSession();
     if (!s || s->closedByUs || s->peerClosed) throw TransportError("Not connected.");
-
-    std::string out;
-    out.reserve(line.size() + 2);
-    out.append(line).append("\r\n");
-
     std::lock_guard lock(writeMutex_);
     std::size_t sent = 0;
     while (sent < out.size()) {

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // Any failure of the connection: closed by either side, a socket error, an
 // over-long line, or a line that would smuggle a second command onto the wire.
@@ -43,8 +44,13 @@ public:
     // no whole line arrived in time. Throws TransportError on a closed
     // connection, a socket error or a line longer than kMaxLineLength.
     std::string ReadLine(int timeoutMs = -1);
+    // A whole line that already sits in the receive buffer, without waiting;
+    // false when none does (or the connection is closed).
+    bool TryReadBufferedLine(std::string& line);
     // Writes the line and CR LF as one whole write. Refuses CR, LF and NUL inside.
     void WriteLine(const std::string& line);
+    // Writes several lines, each with CR LF, as one whole write.
+    void WriteLines(const std::vector<std::string>& lines);
     // False for a line that WriteLine would refuse.
     static bool Sendable(const std::string& line);
 
@@ -55,6 +61,8 @@ public:
 private:
     struct Session;
     std::shared_ptr<Session> CurrentSession() const;
+    static bool TakeBufferedLine(Session& s, std::string& line);
+    void Send(const std::string& bytes);
 
     mutable std::mutex mutex_;       // guards host_, port_, session_
     std::mutex writeMutex_;          // keeps each written line whole

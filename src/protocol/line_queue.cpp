@@ -2,41 +2,69 @@
 
 #include <chrono>
 
+namespace {
+constexpr std::size_t kMaxSpareBatches = 64;
+}
+
 LineQueue::LineQueue(std::size_t capacity) : capacity_(capacity == 0 ? 1 : capacity) {}
 
 LineQueue::PushResult LineQueue::Push(ircmessageencoder&& line, const std::function<bool()>& keepWaiting)
 {
+    Batch one;
+    one.push_back(std::move(line));
+    return PushBatch(one, keepWaiting);
+}
+
+LineQueue::PushResult LineQueue::PushBatch(Batch& lines, const std::function<bool()>& keepWaiting)
+{
+    if (lines.empty()) return PushResult::Added;
     std::unique_lock lock(mutex_);
-    while (!closed_ && lines_.size() >= capacity_) {
+    while (!closed_ && lines_ >= capacity_) {
         spaceFreed_.wait_for(lock, std::chrono::milliseconds(100));
-        if (closed_ || lines_.size() < capacity_) break;
+        if (closed_ || lines_ < capacity_) break;
         if (keepWaiting && !keepWaiting()) return PushResult::Closed;
     }
     if (closed_) return PushResult::Closed;
-    const bool wasEmpty = lines_.empty();
-    lines_.push_back(std::move(line));
+    const bool wasEmpty = lines_ == 0;
+    lines_ += lines.size();
+    batches_.push_back(std::move(lines));
+    lines = Batch();
     return wasEmpty ? PushResult::AddedToEmpty : PushResult::Added;
 }
 
-std::size_t LineQueue::TakeBatch(std::vector<ircmessageencoder>& out, std::size_t max)
+bool LineQueue::TakeBatch(Batch& out)
 {
-    std::size_t n = 0;
     {
         std::lock_guard lock(mutex_);
-        while (n < max && !lines_.empty()) {
-            out.push_back(std::move(lines_.front()));
-            lines_.pop_front();
-            ++n;
-        }
+        if (batches_.empty()) return false;
+        out.swap(batches_.front());
+        batches_.pop_front();
+        lines_ -= out.size();
     }
-    if (n > 0) spaceFreed_.notify_all();
-    return n;
+    spaceFreed_.notify_all();
+    return true;
+}
+
+void LineQueue::Recycle(Batch& spent)
+{
+    std::lock_guard lock(mutex_);
+    if (spares_.size() < kMaxSpareBatches && !spent.empty()) spares_.push_back(std::move(spent));
+    spent = Batch();
+}
+
+LineQueue::Batch LineQueue::TakeSpares()
+{
+    std::lock_guard lock(mutex_);
+    if (spares_.empty()) return {};
+    Batch b = std::move(spares_.back());
+    spares_.pop_back();
+    return b;
 }
 
 std::size_t LineQueue::Size() const
 {
     std::lock_guard lock(mutex_);
-    return lines_.size();
+    return lines_;
 }
 
 void LineQueue::Close()

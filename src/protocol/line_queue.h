@@ -9,21 +9,33 @@
 #include <mutex>
 #include <vector>
 
-// Parsed lines in arrival order. The reader waits while it is full, so a flood
-// holds bounded memory; the wait ends when space frees up or the queue is closed.
+// Parsed lines in arrival order, handed over in whole batches. The reader waits
+// while the queue is full, so a flood holds bounded memory; the wait ends when
+// space frees up or the queue is closed. Spent batches come back for reuse, so
+// that a flood does not allocate every field of every line anew.
 class LineQueue {
 public:
+    using Batch = std::vector<ircmessageencoder>;
+
     explicit LineQueue(std::size_t capacity);
 
     enum class PushResult { AddedToEmpty, Added, Closed };
-    // Adds the line, waiting while the queue is full. keepWaiting is asked every
-    // 100 ms during such a wait; when it says no, the line is not added.
+    // Adds the batch (left empty), waiting first while the queue is full; a
+    // batch is never split, so the queue may hold one batch more than capacity.
+    // keepWaiting is asked every 100 ms during such a wait; when it says no,
+    // nothing is added.
+    PushResult PushBatch(Batch& lines, const std::function<bool()>& keepWaiting);
     PushResult Push(ircmessageencoder&& line, const std::function<bool()>& keepWaiting);
 
-    // Moves up to max lines into out (appended), oldest first; returns how many.
-    std::size_t TakeBatch(std::vector<ircmessageencoder>& out, std::size_t max);
+    // Replaces out with the oldest batch; false when the queue is empty.
+    bool TakeBatch(Batch& out);
 
-    std::size_t Size() const;
+    // A spent batch back for reuse (left empty); and a batch of spent records
+    // (fields not yet emptied) for the reader, or an empty one.
+    void Recycle(Batch& spent);
+    Batch TakeSpares();
+
+    std::size_t Size() const;  // lines waiting
     // Ends every wait; later pushes are refused. Lines already queued stay takeable.
     void Close();
     void Wake();
@@ -32,6 +44,8 @@ private:
     const std::size_t capacity_;
     mutable std::mutex mutex_;
     std::condition_variable spaceFreed_;
-    std::deque<ircmessageencoder> lines_;
+    std::deque<Batch> batches_;
+    std::size_t lines_ = 0;
+    std::vector<Batch> spares_;
     bool closed_ = false;
 };

@@ -44,50 +44,75 @@ void chandler::End(const std::string* transportError)
 
 void chandler::Execute()
 {
+    // Lines already in the receive buffer are handed over together (at most
+    // kBatch at a time), and the keep-alive answers of one batch go out in one
+    // write, so a flood costs one queue hand-over per batch rather than per line.
+    constexpr std::size_t kBatch = 256;
     const auto keepWaiting = [this] { return !stop_ && connection_.Connected(); };
+    LineQueue::Batch batch;   // records [0, used) hold this batch's lines
+    std::size_t used = 0;
+    std::vector<std::string> pongs;
+    const auto flush = [&]() -> const std::string* {
+        static const std::string closed = "Connection closed.";
+        if (!pongs.empty()) {
+            try {
+                connection_.WriteLines(pongs);
+            } catch (const TransportError& e) {
+                lastError_ = e.what();
+                return &lastError_;
+            }
+            pongs.clear();
+        }
+        if (used == 0) return nullptr;
+        batch.resize(used);
+        used = 0;
+        const auto pushed = queue_.PushBatch(batch, keepWaiting);
+        if (pushed == LineQueue::PushResult::Closed) return stop_ ? nullptr : &closed;
+        if (pushed == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
+        return nullptr;
+    };
+    const auto take = [&](const std::string& line) {
+        if (line.empty()) return;
+        if (used == 0 && batch.empty()) batch = queue_.TakeSpares();
+        if (used == batch.size()) batch.emplace_back();
+        ircmessageencoder& parsed = batch[used];
+        parsed.Reset();
+        try {
+            parsed.ParseLine(line);
+        } catch (const ConversionError&) {
+            return;  // a malformed numeric costs that one line only
+        }
+        const Route route = DispatchRoute(parsed);
+        if (route.handler == Handler::Drop) return;
+        if (route.handler == Handler::Pong) {
+            // A keep-alive whose token holds a bare CR or a NUL gets no answer:
+            // echoing it would put a second command on the wire.
+            std::string pong = PongLineFor(parsed.rawline);
+            if (LineConnection::Sendable(pong)) pongs.push_back(std::move(pong));
+            return;
+        }
+        ++used;
+    };
+
     try {
+        std::string line;
         while (!stop_) {
-            std::string line;
             try {
                 line = connection_.ReadLine();
+                take(line);
+                while (used + pongs.size() < kBatch && connection_.TryReadBufferedLine(line)) take(line);
             } catch (const TransportError& e) {
                 const std::string why = e.what();
+                flush();  // what arrived before the failure is still shown
                 End(&why);
                 return;
             }
-            if (line.empty()) continue;
-
-            ircmessageencoder parsed;
-            try {
-                parsed.ParseLine(line);
-            } catch (const ConversionError&) {
-                continue;  // a malformed numeric costs that one line only
-            }
-
-            const Route route = DispatchRoute(parsed);
-            if (route.handler == Handler::Drop) continue;
-            if (route.handler == Handler::Pong) {
-                // A keep-alive whose token holds a bare CR or a NUL gets no answer:
-                // echoing it would put a second command on the wire.
-                const std::string pong = PongLineFor(parsed.rawline);
-                if (!LineConnection::Sendable(pong)) continue;
-                try {
-                    connection_.WriteLine(pong);
-                } catch (const TransportError& e) {
-                    const std::string why = e.what();
-                    End(&why);
-                    return;
-                }
-                continue;
-            }
-            const auto pushed = queue_.Push(std::move(parsed), keepWaiting);
-            if (pushed == LineQueue::PushResult::Closed) {
-                if (stop_) break;
-                const std::string why = "Connection closed.";
+            if (const std::string* failure = flush()) {
+                const std::string why = *failure;
                 End(&why);
                 return;
             }
-            if (pushed == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
+            
         }
     } catch (const std::exception&) {
         // Nothing may cross the thread boundary; an unexpected failure ends the

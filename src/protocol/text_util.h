@@ -21,6 +21,10 @@ std::size_t Pos(std::string_view what, std::string_view s);
 // remains is cut to what remains.
 std::string Sub(std::string_view s, long long start, long long count);
 
+// The same cuts without copying: views into s.
+std::string_view SubView(std::string_view s, long long start, long long count);
+std::string_view TrimView(std::string_view s);
+
 // Everything from the 1-based start to the end.
 std::string From(std::string_view s, long long start);
 
