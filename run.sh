@@ -3,6 +3,6 @@
 set -e
 cd "$(dirname "$0")"
 sh scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTALVESSA_BENCH=OFF >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target talvessa
 exec ./build/src/talvessa
