@@ -1,0 +1,253 @@
+#include "chat/private_window.h"
+
+#include "chat/input_line.h"
+#include "chat/nick_icons.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/wire_text.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+#include "shell/prompts.h"
+#include "shell/user_data_folder.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kGreen(0, 128, 0);
+const QColor kGrey(128, 128, 128);
+const QColor kRed(255, 0, 0);
+
+// The tool bar's pictures, made once: a flood of new partners makes many windows.
+const QIcon& BarIcon(int which)
+{
+    static const QIcon icons[] = {
+        NickIcon(kIgnoredIcon),
+        QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton),
+        QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton),
+    };
+    return icons[which];
+}
+
+QToolButton* ToolButton(QWidget* bar, const QString& name, const QIcon& icon, const QString& hint)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(name);
+    button->setIcon(icon);
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    bar->layout()->addWidget(button);
+    return button;
+}
+
+}  // namespace
+
+TForm3::TForm3(QWidget* parent)
+    : QWidget(parent)
+{
+    BuildWindow();
+}
+
+void TForm3::BuildWindow()
+{
+    setObjectName(QStringLiteral("TForm3"));
+
+    // A plain strip rather than a QToolBar: this window is made once per new
+    // partner, and a QToolBar loads its extension button's picture each time.
+    ToolBar1 = new QWidget(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    auto* bar = new QHBoxLayout(ToolBar1);
+    bar->setContentsMargins(2, 1, 2, 1);
+    bar->setSpacing(1);
+    ToolButton1 = ToolButton(ToolBar1, QStringLiteral("ToolButton1"), BarIcon(0), tr("Ignore this user"));
+    ToolButton4 = ToolButton(ToolBar1, QStringLiteral("ToolButton4"), BarIcon(1), tr("Save Chat"));
+    ToolButton3 = ToolButton(ToolBar1, QStringLiteral("ToolButton3"), BarIcon(2), tr("Exit"));
+    bar->addStretch(1);
+
+    titleid = new QLineEdit(QStringLiteral("0"), this);
+    titleid->setObjectName(QStringLiteral("titleid"));
+    titleid->hide();
+
+    privchat = new TRichTextBox(this);
+    privchat->setObjectName(QStringLiteral("privchat"));
+
+    Panel2 = new TInputLine(this);
+    ToolButton5 = Panel2->ToolButton5;
+    ToolButton6 = Panel2->ToolButton6;
+    ToolButton7 = Panel2->ToolButton7;
+    colorcomo = Panel2->colorcomo;
+    iconcomo = Panel2->iconcomo;
+    Edit1 = Panel2->Edit1;
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(privchat, 1);
+    layout->addWidget(Panel2);
+
+    connect(privchat, &TRichTextBox::Change, this, &TForm3::privchatChange);
+    connect(Panel2, &TInputLine::EnterPressed, this, &TForm3::edit1KeyDown);
+    connect(ToolButton1, &QToolButton::clicked, this, &TForm3::ToolButton1Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &TForm3::ToolButton3Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &TForm3::ToolButton4Click);
+
+    setFocusProxy(Edit1);
+    resize(kWidth, kHeight);
+}
+
+void TForm3::SetTitle(const QString& nick)
+{
+    setWindowTitle(nick);
+}
+
+QWidget* TForm3::OuterWindow()
+{
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    return frame ? static_cast<QWidget*>(frame) : this;
+}
+
+void TForm3::ApplyDefaultSize()
+{
+    QWidget* outer = OuterWindow();
+    if (outer->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+        return;
+    outer->resize(kWidth, kHeight);
+}
+
+bool TForm3::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::ParentChange)
+        WatchChildFrame();
+    return handled;
+}
+
+// Once inside a child-window frame, the window goes back to its default size
+// every time it becomes the active child.
+void TForm3::WatchChildFrame()
+{
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame || frame == watchedFrame_)
+        return;
+    watchedFrame_ = frame;
+    connect(frame, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
+                if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive))
+                    ApplyDefaultSize();
+            });
+}
+
+void TForm3::privchatChange()
+{
+    MoveToAppendPosition(*privchat);
+    privchat->ScrollCaretIntoView();
+}
+
+void TForm3::AppendIncomingLine(const QString& sender, const QString& text, IncomingKind kind)
+{
+    TRichTextBox::Batch batch(*privchat);
+    MoveToAppendPosition(*privchat);
+    QColor colour = kBlue;
+    privchat->SetSelItalic(false);
+    switch (kind) {
+    case IncomingKind::AwayReply:
+        StyledInsert(*privchat, kBlue, false, std::nullopt, Title() + QStringLiteral(" is away(Auto Reply): "));
+        break;
+    case IncomingKind::Notice:
+        Edit1->setReadOnly(true);
+        Edit1->setEnabled(false);
+        colour = kRed;
+        StyledInsert(*privchat, kRed, false, std::nullopt, Title() + QStringLiteral(" (Notice): "));
+        break;
+    case IncomingKind::Message:
+        if (sender == QLatin1String("NickServ") || sender == QLatin1String("MemoServ"))
+            Edit1->setReadOnly(true);
+        break;
+    }
+    StyledInsert(*privchat, colour, false, std::nullopt, sender + QStringLiteral(": "));
+    privchat->SetSelColor(kBlack);
+    privchat->SetSelBold(false);
+    RenderFormatted(*privchat, text, RenderMode::Incoming);
+    privchat->SetSelText(QStringLiteral("\n"));
+}
+
+void TForm3::PartnerQuit(const QString& nick, const QString& reason)
+{
+    MoveToAppendPosition(*privchat);
+    StyledInsert(*privchat, kGrey, true, true, nick + QStringLiteral(" has lost connection. ") + reason + u'\n');
+    Edit1->setReadOnly(true);
+}
+
+void TForm3::edit1KeyDown()
+{
+    if (Edit1->isReadOnly() || !Edit1->isEnabled())
+        return;
+    MoveToAppendPosition(*privchat);
+    const QString typed = Edit1->text();
+    const QString line = Panel2->ApplyStylesToInput();
+    try {
+        if (!connection_)
+            throw TransportError("Not connected.");
+        connection_->WriteLine(sent::PrivateMessageLine(ToWire(Title()), ToWire(line)));
+    } catch (const TransportError& error) {
+        // Nothing went out: the typed text comes back unstyled, so that
+        // sending it again does not put the style bytes in front twice.
+        Edit1->setText(typed);
+        prompts().Error(this, QString::fromStdString(error.what()));
+        return;
+    }
+    {
+        TRichTextBox::Batch batch(*privchat);
+        StyledInsert(*privchat, kGreen, true, false, QStringLiteral("you said: "));
+        privchat->SetSelColor(kBlack);
+        privchat->SetSelBold(false);
+        RenderFormatted(*privchat, line, RenderMode::Echo);
+        privchat->SetSelText(QStringLiteral("\n"));
+    }
+    Edit1->clear();
+    Edit1->setFocus();
+}
+
+void TForm3::ToolButton1Click()
+{
+    emit IgnorePartner(Title());
+    CloseWindow();
+}
+
+void TForm3::ToolButton3Click()
+{
+    CloseWindow();
+}
+
+void TForm3::ToolButton4Click()
+{
+    const QString host = connection_ ? QString::fromStdString(connection_->Host()) : QString();
+    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), UserDataFolder(host, ownNick_),
+                                                QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
+    if (path.isEmpty())
+        return;
+    try {
+        privchat->SaveToFile(path);
+    } catch (const std::exception& error) {
+        prompts().Error(this, QString::fromStdString(error.what()));
+    }
+}
+
+void TForm3::CloseWindow()
+{
+    OuterWindow()->close();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class LineConnection;
+class QComboBox;
+class QLineEdit;
+class QToolButton;
+class TInputLine;
+class TRichTextBox;
+
+// What a received line written into a private window is.
+enum class IncomingKind {
+    Message,    // a private message
+    Notice,     // a private notice: the input line is locked for good
+    AwayReply,  // the server's away reply (301) about the partner
+};
+
+// The private chat window: one conversation with one other user. Its title
+// is the partner's nick and is the window's identity.
+class TForm3 : public QWidget {
+    Q_OBJECT
+
+public:
+    // The size of a private window when it is made and whenever it becomes
+    // the active child window (its whole frame, title bar included).
+    static constexpr int kWidth = 450;
+    static constexpr int kHeight = 234;
+
+    explicit TForm3(QWidget* parent = nullptr);
+
+    QWidget* ToolBar1 = nullptr;         // the tool bar strip at the top
+    QToolButton* ToolButton1 = nullptr;  // ignore the partner and close
+    QToolButton* ToolButton3 = nullptr;  // close
+    QToolButton* ToolButton4 = nullptr;  // save the transcript
+    QLineEdit* titleid = nullptr;        // hidden; openers put the nick in it
+    TRichTextBox* privchat = nullptr;    // the transcript
+    TInputLine* Panel2 = nullptr;        // style bar and input line
+    QToolButton* ToolButton5 = nullptr;  // bold
+    QToolButton* ToolButton6 = nullptr;  // underline
+    QToolButton* ToolButton7 = nullptr;  // strike-through
+    QComboBox* colorcomo = nullptr;
+    QComboBox* iconcomo = nullptr;
+    QLineEdit* Edit1 = nullptr;
+
+    // The partner's nick.
+    QString Title() const { return windowTitle(); }
+    void SetTitle(const QString& nick);
+
+    // The server connection lines are written to (not owned; may be null).
+    void SetConnection(LineConnection* connection) { connection_ = connection; }
+    LineConnection* Connection() const { return connection_; }
+    // The user's own nick when the window was made: names the folder the
+    // save dialog starts in.
+    void SetOwnNick(const QString& nick) { ownNick_ = nick; }
+    QString OwnNick() const { return ownNick_; }
+
+    // Sets the window (its child-window frame, when it has one) to 450 x 234,
+    // unless it is maximised or minimised.
+    void ApplyDefaultSize();
+
+    // Appends one received line: the kind's prefix, "sender: ", the text
+    // rendered with its formatting and emoticons, a line break. A notice
+    // locks the input line; a line from NickServ or MemoServ makes it
+    // read-only.
+    void AppendIncomingLine(const QString& sender, const QString& text, IncomingKind kind);
+
+    // The partner left the server: a grey note, and the input line becomes
+    // read-only.
+    void PartnerQuit(const QString& nick, const QString& reason);
+
+    // Enter in Edit1: sends the styled line to the partner and echoes it.
+    void edit1KeyDown();
+    void ToolButton1Click();
+    void ToolButton3Click();
+    void ToolButton4Click();
+
+    // Closes the window (its child-window frame, when it has one); it is
+    // destroyed.
+    void CloseWindow();
+
+signals:
+    // ToolButton1: the partner's nick, for the frame to ignore.
+    void IgnorePartner(const QString& nick);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void BuildWindow();
+    void privchatChange();
+    void WatchChildFrame();
+    QWidget* OuterWindow();
+
+    LineConnection* connection_ = nullptr;
+    QString ownNick_;
+    QWidget* watchedFrame_ = nullptr;
+};

@@ -1,0 +1,219 @@
+#include "events/message_events.h"
+
+#include "chat/private_window.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "chat/wire_text.h"
+#include "events/line_drain.h"
+#include "events/room_lookup.h"
+#include "protocol/text_util.h"
+#include "shell/main_form.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <string_view>
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kPurple(128, 0, 128);
+
+// MemoServ listing state, one for the whole program.
+bool memolisting = false;
+
+// Bytes that carry meaning in chat text: the CTCP marker and the formatting bytes.
+bool IsFormattingByte(unsigned char c)
+{
+    switch (c) {
+    case 0x01: case 0x02: case 0x03: case 0x0F: case 0x11: case 0x16: case 0x1D: case 0x1E: case 0x1F:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsBlankByte(unsigned char c) { return c <= 32 && !IsFormattingByte(c); }
+
+std::string TrimBlankBytes(std::string_view s)
+{
+    std::size_t begin = 0;
+    std::size_t end = s.size();
+    while (begin < end && IsBlankByte(static_cast<unsigned char>(s[begin]))) ++begin;
+    while (end > begin && IsBlankByte(static_cast<unsigned char>(s[end - 1]))) --end;
+    return std::string(s.substr(begin, end - begin));
+}
+
+// The n-th (0-based) space-separated word of s; empty when there is none.
+std::string Word(const std::string& s, int n)
+{
+    std::size_t start = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::size_t space = s.find(' ', start);
+        if (space == std::string::npos) return {};
+        start = space + 1;
+    }
+    return s.substr(start, s.find(' ', start) - start);
+}
+
+bool IsAwayReply(const ircmessageencoder& line) { return line.kind == "code" && line.code == 301; }
+
+// The partner a private line concerns: the away user for a 301, else the sender.
+QString PartnerName(const ircmessageencoder& line)
+{
+    if (IsAwayReply(line)) return TrimControls(FromWire(Word(line.params, 1)));
+    return SenderName(line);
+}
+
+QList<TForm3*> PrivateWindows(const TMainForm& frame)
+{
+    QList<TForm3*> out;
+    for (QWidget* child : frame.ChildWindows())
+        if (auto* w = qobject_cast<TForm3*>(child)) out << w;
+    return out;
+}
+
+// True when w is the MDI area's current child, whether or not the frame
+// itself has the keyboard.
+bool IsCurrentChild(const TMainForm& frame, const QWidget* w)
+{
+    const QMdiSubWindow* active = frame.MdiArea()->activeSubWindow();
+    return active && active->widget() == w;
+}
+
+void ShowRoomMessage(TMainForm& frame, const ircmessageencoder& line)
+{
+    TForm1* room = FindRoomWindow(frame, line);
+    if (!room) return;
+    TRichTextBox& view = *room->mainchat;
+    LineDrain::JoinBatch(&view);
+    TRichTextBox::Batch batch(view);
+    MoveToAppendPosition(view);
+    const QString nick = SenderName(line);
+    const QString text = MessageText(line);
+    if (text.size() >= 7 && text.left(7).toLower() == QStringLiteral("\x01" "action")) {
+        QString action = text.mid(7);
+        // A closing marker from another client is not part of what is shown.
+        if (action.endsWith(QChar(0x01))) action.chop(1);
+        StyledInsert(view, kPurple, true, true, nick + action + u'\n');
+    } else {
+        StyledInsert(view, kBlue, true, false, nick + QStringLiteral(": "));
+        view.SetSelColor(kBlack);
+        view.SetSelBold(false);
+        RenderFormatted(view, text, RenderMode::Incoming);
+        view.SetSelText(QStringLiteral("\n"));
+    }
+    room->StartAttention();
+}
+
+void ShowPrivateLine(TMainForm& frame, const ircmessageencoder& line)
+{
+    TForm3* w = FindPrivateWindow(frame, line);
+    if (!w) return;
+    IncomingKind kind = IncomingKind::Message;
+    if (IsAwayReply(line))
+        kind = IncomingKind::AwayReply;
+    else if (text::LowerAscii(line.command) == "notice")
+        kind = IncomingKind::Notice;
+    LineDrain::JoinBatch(w->privchat);
+    w->AppendIncomingLine(SenderName(line), MessageText(line), kind);
+    if (!IsCurrentChild(frame, w)) frame.BringToFront(w);
+}
+
+}  // namespace
+
+QString MessageTarget(const ircmessageencoder& line)
+{
+    return FromWire(text::Trim(Word(line.params, 0)));
+}
+
+QString MessageText(const ircmessageencoder& line)
+{
+    const std::string& params = line.params;
+    std::size_t colon = std::string::npos;
+    for (std::size_t i = 0; i < params.size(); ++i)
+        if (params[i] == ':' && (i == 0 || params[i - 1] == ' ')) {
+            colon = i;
+            break;
+        }
+    std::string text;
+    if (colon != std::string::npos) {
+        text = params.substr(colon + 1);
+    } else {
+        const std::size_t space = params.find(' ');
+        text = space == std::string::npos ? std::string() : params.substr(space + 1);
+    }
+    return FromWire(TrimBlankBytes(text));
+}
+
+QString SenderName(const ircmessageencoder& line)
+{
+    QString name = TrimControls(FromWire(line.nick));
+    if (name.startsWith(u':')) name = TrimControls(name.mid(1));
+    return name;
+}
+
+bool MemoListing() { return memolisting; }
+
+void EndMemoListing() { memolisting = false; }
+
+TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line)
+{
+    if (frame.IsIgnored(SenderName(line))) {
+        frame.AppendLog(FromWire(line.nick) + QStringLiteral(" (Ignored): ") + FromWire(line.params));
+        return nullptr;
+    }
+    const QString partner = PartnerName(line);
+    if (partner.isEmpty()) {
+        // No one to talk to: a window without a title would be nobody's.
+        frame.AppendLog(FromWire(line.rawline));
+        return nullptr;
+    }
+    for (TForm3* w : PrivateWindows(frame))
+        if (TrimControls(w->Title()).compare(partner, Qt::CaseInsensitive) == 0) {
+            w->ApplyDefaultSize();
+            if (!IsCurrentChild(frame, w)) frame.BringToFront(w);
+            return w;
+        }
+    frame.SetPendingPrivateNick(partner);
+    TForm3* made = frame.OpenPrivateWindowRequest();
+    if (!made) return nullptr;
+    made->SetConnection(&frame.IdTCPClient1);
+    made->ApplyDefaultSize();
+    return made;
+}
+
+void HandleMessage(TMainForm& frame, const ircmessageencoder& line)
+{
+    if (MessageTarget(line).startsWith(u'#'))
+        ShowRoomMessage(frame, line);
+    else
+        ShowPrivateLine(frame, line);
+}
+
+void HandleMemoServNotice(TMainForm& frame, const ircmessageencoder& line)
+{
+    const QString text = FromWire(text::From(line.params, static_cast<long long>(text::Pos(':', line.params)) + 1));
+    const QString lower = text.toLower();
+    if (lower.contains(QStringLiteral("end of list"))) {
+        memolisting = false;
+        return;
+    }
+    if (lower.contains(QStringLiteral("listing memos for"))) {
+        memolisting = true;
+        return;
+    }
+    if (!memolisting) frame.AppendLog(text);
+}
+
+void HandlePrivatePartnerQuit(TMainForm& frame, const ircmessageencoder& line)
+{
+    const QString nick = FromWire(line.nick);
+    for (TForm3* w : PrivateWindows(frame))
+        if (w->Title() == nick) {
+            LineDrain::JoinBatch(w->privchat);
+            w->PartnerQuit(nick, FromWire(line.params));
+        }
+}

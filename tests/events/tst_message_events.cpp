@@ -1,0 +1,518 @@
+// Received chat lines meeting the windows: every path of HandleMessage, the
+// private-window lookup, the MemoServ listing switch, partner quit, and the
+// frame's private-window openers.
+#include "chat/private_window.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "events/event_router.h"
+#include "events/message_events.h"
+#include "shell/main_form.h"
+#include "side/room_list_window.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// Bytes with embedded control bytes kept whole.
+template <size_t N>
+std::string Bytes(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
+
+void Route(TMainForm& frame, const std::string& raw)
+{
+    ircmessageencoder line;
+    line.ParseLine(raw);
+    RouteLine(frame, QStringLiteral("me"), line);
+}
+
+QList<TForm3*> PrivateWindows(const TMainForm& frame)
+{
+    QList<TForm3*> out;
+    for (QWidget* w : frame.ChildWindows())
+        if (auto* p = qobject_cast<TForm3*>(w)) out << p;
+    return out;
+}
+
+QStringList Titles(const QList<TForm3*>& windows)
+{
+    QStringList out;
+    for (const TForm3* w : windows) out << w->Title();
+    return out;
+}
+
+QStringList LogLines(const TMainForm& frame)
+{
+    const QString text = frame.Form4()->log->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+QTextCharFormat FormatAt(const TRichTextBox& view, int pos)
+{
+    QTextCursor c(view.document());
+    c.setPosition(pos + 1);
+    return c.charFormat();
+}
+
+// The transcript's text without the line break that ends its last line.
+QString Shown(const TRichTextBox* view)
+{
+    QString text = view->toPlainText();
+    if (text.endsWith(u'\n')) text.chop(1);
+    return text;
+}
+
+QMdiSubWindow* SubOf(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
+
+}  // namespace
+
+class TestMessageEvents : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void privateLines_data();
+    void privateLines();
+    void linesWithoutPartnerOpenNothing_data();
+    void linesWithoutPartnerOpenNothing();
+    void ignoredSenderIsLoggedOnly();
+    void lookupIgnoresCaseAndBlanks_data();
+    void lookupIgnoresCaseAndBlanks();
+    void newWindowIsActiveSizedAndConnected();
+    void incomingBringsInactiveWindowToFront();
+    void windowReturnsToItsSizeWhenActivated();
+    void userOpenerComparesExactly();
+    void ignoreButtonIgnoresPartner();
+    void roomLines_data();
+    void roomLines();
+    void roomLineAfterActionIsNotItalic();
+    void roomMessageFlashesInactiveWindowOnly();
+    void memoServListing_data();
+    void memoServListing();
+    void partnerQuitMarksExactTitleOnly();
+    void thousandPartnersThousandWindows();
+
+private:
+    std::unique_ptr<TMainForm> frame_;
+};
+
+void TestMessageEvents::init()
+{
+    EndMemoListing();
+    frame_ = std::make_unique<TMainForm>();
+    frame_->SetCurrentNick("me");
+    frame_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
+}
+
+void TestMessageEvents::cleanup() { frame_.reset(); }
+
+void TestMessageEvents::privateLines_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("enabled");
+
+    auto row = [](const char* name, const std::string& raw, const QString& title, const QString& shown,
+                  bool readOnly = false, bool enabled = true) {
+        QTest::newRow(name) << QByteArray::fromStdString(raw) << title << shown << readOnly << enabled;
+    };
+    row("message", ":bob!b@h PRIVMSG me :hi there", "bob", "bob: hi there");
+    row("notice locks the input", ":bob!b@h NOTICE me :psst", "bob", "bob (Notice): bob: psst", true, false);
+    row("notice command in lower case", ":bob!b@h notice me :psst", "bob", "bob (Notice): bob: psst", true, false);
+    row("away reply goes to the away user", ":irc.test 301 me carol :gone fishing", "carol",
+        "carol is away(Auto Reply): irc.test: gone fishing");
+    row("CTCP request is plain text", Bytes(":bob!b@h PRIVMSG me :\x01VERSION\x01"), "bob", "bob: VERSION");
+    row("private action is plain text", Bytes(":bob!b@h PRIVMSG me :\x01" "ACTION waves"), "bob",
+        "bob: ACTION waves");
+    row("NickServ message makes the line read-only", ":NickServ!n@services.int PRIVMSG me :identify", "NickServ",
+        "NickServ: identify", true, true);
+    row("NickServ notice locks it", ":NickServ!n@services.int NOTICE me :registered", "NickServ",
+        "NickServ (Notice): NickServ: registered", true, false);
+    row("last parameter without colon", ":bob!b@h PRIVMSG me hello", "bob", "bob: hello");
+    row("colon inside the text", ":bob!b@h PRIVMSG me :see: this", "bob", "bob: see: this");
+    row("no text at all", ":bob!b@h PRIVMSG me :", "bob", "bob: ");
+    row("nothing after the command", ":bob!b@h PRIVMSG ", "bob", "bob: ");
+    row("leading colour byte survives", Bytes(":bob!b@h PRIVMSG me :\x03" "4red"), "bob", "bob: red");
+    row("leading bold byte survives", Bytes(":bob!b@h PRIVMSG me :\x02" "bold"), "bob", "bob: bold");
+    row("marker bytes everywhere", Bytes(":bob!b@h PRIVMSG me :\x01" "a\x01" "b\x01" "c"), "bob", "bob: abc");
+    row("server prefix without '!'", ":irc.test NOTICE me :*** Connection statistics", "irc.test",
+        "irc.test (Notice): irc.test: *** Connection statistics", true, false);
+    row("emoticon", ":bob!b@h PRIVMSG me :hi :) you", "bob", QStringLiteral(u"bob: hi \ufffc you"));
+    row("UTF-8 text", ":bob!b@h PRIVMSG me :gr\xc3\xbc\xc3\x9f", "bob", QStringLiteral(u"bob: grüß"));
+    row("Latin-1 text", ":bob!b@h PRIVMSG me :gr\xfc\xdf", "bob", QStringLiteral(u"bob: grüß"));
+    const std::string longNick(500, 'n');
+    row("500-byte nick", ":" + longNick + "!u@h PRIVMSG me :hi", QString(500, u'n'),
+        QString(500, u'n') + QStringLiteral(": hi"));
+}
+
+void TestMessageEvents::privateLines()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, enabled);
+
+    Route(*frame_, raw.toStdString());
+    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    QCOMPARE(Titles(windows), QStringList{title});
+    TForm3* w = windows.first();
+    QCOMPARE(Shown(w->privchat), shown);
+    QCOMPARE(w->Edit1->isReadOnly(), readOnly);
+    QCOMPARE(w->Edit1->isEnabled(), enabled);
+    QCOMPARE(w->titleid->text(), title);
+    QCOMPARE(w->Connection(), &frame_->IdTCPClient1);
+
+    // The second line from the same partner lands in the same window.
+    Route(*frame_, raw.toStdString());
+    QCOMPARE(PrivateWindows(*frame_).size(), 1);
+    QCOMPARE(w->privchat->document()->blockCount(), 3);
+}
+
+void TestMessageEvents::linesWithoutPartnerOpenNothing_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::newRow("301 without the away user") << QByteArray(":irc.test 301 me");
+    QTest::newRow("301 with an empty word") << QByteArray(":irc.test 301 me  :text");
+    QTest::newRow("empty sender nick") << QByteArray(":!u@h PRIVMSG me :hi");
+}
+
+void TestMessageEvents::linesWithoutPartnerOpenNothing()
+{
+    QFETCH(QByteArray, raw);
+    Route(*frame_, raw.toStdString());
+    QVERIFY(PrivateWindows(*frame_).isEmpty());
+    QCOMPARE(LogLines(*frame_).size(), 1);
+    for (TForm3* w : PrivateWindows(*frame_)) QVERIFY(!w->Title().isEmpty());
+}
+
+void TestMessageEvents::ignoredSenderIsLoggedOnly()
+{
+    frame_->SetIgnoreList(QStringList{"carol", "bob", "dave"});
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
+    Route(*frame_, ":bob!b@h NOTICE me :psst");
+    QVERIFY(PrivateWindows(*frame_).isEmpty());
+    QCOMPARE(LogLines(*frame_), (QStringList{"bob (Ignored): me :hi ", "bob (Ignored): me :psst "}));
+
+    // Letter case matters to the ignore list.
+    Route(*frame_, ":Bob!b@h PRIVMSG me :hi");
+    QCOMPARE(Titles(PrivateWindows(*frame_)), QStringList{"Bob"});
+}
+
+void TestMessageEvents::lookupIgnoresCaseAndBlanks_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<bool>("reused");
+
+    QTest::newRow("same nick") << "bob" << QByteArray(":bob!b@h PRIVMSG me :x") << true;
+    QTest::newRow("other case") << "Bob" << QByteArray(":bOB!b@h PRIVMSG me :x") << true;
+    QTest::newRow("title with blanks") << " bob " << QByteArray(":bob!b@h PRIVMSG me :x") << true;
+    QTest::newRow("away user in other case") << "CAROL" << QByteArray(":srv 301 me carol :away") << true;
+    QTest::newRow("longer title is another nick") << "bobby" << QByteArray(":bob!b@h PRIVMSG me :x") << false;
+    QTest::newRow("shorter title is another nick") << "bo" << QByteArray(":bob!b@h PRIVMSG me :x") << false;
+}
+
+void TestMessageEvents::lookupIgnoresCaseAndBlanks()
+{
+    QFETCH(QString, existing);
+    QFETCH(QByteArray, raw);
+    QFETCH(bool, reused);
+
+    TForm3* old = frame_->OpenPrivateWindowFromUser(existing);
+    QVERIFY(old);
+    ircmessageencoder line;
+    line.ParseLine(raw.toStdString());
+    TForm3* found = FindPrivateWindow(*frame_, line);
+    QVERIFY(found);
+    QCOMPARE(found == old, reused);
+    QCOMPARE(PrivateWindows(*frame_).size(), reused ? 1 : 2);
+    QVERIFY(SubOf(found) == frame_->MdiArea()->activeSubWindow());
+}
+
+void TestMessageEvents::newWindowIsActiveSizedAndConnected()
+{
+    // A room window with the partner's name is not a private window.
+    auto* room = new TForm1(frame_.get());
+    frame_->AddChildWindow(room);
+    room->FormCreate();
+    room->SetTitle("bob");
+
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
+    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    QCOMPARE(windows.size(), 1);
+    TForm3* w = windows.first();
+    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(w));
+    QCOMPARE(SubOf(w)->size(), QSize(TForm3::kWidth, TForm3::kHeight));
+    QCOMPARE(w->OwnNick(), QStringLiteral("me"));
+    QVERIFY(Shown(room->mainchat).isEmpty());
+}
+
+void TestMessageEvents::incomingBringsInactiveWindowToFront()
+{
+    Route(*frame_, ":bob!b@h PRIVMSG me :one");
+    Route(*frame_, ":carol!c@h PRIVMSG me :two");
+    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    QCOMPARE(Titles(windows), (QStringList{"bob", "carol"}));
+    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[1]));
+
+    Route(*frame_, ":bob!b@h PRIVMSG me :three");
+    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[0]));
+    QCOMPARE(Shown(windows[0]->privchat), QStringLiteral("bob: one\nbob: three"));
+}
+
+void TestMessageEvents::windowReturnsToItsSizeWhenActivated()
+{
+    TForm3* bob = frame_->OpenPrivateWindowFromUser("bob");
+    TForm3* carol = frame_->OpenPrivateWindowFromUser("carol");
+    QCOMPARE(SubOf(bob)->size(), QSize(450, 234));
+    frame_->BringToFront(bob);
+    SubOf(bob)->resize(600, 400);
+    frame_->BringToFront(carol);
+    QCOMPARE(SubOf(bob)->size(), QSize(600, 400));
+    frame_->BringToFront(bob);
+    QCOMPARE(SubOf(bob)->size(), QSize(450, 234));
+
+    // A maximised window stays maximised.
+    SubOf(bob)->showMaximized();
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
+    QVERIFY(SubOf(bob)->isMaximized());
+}
+
+void TestMessageEvents::userOpenerComparesExactly()
+{
+    TForm3* bob = frame_->OpenPrivateWindowFromUser("bob");
+    QVERIFY(bob);
+    QCOMPARE(bob->titleid->text(), QStringLiteral("bob"));
+    QVERIFY(Shown(bob->privchat).isEmpty());
+    QCOMPARE(frame_->OpenPrivateWindowFromUser("bob"), bob);
+
+    TForm3* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
+    QVERIFY(bigBob && bigBob != bob);
+
+    // A room window of that title is shown instead.
+    auto* room = new TForm1(frame_.get());
+    frame_->AddChildWindow(room);
+    room->FormCreate();
+    room->SetTitle("lobby");
+    frame_->BringToFront(bob);
+    QCOMPARE(frame_->OpenPrivateWindowFromUser("lobby"), nullptr);
+    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(room));
+
+    QCOMPARE(frame_->OpenPrivateWindowFromUser(QString()), nullptr);
+    QCOMPARE(Titles(PrivateWindows(*frame_)), (QStringList{"bob", "Bob"}));
+}
+
+void TestMessageEvents::ignoreButtonIgnoresPartner()
+{
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
+    TForm3* w = PrivateWindows(*frame_).first();
+    w->ToolButton1->click();
+    QTRY_VERIFY(frame_->IsIgnored("bob"));
+    QTRY_VERIFY(PrivateWindows(*frame_).isEmpty());
+    QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
+
+    Route(*frame_, ":bob!b@h PRIVMSG me :again");
+    QVERIFY(PrivateWindows(*frame_).isEmpty());
+    QCOMPARE(LogLines(*frame_).last(), QStringLiteral("bob (Ignored): me :again "));
+
+    // Ignoring twice keeps one entry.
+    frame_->IgnorePartnerNotification("bob");
+    QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
+}
+
+void TestMessageEvents::roomLines_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("lobby");
+    QTest::addColumn<QString>("other");
+
+    auto row = [](const char* name, const std::string& raw, const QString& lobby, const QString& other = {}) {
+        QTest::newRow(name) << QByteArray::fromStdString(raw) << lobby << other;
+    };
+    row("message", ":alice!a@h PRIVMSG #lobby :hi there", "alice: hi there");
+    row("room name in other case", ":alice!a@h PRIVMSG #LOBBY :hi", "alice: hi");
+    row("emoticon between its text", ":alice!a@h PRIVMSG #lobby :a :) b", QStringLiteral(u"alice: a \ufffc b"));
+    row("formatting rendered", Bytes(":alice!a@h PRIVMSG #lobby :\x03" "4red \x02" "bold"), "alice: red bold");
+    row("action", Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"), "alice waves");
+    row("action in lower case", Bytes(":alice!a@h PRIVMSG #lobby :\x01" "action waves"), "alice waves");
+    row("action with closing marker mid-line", Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves\x01 "),
+        "alice waves");
+    row("other room", ":alice!a@h PRIVMSG #other :hi", "", "alice: hi");
+    row("room without window", ":alice!a@h PRIVMSG #nowhere :hi", "");
+    row("room notice changes nothing", ":alice!a@h NOTICE #lobby :hi", "");
+    row("empty room message", ":alice!a@h PRIVMSG #lobby :", "alice: ");
+}
+
+void TestMessageEvents::roomLines()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, lobby);
+    QFETCH(QString, other);
+
+    auto* lobbyWindow = new TForm1(frame_.get());
+    frame_->AddChildWindow(lobbyWindow);
+    lobbyWindow->FormCreate();
+    lobbyWindow->SetTitle("Lobby");
+    auto* otherWindow = new TForm1(frame_.get());
+    frame_->AddChildWindow(otherWindow);
+    otherWindow->FormCreate();
+    otherWindow->SetTitle("other");
+
+    Route(*frame_, raw.toStdString());
+    QCOMPARE(Shown(lobbyWindow->mainchat), lobby);
+    QCOMPARE(Shown(otherWindow->mainchat), other);
+    QVERIFY(PrivateWindows(*frame_).isEmpty());
+    QVERIFY(LogLines(*frame_).isEmpty());
+}
+
+void TestMessageEvents::roomLineAfterActionIsNotItalic()
+{
+    auto* room = new TForm1(frame_.get());
+    frame_->AddChildWindow(room);
+    room->FormCreate();
+    room->SetTitle("lobby");
+    // An ignored user's room lines are shown all the same.
+    frame_->SetIgnoreList(QStringList{"alice"});
+
+    Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
+    Route(*frame_, ":alice!a@h PRIVMSG #lobby :hello");
+    QCOMPARE(Shown(room->mainchat), QStringLiteral("alice waves\nalice: hello"));
+    const TRichTextBox& view = *room->mainchat;
+    const QTextCharFormat action = FormatAt(view, 0);
+    QCOMPARE(action.foreground().color(), QColor(128, 0, 128));
+    QCOMPARE(action.fontWeight(), int(QFont::Bold));
+    QVERIFY(action.fontItalic());
+    const int second = QStringLiteral("alice waves\n").size();
+    const QTextCharFormat nick = FormatAt(view, second);
+    QCOMPARE(nick.foreground().color(), QColor(0, 0, 255));
+    QCOMPARE(nick.fontWeight(), int(QFont::Bold));
+    QVERIFY(!nick.fontItalic());
+    const QTextCharFormat text = FormatAt(view, second + 7);
+    QCOMPARE(text.foreground().color(), QColor(0, 0, 0));
+    QCOMPARE(text.fontWeight(), int(QFont::Normal));
+    QVERIFY(!text.fontItalic());
+}
+
+void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
+{
+    auto* room = new TForm1(frame_.get());
+    frame_->AddChildWindow(room);
+    room->FormCreate();
+    room->SetTitle("lobby");
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    frame_->BringToFront(room);
+    QVERIFY(frame_->IsActiveChild(room));
+
+    Route(*frame_, ":alice!a@h PRIVMSG #lobby :hi");
+    QVERIFY(!room->Timer1->isActive());
+
+    frame_->OpenPrivateWindowFromUser("bob");
+    QVERIFY(!frame_->IsActiveChild(room));
+    Route(*frame_, ":alice!a@h PRIVMSG #lobby :again");
+    QVERIFY(room->Timer1->isActive());
+    // A room action flashes as well.
+    room->Timer1->stop();
+    Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
+    QVERIFY(room->Timer1->isActive());
+}
+
+void TestMessageEvents::memoServListing_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("logged");
+    QTest::addColumn<bool>("listingAfter");
+
+    QTest::newRow("plain notices are logged")
+        << QStringList{"You have 0 memos (0 new).", "To read them, type /msg MemoServ READ NEW"}
+        << QStringList{"You have 0 memos (0 new). ", "To read them, type /msg MemoServ READ NEW "} << false;
+    QTest::newRow("listing is kept out of the log")
+        << QStringList{"before", "Listing memos for alice:", "- 1 From: bob", "- 2 From: carol", "End of list.",
+                       "after"}
+        << QStringList{"before ", "after "} << false;
+    QTest::newRow("markers in any case") << QStringList{"LISTING MEMOS FOR x", "hidden", "END OF LIST", "shown"}
+                                         << QStringList{"shown "} << false;
+    QTest::newRow("listing that never ends") << QStringList{"Listing memos for alice", "- 1", "- 2"}
+                                             << QStringList{} << true;
+    QTest::newRow("end without start") << QStringList{"end of list", "shown"} << QStringList{"shown "} << false;
+}
+
+void TestMessageEvents::memoServListing()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, logged);
+    QFETCH(bool, listingAfter);
+
+    for (const QString& text : texts)
+        Route(*frame_, ":MemoServ!memoserv@services.int NOTICE me :" + text.toStdString());
+    QCOMPARE(LogLines(*frame_), logged);
+    QCOMPARE(MemoListing(), listingAfter);
+    QVERIFY(PrivateWindows(*frame_).isEmpty());
+
+    // The switch a login uses brings the log back.
+    EndMemoListing();
+    Route(*frame_, ":MemoServ!memoserv@services.int NOTICE me :You have 1 new memo.");
+    QCOMPARE(LogLines(*frame_).last(), QStringLiteral("You have 1 new memo. "));
+
+    // A MemoServ notice without a full prefix is an ordinary private notice.
+    Route(*frame_, ":MemoServ NOTICE me :short prefix");
+    QCOMPARE(Titles(PrivateWindows(*frame_)), QStringList{"MemoServ"});
+}
+
+void TestMessageEvents::partnerQuitMarksExactTitleOnly()
+{
+    TForm3* bob = frame_->OpenPrivateWindowFromUser("bob");
+    TForm3* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
+    TForm3* carol = frame_->OpenPrivateWindowFromUser("carol");
+    Route(*frame_, ":bob!b@h QUIT :gone now");
+    QCOMPARE(Shown(bob->privchat), QStringLiteral("bob has lost connection. :gone now "));
+    QVERIFY(bob->Edit1->isReadOnly());
+    QVERIFY(Shown(bigBob->privchat).isEmpty());
+    QVERIFY(!bigBob->Edit1->isReadOnly());
+    QVERIFY(Shown(carol->privchat).isEmpty());
+
+    // The partner comes back: the window shows the message, still read-only.
+    Route(*frame_, ":bob!b@h PRIVMSG me :back");
+    QCOMPARE(Shown(bob->privchat), QStringLiteral("bob has lost connection. :gone now \nbob: back"));
+    QVERIFY(bob->Edit1->isReadOnly());
+}
+
+void TestMessageEvents::thousandPartnersThousandWindows()
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 1000; ++i) {
+        Route(*frame_, ":nick" + std::to_string(i) + "!u@h PRIVMSG me :hello " + std::to_string(i));
+        // The drain yields to the event loop between its batches.
+        if (i % 16 == 15) QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    qInfo("1000 private windows made and written in %lld ms", static_cast<long long>(clock.elapsed()));
+    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    QCOMPARE(windows.size(), 1000);
+    for (int i = 0; i < 1000; ++i) {
+        QCOMPARE(windows[i]->Title(), QStringLiteral("nick%1").arg(i));
+        QCOMPARE(Shown(windows[i]->privchat), QStringLiteral("nick%1: hello %1").arg(i));
+    }
+}
+
+QTEST_MAIN(TestMessageEvents)
+#include "tst_message_events.moc"
