@@ -7,6 +7,7 @@
 #include "chat/room_window.h"
 #include "chat/wire_text.h"
 #include "events/line_drain.h"
+#include "events/message_events.h"
 #include "events/room_lookup.h"
 #include "shell/main_form.h"
 
@@ -133,6 +134,7 @@ void HandleQuit(TMainForm& frame, const QString& ownnick, const ircmessageencode
             AppendStatus(*room, kGrey, true, text);
         }
     }
+    HandlePrivatePartnerQuit(frame, line);
 }
 
 void HandleKick(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
