@@ -1,0 +1,429 @@
+// Connecting and disconnecting from the frame against a scripted server: the
+// login, the reader and the first requests, the connected and disconnected
+// looks, a server that hangs up or ignores "quit", closing the frame, away
+// status and the room-list button.
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/scripted_server.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+std::vector<std::string> LoginLines(const std::string& nick)
+{
+    return {"user " + nick + " localhost localhost " + nick, "nick " + nick};
+}
+
+void GoodLogin(ScriptedServer& s, const std::string& nick)
+{
+    s.Expect("user " + nick + " localhost localhost " + nick)
+        .Expect("nick " + nick)
+        .Send(":irc.test 001 " + nick + " :Welcome");
+}
+
+QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+
+struct Rig {
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    ScriptedServer server;
+    TMainForm frame;
+
+    Rig()
+    {
+        timing().defaultPort = server.Port();
+        frame.servercombo->setEditText("127.0.0.1");
+        frame.show();
+    }
+    // Runs the connect command; drive answers the login dialog.
+    void Connect(const std::function<void(TForm5&)>& drive)
+    {
+        QTimer::singleShot(0, &frame, [this, drive] {
+            if (auto* login = frame.findChild<TForm5*>()) drive(*login);
+        });
+        frame.Connectitem->trigger();
+    }
+    void LogIn(const QString& nick)
+    {
+        Connect([nick](TForm5& login) {
+            login.nick->setText(nick);
+            login.CheckBox1->setChecked(true);
+            QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
+        });
+    }
+    // Opens the connection directly, without a login (no reader).
+    void OpenConnection()
+    {
+        frame.IdTCPClient1.SetHost("127.0.0.1");
+        frame.IdTCPClient1.SetPort(server.Port());
+        frame.IdTCPClient1.Connect();
+    }
+    QString Status() const { return frame.StatusPanel1->text(); }
+};
+
+}  // namespace
+
+class TestConnectionLifecycle : public QObject {
+    Q_OBJECT
+private slots:
+    void loginStartsReaderThenSendsFirstRequests();
+    void disconnectCommand();
+    void disconnectFromServerThatIgnoresQuit();
+    void serverHangsUpUnderLoggedInClient();
+    void refusedLoginLeavesFrameDisconnected();
+    void cancelledLoginChangesNothing();
+    void cancelAfterFailedTryIsNoLogin();
+    void emptyServerName();
+    void looks_data();
+    void looks();
+    void closingFrame_data();
+    void closingFrame();
+    void awayOk_data();
+    void awayOk();
+    void awayReleaseSendsBack();
+    void awayCancelSendsNothing();
+    void roomListButtonSendsNothing();
+    void newChatWindowFromMenuAndButton();
+};
+
+void TestConnectionLifecycle::loginStartsReaderThenSendsFirstRequests()
+{
+    Rig rig;
+    GoodLogin(rig.server, "alice");
+    // Answered at once: it only reaches the log if the reader already reads.
+    rig.server.Expect("memoserv list").Send(":irc.test 998 alice :the reader is reading").Expect("lusers");
+    rig.LogIn("alice");
+
+    QVERIFY(rig.server.WaitDone(2000));
+    auto expected = LoginLines("alice");
+    expected.insert(expected.end(), {"memoserv list", "lusers"});
+    QCOMPARE(rig.server.Received(), expected);
+    QVERIFY(rig.frame.ReaderThread());
+    QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :the reader is reading"));
+    QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
+    QCOMPARE(rig.frame.IdTCPClient1.Host(), std::string("127.0.0.1"));  // typed text used unchanged
+    QCOMPARE(rig.frame.IdTCPClient1.Port(), rig.server.Port());
+    QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(rig.frame.Form4()->servertitle->text(), QStringLiteral("127.0.0.1"));
+    QVERIFY(rig.frame.Form4()->serverstat->isVisibleTo(rig.frame.Form4()));
+    QVERIFY(rig.frame.HasIgnoreList());
+    QVERIFY(rig.frame.IgnoreList().isEmpty());
+}
+
+void TestConnectionLifecycle::disconnectCommand()
+{
+    Rig rig;
+    GoodLogin(rig.server, "alice");
+    rig.server.Expect("lusers").Expect("quit").Send("ERROR :Closing link").Close();
+    rig.LogIn("alice");
+    QVERIFY(rig.frame.ReaderThread());
+    rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
+    rig.frame.Buddies1->addAction("bob");
+    rig.frame.Favorites1->addAction("room");
+    const int logBefore = rig.frame.Form4()->log->blockCount();
+
+    rig.frame.Connectitem->trigger();
+
+    QVERIFY(rig.server.WaitDone(2000));
+    const auto received = rig.server.Received();
+    QCOMPARE(std::count(received.begin(), received.end(), "quit"), 1);
+    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+    QVERIFY(!rig.frame.roomlistbtn->isEnabled());
+    QCOMPARE(rig.frame.Form4()->RoomList->topLevelItemCount(), 0);
+    QVERIFY(rig.frame.Buddies1->actions().isEmpty());
+    QCOMPARE(rig.frame.Favorites1->actions().size(), 1);  // kept until the next login rebuilds it
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
+    QCOMPARE(log.count("Disconnected.."), 1);
+    QVERIFY(rig.frame.Form4()->log->blockCount() > logBefore);
+}
+
+void TestConnectionLifecycle::disconnectFromServerThatIgnoresQuit()
+{
+    Rig rig;
+    timing().readerStopMs = 300;
+    GoodLogin(rig.server, "alice");
+    rig.server.Expect("lusers").Send(":irc.test 998 alice :reading").Expect("quit").AwaitClientClose();
+    rig.LogIn("alice");
+    QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));  // the reader is in its read
+    QElapsedTimer clock;
+    clock.start();
+    rig.frame.Connectitem->trigger();
+    const qint64 took = clock.elapsed();
+
+    QVERIFY2(took >= 250 && took < 3000, qPrintable(QString::number(took)));
+    QVERIFY(rig.server.WaitDone(2000));  // the connection was closed anyway
+    QVERIFY(!rig.frame.ReaderThread());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
+}
+
+void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
+{
+    Rig rig;
+    GoodLogin(rig.server, "alice");
+    rig.server.Expect("lusers").Send(":irc.test 999 alice :last words").Close();
+    GoodLogin(rig.server, "alice");  // the next connect command logs in afresh
+    rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
+    rig.LogIn("alice");
+
+    QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.ReaderThread());
+    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+    QVERIFY(rig.frame.servercombo->isEnabled());
+    QCOMPARE(rig.frame.Form4()->RoomList->topLevelItemCount(), 0);
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
+    QVERIFY(log.indexOf(":irc.test 999 alice :last words") < log.lastIndexOf("Disconnected.."));  // lines first
+
+    rig.LogIn("alice");
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.server.Connections(), 2);
+    QVERIFY(rig.frame.ReaderThread());
+    QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+}
+
+void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()
+{
+    Rig rig;
+    rig.server.Expect("nick alice").Send(":irc.test 433 * alice :Nickname is already in use.").AwaitClientClose();
+    rig.Connect([](TForm5& login) {
+        login.nick->setText("alice");
+        login.CheckBox1->setChecked(true);
+        QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(login.BitBtn2, Qt::LeftButton);
+    });
+    QVERIFY(rig.server.WaitDone(2000));
+    QCOMPARE(rig.prompts.Texts(), QStringList{"Nick name is already in use."});
+    QVERIFY(!rig.frame.ReaderThread());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
+    QVERIFY(!rig.server.HasReceived("memoserv list"));
+}
+
+void TestConnectionLifecycle::cancelledLoginChangesNothing()
+{
+    Rig rig;
+    rig.Connect([](TForm5& login) { QTest::mouseClick(login.BitBtn2, Qt::LeftButton); });
+    QVERIFY(!rig.frame.findChild<TForm5*>());  // made for one use
+    QCOMPARE(rig.server.Connections(), 0);
+    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.ReaderThread());
+}
+
+void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
+{
+    // A try that broke off with an error must not be taken for a login when
+    // the user then cancels.
+    Rig rig;
+    rig.server.Expect("user alice localhost localhost alice").Send(":irc.test 123abc alice :garbage");
+    rig.Connect([](TForm5& login) {
+        login.nick->setText("alice");
+        login.CheckBox1->setChecked(true);
+        QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(login.BitBtn2, Qt::LeftButton);
+    });
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
+    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.server.HasReceived("memoserv list"));
+}
+
+void TestConnectionLifecycle::emptyServerName()
+{
+    Rig rig;
+    rig.frame.servercombo->setEditText("");
+    bool dialogShown = false;
+    rig.Connect([&](TForm5& login) {
+        dialogShown = true;
+        login.reject();
+    });
+    QCOMPARE(rig.prompts.Texts(), QStringList{"Please select a server."});
+    QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
+    QTest::qWait(20);
+    QVERIFY(!dialogShown);
+    QCOMPARE(rig.frame.IdTCPClient1.Host(), std::string());
+    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+}
+
+void TestConnectionLifecycle::looks_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<bool>("disconnected");
+    QTest::newRow("servercombo") << "servercombo" << false << true;
+    QTest::newRow("newitem") << "newitem" << true << false;
+    QTest::newRow("ToolButton6") << "ToolButton6" << true << false;
+    QTest::newRow("ToolButton1") << "ToolButton1" << true << false;
+    QTest::newRow("ToolButton9") << "ToolButton9" << false << true;
+    QTest::newRow("awaybtn") << "awaybtn" << true << false;
+    QTest::newRow("roomlistbtn") << "roomlistbtn" << true << false;
+    QTest::newRow("Options1") << "Options1" << true << false;
+}
+
+void TestConnectionLifecycle::looks()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, connected);
+    QFETCH(bool, disconnected);
+    Rig rig;
+    const auto enabled = [&] {
+        if (auto* w = rig.frame.findChild<QWidget*>(control)) return w->isEnabled();
+        return rig.frame.findChild<QAction*>(control)->isEnabled();
+    };
+    QCOMPARE(enabled(), disconnected);  // the start is the disconnected look
+    rig.OpenConnection();
+    QCOMPARE(enabled(), connected);
+    QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
+    rig.frame.IdTCPClient1.Disconnect();
+    QCOMPARE(enabled(), disconnected);
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));  // no "&" after a disconnect
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
+}
+
+void TestConnectionLifecycle::closingFrame_data()
+{
+    QTest::addColumn<bool>("loggedIn");
+    QTest::addColumn<bool>("serverAnswersQuit");
+    QTest::addColumn<int>("quitLines");
+    QTest::newRow("logged in") << true << true << 1;
+    QTest::newRow("logged in, quit ignored") << true << false << 1;
+    QTest::newRow("open connection without reader") << false << true << 0;
+}
+
+void TestConnectionLifecycle::closingFrame()
+{
+    QFETCH(bool, loggedIn);
+    QFETCH(bool, serverAnswersQuit);
+    QFETCH(int, quitLines);
+    Rig rig;
+    timing().readerStopMs = 300;
+    if (loggedIn) {
+        GoodLogin(rig.server, "alice");
+        rig.server.Expect("lusers");
+        if (serverAnswersQuit) rig.server.Expect("quit").Close();
+        rig.LogIn("alice");
+        QVERIFY(rig.frame.ReaderThread());
+    } else {
+        rig.OpenConnection();
+    }
+    QVERIFY(rig.frame.close());
+    QVERIFY(!rig.frame.ReaderThread());  // ended and disposed of before the close returned
+    QTest::qWait(50);
+    const auto received = rig.server.Received();
+    QCOMPARE(int(std::count(received.begin(), received.end(), "quit")), quitLines);
+}
+
+void TestConnectionLifecycle::awayOk_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("byEnter");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("Ok with a message") << "gone fishing" << false << "away :gone fishing";
+    QTest::newRow("Enter in the field") << "back soon" << true << "away :back soon";
+    QTest::newRow("Ok with nothing typed") << "" << false << "away :";
+}
+
+void TestConnectionLifecycle::awayOk()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, byEnter);
+    QFETCH(QString, line);
+    Rig rig;
+    rig.OpenConnection();
+    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);
+    QVERIFY(rig.frame.Panel1->isVisible());
+    QVERIFY(rig.frame.awaybtn->isChecked());
+    rig.frame.Edit1->setText(text);
+    if (byEnter)
+        QTest::keyClick(rig.frame.Edit1, Qt::Key_Return);
+    else
+        QTest::mouseClick(rig.frame.Button1, Qt::LeftButton);
+
+    QVERIFY(rig.server.WaitForReceived(line.toStdString(), 2000));
+    QCOMPARE(rig.server.Received().size(), std::size_t(1));  // opening the panel sent nothing
+    QVERIFY(!rig.frame.Panel1->isVisible());
+    QVERIFY(rig.frame.awaybtn->isChecked());
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Your status is set to away."));
+    QCOMPARE(rig.frame.Edit1->text(), text);  // kept for next time
+}
+
+void TestConnectionLifecycle::awayReleaseSendsBack()
+{
+    Rig rig;
+    rig.OpenConnection();
+    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);  // panel open, nothing sent
+    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);  // released before Ok
+    QVERIFY(rig.server.WaitForReceived("away", 2000));
+    QCOMPARE(rig.server.Received(), std::vector<std::string>{"away"});
+    QVERIFY(!rig.frame.Panel1->isVisible());
+    QVERIFY(!rig.frame.awaybtn->isChecked());
+    QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Your status is nolonger set to away."));
+}
+
+void TestConnectionLifecycle::awayCancelSendsNothing()
+{
+    Rig rig;
+    rig.OpenConnection();
+    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);
+    QTest::mouseClick(rig.frame.Button2, Qt::LeftButton);
+    QVERIFY(!rig.frame.Panel1->isVisible());
+    QVERIFY(!rig.frame.awaybtn->isChecked());
+    QTest::qWait(50);
+    QVERIFY(rig.server.Received().empty());
+}
+
+void TestConnectionLifecycle::roomListButtonSendsNothing()
+{
+    Rig rig;
+    rig.OpenConnection();
+    rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
+    QTest::mouseClick(rig.frame.roomlistbtn, Qt::LeftButton);
+    QCOMPARE(rig.frame.Form4()->RoomList->topLevelItemCount(), 0);
+    QVERIFY(rig.frame.Form4()->serverstat->isVisibleTo(rig.frame.Form4()));
+    QTest::qWait(50);
+    QVERIFY(rig.server.Received().empty());
+}
+
+void TestConnectionLifecycle::newChatWindowFromMenuAndButton()
+{
+    Rig rig;
+    rig.OpenConnection();
+    const int before = rig.frame.ChildWindows().size();
+    rig.frame.newitem->trigger();
+    QTest::mouseClick(rig.frame.ToolButton6, Qt::LeftButton);
+    const QList<QWidget*> children = rig.frame.ChildWindows();
+    QCOMPARE(children.size(), before + 2);
+    QCOMPARE(children.last()->windowTitle(), QStringLiteral("No Room"));
+    QTest::qWait(50);
+    QVERIFY(rig.server.Received().empty());  // it joins nothing
+}
+
+QTEST_MAIN(TestConnectionLifecycle)
+#include "tst_connection_lifecycle.moc"
