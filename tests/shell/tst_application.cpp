@@ -1,0 +1,138 @@
+// The application object: its one catch point for failures no handler caught,
+// the splash, and the start-up sequence.
+#include "shell/about_box.h"
+#include "shell/application.h"
+#include "shell/main_form.h"
+#include "shell/product_info.h"
+#include "shell/shell_test_support.h"
+#include "shell/splash_form.h"
+#include "side/room_list_window.h"
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <stdexcept>
+
+class TestApplication : public QObject {
+    Q_OBJECT
+private slots:
+    void uncaughtFailuresReachTheErrorReport_data();
+    void uncaughtFailuresReachTheErrorReport();
+    void failedWriteEndsOnlyItsAction();
+    void splash();
+    void splashClosesItselfBeforeTheFrame();
+};
+
+void TestApplication::uncaughtFailuresReachTheErrorReport_data()
+{
+    QTest::addColumn<bool>("standard");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("std::exception") << true << "Socket error: Broken pipe";
+    QTest::newRow("anything else") << false << "An unknown error occurred.";
+}
+
+void TestApplication::uncaughtFailuresReachTheErrorReport()
+{
+    QFETCH(bool, standard);
+    QFETCH(QString, text);
+    PromptRecorder prompts;
+    QTimer::singleShot(0, [standard] {
+        if (standard) throw std::runtime_error("Socket error: Broken pipe");
+        throw 42;
+    });
+    QTRY_COMPARE(prompts.Texts(), QStringList{text});
+    QCOMPARE(prompts.Kinds(), QStringList{"error"});
+    // The program goes on.
+    bool later = false;
+    QTimer::singleShot(0, [&] { later = true; });
+    QTRY_VERIFY(later);
+}
+
+void TestApplication::failedWriteEndsOnlyItsAction()
+{
+    // The load button writes on a connection that is not open: the failure is
+    // reported, the steps before the write stand, the program goes on.
+    PromptRecorder prompts;
+    TMainForm frame;
+    frame.show();
+    TForm4* rooms = frame.Form4();
+    rooms->setIdTCPClient(&frame.IdTCPClient1);
+    rooms->AddRoomRow("room ", "topic", "3 ");
+    rooms->ShowServerPanel();
+    QTest::mouseClick(rooms->Button6, Qt::LeftButton);
+    QCOMPARE(prompts.Kinds(), QStringList{"error"});
+    QCOMPARE(prompts.Texts(), QStringList{"Not connected."});
+    QVERIFY(!rooms->serverstat->isVisible());
+    QCOMPARE(rooms->RoomList->topLevelItemCount(), 0);
+    // Away while the connection is gone: the same report, nothing logged.
+    frame.awaybtn->setEnabled(true);
+    frame.awaybtn->setChecked(true);
+    QTest::mouseClick(frame.awaybtn, Qt::LeftButton);
+    QCOMPARE(prompts.Texts().size(), 2);
+    QCOMPARE(rooms->log->toPlainText(), QString());
+}
+
+void TestApplication::splash()
+{
+    TForm6 splash;
+    QCOMPARE(splash.size(), QSize(451, 248));
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(splash.testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(splash.Image1->pixmap().size(), QSize(451, 250));
+    QVERIFY(splash.Image1->hasScaledContents());
+    QCOMPARE(splash.Label2->text(), product::kWebAddress);
+    QVERIFY(splash.Label2->font().bold());
+    QCOMPARE(splash.Label2->font().pixelSize(), 13);
+    QVERIFY(splash.Label2->y() > splash.height() / 2);
+    const QImage picture = TForm6::Picture().toImage();
+    QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);  // the corners are see-through
+    QVERIFY(picture.pixelColor(225, 125).alpha() > 0);
+}
+
+void TestApplication::splashClosesItselfBeforeTheFrame()
+{
+    ShrunkTimings timings;
+    timing().splashMs = 200;
+    bool frameDuringSplash = true;
+    bool splashShown = false;
+    QTimer::singleShot(50, [&] {
+        splashShown = qobject_cast<TForm6*>(QApplication::activeModalWidget()) != nullptr;
+        frameDuringSplash = false;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<TMainForm*>(w)) frameDuringSplash = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QPointer<TMainForm> frame = StartProgram();
+    const qint64 took = clock.elapsed();
+
+    QVERIFY(splashShown);
+    QVERIFY(!frameDuringSplash);
+    QVERIFY2(took >= 190, qPrintable(QString::number(took)));
+    QVERIFY(frame->isVisible());
+    QVERIFY(frame->windowState() & Qt::WindowMaximized);
+    QCOMPARE(frame->ChildWindows(), QList<QWidget*>{frame->Form4()});
+    QVERIFY(frame->findChild<TAboutBox*>());
+    QVERIFY(!frame->AboutBox()->isVisible());
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("Talvessa"));
+    for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TForm6*>(w));  // the splash is gone
+    frame->close();  // deletes itself on close
+    QTRY_VERIFY(frame.isNull());
+}
+
+int main(int argc, char** argv)
+{
+    TalvessaApplication app(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_application.moc"

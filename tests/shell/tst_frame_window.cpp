@@ -1,0 +1,362 @@
+// The frame window's controls and their start state, hints in the status bar,
+// the Window menu with its list of child windows, the about box, the Help
+// items and the room list window that cannot be closed.
+#include "shell/about_box.h"
+#include "shell/main_form.h"
+#include "shell/product_info.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+
+// Receives the addresses that the Help items open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+// A plain child window with a title.
+QWidget* Child(const QString& title)
+{
+    auto* w = new QWidget;
+    w->setWindowTitle(title);
+    return w;
+}
+
+QStringList Texts(const QList<QAction*>& actions)
+{
+    QStringList out;
+    for (QAction* a : actions) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+}  // namespace
+
+class TestFrameWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QTest::qWait(0); }
+    void menus();
+    void startState_data();
+    void startState();
+    void hints_data();
+    void hints();
+    void statusBarShowsLongHint();
+    void serverPresets();
+    void awayPanelAtStart();
+    void emoticonPictures();
+    void sharedValuesStartEmpty();
+    void windowMenuListsChildren();
+    void windowActionsArrangeChildren();
+    void roomListWindowCannotBeClosed();
+    void aboutBox();
+    void helpItemsOpenWebPage();
+    void exitClosesFrame();
+};
+
+void TestFrameWindow::menus()
+{
+    TMainForm frame;
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Talvessa"));
+    QCOMPARE(Texts(frame.MainMenu1->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
+    QCOMPARE(Texts(frame.File1->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
+    QCOMPARE(Texts(frame.Window1->actions()),
+             (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange"}));
+    QCOMPARE(Texts(frame.Help1->actions()),
+             (QStringList{"Check for Updated Version", product::kWebSiteName, "-", "&About..."}));
+    QVERIFY(frame.Favorites1->actions().isEmpty());
+    QVERIFY(frame.Buddies1->actions().isEmpty());
+    QCOMPARE(frame.File1->menuAction()->statusTip(), QStringLiteral("File related commands"));
+    QCOMPARE(frame.Window1->menuAction()->statusTip(), QStringLiteral("Window related commands"));
+    QCOMPARE(frame.Help1->menuAction()->statusTip(), QStringLiteral("Help topics"));
+}
+
+void TestFrameWindow::startState_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("enabled");
+    for (const char* off : {"newitem", "Options1", "ToolButton6", "ToolButton1", "awaybtn", "roomlistbtn"})
+        QTest::newRow(off) << off << false;
+    for (const char* on : {"Connectitem", "FileExitItem", "servercombo", "ToolButton9", "ToolButton12", "Checkforupdates1",
+                           "WebSite1", "HelpAboutItem", "WindowCascadeItem", "WindowTileItem", "WindowTileItem2",
+                           "WindowMinimizeItem", "WindowArrangeItem", "ToolButton5", "ToolButton8", "ToolButton10"})
+        QTest::newRow(on) << on << true;
+}
+
+void TestFrameWindow::startState()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, enabled);
+    TMainForm frame;
+    if (auto* w = frame.findChild<QWidget*>(name))
+        QCOMPARE(w->isEnabled(), enabled);
+    else if (auto* a = frame.findChild<QAction*>(name))
+        QCOMPARE(a->isEnabled(), enabled);
+    else
+        QFAIL("no such control");
+    QCOMPARE(frame.Connectitem->text(), QStringLiteral("&Connect"));
+    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!frame.awaybtn->isChecked());
+    QVERIFY(frame.awaybtn->isCheckable());
+}
+
+void TestFrameWindow::hints_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("longHint");
+    QTest::newRow("FileExitItem") << "FileExitItem" << "Exit" << "Exit application";
+    QTest::newRow("HelpAboutItem") << "HelpAboutItem" << "About"
+                                   << "Displays program information, version number, and copyright";
+    QTest::newRow("Checkforupdates1") << "Checkforupdates1" << "Browse URL" << "Browse URL";
+    QTest::newRow("WebSite1") << "WebSite1" << "Browse URL" << "Browse URL";
+    QTest::newRow("WindowCascadeItem") << "WindowCascadeItem" << "Cascade" << "Cascade";
+    QTest::newRow("WindowTileItem") << "WindowTileItem" << "Tile Horizontal" << "Tile Horizontal";
+    QTest::newRow("WindowTileItem2") << "WindowTileItem2" << "Tile Vertical" << "Tile Vertical";
+    QTest::newRow("WindowMinimizeItem") << "WindowMinimizeItem" << "Minimize All" << "Minimize All";
+    QTest::newRow("ToolButton6") << "ToolButton6" << "New chat window" << "New chat window";
+    QTest::newRow("ToolButton9") << "ToolButton9" << "Connect" << "Connect";
+    QTest::newRow("ToolButton1") << "ToolButton1" << "Disconnect" << "Disconnect";
+    QTest::newRow("ToolButton5") << "ToolButton5" << "Tile Horizontal" << "Tile Horizontal";
+    QTest::newRow("ToolButton8") << "ToolButton8" << "Tile Vertical" << "Tile Vertical";
+    QTest::newRow("ToolButton10") << "ToolButton10" << "Cascade" << "Cascade";
+    QTest::newRow("awaybtn") << "awaybtn" << "Set your status to away" << "Set your status to away";
+    QTest::newRow("roomlistbtn") << "roomlistbtn" << "Fetch Room list" << "Fetch Room list";
+    QTest::newRow("ToolButton12") << "ToolButton12" << "Exit" << "Exit";
+}
+
+void TestFrameWindow::hints()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, tip);
+    QFETCH(QString, longHint);
+    TMainForm frame;
+    if (auto* w = frame.findChild<QWidget*>(name)) {
+        QCOMPARE(w->toolTip(), tip);
+        QCOMPARE(w->statusTip(), longHint);
+    } else {
+        auto* a = frame.findChild<QAction*>(name);
+        QVERIFY(a);
+        QCOMPARE(a->toolTip(), tip);
+        QCOMPARE(a->statusTip(), longHint);
+    }
+}
+
+void TestFrameWindow::statusBarShowsLongHint()
+{
+    TMainForm frame;
+    frame.show();
+    QCOMPARE(frame.StatusPanel0->width(), 485);
+    QCOMPARE(frame.StatusPanel1->width(), 100);
+    QCOMPARE(frame.StatusPanel2->width(), 50);
+
+    // A tool bar button under the pointer: its tip travels up to the frame.
+    QStatusTipEvent overButton(frame.roomlistbtn->statusTip());
+    QApplication::sendEvent(frame.roomlistbtn, &overButton);
+    QCOMPARE(frame.StatusPanel0->text(), QStringLiteral("Fetch Room list"));
+    // A menu item: the long part of its hint.
+    frame.HelpAboutItem->showStatusText(frame.MainMenu1);
+    QCOMPARE(frame.StatusPanel0->text(), QStringLiteral("Displays program information, version number, and copyright"));
+    // Nothing with a hint under the pointer: the frame's own.
+    QStatusTipEvent leaving{QString()};
+    QApplication::sendEvent(frame.MdiArea()->viewport(), &leaving);
+    QCOMPARE(frame.StatusPanel0->text(), QStringLiteral("List"));
+    QCOMPARE(frame.MdiArea()->viewport()->statusTip(), QStringLiteral("List"));
+}
+
+void TestFrameWindow::serverPresets()
+{
+    TMainForm frame;
+    QCOMPARE(frame.servercombo->count(), 6);
+    QCOMPARE(frame.servercombo->currentIndex(), 0);
+    QCOMPARE(frame.servercombo->currentText(), frame.servercombo->itemText(0));
+    QVERIFY(frame.servercombo->isEditable());
+    QCOMPARE(frame.servercombo->width(), 233);
+    QStringList hosts;
+    for (int i = 0; i < frame.servercombo->count(); ++i) hosts << frame.servercombo->itemText(i);
+    QCOMPARE(hosts, TMainForm::PresetServers());
+    for (const QString& host : hosts) QVERIFY2(host.startsWith("irc.") && !host.contains(':'), qPrintable(host));
+}
+
+void TestFrameWindow::awayPanelAtStart()
+{
+    TMainForm frame;
+    frame.show();
+    QVERIFY(!frame.Panel1->isVisible());
+    QCOMPARE(frame.Panel1->size(), QSize(329, 89));
+    QCOMPARE(frame.Panel1->pos(), QPoint(256, 168));
+    QCOMPARE(frame.Panel1->frameShadow(), QFrame::Sunken);
+    QCOMPARE(frame.Label1->text(), QStringLiteral("Away Message "));
+    QCOMPARE(frame.Edit1->width(), 305);
+    QCOMPARE(frame.Edit1->text(), QString());
+    QCOMPARE(frame.Button1->text(), QStringLiteral("Ok"));
+    QCOMPARE(frame.Button2->text(), QStringLiteral("Cancel"));
+}
+
+void TestFrameWindow::emoticonPictures()
+{
+    TMainForm frame;
+    frame.show();
+    QVERIFY(!frame.Panel8->isVisible());
+    for (int n = 1; n <= 10; ++n) {
+        auto* image = frame.Panel8->findChild<QLabel*>(QStringLiteral("Image%1").arg(n));
+        QVERIFY(image);
+        const QSize size = image->pixmap().size();
+        QVERIFY2(size.width() >= 13 && size.width() <= 21 && size.height() >= 12 && size.height() <= 21,
+                 qPrintable(QStringLiteral("Image%1").arg(n)));
+    }
+}
+
+void TestFrameWindow::sharedValuesStartEmpty()
+{
+    TMainForm frame;
+    QCOMPARE(frame.CurrentNick(), QString());
+    QCOMPARE(frame.WhoPurpose(), QString());
+    QVERIFY(!frame.HasIgnoreList());  // none until a connection makes one
+    QVERIFY(!frame.ReaderThread());
+    frame.SetCurrentNick("alice");
+    frame.SetWhoPurpose("profile");
+    QCOMPARE(frame.CurrentNick(), QStringLiteral("alice"));
+    QCOMPARE(frame.WhoPurpose(), QStringLiteral("profile"));
+}
+
+void TestFrameWindow::windowMenuListsChildren()
+{
+    TMainForm frame;
+    frame.show();
+    frame.AddChildWindow(Child("lounge"));
+    QMdiSubWindow* second = frame.AddChildWindow(Child("bob"));
+    emit frame.Window1->aboutToShow();
+    QStringList listed = Texts(frame.Window1->actions()).mid(6);  // after the five items and a separator
+    QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge", "&3 bob"}));
+    QAction* lounge = frame.Window1->actions().at(7);
+    QVERIFY(!lounge->isChecked());
+    QVERIFY(frame.Window1->actions().at(8)->isChecked());  // the active one
+    lounge->trigger();
+    QCOMPARE(frame.MdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("lounge"));
+
+    second->close();
+    QTest::qWait(0);
+    emit frame.Window1->aboutToShow();
+    listed = Texts(frame.Window1->actions()).mid(6);
+    QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge"}));
+}
+
+void TestFrameWindow::windowActionsArrangeChildren()
+{
+    TMainForm frame;
+    frame.resize(900, 700);
+    frame.show();
+    QMdiSubWindow* a = frame.AddChildWindow(Child("a"));
+    QMdiSubWindow* b = frame.AddChildWindow(Child("b"));
+    frame.MdiArea()->subWindowList().first()->showMinimized();  // the room list stays out of the way
+    const QRect area = frame.MdiArea()->viewport()->rect();
+
+    frame.WindowTileItem->trigger();  // strips, one above the other
+    QCOMPARE(a->width(), area.width());
+    QCOMPARE(b->width(), area.width());
+    QVERIFY(a->geometry().bottom() < b->geometry().top());
+
+    QTest::mouseClick(frame.ToolButton8, Qt::LeftButton);  // columns, side by side
+    QCOMPARE(a->height(), area.height());
+    QVERIFY(a->geometry().right() < b->geometry().left());
+
+    frame.WindowMinimizeItem->trigger();
+    QVERIFY(a->isMinimized() && b->isMinimized());
+    frame.WindowArrangeItem->trigger();  // minimised ones in a row at the bottom
+    QCOMPARE(a->geometry().bottom(), area.bottom());
+    QCOMPARE(b->geometry().bottom(), area.bottom());
+    QVERIFY(a->x() != b->x());
+
+    frame.WindowCascadeItem->trigger();
+    QVERIFY(frame.WindowCascadeItem->isEnabled());
+}
+
+void TestFrameWindow::roomListWindowCannotBeClosed()
+{
+    TMainForm frame;
+    frame.show();
+    QMdiSubWindow* sub = frame.MdiArea()->subWindowList().first();
+    QCOMPARE(sub->widget(), static_cast<QWidget*>(frame.Form4()));
+    QVERIFY(!(sub->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(sub->windowFlags() & Qt::WindowSystemMenuHint));  // the styles draw a close button with it
+    QVERIFY(!sub->close());
+    QTest::qWait(0);
+    QCOMPARE(frame.ChildWindows().size(), 1);
+    QVERIFY(frame.Form4()->isVisible());
+    QCOMPARE(sub->size(), QSize(544, 430));  // the size it takes whenever it becomes active
+}
+
+void TestFrameWindow::aboutBox()
+{
+    TMainForm frame;
+    frame.show();
+    QString title;
+    QStringList labels;
+    bool modal = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        modal = true;
+        title = box->windowTitle();
+        labels << box->ProductName->text() << box->Version->text();
+        QVERIFY(box->OKButton->isDefault());
+        QTest::mouseClick(box->OKButton, Qt::LeftButton);
+    });
+    frame.HelpAboutItem->trigger();
+    QVERIFY(modal);
+    QCOMPARE(title, QStringLiteral("About"));
+    QCOMPARE(labels, (QStringList{"Talvessa", "Version 2.3"}));
+    QCOMPARE(frame.AboutBox()->size(), QSize(298, 218));
+    QCOMPARE(frame.AboutBox()->ProductName->font().pixelSize(), 19);
+    QVERIFY(frame.AboutBox()->Comments->wordWrap());
+    QVERIFY(!frame.AboutBox()->Copyright->text().isEmpty());
+    QCOMPARE(frame.AboutBox(), frame.AboutBox());  // made once, reused
+}
+
+void TestFrameWindow::helpItemsOpenWebPage()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    TMainForm frame;
+    frame.Checkforupdates1->trigger();
+    frame.WebSite1->trigger();
+    QDesktopServices::unsetUrlHandler("https");
+    QCOMPARE(catcher.opened, (QList<QUrl>{QUrl(product::kWebAddress), QUrl(product::kWebAddress)}));
+}
+
+void TestFrameWindow::exitClosesFrame()
+{
+    for (int viaButton = 0; viaButton < 2; ++viaButton) {
+        TMainForm frame;
+        frame.show();
+        if (viaButton)
+            QTest::mouseClick(frame.ToolButton12, Qt::LeftButton);
+        else
+            frame.FileExitItem->trigger();
+        QVERIFY(!frame.isVisible());
+    }
+}
+
+QTEST_MAIN(TestFrameWindow)
+#include "tst_frame_window.moc"
