@@ -1,0 +1,155 @@
+// Chat lines on real IRC servers: a second user's room message, action,
+// private message, away reply and notice reach the right windows, the user's
+// styled private line reaches the second user, and the partner's quit locks
+// the private window.
+#include "chat/input_line.h"
+#include "chat/private_window.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "events/message_events.h"
+#include "protocol/dispatch.h"
+#include "protocol/sent_lines.h"
+#include "shell/main_form.h"
+#include "side/room_list_window.h"
+#include "support/irc_servers.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <chrono>
+
+Q_DECLARE_METATYPE(RealIrcServer::Kind)
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+
+// Registers the frame's connection as nick with raw USER and NICK lines, as
+// the login would, and starts the reader.
+bool LogIn(TMainForm& frame, int port, const std::string& nick)
+{
+    LineConnection& connection = frame.IdTCPClient1;
+    connection.SetHost("127.0.0.1");
+    connection.SetPort(port);
+    connection.Connect();
+    connection.WriteLine("user " + nick + " 0 * :" + nick);
+    connection.WriteLine(sent::NickLine(nick));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string line = connection.ReadLine(500);
+        if (IsPing(line))
+            connection.WriteLine(PongLineFor(line));
+        else if (line.find(" 001 ") != std::string::npos) {
+            frame.SetCurrentNick(QString::fromStdString(nick));
+            EndMemoListing();
+            frame.StartReader();
+            return true;
+        }
+    }
+    return false;
+}
+
+TForm3* PrivateWindow(const TMainForm& frame, const QString& title)
+{
+    for (QWidget* w : frame.ChildWindows())
+        if (auto* p = qobject_cast<TForm3*>(w); p && p->Title() == title) return p;
+    return nullptr;
+}
+
+int PrivateWindowCount(const TMainForm& frame)
+{
+    int n = 0;
+    for (QWidget* w : frame.ChildWindows())
+        if (qobject_cast<TForm3*>(w)) ++n;
+    return n;
+}
+
+}  // namespace
+
+class TestMessages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void chatLinesReachTheirWindows_data();
+    void chatLinesReachTheirWindows();
+};
+
+void TestMessages::chatLinesReachTheirWindows_data()
+{
+    QTest::addColumn<RealIrcServer::Kind>("kind");
+    QTest::newRow("inspircd") << RealIrcServer::Kind::InspircdWithServices;
+    QTest::newRow("ngircd") << RealIrcServer::Kind::Ngircd;
+}
+
+void TestMessages::chatLinesReachTheirWindows()
+{
+    QFETCH(RealIrcServer::Kind, kind);
+    if (!RealIrcServer::Installed(kind))
+        QSKIP("server not installed");
+    RealIrcServer server(kind);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+
+    TMainForm frame;
+    QVERIFY(LogIn(frame, server.Port(), "alice"));
+    TForm1* room = frame.OpenRoomWindow(QStringLiteral("room"));
+    const auto roomText = [room] { return room->mainchat->toPlainText(); };
+
+    TestIrcClient bob;
+    QVERIFY(bob.Login(server.Port(), "bob"));
+    bob.Send("join #room");
+    QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral("bob has joined the room")), kWaitMs);
+
+    // Room message with an emoticon and a colour, then an action with its closing marker.
+    bob.Send("privmsg #room :hello :) \x03" "4there");
+    QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral(u"bob: hello \ufffc there\n")), kWaitMs);
+    QVERIFY(room->Timer1->isActive());  // the frame is not active: the room flashes
+    bob.Send("privmsg #room :\x01" "ACTION waves\x01");
+    QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral("\nbob waves\n")), kWaitMs);
+    QCOMPARE(PrivateWindowCount(frame), 0);
+
+    // A private message opens the partner's window.
+    bob.Send("privmsg alice :psst");
+    QTRY_VERIFY_WITH_TIMEOUT(PrivateWindow(frame, "bob"), kWaitMs);
+    TForm3* w = PrivateWindow(frame, "bob");
+    const auto privateText = [w] { return w->privchat->toPlainText(); };
+    QTRY_COMPARE_WITH_TIMEOUT(privateText(), QStringLiteral("bob: psst\n"), kWaitMs);
+
+    // The user answers in red and bold; bob is away, so the server's away reply follows.
+    bob.Send("away :gone fishing");
+    QVERIFY(!bob.WaitFor(" 306 ").empty());
+    w->colorcomo->setCurrentIndex(4);
+    w->ToolButton5->setChecked(true);
+    w->Edit1->setText("are you there?");
+    QTest::keyClick(w->Edit1, Qt::Key_Return);
+    QVERIFY(!bob.WaitFor("PRIVMSG bob :\x02\x03" "4are you there?").empty());
+    QTRY_VERIFY_WITH_TIMEOUT(privateText().contains(QStringLiteral("bob is away(Auto Reply): ")), kWaitMs);
+    QVERIFY(privateText().contains(QStringLiteral("you said: are you there?\n")));
+    QVERIFY(privateText().endsWith(QStringLiteral(": gone fishing\n")));
+
+    // A notice lands in the same window and locks its input line.
+    bob.Send("notice alice :read this");
+    QTRY_VERIFY_WITH_TIMEOUT(privateText().endsWith(QStringLiteral("bob (Notice): bob: read this\n")), kWaitMs);
+    QVERIFY(!w->Edit1->isEnabled());
+    QVERIFY(w->Edit1->isReadOnly());
+    QCOMPARE(PrivateWindowCount(frame), 1);
+
+    if (kind == RealIrcServer::Kind::InspircdWithServices) {
+        // MemoServ notices go to the server log, never to a window.
+        frame.IdTCPClient1.WriteLine(sent::MemoServListLine());
+        QTRY_VERIFY_WITH_TIMEOUT(frame.Form4()->log->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
+                                 kWaitMs);
+        QCOMPARE(PrivateWindowCount(frame), 1);
+    }
+
+    bob.Send("quit :gone now");
+    QTRY_VERIFY_WITH_TIMEOUT(privateText().contains(QStringLiteral("bob has lost connection. ")), kWaitMs);
+    QVERIFY(w->Edit1->isReadOnly());
+    frame.StopReader(2000);
+}
+
+QTEST_MAIN(TestMessages)
+#include "tst_messages.moc"
