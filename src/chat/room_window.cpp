@@ -527,9 +527,7 @@ void TForm1::PaintFlashLook()
     option.activeSubControls = QStyle::SC_None;
     option.palette.setCurrentColorGroup(QPalette::Active);
     option.icon = sub_->windowIcon();
-    const int border = sub_->isMinimized() ? 0 : style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub_);
-    const int height = style->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub_);
-    option.rect = QRect(border, border, sub_->width() - 2 * border, height - border);
+    option.rect = QRect(0, 0, sub_->width(), style->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub_));
 
     QPainter painter(sub_);
     painter.setFont(QApplication::font("QMdiSubWindowTitleBar"));

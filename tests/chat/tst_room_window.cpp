@@ -145,6 +145,8 @@ private slots:
     void activationMarksIgnoredNicks_data();
     void activationMarksIgnoredNicks();
     void flashingUntilActivated();
+    void twoWindowsFlashTogether();
+    void caretReturnsToTheEndAfterEveryChange();
     void transcriptIgnoresTyping();
     void hostOnlyEntriesArePresent();
 
@@ -660,6 +662,34 @@ void TestRoomWindow::flashingUntilActivated()
     QTRY_VERIFY(!other->Timer1->isActive());
     QVERIFY(!other->FlashLit());
     timing().flashMs = Timings().flashMs;
+}
+
+void TestRoomWindow::twoWindowsFlashTogether()
+{
+    timing().flashMs = 15;
+    TMainForm frame;
+    TForm1* first = frame.NewRoomWindow();
+    TForm1* second = frame.NewRoomWindow();
+    first->StartAttention();
+    second->StartAttention();
+    // Each window keeps its own rhythm: both blink, neither is stuck.
+    for (TForm1* window : {first, second}) {
+        QTRY_VERIFY(window->FlashLit());
+        QTRY_VERIFY(!window->FlashLit());
+    }
+    timing().flashMs = Timings().flashMs;
+}
+
+void TestRoomWindow::caretReturnsToTheEndAfterEveryChange()
+{
+    TMainForm frame;
+    TForm1* window = frame.NewRoomWindow();
+    window->mainchat->SetSelText(QStringLiteral("first line\n"));
+    window->mainchat->SetSelStart(3);
+    window->mainchat->SetSelText(QStringLiteral("X"));
+    QCOMPARE(window->mainchat->SelStart(), window->mainchat->TextLength());
+    window->mainchat->SetSelText(QStringLiteral("tail"));
+    QCOMPARE(Transcript(*window), QStringLiteral("firXst line\ntail"));
 }
 
 void TestRoomWindow::transcriptIgnoresTyping()
