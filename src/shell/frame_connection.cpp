@@ -3,6 +3,7 @@
 #include "shell/main_form.h"
 
 #include "chat/wire_text.h"
+#include "events/message_events.h"
 #include "protocol/sent_lines.h"
 #include "shell/login_dialog.h"
 #include "shell/prompts.h"
@@ -67,6 +68,7 @@ void TMainForm::Connect()
         if (connectedLook_) CloseConnection();
         return;
     }
+    EndMemoListing();
     StartReader();
     connection.WriteLine(sent::MemoServListLine());
     connection.WriteLine(sent::LusersLine());

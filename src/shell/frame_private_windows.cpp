@@ -5,6 +5,8 @@
 #include "chat/private_window.h"
 
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace {
 
@@ -17,9 +19,10 @@ TForm3* MakePrivateWindow(TMainForm& frame, const QString& nick)
     w->SetOwnNick(frame.CurrentNick());
     // Queued: the window closes itself right after asking.
     QObject::connect(w, &TForm3::IgnorePartner, &frame, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);
-    frame.AddChildWindow(w);
+    QMdiSubWindow* sub = frame.AddChildWindow(w);
     w->ApplyDefaultSize();
-    frame.BringToFront(w);
+    // Showing it normally makes it the active child already.
+    if (frame.MdiArea()->activeSubWindow() != sub) frame.BringToFront(w);
     return w;
 }
 
