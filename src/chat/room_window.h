@@ -139,7 +139,7 @@ private:
     static void WriteLine(const std::string& line);
 
     TMainForm* frame_;
-    QPointer<QMdiSubWindow> sub_;
+    QPointer<QWidget> sub_;  // the frame's sub-window around this window
     QStringList banList_;
     int flashPhase_ = 0;
     bool flashLit_ = false;
