@@ -1,0 +1,80 @@
+// A MemoServ listing cut off by a dropped connection does not keep MemoServ
+// notices out of the server log after the next login.
+#include "events/message_events.h"
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/scripted_server.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+void GoodLogin(ScriptedServer& s, const std::string& nick)
+{
+    s.Expect("user " + nick + " localhost localhost " + nick)
+        .Expect("nick " + nick)
+        .Send(":irc.test 001 " + nick + " :Welcome")
+        .Expect("memoserv list");
+}
+
+const std::string kMemoServ = ":MemoServ!memoserv@services.int NOTICE alice :";
+
+}  // namespace
+
+class TestMessageLogin : public QObject {
+    Q_OBJECT
+
+private slots:
+    void loginEndsAnOpenMemoListing();
+};
+
+void TestMessageLogin::loginEndsAnOpenMemoListing()
+{
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    ScriptedServer server;
+    timing().defaultPort = server.Port();
+    TMainForm frame;
+    frame.servercombo->setEditText("127.0.0.1");
+    frame.show();
+    const auto logIn = [&frame] {
+        QTimer::singleShot(0, &frame, [&frame] {
+            if (auto* login = frame.findChild<TForm5*>()) {
+                login->nick->setText("alice");
+                login->CheckBox1->setChecked(true);
+                QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+            }
+        });
+        frame.Connectitem->trigger();
+    };
+    const auto log = [&frame] { return frame.Form4()->log->toPlainText(); };
+
+    // The first session ends in the middle of a listing.
+    GoodLogin(server, "alice");
+    server.Send(kMemoServ + "Listing memos for alice:").Send(kMemoServ + "- 1 From: bob secret").Close();
+    // The second one gets an ordinary MemoServ notice.
+    GoodLogin(server, "alice");
+    server.Send(kMemoServ + "You have 1 new memo.");
+
+    logIn();
+    QTRY_VERIFY(log().contains(QStringLiteral("Disconnected..")));
+    QVERIFY(MemoListing());
+    QVERIFY(!log().contains(QStringLiteral("secret")));
+
+    logIn();
+    QVERIFY(server.WaitDone(2000));
+    QTRY_VERIFY(log().contains(QStringLiteral("You have 1 new memo.")));
+    QVERIFY(!MemoListing());
+}
+
+QTEST_MAIN(TestMessageLogin)
+#include "tst_message_login.moc"
