@@ -97,6 +97,15 @@ TForm1::TForm1(TMainForm* frame, QWidget* parent)
 
     SetInRoomLook(false);
     resize(kWindowWidth, kWindowHeight);
+
+    // The shared connection belongs to the frame: forget it with the frame.
+    if (frame_) {
+        LineConnection* frameConnection = &frame_->IdTCPClient1;
+        connect(frame_, &QObject::destroyed, [frameConnection] {
+            if (sharedConnection == frameConnection)
+                sharedConnection = nullptr;
+        });
+    }
 }
 
 TForm1::~TForm1() = default;
