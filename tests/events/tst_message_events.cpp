@@ -9,7 +9,6 @@
 #include "shell/main_form.h"
 #include "side/room_list_window.h"
 
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -104,7 +103,7 @@ private slots:
     void memoServListing_data();
     void memoServListing();
     void partnerQuitMarksExactTitleOnly();
-    void thousandPartnersThousandWindows();
+    void manyPartnersManyWindows();
 
 private:
     std::unique_ptr<TMainForm> frame_;
@@ -119,7 +118,13 @@ void TestMessageEvents::init()
     QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
 }
 
-void TestMessageEvents::cleanup() { frame_.reset(); }
+void TestMessageEvents::cleanup()
+{
+    // The frame's own reaction to activations is not under test here and must
+    // not run while the frame is being torn down.
+    frame_->MdiArea()->disconnect(frame_.get());
+    frame_.reset();
+}
 
 void TestMessageEvents::privateLines_data()
 {
@@ -495,20 +500,20 @@ void TestMessageEvents::partnerQuitMarksExactTitleOnly()
     QVERIFY(bob->Edit1->isReadOnly());
 }
 
-void TestMessageEvents::thousandPartnersThousandWindows()
+void TestMessageEvents::manyPartnersManyWindows()
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < 1000; ++i) {
+    // The timed run with 1,000 partners is in bench/bench_flood.cpp.
+    constexpr int kPartners = 200;
+    for (int i = 0; i < kPartners; ++i) {
         Route(*frame_, ":nick" + std::to_string(i) + "!u@h PRIVMSG me :hello " + std::to_string(i));
         // The drain yields to the event loop between its batches.
         if (i % 16 == 15) QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
-    qInfo("1000 private windows made and written in %lld ms", static_cast<long long>(clock.elapsed()));
     const QList<TForm3*> windows = PrivateWindows(*frame_);
-    QCOMPARE(windows.size(), 1000);
-    for (int i = 0; i < 1000; ++i) {
+    QCOMPARE(windows.size(), kPartners);
+    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows.last()));
+    for (int i = 0; i < kPartners; ++i) {
         QCOMPARE(windows[i]->Title(), QStringLiteral("nick%1").arg(i));
         QCOMPARE(Shown(windows[i]->privchat), QStringLiteral("nick%1: hello %1").arg(i));
     }
