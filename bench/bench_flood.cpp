@@ -1,0 +1,192 @@
+// Floods through the whole road of a received line: a scripted server on
+// loopback, the frame's connection and reader, the line queue, the UI-side
+// drain, HandleMessage and the renderer. Measures end to end, from the first
+// line sent to the last line shown, with a 10 ms timer on the UI thread whose
+// longest gap between ticks is the longest stall a user would feel.
+//
+//   BM_RoomFlood        100,000 PRIVMSG lines into one visible room window
+//   BM_ThousandPartners 1,000 private messages from 1,000 different nicks
+#include "chat/private_window.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "shell/main_form.h"
+#include "support/scripted_server.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRoomLines = 100000;
+constexpr int kPartners = 1000;
+constexpr int kGiveUpMs = 120000;
+
+// Resident memory of this process in MiB, from /proc/self/status.
+double ResidentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// A realistic mix: plain lines, colour and bold codes, one emoticon in ten.
+std::vector<std::string> RoomMix()
+{
+    const char* senders[] = {"alice", "bob", "carol_", "dave", "Eve42", "frank", "grace", "heidi"};
+    const char* texts[] = {
+        "hello everyone, how is it going today?",
+        "\x02" "important:\x02 the meeting moved to three o'clock",
+        "\x03" "4red alert\x03 nothing to worry about, just testing colours",
+        "did anybody see the match last night? it was incredible",
+        "\x03" "12blue text\x0f and back to normal after a reset",
+        "lol that is the funniest thing I have read all week",
+        "\x1funderlined\x1f words and \x02\x03" "3green bold\x02 words",
+        "can someone help me with my router settings please",
+        "brb, coffee time",
+    };
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100; ++i) {
+        std::string text = texts[i % 9];
+        if (i % 10 == 3) text += " :)";  // one emoticon in ten
+        lines.push_back(std::string(":") + senders[i % 8] + "!~user@host-198-51-100-" + std::to_string(i) +
+                        ".example.net PRIVMSG #lobby :" + text);
+    }
+    return lines;
+}
+
+// Runs the UI event loop until done() holds, measuring the longest gap
+// between ticks of a 10 ms timer. Returns false on time-out.
+bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs)
+{
+    QEventLoop loop;
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    longestGapMs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+        if (done()) loop.quit();
+    });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    ticker.start(10);
+    giveUp.start(kGiveUpMs);
+    loop.exec();
+    return !timedOut;
+}
+
+// The frame connected to server and its reader started, as after a login.
+void Connect(TMainForm& frame, ScriptedServer& server)
+{
+    frame.IdTCPClient1.SetHost("127.0.0.1");
+    frame.IdTCPClient1.SetPort(server.Port());
+    frame.IdTCPClient1.Connect();
+    frame.SetCurrentNick(QStringLiteral("me"));
+    frame.StartReader();
+}
+
+void BM_RoomFlood(benchmark::State& state)
+{
+    const std::vector<std::string> mix = RoomMix();
+    for (auto _ : state) {
+        ScriptedServer server;
+        TMainForm frame;
+        frame.resize(1000, 700);
+        frame.show();
+        Connect(frame, server);
+        TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
+        frame.BringToFront(room);
+        QCoreApplication::processEvents();
+        const int before = room->mainchat->document()->blockCount();
+        const int wanted = before + kRoomLines;
+        // Completion is seen the moment the drain closes the batch with the last line.
+        bool finished = false;
+        QElapsedTimer clock;
+        QObject::connect(room->mainchat, &TRichTextBox::Change, [&] {
+            if (!finished && room->mainchat->document()->blockCount() >= wanted) {
+                finished = true;
+                state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+            }
+        });
+        clock.start();
+        server.SendMany(mix, kRoomLines / mix.size());
+        qint64 stall = 0;
+        if (!RunUntil([&] { return finished; }, stall)) {
+            state.SkipWithError("the flood did not reach the transcript in time");
+            break;
+        }
+        state.counters["lines_per_s"] = kRoomLines / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        state.counters["longest_stall_ms"] = static_cast<double>(stall);
+        state.counters["rss_after_MiB"] = ResidentMiB();
+        frame.StopReader(2000);
+    }
+}
+
+void BM_ThousandPartners(benchmark::State& state)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < kPartners; ++i)
+        lines.push_back(":partner" + std::to_string(i) + "!~p@198.51.100." + std::to_string(i % 250) +
+                        " PRIVMSG me :hello there, it is me, number " + std::to_string(i) + " :)");
+    for (auto _ : state) {
+        ScriptedServer server;
+        TMainForm frame;
+        frame.resize(1000, 700);
+        frame.show();
+        Connect(frame, server);
+        QCoreApplication::processEvents();
+        const auto allWritten = [&frame] {
+            const QList<QWidget*> children = frame.ChildWindows();
+            int written = 0;
+            for (QWidget* w : children)
+                if (auto* p = qobject_cast<TForm3*>(w); p && !p->privchat->document()->isEmpty()) ++written;
+            return written == kPartners;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        server.SendMany(lines);
+        qint64 stall = 0;
+        if (!RunUntil(allWritten, stall)) {
+            state.SkipWithError("not every partner got a window in time");
+            break;
+        }
+        state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        state.counters["longest_stall_ms"] = static_cast<double>(stall);
+        state.counters["rss_after_MiB"] = ResidentMiB();
+        frame.StopReader(2000);
+    }
+}
+
+BENCHMARK(BM_RoomFlood)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThousandPartners)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
