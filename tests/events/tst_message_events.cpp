@@ -96,6 +96,7 @@ private slots:
     void windowReturnsToItsSizeWhenActivated();
     void userOpenerComparesExactly();
     void ignoreButtonIgnoresPartner();
+    void messageRightAfterCloseOpensNewWindow();
     void roomLines_data();
     void roomLines();
     void roomLineAfterActionIsNotItalic();
@@ -341,6 +342,19 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
     // Ignoring twice keeps one entry.
     frame_->IgnorePartnerNotification("bob");
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
+}
+
+void TestMessageEvents::messageRightAfterCloseOpensNewWindow()
+{
+    Route(*frame_, ":bob!b@h PRIVMSG me :one");
+    TForm3* old = PrivateWindows(*frame_).first();
+    old->ToolButton3->click();
+    // The next line arrives before the closed window is gone.
+    Route(*frame_, ":bob!b@h PRIVMSG me :two");
+    QTRY_COMPARE(PrivateWindows(*frame_).size(), 1);
+    TForm3* w = PrivateWindows(*frame_).first();
+    QVERIFY(w->isVisible());
+    QCOMPARE(Shown(w->privchat), QStringLiteral("bob: two"));
 }
 
 void TestMessageEvents::roomLines_data()
