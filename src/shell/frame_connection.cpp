@@ -47,8 +47,8 @@ void TMainForm::Disconnect()
     // The reader ends when the server answers the quit by closing; a server
     // that does not is cut off after the wait, which ends the reader's read.
     if (reader_) reader_->WaitFor(std::chrono::milliseconds(timing().readerStopMs));
-    CloseConnection();
-    StopReader(0);
+    StopReader(0);      // the lines that came before the end are handled first,
+    CloseConnection();  // then the log says the connection is gone
     Buddies1->clear();
 }
 

@@ -27,6 +27,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
             QMetaObject::invokeMethod(this, &TMainForm::IdTCPClient1Connected, Qt::QueuedConnection);
     };
     IdTCPClient1.onDisconnected = [this] {
+        if (quietClose_) return;
         if (QThread::currentThread() == thread())
             IdTCPClient1Disconnected();
         else
@@ -176,7 +177,15 @@ void TMainForm::StopReader(int timeoutMs)
 {
     if (!reader_) return;
     stoppingReader_ = true;
-    WaitForReader(timeoutMs);
+    reader_->Terminate();
+    if (!reader_->WaitFor(std::chrono::milliseconds(timeoutMs))) {
+        // Cut the connection so that the waiting read returns; the closed
+        // connection is reported by the caller once the lines that came
+        // before the end have been handled.
+        quietClose_ = true;
+        IdTCPClient1.Disconnect();
+        quietClose_ = false;
+    }
     reader_.reset();  // joins the thread
     QCoreApplication::removePostedEvents(drain_);
     drain_->DrainAll();

@@ -201,4 +201,5 @@ private:
     LineDrain* drain_ = nullptr;  // disposed of with deleteLater: it may be mid-call
     std::unique_ptr<chandler> reader_;
     bool stoppingReader_ = false;
+    bool quietClose_ = false;  // the reader's stop closes the connection; its caller reports it
 };

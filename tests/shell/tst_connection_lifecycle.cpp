@@ -132,9 +132,9 @@ void TestConnectionLifecycle::disconnectCommand()
 {
     Rig rig;
     GoodLogin(rig.server, "alice");
-    rig.server.Expect("lusers").Expect("quit").Send("ERROR :Closing link").Close();
+    rig.server.Expect("lusers").Send(":irc.test 998 alice :reading").Expect("quit").SendRaw(":irc.test 997 alice :said before closing\r\nERROR :Closing link\r\n").Close();
     rig.LogIn("alice");
-    QVERIFY(rig.frame.ReaderThread());
+    QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));  // the reader is in its read
     rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
     rig.frame.Buddies1->addAction("bob");
     rig.frame.Favorites1->addAction("room");
@@ -156,7 +156,8 @@ void TestConnectionLifecycle::disconnectCommand()
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QCOMPARE(log.count("Disconnected.."), 1);
-    QVERIFY(rig.frame.Form4()->log->blockCount() > logBefore);
+    QVERIFY(log.indexOf(":irc.test 997 alice :said before closing") > logBefore - 1);  // handled before the end
+    QVERIFY(log.indexOf(":irc.test 997 alice :said before closing") < log.indexOf("Disconnected.."));
 }
 
 void TestConnectionLifecycle::disconnectFromServerThatIgnoresQuit()

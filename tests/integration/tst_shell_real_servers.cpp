@@ -1,0 +1,224 @@
+// The shell against real IRC servers: guest logins and disconnects, a nick
+// registered with the dialog and then used for a registered login, the first
+// requests after login, a refused login, and a server that goes away under a
+// logged-in client. inspircd runs with the real waits (its welcome comes about
+// a second after NICK); ngircd answers at once, so its waits are shortened.
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/registration_dialog.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/irc_servers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using Kind = RealIrcServer::Kind;
+Q_DECLARE_METATYPE(RealIrcServer::Kind)
+
+namespace {
+
+QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
+
+QString Log(TMainForm& frame) { return frame.Form4()->log->toPlainText(); }
+
+// Waits suited to the server: real ones for inspircd, short ones for ngircd.
+std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)
+{
+    auto t = std::make_unique<ShrunkTimings>(3000, 2000);
+    if (kind == Kind::Ngircd) {
+        timing().greetingMs = 1000;
+        timing().replyMs = 500;
+    }
+    timing().readerStopMs = 5000;
+    return t;
+}
+
+void AimFrame(TMainForm& frame, const RealIrcServer& server)
+{
+    timing().defaultPort = server.Port();
+    frame.servercombo->setEditText("127.0.0.1");
+}
+
+// The connect command with the login dialog answered by drive.
+void RunConnect(TMainForm& frame, const std::function<void(TForm5&)>& drive)
+{
+    QTimer::singleShot(0, &frame, [&frame, drive] {
+        if (auto* login = frame.findChild<TForm5*>()) drive(*login);
+    });
+    frame.Connectitem->trigger();
+}
+
+void LogIn(TMainForm& frame, const QString& nick, const QString& password = {})
+{
+    RunConnect(frame, [nick, password](TForm5& login) {
+        login.nick->setText(nick);
+        login.password->setText(password);
+        login.CheckBox1->setChecked(password.isEmpty());
+        QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
+        if (login.isVisible()) login.reject();  // refused: leave the dialog
+    });
+}
+
+}  // namespace
+
+class TestShellRealServers : public QObject {
+    Q_OBJECT
+private slots:
+    void guestLoginAndDisconnect_data();
+    void guestLoginAndDisconnect();
+    void registerNickThenLogInWithIt();
+    void refusedLoginNickInUse();
+    void serverGoesAwayUnderLoggedInClient();
+};
+
+void TestShellRealServers::guestLoginAndDisconnect_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("ngircd") << Kind::Ngircd;
+    QTest::newRow("inspircd") << Kind::InspircdWithServices;
+}
+
+void TestShellRealServers::guestLoginAndDisconnect()
+{
+    QFETCH(Kind, kind);
+    if (!RealIrcServer::Installed(kind)) QSKIP("the server is not installed");
+    RealIrcServer server(kind);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+    const auto timings = TimingsFor(kind);
+    PromptRecorder prompts;
+    TMainForm frame;
+    frame.show();
+    AimFrame(frame, server);
+    const QString nick = UniqueNick("guest");
+
+    LogIn(frame, nick);
+    QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
+    QVERIFY(frame.ReaderThread());
+    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Connected"));
+    QCOMPARE(frame.CurrentNick(), nick);
+    QVERIFY(Log(frame).contains(QStringLiteral(" 001 %1 ").arg(nick)));  // the welcome, logged by the login
+    // "lusers" was answered and its unhandled replies reached the log through the reader.
+    QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 251 %1 :There are").arg(nick)), 10000);
+    if (kind == Kind::Ngircd)  // no services: "memoserv list" is an unknown command there
+        QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 421 %1 memoserv ").arg(nick)), 10000);
+
+    frame.Connectitem->trigger();
+    QVERIFY(!frame.ReaderThread());
+    QVERIFY(!frame.IdTCPClient1.Connected());
+    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(Log(frame).endsWith("Disconnected.."));
+}
+
+void TestShellRealServers::registerNickThenLogInWithIt()
+{
+    if (!RealIrcServer::Installed(Kind::InspircdWithServices)) QSKIP("inspircd or atheme is not installed");
+    RealIrcServer server(Kind::InspircdWithServices);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+    const auto timings = TimingsFor(Kind::InspircdWithServices);
+    PromptRecorder prompts;
+    TMainForm frame;
+    frame.show();
+    AimFrame(frame, server);
+    const QString nick = UniqueNick("reg");
+    const QString password = "Secret" + nick.right(4);
+
+    // Register through the login dialog's button, as a user would.
+    QString reglog;
+    RunConnect(frame, [&](TForm5& login) {
+        QTimer::singleShot(0, &login, [&] {
+            auto* registration = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+            if (!registration) return;
+            registration->fullname->setText("Test User");
+            registration->email->setText(nick + "@example.org");
+            registration->nick->setText(nick);
+            registration->password->setText(password);
+            QTest::mouseClick(registration->BitBtn1, Qt::LeftButton);
+            reglog = registration->reglog->toPlainText();
+            registration->reject();
+        });
+        QTest::mouseClick(login.BitBtn3, Qt::LeftButton);
+        login.reject();
+    });
+    // The welcome burst was drained into the registration's own log.
+    QVERIFY2(reglog.contains(QStringLiteral(" 376 %1 :").arg(nick)), qPrintable(reglog));
+    QVERIFY(!Log(frame).contains(" 376 "));
+    QCOMPARE(prompts.Texts(),
+             QStringList{"Nick registration sent to server, Please check the server response in log box."});
+    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(Log(frame).endsWith("Disconnected.."));
+    QVERIFY(!frame.ReaderThread());
+
+    // A registered login with it: the identify request reaches NickServ and
+    // its answer (the logged-in numeric) reaches the log through the reader.
+    prompts.records.clear();
+    LogIn(frame, nick, password);
+    QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
+    QVERIFY(frame.ReaderThread());
+    QVERIFY(Log(frame).contains("nickserv identify " + nick));
+    QVERIFY(!Log(frame).contains(password));
+    QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 900 %1 ").arg(nick)), 10000);
+    QVERIFY(Log(frame).contains("You are now logged in as " + nick));
+    QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 251 %1 :There are").arg(nick)), 10000);
+
+    frame.Connectitem->trigger();
+    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(Log(frame).endsWith("Disconnected.."));
+}
+
+void TestShellRealServers::refusedLoginNickInUse()
+{
+    if (!RealIrcServer::Installed(Kind::InspircdWithServices)) QSKIP("inspircd or atheme is not installed");
+    RealIrcServer server(Kind::InspircdWithServices);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+    const QString nick = UniqueNick("taken");
+    TestIrcClient other;
+    QVERIFY(other.Login(server.Port(), nick.toStdString()));
+    const auto timings = TimingsFor(Kind::InspircdWithServices);
+    PromptRecorder prompts;
+    TMainForm frame;
+    frame.show();
+    AimFrame(frame, server);
+
+    LogIn(frame, nick);
+    QCOMPARE(prompts.Texts(), QStringList{"Nick name is already in use."});
+    QVERIFY(!frame.ReaderThread());
+    QVERIFY(!frame.IdTCPClient1.Connected());
+    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(Log(frame).contains(QStringLiteral(" 433 ")));
+    QVERIFY(Log(frame).endsWith("Disconnected.."));
+}
+
+void TestShellRealServers::serverGoesAwayUnderLoggedInClient()
+{
+    if (!RealIrcServer::Installed(Kind::Ngircd)) QSKIP("ngircd is not installed");
+    auto server = std::make_unique<RealIrcServer>(Kind::Ngircd);
+    QVERIFY2(server->Ok(), qPrintable(server->Error()));
+    const auto timings = TimingsFor(Kind::Ngircd);
+    PromptRecorder prompts;
+    TMainForm frame;
+    frame.show();
+    AimFrame(frame, *server);
+    LogIn(frame, UniqueNick("gone"));
+    QVERIFY(frame.ReaderThread());
+
+    server.reset();  // the server stops and its connections close
+    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Not Connected"), 15000);
+    QVERIFY(!frame.ReaderThread());
+    QVERIFY(frame.servercombo->isEnabled());
+    QVERIFY(Log(frame).endsWith("Disconnected.."));
+    QVERIFY(prompts.records.isEmpty());  // the log says it; no box
+}
+
+QTEST_MAIN(TestShellRealServers)
+#include "tst_shell_real_servers.moc"
