@@ -112,6 +112,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);  // a full second, never a little less
     Timer1->setInterval(timing().splashMs);
     connect(Timer1, &QTimer::timeout, this, &TForm6::Timer1Timer);
 }
