@@ -12,6 +12,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 
 #include <string_view>
 
@@ -83,6 +84,42 @@ bool IsCurrentChild(const TMainForm& frame, const QWidget* w)
     return active && active->widget() == w;
 }
 
+// Brings the private window that last received a line to the front once the
+// lines at hand are handled: a burst from many partners activates one window,
+// not each in turn. Lives as a child of the frame.
+class PrivateFrontScheduler : public QObject {
+public:
+    explicit PrivateFrontScheduler(TMainForm& frame) : QObject(&frame), frame_(frame)
+    {
+        setObjectName(QStringLiteral("PrivateFrontScheduler"));
+    }
+
+    static PrivateFrontScheduler& Of(TMainForm& frame)
+    {
+        if (auto* found = frame.findChild<QObject*>(QStringLiteral("PrivateFrontScheduler"), Qt::FindDirectChildrenOnly))
+            return *static_cast<PrivateFrontScheduler*>(found);
+        return *new PrivateFrontScheduler(frame);
+    }
+
+    void BringToFrontSoon(TForm3* w)
+    {
+        pending_ = w;
+        if (queued_) return;
+        queued_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+            queued_ = false;
+            TForm3* w = pending_;
+            pending_ = nullptr;
+            if (w && !IsCurrentChild(frame_, w)) frame_.BringToFront(w);
+        }, Qt::QueuedConnection);
+    }
+
+private:
+    TMainForm& frame_;
+    QPointer<TForm3> pending_;
+    bool queued_ = false;
+};
+
 void ShowRoomMessage(TMainForm& frame, const ircmessageencoder& line)
 {
     TForm1* room = FindRoomWindow(frame, line);
@@ -119,7 +156,7 @@ void ShowPrivateLine(TMainForm& frame, const ircmessageencoder& line)
         kind = IncomingKind::Notice;
     LineDrain::JoinBatch(w->privchat);
     w->AppendIncomingLine(SenderName(line), MessageText(line), kind);
-    if (!IsCurrentChild(frame, w)) frame.BringToFront(w);
+    PrivateFrontScheduler::Of(frame).BringToFrontSoon(w);
 }
 
 }  // namespace
@@ -174,7 +211,7 @@ TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line)
     for (TForm3* w : PrivateWindows(frame))
         if (TrimControls(w->Title()).compare(partner, Qt::CaseInsensitive) == 0) {
             w->ApplyDefaultSize();
-            if (!IsCurrentChild(frame, w)) frame.BringToFront(w);
+            PrivateFrontScheduler::Of(frame).BringToFrontSoon(w);
             return w;
         }
     frame.SetPendingPrivateNick(partner);
@@ -182,6 +219,7 @@ TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line)
     if (!made) return nullptr;
     made->SetConnection(&frame.IdTCPClient1);
     made->ApplyDefaultSize();
+    PrivateFrontScheduler::Of(frame).BringToFrontSoon(made);
     return made;
 }
 

@@ -11,8 +11,8 @@ class TMainForm;
 // PRIVMSG, NOTICE and the away reply 301. A room line goes to its open room
 // window (a room NOTICE, or a room without a window, changes nothing);
 // anything else goes to the partner's private window, made when missing.
-// An inactive room window starts flashing; an inactive private window comes
-// to the front.
+// An inactive room window starts flashing; the private window comes to the
+// front.
 void HandleMessage(TMainForm& frame, const ircmessageencoder& line);
 
 // A NOTICE from MemoServ: shown in the server log, except the lines of a memo
@@ -28,9 +28,10 @@ void EndMemoListing();
 // The private window a private message, notice or away reply (301) goes to.
 // An ignored sender gets one server-log line and no window. The partner is
 // the sender, or for a 301 the away user named in the reply; the lookup
-// ignores case and surrounding blanks. A missing window is made by the frame
-// and comes up as the active child. Null when the line names no partner (the
-// raw line then goes to the server log).
+// ignores case and surrounding blanks. A missing window is made by the frame.
+// The window comes to the front as the active child once the lines at hand
+// are handled. Null when the line names no partner (the raw line then goes to
+// the server log).
 TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line);
 
 // The private side of QUIT: every private window titled exactly with the

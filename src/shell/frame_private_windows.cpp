@@ -10,7 +10,12 @@
 
 namespace {
 
-TForm3* MakePrivateWindow(TMainForm& frame, const QString& nick)
+// activate: the user asked for it, so it comes to the front at once. A window
+// made for a received line is shown without taking the front; the line's
+// handler brings it there. Each activation re-lays the title bar of every
+// other child window, and a flood of new partners would pay that for every
+// window it makes, not only for the one that ends up in front.
+TForm3* MakePrivateWindow(TMainForm& frame, const QString& nick, bool activate)
 {
     auto* w = new TForm3;
     w->SetTitle(nick);
@@ -19,10 +24,15 @@ TForm3* MakePrivateWindow(TMainForm& frame, const QString& nick)
     w->SetOwnNick(frame.CurrentNick());
     // Queued: the window closes itself right after asking.
     QObject::connect(w, &TForm3::IgnorePartner, &frame, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);
-    QMdiSubWindow* sub = frame.AddChildWindow(w);
+    // Made inside the area, so that it takes the frame's icon instead of
+    // loading a picture of its own.
+    auto* sub = new QMdiSubWindow(frame.MdiArea());
+    sub->setWidget(w);
+    sub->setEnabled(activate);  // a disabled child is shown without being activated
+    frame.AddChildWindow(sub);
+    sub->setEnabled(true);
     w->ApplyDefaultSize();
-    // Showing it normally makes it the active child already.
-    if (frame.MdiArea()->activeSubWindow() != sub) frame.BringToFront(w);
+    if (activate && frame.MdiArea()->activeSubWindow() != sub) frame.BringToFront(w);
     return w;
 }
 
@@ -32,7 +42,7 @@ TForm3* TMainForm::OpenPrivateWindowRequest()
 {
     const QString nick = PendingPrivateNick();
     if (nick.isEmpty()) return nullptr;
-    return MakePrivateWindow(*this, nick);
+    return MakePrivateWindow(*this, nick, false);
 }
 
 // Callers pass the nick as it should be the title: a menu caption has its
@@ -45,7 +55,7 @@ TForm3* TMainForm::OpenPrivateWindowFromUser(const QString& nick)
             BringToFront(child);
             return qobject_cast<TForm3*>(child);
         }
-    return MakePrivateWindow(*this, nick);
+    return MakePrivateWindow(*this, nick, true);
 }
 
 void TMainForm::IgnorePartnerNotification(const QString& nick)

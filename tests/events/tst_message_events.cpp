@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -94,6 +95,7 @@ private slots:
     void newWindowIsActiveSizedAndConnected();
     void incomingBringsInactiveWindowToFront();
     void windowReturnsToItsSizeWhenActivated();
+    void burstOfPartnersActivatesLastWindowOnly();
     void userOpenerComparesExactly();
     void ignoreButtonIgnoresPartner();
     void messageRightAfterCloseOpensNewWindow();
@@ -250,7 +252,7 @@ void TestMessageEvents::lookupIgnoresCaseAndBlanks()
     QVERIFY(found);
     QCOMPARE(found == old, reused);
     QCOMPARE(PrivateWindows(*frame_).size(), reused ? 1 : 2);
-    QVERIFY(SubOf(found) == frame_->MdiArea()->activeSubWindow());
+    QTRY_VERIFY(SubOf(found) == frame_->MdiArea()->activeSubWindow());
 }
 
 void TestMessageEvents::newWindowIsActiveSizedAndConnected()
@@ -265,7 +267,7 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
     const QList<TForm3*> windows = PrivateWindows(*frame_);
     QCOMPARE(windows.size(), 1);
     TForm3* w = windows.first();
-    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(w));
+    QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(w));
     QCOMPARE(SubOf(w)->size(), QSize(TForm3::kWidth, TForm3::kHeight));
     QCOMPARE(w->OwnNick(), QStringLiteral("me"));
     QVERIFY(Shown(room->mainchat).isEmpty());
@@ -277,10 +279,10 @@ void TestMessageEvents::incomingBringsInactiveWindowToFront()
     Route(*frame_, ":carol!c@h PRIVMSG me :two");
     const QList<TForm3*> windows = PrivateWindows(*frame_);
     QCOMPARE(Titles(windows), (QStringList{"bob", "carol"}));
-    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[1]));
+    QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[1]));
 
     Route(*frame_, ":bob!b@h PRIVMSG me :three");
-    QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[0]));
+    QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[0]));
     QCOMPARE(Shown(windows[0]->privchat), QStringLiteral("bob: one\nbob: three"));
 }
 
@@ -300,6 +302,21 @@ void TestMessageEvents::windowReturnsToItsSizeWhenActivated()
     SubOf(bob)->showMaximized();
     Route(*frame_, ":bob!b@h PRIVMSG me :hi");
     QVERIFY(SubOf(bob)->isMaximized());
+}
+
+void TestMessageEvents::burstOfPartnersActivatesLastWindowOnly()
+{
+    QSignalSpy activated(frame_->MdiArea(), &QMdiArea::subWindowActivated);
+    // Lines handled in one go, as one drain of the reader's queue does.
+    Route(*frame_, ":bob!b@h PRIVMSG me :one");
+    Route(*frame_, ":carol!c@h PRIVMSG me :two");
+    Route(*frame_, ":dave!d@h PRIVMSG me :three");
+    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    QCOMPARE(windows.size(), 3);
+    for (TForm3* w : windows) QVERIFY(w->isVisible());
+    QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows.last()));
+    QCOMPARE(activated.size(), 1);
+    QCOMPARE(SubOf(windows.last())->size(), QSize(TForm3::kWidth, TForm3::kHeight));
 }
 
 void TestMessageEvents::userOpenerComparesExactly()
