@@ -38,6 +38,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
 TMainForm::~TMainForm()
 {
+    // The child windows go after this destructor has run; their last
+    // activation signals must not reach a frame that is no longer one.
+    if (mdiArea_) QObject::disconnect(mdiArea_, nullptr, this, nullptr);
     IdTCPClient1.onConnected = nullptr;
     IdTCPClient1.onDisconnected = nullptr;
     if (reader_) StopReader(0);
