@@ -395,6 +395,10 @@ void TestMessageEvents::roomLines_data()
     row("room without window", ":alice!a@h PRIVMSG #nowhere :hi", "");
     row("room notice changes nothing", ":alice!a@h NOTICE #lobby :hi", "");
     row("empty room message", ":alice!a@h PRIVMSG #lobby :", "alice: ");
+    row("room text without colon", ":alice!a@h PRIVMSG #lobby hello", "alice: hello");
+    row("bare action marker", Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION"), "alice");
+    row("lone marker byte", Bytes(":alice!a@h PRIVMSG #lobby :\x01"), "alice: ");
+    row("marker bytes everywhere", Bytes(":alice!a@h PRIVMSG #lobby :\x01\x01" "a\x01" "b"), "alice: ab");
 }
 
 void TestMessageEvents::roomLines()
