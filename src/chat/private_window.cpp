@@ -7,6 +7,7 @@
 #include "chat/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
+#include "shell/app_icons.h"
 #include "shell/prompts.h"
 #include "shell/user_data_folder.h"
 
@@ -36,7 +37,7 @@ const QIcon& BarIcon(int which)
     static const QIcon icons[] = {
         NickIcon(kIgnoredIcon),
         QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton),
-        QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton),
+        GlyphIcon(Glyph::Exit),  // the frame's own exit picture
     };
     return icons[which];
 }
