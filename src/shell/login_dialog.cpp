@@ -7,6 +7,7 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/fit_text.h"
 #include "shell/main_form.h"
 #include "shell/prompts.h"
 #include "shell/registration_dialog.h"
@@ -18,6 +19,8 @@
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -77,7 +80,14 @@ TForm5::TForm5(TMainForm* frame)
     password->setEchoMode(QLineEdit::Password);
     CheckBox1 = new QCheckBox(QStringLiteral("Connect as a guest (No password required)"), this);
     CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setGeometry(21, 106, 245, 22);
+    CheckBox1->setGeometry(12, 106, 258, 22);
+    {
+        QStyleOptionButton option;
+        option.initFrom(CheckBox1);
+        const int box = CheckBox1->style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, CheckBox1) +
+                        CheckBox1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, CheckBox1);
+        FitFontToWidth(CheckBox1, CheckBox1->text(), CheckBox1->width() - box - 4);
+    }
     BitBtn1 = MakeButton(this, "BitBtn1", QStringLiteral("Ok"), QRect(59, 134, 92, 28));
     BitBtn2 = MakeButton(this, "BitBtn2", QStringLiteral("Cancel"), QRect(162, 134, 92, 28));
     Label3 = MakeLabel(this, "Label3", QStringLiteral("OR"), QRect(21, 168, 233, 18));

@@ -7,6 +7,7 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/fit_text.h"
 #include "shell/main_form.h"
 #include "shell/prompts.h"
 #include "shell/timings.h"
@@ -34,6 +35,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int
     auto* l = new QLabel(caption, parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(16, y, 265, 17);
+    FitFontToWidth(l, caption, l->width());
     return l;
 }
 

@@ -8,6 +8,7 @@
 #include "shell/shell_test_support.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,6 +26,14 @@ namespace {
 
 const QString kInUse = QStringLiteral("Nick name is already in use.");
 const QString kRegistered = QStringLiteral("Nick name is registered.Please provide the password or change the nick.");
+
+int OpenSockets()
+{
+    int n = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::NoDotAndDotDot | QDir::System))
+        if (fd.symLinkTarget().contains("socket:")) ++n;
+    return n;
+}
 
 QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
 
@@ -373,6 +382,8 @@ void TestLoginDialog::misbehavingServers()
 {
     QFETCH(Script, script);
     QFETCH(QString, errorPart);
+    const int socketsBefore = OpenSockets();
+    {
     Rig rig;
     script(rig.server);
     rig.Fill("alice", "", true);
@@ -395,6 +406,8 @@ void TestLoginDialog::misbehavingServers()
     QVERIFY(rig.prompts.records.isEmpty());
     QVERIFY(rig.dialog.LoggedIn());
     QVERIFY(good.WaitDone(2000));
+    }
+    QCOMPARE(OpenSockets(), socketsBefore);  // every socket of the failed tries is closed
 }
 
 void TestLoginDialog::largeGreetingsAreRead_data()
