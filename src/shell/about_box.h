@@ -6,6 +6,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
+// The about box, made once and shown modally from Help, About.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:

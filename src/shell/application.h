@@ -5,6 +5,7 @@
 
 class TMainForm;
 
+// The application object of the program.
 class TalvessaApplication : public QApplication {
     Q_OBJECT
 public:

@@ -258,7 +258,7 @@ void TMainForm::BuildToolBar()
     connect(roomlistbtn, &QToolButton::clicked, this, &TMainForm::roomlistbtnClick);
     ToolBar2->addSeparator();
     ToolButton12 = MakeButton(ToolBar2, "ToolButton12", Glyph::Exit, QStringLiteral("Exit"));
-    connect(ToolButton12, &QToolButton::clicked, this, &TMainForm::FileExit1Execute);
+    connect(ToolButton12, &QToolButton::clicked, this, &TMainForm::ToolButton12Click);
 }
 
 void TMainForm::BuildStatusBar()
@@ -336,6 +336,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 void TMainForm::newitemClick() { NewRoomWindow(); }
 
 void TMainForm::FileExit1Execute() { close(); }
+
+void TMainForm::ToolButton12Click() { close(); }
 
 void TMainForm::HelpAbout1Execute() { AboutBox()->exec(); }
 

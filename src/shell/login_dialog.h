@@ -14,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class TMainForm;
 
+// The login dialog, made anew for every connect command.
 class TForm5 : public QDialog {
     Q_OBJECT
 public:

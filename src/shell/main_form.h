@@ -31,6 +31,7 @@ class TForm3;
 class TForm4;
 class LineDrain;
 
+// The frame window that holds every other window of the program.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -107,6 +108,7 @@ public:
     void Edit1KeyDown(int key);
     void roomlistbtnClick();
     void FileExit1Execute();
+    void ToolButton12Click();
     void HelpAbout1Execute();
     void Checkforupdates1Click();
     void WindowCascade1Execute();

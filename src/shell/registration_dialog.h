@@ -14,6 +14,7 @@ class QPlainTextEdit;
 class QPushButton;
 class TMainForm;
 
+// The nick registration dialog, opened from the login dialog.
 class TForm2 : public QDialog {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 class QLabel;
 class QTimer;
 
+// The splash window: the product picture and web address for one second.
 class TForm6 : public QDialog {
     Q_OBJECT
 public:

@@ -14,6 +14,7 @@ class QSplitter;
 class QToolButton;
 class QTreeWidget;
 
+// The room list window, a child of the frame for the whole run.
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
