@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -25,24 +26,35 @@ void RunOnWorker(const std::function<void()>& job)
 {
     QEventLoop loop;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    ++active;
-    std::thread worker([&job, &loop, done] {
-        job();
+    std::exception_ptr failure;  // nothing may leave the worker thread but through here
+    struct Activity {
+        Activity() { ++active; }
+        ~Activity() { --active; }
+    } activity;
+    std::thread worker([&job, &loop, &failure, done] {
+        try {
+            job();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         done->store(true);
         // Queued behind whatever the job posted itself, so those events are
-        // handled first; the loop outlives this call because the thread is
-        // joined before the loop goes out of scope.
+        // handled first. The loop outlives this call: the thread is joined
+        // before the loop goes out of scope.
         QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    // exec may also return early when the application quits; keep serving
-    // until the job has finished so the worker never outlives its captures.
+    // exec may also return early when the application quits, or throw when an
+    // application object without a catch point lets a handler's failure out;
+    // either way the worker is joined before its captures go out of scope.
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner() { thread.join(); }
+    } joiner{worker};
     while (!done->load()) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         if (!done->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    worker.join();
-    QCoreApplication::sendPostedEvents(&loop);  // the quit request, if it is still pending
-    --active;
+    if (failure) std::rethrow_exception(failure);  // written before done was set
 }
 
 }  // namespace blocking_wait

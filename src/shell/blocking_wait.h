@@ -2,7 +2,6 @@
 // Runs a blocking socket call off the UI thread while the window stays painted.
 #include "protocol/line_connection.h"
 
-#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@ namespace blocking_wait {
 // (UI) thread keeps paint, timer and posted events going while user input is
 // held back until the job is done. Posted events that the job caused (such as
 // a notification queued by the connection) are delivered before this returns.
+// An exception thrown by job is rethrown here, on the calling thread.
 void RunOnWorker(const std::function<void()>& job);
 
 // True while some RunOnWorker is waiting: the windows refuse to close then.
@@ -28,26 +28,11 @@ template <class Fn>
 auto RunBlocking(Fn&& fn) -> std::invoke_result_t<Fn&>
 {
     using Result = std::invoke_result_t<Fn&>;
-    std::exception_ptr failure;
     if constexpr (std::is_void_v<Result>) {
-        blocking_wait::RunOnWorker([&] {
-            try {
-                fn();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        if (failure) std::rethrow_exception(failure);
+        blocking_wait::RunOnWorker([&] { fn(); });
     } else {
         std::optional<Result> result;
-        blocking_wait::RunOnWorker([&] {
-            try {
-                result.emplace(fn());
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        if (failure) std::rethrow_exception(failure);
+        blocking_wait::RunOnWorker([&] { result.emplace(fn()); });
         return std::move(*result);
     }
 }
