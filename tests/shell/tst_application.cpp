@@ -83,15 +83,8 @@ void TestApplication::failedWriteEndsOnlyItsAction()
 void TestApplication::splash()
 {
     TForm6 splash;
-    QCOMPARE(splash.size(), QSize(451, 248));
-    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(splash.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(splash.Image1->pixmap().size(), QSize(451, 250));
-    QVERIFY(splash.Image1->hasScaledContents());
     QCOMPARE(splash.Label2->text(), product::kWebAddress);
-    QVERIFY(splash.Label2->font().bold());
-    QCOMPARE(splash.Label2->font().pixelSize(), 13);
-    QVERIFY(splash.Label2->y() > splash.height() / 2);
     const QImage picture = TForm6::Picture().toImage();
     QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);  // the corners are see-through
     QVERIFY(picture.pixelColor(225, 125).alpha() > 0);

@@ -102,18 +102,10 @@ void TestLoginDialog::controlsAtStart()
 {
     TMainForm frame;
     TForm5 dialog(&frame);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Login"));
-    QCOMPARE(dialog.size(), QSize(276, 233));
-    QCOMPARE(dialog.findChild<QLineEdit*>("nick")->width(), 233);
     QCOMPARE(dialog.password->echoMode(), QLineEdit::Password);
     QCOMPARE(dialog.password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.password),
              int('*'));
-    QCOMPARE(dialog.CheckBox1->text(), QStringLiteral("Connect as a guest (No password required)"));
     QVERIFY(!dialog.CheckBox1->isChecked());
-    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Ok"));
-    QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Cancel"));
-    QCOMPARE(dialog.BitBtn3->text(), QStringLiteral("Register a new nick"));
-    QCOMPARE(dialog.findChild<QLabel*>("Label3")->text(), QStringLiteral("OR"));
     for (QPushButton* b : {dialog.BitBtn1, dialog.BitBtn2, dialog.BitBtn3}) {
         QVERIFY2(!b->isDefault() && !b->autoDefault(), qPrintable(b->objectName()));  // Enter starts nothing
     }
@@ -139,7 +131,6 @@ void TestLoginDialog::validation_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("guest");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty nick, registered") << "" << "" << false << "Please enter a nick name.";
     QTest::newRow("empty nick wins over empty password") << "" << "" << false << "Please enter a nick name.";
     QTest::newRow("empty nick, guest") << "" << "pw" << true << "Please enter a nick name.";
     QTest::newRow("registered without password") << "alice" << "" << false << "Please enter a password.";
