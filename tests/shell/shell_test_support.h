@@ -54,7 +54,7 @@ private:
 // Shrinks the waits for the life of the object.
 class ShrunkTimings {
 public:
-    explicit ShrunkTimings(int greetingMs = 150, int replyMs = 100) : saved_(timing())
+    explicit ShrunkTimings(int greetingMs = 250, int replyMs = 150) : saved_(timing())
     {
         timing().greetingMs = greetingMs;
         timing().replyMs = replyMs;
