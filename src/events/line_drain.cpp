@@ -52,7 +52,7 @@ void LineDrain::Drain()
 {
     pending_ = false;
     HandleBatch(true);
-    if (queue_->Size() > 0 && !pending_.exchange(true))
+    if ((next_ < batch_.size() || queue_->Size() > 0) && !pending_.exchange(true))
         QMetaObject::invokeMethod(this, &LineDrain::Drain, Qt::QueuedConnection);
 }
 
@@ -64,18 +64,28 @@ void LineDrain::HandleBatch(bool bounded)
     clock.start();
     draining_ = true;
     int handled = 0;
-    for (;;) {
-        if (!queue_->TakeBatch(batch_)) break;
-        for (const auto& line : batch_) {
+    // The budget is checked after every line: one line can be costly (a new
+    // private window), and a batch holds up to a few hundred of them.
+    bool overBudget = false;
+    while (!overBudget) {
+        if (next_ == batch_.size()) {
+            queue_->Recycle(batch_);
+            next_ = 0;
+            if (!queue_->TakeBatch(batch_)) break;
+        }
+        while (next_ < batch_.size()) {
             try {
-                RouteLine(frame_, ownnick_, line);
+                RouteLine(frame_, ownnick_, batch_[next_]);
             } catch (const std::exception&) {
                 // A failure while handling one line drops that line only.
             }
+            ++next_;
             ++handled;
+            if (bounded && clock.elapsed() >= kBudgetMs) {
+                overBudget = true;
+                break;
+            }
         }
-        queue_->Recycle(batch_);
-        if (bounded && clock.elapsed() >= kBudgetMs) break;
     }
     EndBatches();
     draining_ = false;

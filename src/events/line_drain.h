@@ -51,7 +51,8 @@ private:
     std::shared_ptr<LineQueue> queue_;  // shared, so a drain disposed of later never sees it freed
     const QString ownnick_;
     std::atomic<bool> pending_{false};
-    std::vector<ircmessageencoder> batch_;
+    std::vector<ircmessageencoder> batch_;  // the batch being handled, from next_ on
+    std::size_t next_ = 0;
     static std::vector<QPointer<TRichTextBox>> batchedViews_;
     static bool draining_;
 };
