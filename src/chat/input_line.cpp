@@ -39,6 +39,28 @@ QIcon Swatch(const QColor& color)
     return QIcon(pixmap);
 }
 
+// The pickers' pictures are drawn once for the program: every room and private
+// window has a style bar, and a burst of new private windows should not redraw them.
+const QIcon& SwatchIcon(int n)
+{
+    static const QVector<QIcon> icons = [] {
+        QVector<QIcon> v;
+        for (int i = 0; i < kPickerColorCount; ++i) v << Swatch(IrcColor(i));
+        return v;
+    }();
+    return icons[n];
+}
+
+const QIcon& EmoticonIcon(int n)
+{
+    static const QVector<QIcon> icons = [] {
+        QVector<QIcon> v;
+        for (int i = 1; i <= kEmoticonCount; ++i) v << QIcon(QPixmap::fromImage(EmoticonPicture(i)));
+        return v;
+    }();
+    return icons[n - 1];
+}
+
 QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& hint,
                          void (QFont::*style)(bool))
 {
@@ -126,7 +148,7 @@ TInputLine::TInputLine(QWidget* parent)
     colorcomo->setObjectName(QStringLiteral("colorcomo"));
     colorcomo->setToolTip(tr("Text colour"));
     for (int n = 0; n < kPickerColorCount; ++n)
-        colorcomo->addItem(Swatch(IrcColor(n)), IrcColorName(n));
+        colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
     colorcomo->setCurrentIndex(-1);
 
     iconcomo = new QComboBox(this);
@@ -135,7 +157,7 @@ TInputLine::TInputLine(QWidget* parent)
     iconcomo->setIconSize(QSize(21, 21));
     iconcomo->setFixedWidth(51);
     for (int i = 0; i < kEmoticonCount; ++i) {
-        iconcomo->addItem(QIcon(QPixmap::fromImage(EmoticonPicture(i + 1))), QString(), EmoticonPickerText(i));
+        iconcomo->addItem(EmoticonIcon(i + 1), QString(), EmoticonPickerText(i));
         iconcomo->setItemData(i, EmoticonPickerText(i), Qt::ToolTipRole);
     }
     iconcomo->setCurrentIndex(-1);

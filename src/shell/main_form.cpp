@@ -143,7 +143,7 @@ void TMainForm::BringToFront(QWidget* child)
 {
     for (QMdiSubWindow* sub : mdiArea_->subWindowList())
         if (sub->widget() == child) {
-            sub->showNormal();
+            if (sub->isMinimized()) sub->showNormal();  // a maximised window stays maximised
             mdiArea_->setActiveSubWindow(sub);
             sub->raise();
         }
