@@ -313,7 +313,7 @@ void TMainForm::BuildPictures()
 
 bool TMainForm::event(QEvent* event)
 {
-    if (event->type() == QEvent::StatusTip) {
+    if (event->type() == QEvent::StatusTip && StatusPanel0) {
         // Panel 0 shows the long hint of what is under the pointer; where
         // nothing there has a hint, the frame's own.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
