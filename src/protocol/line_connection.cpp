@@ -196,11 +196,18 @@ bool LineConnection::TakeBufferedLine(Session& s, std::string& line)
     return false;
 }
 
-bool LineConnection::TryReadBufferedLine(std::string& line)
+std::size_t LineConnection::ReadLines(std::vector<std::string>& lines, std::size_t max)
 {
+    if (lines.empty()) lines.emplace_back();
+    lines[0] = ReadLine();
     const auto s = CurrentSession();
-    if (!s || s->closedByUs) return false;
-    return TakeBufferedLine(*s, line);
+    std::size_t n = 1;
+    while (s && !s->closedByUs && n < max) {
+        if (n == lines.size()) lines.emplace_back();
+        if (!TakeBufferedLine(*s, lines[n])) break;
+        ++n;
+    }
+    return n;
 }
 
 std::string LineConnection::ReadLine(int timeoutMs)

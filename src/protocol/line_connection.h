@@ -44,9 +44,10 @@ public:
     // no whole line arrived in time. Throws TransportError on a closed
     // connection, a socket error or a line longer than kMaxLineLength.
     std::string ReadLine(int timeoutMs = -1);
-    // A whole line that already sits in the receive buffer, without waiting;
-    // false when none does (or the connection is closed).
-    bool TryReadBufferedLine(std::string& line);
+    // Waits for the next line like ReadLine(), then also takes the whole lines
+    // that already sit in the receive buffer, up to max in all. They land in
+    // lines[0, n) (strings reused for their memory); returns n, at least 1.
+    std::size_t ReadLines(std::vector<std::string>& lines, std::size_t max);
     // Writes the line and CR LF as one whole write. Refuses CR, LF and NUL inside.
     void WriteLine(const std::string& line);
     // Writes several lines, each with CR LF, as one whole write.

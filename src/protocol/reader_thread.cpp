@@ -3,6 +3,8 @@
 #include "protocol/dispatch.h"
 #include "protocol/sent_lines.h"
 
+#include <optional>
+
 chandler::chandler(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer)
     : connection_(connection), ownnick_(std::move(ownnick)), queue_(queue), consumer_(consumer)
 {
@@ -46,37 +48,33 @@ void chandler::Execute()
 {
     // Lines already in the receive buffer are handed over together (at most
     // kBatch at a time), and the keep-alive answers of one batch go out in one
-    // write, so a flood costs one queue hand-over per batch rather than per line.
+    // write, so a flood costs one queue hand-over per batch rather than per
+    // line. Records come back from the consumer and are refilled in place.
     constexpr std::size_t kBatch = 256;
     const auto keepWaiting = [this] { return !stop_ && connection_.Connected(); };
-    LineQueue::Batch batch;   // records [0, used) hold this batch's lines
+    std::vector<std::string> lines;
+    LineQueue::Batch batch;    // records [0, used) hold this batch's lines
+    LineQueue::Batch reserve;  // spare records not needed by the last batch
     std::size_t used = 0;
     std::vector<std::string> pongs;
-    const auto flush = [&]() -> const std::string* {
-        static const std::string closed = "Connection closed.";
-        if (!pongs.empty()) {
-            try {
-                connection_.WriteLines(pongs);
-            } catch (const TransportError& e) {
-                lastError_ = e.what();
-                return &lastError_;
+
+    const auto nextRecord = [&]() -> ircmessageencoder& {
+        if (used == 0 && batch.empty()) batch = queue_.TakeSpares();
+        if (used == batch.size()) {
+            if (reserve.empty()) {
+                batch.emplace_back();
+            } else {
+                batch.push_back(std::move(reserve.back()));
+                reserve.pop_back();
             }
-            pongs.clear();
         }
-        if (used == 0) return nullptr;
-        batch.resize(used);
-        used = 0;
-        const auto pushed = queue_.PushBatch(batch, keepWaiting);
-        if (pushed == LineQueue::PushResult::Closed) return stop_ ? nullptr : &closed;
-        if (pushed == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
-        return nullptr;
+        ircmessageencoder& record = batch[used];
+        record.Reset();
+        return record;
     };
     const auto take = [&](const std::string& line) {
         if (line.empty()) return;
-        if (used == 0 && batch.empty()) batch = queue_.TakeSpares();
-        if (used == batch.size()) batch.emplace_back();
-        ircmessageencoder& parsed = batch[used];
-        parsed.Reset();
+        ircmessageencoder& parsed = nextRecord();
         try {
             parsed.ParseLine(line);
         } catch (const ConversionError&) {
@@ -93,26 +91,44 @@ void chandler::Execute()
         }
         ++used;
     };
+    // Sends the batch's answers and queues its lines; the failure, if any.
+    const auto flush = [&]() -> std::optional<std::string> {
+        if (!pongs.empty()) {
+            try {
+                connection_.WriteLines(pongs);
+            } catch (const TransportError& e) {
+                return e.what();
+            }
+            pongs.clear();
+        }
+        if (used == 0) return std::nullopt;
+        while (batch.size() > used && reserve.size() < kBatch) {
+            reserve.push_back(std::move(batch.back()));
+            batch.pop_back();
+        }
+        batch.resize(used);
+        used = 0;
+        const auto pushed = queue_.PushBatch(batch, keepWaiting);
+        if (pushed == LineQueue::PushResult::Closed && !stop_) return "Connection closed.";
+        if (pushed == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
+        return std::nullopt;
+    };
 
     try {
-        std::string line;
         while (!stop_) {
+            std::optional<std::string> failure;
             try {
-                line = connection_.ReadLine();
-                take(line);
-                while (used + pongs.size() < kBatch && connection_.TryReadBufferedLine(line)) take(line);
+                const std::size_t n = connection_.ReadLines(lines, kBatch);
+                for (std::size_t i = 0; i < n; ++i) take(lines[i]);
+                failure = flush();
             } catch (const TransportError& e) {
-                const std::string why = e.what();
                 flush();  // what arrived before the failure is still shown
-                End(&why);
+                failure = e.what();
+            }
+            if (failure) {
+                End(&*failure);
                 return;
             }
-            if (const std::string* failure = flush()) {
-                const std::string why = *failure;
-                End(&why);
-                return;
-            }
-            
         }
     } catch (const std::exception&) {
         // Nothing may cross the thread boundary; an unexpected failure ends the

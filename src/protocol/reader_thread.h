@@ -54,6 +54,5 @@ private:
     std::atomic<bool> finished_{false};
     std::mutex endMutex_;
     std::condition_variable ended_;
-    std::string lastError_;
     std::thread thread_;
 };
