@@ -1,6 +1,6 @@
 // Start-up and login timings: how long from program start to the frame being
 // shown (the splash's own second included), and how much the login exchange
-// adds beyond the silences it is specified to wait for.
+// adds beyond the silences it is meant to wait for.
 #include "shell/application.h"
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     ShrunkTimings timings(200, 200);
     std::vector<double> overhead;
     for (int i = 0; i < runs; ++i) overhead.push_back(LoginOverheadMs(200));
-    std::printf("login overhead beyond the specified waits: median %.1f ms, max %.1f ms, over %d runs\n",
+    std::printf("login overhead beyond the fixed waits: median %.1f ms, max %.1f ms, over %d runs\n",
                 Median(overhead), *std::max_element(overhead.begin(), overhead.end()), runs);
     return prompts.records.isEmpty() ? 0 : 1;
 }
