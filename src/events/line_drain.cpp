@@ -60,6 +60,10 @@ void LineDrain::DrainAll() { HandleBatch(false); }
 
 void LineDrain::HandleBatch(bool bounded)
 {
+    // A handler that ends the connection may dispose of the reader from inside
+    // this loop; the loop that is already running finishes the lines then.
+    if (handling_) return;
+    handling_ = true;
     QElapsedTimer clock;
     clock.start();
     draining_ = true;
@@ -68,7 +72,7 @@ void LineDrain::HandleBatch(bool bounded)
     // private window), and a batch holds up to a few hundred of them.
     bool overBudget = false;
     while (!overBudget) {
-        if (next_ == batch_.size()) {
+        if (next_ >= batch_.size()) {
             queue_->Recycle(batch_);
             next_ = 0;
             if (!queue_->TakeBatch(batch_)) break;
@@ -89,5 +93,6 @@ void LineDrain::HandleBatch(bool bounded)
     }
     EndBatches();
     draining_ = false;
+    handling_ = false;
     if (handled > 0) emit Drained(handled);
 }

@@ -53,6 +53,7 @@ private:
     std::atomic<bool> pending_{false};
     std::vector<ircmessageencoder> batch_;  // the batch being handled, from next_ on
     std::size_t next_ = 0;
+    bool handling_ = false;
     static std::vector<QPointer<TRichTextBox>> batchedViews_;
     static bool draining_;
 };
