@@ -8,7 +8,6 @@
 
 void RouteLine(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
 {
-    (void)ownnick;
     const Route route = DispatchRoute(line);
     switch (route.handler) {
     case Handler::HandleJoin: HandleJoin(frame, ownnick, line); break;
@@ -21,10 +20,19 @@ void RouteLine(TMainForm& frame, const QString& ownnick, const ircmessageencoder
     case Handler::HandleMessage: HandleMessage(frame, line); break;
     case Handler::HandleMemoServNotice: HandleMemoServNotice(frame, line); break;
     case Handler::Log:
+    // Replies whose windows (room list rows, totals, profiles, join refusals)
+    // do not exist yet are at least shown in the server log.
+    case Handler::HandleRoomListEntry:
+    case Handler::HandleChannelCount:
+    case Handler::HandleUserCount:
+    case Handler::HandleWhoReply:
+    case Handler::HandleLoginError:
+    case Handler::HandleJoinError:
         frame.AppendLog(FromWire(line.rawline));
         break;
-    default:
-        // Lines whose handler does not exist yet are consumed without trace.
+    case Handler::HandleInvite:  // the invitation prompt does not exist yet
+    case Handler::Pong:          // answered by the reader itself
+    case Handler::Drop:
         break;
     }
 }

@@ -70,8 +70,14 @@ void TMainForm::Connect()
     }
     EndMemoListing();
     StartReader();
-    connection.WriteLine(sent::MemoServListLine());
-    connection.WriteLine(sent::LusersLine());
+    try {
+        connection.WriteLine(sent::MemoServListLine());
+        connection.WriteLine(sent::LusersLine());
+    } catch (const TransportError&) {
+        // The server hung up right after the login: the reader notices the
+        // closed connection too, and its end brings the disconnected look.
+        return;
+    }
     form4_->servertitle->setText(FromWire(connection.Host()));
     form4_->ShowServerPanel();
 }
