@@ -47,18 +47,6 @@ QString& SharedOwnNick()
     return nick;
 }
 
-// Trims every character with a code from 0 to 32 from both ends.
-QString TrimControls(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start).unicode() <= 32)
-        ++start;
-    while (end > start && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(start, end - start);
-}
-
 // A room name the server would read as something else: a space ends the
 // channel parameter, a comma separates several channels.
 bool SplitsOnTheWire(const QString& room)

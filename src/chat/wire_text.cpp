@@ -22,3 +22,14 @@ std::string ToWire(const QString& text)
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
 }
+
+QString TrimControls(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start).unicode() <= 32)
+        ++start;
+    while (end > start && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(start, end - start);
+}

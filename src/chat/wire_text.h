@@ -12,3 +12,7 @@ QString FromWire(const std::string& bytes);
 
 // Text as wire bytes, always UTF-8.
 std::string ToWire(const QString& text);
+
+// Trims every character with a code from 0 to 32 from both ends, as the wire's
+// own trimming does with bytes.
+QString TrimControls(const QString& text);

@@ -54,17 +54,6 @@ std::string RoomBytesOf(const ircmessageencoder& line)
 
 }  // namespace
 
-QString TrimControls(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start).unicode() <= 32)
-        ++start;
-    while (end > start && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(start, end - start);
-}
-
 QString RoomNameOf(const ircmessageencoder& line)
 {
     std::string name = text::Trim(RoomBytesOf(line));

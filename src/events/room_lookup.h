@@ -28,6 +28,3 @@ TForm1* FindRoomWindowByName(TMainForm& frame, const QString& room);
 QTreeWidgetItem* FindNickEntry(const TNickListView& list, const QString& text);
 // The first entry, in list order, whose whole nick equals text, ignoring case.
 QTreeWidgetItem* FindNickEntryExact(const TNickListView& list, const QString& text);
-
-// Trims every character with a code from 0 to 32 from both ends.
-QString TrimControls(const QString& text);

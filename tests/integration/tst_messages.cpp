@@ -20,7 +20,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <chrono>
 
 Q_DECLARE_METATYPE(RealIrcServer::Kind)
 
@@ -28,30 +27,6 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-// Registers the frame's connection as nick with raw USER and NICK lines, as
-// the login would, and starts the reader.
-bool LogIn(TMainForm& frame, int port, const std::string& nick)
-{
-    LineConnection& connection = frame.IdTCPClient1;
-    connection.SetHost("127.0.0.1");
-    connection.SetPort(port);
-    connection.Connect();
-    connection.WriteLine("user " + nick + " 0 * :" + nick);
-    connection.WriteLine(sent::NickLine(nick));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const std::string line = connection.ReadLine(500);
-        if (IsPing(line))
-            connection.WriteLine(PongLineFor(line));
-        else if (line.find(" 001 ") != std::string::npos) {
-            frame.SetCurrentNick(QString::fromStdString(nick));
-            EndMemoListing();
-            frame.StartReader();
-            return true;
-        }
-    }
-    return false;
-}
 
 TForm3* PrivateWindow(const TMainForm& frame, const QString& title)
 {
@@ -94,7 +69,7 @@ void TestMessages::chatLinesReachTheirWindows()
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
 
     TMainForm frame;
-    QVERIFY(LogIn(frame, server.Port(), "alice"));
+    QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     TForm1* room = frame.OpenRoomWindow(QStringLiteral("room"));
     const auto roomText = [room] { return room->mainchat->toPlainText(); };
 

@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <chrono>
 
 Q_DECLARE_METATYPE(RealIrcServer::Kind)
 
@@ -22,29 +21,6 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-// Registers the frame's connection as nick by hand, as the login would, and
-// starts the reader.
-bool LogIn(TMainForm& frame, int port, const std::string& nick)
-{
-    LineConnection& connection = frame.IdTCPClient1;
-    connection.SetHost("127.0.0.1");
-    connection.SetPort(port);
-    connection.Connect();
-    connection.WriteLine("user " + nick + " 0 * :" + nick);
-    connection.WriteLine(sent::NickLine(nick));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const std::string line = connection.ReadLine(500);
-        if (IsPing(line))
-            connection.WriteLine(PongLineFor(line));
-        else if (line.find(" 001 ") != std::string::npos) {
-            frame.SetCurrentNick(QString::fromStdString(nick));
-            frame.StartReader();
-            return true;
-        }
-    }
-    return false;
-}
 
 QString NickIcons(const TNickListView& list)
 {
@@ -80,7 +56,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
 
     TMainForm frame;
-    QVERIFY(LogIn(frame, server.Port(), "alice"));
+    QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     TForm1* window = frame.OpenRoomWindow(QStringLiteral("room"));
     TNickListView& list = *window->ListView1;
     const auto transcript = [window] { return window->mainchat->toPlainText(); };

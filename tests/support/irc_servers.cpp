@@ -1,7 +1,9 @@
 #include "irc_servers.h"
 
+#include "events/message_events.h"
 #include "protocol/dispatch.h"
 #include "protocol/sent_lines.h"
+#include "shell/main_form.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,4 +126,27 @@ std::string TestIrcClient::WaitFor(const std::string& needle, int timeoutMs)
         if (line.find(needle) != std::string::npos) return line;
     }
     return {};
+}
+
+bool LogInFrame(TMainForm& frame, int port, const std::string& nick, int timeoutMs)
+{
+    LineConnection& connection = frame.IdTCPClient1;
+    connection.SetHost("127.0.0.1");
+    connection.SetPort(port);
+    connection.Connect();
+    connection.WriteLine("user " + nick + " 0 * :" + nick);
+    connection.WriteLine(sent::NickLine(nick));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::string line = connection.ReadLine(500);
+        if (IsPing(line)) {
+            connection.WriteLine(PongLineFor(line));
+        } else if (line.find(" 001 ") != std::string::npos) {
+            frame.SetCurrentNick(QString::fromStdString(nick));
+            EndMemoListing();
+            frame.StartReader();
+            return true;
+        }
+    }
+    return false;
 }

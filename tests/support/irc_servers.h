@@ -32,6 +32,13 @@ private:
     QString error_;
 };
 
+class TMainForm;
+
+// Registers the frame's connection as nick on a real server with raw USER and
+// NICK lines, as a successful login would, then stores the nick, ends any
+// MemoServ listing and starts the reader. False when no welcome came in time.
+bool LogInFrame(TMainForm& frame, int port, const std::string& nick, int timeoutMs = 15000);
+
 // A second user for integration tests: registers a nick and then speaks raw lines.
 class TestIrcClient {
 public:
