@@ -5,7 +5,7 @@
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "protocol/line_connection.h"
-#include "shell/prompts.h"
+#include "support/prompt_recorder.h"
 #include "shell/user_data_folder.h"
 #include "support/scripted_server.h"
 
@@ -24,27 +24,6 @@
 
 namespace {
 
-// Answers every prompt at once and remembers what was asked.
-class PromptRecorder : public Prompts {
-public:
-    void Information(QWidget*, const QString& text) override { infos << text; }
-    void Error(QWidget*, const QString& text) override { errors << text; }
-    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
-    QString SaveFileName(QWidget*, const QString& title, const QString& folder, const QString& filter,
-                         const QString& suffix) override
-    {
-        saveTitle = title;
-        saveFolder = folder;
-        saveFilter = filter;
-        saveSuffix = suffix;
-        ++saveAsked;
-        return saveAnswer;
-    }
-    QStringList infos;
-    QStringList errors;
-    QString saveTitle, saveFolder, saveFilter, saveSuffix, saveAnswer;
-    int saveAsked = 0;
-};
 
 
 // The look of the character at pos of the view.
@@ -90,14 +69,13 @@ private:
     std::unique_ptr<ScriptedServer> server_;
     std::unique_ptr<LineConnection> conn_;
     std::unique_ptr<TForm3> w_;
-    PromptRecorder prompts_;
+    std::optional<PromptRecorder> prompts_;  // installed for each test function
     QTemporaryDir dataRoot_;
 };
 
 void TestPrivateWindow::init()
 {
-    prompts_ = PromptRecorder();
-    SetPrompts(&prompts_);
+    prompts_.emplace();
     SetUserDataRoot(dataRoot_.path());
     server_ = std::make_unique<ScriptedServer>();
     conn_ = std::make_unique<LineConnection>();
@@ -116,7 +94,7 @@ void TestPrivateWindow::cleanup()
     w_.reset();
     conn_.reset();
     server_.reset();
-    SetPrompts(nullptr);
+    prompts_.reset();
     SetUserDataRoot(QString());
 }
 
@@ -184,7 +162,7 @@ void TestPrivateWindow::sendsStyledLineAndEchoes()
     QVERIFY(server_->WaitForReceived(sent.toStdString()));
     QCOMPARE(w_->privchat->toPlainText(), echo);
     QVERIFY(w_->Edit1->text().isEmpty());
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestPrivateWindow::echoShowsStylesNotControlBytes()
@@ -267,14 +245,14 @@ void TestPrivateWindow::failedWriteKeepsTypedTextAndReports()
     w_->ToolButton5->setChecked(true);
     w_->Edit1->setText("hello");
     PressEnter(*w_);
-    QCOMPARE(prompts_.errors.size(), 1);
+    QCOMPARE(prompts_->Errors().size(), 1);
     QVERIFY(w_->privchat->toPlainText().isEmpty());
     // The unstyled text stays, so a second try does not double the style bytes.
     QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
 
     w_->SetConnection(nullptr);
     PressEnter(*w_);
-    QCOMPARE(prompts_.errors.size(), 2);
+    QCOMPARE(prompts_->Errors().size(), 2);
     QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
 }
 
@@ -364,16 +342,16 @@ void TestPrivateWindow::savesTranscriptAsRtf()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("chat.rtf");
-    prompts_.saveAnswer = path;
+    prompts_->saveAnswer = path;
     w_->AppendIncomingLine("bob", "look :)", IncomingKind::Message);
     w_->ToolButton4->click();
 
-    QCOMPARE(prompts_.saveTitle, QStringLiteral("Save chat"));
-    QCOMPARE(prompts_.saveSuffix, QStringLiteral("rtf"));
-    QVERIFY(prompts_.saveFilter.contains("*.rtf"));
-    QVERIFY(prompts_.saveFilter.startsWith("Rich Text"));
-    QCOMPARE(prompts_.saveFolder, UserDataFolder("127.0.0.1", "alice"));
-    QVERIFY(prompts_.saveFolder.startsWith(dataRoot_.path()));
+    QCOMPARE(prompts_->saveAsked.value(0), QStringLiteral("Save chat"));
+    QCOMPARE(prompts_->saveAsked.value(3), QStringLiteral("rtf"));
+    QVERIFY(prompts_->saveAsked.value(2).contains("*.rtf"));
+    QVERIFY(prompts_->saveAsked.value(2).startsWith("Rich Text"));
+    QCOMPARE(prompts_->saveAsked.value(1), UserDataFolder("127.0.0.1", "alice"));
+    QVERIFY(prompts_->saveAsked.value(1).startsWith(dataRoot_.path()));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray rtf = file.readAll();
@@ -387,18 +365,18 @@ void TestPrivateWindow::cancelledSaveWritesNothing()
 {
     QTemporaryDir dir;
     w_->AppendIncomingLine("bob", "x", IncomingKind::Message);
-    prompts_.saveAnswer.clear();
+    prompts_->saveAnswer.clear();
     w_->ToolButton4->click();
-    QCOMPARE(prompts_.saveAsked, 1);
+    QCOMPARE(prompts_->saveCount, 1);
     QVERIFY(QDir(dir.path()).isEmpty());
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestPrivateWindow::unwritableSaveIsReported()
 {
-    prompts_.saveAnswer = "/nonexistent-folder/for/sure/chat.rtf";
+    prompts_->saveAnswer = "/nonexistent-folder/for/sure/chat.rtf";
     w_->ToolButton4->click();
-    QCOMPARE(prompts_.errors.size(), 1);
+    QCOMPARE(prompts_->Errors().size(), 1);
 }
 
 void TestPrivateWindow::ignoreButtonHandsOverPartnerAndCloses()

@@ -8,7 +8,7 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "shell/main_form.h"
-#include "shell/prompts.h"
+#include "support/prompt_recorder.h"
 #include "shell/timings.h"
 #include "support/scripted_server.h"
 
@@ -25,20 +25,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
-// Answers every prompt at once and remembers what was asked.
-class RecordingPrompts : public Prompts {
-public:
-    QStringList errors;
-    void Information(QWidget*, const QString&) override {}
-    void Error(QWidget*, const QString& text) override { errors << text; }
-    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return QString();
-    }
-};
 
 // A frame connected to a scripted server, with the lines the server got
 // from it since the last look.
@@ -151,18 +141,17 @@ private slots:
     void hostOnlyEntriesArePresent();
 
 private:
-    RecordingPrompts prompts_;
+    std::optional<PromptRecorder> prompts_;  // installed for each test function
 };
 
 void TestRoomWindow::init()
 {
-    prompts_ = RecordingPrompts();
-    SetPrompts(&prompts_);
+    prompts_.emplace();
 }
 
 void TestRoomWindow::cleanup()
 {
-    SetPrompts(nullptr);
+    prompts_.reset();
 }
 
 void TestRoomWindow::newWindowLooksEmpty()
@@ -273,7 +262,7 @@ void TestRoomWindow::joinOnClosedConnectionKeepsControls()
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
     QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"));
     QCOMPARE(EnabledControls(*window), kNotInRoom);
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestRoomWindow::leaveEmptiesListAndTitle()
@@ -436,7 +425,7 @@ void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
     QCOMPARE(Transcript(*window), before);
     // What the user typed, without the style bytes piling up.
     QCOMPARE(window->Edit1->text(), QStringLiteral("hello"));
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestRoomWindow::actions_data()
@@ -526,13 +515,13 @@ void TestRoomWindow::actionOnClosedConnectionIsReported()
     const QString before = Transcript(*window);
     c.frame.IdTCPClient1.Disconnect();
     window->Dance2Click();
-    QCOMPARE(prompts_.errors.size(), 1);
+    QCOMPARE(prompts_->Errors().size(), 1);
     QCOMPARE(Transcript(*window), before);
 
     window->Custom1Click();
     window->Panel3->Edit2->setText(QStringLiteral("waves"));
     window->Panel3->Button1->click();
-    QCOMPARE(prompts_.errors.size(), 2);
+    QCOMPARE(prompts_->Errors().size(), 2);
     QVERIFY(!window->Panel3->isHidden());
     QCOMPARE(Transcript(*window), before);
 }

@@ -2,7 +2,7 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "shell/main_form.h"
-#include "shell/prompts.h"
+#include "support/prompt_recorder.h"
 #include "shell/user_data_folder.h"
 
 #include <QDir>
@@ -11,24 +11,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
-// Answers the save dialog with a fixed path and remembers how it was asked.
-class SavePrompts : public Prompts {
-public:
-    QString answer;
-    QStringList errors;
-    QStringList asked;  // title, folder, filter, suffix
-    void Information(QWidget*, const QString&) override {}
-    void Error(QWidget*, const QString& text) override { errors << text; }
-    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
-    QString SaveFileName(QWidget*, const QString& title, const QString& folder, const QString& filter,
-                         const QString& suffix) override
-    {
-        asked = {title, folder, filter, suffix};
-        return answer;
-    }
-};
 
 }  // namespace
 
@@ -47,20 +33,19 @@ private slots:
 
 private:
     QTemporaryDir root_;
-    SavePrompts prompts_;
+    std::optional<PromptRecorder> prompts_;  // installed for each test function
 };
 
 void TestRoomWindowFiles::init()
 {
     QVERIFY(root_.isValid());
     SetUserDataRoot(root_.path());
-    prompts_ = SavePrompts();
-    SetPrompts(&prompts_);
+    prompts_.emplace();
 }
 
 void TestRoomWindowFiles::cleanup()
 {
-    SetPrompts(nullptr);
+    prompts_.reset();
     SetUserDataRoot(QString());
 }
 
@@ -110,18 +95,18 @@ void TestRoomWindowFiles::saveChat()
     frame.SetCurrentNick(QStringLiteral("Ann"));
     TForm1* window = frame.NewRoomWindow();
     window->mainchat->SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
-    prompts_.answer = root_.filePath(QStringLiteral("chat.rtf"));
+    prompts_->saveAnswer = root_.filePath(QStringLiteral("chat.rtf"));
     window->ToolButton9->click();
 
-    QCOMPARE(prompts_.asked, (QStringList{"Save chat", root_.path() + "/userdata/irc.example.org/Ann",
+    QCOMPARE(prompts_->saveAsked, (QStringList{"Save chat", root_.path() + "/userdata/irc.example.org/Ann",
                                           "Rich Text (*.rtf)", "rtf"}));
-    QVERIFY(QDir(prompts_.asked[1]).exists());
-    QFile saved(prompts_.answer);
+    QVERIFY(QDir(prompts_->saveAsked[1]).exists());
+    QFile saved(prompts_->saveAnswer);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QByteArray rtf = saved.readAll();
     QVERIFY(rtf.startsWith("{\\rtf"));
     QVERIFY(rtf.contains("braces"));
-    QVERIFY(prompts_.errors.isEmpty());
+    QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestRoomWindowFiles::saveChatCancelled()
@@ -129,18 +114,18 @@ void TestRoomWindowFiles::saveChatCancelled()
     TMainForm frame;
     TForm1* window = frame.NewRoomWindow();
     window->ToolButton9->click();
-    QCOMPARE(prompts_.asked.value(0), QStringLiteral("Save chat"));
-    QVERIFY(prompts_.errors.isEmpty());
+    QCOMPARE(prompts_->saveAsked.value(0), QStringLiteral("Save chat"));
+    QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestRoomWindowFiles::saveChatFailureIsReported()
 {
     TMainForm frame;
     TForm1* window = frame.NewRoomWindow();
-    prompts_.answer = root_.filePath(QStringLiteral("no/such/folder/chat.rtf"));
+    prompts_->saveAnswer = root_.filePath(QStringLiteral("no/such/folder/chat.rtf"));
     window->ToolButton9Click();
-    QCOMPARE(prompts_.errors.size(), 1);
-    QVERIFY(!QFile::exists(prompts_.answer));
+    QCOMPARE(prompts_->Errors().size(), 1);
+    QVERIFY(!QFile::exists(prompts_->saveAnswer));
 }
 
 QTEST_MAIN(TestRoomWindowFiles)
