@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,8 @@ public:
     std::size_t ReadLines(std::vector<std::string>& lines, std::size_t max);
     // Writes the line and CR LF as one whole write. Refuses CR, LF and NUL inside.
     void WriteLine(const std::string& line);
-    // Writes several lines, each with CR LF, as one whole write.
-    void WriteLines(const std::vector<std::string>& lines);
+    // Writes the first count lines (all by default), each with CR LF, as one whole write.
+    void WriteLines(const std::vector<std::string>& lines, std::size_t count = SIZE_MAX);
     // False for a line that WriteLine would refuse.
     static bool Sendable(const std::string& line);
 

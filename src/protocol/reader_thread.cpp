@@ -56,7 +56,8 @@ void chandler::Execute()
     LineQueue::Batch batch;    // records [0, used) hold this batch's lines
     LineQueue::Batch reserve;  // spare records not needed by the last batch
     std::size_t used = 0;
-    std::vector<std::string> pongs;
+    std::vector<std::string> pongs;  // [0, pongCount) answer this batch's keep-alives
+    std::size_t pongCount = 0;
 
     const auto nextRecord = [&]() -> ircmessageencoder& {
         if (used == 0 && batch.empty()) batch = queue_.TakeSpares();
@@ -85,21 +86,22 @@ void chandler::Execute()
         if (route.handler == Handler::Pong) {
             // A keep-alive whose token holds a bare CR or a NUL gets no answer:
             // echoing it would put a second command on the wire.
-            std::string pong = PongLineFor(parsed.rawline);
-            if (LineConnection::Sendable(pong)) pongs.push_back(std::move(pong));
+            if (pongCount == pongs.size()) pongs.emplace_back();
+            PongLineFor(parsed.rawline, pongs[pongCount]);
+            if (LineConnection::Sendable(pongs[pongCount])) ++pongCount;
             return;
         }
         ++used;
     };
     // Sends the batch's answers and queues its lines; the failure, if any.
     const auto flush = [&]() -> std::optional<std::string> {
-        if (!pongs.empty()) {
+        if (pongCount > 0) {
             try {
-                connection_.WriteLines(pongs);
+                connection_.WriteLines(pongs, pongCount);
             } catch (const TransportError& e) {
                 return e.what();
             }
-            pongs.clear();
+            pongCount = 0;
         }
         if (used == 0) return std::nullopt;
         while (batch.size() > used && reserve.size() < kBatch) {

@@ -49,7 +49,17 @@ std::string ListStartingLine(const std::string& letters) { return "LIST #" + let
 
 }  // namespace sent
 
-std::string PongLineFor(const std::string& rawline) { return sent::PongLine(text::From(rawline, 7)); }
+std::string PongLineFor(const std::string& rawline)
+{
+    std::string out;
+    PongLineFor(rawline, out);
+    return out;
+}
+
+void PongLineFor(const std::string& rawline, std::string& out)
+{
+    out.assign("PONG :").append(text::SubView(rawline, 7, static_cast<long long>(rawline.size())));
+}
 
 namespace actions {
 std::string Dance() { return "is dancing all round in the room"; }

@@ -43,6 +43,8 @@ std::string ListStartingLine(const std::string& letters);                       
 
 // The answer to a received keep-alive: "PONG :" and the raw line from its seventh byte.
 std::string PongLineFor(const std::string& rawline);
+// The same answer written into out, reusing its memory.
+void PongLineFor(const std::string& rawline, std::string& out);
 
 // Canned action texts of the action menu.
 namespace actions {
