@@ -12,6 +12,7 @@
 #include "shell/main_form.h"
 #include "support/scripted_server.h"
 
+#include "qt_benchmark_main.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -180,13 +181,4 @@ BENCHMARK(BM_ThousandPartners)->Iterations(1)->Repetitions(5)->UseManualTime()->
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

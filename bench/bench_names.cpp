@@ -6,6 +6,7 @@
 #include "protocol/irc_message.h"
 #include "shell/main_form.h"
 
+#include "qt_benchmark_main.h"
 #include <QApplication>
 #include <QRandomGenerator>
 
@@ -76,13 +77,4 @@ BENCHMARK(BM_NamesBurst)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Re
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }
