@@ -8,23 +8,15 @@ constexpr std::size_t kMaxSpareBatches = 64;
 
 LineQueue::LineQueue(std::size_t capacity) : capacity_(capacity == 0 ? 1 : capacity) {}
 
-LineQueue::PushResult LineQueue::Push(ircmessageencoder&& line, const std::function<bool()>& keepWaiting)
-{
-    Batch one;
-    one.push_back(std::move(line));
-    return PushBatch(one, keepWaiting);
-}
-
 LineQueue::PushResult LineQueue::PushBatch(Batch& lines, const std::function<bool()>& keepWaiting)
 {
     if (lines.empty()) return PushResult::Added;
     std::unique_lock lock(mutex_);
-    while (!closed_ && lines_ >= capacity_) {
+    while (lines_ >= capacity_) {
         spaceFreed_.wait_for(lock, std::chrono::milliseconds(100));
-        if (closed_ || lines_ < capacity_) break;
-        if (keepWaiting && !keepWaiting()) return PushResult::Closed;
+        if (lines_ < capacity_) break;
+        if (keepWaiting && !keepWaiting()) return PushResult::GaveUp;
     }
-    if (closed_) return PushResult::Closed;
     const bool wasEmpty = lines_ == 0;
     lines_ += lines.size();
     batches_.push_back(std::move(lines));
@@ -65,15 +57,6 @@ std::size_t LineQueue::Size() const
 {
     std::lock_guard lock(mutex_);
     return lines_;
-}
-
-void LineQueue::Close()
-{
-    {
-        std::lock_guard lock(mutex_);
-        closed_ = true;
-    }
-    spaceFreed_.notify_all();
 }
 
 void LineQueue::Wake() { spaceFreed_.notify_all(); }

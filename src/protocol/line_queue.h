@@ -11,7 +11,7 @@
 
 // Parsed lines in arrival order, handed over in whole batches. The reader waits
 // while the queue is full, so a flood holds bounded memory; the wait ends when
-// space frees up or the queue is closed. Spent batches come back for reuse, so
+// space frees up or the reader no longer wants to wait. Spent batches come back for reuse, so
 // that a flood does not allocate every field of every line anew.
 class LineQueue {
 public:
@@ -19,13 +19,12 @@ public:
 
     explicit LineQueue(std::size_t capacity);
 
-    enum class PushResult { AddedToEmpty, Added, Closed };
+    enum class PushResult { AddedToEmpty, Added, GaveUp };
     // Adds the batch (left empty), waiting first while the queue is full; a
     // batch is never split, so the queue may hold one batch more than capacity.
     // keepWaiting is asked every 100 ms during such a wait; when it says no,
     // nothing is added.
     PushResult PushBatch(Batch& lines, const std::function<bool()>& keepWaiting);
-    PushResult Push(ircmessageencoder&& line, const std::function<bool()>& keepWaiting);
 
     // Replaces out with the oldest batch; false when the queue is empty.
     bool TakeBatch(Batch& out);
@@ -36,8 +35,7 @@ public:
     Batch TakeSpares();
 
     std::size_t Size() const;  // lines waiting
-    // Ends every wait; later pushes are refused. Lines already queued stay takeable.
-    void Close();
+    // Wakes a waiting push so that it asks keepWaiting again at once.
     void Wake();
 
 private:
@@ -47,5 +45,4 @@ private:
     std::deque<Batch> batches_;
     std::size_t lines_ = 0;
     std::vector<Batch> spares_;
-    bool closed_ = false;
 };

@@ -111,7 +111,7 @@ void chandler::Execute()
         batch.resize(used);
         used = 0;
         const auto pushed = queue_.PushBatch(batch, keepWaiting);
-        if (pushed == LineQueue::PushResult::Closed && !stop_) return "Connection closed.";
+        if (pushed == LineQueue::PushResult::GaveUp && !stop_) return "Connection closed.";
         if (pushed == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
         return std::nullopt;
     };
