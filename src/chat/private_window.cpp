@@ -4,12 +4,12 @@
 #include "chat/nick_icons.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
-#include "shell/app_icons.h"
-#include "shell/prompts.h"
-#include "shell/user_data_folder.h"
+#include "common/app_icons.h"
+#include "common/prompts.h"
+#include "common/user_data_folder.h"
 
 #include <QApplication>
 #include <QComboBox>

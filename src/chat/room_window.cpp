@@ -7,13 +7,13 @@
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
 #include "shell/main_form.h"
-#include "shell/prompts.h"
-#include "shell/timings.h"
-#include "shell/user_data_folder.h"
+#include "common/prompts.h"
+#include "common/timings.h"
+#include "common/user_data_folder.h"
 
 #include <QApplication>
 #include <QCloseEvent>

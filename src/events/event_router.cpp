@@ -1,6 +1,6 @@
 #include "events/event_router.h"
 
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "events/membership_events.h"
 #include "events/message_events.h"
 #include "protocol/dispatch.h"

@@ -4,7 +4,7 @@
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "events/line_drain.h"
 #include "events/room_lookup.h"
 #include "protocol/text_util.h"

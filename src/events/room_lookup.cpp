@@ -2,7 +2,7 @@
 
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "protocol/text_util.h"
 #include "shell/main_form.h"
 

@@ -1,6 +1,6 @@
 #include "shell/about_box.h"
 
-#include "shell/app_icons.h"
+#include "common/app_icons.h"
 #include "shell/product_info.h"
 
 #include <QFrame>

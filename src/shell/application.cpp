@@ -2,7 +2,7 @@
 
 #include "shell/main_form.h"
 #include "shell/product_info.h"
-#include "shell/prompts.h"
+#include "common/prompts.h"
 #include "shell/splash_form.h"
 
 #include <exception>

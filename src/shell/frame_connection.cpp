@@ -2,12 +2,12 @@
 // disconnected looks, away status and the room-list button.
 #include "shell/main_form.h"
 
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "events/message_events.h"
 #include "protocol/sent_lines.h"
 #include "shell/login_dialog.h"
-#include "shell/prompts.h"
-#include "shell/timings.h"
+#include "common/prompts.h"
+#include "common/timings.h"
 #include "side/room_list_window.h"
 
 #include <QComboBox>

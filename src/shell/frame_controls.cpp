@@ -4,7 +4,7 @@
 
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
-#include "shell/app_icons.h"
+#include "common/app_icons.h"
 #include "shell/product_info.h"
 #include "side/room_list_window.h"
 

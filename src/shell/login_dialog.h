@@ -1,7 +1,7 @@
 #pragma once
 // The login dialog: opens the connection and runs the whole IRC registration
 // exchange as a guest or with a registered nick's password.
-#include "shell/log_batch.h"
+#include "common/log_batch.h"
 
 #include <QDialog>
 

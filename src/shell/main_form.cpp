@@ -3,7 +3,7 @@
 #include "events/line_drain.h"
 #include "shell/about_box.h"
 #include "shell/blocking_wait.h"
-#include "shell/timings.h"
+#include "common/timings.h"
 #include "protocol/sent_lines.h"
 #include "side/room_list_window.h"
 

@@ -1,16 +1,16 @@
 #include "shell/registration_dialog.h"
 
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
-#include "shell/fit_text.h"
+#include "common/fit_text.h"
 #include "shell/main_form.h"
-#include "shell/prompts.h"
-#include "shell/timings.h"
+#include "common/prompts.h"
+#include "common/timings.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The nick registration dialog: registers a new nick with the network's nick
 // service over a throw-away connection, showing the exchange in its own log.
-#include "shell/log_batch.h"
+#include "common/log_batch.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "shell/splash_form.h"
 
 #include "shell/product_info.h"
-#include "shell/timings.h"
+#include "common/timings.h"
 
 #include <QGuiApplication>
 #include <QLabel>

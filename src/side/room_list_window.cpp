@@ -1,9 +1,9 @@
 #include "side/room_list_window.h"
 
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
-#include "shell/app_icons.h"
+#include "common/app_icons.h"
 
 #include <QCloseEvent>
 #include <algorithm>

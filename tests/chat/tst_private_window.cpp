@@ -6,7 +6,7 @@
 #include "chat/rich_text_view.h"
 #include "protocol/line_connection.h"
 #include "support/prompt_recorder.h"
-#include "shell/user_data_folder.h"
+#include "common/user_data_folder.h"
 #include "support/scripted_server.h"
 
 #include <QComboBox>

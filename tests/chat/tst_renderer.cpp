@@ -3,7 +3,7 @@
 #include "chat/emoticons.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 
 #include <QApplication>
 #include <QClipboard>

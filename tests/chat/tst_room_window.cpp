@@ -9,7 +9,7 @@
 #include "chat/room_window.h"
 #include "shell/main_form.h"
 #include "support/prompt_recorder.h"
-#include "shell/timings.h"
+#include "common/timings.h"
 #include "support/scripted_server.h"
 
 #include <QAction>

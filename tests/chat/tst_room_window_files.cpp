@@ -3,7 +3,7 @@
 #include "chat/room_window.h"
 #include "shell/main_form.h"
 #include "support/prompt_recorder.h"
-#include "shell/user_data_folder.h"
+#include "common/user_data_folder.h"
 
 #include <QDir>
 #include <QFile>

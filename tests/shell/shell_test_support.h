@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the shell tests: the prompt recorder and shrunk timings.
-#include "shell/timings.h"
+#include "common/timings.h"
 #include "support/prompt_recorder.h"
 
 // Shrinks the waits for the life of the object.

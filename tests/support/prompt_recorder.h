@@ -1,7 +1,7 @@
 #pragma once
 // Answers every message box, confirmation and save dialog of the program at
 // once and remembers what was asked; installed for its own lifetime.
-#include "shell/prompts.h"
+#include "common/prompts.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "shell/app_icons.h"
+#include "common/app_icons.h"
 
 #include <QHash>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "shell/prompts.h"
+#include "common/prompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>

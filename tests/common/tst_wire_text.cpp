@@ -1,5 +1,5 @@
 // Decoding received bytes and encoding typed text.
-#include "chat/wire_text.h"
+#include "common/wire_text.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "shell/fit_text.h"
+#include "common/fit_text.h"
 
 #include <QFont>
 #include <QFontMetrics>

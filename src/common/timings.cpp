@@ -1,4 +1,4 @@
-#include "shell/timings.h"
+#include "common/timings.h"
 
 Timings& timing()
 {

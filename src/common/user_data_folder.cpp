@@ -1,4 +1,4 @@
-#include "shell/user_data_folder.h"
+#include "common/user_data_folder.h"
 
 #include <QDir>
 #include <QStandardPaths>
