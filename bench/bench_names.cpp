@@ -2,6 +2,7 @@
 // the same routing the reader's lines take, including the list's layout.
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
+#include "events/chat_session.h"
 #include "events/event_router.h"
 #include "protocol/irc_message.h"
 #include "shell/main_form.h"
@@ -56,14 +57,14 @@ void BM_NamesBurst(benchmark::State& state)
     TForm1* window = frame.NewRoomWindow();
     window->SetTitle(QStringLiteral("room"));
     const std::vector<ircmessageencoder> burst = NamesBurst(static_cast<int>(state.range(0)));
-    const QString own = QStringLiteral("me");
+    ChatSession session(frame, QStringLiteral("me"));
     for (auto _ : state) {
         state.PauseTiming();
         window->ListView1->ClearEntries();
         QCoreApplication::processEvents();
         state.ResumeTiming();
         for (const ircmessageencoder& line : burst)
-            RouteLine(frame, own, line);
+            RouteLine(session, line);
         QCoreApplication::processEvents();  // the list's layout and paint
     }
     if (window->ListView1->Count() != kNames)

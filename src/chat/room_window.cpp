@@ -10,10 +10,11 @@
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
-#include "shell/main_form.h"
+#include "common/chat_frame.h"
 #include "common/prompts.h"
 #include "common/timings.h"
 #include "common/user_data_folder.h"
+#include "common/wire_text.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,13 +41,6 @@ constexpr int kWindowWidth = 541;
 constexpr int kWindowHeight = 388;
 constexpr int kNickListWidth = 128;
 
-LineConnection* sharedConnection = nullptr;
-QString& SharedOwnNick()
-{
-    static QString nick;
-    return nick;
-}
-
 // A room name the server would read as something else: a space ends the
 // channel parameter, a comma separates several channels.
 bool SplitsOnTheWire(const QString& room)
@@ -68,7 +62,7 @@ QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& hin
 
 }  // namespace
 
-TForm1::TForm1(TMainForm* frame, QWidget* parent)
+TForm1::TForm1(ChatFrame* frame, QWidget* parent)
     : QWidget(parent), frame_(frame)
 {
     setObjectName(QStringLiteral("TForm1"));
@@ -85,29 +79,18 @@ TForm1::TForm1(TMainForm* frame, QWidget* parent)
 
     SetInRoomLook(false);
     resize(kWindowWidth, kWindowHeight);
-
-    // The shared connection belongs to the frame: forget it with the frame.
-    if (frame_) {
-        LineConnection* frameConnection = &frame_->IdTCPClient1;
-        connect(frame_, &QObject::destroyed, [frameConnection] {
-            if (sharedConnection == frameConnection)
-                sharedConnection = nullptr;
-        });
-    }
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::SetConnection(LineConnection* connection) { sharedConnection = connection; }
-LineConnection* TForm1::Connection() { return sharedConnection; }
-void TForm1::SetOwnNick(const QString& nick) { SharedOwnNick() = nick; }
-QString TForm1::OwnNick() { return SharedOwnNick(); }
+LineConnection* TForm1::Connection() const { return frame_ ? &frame_->Connection() : nullptr; }
+QString TForm1::OwnNick() const { return frame_ ? frame_->CurrentNick() : QString(); }
 
 void TForm1::WriteLine(const std::string& line)
 {
-    if (!sharedConnection)
+    if (!frame_)
         throw TransportError("not connected");
-    sharedConnection->WriteLine(line);
+    frame_->Connection().WriteLine(line);
 }
 
 void TForm1::BuildToolBar()
@@ -340,7 +323,7 @@ void TForm1::exitbtnClick()
 void TForm1::closeEvent(QCloseEvent* event)
 {
     // Only a window that is in a room has a room to leave.
-    if (InRoom() && sharedConnection && sharedConnection->Connected()) {
+    if (InRoom() && Connection() && Connection()->Connected()) {
         try {
             WriteLine(sent::PartRoomLine(ToWire(Title())));
         } catch (const TransportError&) {
@@ -442,25 +425,22 @@ void TForm1::FormActivate()
     flashPhase_ = 0;
     if (!frame_)
         return;
-    const QStringList entries = frame_->IgnoreList();
-    QStringList list = entries;
-    bool listChanged = false;
-    for (const QString& entry : entries) {
-        // An empty entry would begin every nick.
-        if (entry.isEmpty())
-            continue;
-        QTreeWidgetItem* match = ListView1->FindPrefix(entry);
-        if (!match || TNickListView::IconNumber(match) == kIgnoredIcon)
-            continue;
-        if (TNickListView::IconNumber(match) == kHostIcon && !entry.startsWith(u'@')) {
-            list.removeOne(entry);
-            list.append(u'@' + TNickListView::Nick(match));
-            listChanged = true;
+    frame_->ChangeIgnoreList([this](QStringList& list) {
+        const QStringList entries = list;
+        for (const QString& entry : entries) {
+            // An empty entry would begin every nick.
+            if (entry.isEmpty())
+                continue;
+            QTreeWidgetItem* match = ListView1->FindPrefix(entry);
+            if (!match || TNickListView::IconNumber(match) == kIgnoredIcon)
+                continue;
+            if (TNickListView::IconNumber(match) == kHostIcon && !entry.startsWith(u'@')) {
+                list.removeOne(entry);
+                list.append(u'@' + TNickListView::Nick(match));
+            }
+            TNickListView::SetIconNumber(match, kIgnoredIcon);
         }
-        TNickListView::SetIconNumber(match, kIgnoredIcon);
-    }
-    if (listChanged)
-        frame_->SetIgnoreList(list);
+    });
 }
 
 void TForm1::StartAttention()
@@ -543,7 +523,7 @@ void TForm1::mainchatChange()
 
 void TForm1::ToolButton9Click()
 {
-    const QString host = sharedConnection ? FromWire(sharedConnection->Host()) : QString();
+    const QString host = Connection() ? FromWire(Connection()->Host()) : QString();
     const QString folder = UserDataFolder(host, OwnNick());
     const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
                                                 QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));

@@ -7,6 +7,7 @@
 
 #include <string>
 
+class ChatFrame;
 class LineConnection;
 class QAction;
 class QComboBox;
@@ -20,7 +21,6 @@ class QToolBar;
 class QToolButton;
 class TCustomActionPanel;
 class TInputLine;
-class TMainForm;
 class TNickListView;
 class TRichTextBox;
 
@@ -29,21 +29,19 @@ class TRichTextBox;
 //
 // The window title is the room name without "#" and is the window's identity:
 // the reader's handlers find the window by it. The connection and the own
-// nick are shared by every room window; each opener sets both.
+// nick are the frame's, shared by every room window.
 class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
     // The window is not placed anywhere yet; the frame's openers put it into
     // the frame and then call FormCreate().
-    explicit TForm1(TMainForm* frame, QWidget* parent = nullptr);
+    explicit TForm1(ChatFrame* frame, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The value shared by every room window.
-    static void SetConnection(LineConnection* connection);
-    static LineConnection* Connection();
-    static void SetOwnNick(const QString& nick);
-    static QString OwnNick();
+    // The frame's connection (null without a frame) and the user's nick.
+    LineConnection* Connection() const;
+    QString OwnNick() const;
 
     QString Title() const { return windowTitle(); }
     void SetTitle(const QString& title) { setWindowTitle(title); }
@@ -134,11 +132,11 @@ private:
     QMdiSubWindow* SubWindow() const;
     void SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
     void PaintFlashLook();
-    // Writes one line to the shared connection; throws TransportError when
+    // Writes one line to the frame's connection; throws TransportError when
     // there is none or it is closed.
-    static void WriteLine(const std::string& line);
+    void WriteLine(const std::string& line);
 
-    TMainForm* frame_;
+    ChatFrame* frame_;
     QPointer<QWidget> sub_;  // the frame's sub-window around this window
     QStringList banList_;
     int flashPhase_ = 0;

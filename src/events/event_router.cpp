@@ -4,21 +4,22 @@
 #include "events/membership_events.h"
 #include "events/message_events.h"
 #include "protocol/dispatch.h"
-#include "shell/main_form.h"
+#include "common/chat_frame.h"
+#include "events/chat_session.h"
 
-void RouteLine(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void RouteLine(ChatSession& session, const ircmessageencoder& line)
 {
     const Route route = DispatchRoute(line);
     switch (route.handler) {
-    case Handler::HandleJoin: HandleJoin(frame, ownnick, line); break;
-    case Handler::HandlePart: HandlePart(frame, ownnick, line); break;
-    case Handler::HandleQuit: HandleQuit(frame, ownnick, line); break;
-    case Handler::HandleKick: HandleKick(frame, ownnick, line); break;
-    case Handler::HandleMode: HandleMode(frame, ownnick, line); break;
-    case Handler::HandleNames: HandleNames(frame, ownnick, line); break;
-    case Handler::HandleTopic: HandleTopic(frame, ownnick, line); break;
-    case Handler::HandleMessage: HandleMessage(frame, line); break;
-    case Handler::HandleMemoServNotice: HandleMemoServNotice(frame, line); break;
+    case Handler::HandleJoin: HandleJoin(session, line); break;
+    case Handler::HandlePart: HandlePart(session, line); break;
+    case Handler::HandleQuit: HandleQuit(session, line); break;
+    case Handler::HandleKick: HandleKick(session, line); break;
+    case Handler::HandleMode: HandleMode(session, line); break;
+    case Handler::HandleNames: HandleNames(session, line); break;
+    case Handler::HandleTopic: HandleTopic(session, line); break;
+    case Handler::HandleMessage: HandleMessage(session, line); break;
+    case Handler::HandleMemoServNotice: HandleMemoServNotice(session, line); break;
     case Handler::Log:
     // Replies whose windows (room list rows, totals, profiles, join refusals)
     // do not exist yet are at least shown in the server log.
@@ -28,7 +29,7 @@ void RouteLine(TMainForm& frame, const QString& ownnick, const ircmessageencoder
     case Handler::HandleWhoReply:
     case Handler::HandleLoginError:
     case Handler::HandleJoinError:
-        frame.AppendLog(FromWire(line.rawline));
+        session.Frame().AppendLog(FromWire(line.rawline));
         break;
     case Handler::HandleInvite:  // the invitation prompt does not exist yet
     case Handler::Pong:          // answered by the reader itself

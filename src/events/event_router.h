@@ -2,9 +2,7 @@
 // Hands one parsed server line to the handler that its code or command names.
 #include "protocol/irc_message.h"
 
-#include <QString>
+class ChatSession;
 
-class TMainForm;
-
-// UI thread. ownnick is the reader's copy of the user's nick.
-void RouteLine(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);
+// UI thread, with the session of the connection the line came from.
+void RouteLine(ChatSession& session, const ircmessageencoder& line);

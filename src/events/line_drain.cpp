@@ -1,16 +1,13 @@
 #include "events/line_drain.h"
 
-#include "chat/rich_text_view.h"
+#include "events/chat_session.h"
 #include "events/event_router.h"
-#include "shell/main_form.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 
-std::vector<QPointer<TRichTextBox>> LineDrain::batchedViews_;
-bool LineDrain::draining_ = false;
-
-LineDrain::LineDrain(TMainForm& frame, std::shared_ptr<LineQueue> queue, QString ownnick)
-    : frame_(frame), queue_(std::move(queue)), ownnick_(std::move(ownnick))
+LineDrain::LineDrain(ChatSession& session, std::shared_ptr<LineQueue> queue, QObject* parent)
+    : QObject(parent), session_(session), queue_(std::move(queue))
 {
 }
 
@@ -27,25 +24,8 @@ void LineDrain::ReaderEnded(const std::string& error)
     QMetaObject::invokeMethod(this, [this, why] {
         // Lines that arrived before the end are shown before it is reported.
         DrainAll();
-        frame_.ReaderEndedByServer(why);
+        emit ReaderStopped(why);
     }, Qt::QueuedConnection);
-}
-
-void LineDrain::JoinBatch(TRichTextBox* view)
-{
-    if (!draining_ || !view) return;
-    for (const auto& v : batchedViews_)
-        if (v == view) return;
-    view->BeginBatch();
-    batchedViews_.emplace_back(view);
-}
-
-void LineDrain::EndBatches()
-{
-    auto views = std::move(batchedViews_);
-    batchedViews_.clear();
-    for (const auto& v : views)
-        if (v) v->EndBatch();
 }
 
 void LineDrain::Drain()
@@ -66,7 +46,7 @@ void LineDrain::HandleBatch(bool bounded)
     handling_ = true;
     QElapsedTimer clock;
     clock.start();
-    draining_ = true;
+    session_.BeginLines();
     int handled = 0;
     // The budget is checked after every line: one line can be costly (a new
     // private window), and a batch holds up to a few hundred of them.
@@ -79,7 +59,7 @@ void LineDrain::HandleBatch(bool bounded)
         }
         while (next_ < batch_.size()) {
             try {
-                RouteLine(frame_, ownnick_, batch_[next_]);
+                RouteLine(session_, batch_[next_]);
             } catch (const std::exception&) {
                 // A failure while handling one line drops that line only.
             }
@@ -91,8 +71,7 @@ void LineDrain::HandleBatch(bool bounded)
             }
         }
     }
-    EndBatches();
-    draining_ = false;
+    session_.EndLines();
     handling_ = false;
     if (handled > 0) emit Drained(handled);
 }

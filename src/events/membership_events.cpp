@@ -6,10 +6,10 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "common/wire_text.h"
-#include "events/line_drain.h"
+#include "common/chat_frame.h"
+#include "events/chat_session.h"
 #include "events/message_events.h"
 #include "events/room_lookup.h"
-#include "shell/main_form.h"
 
 #include <QColor>
 #include <QSet>
@@ -24,10 +24,10 @@ const QColor kRed(255, 0, 0);
 
 // One status line at the end of the transcript, italic, in colour; bold only
 // when the line names it, otherwise bold stays as it was.
-void AppendStatus(TForm1& window, const QColor& colour, std::optional<bool> bold, const QString& text)
+void AppendStatus(ChatSession& session, TForm1& window, const QColor& colour, std::optional<bool> bold, const QString& text)
 {
     TRichTextBox& view = *window.mainchat;
-    LineDrain::JoinBatch(&view);
+    session.JoinBatch(&view);
     MoveToAppendPosition(view);
     view.SetSelColor(colour);
     if (bold)
@@ -68,7 +68,7 @@ std::string SecondWord(const std::string& params)
 // host, with "@" in front.
 class IgnoreSnapshot {
 public:
-    explicit IgnoreSnapshot(const TMainForm& frame)
+    explicit IgnoreSnapshot(const ChatFrame& frame)
     {
         const QStringList list = frame.IgnoreList();
         entries_ = QSet<QString>(list.cbegin(), list.cend());
@@ -92,9 +92,9 @@ void UpdateOwnStatus(TForm1& window, const QString& entry, const QString& ownnic
         window.SetHostControlsEnabled(false);
 }
 
-void HandleJoin(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandleJoin(ChatSession& session, const ircmessageencoder& line)
 {
-    (void)ownnick;
+    ChatFrame& frame = session.Frame();
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
@@ -105,23 +105,25 @@ void HandleJoin(TMainForm& frame, const QString& ownnick, const ircmessageencode
         const int icon = IgnoreSnapshot(frame).Holds(nick) ? kIgnoredIcon : kNormalIcon;
         list.AddEntry(nick, icon, FromWire(line.host));
     }
-    AppendStatus(*window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
+    AppendStatus(session, *window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
 }
 
-void HandlePart(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandlePart(ChatSession& session, const ircmessageencoder& line)
 {
+    ChatFrame& frame = session.Frame();
+    const QString& ownnick = session.OwnNick();
     TForm1* window = FindRoomWindow(frame, line);
     const QString nick = FromWire(line.nick);
     // Leaving a room oneself is the window's own business.
     if (!window || nick == ownnick)
         return;
     window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, nick));
-    AppendStatus(*window, kGrey, true, nick + QStringLiteral(" has left the room"));
+    AppendStatus(session, *window, kGrey, true, nick + QStringLiteral(" has left the room"));
 }
 
-void HandleQuit(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandleQuit(ChatSession& session, const ircmessageencoder& line)
 {
-    (void)ownnick;
+    ChatFrame& frame = session.Frame();
     const QString nick = FromWire(line.nick);
     const QString text = nick + QStringLiteral(" has lost connection. ") + FromWire(line.params);
     for (QWidget* child : frame.ChildWindows()) {
@@ -131,28 +133,30 @@ void HandleQuit(TMainForm& frame, const QString& ownnick, const ircmessageencode
             if (!entry)
                 continue;
             room->ListView1->RemoveEntry(entry);
-            AppendStatus(*room, kGrey, true, text);
+            AppendStatus(session, *room, kGrey, true, text);
         }
     }
-    HandlePrivatePartnerQuit(frame, line);
+    HandlePrivatePartnerQuit(session, line);
 }
 
-void HandleKick(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandleKick(ChatSession& session, const ircmessageencoder& line)
 {
-    (void)ownnick;
+    ChatFrame& frame = session.Frame();
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
     const QString kicked = FromWire(SecondWord(line.params));
     const QString reason = TrailingText(line.params, 2);
     window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, TrimControls(kicked)));
-    AppendStatus(*window, kRed, true,
+    AppendStatus(session, *window, kRed, true,
                  FromWire(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
                      u')');
 }
 
-void HandleMode(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandleMode(ChatSession& session, const ircmessageencoder& line)
 {
+    ChatFrame& frame = session.Frame();
+    const QString& ownnick = session.OwnNick();
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
@@ -170,7 +174,7 @@ void HandleMode(TMainForm& frame, const QString& ownnick, const ircmessageencode
     const QString mode = TrimControls(FromWire(modeWord));
 
     TRichTextBox& view = *window->mainchat;
-    LineDrain::JoinBatch(&view);
+    session.JoinBatch(&view);
     MoveToAppendPosition(view);
     view.SetSelColor(kRed);
     view.SetSelBold(true);
@@ -192,8 +196,10 @@ void HandleMode(TMainForm& frame, const QString& ownnick, const ircmessageencode
     view.SetSelText(QStringLiteral("\n"));
 }
 
-void HandleNames(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandleNames(ChatSession& session, const ircmessageencoder& line)
 {
+    ChatFrame& frame = session.Frame();
+    const QString& ownnick = session.OwnNick();
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
@@ -215,11 +221,11 @@ void HandleNames(TMainForm& frame, const QString& ownnick, const ircmessageencod
     }
 }
 
-void HandleTopic(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line)
+void HandleTopic(ChatSession& session, const ircmessageencoder& line)
 {
-    (void)ownnick;
+    ChatFrame& frame = session.Frame();
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
-    AppendStatus(*window, kGreen, true, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');
+    AppendStatus(session, *window, kGreen, true, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');
 }

@@ -6,18 +6,18 @@
 #include <QString>
 
 class TForm1;
-class TMainForm;
+class ChatSession;
 
-// Each handler runs on the UI thread with one parsed line; ownnick is the
-// reader's copy of the user's nick. A line for a room without a window
+// Each handler runs on the UI thread with one parsed line and the session
+// of the connection it came from (which knows the user's nick). A line for a room without a window
 // changes nothing.
-void HandleJoin(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);
-void HandlePart(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);
-void HandleQuit(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);
-void HandleKick(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);
-void HandleMode(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);
-void HandleNames(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);   // 353
-void HandleTopic(TMainForm& frame, const QString& ownnick, const ircmessageencoder& line);   // 332
+void HandleJoin(ChatSession& session, const ircmessageencoder& line);
+void HandlePart(ChatSession& session, const ircmessageencoder& line);
+void HandleQuit(ChatSession& session, const ircmessageencoder& line);
+void HandleKick(ChatSession& session, const ircmessageencoder& line);
+void HandleMode(ChatSession& session, const ircmessageencoder& line);
+void HandleNames(ChatSession& session, const ircmessageencoder& line);   // 353
+void HandleTopic(ChatSession& session, const ircmessageencoder& line);   // 332
 
 // The user's own host status in window, from a nick-list text: "@" + own nick
 // enables the host-only controls, the bare own nick disables them, anything

@@ -5,14 +5,11 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "common/wire_text.h"
-#include "events/line_drain.h"
+#include "common/chat_frame.h"
+#include "events/chat_session.h"
 #include "events/room_lookup.h"
 #include "protocol/text_util.h"
-#include "shell/main_form.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
 
 #include <string_view>
 
@@ -21,9 +18,6 @@ namespace {
 const QColor kBlack(0, 0, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kPurple(128, 0, 128);
-
-// MemoServ listing state, one for the whole program.
-bool memolisting = false;
 
 // Bytes that carry meaning in chat text: the CTCP marker and the formatting bytes.
 bool IsFormattingByte(unsigned char c)
@@ -68,7 +62,7 @@ QString PartnerName(const ircmessageencoder& line)
     return SenderName(line);
 }
 
-QList<TForm3*> PrivateWindows(const TMainForm& frame)
+QList<TForm3*> PrivateWindows(const ChatFrame& frame)
 {
     QList<TForm3*> out;
     for (QWidget* child : frame.ChildWindows())
@@ -76,56 +70,12 @@ QList<TForm3*> PrivateWindows(const TMainForm& frame)
     return out;
 }
 
-// True when w is the MDI area's current child, whether or not the frame
-// itself has the keyboard.
-bool IsCurrentChild(const TMainForm& frame, const QWidget* w)
+void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
 {
-    const QMdiSubWindow* active = frame.MdiArea()->activeSubWindow();
-    return active && active->widget() == w;
-}
-
-// Brings the private window that last received a line to the front once the
-// lines at hand are handled: a burst from many partners activates one window,
-// not each in turn. Lives as a child of the frame.
-class PrivateFrontScheduler : public QObject {
-public:
-    explicit PrivateFrontScheduler(TMainForm& frame) : QObject(&frame), frame_(frame)
-    {
-        setObjectName(QStringLiteral("PrivateFrontScheduler"));
-    }
-
-    static PrivateFrontScheduler& Of(TMainForm& frame)
-    {
-        if (auto* found = frame.findChild<QObject*>(QStringLiteral("PrivateFrontScheduler"), Qt::FindDirectChildrenOnly))
-            return *static_cast<PrivateFrontScheduler*>(found);
-        return *new PrivateFrontScheduler(frame);
-    }
-
-    void BringToFrontSoon(TForm3* w)
-    {
-        pending_ = w;
-        if (queued_) return;
-        queued_ = true;
-        QMetaObject::invokeMethod(this, [this] {
-            queued_ = false;
-            TForm3* w = pending_;
-            pending_ = nullptr;
-            if (w && !IsCurrentChild(frame_, w)) frame_.BringToFront(w);
-        }, Qt::QueuedConnection);
-    }
-
-private:
-    TMainForm& frame_;
-    QPointer<TForm3> pending_;
-    bool queued_ = false;
-};
-
-void ShowRoomMessage(TMainForm& frame, const ircmessageencoder& line)
-{
-    TForm1* room = FindRoomWindow(frame, line);
+    TForm1* room = FindRoomWindow(session.Frame(), line);
     if (!room) return;
     TRichTextBox& view = *room->mainchat;
-    LineDrain::JoinBatch(&view);
+    session.JoinBatch(&view);
     TRichTextBox::Batch batch(view);
     MoveToAppendPosition(view);
     const QString nick = SenderName(line);
@@ -145,18 +95,18 @@ void ShowRoomMessage(TMainForm& frame, const ircmessageencoder& line)
     room->StartAttention();
 }
 
-void ShowPrivateLine(TMainForm& frame, const ircmessageencoder& line)
+void ShowPrivateLine(ChatSession& session, const ircmessageencoder& line)
 {
-    TForm3* w = FindPrivateWindow(frame, line);
+    TForm3* w = FindPrivateWindow(session, line);
     if (!w) return;
     IncomingKind kind = IncomingKind::Message;
     if (IsAwayReply(line))
         kind = IncomingKind::AwayReply;
     else if (text::LowerAscii(line.command) == "notice")
         kind = IncomingKind::Notice;
-    LineDrain::JoinBatch(w->privchat);
+    session.JoinBatch(w->privchat);
     w->AppendIncomingLine(SenderName(line), MessageText(line), kind);
-    PrivateFrontScheduler::Of(frame).BringToFrontSoon(w);
+    session.BringToFrontSoon(w);
 }
 
 }  // namespace
@@ -192,12 +142,9 @@ QString SenderName(const ircmessageencoder& line)
     return name;
 }
 
-bool MemoListing() { return memolisting; }
-
-void EndMemoListing() { memolisting = false; }
-
-TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line)
+TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
 {
+    ChatFrame& frame = session.Frame();
     if (frame.IsIgnored(SenderName(line))) {
         frame.AppendLog(FromWire(line.nick) + QStringLiteral(" (Ignored): ") + FromWire(line.params));
         return nullptr;
@@ -211,47 +158,47 @@ TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line)
     for (TForm3* w : PrivateWindows(frame))
         if (TrimControls(w->Title()).compare(partner, Qt::CaseInsensitive) == 0) {
             w->ApplyDefaultSize();
-            PrivateFrontScheduler::Of(frame).BringToFrontSoon(w);
+            session.BringToFrontSoon(w);
             return w;
         }
     frame.SetPendingPrivateNick(partner);
-    TForm3* made = frame.OpenPrivateWindowRequest();
+    auto* made = qobject_cast<TForm3*>(frame.OpenPrivateWindowRequest());
     if (!made) return nullptr;
-    made->SetConnection(&frame.IdTCPClient1);
+    made->SetConnection(&frame.Connection());
     made->ApplyDefaultSize();
-    PrivateFrontScheduler::Of(frame).BringToFrontSoon(made);
+    session.BringToFrontSoon(made);
     return made;
 }
 
-void HandleMessage(TMainForm& frame, const ircmessageencoder& line)
+void HandleMessage(ChatSession& session, const ircmessageencoder& line)
 {
     if (MessageTarget(line).startsWith(u'#'))
-        ShowRoomMessage(frame, line);
+        ShowRoomMessage(session, line);
     else
-        ShowPrivateLine(frame, line);
+        ShowPrivateLine(session, line);
 }
 
-void HandleMemoServNotice(TMainForm& frame, const ircmessageencoder& line)
+void HandleMemoServNotice(ChatSession& session, const ircmessageencoder& line)
 {
     const QString text = FromWire(text::From(line.params, static_cast<long long>(text::Pos(':', line.params)) + 1));
     const QString lower = text.toLower();
     if (lower.contains(QStringLiteral("end of list"))) {
-        memolisting = false;
+        session.memolisting = false;
         return;
     }
     if (lower.contains(QStringLiteral("listing memos for"))) {
-        memolisting = true;
+        session.memolisting = true;
         return;
     }
-    if (!memolisting) frame.AppendLog(text);
+    if (!session.memolisting) session.Frame().AppendLog(text);
 }
 
-void HandlePrivatePartnerQuit(TMainForm& frame, const ircmessageencoder& line)
+void HandlePrivatePartnerQuit(ChatSession& session, const ircmessageencoder& line)
 {
     const QString nick = FromWire(line.nick);
-    for (TForm3* w : PrivateWindows(frame))
+    for (TForm3* w : PrivateWindows(session.Frame()))
         if (w->Title() == nick) {
-            LineDrain::JoinBatch(w->privchat);
+            session.JoinBatch(w->privchat);
             w->PartnerQuit(nick, FromWire(line.params));
         }
 }

@@ -6,24 +6,20 @@
 #include <QString>
 
 class TForm3;
-class TMainForm;
+class ChatSession;
 
 // PRIVMSG, NOTICE and the away reply 301. A room line goes to its open room
 // window (a room NOTICE, or a room without a window, changes nothing);
 // anything else goes to the partner's private window, made when missing.
 // An inactive room window starts flashing; the private window comes to the
 // front.
-void HandleMessage(TMainForm& frame, const ircmessageencoder& line);
+void HandleMessage(ChatSession& session, const ircmessageencoder& line);
 
 // A NOTICE from MemoServ: shown in the server log, except the lines of a memo
 // listing (from "listing memos for" to "end of list"), which are kept out.
-void HandleMemoServNotice(TMainForm& frame, const ircmessageencoder& line);
-
-// Whether a MemoServ memo listing is in progress, and the switch that ends
-// it (at every successful login, so a listing cut off by a disconnect does not
-// keep later notices out of the log).
-bool MemoListing();
-void EndMemoListing();
+// The listing state belongs to the session, so a listing cut off by a
+// disconnect does not keep the next connection's notices out of the log.
+void HandleMemoServNotice(ChatSession& session, const ircmessageencoder& line);
 
 // The private window a private message, notice or away reply (301) goes to.
 // An ignored sender gets one server-log line and no window. The partner is
@@ -32,11 +28,11 @@ void EndMemoListing();
 // The window comes to the front as the active child once the lines at hand
 // are handled. Null when the line names no partner (the raw line then goes to
 // the server log).
-TForm3* FindPrivateWindow(TMainForm& frame, const ircmessageencoder& line);
+TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line);
 
 // The private side of QUIT: every private window titled exactly with the
 // quitting nick gets the partner-quit note and a read-only input line.
-void HandlePrivatePartnerQuit(TMainForm& frame, const ircmessageencoder& line);
+void HandlePrivatePartnerQuit(ChatSession& session, const ircmessageencoder& line);
 
 // Pieces of a received chat line, shared with the invitation handler.
 // The target: the first word of params (a room with its "#", or a nick).

@@ -4,7 +4,7 @@
 #include "chat/room_window.h"
 #include "common/wire_text.h"
 #include "protocol/text_util.h"
-#include "shell/main_form.h"
+#include "common/chat_frame.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ QString RoomNameOf(const ircmessageencoder& line)
     return FromWire(name);
 }
 
-TForm1* FindRoomWindowByName(TMainForm& frame, const QString& room)
+TForm1* FindRoomWindowByName(ChatFrame& frame, const QString& room)
 {
     const QString wanted = TrimControls(room);
     if (wanted.isEmpty())
@@ -78,7 +78,7 @@ TForm1* FindRoomWindowByName(TMainForm& frame, const QString& room)
     return nullptr;
 }
 
-TForm1* FindRoomWindow(TMainForm& frame, const ircmessageencoder& line)
+TForm1* FindRoomWindow(ChatFrame& frame, const ircmessageencoder& line)
 {
     return FindRoomWindowByName(frame, RoomNameOf(line));
 }

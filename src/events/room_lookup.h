@@ -6,7 +6,7 @@
 
 class QTreeWidgetItem;
 class TForm1;
-class TMainForm;
+class ChatFrame;
 class TNickListView;
 
 // The room a line names, as received (with its "#"), trimmed and without a
@@ -20,8 +20,8 @@ QString RoomNameOf(const ircmessageencoder& line);
 // room the line names, both trimmed and without regard to case; nullptr when
 // there is none. Other kinds of child windows, and room windows without a
 // title (they have left their room), are never returned.
-TForm1* FindRoomWindow(TMainForm& frame, const ircmessageencoder& line);
-TForm1* FindRoomWindowByName(TMainForm& frame, const QString& room);
+TForm1* FindRoomWindow(ChatFrame& frame, const ircmessageencoder& line);
+TForm1* FindRoomWindowByName(ChatFrame& frame, const QString& room);
 
 // The first entry, in list order, whose nick begins with text, ignoring case
 // (bob finds bobby when no bob comes before it).

@@ -3,7 +3,6 @@
 #include "shell/main_form.h"
 
 #include "common/wire_text.h"
-#include "events/message_events.h"
 #include "protocol/sent_lines.h"
 #include "shell/login_dialog.h"
 #include "common/prompts.h"
@@ -37,7 +36,7 @@ void TMainForm::ConnectitemClick()
 
 void TMainForm::Disconnect()
 {
-    if (reader_) reader_->Terminate();
+    if (ReaderThread()) ReaderThread()->Terminate();
     try {
         IdTCPClient1.WriteLine(sent::QuitLine());
     } catch (const TransportError&) {
@@ -46,7 +45,7 @@ void TMainForm::Disconnect()
     }
     // The reader ends when the server answers the quit by closing; a server
     // that does not is cut off after the wait, which ends the reader's read.
-    if (reader_) reader_->WaitFor(std::chrono::milliseconds(timing().readerStopMs));
+    if (ReaderThread()) ReaderThread()->WaitFor(std::chrono::milliseconds(timing().readerStopMs));
     StopReader(0);      // the lines that came before the end are handled first,
     CloseConnection();  // then the log says the connection is gone
     Buddies1->clear();
@@ -68,7 +67,6 @@ void TMainForm::Connect()
         if (connectedLook_) CloseConnection();
         return;
     }
-    EndMemoListing();
     StartReader();
     try {
         connection.WriteLine(sent::MemoServListLine());
@@ -92,7 +90,7 @@ void TMainForm::IdTCPClient1Connected()
 void TMainForm::IdTCPClient1Disconnected()
 {
     ApplyDisconnectedLook();
-    if (reader_ && !reader_->Finished()) WaitForReader(timing().readerStopMs);
+    if (ReaderThread() && !ReaderThread()->Finished()) WaitForReader(timing().readerStopMs);
     form4_->ClearRows();
     StatusPanel1->setText(QStringLiteral("Not Connected"));
     AppendLog(QStringLiteral("Disconnected.."));

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMutexLocker>
 
 namespace {
 
@@ -61,8 +62,7 @@ TForm3* TMainForm::OpenPrivateWindowFromUser(const QString& nick)
 void TMainForm::IgnorePartnerNotification(const QString& nick)
 {
     if (nick.isEmpty()) return;
-    QStringList list = IgnoreList();
-    if (list.contains(nick)) return;
-    list << nick;
-    SetIgnoreList(list);
+    QMutexLocker lock(&sharedLock_);
+    if (!ignoreList_) ignoreList_.emplace();
+    if (!ignoreList_->contains(nick)) *ignoreList_ << nick;
 }

@@ -8,8 +8,6 @@
 TForm1* TMainForm::NewRoomWindow()
 {
     auto* window = new TForm1(this);
-    TForm1::SetConnection(&IdTCPClient1);
-    TForm1::SetOwnNick(CurrentNick());
     window->SetTitle(QStringLiteral("No Room"));
     AddChildWindow(window);
     window->FormCreate();
@@ -21,10 +19,8 @@ TForm1* TMainForm::OpenRoomWindow(const QString& room)
     auto* window = new TForm1(this);
     AddChildWindow(window);
     window->FormCreate();
-    TForm1::SetConnection(&IdTCPClient1);
     window->SetTitle(room);
     window->titleid->setText(room);
-    TForm1::SetOwnNick(CurrentNick());
     window->ComboBoxEx1->setEditText(window->Title());
     window->joinbtnClick();
     return window;

@@ -1,5 +1,6 @@
 #include "shell/main_form.h"
 
+#include "events/chat_session.h"
 #include "events/line_drain.h"
 #include "shell/about_box.h"
 #include "shell/blocking_wait.h"
@@ -43,8 +44,14 @@ TMainForm::~TMainForm()
     if (mdiArea_) QObject::disconnect(mdiArea_, nullptr, this, nullptr);
     IdTCPClient1.onConnected = nullptr;
     IdTCPClient1.onDisconnected = nullptr;
-    if (reader_) StopReader(0);
+    if (session_) StopReader(0);
     IdTCPClient1.Disconnect();
+    // The child windows ask the frame for its connection and lists while they
+    // go (activation changes): they go while the frame is still whole.
+    if (mdiArea_) {
+        for (QMdiSubWindow* sub : mdiArea_->subWindowList()) QObject::disconnect(sub, nullptr, this, nullptr);
+        qDeleteAll(mdiArea_->subWindowList());
+    }
 }
 
 void TMainForm::FormCreate()
@@ -106,13 +113,19 @@ void TMainForm::SetIgnoreList(const std::optional<QStringList>& list)
     ignoreList_ = list;
 }
 
+void TMainForm::ChangeIgnoreList(const std::function<void(QStringList&)>& change)
+{
+    QMutexLocker lock(&sharedLock_);
+    if (ignoreList_) change(*ignoreList_);
+}
+
 bool TMainForm::IsIgnored(const QString& nick) const
 {
     QMutexLocker lock(&sharedLock_);
     return ignoreList_ && ignoreList_->contains(nick);
 }
 
-chandler* TMainForm::ReaderThread() const { return reader_.get(); }
+chandler* TMainForm::ReaderThread() const { return session_ ? session_->Reader() : nullptr; }
 
 QList<QWidget*> TMainForm::ChildWindows() const
 {
@@ -131,6 +144,12 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child)
     sub->show();
     UpdateWindowActions();
     return sub;
+}
+
+QWidget* TMainForm::CurrentChild() const
+{
+    const QMdiSubWindow* active = mdiArea_->activeSubWindow();
+    return active ? active->widget() : nullptr;
 }
 
 bool TMainForm::IsActiveChild(const QWidget* child) const
@@ -161,27 +180,25 @@ TAboutBox* TMainForm::AboutBox()
 
 void TMainForm::StartReader()
 {
-    if (reader_) StopReader(0);  // an old reader that ended on its own
-    queue_ = std::make_shared<LineQueue>(8192);
-    drain_ = new LineDrain(*this, queue_, CurrentNick());
-    reader_ = std::make_unique<chandler>(IdTCPClient1, CurrentNick().toStdString(), *queue_, *drain_);
+    if (session_) StopReader(0);  // an old reader that ended on its own
+    session_ = new ChatSession(*this, CurrentNick(), ChatSession::kQueueLines, this);
+    connect(session_, &ChatSession::ReaderEnded, this, &TMainForm::ReaderEndedByServer);
+    session_->StartReader(IdTCPClient1);
 }
 
 void TMainForm::WaitForReader(int timeoutMs)
 {
-    if (!reader_) return;
-    reader_->Terminate();
+    if (!session_) return;
     // Every handler runs on this thread and the reader never waits for it
     // (a full queue gives way to the stop request), so a plain wait is safe.
-    if (!reader_->WaitFor(std::chrono::milliseconds(timeoutMs))) IdTCPClient1.Disconnect();
+    if (!session_->StopReaderWithin(std::chrono::milliseconds(timeoutMs))) IdTCPClient1.Disconnect();
 }
 
 void TMainForm::StopReader(int timeoutMs)
 {
-    if (!reader_) return;
+    if (!session_) return;
     stoppingReader_ = true;
-    reader_->Terminate();
-    if (!reader_->WaitFor(std::chrono::milliseconds(timeoutMs))) {
+    if (!session_->StopReaderWithin(std::chrono::milliseconds(timeoutMs))) {
         // Cut the connection so that the waiting read returns; the closed
         // connection is reported by the caller once the lines that came
         // before the end have been handled.
@@ -189,26 +206,26 @@ void TMainForm::StopReader(int timeoutMs)
         IdTCPClient1.Disconnect();
         quietClose_ = false;
     }
-    reader_.reset();  // joins the thread
-    QCoreApplication::removePostedEvents(drain_);
-    drain_->DrainAll();
-    drain_->deleteLater();
-    drain_ = nullptr;
-    queue_.reset();
+    ChatSession* ending = session_;
+    session_ = nullptr;
+    ending->DisposeReader();
+    QCoreApplication::removePostedEvents(&ending->Drain());
+    ending->Drain().DrainAll();
+    ending->deleteLater();
     stoppingReader_ = false;
 }
 
 void TMainForm::ReaderEndedByServer(const QString& error)
 {
     (void)error;  // the server's side of the story is in the log already, if it said anything
-    if (stoppingReader_ || !reader_) return;
+    if (stoppingReader_ || !session_) return;
     StopReader(0);
     CloseConnection();
 }
 
 void TMainForm::SettleEndedReader()
 {
-    if (!reader_) return;
+    if (!session_) return;
     StopReader(0);
     CloseConnection();
 }
@@ -227,10 +244,10 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose()
 {
-    if (!reader_) return;
+    if (!session_) return;
     const bool open = IdTCPClient1.Connected();
     if (open) {
-        reader_->Terminate();
+        session_->Reader()->Terminate();
         try {
             IdTCPClient1.WriteLine(sent::QuitLine());
         } catch (const TransportError&) {

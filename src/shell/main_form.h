@@ -1,15 +1,16 @@
 #pragma once
 // The frame window: holds every child window, the menus and tool bar, the one
 // server connection, the reader thread and the values all windows share.
+#include "chat/private_window.h"
+#include "chat/room_window.h"
+#include "common/chat_frame.h"
 #include "protocol/line_connection.h"
-#include "protocol/line_queue.h"
 #include "protocol/reader_thread.h"
 
 #include <QMainWindow>
 #include <QMutex>
 #include <QStringList>
 
-#include <memory>
 #include <optional>
 
 class QAction;
@@ -25,14 +26,12 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class ChatSession;
 class TAboutBox;
-class TForm1;
-class TForm3;
 class TForm4;
-class LineDrain;
 
 // The frame window that holds every other window of the program.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public ChatFrame {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
@@ -40,46 +39,53 @@ public:
 
     // The one server connection, shared by every window that writes lines.
     LineConnection IdTCPClient1;
+    LineConnection& Connection() override { return IdTCPClient1; }
 
     // --- Shared values, each accessor copies under one lock ---
-    QString CurrentNick() const;
+    QString CurrentNick() const override;
     void SetCurrentNick(const QString& nick);
     QString PendingPrivateNick() const;
-    void SetPendingPrivateNick(const QString& nick);
+    void SetPendingPrivateNick(const QString& nick) override;
     QString WhoPurpose() const;
     void SetWhoPurpose(const QString& purpose);
     // The ignore list: none until a connection made it (HasIgnoreList false).
     bool HasIgnoreList() const;
-    QStringList IgnoreList() const;
+    QStringList IgnoreList() const override;
     void SetIgnoreList(const std::optional<QStringList>& list);
-    bool IsIgnored(const QString& nick) const;
+    void ChangeIgnoreList(const std::function<void(QStringList&)>& change) override;
+    bool IsIgnored(const QString& nick) const override;
+
+    // The session of the open connection: made at login, dropped at disconnect.
+    ChatSession* Session() const { return session_; }
     chandler* ReaderThread() const;
 
     // --- Child windows ---
     QMdiArea* MdiArea() const { return mdiArea_; }
     // The child windows' widgets, in the frame's order (creation order).
-    QList<QWidget*> ChildWindows() const;
+    QList<QWidget*> ChildWindows() const override;
     // Adds a widget as a visible child window at the default position.
     QMdiSubWindow* AddChildWindow(QWidget* child);
-    bool IsActiveChild(const QWidget* child) const;
-    void BringToFront(QWidget* child);
+    QWidget* CurrentChild() const override;
+    bool IsActiveChild(const QWidget* child) const override;
+    void BringToFront(QWidget* child) override;
     TForm4* Form4() const { return form4_; }
     // Appends one line to the server log (the room list window's log memo).
-    void AppendLog(const QString& line);
+    void AppendLog(const QString& line) override;
     // Appends several lines at once (cheaper than one by one for a burst).
-    void AppendLogLines(const QStringList& lines);
+    void AppendLogLines(const QStringList& lines) override;
     // The about box, made on first use and then reused.
     TAboutBox* AboutBox();
 
     // --- Windows made on request (defined beside the window classes) ---
     TForm1* NewRoomWindow();                        // Chat, New: an empty room window "No Room"
-    TForm1* OpenRoomWindow(const QString& room);    // a room window for room, joined at once
-    TForm3* OpenPrivateWindowRequest();             // the open-private-window request: titled with the pending nick
+    TForm1* OpenRoomWindow(const QString& room) override;  // a room window for room, joined at once
+    TForm3* OpenPrivateWindowRequest() override;           // the open-private-window request: titled with the pending nick
     TForm3* OpenPrivateWindowFromUser(const QString& nick);  // Whisper, buddies: find by exact title or make one
     void IgnorePartnerNotification(const QString& nick);                    // a private window's partner to ignore
 
     // --- Reader ---
-    // Starts the reader on the open connection with a copy of the current nick.
+    // Makes the session of the open connection and starts its reader with a
+    // copy of the current nick.
     void StartReader();
     // Asks the reader to stop, waits at most timeoutMs for it (the connection is
     // then closed so that its read ends) and disposes of it.
@@ -199,9 +205,7 @@ private:
     QList<QAction*> windowListActions_;
     bool connectedLook_ = false;
 
-    std::shared_ptr<LineQueue> queue_;
-    LineDrain* drain_ = nullptr;  // disposed of with deleteLater: it may be mid-call
-    std::unique_ptr<chandler> reader_;
+    ChatSession* session_ = nullptr;  // a child; disposed of with deleteLater: a handler may be mid-call
     bool stoppingReader_ = false;
     bool quietClose_ = false;  // the reader's stop closes the connection; its caller reports it
 };

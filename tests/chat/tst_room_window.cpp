@@ -169,7 +169,7 @@ void TestRoomWindow::newWindowLooksEmpty()
     QCOMPARE(window->Timer1->interval(), timing().flashMs);
     QVERIFY(window->Panel3->isHidden());
     QCOMPARE(SubOf(window)->size(), QSize(541, 388));
-    QCOMPARE(TForm1::OwnNick(), QStringLiteral("Ann"));
+    QCOMPARE(window->OwnNick(), QStringLiteral("Ann"));
     QCOMPARE(c.Sent(), QStringList());
     // A bare window before any opener touched it.
     TForm1 bare(nullptr);

@@ -1,6 +1,7 @@
 // The UI side of the reader: arrival order across drains, yielding to the event
 // loop during a flood, and lines that arrived before the reader's end.
 #include "events/line_drain.h"
+#include "events/chat_session.h"
 #include "shell/main_form.h"
 #include "side/room_list_window.h"
 
@@ -33,8 +34,9 @@ private slots:
 void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
 {
     TMainForm frame;
-    auto queue = std::make_shared<LineQueue>(100000);
-    LineDrain drain(frame, queue, "ann");
+    ChatSession session(frame, "ann", 100000);
+    const auto queue = session.Queue();
+    LineDrain& drain = session.Drain();
     int drains = 0;
     connect(&drain, &LineDrain::Drained, this, [&] { ++drains; });
     int ticks = 0;
@@ -65,8 +67,9 @@ void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
 void TestLineDrain::drainAllHandlesWhatIsLeft()
 {
     TMainForm frame;
-    auto queue = std::make_shared<LineQueue>(1000);
-    LineDrain drain(frame, queue, "ann");
+    ChatSession session(frame, "ann", 1000);
+    const auto queue = session.Queue();
+    LineDrain& drain = session.Drain();
     auto batch = LogLines(0, 3);
     queue->PushBatch(batch, {});
     drain.DrainAll();

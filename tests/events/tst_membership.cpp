@@ -8,6 +8,7 @@
 #include "events/membership_events.h"
 #include "events/room_lookup.h"
 #include "shell/main_form.h"
+#include "support/test_session.h"
 #include "side/room_list_window.h"
 
 #include <QAction>
@@ -29,7 +30,7 @@ ircmessageencoder Parse(const QByteArray& raw)
 
 void Feed(TMainForm& frame, const QByteArray& raw, const QString& own = kOwn)
 {
-    RouteLine(frame, own, Parse(raw));
+    RouteLine(TestSession(frame, own), Parse(raw));
 }
 
 // "nick:icon" for every entry, in list order.

@@ -7,6 +7,7 @@
 #include "events/event_router.h"
 #include "events/message_events.h"
 #include "shell/main_form.h"
+#include "support/test_session.h"
 #include "side/room_list_window.h"
 
 #include <QLineEdit>
@@ -35,7 +36,7 @@ void Route(TMainForm& frame, const std::string& raw)
 {
     ircmessageencoder line;
     line.ParseLine(raw);
-    RouteLine(frame, QStringLiteral("me"), line);
+    RouteLine(TestSession(frame), line);
 }
 
 QList<TForm3*> PrivateWindows(const TMainForm& frame)
@@ -114,7 +115,6 @@ private:
 
 void TestMessageEvents::init()
 {
-    EndMemoListing();
     frame_ = std::make_unique<TMainForm>();
     frame_->SetCurrentNick("me");
     frame_->show();
@@ -242,7 +242,7 @@ void TestMessageEvents::lookupIgnoresCaseAndBlanks()
     QVERIFY(old);
     ircmessageencoder line;
     line.ParseLine(raw.toStdString());
-    TForm3* found = FindPrivateWindow(*frame_, line);
+    TForm3* found = FindPrivateWindow(TestSession(*frame_), line);
     QVERIFY(found);
     QCOMPARE(found == old, reused);
     QCOMPARE(PrivateWindows(*frame_).size(), reused ? 1 : 2);
@@ -498,11 +498,11 @@ void TestMessageEvents::memoServListing()
     for (const QString& text : texts)
         Route(*frame_, ":MemoServ!memoserv@services.int NOTICE me :" + text.toStdString());
     QCOMPARE(LogLines(*frame_), logged);
-    QCOMPARE(MemoListing(), listingAfter);
+    QCOMPARE(TestSession(*frame_).memolisting, listingAfter);
     QVERIFY(PrivateWindows(*frame_).isEmpty());
 
-    // The switch a login uses brings the log back.
-    EndMemoListing();
+    // The next connection's session starts outside any listing.
+    delete &TestSession(*frame_);
     Route(*frame_, ":MemoServ!memoserv@services.int NOTICE me :You have 1 new memo.");
     QCOMPARE(LogLines(*frame_).last(), QStringLiteral("You have 1 new memo. "));
 

@@ -1,6 +1,5 @@
 #include "irc_servers.h"
 
-#include "events/message_events.h"
 #include "protocol/dispatch.h"
 #include "protocol/sent_lines.h"
 #include "shell/main_form.h"
@@ -143,7 +142,6 @@ bool LogInFrame(TMainForm& frame, int port, const std::string& nick, int timeout
             connection.WriteLine(PongLineFor(line));
         } else if (line.find(" 001 ") != std::string::npos) {
             frame.SetCurrentNick(QString::fromStdString(nick));
-            EndMemoListing();
             frame.StartReader();
             return true;
         }

@@ -1,0 +1,55 @@
+#pragma once
+// What the child windows and the line handlers may ask of the frame window.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class LineConnection;
+class QWidget;
+
+// The frame as the windows and handlers see it: the connection, the user's
+// nick, the ignore list, the server log, and the child windows. The frame
+// window implements it; a window or handler never needs more of the frame
+// than this, and what it needs anew becomes one more named operation here.
+class ChatFrame {
+public:
+    virtual ~ChatFrame() = default;
+
+    // The one server connection that every window writes its lines to.
+    virtual LineConnection& Connection() = 0;
+    // The user's nick on the current connection.
+    virtual QString CurrentNick() const = 0;
+
+    // The ignore list: entries are nicks, "@nick" for one ignored while a
+    // room operator. Read and changed under the frame's lock, so the reader
+    // thread may ask IsIgnored at any time.
+    virtual bool IsIgnored(const QString& nick) const = 0;
+    virtual QStringList IgnoreList() const = 0;
+    // Runs change on the list under the lock (nothing happens while the
+    // program has no ignore list yet).
+    virtual void ChangeIgnoreList(const std::function<void(QStringList&)>& change) = 0;
+
+    // The server log in the room list window.
+    virtual void AppendLog(const QString& line) = 0;
+    virtual void AppendLogLines(const QStringList& lines) = 0;
+
+    // The child windows' widgets in the frame's order (creation order).
+    virtual QList<QWidget*> ChildWindows() const = 0;
+    // The widget of the frame's current child window (whether or not the
+    // frame itself has the keyboard); null when there is none.
+    virtual QWidget* CurrentChild() const = 0;
+    // True when child is the current child and the frame is the active window.
+    virtual bool IsActiveChild(const QWidget* child) const = 0;
+    // Shows child (restored when minimised) as the current child, on top.
+    virtual void BringToFront(QWidget* child) = 0;
+
+    // A room window for room, joined at once (a TForm1).
+    virtual QWidget* OpenRoomWindow(const QString& room) = 0;
+    // The open-private-window request for a line that came in: a private
+    // window (a TForm3) titled with the pending nick, made without taking the
+    // front; null while no nick is pending.
+    virtual void SetPendingPrivateNick(const QString& nick) = 0;
+    virtual QWidget* OpenPrivateWindowRequest() = 0;
+};

@@ -1,0 +1,72 @@
+#include "events/chat_session.h"
+
+#include "chat/rich_text_view.h"
+#include "common/chat_frame.h"
+#include "events/line_drain.h"
+
+#include <QMetaObject>
+#include <QWidget>
+
+ChatSession::ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines, QObject* parent)
+    : QObject(parent),
+      frame_(frame),
+      ownnick_(std::move(ownnick)),
+      queue_(std::make_shared<LineQueue>(queueLines)),
+      drain_(new LineDrain(*this, queue_, this))
+{
+    connect(drain_, &LineDrain::ReaderStopped, this, &ChatSession::ReaderEnded);
+}
+
+ChatSession::~ChatSession()
+{
+    DisposeReader();
+}
+
+void ChatSession::StartReader(LineConnection& connection)
+{
+    DisposeReader();
+    reader_ = std::make_unique<chandler>(connection, ownnick_.toStdString(), *queue_, *drain_);
+}
+
+bool ChatSession::StopReaderWithin(std::chrono::milliseconds timeout)
+{
+    if (!reader_) return true;
+    reader_->Terminate();
+    return reader_->WaitFor(timeout);
+}
+
+void ChatSession::DisposeReader()
+{
+    reader_.reset();  // joins the thread
+}
+
+void ChatSession::JoinBatch(TRichTextBox* view)
+{
+    if (!draining_ || !view) return;
+    for (const auto& v : batchedViews_)
+        if (v == view) return;
+    view->BeginBatch();
+    batchedViews_.emplace_back(view);
+}
+
+void ChatSession::EndLines()
+{
+    auto views = std::move(batchedViews_);
+    batchedViews_.clear();
+    draining_ = false;
+    for (const auto& v : views)
+        if (v) v->EndBatch();
+}
+
+void ChatSession::BringToFrontSoon(QWidget* w)
+{
+    frontPending_ = w;
+    if (frontQueued_) return;
+    frontQueued_ = true;
+    QMetaObject::invokeMethod(this, [this] {
+        frontQueued_ = false;
+        QWidget* w = frontPending_;
+        frontPending_ = nullptr;
+        if (w && frame_.CurrentChild() != w) frame_.BringToFront(w);
+    }, Qt::QueuedConnection);
+}

@@ -1,0 +1,82 @@
+#pragma once
+// One server connection's life on the program's side.
+#include "protocol/line_queue.h"
+#include "protocol/reader_thread.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+class ChatFrame;
+class LineConnection;
+class LineDrain;
+class QWidget;
+class TRichTextBox;
+
+// Everything that lasts as long as one connection: the reader thread, its
+// line queue, the drain that carries the lines to the handlers, and what the
+// handlers remember between lines (the memo listing, the transcripts written
+// in the current drain, the private window to bring to the front). The frame
+// makes one at login and drops it at disconnect, so nothing of one
+// connection leaks into the next.
+class ChatSession : public QObject {
+    Q_OBJECT
+public:
+    // The lines the reader may queue before it waits for the UI thread.
+    static constexpr std::size_t kQueueLines = 8192;
+
+    // ownnick is the user's nick for this connection. No reader runs until
+    // StartReader; a session without one can still take lines (tests).
+    ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines = kQueueLines, QObject* parent = nullptr);
+    ~ChatSession() override;
+
+    ChatFrame& Frame() const { return frame_; }
+    const QString& OwnNick() const { return ownnick_; }
+    const std::shared_ptr<LineQueue>& Queue() const { return queue_; }
+    LineDrain& Drain() const { return *drain_; }
+
+    // --- The reader ---
+    void StartReader(LineConnection& connection);
+    chandler* Reader() const { return reader_.get(); }
+    // Asks the reader to stop and waits at most timeout; false when it still runs.
+    bool StopReaderWithin(std::chrono::milliseconds timeout);
+    // Joins and disposes of the reader (its connection must be closed or the
+    // reader stopped first, or this closes the connection).
+    void DisposeReader();
+
+    // --- What handlers keep between lines ---
+    // True inside a MemoServ memo listing (from "listing memos for" to "end of list").
+    bool memolisting = false;
+
+    // A handler about to write into a transcript calls this: the view's
+    // inserts are grouped until the current drain ends.
+    void JoinBatch(TRichTextBox* view);
+    // The drain's bracket around the lines it handles in one go.
+    void BeginLines() { draining_ = true; }
+    void EndLines();
+
+    // Brings w to the front once the lines at hand are handled: a burst from
+    // many partners activates one window, not each in turn.
+    void BringToFrontSoon(QWidget* w);
+
+signals:
+    // The reader ended on a transport error that the program did not cause;
+    // the lines that came before the end have been handled.
+    void ReaderEnded(const QString& error);
+
+private:
+    ChatFrame& frame_;
+    const QString ownnick_;
+    std::shared_ptr<LineQueue> queue_;  // shared with the drain, which may outlive a disposal mid-call
+    LineDrain* drain_;                  // a child of this session
+    std::unique_ptr<chandler> reader_;
+
+    std::vector<QPointer<TRichTextBox>> batchedViews_;
+    bool draining_ = false;
+    QPointer<QWidget> frontPending_;
+    bool frontQueued_ = false;
+};
