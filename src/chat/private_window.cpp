@@ -163,7 +163,7 @@ void TForm3::AppendIncomingLine(const QString& sender, const QString& text, Inco
     TRichTextBox::Batch batch(*privchat);
     MoveToAppendPosition(*privchat);
     QColor colour = kBlue;
-    privchat->SetSelItalic(false);
+    StartPlainLine(*privchat);
     switch (kind) {
     case IncomingKind::AwayReply:
         StyledInsert(*privchat, kBlue, false, std::nullopt, Title() + QStringLiteral(" is away(Auto Reply): "));
@@ -189,6 +189,7 @@ void TForm3::AppendIncomingLine(const QString& sender, const QString& text, Inco
 void TForm3::PartnerQuit(const QString& nick, const QString& reason)
 {
     MoveToAppendPosition(*privchat);
+    StartPlainLine(*privchat);
     StyledInsert(*privchat, kGrey, true, true, nick + QStringLiteral(" has lost connection. ") + reason + u'\n');
     Edit1->setReadOnly(true);
 }
@@ -197,22 +198,25 @@ void TForm3::edit1KeyDown()
 {
     if (Edit1->isReadOnly() || !Edit1->isEnabled())
         return;
-    MoveToAppendPosition(*privchat);
     const QString typed = Edit1->text();
+    if (typed.trimmed().isEmpty())
+        return;
+    MoveToAppendPosition(*privchat);
     const QString line = Panel2->ApplyStylesToInput();
     try {
         if (!connection_)
             throw TransportError("Not connected.");
         connection_->WriteLine(sent::PrivateMessageLine(ToWire(Title()), ToWire(line)));
-    } catch (const TransportError& error) {
+    } catch (const TransportError&) {
         // Nothing went out: the typed text comes back unstyled, so that
         // sending it again does not put the style bytes in front twice.
         Edit1->setText(typed);
-        prompts().Error(this, QString::fromStdString(error.what()));
+        WriteSystemNote(*privchat, QStringLiteral("You are not connected to a server: nothing was sent"));
         return;
     }
     {
         TRichTextBox::Batch batch(*privchat);
+        StartPlainLine(*privchat);
         StyledInsert(*privchat, kGreen, true, false, QStringLiteral("you said: "));
         privchat->SetSelColor(kBlack);
         privchat->SetSelBold(false);
@@ -221,6 +225,12 @@ void TForm3::edit1KeyDown()
     }
     Edit1->clear();
     Edit1->setFocus();
+}
+
+void TForm3::ConnectionLost()
+{
+    MoveToAppendPosition(*privchat);
+    WriteSystemNote(*privchat, QStringLiteral("The connection to the server was lost"));
 }
 
 void TForm3::ToolButton1Click()

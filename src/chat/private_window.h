@@ -70,6 +70,9 @@ public:
     // read-only.
     void PartnerQuit(const QString& nick, const QString& reason);
 
+    // The connection ended: a note in the transcript.
+    void ConnectionLost();
+
     // Enter in Edit1: sends the styled line to the partner and echoes it.
     void edit1KeyDown();
     void ToolButton1Click();

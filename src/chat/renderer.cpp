@@ -192,6 +192,16 @@ void MoveToAppendPosition(TRichTextBox& view)
     view.SetSelStart(view.TextLength());
 }
 
+void StartPlainLine(TRichTextBox& view)
+{
+    view.SetSelBold(false);
+    view.SetSelItalic(false);
+    view.SetSelUnderline(false);
+    view.SetSelStrikeOut(false);
+    view.SetSelMonospace(false);
+    view.SetSelBackground(QColor());
+}
+
 void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optional<bool> italic,
                   const QString& text)
 {
@@ -205,6 +215,7 @@ void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optio
 void WriteSystemNote(TRichTextBox& view, const QString& message)
 {
     TRichTextBox::Batch batch(view);
+    StartPlainLine(view);
     StyledInsert(view, kMaroon, true, std::nullopt, QStringLiteral("Talvessa: "));
     StyledInsert(view, kRed, false, std::nullopt, message);
     view.SetSelText(QStringLiteral("\n"));
@@ -213,6 +224,7 @@ void WriteSystemNote(TRichTextBox& view, const QString& message)
 void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& line)
 {
     TRichTextBox::Batch batch(view);
+    StartPlainLine(view);
     StyledInsert(view, kBlue, true, std::nullopt, ownNick + QStringLiteral(": "));
     view.SetSelColor(kBlack);
     view.SetSelBold(false);
@@ -224,11 +236,13 @@ void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& lin
 
 void WriteActionLine(TRichTextBox& view, const QString& ownNick, const QString& action)
 {
+    StartPlainLine(view);
     StyledInsert(view, kPurple, true, true, ownNick + u' ' + action + u'\n');
 }
 
 void WriteWarningNote(TRichTextBox& view, const QString& message)
 {
+    StartPlainLine(view);
     StyledInsert(view, kRed, true, true, message + u'\n');
 }
 

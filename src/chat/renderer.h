@@ -29,12 +29,17 @@ inline constexpr char16_t kUnderlineByte = 0x1F;
 // Moves the caret to the end of the transcript, where new entries go.
 void MoveToAppendPosition(TRichTextBox& view);
 
+// Every style off (bold, italic, underline, strike, monospace, background):
+// each appended line starts from here, so a line never inherits the look of
+// the line before it.
+void StartPlainLine(TRichTextBox& view);
+
 // Sets colour and bold (and italic when given), then inserts text at the caret.
 void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optional<bool> italic,
                   const QString& text);
 
-// The room window's entries. They write at the caret as it stands; attributes
-// they set stay in force afterwards.
+// The room window's entries. They write at the caret as it stands, starting
+// from plain style; attributes they set stay in force afterwards.
 // "Talvessa: " in maroon bold, the message in red, a line break.
 void WriteSystemNote(TRichTextBox& view, const QString& message);
 // nick + ": " in blue bold, the line rendered in echo mode in black, a line

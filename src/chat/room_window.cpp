@@ -36,6 +36,7 @@
 
 namespace {
 
+const QString kNotConnected = QStringLiteral("You are not connected to a server: nothing was sent");
 const QString kSelectRoom = QStringLiteral("[Select Room]");
 constexpr int kWindowWidth = 541;
 constexpr int kWindowHeight = 388;
@@ -113,6 +114,9 @@ void TForm1::BuildToolBar()
         ComboBoxEx1->addItem(CountryFlag(room.flagCode), room.name);
     ComboBoxEx1->setCurrentIndex(-1);
     ComboBoxEx1->setEditText(kSelectRoom);
+    // A real key press reaches the combo box, which hands it to its line
+    // edit directly, past the line edit's event filters: watch both.
+    ComboBoxEx1->installEventFilter(this);
     ComboBoxEx1->lineEdit()->installEventFilter(this);
 
     joinbtn = ToolButton(ToolBar1, QStringLiteral("joinbtn"), QStringLiteral("Join selected room"),
@@ -243,7 +247,10 @@ void TForm1::FormCreate()
         sub->installEventFilter(this);
         connect(sub, &QMdiSubWindow::windowStateChanged, this, &TForm1::SubWindowStateChanged);
     }
-    sub->resize(kWindowWidth, kWindowHeight);
+    // A window opened while another is maximised is maximised too; its
+    // restored size is set when it is restored.
+    if (!sub->isMaximized())
+        sub->resize(kWindowWidth, kWindowHeight);
 }
 
 QMdiSubWindow* TForm1::SubWindow() const
@@ -293,10 +300,33 @@ void TForm1::joinbtnClick()
     try {
         WriteLine(sent::JoinLine(ToWire(room)));
     } catch (const TransportError&) {
+        WriteSystemNote(*mainchat, kNotConnected);
         return;  // the controls stay as they were
     }
     SetInRoomLook(true);
     Edit1->setFocus();
+}
+
+void TForm1::ConnectionLost()
+{
+    if (InRoom()) {
+        rejoinPending_ = true;
+        ComboBoxEx1->setEditText(Title());
+    }
+    SetInRoomLook(false);
+    ListView1->ClearEntries();
+    SetHostControlsEnabled(false);
+    MoveToAppendPosition(*mainchat);
+    WriteSystemNote(*mainchat, QStringLiteral("The connection to the server was lost"));
+}
+
+void TForm1::Rejoin()
+{
+    if (!rejoinPending_)
+        return;
+    rejoinPending_ = false;
+    ComboBoxEx1->setEditText(Title());
+    joinbtnClick();
 }
 
 void TForm1::partbtnClick()
@@ -342,8 +372,10 @@ void TForm1::Edit1KeyDown()
         WriteSystemNote(*mainchat, QStringLiteral("Please join a room first"));
         return;
     }
-    MoveToAppendPosition(*mainchat);
     const QString typed = Edit1->text();
+    if (typed.trimmed().isEmpty())
+        return;
+    MoveToAppendPosition(*mainchat);
     const QString line = Panel2->ApplyStylesToInput();
     try {
         WriteLine(sent::RoomMessageLine(ToWire(Title()), ToWire(line)));
@@ -351,6 +383,7 @@ void TForm1::Edit1KeyDown()
         // Nothing went out: the user gets back what they typed, not the
         // styled line, so a second Enter styles it once only.
         Edit1->setText(typed);
+        WriteSystemNote(*mainchat, kNotConnected);
         return;
     }
     WriteOwnLine(*mainchat, OwnNick(), line);
@@ -480,7 +513,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         PaintFlashLook();
         return true;
     }
-    if (watched == ComboBoxEx1->lineEdit() && event->type() == QEvent::KeyRelease) {
+    if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) && event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && ComboBoxEx1->isEnabled()) {
             joinbtnClick();

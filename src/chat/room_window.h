@@ -59,6 +59,16 @@ public:
     // Which look the title bar has while flashing: true for the active look.
     bool FlashLit() const { return flashLit_; }
 
+    // The connection ended: a note, and the not-in-a-room look with the
+    // room name kept in the selector. A window that was in a room remembers
+    // to rejoin it.
+    void ConnectionLost();
+    bool RejoinPending() const { return rejoinPending_; }
+    // Joins the remembered room again, as the Join button does; ForgetRejoin
+    // drops the wish (a login to another server).
+    void Rejoin();
+    void ForgetRejoin() { rejoinPending_ = false; }
+
     // The host-only controls (the host entries of the nick-list menu and
     // blockbtn), switched by the user's own host status in this room.
     void SetHostControlsEnabled(bool enabled);
@@ -142,4 +152,5 @@ private:
     int flashPhase_ = 0;
     bool flashLit_ = false;
     bool paintingFlash_ = false;
+    bool rejoinPending_ = false;
 };

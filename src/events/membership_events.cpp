@@ -22,13 +22,14 @@ const QColor kGreen(0, 128, 0);
 const QColor kGrey(128, 128, 128);
 const QColor kRed(255, 0, 0);
 
-// One status line at the end of the transcript, italic, in colour; bold only
-// when the line names it, otherwise bold stays as it was.
+// One status line at the end of the transcript, italic, in colour, bold only
+// when the line names it.
 void AppendStatus(ChatSession& session, TForm1& window, const QColor& colour, std::optional<bool> bold, const QString& text)
 {
     TRichTextBox& view = *window.mainchat;
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
+    StartPlainLine(view);
     view.SetSelColor(colour);
     if (bold)
         view.SetSelBold(*bold);
@@ -176,6 +177,7 @@ void HandleMode(ChatSession& session, const ircmessageencoder& line)
     TRichTextBox& view = *window->mainchat;
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
+    StartPlainLine(view);
     view.SetSelColor(kRed);
     view.SetSelBold(true);
     view.SetSelItalic(true);

@@ -78,6 +78,7 @@ void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
     session.JoinBatch(&view);
     TRichTextBox::Batch batch(view);
     MoveToAppendPosition(view);
+    StartPlainLine(view);
     const QString nick = SenderName(line);
     const QString text = MessageText(line);
     if (text.size() >= 7 && text.left(7).toLower() == QStringLiteral("\x01" "action")) {

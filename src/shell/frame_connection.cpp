@@ -68,6 +68,7 @@ void TMainForm::Connect()
         return;
     }
     StartReader();
+    loggedIn_ = true;
     try {
         connection.WriteLine(sent::MemoServListLine());
         connection.WriteLine(sent::LusersLine());
@@ -78,6 +79,32 @@ void TMainForm::Connect()
     }
     form4_->servertitle->setText(FromWire(connection.Host()));
     form4_->ShowServerPanel();
+    RejoinRooms();
+}
+
+void TMainForm::TellWindowsConnectionLost()
+{
+    rejoinHost_ = IdTCPClient1.Host();
+    for (QWidget* child : ChildWindows()) {
+        if (auto* room = qobject_cast<TForm1*>(child))
+            room->ConnectionLost();
+        else if (auto* partner = qobject_cast<TForm3*>(child))
+            partner->ConnectionLost();
+    }
+}
+
+void TMainForm::RejoinRooms()
+{
+    const bool sameServer = IdTCPClient1.Host() == rejoinHost_;
+    for (QWidget* child : ChildWindows()) {
+        auto* room = qobject_cast<TForm1*>(child);
+        if (!room || !room->RejoinPending())
+            continue;
+        if (sameServer)
+            room->Rejoin();
+        else
+            room->ForgetRejoin();
+    }
 }
 
 void TMainForm::IdTCPClient1Connected()
@@ -94,6 +121,10 @@ void TMainForm::IdTCPClient1Disconnected()
     form4_->ClearRows();
     StatusPanel1->setText(QStringLiteral("Not Connected"));
     AppendLog(QStringLiteral("Disconnected.."));
+    if (loggedIn_) {
+        loggedIn_ = false;
+        TellWindowsConnectionLost();
+    }
 }
 
 void TMainForm::CloseConnection()

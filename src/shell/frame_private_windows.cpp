@@ -33,6 +33,7 @@ TForm3* MakePrivateWindow(TMainForm& frame, const QString& nick, bool activate)
     frame.AddChildWindow(sub);
     sub->setEnabled(true);
     w->ApplyDefaultSize();
+    frame.PlaceNewChild(sub);
     if (activate && frame.MdiArea()->activeSubWindow() != sub) frame.BringToFront(w);
     return w;
 }

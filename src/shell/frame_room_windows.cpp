@@ -4,21 +4,24 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 
 TForm1* TMainForm::NewRoomWindow()
 {
     auto* window = new TForm1(this);
     window->SetTitle(QStringLiteral("No Room"));
-    AddChildWindow(window);
+    QMdiSubWindow* sub = AddChildWindow(window);
     window->FormCreate();
+    PlaceNewChild(sub);
     return window;
 }
 
 TForm1* TMainForm::OpenRoomWindow(const QString& room)
 {
     auto* window = new TForm1(this);
-    AddChildWindow(window);
+    QMdiSubWindow* sub = AddChildWindow(window);
     window->FormCreate();
+    PlaceNewChild(sub);
     window->SetTitle(room);
     window->titleid->setText(room);
     window->ComboBoxEx1->setEditText(window->Title());

@@ -4,6 +4,7 @@
 #include "events/line_drain.h"
 #include "shell/about_box.h"
 #include "shell/blocking_wait.h"
+#include "shell/product_info.h"
 #include "common/timings.h"
 #include "protocol/sent_lines.h"
 #include "side/room_list_window.h"
@@ -143,7 +144,41 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child)
     child->show();
     sub->show();
     UpdateWindowActions();
+    // The frame's caption follows a maximised child's title, also when the
+    // title becomes empty (a room window that left its room).
+    connect(child, &QWidget::windowTitleChanged, sub, [this, sub](const QString& title) {
+        // The sub-window keeps the last title that was not empty, and puts it
+        // back into the frame's caption: empty it first.
+        if (!title.isEmpty()) return;
+        sub->setWindowTitle(QString());
+        if (sub->isMaximized() && mdiArea_->activeSubWindow() == sub) setWindowTitle(product::kName);
+    });
     return sub;
+}
+
+void TMainForm::PlaceNewChild(QMdiSubWindow* sub)
+{
+    bool maximised = sub->isMaximized();
+    int others = 0;
+    for (QMdiSubWindow* other : mdiArea_->subWindowList()) {
+        if (other == sub || !other->isVisible() || other->isMinimized())
+            continue;
+        ++others;
+        maximised = maximised || other->isMaximized();
+    }
+    if (maximised) {
+        sub->showMaximized();
+        return;
+    }
+    // Cascade: each new window one title bar further down and right, starting
+    // again at the top left before it would reach past the area's edge.
+    constexpr int kStep = 24;
+    const QSize area = mdiArea_->viewport()->size();
+    const QSize size = sub->size();
+    const int room = std::min(area.width() - size.width(), area.height() - size.height());
+    const int positions = room < 0 ? 1 : room / kStep + 1;
+    const int at = (others % positions) * kStep;
+    sub->move(at, at);
 }
 
 QWidget* TMainForm::CurrentChild() const

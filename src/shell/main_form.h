@@ -65,6 +65,10 @@ public:
     QList<QWidget*> ChildWindows() const override;
     // Adds a widget as a visible child window at the default position.
     QMdiSubWindow* AddChildWindow(QWidget* child);
+    // Places a new child window, once it has its size: maximised when another
+    // child is maximised, otherwise cascaded below the others and wholly
+    // inside the area (at its top left when it does not fit).
+    void PlaceNewChild(QMdiSubWindow* sub);
     QWidget* CurrentChild() const override;
     bool IsActiveChild(const QWidget* child) const override;
     void BringToFront(QWidget* child) override;
@@ -191,6 +195,10 @@ private:
     // A reader that ended by the server's doing, not yet handled: handle it now.
     void SettleEndedReader();
     void WaitForReader(int timeoutMs);
+    // Every room and private window hears that the connection ended.
+    void TellWindowsConnectionLost();
+    // After a login: rooms left by a lost connection to the same server join again.
+    void RejoinRooms();
     void FormClose();
 
     mutable QMutex sharedLock_;
@@ -204,6 +212,8 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     QList<QAction*> windowListActions_;
     bool connectedLook_ = false;
+    bool loggedIn_ = false;  // a login succeeded and no disconnected handling followed yet
+    std::string rejoinHost_;  // the server the room windows' pending rejoins belong to
 
     ChatSession* session_ = nullptr;  // a child; disposed of with deleteLater: a handler may be mid-call
     bool stoppingReader_ = false;

@@ -130,8 +130,6 @@ void TestPrivateWindow::sendsStyledLineAndEchoes_data()
         << "you said: hi\n";
     QTest::newRow("white adds no colour") << "hi" << 0 << false << true << false
                                           << QByteArray("privmsg bob :\x1fhi") << "you said: hi\n";
-    QTest::newRow("empty line is sent") << "" << -1 << false << false << false << QByteArray("privmsg bob :")
-                                        << "you said: \n";
     QTest::newRow("slash is plain text") << "/join #x" << -1 << false << false << false
                                          << QByteArray("privmsg bob :/join #x") << "you said: /join #x\n";
     QTest::newRow("non-ASCII goes out as UTF-8") << QStringLiteral(u"grüß ☺") << -1 << false << false << false
@@ -245,15 +243,21 @@ void TestPrivateWindow::failedWriteKeepsTypedTextAndReports()
     w_->ToolButton5->setChecked(true);
     w_->Edit1->setText("hello");
     PressEnter(*w_);
-    QCOMPARE(prompts_->Errors().size(), 1);
-    QVERIFY(w_->privchat->toPlainText().isEmpty());
+    const QString note = QStringLiteral("Talvessa: You are not connected to a server: nothing was sent\n");
+    QCOMPARE(w_->privchat->toPlainText(), note);
     // The unstyled text stays, so a second try does not double the style bytes.
     QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
 
     w_->SetConnection(nullptr);
     PressEnter(*w_);
-    QCOMPARE(prompts_->Errors().size(), 2);
+    QCOMPARE(w_->privchat->toPlainText(), note + note);
     QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
+    QVERIFY(prompts_->Errors().isEmpty());
+
+    // Enter on an empty or blank line sends nothing and writes nothing.
+    w_->Edit1->setText(QStringLiteral("   "));
+    PressEnter(*w_);
+    QCOMPARE(w_->privchat->toPlainText(), note + note);
 }
 
 void TestPrivateWindow::incomingLayouts_data()

@@ -253,10 +253,11 @@ void TestRenderer::writesNoteStyles_data()
                               << Runs{{"me: ", "fg=#0000ff b"}, {"hi ", ""}, {"red", "fg=#ff0000 b"}, {"\n", ""}};
     QTest::newRow("action line") << "action" << Runs{{"me is dancing", "fg=#800080 b i"}, {"\n", ""}};
     QTest::newRow("warning note") << "warning" << Runs{{"Careful", "fg=#ff0000 b i"}, {"\n", ""}};
-    QTest::newRow("system note after an action line stays italic")
+    // Each line starts plain: nothing of the line before carries over.
+    QTest::newRow("system note after an action line is upright")
         << "action+system"
-        << Runs{{"me is dancing", "fg=#800080 b i"}, {"\n", ""}, {"Talvessa: ", "fg=#800000 b i"},
-                {"Please join a room first", "fg=#ff0000 i"}, {"\n", ""}};
+        << Runs{{"me is dancing", "fg=#800080 b i"}, {"\n", ""}, {"Talvessa: ", "fg=#800000 b"},
+                {"Please join a room first", "fg=#ff0000"}, {"\n", ""}};
 }
 
 void TestRenderer::writesNoteStyles()

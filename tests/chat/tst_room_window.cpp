@@ -29,6 +29,8 @@
 
 namespace {
 
+const QString kNotSentNote = QStringLiteral("Talvessa: You are not connected to a server: nothing was sent\n");
+
 
 // A frame connected to a scripted server, with the lines the server got
 // from it since the last look.
@@ -116,6 +118,9 @@ private slots:
     void countryRoomsCarryFlags();
     void openedWindowJoins();
     void join_data();
+    void enterInSelectorJoins_data();
+    void enterInSelectorJoins();
+    void blankLineSendsNothing();
     void join();
     void joinOnClosedConnectionKeepsControls();
     void leaveEmptiesListAndTitle();
@@ -204,6 +209,20 @@ void TestRoomWindow::openedWindowJoins()
     QVERIFY(c.frame.ChildWindows().contains(window));
 }
 
+void TestRoomWindow::blankLineSendsNothing()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    c.Sent();
+    const QString before = Transcript(*window);
+    for (const QString& typed : {QString(), QStringLiteral("   ")}) {
+        window->Edit1->setText(typed);
+        PressEnter(window->Edit1);
+    }
+    QCOMPARE(c.Sent(), QStringList());
+    QCOMPARE(Transcript(*window), before);
+}
+
 void TestRoomWindow::join_data()
 {
     QTest::addColumn<QString>("typed");
@@ -233,6 +252,30 @@ void TestRoomWindow::join_data()
                                     << QString::fromUtf8("Café") << QString::fromUtf8("Talvessa: Trying to join room \"Café\"\n");
 }
 
+void TestRoomWindow::enterInSelectorJoins_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("toLineEdit");
+    QTest::newRow("Return to the combo box") << int(Qt::Key_Return) << false;
+    QTest::newRow("keypad Enter to the combo box") << int(Qt::Key_Enter) << false;
+    QTest::newRow("Return to its line edit") << int(Qt::Key_Return) << true;
+}
+
+void TestRoomWindow::enterInSelectorJoins()
+{
+    QFETCH(int, key);
+    QFETCH(bool, toLineEdit);
+    Connected c;
+    TForm1* window = c.frame.NewRoomWindow();
+    window->ComboBoxEx1->setEditText(QStringLiteral("room"));
+    QWidget* target = toLineEdit ? static_cast<QWidget*>(window->ComboBoxEx1->lineEdit()) : window->ComboBoxEx1;
+    QTest::keyPress(target, Qt::Key(key));
+    QCOMPARE(c.Sent(), QStringList());  // the join waits for the release
+    QTest::keyRelease(target, Qt::Key(key));
+    QCOMPARE(c.Sent(), QStringList{QStringLiteral("join #room")});
+    QVERIFY(window->InRoom());
+}
+
 void TestRoomWindow::join()
 {
     QFETCH(QString, typed);
@@ -243,8 +286,9 @@ void TestRoomWindow::join()
     Connected c;
     TForm1* window = c.frame.NewRoomWindow();
     window->ComboBoxEx1->setEditText(typed);
-    // Enter released in the room selector joins, as the join button does.
-    PressEnter(window->ComboBoxEx1->lineEdit());
+    // Enter released in the room selector joins, as the join button does. A
+    // key press goes to the combo box, which has the focus.
+    PressEnter(window->ComboBoxEx1);
     QCOMPARE(c.Sent(), sent);
     QCOMPARE(window->Title(), title);
     QCOMPARE(Transcript(*window), note);
@@ -260,7 +304,7 @@ void TestRoomWindow::joinOnClosedConnectionKeepsControls()
     window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
     window->joinbtn->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
-    QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"));
+    QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n") + kNotSentNote);
     QCOMPARE(EnabledControls(*window), kNotInRoom);
     QVERIFY(prompts_->Errors().isEmpty());
 }
@@ -362,7 +406,6 @@ void TestRoomWindow::inputLine_data()
                                            << "privmsg #Germany :\x03" "025 apples" << "Ann: 5 apples\n";
     QTest::newRow("slash is chat text") << -1 << false << false << false << "/join #x" << "privmsg #Germany :/join #x"
                                         << "Ann: /join #x\n";
-    QTest::newRow("empty line") << -1 << false << false << false << "" << "privmsg #Germany :" << "Ann: \n";
     QTest::newRow("emoticon becomes a picture") << -1 << false << false << false << "hi :)"
                                                 << "privmsg #Germany :hi :)" << QString("Ann: hi ") + QChar(0xFFFC) + "\n";
     QTest::newRow("non-ascii") << -1 << false << false << false << QString::fromUtf8("grüße")
@@ -422,7 +465,7 @@ void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
     window->Edit1->setText(QStringLiteral("hello"));
     PressEnter(window->Edit1);
     PressEnter(window->Edit1);
-    QCOMPARE(Transcript(*window), before);
+    QCOMPARE(Transcript(*window), before + kNotSentNote + kNotSentNote);
     // What the user typed, without the style bytes piling up.
     QCOMPARE(window->Edit1->text(), QStringLiteral("hello"));
     QVERIFY(prompts_->Errors().isEmpty());

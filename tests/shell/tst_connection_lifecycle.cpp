@@ -2,6 +2,9 @@
 // login, the reader and the first requests, the connected and disconnected
 // looks, a server that hangs up or ignores "quit", closing the frame, away
 // status and the room-list button.
+#include "chat/private_window.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell_test_support.h"
@@ -87,6 +90,7 @@ private slots:
     void disconnectCommand();
     void disconnectFromServerThatIgnoresQuit();
     void serverHangsUpUnderLoggedInClient();
+    void lostConnectionRejoinsRoomsAtNextLogin();
     void refusedLoginLeavesFrameDisconnected();
     void cancelledLoginChangesNothing();
     void cancelAfterFailedTryIsNoLogin();
@@ -203,6 +207,38 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     QCOMPARE(rig.server.Connections(), 2);
     QVERIFY(rig.frame.ReaderThread());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+}
+
+void TestConnectionLifecycle::lostConnectionRejoinsRoomsAtNextLogin()
+{
+    Rig rig;
+    GoodLogin(rig.server, "alice");
+    rig.server.Expect("lusers").Expect("join #lobby").Close();
+    GoodLogin(rig.server, "alice");
+    rig.server.Expect("lusers").Expect("join #lobby");
+    rig.LogIn("alice");
+    QTRY_COMPARE(rig.Status(), QStringLiteral("Connected"));
+    TForm1* lobby = rig.frame.OpenRoomWindow(QStringLiteral("lobby"));
+    TForm1* empty = rig.frame.NewRoomWindow();
+    TForm3* partner = rig.frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
+    QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
+
+    const QString lost = QStringLiteral("Talvessa: The connection to the server was lost\n");
+    for (const QString& transcript : {lobby->mainchat->toPlainText(), empty->mainchat->toPlainText(),
+                                      partner->privchat->toPlainText()})
+        QVERIFY2(transcript.endsWith(lost), qPrintable(transcript));
+    QVERIFY(!lobby->InRoom());
+    QVERIFY(lobby->ComboBoxEx1->isEnabled());
+    QCOMPARE(lobby->ComboBoxEx1->currentText(), QStringLiteral("lobby"));
+
+    // Only the window that was in a room joins again, by itself, as its button would.
+    rig.LogIn("alice");
+    QVERIFY(rig.server.WaitDone(2000));
+    QTRY_VERIFY(lobby->InRoom());
+    QVERIFY(!empty->InRoom());
+    const std::vector<std::string> received = rig.server.Received();
+    QCOMPARE(std::count(received.begin(), received.end(), std::string("join #lobby")), 2);
+    QCOMPARE(received.back(), std::string("join #lobby"));
 }
 
 void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()

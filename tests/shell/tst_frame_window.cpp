@@ -1,6 +1,8 @@
 // The frame window's controls and their start state, hints in the status bar,
 // the Window menu with its list of child windows, the about box, the Help
 // items and the room list window that cannot be closed.
+#include "chat/private_window.h"
+#include "chat/room_window.h"
 #include "shell/about_box.h"
 #include "shell/main_form.h"
 #include "shell/product_info.h"
@@ -64,7 +66,82 @@ private slots:
     void aboutBox();
     void helpItemsOpenWebPage();
     void exitClosesFrame();
+    void newChildrenStayInsideTheArea();
+    void newChildWhileOneIsMaximised_data();
+    void newChildWhileOneIsMaximised();
+    void captionFollowsMaximisedChildWhoseTitleEmpties();
 };
+
+namespace {
+
+// Opens one child the way a user or a received line does.
+QWidget* OpenChild(TMainForm& frame, const QString& how, int n)
+{
+    const QString name = QStringLiteral("w%1").arg(n);
+    if (how == QLatin1String("chat new")) return frame.NewRoomWindow();
+    if (how == QLatin1String("room")) return frame.OpenRoomWindow(name);
+    if (how == QLatin1String("private from user")) return frame.OpenPrivateWindowFromUser(name);
+    frame.SetPendingPrivateNick(name);  // a private window for a received line
+    return frame.OpenPrivateWindowRequest();
+}
+
+QMdiSubWindow* SubOf(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
+
+}  // namespace
+
+void TestFrameWindow::newChildrenStayInsideTheArea()
+{
+    TMainForm frame;
+    frame.show();
+    const QStringList kinds{"chat new", "private from user", "private for a line", "room"};
+    for (int n = 0; n < 16; ++n) {
+        QWidget* w = OpenChild(frame, kinds[n % kinds.size()], n);
+        const QRect area = frame.MdiArea()->viewport()->rect();
+        const QRect placed = SubOf(w)->geometry();
+        const bool fits = placed.width() <= area.width() && placed.height() <= area.height();
+        QVERIFY2(fits ? area.contains(placed) : placed.topLeft() == QPoint(0, 0),
+                 qPrintable(QStringLiteral("window %1 at %2,%3 %4x%5 in %6x%7").arg(n).arg(placed.x()).arg(placed.y())
+                                .arg(placed.width()).arg(placed.height()).arg(area.width()).arg(area.height())));
+    }
+    // Cascaded: the last two windows do not sit on the same spot.
+    const QList<QMdiSubWindow*> subs = frame.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    QVERIFY(subs.at(subs.size() - 1)->pos() != subs.at(subs.size() - 2)->pos());
+}
+
+void TestFrameWindow::newChildWhileOneIsMaximised_data()
+{
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"chat new", "room", "private from user", "private for a line"})
+        QTest::newRow(how) << QString::fromLatin1(how);
+}
+
+void TestFrameWindow::newChildWhileOneIsMaximised()
+{
+    QFETCH(QString, how);
+    TMainForm frame;
+    frame.show();
+    QMdiSubWindow* first = SubOf(frame.NewRoomWindow());
+    first->showMaximized();
+    QWidget* made = OpenChild(frame, how, 1);
+    QApplication::processEvents();
+    // Maximised as the MDI convention has it, and truly filling the area:
+    // never a maximised look around a window of its restored size.
+    QVERIFY(SubOf(made)->isMaximized());
+    QCOMPARE(SubOf(made)->geometry(), frame.MdiArea()->viewport()->rect());
+}
+
+void TestFrameWindow::captionFollowsMaximisedChildWhoseTitleEmpties()
+{
+    TMainForm frame;
+    frame.show();
+    QWidget* room = frame.NewRoomWindow();
+    room->setWindowTitle(QStringLiteral("lobby"));
+    SubOf(room)->showMaximized();
+    frame.MdiArea()->setActiveSubWindow(SubOf(room));
+    QTRY_VERIFY(frame.windowTitle().contains(QStringLiteral("lobby")));
+    room->setWindowTitle(QString());  // what leaving the room does
+    QCOMPARE(frame.windowTitle(), product::kName);
+}
 
 void TestFrameWindow::menus()
 {
