@@ -5,6 +5,7 @@
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
 #include "common/app_icons.h"
+#include "common/line_breaks.h"
 #include "shell/product_info.h"
 #include "side/room_list_window.h"
 
@@ -286,6 +287,7 @@ void TMainForm::BuildAwayPanel()
     Edit1 = new QLineEdit(Panel1);
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(12, 28, 305, 24);
+    KeepOnOneLine(Edit1);  // the away text goes out as one line
     Edit1->installEventFilter(this);
     Button1 = new QPushButton(QStringLiteral("Ok"), Panel1);
     Button1->setObjectName("Button1");

@@ -1,5 +1,6 @@
 #include "shell/login_dialog.h"
 
+#include "common/line_breaks.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -93,6 +94,8 @@ TForm5::TForm5(TMainForm* frame)
     Label3 = MakeLabel(this, "Label3", QStringLiteral("OR"), QRect(21, 168, 233, 18));
     Label3->setAlignment(Qt::AlignCenter);
     BitBtn3 = MakeButton(this, "BitBtn3", QStringLiteral("Register a new nick"), QRect(21, 190, 233, 30));
+
+    for (QLineEdit* field : {nick, password}) KeepOnOneLine(field);
 
     setTabOrder(nick, password);
     setTabOrder(password, CheckBox1);

@@ -1,5 +1,6 @@
 #include "shell/registration_dialog.h"
 
+#include "common/line_breaks.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -26,7 +27,8 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int y)
 {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    e->setGeometry(16, y, 257, 22);
+    e->setGeometry(16, y, parent->width() - 32, 22);
+    KeepOnOneLine(e);
     return e;
 }
 

@@ -1,5 +1,6 @@
 #include "side/room_list_window.h"
 
+#include "common/line_breaks.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -143,6 +144,7 @@ void TForm4::BuildServerPanel()
     Edit3 = new QLineEdit(QStringLiteral("a"), serverstat);
     Edit3->setObjectName("Edit3");
     Edit3->setGeometry(188, 146, 65, 24);
+    KeepOnOneLine(Edit3);
 
     serverstat->hide();
 }
