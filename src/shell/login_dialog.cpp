@@ -1,6 +1,7 @@
 #include "shell/login_dialog.h"
 
 #include "common/line_breaks.h"
+#include "common/nick_text.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -172,6 +173,10 @@ void TForm5::BitBtn1Click()
     const QString n = nick->text();
     if (n.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please enter a nick name."));
+        return;
+    }
+    if (const QString refusal = NickRefusal(n); !refusal.isEmpty()) {
+        prompts().Information(this, refusal);
         return;
     }
     if (!CheckBox1->isChecked() && password->text().isEmpty()) {

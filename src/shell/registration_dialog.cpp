@@ -1,6 +1,7 @@
 #include "shell/registration_dialog.h"
 
 #include "common/line_breaks.h"
+#include "common/nick_text.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -137,6 +138,10 @@ void TForm2::BitBtn1Click()
             prompts().Information(this, QString::fromLatin1(r.message));
             return;
         }
+    if (const QString refusal = NickRefusal(nick->text()); !refusal.isEmpty()) {
+        prompts().Information(this, refusal);
+        return;
+    }
 
     busy_ = true;
     try {

@@ -24,6 +24,15 @@ namespace {
 const QString kSent = QStringLiteral("Nick registration sent to server, Please check the server response in log box.");
 const std::string kUser = "user i alice localhost localhost Alice Liddell";
 
+// The box that refuses a nick, with the reason in a few words.
+QString Refused(const char* why)
+{
+    return QStringLiteral("This nick name cannot be used: %1.\n"
+                          "A nick name may not hold spaces, commas or control characters, "
+                          "nor start with \"#\", \":\" or a digit.")
+        .arg(QLatin1String(why));
+}
+
 QStringList Lines(const QPlainTextEdit* edit) { return edit->toPlainText().split(QLatin1Char('\n')); }
 
 struct Rig {
@@ -95,6 +104,13 @@ void TestRegistrationDialog::validation_data()
     QTest::newRow("no e-mail, no nick") << QStringList{"F", "", "", "p"} << "Please enter an email address.";
     QTest::newRow("no nick, no password") << QStringList{"F", "e", "", ""} << "Please enter a Nick.";
     QTest::newRow("no password") << QStringList{"F", "e", "n", ""} << "Please enter a Password.";
+    QTest::newRow("space in the nick") << QStringList{"F", "e", "al ice", "p"} << Refused("it holds a space");
+    QTest::newRow("comma in the nick") << QStringList{"F", "e", "a,b", "p"} << Refused("it holds a comma");
+    QTest::newRow("control byte in the nick") << QStringList{"F", "e", "a\x1f", "p"}
+                                              << Refused("it holds a control character");
+    QTest::newRow("room name as nick") << QStringList{"F", "e", "#alice", "p"} << Refused("it starts with \"#\"");
+    QTest::newRow("digit first") << QStringList{"F", "e", "1alice", "p"} << Refused("it starts with a digit");
+    QTest::newRow("empty field asked first") << QStringList{"F", "e", "a b", ""} << "Please enter a Password.";
 }
 
 void TestRegistrationDialog::validation()
