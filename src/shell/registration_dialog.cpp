@@ -2,6 +2,7 @@
 
 #include "common/line_breaks.h"
 #include "common/nick_text.h"
+#include "common/strip_formatting.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -48,7 +49,8 @@ bool Contains(const std::string& haystack, const char* needle) { return haystack
 
 TForm2::TForm2(TMainForm* frame, QWidget* parent)
     : QDialog(parent), frame_(frame), log_([this](const QStringList& lines) {
-          if (!lines.isEmpty()) reglog->appendPlainText(lines.join(QLatin1Char('\n')));
+          // Services make words bold or coloured; the log shows plain text.
+          if (!lines.isEmpty()) reglog->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
       })
 {
     setObjectName("Form2");

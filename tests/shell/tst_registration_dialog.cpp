@@ -138,7 +138,7 @@ void TestRegistrationDialog::wholeExchange()
         .Send(":irc.test 001 alice :Welcome")
         .Send(":irc.test 376 alice :End of message of the day.")
         .Expect("nickserv register pw alice@example.org")
-        .SendRaw(":irc.test 421 alice nickserv :Unknown command\r\n:irc.test NOTICE alice :tail line\r\n")
+        .SendRaw(":irc.test 421 alice nickserv :Unknown command\r\n:NickServ!s@services NOTICE alice :Type \x02/msg NickServ HELP\x02 for \x03" "4help\r\n")
         .AwaitClientClose();
     rig.Fill();
     QCOMPARE(rig.dialog.password->echoMode(), QLineEdit::Normal);  // the user is choosing it: shown in clear
@@ -157,7 +157,8 @@ void TestRegistrationDialog::wholeExchange()
         "PONG :tok 9",
         ":irc.test 001 alice :Welcome",
         ":irc.test 376 alice :End of message of the day.",
-        ":irc.test NOTICE alice :tail line",  // the judged reply itself is not logged
+        // The judged reply itself is not logged; formatting codes are not shown.
+        ":NickServ!s@services NOTICE alice :Type /msg NickServ HELP for help",
     };
     QCOMPARE(rig.RegLog(), expected);
     QVERIFY(!rig.frame.IdTCPClient1.Connected());
@@ -199,8 +200,9 @@ void TestRegistrationDialog::refusals_data()
     QTest::newRow("440 to register") << afterRegister(l440) << QString::fromStdString(l440) << "Service not available.";
     QTest::newRow("462 to register") << afterRegister(l462) << QString::fromStdString(l462)
                                      << "Nick name is already registered.";
-    QTest::newRow("notice: already, any case") << afterRegister(already) << QString::fromStdString(already)
-                                               << "Nick name is already registered.";
+    QTest::newRow("notice: already, any case")  // shown without its bold bytes
+        << afterRegister(already) << ":NickServ!nickserv@services.int NOTICE alice :alice is ALREADY registered."
+        << "Nick name is already registered.";
     QTest::newRow("notice: owned by someone else") << afterRegister(owned) << QString::fromStdString(owned)
                                                    << "Nick name is already registered.";
 }
