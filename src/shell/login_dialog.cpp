@@ -9,6 +9,7 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_form.h"
 #include "common/prompts.h"
@@ -65,7 +66,7 @@ TForm5::TForm5(TMainForm* frame)
 {
     setObjectName("Form5");
     setWindowTitle("Login");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kFixedDialogFlags);
     setFixedSize(276, 233);
 
     Label1 = MakeLabel(this, "Label1", QStringLiteral("Nick Name"), QRect(21, 10, 233, 18));

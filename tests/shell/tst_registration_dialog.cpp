@@ -7,6 +7,8 @@
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -94,6 +96,7 @@ private slots:
     void brokenExchanges_data();
     void brokenExchanges();
     void openedFromLoginDialog();
+    void captionAndControlsFit();
 };
 
 void TestRegistrationDialog::validation_data()
@@ -311,6 +314,21 @@ void TestRegistrationDialog::openedFromLoginDialog()
     QVERIFY(seen.isNull());  // made for this use only
     QVERIFY(login.isVisible());
     QCOMPARE(login.nick->text(), QStringLiteral("kept"));
+}
+
+void TestRegistrationDialog::captionAndControlsFit()
+{
+    TMainForm frame;
+    TForm2 dialog(&frame, &frame);
+    // Title bars draw the caption in bold; beside it go the window icon and
+    // the close button, some 80 pixels with their margins.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QVERIFY(dialog.width() >= QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) + 80);
+    for (QWidget* child : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        QVERIFY2(dialog.rect().contains(child->geometry()), qPrintable(child->objectName()));
+    QCOMPARE(dialog.fullname->width(), dialog.reglog->width());
+    QCOMPARE(dialog.BitBtn2->geometry().right(), dialog.reglog->geometry().right());
 }
 
 QTEST_MAIN(TestRegistrationDialog)
