@@ -6,6 +6,7 @@
 #include "shell/about_box.h"
 #include "common/app_icons.h"
 #include "common/line_breaks.h"
+#include "common/prompts.h"
 #include "shell/product_info.h"
 #include "side/room_list_window.h"
 
@@ -343,4 +344,9 @@ void TMainForm::ToolButton12Click() { close(); }
 
 void TMainForm::HelpAbout1Execute() { AboutBox()->exec(); }
 
-void TMainForm::Checkforupdates1Click() { QDesktopServices::openUrl(QUrl(product::kWebAddress)); }
+void TMainForm::Checkforupdates1Click()
+{
+    if (!QDesktopServices::openUrl(QUrl(product::kWebAddress)))
+        prompts().Information(this, QStringLiteral("No web browser could be started. The address is:\n%1")
+                                        .arg(product::kWebAddress));
+}
