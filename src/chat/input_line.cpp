@@ -4,10 +4,12 @@
 #include "chat/irc_colors.h"
 #include "chat/renderer.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -115,6 +117,13 @@ TInputLine::TInputLine(QWidget* parent)
     for (int n = 0; n < kPickerColorCount; ++n)
         colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
     colorcomo->setCurrentIndex(-1);
+    {
+        // The drop-down list is as wide as its longest name needs, however
+        // narrow the box itself is, with room for a scroll bar.
+        QAbstractItemView* list = colorcomo->view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
+                              2 * list->frameWidth());
+    }
 
     iconcomo = new QComboBox(this);
     iconcomo->setObjectName(QStringLiteral("iconcomo"));
