@@ -23,11 +23,9 @@ void TestNickRules::judgesNicks_data()
     QTest::newRow("colon inside") << QByteArray("a:b") << QByteArray();
     QTest::newRow("empty") << QByteArray() << QByteArray("it is empty");
     QTest::newRow("space inside") << QByteArray("al ice") << QByteArray("it holds a space");
-    QTest::newRow("space at the end") << QByteArray("alice ") << QByteArray("it holds a space");
     QTest::newRow("space first") << QByteArray(" alice") << QByteArray("it holds a space");
     QTest::newRow("comma") << QByteArray("a,b") << QByteArray("it holds a comma");
     QTest::newRow("bold byte") << QByteArray("\x02" "alice") << QByteArray("it holds a control character");
-    QTest::newRow("tab") << QByteArray("a\tb") << QByteArray("it holds a control character");
     QTest::newRow("line break") << QByteArray("a\nb") << QByteArray("it holds a control character");
     QTest::newRow("NUL") << QByteArray("a\0b", 3) << QByteArray("it holds a control character");
     QTest::newRow("DEL") << QByteArray("a\x7f") << QByteArray("it holds a control character");
