@@ -4,10 +4,12 @@
 #include "chat/irc_colors.h"
 #include "chat/renderer.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,11 +24,6 @@ constexpr std::array<const char*, kEmoticonCount> kPickerTexts = {
 bool IsDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
-}
-
-bool IsLineBreak(QChar c)
-{
-    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
 QIcon Swatch(const QColor& color)
@@ -78,24 +75,6 @@ QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& hi
 
 }  // namespace
 
-QString FlattenLineBreaks(const QString& text)
-{
-    QString flat;
-    flat.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (!IsLineBreak(c)) {
-            flat += c;
-            continue;
-        }
-        // CR LF is one line break.
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        flat += u' ';
-    }
-    return flat;
-}
-
 QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool underline, bool strike)
 {
     QString text = FlattenLineBreaks(typed);
@@ -123,18 +102,6 @@ QString EmoticonPickerText(int index)
     return QString::fromLatin1(kPickerTexts[static_cast<size_t>(index)]);
 }
 
-QValidator::State TLineBreakFilter::validate(QString& input, int& pos) const
-{
-    if (std::none_of(input.cbegin(), input.cend(), IsLineBreak))
-        return Acceptable;
-    // A CR LF pair shrinks to one space: keep the caret after the same text.
-    const int removedBeforeCaret =
-        static_cast<int>(input.left(pos).size() - FlattenLineBreaks(input.left(pos)).size());
-    input = FlattenLineBreaks(input);
-    pos = qBound(0, pos - removedBeforeCaret, static_cast<int>(input.size()));
-    return Acceptable;
-}
-
 TInputLine::TInputLine(QWidget* parent)
     : QWidget(parent)
 {
@@ -150,6 +117,13 @@ TInputLine::TInputLine(QWidget* parent)
     for (int n = 0; n < kPickerColorCount; ++n)
         colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
     colorcomo->setCurrentIndex(-1);
+    {
+        // The drop-down list is as wide as its longest name needs, however
+        // narrow the box itself is, with room for a scroll bar.
+        QAbstractItemView* list = colorcomo->view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
+                              2 * list->frameWidth());
+    }
 
     iconcomo = new QComboBox(this);
     iconcomo->setObjectName(QStringLiteral("iconcomo"));
@@ -165,7 +139,7 @@ TInputLine::TInputLine(QWidget* parent)
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setValidator(new TLineBreakFilter(Edit1));
+    KeepOnOneLine(Edit1);  // a chat line is one line: pasted line breaks become spaces
     connect(Edit1, &QLineEdit::returnPressed, this, &TInputLine::EnterPressed);
 
     auto* bar = new QHBoxLayout;

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "common/line_breaks.h"
+
 #include <QLineEdit>
 #include <QString>
-#include <QValidator>
 #include <QWidget>
 
 class QComboBox;
 class QToolButton;
-
-// Pasted or dropped line breaks become spaces: a chat line is one line.
-QString FlattenLineBreaks(const QString& text);
 
 // The chat line as it goes out: the typed text with its line breaks made
 // spaces, then the style bytes in front in this final order: 0x16 (strike),
@@ -23,15 +21,6 @@ QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool und
 // The text that emoticon picker entry index (0-9) puts into the input line;
 // empty for any other index.
 QString EmoticonPickerText(int index);
-
-// Edit1's validator: turns line breaks into spaces as text comes in.
-class TLineBreakFilter : public QValidator {
-    Q_OBJECT
-
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override;
-};
 
 // The style bar and input line at the bottom of room and private windows
 // (Panel2): bold, underline and strike toggles, a colour picker, an emoticon

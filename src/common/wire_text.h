@@ -6,8 +6,11 @@
 // The one place where wire bytes become text and text becomes wire bytes.
 // Formatting bytes (everything below 0x20, NUL included) pass unchanged both ways.
 
-// Received bytes as text: UTF-8 when the bytes are valid UTF-8 as a whole,
-// Latin-1 otherwise (every byte is then one character of the same code).
+// Received bytes as text, sequence by sequence: every well-formed UTF-8
+// sequence is its character, every other byte is the Latin-1 character of the
+// same code. So a word reads the same wherever it stands, next to UTF-8 or
+// Latin-1 text. Overlong forms, encoded surrogates and code points above
+// U+10FFFF are not well-formed: their bytes are read as Latin-1.
 QString FromWire(const std::string& bytes);
 
 // Text as wire bytes, always UTF-8.

@@ -1,6 +1,7 @@
 #include "shell/about_box.h"
 
 #include "common/app_icons.h"
+#include "shell/fixed_dialog.h"
 #include "shell/product_info.h"
 
 #include <QFrame>
@@ -15,7 +16,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName("AboutBox");
     setWindowTitle("About");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kFixedDialogFlags);
     setFixedSize(298, 218);
 
     Panel1 = new QFrame(this);

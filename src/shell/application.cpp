@@ -9,8 +9,9 @@
 
 TalvessaApplication::TalvessaApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // No display name of its own: the window system would add it to every
+    // caption ("Login — Talvessa"). The captions are the program's own.
     setApplicationName(product::kName);
-    setApplicationDisplayName(product::kName);
 }
 
 bool TalvessaApplication::notify(QObject* receiver, QEvent* event)

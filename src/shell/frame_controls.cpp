@@ -5,6 +5,8 @@
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
 #include "common/app_icons.h"
+#include "common/line_breaks.h"
+#include "common/prompts.h"
 #include "shell/product_info.h"
 #include "side/room_list_window.h"
 
@@ -286,6 +288,7 @@ void TMainForm::BuildAwayPanel()
     Edit1 = new QLineEdit(Panel1);
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(12, 28, 305, 24);
+    KeepOnOneLine(Edit1);  // the away text goes out as one line
     Edit1->installEventFilter(this);
     Button1 = new QPushButton(QStringLiteral("Ok"), Panel1);
     Button1->setObjectName("Button1");
@@ -341,4 +344,9 @@ void TMainForm::ToolButton12Click() { close(); }
 
 void TMainForm::HelpAbout1Execute() { AboutBox()->exec(); }
 
-void TMainForm::Checkforupdates1Click() { QDesktopServices::openUrl(QUrl(product::kWebAddress)); }
+void TMainForm::Checkforupdates1Click()
+{
+    if (!QDesktopServices::openUrl(QUrl(product::kWebAddress)))
+        prompts().Information(this, QStringLiteral("No web browser could be started. The address is:\n%1")
+                                        .arg(product::kWebAddress));
+}

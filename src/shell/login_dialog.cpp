@@ -1,5 +1,7 @@
 #include "shell/login_dialog.h"
 
+#include "common/line_breaks.h"
+#include "common/nick_text.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -7,6 +9,7 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_form.h"
 #include "common/prompts.h"
@@ -63,7 +66,7 @@ TForm5::TForm5(TMainForm* frame)
 {
     setObjectName("Form5");
     setWindowTitle("Login");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kFixedDialogFlags);
     setFixedSize(276, 233);
 
     Label1 = MakeLabel(this, "Label1", QStringLiteral("Nick Name"), QRect(21, 10, 233, 18));
@@ -93,6 +96,8 @@ TForm5::TForm5(TMainForm* frame)
     Label3 = MakeLabel(this, "Label3", QStringLiteral("OR"), QRect(21, 168, 233, 18));
     Label3->setAlignment(Qt::AlignCenter);
     BitBtn3 = MakeButton(this, "BitBtn3", QStringLiteral("Register a new nick"), QRect(21, 190, 233, 30));
+
+    for (QLineEdit* field : {nick, password}) KeepOnOneLine(field);
 
     setTabOrder(nick, password);
     setTabOrder(password, CheckBox1);
@@ -169,6 +174,10 @@ void TForm5::BitBtn1Click()
     const QString n = nick->text();
     if (n.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please enter a nick name."));
+        return;
+    }
+    if (const QString refusal = NickRefusal(n); !refusal.isEmpty()) {
+        prompts().Information(this, refusal);
         return;
     }
     if (!CheckBox1->isChecked() && password->text().isEmpty()) {

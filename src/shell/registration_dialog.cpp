@@ -1,5 +1,8 @@
 #include "shell/registration_dialog.h"
 
+#include "common/line_breaks.h"
+#include "common/nick_text.h"
+#include "common/strip_formatting.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -7,26 +10,47 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_form.h"
 #include "common/prompts.h"
 #include "common/timings.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 const QString kAlreadyRegistered = QStringLiteral("Nick name is already registered.");
+
+const QString kCaption = QStringLiteral("Nick Registeration/Management");
+
+// Room in the title bar beside the caption: the window icon, the close
+// button and the margins around them.
+constexpr int kTitleBarRoom = 96;
+
+// Wide enough for the whole caption in the bold font title bars usually
+// have, and never narrower than the controls need.
+int DialogWidth()
+{
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    return std::max(289, QFontMetrics(bold).horizontalAdvance(kCaption) + kTitleBarRoom);
+}
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int y)
 {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    e->setGeometry(16, y, 257, 22);
+    e->setGeometry(16, y, parent->width() - 32, 22);
+    KeepOnOneLine(e);
     return e;
 }
 
@@ -34,7 +58,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int
 {
     auto* l = new QLabel(caption, parent);
     l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(16, y, 265, 17);
+    l->setGeometry(16, y, parent->width() - 24, 17);
     FitFontToWidth(l, caption, l->width());
     return l;
 }
@@ -45,13 +69,15 @@ bool Contains(const std::string& haystack, const char* needle) { return haystack
 
 TForm2::TForm2(TMainForm* frame, QWidget* parent)
     : QDialog(parent), frame_(frame), log_([this](const QStringList& lines) {
-          if (!lines.isEmpty()) reglog->appendPlainText(lines.join(QLatin1Char('\n')));
+          // Services make words bold or coloured; the log shows plain text.
+          if (!lines.isEmpty()) reglog->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
       })
 {
     setObjectName("Form2");
-    setWindowTitle("Nick Registeration/Management");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(289, 284);
+    setWindowTitle(kCaption);
+    setWindowFlags(kFixedDialogFlags);
+    setFixedSize(DialogWidth(), 284);
+    const int inner = width() - 32;  // the controls' width between the 16-pixel margins
 
     Label1 = MakeLabel(this, "Label1", QStringLiteral("Full Name"), 6);
     fullname = MakeEdit(this, "fullname", 23);
@@ -64,10 +90,10 @@ TForm2::TForm2(TMainForm* frame, QWidget* parent)
 
     BitBtn1 = new QPushButton(QStringLiteral("Register"), this);
     BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setGeometry(16, 182, 124, 27);
+    BitBtn1->setGeometry(16, 182, (inner - 9) / 2, 27);
     BitBtn2 = new QPushButton(QStringLiteral("Close"), this);
     BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setGeometry(149, 182, 124, 27);
+    BitBtn2->setGeometry(width() - 16 - (inner - 9) / 2, 182, (inner - 9) / 2, 27);
     for (QPushButton* b : {BitBtn1, BitBtn2}) {
         b->setAutoDefault(false);
         b->setDefault(false);
@@ -76,7 +102,7 @@ TForm2::TForm2(TMainForm* frame, QWidget* parent)
     reglog = new QPlainTextEdit(this);
     reglog->setObjectName("reglog");
     reglog->setReadOnly(true);
-    reglog->setGeometry(16, 213, 257, 65);
+    reglog->setGeometry(16, 213, inner, 65);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
@@ -135,6 +161,10 @@ void TForm2::BitBtn1Click()
             prompts().Information(this, QString::fromLatin1(r.message));
             return;
         }
+    if (const QString refusal = NickRefusal(nick->text()); !refusal.isEmpty()) {
+        prompts().Information(this, refusal);
+        return;
+    }
 
     busy_ = true;
     try {

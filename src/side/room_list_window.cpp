@@ -1,5 +1,7 @@
 #include "side/room_list_window.h"
 
+#include "common/line_breaks.h"
+#include "common/strip_formatting.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -143,6 +145,7 @@ void TForm4::BuildServerPanel()
     Edit3 = new QLineEdit(QStringLiteral("a"), serverstat);
     Edit3->setObjectName("Edit3");
     Edit3->setGeometry(188, 146, 65, 24);
+    KeepOnOneLine(Edit3);
 
     serverstat->hide();
 }
@@ -168,11 +171,12 @@ void TForm4::PlaceServerPanel()
     serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
 }
 
-void TForm4::AppendLogLine(const QString& line) { log->appendPlainText(line); }
+// Server lines keep their bold and colour codes; the log shows plain text.
+void TForm4::AppendLogLine(const QString& line) { log->appendPlainText(StripFormatting(line)); }
 
 void TForm4::AppendLogLines(const QStringList& lines)
 {
-    if (!lines.isEmpty()) log->appendPlainText(lines.join(QLatin1Char('\n')));
+    if (!lines.isEmpty()) log->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
 }
 
 void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters)

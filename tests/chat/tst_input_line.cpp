@@ -5,6 +5,7 @@
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -23,6 +24,7 @@ private slots:
     void builtLineRendersAsTyped_data();
     void builtLineRendersAsTyped();
     void startsUnstyled();
+    void colourListShowsWholeNames();
     void appliesControlsToInput();
     void emoticonPickerInserts_data();
     void emoticonPickerInserts();
@@ -120,6 +122,22 @@ void TestInputLine::startsUnstyled()
     for (int i = 0; i < icons->count(); ++i)
         QVERIFY(!icons->itemIcon(i).isNull());
     QVERIFY(input.findChild<QLineEdit*>(QStringLiteral("Edit1")));
+}
+
+void TestInputLine::colourListShowsWholeNames()
+{
+    // The box itself may be narrow; its drop-down list shows every name whole.
+    TInputLine input;
+    QComboBox* colours = input.colorcomo;
+    const QFontMetrics metrics(colours->view()->font());
+    int longest = 0;
+    for (int i = 0; i < colours->count(); ++i)
+        longest = std::max(longest, metrics.horizontalAdvance(colours->itemText(i)));
+    QVERIFY(colours->view()->minimumWidth() >= longest + colours->iconSize().width());
+    input.show();
+    colours->showPopup();
+    QVERIFY(colours->view()->viewport()->width() >= longest + colours->iconSize().width());
+    colours->hidePopup();
 }
 
 void TestInputLine::appliesControlsToInput()

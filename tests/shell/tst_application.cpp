@@ -5,6 +5,8 @@
 #include "shell/main_form.h"
 #include "shell/product_info.h"
 #include "shell/shell_test_support.h"
+#include "shell/login_dialog.h"
+#include "shell/registration_dialog.h"
 #include "shell/splash_form.h"
 #include "side/room_list_window.h"
 
@@ -19,6 +21,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <memory>
 #include <stdexcept>
 
 class TestApplication : public QObject {
@@ -29,6 +32,9 @@ private slots:
     void failedWriteEndsOnlyItsAction();
     void splash();
     void splashClosesItselfBeforeTheFrame();
+    void noDisplayNameAddedToCaptions();
+    void fixedDialogsHaveNoMinMaxButtons_data();
+    void fixedDialogsHaveNoMinMaxButtons();
 };
 
 void TestApplication::uncaughtFailuresReachTheErrorReport_data()
@@ -119,6 +125,51 @@ void TestApplication::splashClosesItselfBeforeTheFrame()
     for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TForm6*>(w));  // the splash is gone
     frame->close();  // deletes itself on close
     QTRY_VERIFY(frame.isNull());
+}
+
+void TestApplication::noDisplayNameAddedToCaptions()
+{
+    // The window system appends an application display name that was set
+    // to every caption ("Login - Talvessa"). When none was set, the display
+    // name is only the application name and follows it.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Talvessa"));
+    QGuiApplication::setApplicationName(QStringLiteral("renamed"));
+    const QString followed = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationName(QStringLiteral("Talvessa"));
+    QCOMPARE(followed, QStringLiteral("renamed"));
+}
+
+void TestApplication::fixedDialogsHaveNoMinMaxButtons_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("login") << "login";
+    QTest::newRow("registration") << "registration";
+    QTest::newRow("about box") << "about";
+    QTest::newRow("splash") << "splash";
+}
+
+void TestApplication::fixedDialogsHaveNoMinMaxButtons()
+{
+    QFETCH(QString, dialog);
+    TMainForm frame;
+    std::unique_ptr<QDialog> window;
+    if (dialog == QLatin1String("login"))
+        window = std::make_unique<TForm5>(&frame);
+    else if (dialog == QLatin1String("registration"))
+        window = std::make_unique<TForm2>(&frame, &frame);
+    else if (dialog == QLatin1String("about"))
+        window = std::make_unique<TAboutBox>(&frame);
+    else
+        window = std::make_unique<TForm6>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const Qt::WindowFlags flags = window->windowFlags();
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    // Flags without the customise hint let the window system add its own buttons.
+    QVERIFY((flags & Qt::CustomizeWindowHint) || (flags & Qt::FramelessWindowHint));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    window->close();
 }
 
 int main(int argc, char** argv)

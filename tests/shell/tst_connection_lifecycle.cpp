@@ -382,9 +382,12 @@ void TestConnectionLifecycle::awayOk_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("byEnter");
     QTest::addColumn<QString>("line");
-    QTest::newRow("Ok with a message") << "gone fishing" << false << "away :gone fishing";
-    QTest::newRow("Enter in the field") << "back soon" << true << "away :back soon";
-    QTest::newRow("Ok with nothing typed") << "" << false << "away :";
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("Ok with a message") << "gone fishing" << false << "away :gone fishing" << "gone fishing";
+    QTest::newRow("Enter in the field") << "back soon" << true << "away :back soon" << "back soon";
+    QTest::newRow("Ok with nothing typed") << "" << false << "away :" << "";
+    QTest::newRow("Ok with a pasted line break") << "gone\nfishing" << false << "away :gone fishing"
+                                                 << "gone fishing";
 }
 
 void TestConnectionLifecycle::awayOk()
@@ -392,12 +395,14 @@ void TestConnectionLifecycle::awayOk()
     QFETCH(QString, text);
     QFETCH(bool, byEnter);
     QFETCH(QString, line);
+    QFETCH(QString, kept);
     Rig rig;
     rig.OpenConnection();
+    const auto promptsBefore = rig.prompts.records.size();
     QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);
     QVERIFY(rig.frame.Panel1->isVisible());
     QVERIFY(rig.frame.awaybtn->isChecked());
-    rig.frame.Edit1->setText(text);
+    rig.frame.Edit1->insert(text);  // typed or pasted
     if (byEnter)
         QTest::keyClick(rig.frame.Edit1, Qt::Key_Return);
     else
@@ -408,7 +413,8 @@ void TestConnectionLifecycle::awayOk()
     QVERIFY(!rig.frame.Panel1->isVisible());
     QVERIFY(rig.frame.awaybtn->isChecked());
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Your status is set to away."));
-    QCOMPARE(rig.frame.Edit1->text(), text);  // kept for next time
+    QCOMPARE(rig.frame.Edit1->text(), kept);  // kept for next time
+    QCOMPARE(rig.prompts.records.size(), promptsBefore);  // no error box
 }
 
 void TestConnectionLifecycle::awayReleaseSendsBack()

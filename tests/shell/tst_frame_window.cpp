@@ -65,6 +65,8 @@ private slots:
     void roomListWindowCannotBeClosed();
     void aboutBox();
     void helpItemsOpenWebPage();
+    void helpItemsWithoutBrowserShowAddress_data();
+    void helpItemsWithoutBrowserShowAddress();
     void exitClosesFrame();
     void newChildrenStayInsideTheArea();
     void newChildWhileOneIsMaximised_data();
@@ -299,6 +301,27 @@ void TestFrameWindow::helpItemsOpenWebPage()
     frame.WebSite1->trigger();
     QDesktopServices::unsetUrlHandler("https");
     QCOMPARE(catcher.opened, (QList<QUrl>{QUrl(product::kWebAddress), QUrl(product::kWebAddress)}));
+}
+
+void TestFrameWindow::helpItemsWithoutBrowserShowAddress_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::newRow("check for updates") << "Checkforupdates1";
+    QTest::newRow("web site") << "WebSite1";
+}
+
+void TestFrameWindow::helpItemsWithoutBrowserShowAddress()
+{
+    // No handler and no browser (the offscreen platform opens nothing): the
+    // user is told the address instead of nothing happening.
+    QFETCH(QString, item);
+    PromptRecorder prompts;
+    TMainForm frame;
+    QAction* action = frame.findChild<QAction*>(item);
+    QVERIFY(action);
+    action->trigger();
+    QCOMPARE(prompts.Kinds(), QStringList{"information"});
+    QVERIFY2(prompts.Texts().constFirst().contains(product::kWebAddress), qPrintable(prompts.Texts().constFirst()));
 }
 
 void TestFrameWindow::exitClosesFrame()

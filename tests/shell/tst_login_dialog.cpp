@@ -35,6 +35,15 @@ int OpenSockets()
     return n;
 }
 
+// The box that refuses a nick, with the reason in a few words.
+QString Refused(const char* why)
+{
+    return QStringLiteral("This nick name cannot be used: %1.\n"
+                          "A nick name may not hold spaces, commas or control characters, "
+                          "nor start with \"#\", \":\" or a digit.")
+        .arg(QLatin1String(why));
+}
+
 QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
 
 // A frame, its connection aimed at the scripted server, and a login dialog.
@@ -134,6 +143,10 @@ void TestLoginDialog::validation_data()
     QTest::newRow("empty nick wins over empty password") << "" << "" << false << "Please enter a nick name.";
     QTest::newRow("empty nick, guest") << "" << "pw" << true << "Please enter a nick name.";
     QTest::newRow("registered without password") << "alice" << "" << false << "Please enter a password.";
+    QTest::newRow("space in the nick") << "al ice" << "pw" << false << Refused("it holds a space");
+    QTest::newRow("bad nick wins over empty password") << "a,b" << "" << false << Refused("it holds a comma");
+    QTest::newRow("control byte") << "\x02" "alice" << "" << true << Refused("it holds a control character");
+    QTest::newRow("digit first") << "4alice" << "" << true << Refused("it starts with a digit");
 }
 
 void TestLoginDialog::validation()

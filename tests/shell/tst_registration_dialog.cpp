@@ -7,6 +7,8 @@
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +25,15 @@ namespace {
 
 const QString kSent = QStringLiteral("Nick registration sent to server, Please check the server response in log box.");
 const std::string kUser = "user i alice localhost localhost Alice Liddell";
+
+// The box that refuses a nick, with the reason in a few words.
+QString Refused(const char* why)
+{
+    return QStringLiteral("This nick name cannot be used: %1.\n"
+                          "A nick name may not hold spaces, commas or control characters, "
+                          "nor start with \"#\", \":\" or a digit.")
+        .arg(QLatin1String(why));
+}
 
 QStringList Lines(const QPlainTextEdit* edit) { return edit->toPlainText().split(QLatin1Char('\n')); }
 
@@ -85,6 +96,7 @@ private slots:
     void brokenExchanges_data();
     void brokenExchanges();
     void openedFromLoginDialog();
+    void captionAndControlsFit();
 };
 
 void TestRegistrationDialog::validation_data()
@@ -95,6 +107,11 @@ void TestRegistrationDialog::validation_data()
     QTest::newRow("no e-mail, no nick") << QStringList{"F", "", "", "p"} << "Please enter an email address.";
     QTest::newRow("no nick, no password") << QStringList{"F", "e", "", ""} << "Please enter a Nick.";
     QTest::newRow("no password") << QStringList{"F", "e", "n", ""} << "Please enter a Password.";
+    QTest::newRow("space in the nick") << QStringList{"F", "e", "al ice", "p"} << Refused("it holds a space");
+    QTest::newRow("control byte in the nick") << QStringList{"F", "e", "a\x1f", "p"}
+                                              << Refused("it holds a control character");
+    QTest::newRow("digit first") << QStringList{"F", "e", "1alice", "p"} << Refused("it starts with a digit");
+    QTest::newRow("empty field asked first") << QStringList{"F", "e", "a b", ""} << "Please enter a Password.";
 }
 
 void TestRegistrationDialog::validation()
@@ -122,7 +139,7 @@ void TestRegistrationDialog::wholeExchange()
         .Send(":irc.test 001 alice :Welcome")
         .Send(":irc.test 376 alice :End of message of the day.")
         .Expect("nickserv register pw alice@example.org")
-        .SendRaw(":irc.test 421 alice nickserv :Unknown command\r\n:irc.test NOTICE alice :tail line\r\n")
+        .SendRaw(":irc.test 421 alice nickserv :Unknown command\r\n:NickServ!s@services NOTICE alice :Type \x02/msg NickServ HELP\x02 for \x03" "4help\r\n")
         .AwaitClientClose();
     rig.Fill();
     QCOMPARE(rig.dialog.password->echoMode(), QLineEdit::Normal);  // the user is choosing it: shown in clear
@@ -141,7 +158,8 @@ void TestRegistrationDialog::wholeExchange()
         "PONG :tok 9",
         ":irc.test 001 alice :Welcome",
         ":irc.test 376 alice :End of message of the day.",
-        ":irc.test NOTICE alice :tail line",  // the judged reply itself is not logged
+        // The judged reply itself is not logged; formatting codes are not shown.
+        ":NickServ!s@services NOTICE alice :Type /msg NickServ HELP for help",
     };
     QCOMPARE(rig.RegLog(), expected);
     QVERIFY(!rig.frame.IdTCPClient1.Connected());
@@ -183,8 +201,9 @@ void TestRegistrationDialog::refusals_data()
     QTest::newRow("440 to register") << afterRegister(l440) << QString::fromStdString(l440) << "Service not available.";
     QTest::newRow("462 to register") << afterRegister(l462) << QString::fromStdString(l462)
                                      << "Nick name is already registered.";
-    QTest::newRow("notice: already, any case") << afterRegister(already) << QString::fromStdString(already)
-                                               << "Nick name is already registered.";
+    QTest::newRow("notice: already, any case")  // shown without its bold bytes
+        << afterRegister(already) << ":NickServ!nickserv@services.int NOTICE alice :alice is ALREADY registered."
+        << "Nick name is already registered.";
     QTest::newRow("notice: owned by someone else") << afterRegister(owned) << QString::fromStdString(owned)
                                                    << "Nick name is already registered.";
 }
@@ -293,6 +312,21 @@ void TestRegistrationDialog::openedFromLoginDialog()
     QVERIFY(seen.isNull());  // made for this use only
     QVERIFY(login.isVisible());
     QCOMPARE(login.nick->text(), QStringLiteral("kept"));
+}
+
+void TestRegistrationDialog::captionAndControlsFit()
+{
+    TMainForm frame;
+    TForm2 dialog(&frame, &frame);
+    // Title bars draw the caption in bold; beside it go the window icon and
+    // the close button, some 80 pixels with their margins.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QVERIFY(dialog.width() >= QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) + 80);
+    for (QWidget* child : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        QVERIFY2(dialog.rect().contains(child->geometry()), qPrintable(child->objectName()));
+    QCOMPARE(dialog.fullname->width(), dialog.reglog->width());
+    QCOMPARE(dialog.BitBtn2->geometry().right(), dialog.reglog->geometry().right());
 }
 
 QTEST_MAIN(TestRegistrationDialog)

@@ -113,6 +113,10 @@ void TestRoomListWindow::logOnlyGrows()
     form.AppendLogLines({});
     form.ClearRows();
     QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree"));
+    // Formatting codes of server lines are not shown.
+    form.AppendLogLine(QStringLiteral(u"\u0002bold\u0002 \u00034,1red"));
+    form.AppendLogLines({QStringLiteral(u"\u001fun\u000fder")});
+    QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
 }
 
 void TestRoomListWindow::refusesToClose()

@@ -1,0 +1,77 @@
+// Single-line text fields of the frame, the room list and the login and
+// registration dialogs: a pasted line break becomes a space.
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/registration_dialog.h"
+#include "side/room_list_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QtTest>
+
+class TestSingleLineFields : public QObject {
+    Q_OBJECT
+private slots:
+    void pastedLineBreaksBecomeSpaces_data();
+    void pastedLineBreaksBecomeSpaces();
+};
+
+namespace {
+
+// Every window that has such fields, made once per row.
+struct Windows {
+    TMainForm frame;
+    TForm5 login{&frame};
+    TForm2 registration{&frame, &frame};
+
+    QLineEdit* Field(const QString& window, const QString& name)
+    {
+        QWidget* owner = window == QLatin1String("frame")          ? static_cast<QWidget*>(&frame)
+                         : window == QLatin1String("room list")    ? static_cast<QWidget*>(frame.Form4())
+                         : window == QLatin1String("login")        ? static_cast<QWidget*>(&login)
+                                                                   : static_cast<QWidget*>(&registration);
+        return owner->findChild<QLineEdit*>(name);
+    }
+};
+
+}  // namespace
+
+void TestSingleLineFields::pastedLineBreaksBecomeSpaces_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("away text") << "frame" << "Edit1" << "a\nb" << "a b";
+    QTest::newRow("away text, CR LF") << "frame" << "Edit1" << "gone\r\nfishing\r\n" << "gone fishing ";
+    QTest::newRow("room list letters") << "room list" << "Edit3" << "a\nb" << "a b";
+    QTest::newRow("login nick") << "login" << "nick" << "a\nb" << "a b";
+    QTest::newRow("login password") << "login" << "password" << "a\rb" << "a b";
+    QTest::newRow("registration full name") << "registration" << "fullname" << "a\nb" << "a b";
+    QTest::newRow("registration e-mail") << "registration" << "email" << "a\nb" << "a b";
+    QTest::newRow("registration nick") << "registration" << "nick" << "a\u2028b" << "a b";
+    QTest::newRow("registration password") << "registration" << "password" << "a\nb" << "a b";
+}
+
+void TestSingleLineFields::pastedLineBreaksBecomeSpaces()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, field);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, text);
+    Windows windows;
+    QLineEdit* edit = windows.Field(window, field);
+    QVERIFY(edit);
+    edit->clear();  // the room list's letters field starts with "a"
+    QApplication::clipboard()->setText(clipboard);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), text);
+    // Typing goes on after the pasted text.
+    QTest::keyClicks(edit, QStringLiteral("!"));
+    QCOMPARE(edit->text(), text + u'!');
+}
+
+QTEST_MAIN(TestSingleLineFields)
+#include "tst_single_line_fields.moc"
