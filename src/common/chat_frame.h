@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/user_profile.h"
+
 #include <functional>
 
 class LineConnection;
@@ -34,6 +36,13 @@ public:
     // The server log in the room list window.
     virtual void AppendLog(const QString& line) = 0;
     virtual void AppendLogLines(const QStringList& lines) = 0;
+    // The room list window (a TForm4), which lives as long as the frame.
+    virtual QWidget* RoomListWindow() const = 0;
+
+    // Why the last WHO request was sent ("profile" for the nick list's
+    // Profile entry), and where a WHO reply for that purpose goes.
+    virtual QString WhoPurpose() const = 0;
+    virtual void ShowUserProfile(const UserProfile& profile) = 0;
 
     // The child windows' widgets in the frame's order (creation order).
     virtual QList<QWidget*> ChildWindows() const = 0;

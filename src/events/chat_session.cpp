@@ -3,6 +3,7 @@
 #include "chat/rich_text_view.h"
 #include "common/chat_frame.h"
 #include "events/line_drain.h"
+#include "side/room_list_window.h"
 
 #include <QMetaObject>
 #include <QWidget>
@@ -49,6 +50,12 @@ void ChatSession::JoinBatch(TRichTextBox* view)
     batchedViews_.emplace_back(view);
 }
 
+void ChatSession::BeginLines()
+{
+    draining_ = true;
+    if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->BeginLogBatch();
+}
+
 void ChatSession::EndLines()
 {
     auto views = std::move(batchedViews_);
@@ -56,6 +63,7 @@ void ChatSession::EndLines()
     draining_ = false;
     for (const auto& v : views)
         if (v) v->EndBatch();
+    if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->EndLogBatch();
 }
 
 void ChatSession::BringToFrontSoon(QWidget* w)

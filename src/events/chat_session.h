@@ -55,8 +55,9 @@ public:
     // A handler about to write into a transcript calls this: the view's
     // inserts are grouped until the current drain ends.
     void JoinBatch(TRichTextBox* view);
-    // The drain's bracket around the lines it handles in one go.
-    void BeginLines() { draining_ = true; }
+    // The drain's bracket around the lines it handles in one go: the
+    // transcripts and the server log written meanwhile are laid out once.
+    void BeginLines();
     void EndLines();
 
     // Brings w to the front once the lines at hand are handled: a burst from

@@ -3,6 +3,7 @@
 #include "common/wire_text.h"
 #include "events/membership_events.h"
 #include "events/message_events.h"
+#include "events/server_replies.h"
 #include "protocol/dispatch.h"
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
@@ -20,15 +21,13 @@ void RouteLine(ChatSession& session, const ircmessageencoder& line)
     case Handler::HandleTopic: HandleTopic(session, line); break;
     case Handler::HandleMessage: HandleMessage(session, line); break;
     case Handler::HandleMemoServNotice: HandleMemoServNotice(session, line); break;
+    case Handler::HandleRoomListEntry: HandleRoomListEntry(session, line); break;
+    case Handler::HandleChannelCount: HandleChannelCount(session, line); break;
+    case Handler::HandleUserCount: HandleUserCount(session, line); break;
+    case Handler::HandleWhoReply: HandleWhoReply(session, line); break;
+    case Handler::HandleLoginError: HandleLoginError(session, line); break;
+    case Handler::HandleJoinError: HandleJoinError(session, line, route.joinErrorCode); break;
     case Handler::Log:
-    // Replies whose windows (room list rows, totals, profiles, join refusals)
-    // do not exist yet are at least shown in the server log.
-    case Handler::HandleRoomListEntry:
-    case Handler::HandleChannelCount:
-    case Handler::HandleUserCount:
-    case Handler::HandleWhoReply:
-    case Handler::HandleLoginError:
-    case Handler::HandleJoinError:
         session.Frame().AppendLog(FromWire(line.rawline));
         break;
     case Handler::HandleInvite:  // the invitation prompt does not exist yet

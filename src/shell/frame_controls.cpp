@@ -126,6 +126,7 @@ void TMainForm::BuildWindow()
 
     // The room list lives as long as the frame: no close button, no deletion.
     form4_ = new TForm4;
+    form4_->SetFrame(this);
     QMdiSubWindow* roomListFrame =
         mdiArea_->addSubWindow(form4_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                            Qt::WindowMinMaxButtonsHint);  // the styles draw "close" with the system menu

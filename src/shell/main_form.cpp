@@ -203,6 +203,14 @@ void TMainForm::BringToFront(QWidget* child)
         }
 }
 
+QWidget* TMainForm::RoomListWindow() const { return form4_; }
+
+void TMainForm::ShowUserProfile(const UserProfile& profile)
+{
+    lastProfile_ = profile;
+    emit UserProfileArrived(profile);
+}
+
 void TMainForm::AppendLog(const QString& line) { form4_->AppendLogLine(line); }
 
 void TMainForm::AppendLogLines(const QStringList& lines) { form4_->AppendLogLines(lines); }

@@ -46,7 +46,7 @@ public:
     void SetCurrentNick(const QString& nick);
     QString PendingPrivateNick() const;
     void SetPendingPrivateNick(const QString& nick) override;
-    QString WhoPurpose() const;
+    QString WhoPurpose() const override;
     void SetWhoPurpose(const QString& purpose);
     // The ignore list: none until a connection made it (HasIgnoreList false).
     bool HasIgnoreList() const;
@@ -73,6 +73,11 @@ public:
     bool IsActiveChild(const QWidget* child) const override;
     void BringToFront(QWidget* child) override;
     TForm4* Form4() const { return form4_; }
+    QWidget* RoomListWindow() const override;
+    // The user information of the last WHO reply asked for a profile (the
+    // profile window shows it while it is open).
+    void ShowUserProfile(const UserProfile& profile) override;
+    const UserProfile& LastUserProfile() const { return lastProfile_; }
     // Appends one line to the server log (the room list window's log memo).
     void AppendLog(const QString& line) override;
     // Appends several lines at once (cheaper than one by one for a burst).
@@ -174,6 +179,10 @@ public:
     // The frame's own hint, shown where nothing under the pointer has one.
     static QString FrameHint() { return QStringLiteral("List"); }
 
+signals:
+    // A WHO reply asked for as a profile arrived.
+    void UserProfileArrived(const UserProfile& profile);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -212,6 +221,7 @@ private:
     TAboutBox* aboutBox_ = nullptr;
     QList<QAction*> windowListActions_;
     bool connectedLook_ = false;
+    UserProfile lastProfile_;
     bool loggedIn_ = false;  // a login succeeded and no disconnected handling followed yet
     std::string rejoinHost_;  // the server the room windows' pending rejoins belong to
 

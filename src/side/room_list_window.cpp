@@ -1,10 +1,12 @@
 #include "side/room_list_window.h"
 
+#include "common/chat_frame.h"
 #include "common/line_breaks.h"
 #include "common/strip_formatting.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
+#include "side/room_list_model.h"
 #include "common/app_icons.h"
 
 #include <QCloseEvent>
@@ -19,7 +21,7 @@
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,10 +49,14 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
     setWindowTitle("Select a room from below list");
     resize(483, 430);
 
-    RoomList = new QTreeWidget(this);
+    Rooms = new RoomListModel(this);
+    RoomList = new QTreeView(this);
     RoomList->setObjectName("RoomList");
-    RoomList->setColumnCount(3);
-    RoomList->setHeaderLabels({QStringLiteral("Room Name"), QStringLiteral("Topic"), QStringLiteral("Chatters")});
+    RoomList->setModel(Rooms);
+    RoomList->header()->setSectionsClickable(true);
+    RoomList->header()->setSortIndicatorShown(false);
+    connect(RoomList->header(), &QHeaderView::sectionClicked, this, &TForm4::RoomListColumnClick);
+    connect(RoomList, &QTreeView::doubleClicked, this, [this] { RoomListDblClick(); });
     RoomList->setColumnWidth(0, 91);
     RoomList->setColumnWidth(1, 310);
     RoomList->setColumnWidth(2, 60);
@@ -172,19 +178,62 @@ void TForm4::PlaceServerPanel()
 }
 
 // Server lines keep their bold and colour codes; the log shows plain text.
-void TForm4::AppendLogLine(const QString& line) { log->appendPlainText(StripFormatting(line)); }
+void TForm4::AppendLogLine(const QString& line)
+{
+    if (logBatchDepth_ > 0)
+        pendingLog_ << line;
+    else
+        log->appendPlainText(StripFormatting(line));
+}
 
 void TForm4::AppendLogLines(const QStringList& lines)
 {
-    if (!lines.isEmpty()) log->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
+    if (logBatchDepth_ > 0)
+        pendingLog_ << lines;
+    else if (!lines.isEmpty())
+        log->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
+}
+
+void TForm4::BeginLogBatch() { ++logBatchDepth_; }
+
+void TForm4::EndLogBatch()
+{
+    if (logBatchDepth_ == 0 || --logBatchDepth_ > 0) return;
+    const QStringList lines = std::move(pendingLog_);
+    pendingLog_.clear();
+    AppendLogLines(lines);
 }
 
 void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters)
 {
-    new QTreeWidgetItem(RoomList, {name, topic, chatters});
+    Rooms->Append({name, topic, chatters});
 }
 
-void TForm4::ClearRows() { RoomList->clear(); }
+void TForm4::ClearRows() { Rooms->Clear(); }
+
+int TForm4::RowCount() const { return Rooms->Count(); }
+
+void TForm4::RoomListColumnClick(int column)
+{
+    sortColumn_ = column;
+    Rooms->SortBy(column);
+}
+
+void TForm4::RoomListDblClick()
+{
+    const QModelIndex current = RoomList->currentIndex();
+    if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        return;
+    const QString room = Rooms->Row(current.row()).name;
+    // The exact title, trailing space and all: a window joined from the room
+    // selector (no trailing space) is another window.
+    for (QWidget* child : frame_->ChildWindows())
+        if (child->windowTitle() == room) {
+            frame_->BringToFront(child);
+            return;
+        }
+    frame_->OpenRoomWindow(room);
+}
 
 void TForm4::ShowServerPanel()
 {

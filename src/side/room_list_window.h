@@ -4,7 +4,9 @@
 // that ask for the room list.
 #include <QWidget>
 
+class ChatFrame;
 class LineConnection;
+class RoomListModel;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -12,7 +14,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QToolButton;
-class QTreeWidget;
+class QTreeView;
 
 // The room list window, a child of the frame for the whole run.
 class TForm4 : public QWidget {
@@ -24,15 +26,27 @@ public:
     void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
     LineConnection* getIdTCPClient() const { return connection_; }
 
+    // The frame, for opening room windows from the list.
+    void SetFrame(ChatFrame* frame) { frame_ = frame; }
+
     // The server log; read-only, never cleared.
     QPlainTextEdit* log = nullptr;
     void AppendLogLine(const QString& line);
     void AppendLogLines(const QStringList& lines);
+    // Between these two, log lines are collected and appended in one block
+    // at the end (the reader's drain brackets each of its slices with them).
+    void BeginLogBatch();
+    void EndLogBatch();
 
-    // The rooms: "Room Name", "Topic", "Chatters", in arrival order.
-    QTreeWidget* RoomList = nullptr;
+    // The rooms: "Room Name", "Topic", "Chatters", in arrival order until a
+    // column header is clicked.
+    QTreeView* RoomList = nullptr;
+    RoomListModel* Rooms = nullptr;
     void AddRoomRow(const QString& name, const QString& topic, const QString& chatters);
     void ClearRows();
+    // Every row, including the ones added since the list was last painted.
+    int RowCount() const;
+    int SortColumn() const { return sortColumn_; }
 
     // The server panel.
     QFrame* serverstat = nullptr;
@@ -56,6 +70,9 @@ public:
     void Button6Click();
     void Button1Click();
     void SpeedButton1Click();
+    void RoomListColumnClick(int column);
+    // Opens and joins the selected room (or brings its open window to the front).
+    void RoomListDblClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,4 +84,8 @@ private:
     void WriteLine(const std::string& line);
 
     LineConnection* connection_ = nullptr;
+    ChatFrame* frame_ = nullptr;
+    int sortColumn_ = 0;
+    int logBatchDepth_ = 0;
+    QStringList pendingLog_;
 };

@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -77,7 +77,7 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     QCOMPARE(prompts.Kinds(), QStringList{"error"});
     QCOMPARE(prompts.Texts(), QStringList{"Not connected."});
     QVERIFY(!rooms->serverstat->isVisible());
-    QCOMPARE(rooms->RoomList->topLevelItemCount(), 0);
+    QCOMPARE(rooms->RowCount(), 0);
     // Away while the connection is gone: the same report, nothing logged.
     frame.awaybtn->setEnabled(true);
     frame.awaybtn->setChecked(true);

@@ -22,7 +22,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -154,7 +154,7 @@ void TestConnectionLifecycle::disconnectCommand()
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     QVERIFY(!rig.frame.roomlistbtn->isEnabled());
-    QCOMPARE(rig.frame.Form4()->RoomList->topLevelItemCount(), 0);
+    QCOMPARE(rig.frame.Form4()->RowCount(), 0);
     QVERIFY(rig.frame.Buddies1->actions().isEmpty());
     QCOMPARE(rig.frame.Favorites1->actions().size(), 1);  // kept until the next login rebuilds it
     const QStringList log = LogLines(rig.frame);
@@ -197,7 +197,7 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     QVERIFY(!rig.frame.ReaderThread());
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     QVERIFY(rig.frame.servercombo->isEnabled());
-    QCOMPARE(rig.frame.Form4()->RoomList->topLevelItemCount(), 0);
+    QCOMPARE(rig.frame.Form4()->RowCount(), 0);
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QVERIFY(log.indexOf(":irc.test 999 alice :last words") < log.lastIndexOf("Disconnected.."));  // lines first
@@ -448,7 +448,7 @@ void TestConnectionLifecycle::roomListButtonSendsNothing()
     rig.OpenConnection();
     rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
     QTest::mouseClick(rig.frame.roomlistbtn, Qt::LeftButton);
-    QCOMPARE(rig.frame.Form4()->RoomList->topLevelItemCount(), 0);
+    QCOMPARE(rig.frame.Form4()->RowCount(), 0);
     QVERIFY(rig.frame.Form4()->serverstat->isVisibleTo(rig.frame.Form4()));
     QTest::qWait(50);
     QVERIFY(rig.server.Received().empty());

@@ -1,6 +1,9 @@
 // The room list window as far as the shell uses it: its controls, the server
 // panel, the two load buttons, clearing rows, the log, and that it cannot close.
+#include "chat/room_window.h"
 #include "protocol/line_connection.h"
+#include "shell/main_form.h"
+#include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 
@@ -13,8 +16,34 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeView>
 #include <QtTest>
+
+namespace {
+
+// Every row as "name|topic|chatters", in list order, once the view has them.
+QStringList Rows(TForm4& form)
+{
+    form.Rooms->Flush();
+    QStringList out;
+    const QAbstractItemModel* model = form.RoomList->model();
+    for (int r = 0; r < model->rowCount(); ++r)
+        out << model->index(r, 0).data().toString() + u'|' + model->index(r, 1).data().toString() + u'|' +
+                   model->index(r, 2).data().toString();
+    return out;
+}
+
+void SelectRow(TForm4& form, int row)
+{
+    form.Rooms->Flush();
+    const QModelIndex at = form.RoomList->model()->index(row, 0);
+    form.RoomList->setCurrentIndex(at);
+    form.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+}  // namespace
 
 class TestRoomListWindow : public QObject {
     Q_OBJECT
@@ -24,6 +53,11 @@ private slots:
     void loadButtons_data();
     void loadButtons();
     void rowsKeepArrivalOrderUntilCleared();
+    void columnClickSorts_data();
+    void columnClickSorts();
+    void doubleClickJoinsOrBringsToFront_data();
+    void doubleClickJoinsOrBringsToFront();
+    void logBatchKeepsOrder();
     void logOnlyGrows();
     void refusesToClose();
 };
@@ -31,10 +65,11 @@ private slots:
 void TestRoomListWindow::controls()
 {
     TForm4 form;
-    QTreeWidget* list = form.findChild<QTreeWidget*>("RoomList");
+    QTreeView* list = form.findChild<QTreeView*>("RoomList");
     QVERIFY(list);
-    const QTreeWidgetItem* header = list->headerItem();
-    QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2)}),
+    const QAbstractItemModel* model = list->model();
+    QCOMPARE((QStringList{model->headerData(0, Qt::Horizontal).toString(), model->headerData(1, Qt::Horizontal).toString(),
+                          model->headerData(2, Qt::Horizontal).toString()}),
              (QStringList{"Room Name", "Topic", "Chatters"}));
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
     QVERIFY(form.log->isReadOnly());
@@ -89,7 +124,7 @@ void TestRoomListWindow::loadButtons()
     QVERIFY(server.WaitForReceived(line.toStdString(), 2000));
     QCOMPARE(server.Received(), std::vector<std::string>{line.toStdString()});
     QVERIFY(!form.serverstat->isVisible());
-    QCOMPARE(form.RoomList->topLevelItemCount(), 0);
+    QCOMPARE(form.RowCount(), 0);
 }
 
 void TestRoomListWindow::rowsKeepArrivalOrderUntilCleared()
@@ -97,12 +132,102 @@ void TestRoomListWindow::rowsKeepArrivalOrderUntilCleared()
     TForm4 form;
     form.AddRoomRow("zeta ", "last topic", "9 ");
     form.AddRoomRow("alpha ", "first topic", "12 ");
-    QCOMPARE(form.RoomList->topLevelItemCount(), 2);
-    const QTreeWidgetItem* first = form.RoomList->topLevelItem(0);
-    QCOMPARE((QStringList{first->text(0), first->text(1), first->text(2)}), (QStringList{"zeta ", "last topic", "9 "}));
-    QCOMPARE(form.RoomList->topLevelItem(1)->text(0), QStringLiteral("alpha "));
-    form.ClearRows();
-    QCOMPARE(form.RoomList->topLevelItemCount(), 0);
+    QCOMPARE(form.RowCount(), 2);
+    QTRY_COMPARE(form.RoomList->model()->rowCount(), 2);  // shown at the next turn of the event loop
+    QCOMPARE(Rows(form), (QStringList{"zeta |last topic|9 ", "alpha |first topic|12 "}));
+    form.AddRoomRow("late ", "", "1 ");
+    form.ClearRows();  // also the row not shown yet
+    QCOMPARE(Rows(form), QStringList());
+}
+
+void TestRoomListWindow::columnClickSorts_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("names");  // the rows' names after the sort
+    // Rows (name, topic, chatters): see columnClickSorts.
+    QTest::newRow("name ignores the case of A to Z") << 0 << QStringList{"alpha ", "Beta ", "beta ", "zeta ", "_x "};
+    QTest::newRow("topic") << 1 << QStringList{"_x ", "zeta ", "Beta ", "beta ", "alpha "};
+    QTest::newRow("chatters as numbers, others last") << 2 << QStringList{"beta ", "zeta ", "Beta ", "_x ", "alpha "};
+}
+
+void TestRoomListWindow::columnClickSorts()
+{
+    QFETCH(int, column);
+    QFETCH(QStringList, names);
+    TForm4 form;
+    form.AddRoomRow("zeta ", "B topic", "20 ");
+    form.AddRoomRow("Beta ", "c topic", "100 ");
+    form.AddRoomRow("beta ", "C topic", "3 ");
+    form.AddRoomRow("alpha ", "x", "many ");
+    form.AddRoomRow("_x ", "A topic", "");
+    for (int click = 0; click < 2; ++click) {  // a second click sorts ascending again
+        form.RoomList->header()->sectionClicked(column);
+        QStringList sorted;
+        for (const QString& row : Rows(form)) sorted << row.section(u'|', 0, 0);
+        QCOMPARE(sorted, names);
+        QCOMPARE(form.SortColumn(), column);
+    }
+    form.AddRoomRow("aaa ", "", "1 ");  // arrives after the sort: at the end
+    QCOMPARE(Rows(form).last(), QStringLiteral("aaa ||1 "));
+}
+
+void TestRoomListWindow::doubleClickJoinsOrBringsToFront_data()
+{
+    QTest::addColumn<QString>("openTitle");  // a room window open before the double-click
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<int>("windows");        // room windows afterwards
+    QTest::newRow("closed room") << QString() << QStringList{"join #lobby "} << 1;
+    QTest::newRow("open room") << "lobby " << QStringList() << 1;
+    QTest::newRow("open from the selector, no trailing space") << "lobby" << QStringList{"join #lobby "} << 2;
+}
+
+void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
+{
+    QFETCH(QString, openTitle);
+    QFETCH(QStringList, sent);
+    QFETCH(int, windows);
+    ScriptedServer server;
+    TMainForm frame;
+    frame.IdTCPClient1.SetHost("127.0.0.1");
+    frame.IdTCPClient1.SetPort(server.Port());
+    frame.IdTCPClient1.Connect();
+    frame.show();
+    TForm1* open = nullptr;
+    if (!openTitle.isEmpty()) {
+        open = frame.NewRoomWindow();
+        open->SetTitle(openTitle);
+        frame.NewRoomWindow();  // in front of it
+    }
+    TForm4& form = *frame.Form4();
+    form.AddRoomRow("other ", "", "1 ");
+    form.AddRoomRow("lobby ", "topic ", "12 ");
+    form.RoomListDblClick();  // nothing selected: nothing happens
+    SelectRow(form, 1);
+    form.RoomListDblClick();
+    frame.IdTCPClient1.WriteLine("marker");
+    QVERIFY(server.WaitForReceived("marker", 2000));
+    std::vector<std::string> received = server.Received();
+    received.pop_back();
+    QStringList lines;
+    for (const std::string& l : received) lines << QString::fromStdString(l);
+    QCOMPARE(lines, sent);
+    int rooms = 0;
+    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<TForm1*>(child) && child->windowTitle().startsWith("lobby");
+    QCOMPARE(rooms, windows);
+    if (sent.isEmpty()) QCOMPARE(frame.CurrentChild(), open);
+}
+
+void TestRoomListWindow::logBatchKeepsOrder()
+{
+    TForm4 form;
+    form.AppendLogLine("before");
+    form.BeginLogBatch();
+    form.AppendLogLine("one");
+    form.AppendLogLines({"two", "three"});
+    QCOMPARE(form.log->toPlainText(), QStringLiteral("before"));  // held until the batch ends
+    form.EndLogBatch();
+    form.AppendLogLine("after");
+    QCOMPARE(form.log->toPlainText(), QStringLiteral("before\none\ntwo\nthree\nafter"));
 }
 
 void TestRoomListWindow::logOnlyGrows()

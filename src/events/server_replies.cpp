@@ -1,0 +1,134 @@
+#include "events/server_replies.h"
+
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "common/chat_frame.h"
+#include "common/shown_text.h"
+#include "common/wire_text.h"
+#include "events/chat_session.h"
+#include "events/room_lookup.h"
+#include "protocol/line_connection.h"
+#include "protocol/text_util.h"
+#include "side/room_list_window.h"
+
+#include <QLineEdit>
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+TForm4* RoomListOf(ChatSession& session) { return qobject_cast<TForm4*>(session.Frame().RoomListWindow()); }
+
+// params without the space that the parser appends to it.
+std::string_view WithoutParserSpace(const std::string& params)
+{
+    std::string_view p(params);
+    if (!p.empty() && p.back() == ' ') p.remove_suffix(1);
+    return p;
+}
+
+}  // namespace
+
+UserProfile ParseWhoReply(const std::string& params)
+{
+    // own nick, room, user, host, server, nick, flags, then ":hops full name"
+    std::string_view p = WithoutParserSpace(params);
+    std::vector<std::string_view> words;
+    std::string_view trailing;
+    while (!p.empty() && words.size() < 7) {
+        if (p.front() == ':') break;
+        const std::size_t space = p.find(' ');
+        words.push_back(p.substr(0, space));
+        p = space == std::string_view::npos ? std::string_view() : p.substr(space + 1);
+    }
+    trailing = p;
+    if (!trailing.empty() && trailing.front() == ':') trailing.remove_prefix(1);
+    const std::size_t afterHops = trailing.find(' ');
+    const std::string_view fullName =
+        afterHops == std::string_view::npos ? std::string_view() : trailing.substr(afterHops + 1);
+    const auto word = [&words](std::size_t i) {
+        return i < words.size() ? ShownText(FromWire(std::string(words[i]))) : QString();
+    };
+    UserProfile profile;
+    profile.host = word(3);
+    profile.server = word(4);
+    profile.nick = word(5);
+    profile.flags = word(6);
+    profile.fullName = ShownText(FromWire(text::Trim(std::string(fullName))));
+    return profile;
+}
+
+void HandleRoomListEntry(ChatSession& session, const ircmessageencoder& line)
+{
+    TForm4* list = RoomListOf(session);
+    const std::size_t hash = line.params.find('#');
+    if (!list || hash == std::string::npos) return;
+    // The name up to and including its first space, the count up to the
+    // colon, the topic after it; each keeps the spaces the cuts leave.
+    const std::string rest = line.params.substr(hash + 1);
+    const std::size_t space = rest.find(' ');
+    const std::string name = rest.substr(0, space == std::string::npos ? std::string::npos : space + 1);
+    const std::string after = space == std::string::npos ? std::string() : rest.substr(space + 1);
+    const std::size_t colon = after.find(':');
+    const std::string count = after.substr(0, colon);
+    const std::string topic = colon == std::string::npos ? std::string() : after.substr(colon + 1);
+    list->AddRoomRow(ShownText(FromWire(name)), ShownText(FromWire(topic)), ShownText(FromWire(count)));
+}
+
+void HandleChannelCount(ChatSession& session, const ircmessageencoder& line)
+{
+    TForm4* list = RoomListOf(session);
+    const std::size_t space = line.params.find(' ');
+    if (!list || space == std::string::npos) return;
+    const std::size_t colon = line.params.find(':', space);
+    const std::string count = line.params.substr(space, colon == std::string::npos ? std::string::npos : colon - space);
+    list->SetTotalChannels(ShownText(FromWire(text::Trim(count))));
+}
+
+void HandleUserCount(ChatSession& session, const ircmessageencoder& line)
+{
+    TForm4* list = RoomListOf(session);
+    static const std::string kIHave = ":I have ";
+    const std::string_view params = WithoutParserSpace(line.params);
+    const std::size_t at = params.find(kIHave);
+    if (!list || at == std::string_view::npos) return;
+    std::string_view count = params.substr(at + kIHave.size());
+    count = count.substr(0, count.find(' '));
+    list->SetTotalUsers(ShownText(FromWire(text::Trim(std::string(count)))));
+}
+
+void HandleWhoReply(ChatSession& session, const ircmessageencoder& line)
+{
+    ChatFrame& frame = session.Frame();
+    const UserProfile profile = ParseWhoReply(line.params);
+    frame.AppendLog(QStringLiteral("messagestring =") + profile.host);
+    frame.AppendLog(QStringLiteral("messagestring =") + FromWire(line.rawline));
+    if (frame.WhoPurpose() == QLatin1String("profile")) frame.ShowUserProfile(profile);
+}
+
+void HandleLoginError(ChatSession& session, const ircmessageencoder& line)
+{
+    (void)line;
+    // The reader's end and the frame's disconnected handling take it from here.
+    session.Frame().Connection().Disconnect();
+}
+
+void HandleJoinError(ChatSession& session, const ircmessageencoder& line, int code)
+{
+    TForm1* window = FindRoomWindow(session.Frame(), line);
+    if (!window) return;
+    QString text;
+    switch (code) {
+    case 485: text = QStringLiteral("You are not a channel owner"); break;
+    case 474: text = QStringLiteral("Can not join this room, You are banned"); break;
+    default: text = ShownText(FromWire(line.params)); break;  // the server's own words
+    }
+    TRichTextBox& view = *window->mainchat;
+    session.JoinBatch(&view);
+    MoveToAppendPosition(view);
+    StartPlainLine(view);
+    StyledInsert(view, QColor(255, 0, 0), true, true, text);
+    view.SetSelText(QStringLiteral("\n"));
+}
