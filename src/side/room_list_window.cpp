@@ -181,7 +181,7 @@ void TForm4::PlaceServerPanel()
 void TForm4::AppendLogLine(const QString& line)
 {
     if (logBatchDepth_ > 0)
-        pendingLog_ << line;
+        HoldLogLines({line});
     else
         log->appendPlainText(StripFormatting(line));
 }
@@ -189,9 +189,21 @@ void TForm4::AppendLogLine(const QString& line)
 void TForm4::AppendLogLines(const QStringList& lines)
 {
     if (logBatchDepth_ > 0)
-        pendingLog_ << lines;
+        HoldLogLines(lines);
     else if (!lines.isEmpty())
         log->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
+}
+
+void TForm4::HoldLogLines(const QStringList& lines)
+{
+    pendingLog_ << lines;
+    // A block this large is worth its layout now: the drain then counts its
+    // cost against its time slice instead of paying it all at the end.
+    if (pendingLog_.size() >= kLogBlockLines) {
+        const QStringList block = std::move(pendingLog_);
+        pendingLog_.clear();
+        log->appendPlainText(StripFormatting(block.join(QLatin1Char('\n'))));
+    }
 }
 
 void TForm4::BeginLogBatch() { ++logBatchDepth_; }

@@ -82,6 +82,8 @@ private:
     void BuildServerPanel();
     void PlaceServerPanel();
     void WriteLine(const std::string& line);
+    void HoldLogLines(const QStringList& lines);
+    static constexpr int kLogBlockLines = 2000;
 
     LineConnection* connection_ = nullptr;
     ChatFrame* frame_ = nullptr;
