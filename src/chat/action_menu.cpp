@@ -1,5 +1,6 @@
 #include "chat/action_menu.h"
 
+#include "common/line_breaks.h"
 #include "protocol/sent_lines.h"
 
 #include <QHBoxLayout>
@@ -69,6 +70,7 @@ TCustomActionPanel::TCustomActionPanel(QWidget* parent)
     Label1->setWordWrap(true);
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
+    KeepOnOneLine(Edit2);
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("Cancel"), this);

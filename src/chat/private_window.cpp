@@ -206,7 +206,7 @@ void TForm3::edit1KeyDown()
     try {
         if (!connection_)
             throw TransportError("Not connected.");
-        connection_->WriteLine(sent::PrivateMessageLine(ToWire(Title()), ToWire(line)));
+        connection_->WriteLines(sent::PrivateMessageLines(ToWire(Title()), ToWire(line)));
     } catch (const TransportError&) {
         // Nothing went out: the typed text comes back unstyled, so that
         // sending it again does not put the style bytes in front twice.

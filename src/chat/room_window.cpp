@@ -11,6 +11,7 @@
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
 #include "common/chat_frame.h"
+#include "common/line_breaks.h"
 #include "common/prompts.h"
 #include "common/timings.h"
 #include "common/user_data_folder.h"
@@ -94,6 +95,13 @@ void TForm1::WriteLine(const std::string& line)
     frame_->Connection().WriteLine(line);
 }
 
+void TForm1::WriteLines(const std::vector<std::string>& lines)
+{
+    if (!frame_)
+        throw TransportError("not connected");
+    frame_->Connection().WriteLines(lines);
+}
+
 void TForm1::BuildToolBar()
 {
     ToolBar1 = new QToolBar(this);
@@ -114,6 +122,7 @@ void TForm1::BuildToolBar()
         ComboBoxEx1->addItem(CountryFlag(room.flagCode), room.name);
     ComboBoxEx1->setCurrentIndex(-1);
     ComboBoxEx1->setEditText(kSelectRoom);
+    KeepOnOneLine(ComboBoxEx1->lineEdit());
     // A real key press reaches the combo box, which hands it to its line
     // edit directly, past the line edit's event filters: watch both.
     ComboBoxEx1->installEventFilter(this);
@@ -378,7 +387,7 @@ void TForm1::Edit1KeyDown()
     MoveToAppendPosition(*mainchat);
     const QString line = Panel2->ApplyStylesToInput();
     try {
-        WriteLine(sent::RoomMessageLine(ToWire(Title()), ToWire(line)));
+        WriteLines(sent::RoomMessageLines(ToWire(Title()), ToWire(line)));
     } catch (const TransportError&) {
         // Nothing went out: the user gets back what they typed, not the
         // styled line, so a second Enter styles it once only.
@@ -396,7 +405,7 @@ void TForm1::Edit1KeyDown()
 bool TForm1::SendAction(const QString& action)
 {
     try {
-        WriteLine(sent::RoomActionLine(ToWire(Title()), ToWire(action)));
+        WriteLines(sent::RoomActionLines(ToWire(Title()), ToWire(action)));
     } catch (const TransportError& error) {
         prompts().Error(this, QString::fromStdString(error.what()));
         return false;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class ChatFrame;
 class LineConnection;
@@ -145,6 +146,7 @@ private:
     // Writes one line to the frame's connection; throws TransportError when
     // there is none or it is closed.
     void WriteLine(const std::string& line);
+    void WriteLines(const std::vector<std::string>& lines);
 
     ChatFrame* frame_;
     QPointer<QWidget> sub_;  // the frame's sub-window around this window

@@ -1,5 +1,9 @@
 #include "protocol/sent_lines.h"
 
+#include "protocol/text_split.h"
+
+#include <algorithm>
+
 #include "protocol/text_util.h"
 
 namespace sent {
@@ -44,6 +48,42 @@ std::string PrivateMessageLine(const std::string& partner, const std::string& te
 {
     return "privmsg " + partner + " :" + text;
 }
+namespace {
+
+// Room kept for ":" + nick!user@host + " " in front of a relayed line: a long
+// nick, user name and host name.
+constexpr std::size_t kPrefixReserve = 112;
+constexpr std::size_t kLineLimit = 510;  // 512 with the CR LF
+constexpr std::size_t kSmallestBudget = 64;
+
+template <class Build>
+std::vector<std::string> ChatLines(const std::string& text, Build build)
+{
+    const std::size_t overhead = build(std::string()).size() + kPrefixReserve;
+    const std::size_t room = overhead < kLineLimit ? kLineLimit - overhead : 0;
+    const std::size_t budget = std::max(kSmallestBudget, std::min(kChatTextBudget, room));
+    std::vector<std::string> lines;
+    for (const std::string& piece : SplitChatText(text, budget)) lines.push_back(build(piece));
+    return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> RoomMessageLines(const std::string& room, const std::string& text)
+{
+    return ChatLines(text, [&room](const std::string& piece) { return RoomMessageLine(room, piece); });
+}
+
+std::vector<std::string> RoomActionLines(const std::string& room, const std::string& action)
+{
+    return ChatLines(action, [&room](const std::string& piece) { return RoomActionLine(room, piece); });
+}
+
+std::vector<std::string> PrivateMessageLines(const std::string& partner, const std::string& text)
+{
+    return ChatLines(text, [&partner](const std::string& piece) { return PrivateMessageLine(partner, piece); });
+}
+
 std::string ListLine() { return "LIST"; }
 std::string ListStartingLine(const std::string& letters) { return "LIST #" + letters + "*"; }
 

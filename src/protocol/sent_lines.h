@@ -3,6 +3,7 @@
 // plain concatenation: values go out exactly as held (the connection refuses
 // line breaks inside a value, so none can smuggle in a second command).
 #include <string>
+#include <vector>
 
 namespace sent {
 
@@ -35,6 +36,12 @@ std::string AdvertiseLine(const std::string& entry, const std::string& advert); 
 std::string WhoLine(const std::string& member);                                      // "who M"
 // Private window
 std::string PrivateMessageLine(const std::string& partner, const std::string& text); // "privmsg P :T"
+// Chat text as the lines that carry it. The server puts the sender's prefix
+// in front of every line it relays and cuts what passes 512 bytes: a text too
+// long for that goes out as several lines (SplitChatText), each whole.
+std::vector<std::string> RoomMessageLines(const std::string& room, const std::string& text);
+std::vector<std::string> RoomActionLines(const std::string& room, const std::string& action);
+std::vector<std::string> PrivateMessageLines(const std::string& partner, const std::string& text);
 // Room list window
 std::string ListLine();                                                              // "LIST"
 std::string ListStartingLine(const std::string& letters);                            // "LIST #L*"

@@ -129,6 +129,7 @@ private slots:
     void close();
     void inputLine_data();
     void inputLine();
+    void longLineGoesOutInPiecesEchoedWhole();
     void inputLineOutsideARoom();
     void inputLineOnClosedConnectionKeepsTypedText();
     void actions_data();
@@ -442,6 +443,24 @@ void TestRoomWindow::inputLine()
     // The toggles and the picker stay as they were for the next line.
     QCOMPARE(window->Panel2->ToolButton5->isChecked(), bold);
     QCOMPARE(window->Panel2->colorcomo->currentIndex(), colour);
+}
+
+void TestRoomWindow::longLineGoesOutInPiecesEchoedWhole()
+{
+    Connected c;
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    c.Sent();
+    window->mainchat->clear();
+    QString typed;
+    for (int i = 0; i < 100; ++i) typed += (i ? QStringLiteral(" w") : QStringLiteral("w")) + QString::number(100 + i);
+    window->Panel2->ToolButton5->setChecked(true);  // bold stays on in the continuation
+    window->Edit1->setText(typed);
+    PressEnter(window->Edit1);
+    const QStringList sent = c.Sent();
+    QCOMPARE(sent.size(), 2);
+    for (const QString& line : sent) QVERIFY(line.startsWith(QStringLiteral("privmsg #Germany :\x02")));
+    QCOMPARE(QString(sent[0].mid(19) + u' ' + sent[1].mid(19)), typed);
+    QCOMPARE(Transcript(*window), QStringLiteral("Ann: ") + typed + u'\n');
 }
 
 void TestRoomWindow::inputLineOutsideARoom()

@@ -8,7 +8,47 @@ class TestSentLines : public QObject {
 private slots:
     void catalogue_data();
     void catalogue();
+    void longChatTextFitsRelayedLines_data();
+    void longChatTextFitsRelayedLines();
 };
+
+void TestSentLines::longChatTextFitsRelayedLines_data()
+{
+    QTest::addColumn<int>("kind");  // 0 room message, 1 room action, 2 private message
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<int>("words");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("short room message") << 0 << QByteArray("lobby") << 5 << 1;
+    QTest::newRow("600 bytes to a room") << 0 << QByteArray("lobby") << 100 << 2;
+    QTest::newRow("600 bytes as an action") << 1 << QByteArray("lobby") << 100 << 2;
+    QTest::newRow("600 bytes to a partner") << 2 << QByteArray("bob") << 100 << 2;
+    QTest::newRow("long room name takes text room") << 0 << QByteArray(200, 'r') << 100 << 3;
+}
+
+void TestSentLines::longChatTextFitsRelayedLines()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, target);
+    QFETCH(int, words);
+    QFETCH(int, lines);
+    std::string text;
+    for (int i = 0; i < words; ++i) text += (i ? " w" : "w") + std::to_string(100 + i % 900);  // 6 bytes a word
+    const std::string to = target.toStdString();
+    const std::vector<std::string> built = kind == 0   ? sent::RoomMessageLines(to, text)
+                                           : kind == 1 ? sent::RoomActionLines(to, text)
+                                                       : sent::PrivateMessageLines(to, text);
+    QCOMPARE(int(built.size()), lines);
+    const std::string empty = kind == 0 ? sent::RoomMessageLine(to, "") : kind == 1 ? sent::RoomActionLine(to, "")
+                                                                                   : sent::PrivateMessageLine(to, "");
+    std::string joined;
+    for (const std::string& line : built) {
+        // ":" + a long nick!user@host (30 + 10 + 63 bytes) + " " in front still fits 512 with CR LF.
+        QVERIFY2(1 + 103 + 1 + line.size() + 2 <= 512, line.c_str());
+        QCOMPARE(line.substr(0, empty.size()), empty);
+        joined += (joined.empty() ? "" : " ") + line.substr(empty.size());
+    }
+    QCOMPARE(joined, text);  // cut at spaces, nothing lost
+}
 
 void TestSentLines::catalogue_data()
 {

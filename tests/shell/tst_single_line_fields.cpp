@@ -1,5 +1,6 @@
-// Single-line text fields of the frame, the room list and the login and
-// registration dialogs: a pasted line break becomes a space.
+// Single-line text fields of the frame, the room list, the room window and the
+// login and registration dialogs: a pasted line break becomes a space.
+#include "chat/room_window.h"
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "shell/registration_dialog.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -27,6 +29,10 @@ struct Windows {
 
     QLineEdit* Field(const QString& window, const QString& name)
     {
+        if (window == QLatin1String("room")) {
+            TForm1* room = frame.NewRoomWindow();
+            return name == QLatin1String("selector") ? room->ComboBoxEx1->lineEdit() : room->findChild<QLineEdit*>(name);
+        }
         QWidget* owner = window == QLatin1String("frame")          ? static_cast<QWidget*>(&frame)
                          : window == QLatin1String("room list")    ? static_cast<QWidget*>(frame.Form4())
                          : window == QLatin1String("login")        ? static_cast<QWidget*>(&login)
@@ -52,6 +58,8 @@ void TestSingleLineFields::pastedLineBreaksBecomeSpaces_data()
     QTest::newRow("registration full name") << "registration" << "fullname" << "a\nb" << "a b";
     QTest::newRow("registration e-mail") << "registration" << "email" << "a\nb" << "a b";
     QTest::newRow("registration nick") << "registration" << "nick" << "a\u2028b" << "a b";
+    QTest::newRow("room selector") << "room" << "selector" << "a\nb" << "a b";
+    QTest::newRow("custom action") << "room" << "Edit2" << "waves\r\nhello" << "waves hello";
     QTest::newRow("registration password") << "registration" << "password" << "a\nb" << "a b";
 }
 
