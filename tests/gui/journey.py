@@ -264,6 +264,13 @@ def key(*keys):
     xdotool("key", "--delay", "80", *keys)
 
 
+def chat_menu(*keys):
+    """Opens the Chat menu with its accelerator and presses the keys in it."""
+    key("alt+c")
+    time.sleep(0.5)  # a person's pace; the open menu gets the keys that follow
+    key(*keys)
+
+
 def clipboard():
     result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=x_env(), capture_output=True,
                             text=True, timeout=10)
@@ -442,13 +449,11 @@ def save_transcript(name):
 # The journey
 
 
-def journey():
+def start_everything():
     begin("start the IRC servers on 127.0.0.1:6667")
     start_servers()
-
     begin("start Xvfb and openbox")
     start_x()
-
     begin("start the program")
     start_program()
 
@@ -458,15 +463,16 @@ def journey():
                 return window
         return None
     J.frame = wait_for("no maximised window \"Talvessa\" appeared", maximised_frame, 60)
+    J.origin = frame_origin()
     # The empty workspace's colour, where no child window is yet.
     pixels = wait_for("could not read the screen", screen_pixels, 10)
-    J.origin = frame_origin()
     J.mdi_background = pixel(pixels, J.origin[0] + 1000, J.origin[1] + 700)
-
     begin(f"the second client {PEER} connects")
     J.peer = IrcClient(PEER)
     J.peer.connect()
 
+
+def type_the_server():
     begin("type 127.0.0.1 into the server box")
     click(SERVER_BOX)
     key("ctrl+a")
@@ -474,29 +480,34 @@ def journey():
     key("ctrl+a", "ctrl+c")
     wait_for("the server box does not hold 127.0.0.1", lambda: clipboard().strip() == "127.0.0.1", 10)
 
+
+def connect_and_log_in():
     begin(f"connect and log in as the guest {NICK}")
     click(CONNECT_BUTTON)
     log_in_as_guest()
 
+
+def open_room_window():
     begin("open a room window with Chat > New")
     before = background_share(screen_pixels())
-    key("alt+c")
-    time.sleep(0.5)
-    key("Return")  # the menu opens on its first item, New
+    chat_menu("Return")  # the menu opens on its first item, New
     wait_for("no room window came up",
              lambda: background_share(screen_pixels()) < before - 0.1, 20, interval=0.5)
 
+
+def join_with_enter():
     begin(f"type \"{ROOM}\" into the room selector and press Enter")
     # A new room window has the focus in its room selector, which shows "[Select Room]".
     key("ctrl+a")
     type_text(ROOM)
     key("Return")
     wait_in_room(f"{NICK} did not join #{ROOM} after Enter in the room selector", 15)
-
     begin(f"{PEER} joins #{ROOM}")
     J.peer.send(f"JOIN #{ROOM}")
     J.peer.expect(f"its own JOIN to #{ROOM}", rf"^:{PEER}!\S+ JOIN :?#{ROOM}", 15)
 
+
+def chat_in_the_room():
     begin("send a room message from the input line")
     # Joining leaves the focus in the input line.
     type_text("hello from alice")
@@ -506,7 +517,7 @@ def journey():
     begin(f"{PEER}'s room message shows in the transcript saved with Save Chat")
     J.peer.send(f"PRIVMSG #{ROOM} :hello from bob")
     text = ""
-    for attempt in range(1, 4):
+    for attempt in range(1, 4):  # the line may still be on its way for the first save
         text = save_transcript(f"room-{attempt}.rtf")
         if re.search(rf"{PEER}:\s*hello from bob", text):
             break
@@ -516,6 +527,8 @@ def journey():
     if "hello from alice" not in text:
         fail(f"the saved transcript lacks the own line \"hello from alice\"; unrtf read:\n{text}")
 
+
+def chat_in_private():
     begin(f"private chat: {PEER} writes, a private window opens, the reply goes back")
     before = background_share(screen_pixels())
     J.peer.send(f"PRIVMSG {NICK} :psst alice")
@@ -526,32 +539,32 @@ def journey():
     key("Return")
     J.peer.expect(f"the private reply from {NICK}", rf"^:{NICK}!\S+ PRIVMSG {PEER} :.*hi bob, got it", 15)
 
+
+def new_window_beside_a_maximised_one():
     begin("maximise the room window")
     click(ROOM_MAXIMISE)
-    wait_for(f"the frame caption did not follow the maximised room window (it is \"{frame_caption()}\")",
+    wait_for("the frame caption does not name the maximised room window",
              lambda: caption_names(ROOM), 10)
     wait_for("the maximised room window does not fill the workspace",
              lambda: background_share(screen_pixels()) < 0.01, 10, interval=0.5)
 
     begin("Chat > New while a child window is maximised")
-    key("alt+c")
-    time.sleep(0.5)
-    key("Return")
+    chat_menu("Return")
 
-    def settled_new_window():
+    def settled():
         share = background_share(screen_pixels())
         if caption_names("No Room") and share < 0.01:
             return "maximised"
         if "[" not in frame_caption() and share > 0.05:
-            return "normal"
+            return "all normal"
         return None
-    try:
-        wait_for("", settled_new_window, 10, interval=0.5)
-    except JourneyFailed:
+    if not wait_until(settled, 10, interval=0.5):
         share = background_share(screen_pixels())
         fail(f"the new window is neither fully maximised nor are all windows normal: the frame caption is "
              f"\"{frame_caption()}\" and {share:.0%} of the workspace shows the empty background")
 
+
+def reconnect_after_the_servers_restart():
     begin("the servers go away and come back")
     stop_servers()
     start_servers()
@@ -571,18 +584,31 @@ def journey():
     begin(f"{NICK} is back in #{ROOM} by itself")
     wait_in_room(f"{NICK} did not rejoin #{ROOM} after the reconnect", 15)
 
+
+def quit_the_program():
     begin("quit with Chat > Exit")
-    key("alt+c")
-    time.sleep(0.5)
     J.quitting = True
-    key("x")
+    chat_menu("x")
     try:
         code = J.app.wait(30)
     except subprocess.TimeoutExpired:
         fail("the program is still running 30 s after Chat > Exit")
+    J.app = None
     if code != 0:
         fail(f"the program ended with exit status {code}")
-    J.app = None
+
+
+def journey():
+    start_everything()
+    type_the_server()
+    connect_and_log_in()
+    open_room_window()
+    join_with_enter()
+    chat_in_the_room()
+    chat_in_private()
+    new_window_beside_a_maximised_one()
+    reconnect_after_the_servers_restart()
+    quit_the_program()
 
 
 def wait_until(check, timeout, interval=0.2):
