@@ -43,8 +43,7 @@ SCREEN = (1280, 1024)
 # Where things are, relative to the frame window's client area.
 SERVER_BOX = (140, 34)        # the server combo's text
 CONNECT_BUTTON = (291, 36)    # tool bar: Connect
-ROOM_JOIN_BUTTON = (727, 95)  # room window at its first place: Join, right of the room selector
-ROOM_SAVE_BUTTON = (966, 95)  # room window: Save Chat
+ROOM_SAVE_BUTTON = (966, 95)  # room window at its first place: Save Chat
 ROOM_MAXIMISE = (1049, 67)    # room window's title bar: maximise
 MDI_AREA = (0, 56, 1280, 955)  # left, top, right, bottom of the workspace below the tool bar
 
@@ -65,7 +64,6 @@ class Journey:
         self.out = os.path.abspath(args.out)
         self.work = os.path.join(self.out, "gui-journey")
         self.step = "set-up"
-        self.step_started = time.monotonic()
         self.started = time.monotonic()
         self.servers_running = False
         self.xvfb = None
@@ -85,7 +83,6 @@ J = None  # the running journey
 
 def begin(name):
     J.step = name
-    J.step_started = time.monotonic()
     print(f"[{time.monotonic() - J.started:6.1f} s] {name}", flush=True)
 
 
@@ -104,6 +101,17 @@ def wait_for(what, check, timeout, interval=0.2):
         if time.monotonic() > deadline:
             fail(f"{what} (waited {timeout} s)")
         time.sleep(interval)
+
+
+def wait_until(check, timeout, interval=0.2):
+    """Like wait_for, but answers False at the deadline instead of failing."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        program_still_running()
+        if check():
+            return True
+        time.sleep(interval)
+    return False
 
 
 # --------------------------------------------------------------------------
@@ -611,16 +619,6 @@ def journey():
     quit_the_program()
 
 
-def wait_until(check, timeout, interval=0.2):
-    """Like wait_for, but answers False at the deadline instead of failing."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if check():
-            return True
-        time.sleep(interval)
-    return False
-
-
 # --------------------------------------------------------------------------
 
 
@@ -641,6 +639,11 @@ def tear_down():
     stop_servers()
 
 
+def stopped_from_outside(*_):
+    print(f"stopped from outside during step \"{J.step}\"", flush=True)
+    sys.exit(1)
+
+
 def main():
     global J
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -658,7 +661,7 @@ def main():
                        capture_output=True, timeout=60)
     shutil.rmtree(J.work, ignore_errors=True)
     os.makedirs(J.work)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # a CTest timeout still tears down
+    signal.signal(signal.SIGTERM, stopped_from_outside)  # a CTest timeout still tears down
     try:
         journey()
     except JourneyFailed as failure:
