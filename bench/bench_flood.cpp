@@ -12,6 +12,8 @@
 #include "shell/main_form.h"
 #include "support/scripted_server.h"
 
+#include "bench_support.h"
+
 #include "qt_benchmark_main.h"
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,19 +30,12 @@
 
 namespace {
 
+using bench::Connect;
+using bench::ResidentMiB;
+using bench::RunUntil;
+
 constexpr int kRoomLines = 100000;
 constexpr int kPartners = 1000;
-constexpr int kGiveUpMs = 120000;
-
-// Resident memory of this process in MiB, from /proc/self/status.
-double ResidentMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
 
 // A realistic mix: plain lines, colour and bold codes, one emoticon in ten.
 std::vector<std::string> RoomMix()
@@ -65,43 +60,6 @@ std::vector<std::string> RoomMix()
                         ".example.net PRIVMSG #lobby :" + text);
     }
     return lines;
-}
-
-// Runs the UI event loop until done() holds, measuring the longest gap
-// between ticks of a 10 ms timer. Returns false on time-out.
-bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs)
-{
-    QEventLoop loop;
-    QElapsedTimer sinceTick;
-    sinceTick.start();
-    longestGapMs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceTick.restart());
-        if (done()) loop.quit();
-    });
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&giveUp, &QTimer::timeout, [&] {
-        timedOut = true;
-        loop.quit();
-    });
-    ticker.start(10);
-    giveUp.start(kGiveUpMs);
-    loop.exec();
-    return !timedOut;
-}
-
-// The frame connected to server and its reader started, as after a login.
-void Connect(TMainForm& frame, ScriptedServer& server)
-{
-    frame.IdTCPClient1.SetHost("127.0.0.1");
-    frame.IdTCPClient1.SetPort(server.Port());
-    frame.IdTCPClient1.Connect();
-    frame.SetCurrentNick(QStringLiteral("me"));
-    frame.StartReader();
 }
 
 void BM_RoomFlood(benchmark::State& state)

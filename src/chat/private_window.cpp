@@ -50,6 +50,9 @@ QToolButton* ToolButton(QWidget* bar, const QString& name, const QIcon& icon, co
     button->setIconSize(QSize(16, 16));
     button->setToolTip(hint);
     button->setAutoRaise(true);
+    // As on a tool bar: the buttons take no keyboard focus, so that typing
+    // into a window that has just come up can never press one.
+    button->setFocusPolicy(Qt::NoFocus);
     bar->layout()->addWidget(button);
     return button;
 }
@@ -147,8 +150,10 @@ void TForm3::WatchChildFrame()
     watchedFrame_ = frame;
     connect(frame, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
-                if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive))
+                if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive)) {
                     ApplyDefaultSize();
+                    Edit1->setFocus();
+                }
             });
 }
 

@@ -522,11 +522,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         PaintFlashLook();
         return true;
     }
-    if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) && event->type() == QEvent::KeyRelease) {
+    if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && ComboBoxEx1->isEnabled()) {
-            joinbtnClick();
-            return true;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Only an Enter pressed here joins on its release: the release of
+            // the Enter that chose Chat > New lands in the new window's selector.
+            if (event->type() == QEvent::KeyPress) {
+                enterPressedInSelector_ = !key->isAutoRepeat() || enterPressedInSelector_;
+            } else if (!key->isAutoRepeat() && enterPressedInSelector_) {
+                enterPressedInSelector_ = false;
+                if (ComboBoxEx1->isEnabled()) joinbtnClick();
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, event);

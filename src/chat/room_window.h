@@ -155,4 +155,5 @@ private:
     bool flashLit_ = false;
     bool paintingFlash_ = false;
     bool rejoinPending_ = false;
+    bool enterPressedInSelector_ = false;
 };

@@ -120,6 +120,7 @@ private slots:
     void join_data();
     void enterInSelectorJoins_data();
     void enterInSelectorJoins();
+    void enterReleasedWithoutItsPressJoinsNothing();
     void blankLineSendsNothing();
     void join();
     void joinOnClosedConnectionKeepsControls();
@@ -275,6 +276,18 @@ void TestRoomWindow::enterInSelectorJoins()
     QTest::keyRelease(target, Qt::Key(key));
     QCOMPARE(c.Sent(), QStringList{QStringLiteral("join #room")});
     QVERIFY(window->InRoom());
+}
+
+void TestRoomWindow::enterReleasedWithoutItsPressJoinsNothing()
+{
+    // The Enter that chose Chat > New is let go in the new window's selector.
+    Connected c;
+    TForm1* window = c.frame.NewRoomWindow();
+    window->ComboBoxEx1->setEditText(QStringLiteral("room"));
+    QTest::keyRelease(window->ComboBoxEx1, Qt::Key_Return);
+    QCOMPARE(c.Sent(), QStringList());
+    QCOMPARE(Transcript(*window), QString());
+    QVERIFY(!window->InRoom());
 }
 
 void TestRoomWindow::join()

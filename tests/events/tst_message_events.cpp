@@ -265,6 +265,14 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
     QCOMPARE(SubOf(w)->size(), QSize(TForm3::kWidth, TForm3::kHeight));
     QCOMPARE(w->OwnNick(), QStringLiteral("me"));
     QVERIFY(Shown(room->mainchat).isEmpty());
+    // Typing goes into the input line, never into a button of the window.
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->Edit1));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a reply"));
+    QCOMPARE(w->Edit1->text(), QStringLiteral("a reply"));
+    QCOMPARE(PrivateWindows(*frame_).size(), 1);
+    QVERIFY(!frame_->IsIgnored(QStringLiteral("bob")));
 }
 
 void TestMessageEvents::incomingBringsInactiveWindowToFront()

@@ -43,8 +43,8 @@ SCREEN = (1280, 1024)
 # Where things are, relative to the frame window's client area.
 SERVER_BOX = (140, 34)        # the server combo's text
 CONNECT_BUTTON = (291, 36)    # tool bar: Connect
-ROOM_SAVE_BUTTON = (966, 95)  # room window at its first place: Save Chat
-ROOM_MAXIMISE = (1049, 67)    # room window's title bar: maximise
+ROOM_SAVE_BUTTON = (446, 116)  # room window at its first place (cascaded below the room list): Save Chat
+ROOM_MAXIMISE = (530, 89)     # room window's title bar: maximise
 MDI_AREA = (0, 56, 1280, 955)  # left, top, right, bottom of the workspace below the tool bar
 
 # --------------------------------------------------------------------------
@@ -311,6 +311,18 @@ def frame_origin():
     return int(at["X"]), int(at["Y"])
 
 
+def changed_share(before, after):
+    """The share of the workspace whose pixels differ between two screenshots (0.0 .. 1.0)."""
+    ox, oy = J.origin
+    left, top, right, bottom = MDI_AREA
+    samples = hits = 0
+    for y in range(oy + top, oy + bottom, 8):
+        for x in range(ox + left, ox + right, 8):
+            samples += 1
+            hits += pixel(before, x, y) != pixel(after, x, y)
+    return hits / samples
+
+
 def background_share(pixels):
     """The share of the workspace that shows the empty workspace colour (0.0 .. 1.0)."""
     ox, oy = J.origin
@@ -497,10 +509,12 @@ def connect_and_log_in():
 
 def open_room_window():
     begin("open a room window with Chat > New")
-    before = background_share(screen_pixels())
+    # New windows are cascaded over the others: look for a change, not for
+    # less empty workspace.
+    before = screen_pixels()
     chat_menu("Return")  # the menu opens on its first item, New
     wait_for("no room window came up",
-             lambda: background_share(screen_pixels()) < before - 0.1, 20, interval=0.5)
+             lambda: changed_share(before, screen_pixels()) > 0.02, 20, interval=0.5)
 
 
 def join_with_enter():
@@ -538,10 +552,10 @@ def chat_in_the_room():
 
 def chat_in_private():
     begin(f"private chat: {PEER} writes, a private window opens, the reply goes back")
-    before = background_share(screen_pixels())
+    before = screen_pixels()
     J.peer.send(f"PRIVMSG {NICK} :psst alice")
     wait_for("no private window came up",
-             lambda: background_share(screen_pixels()) < before - 0.03, 15, interval=0.5)
+             lambda: changed_share(before, screen_pixels()) > 0.02, 15, interval=0.5)
     # The private window comes to the front with the focus in its input line.
     type_text("hi bob, got it")
     key("Return")
