@@ -26,12 +26,13 @@ void RunOnWorker(const std::function<void()>& job)
 {
     QEventLoop loop;
     auto done = std::make_shared<std::atomic<bool>>(false);
+    bool quitSeen = false;       // UI thread: the worker's last event arrived
     std::exception_ptr failure;  // nothing may leave the worker thread but through here
     struct Activity {
         Activity() { ++active; }
         ~Activity() { --active; }
     } activity;
-    std::thread worker([&job, &loop, &failure, done] {
+    std::thread worker([&job, &loop, &failure, &quitSeen, done] {
         try {
             job();
         } catch (...) {
@@ -39,9 +40,11 @@ void RunOnWorker(const std::function<void()>& job)
         }
         done->store(true);
         // Queued behind whatever the job posted itself, so those events are
-        // handled first. The loop outlives this call: the thread is joined
-        // before the loop goes out of scope.
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        // handled first. The call is dropped if the loop is gone by then.
+        QMetaObject::invokeMethod(&loop, [&loop, &quitSeen] {
+            quitSeen = true;
+            loop.quit();
+        }, Qt::QueuedConnection);
     });
     // exec may also return early when the application quits, or throw when an
     // application object without a catch point lets a handler's failure out;
@@ -50,9 +53,19 @@ void RunOnWorker(const std::function<void()>& job)
         std::thread& thread;
         ~Joiner() { thread.join(); }
     } joiner{worker};
-    while (!done->load()) {
+    // The wait ends when the worker's last event is handled, not when the job
+    // is done: a job that ends before the loop first runs has still posted
+    // its events, and they come first.
+    while (!quitSeen) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-        if (!done->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (quitSeen) break;
+        if (done->load()) {
+            // A loop that returns at once (the application is quitting) runs
+            // nothing: hand over what the job posted directly.
+            QCoreApplication::sendPostedEvents();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (failure) std::rethrow_exception(failure);  // written before done was set
 }
