@@ -1,0 +1,101 @@
+// Server replies from the real inspircd: the room list of rooms another user
+// made, the server's totals, a refused join in the room window, and a WHO
+// reply for a user of a shared room as the user's profile.
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "protocol/sent_lines.h"
+#include "shell/main_form.h"
+#include "side/room_list_model.h"
+#include "side/room_list_window.h"
+#include "support/irc_servers.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+
+// The row of room, or an empty row when the list does not hold it.
+RoomRow RowOf(TForm4& list, const QString& room)
+{
+    for (int i = 0; i < list.RowCount(); ++i)
+        if (list.Rooms->Row(i).name == room + u' ') return list.Rooms->Row(i);
+    return {};
+}
+
+}  // namespace
+
+class TestServerRepliesReal : public QObject {
+    Q_OBJECT
+private slots:
+    void repliesReachTheirWindows();
+};
+
+void TestServerRepliesReal::repliesReachTheirWindows()
+{
+    const auto kind = RealIrcServer::Kind::InspircdWithServices;
+    if (!RealIrcServer::Installed(kind)) QSKIP("inspircd not installed");
+    RealIrcServer server(kind);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+
+    TestIrcClient bob;
+    QVERIFY(bob.Login(server.Port(), "bob"));
+    bob.Send("join #alpha");
+    bob.Send("topic #alpha :\x03" "4red\x03 alpha topic");
+    bob.Send("join #beta");
+    bob.Send("mode #beta +b alice!*@*");
+    QVERIFY(!bob.WaitFor("+b").empty());
+
+    TMainForm frame;
+    frame.show();
+    QVERIFY(LogInFrame(frame, server.Port(), "alice"));
+    TForm4& list = *frame.Form4();
+    list.setIdTCPClient(&frame.IdTCPClient1);
+
+    // The totals of "lusers"; inspircd counts bob and the services.
+    frame.IdTCPClient1.WriteLine(sent::LusersLine());
+    QTRY_VERIFY_WITH_TIMEOUT(!list.totaluserstxt->text().isEmpty(), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(list.totalchannelstxt->text(), QStringLiteral("2"), kWaitMs);
+
+    list.Button6Click();
+    QTRY_VERIFY_WITH_TIMEOUT(!RowOf(list, "alpha").name.isEmpty() && !RowOf(list, "beta").name.isEmpty(), kWaitMs);
+    QCOMPARE(RowOf(list, "alpha").chatters, QStringLiteral("1 "));
+    QVERIFY2(RowOf(list, "alpha").topic.endsWith(QStringLiteral("red alpha topic ")), qPrintable(RowOf(list, "alpha").topic));
+
+    // The ban refuses the join from the list: the room window says why.
+    for (int i = 0; i < list.RowCount(); ++i)
+        if (list.Rooms->Row(i).name == QStringLiteral("beta ")) {
+            list.Rooms->Flush();
+            const QModelIndex at = list.RoomList->model()->index(i, 0);
+            list.RoomList->setCurrentIndex(at);
+            list.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    list.RoomListDblClick();
+    TForm1* beta = nullptr;
+    for (QWidget* child : frame.ChildWindows())
+        if (child->windowTitle() == QStringLiteral("beta ")) beta = qobject_cast<TForm1*>(child);
+    QVERIFY(beta);
+    QTRY_VERIFY_WITH_TIMEOUT(beta->mainchat->toPlainText().contains(QStringLiteral("Can not join this room, You are banned")),
+                             kWaitMs);
+
+    // WHO for a user of a shared room fills the profile.
+    TForm1* alpha = frame.OpenRoomWindow(QStringLiteral("alpha"));
+    QTRY_VERIFY_WITH_TIMEOUT(alpha->mainchat->toPlainText().contains(QStringLiteral("alice has joined the room")), kWaitMs);
+    QSignalSpy profiles(&frame, &TMainForm::UserProfileArrived);
+    frame.SetWhoPurpose(QStringLiteral("profile"));
+    frame.IdTCPClient1.WriteLine(sent::WhoLine("bob"));
+    QTRY_COMPARE_WITH_TIMEOUT(profiles.count(), 1, kWaitMs);
+    const UserProfile bobProfile = frame.LastUserProfile();
+    QCOMPARE(bobProfile.nick, QStringLiteral("bob"));
+    QCOMPARE(bobProfile.host, QStringLiteral("127.0.0.1"));
+    QCOMPARE(bobProfile.server, QStringLiteral("irc.test"));
+    QVERIFY2(bobProfile.flags.contains(u'@'), qPrintable(bobProfile.flags));  // bob made #alpha
+    QVERIFY(list.log->toPlainText().contains(QStringLiteral("messagestring =127.0.0.1")));
+    frame.StopReader(2000);
+}
+
+QTEST_MAIN(TestServerRepliesReal)
+#include "tst_server_replies_real.moc"
