@@ -151,7 +151,8 @@ void BM_UnroutedNumerics(benchmark::State& state)
         bench::Connect(frame, server);
         QCoreApplication::processEvents();
         QPlainTextEdit* log = frame.Form4()->log;
-        const int wanted = log->blockCount() + kRooms;
+        // An empty log still holds one empty block, which the first line fills.
+        const int wanted = (log->document()->isEmpty() ? 0 : log->blockCount()) + kRooms;
         QElapsedTimer clock;
         clock.start();
         server.SendMany(lines);

@@ -1,7 +1,6 @@
 #include "side/room_list_model.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -20,11 +19,11 @@ int CompareText(const QString& a, const QString& b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-std::optional<qulonglong> CountOf(const QString& chatters)
+qint64 CountOf(const QString& chatters)
 {
     bool ok = false;
-    const qulonglong n = chatters.trimmed().toULongLong(&ok);
-    return ok ? std::optional<qulonglong>(n) : std::nullopt;
+    const qint64 n = chatters.trimmed().toLongLong(&ok);
+    return ok && n >= 0 ? n : -1;
 }
 
 }  // namespace
@@ -34,13 +33,10 @@ int RoomListCompare(const RoomRow& a, const RoomRow& b, int column)
     switch (column) {
     case 1:
         return CompareText(a.topic, b.topic);
-    case 2: {
-        const auto x = CountOf(a.chatters);
-        const auto y = CountOf(b.chatters);
-        if (x && y) return *x == *y ? 0 : (*x < *y ? -1 : 1);
-        if (x || y) return x ? -1 : 1;
+    case 2:
+        if (a.count >= 0 && b.count >= 0) return a.count == b.count ? 0 : (a.count < b.count ? -1 : 1);
+        if (a.count >= 0 || b.count >= 0) return a.count >= 0 ? -1 : 1;
         return CompareText(a.chatters, b.chatters);
-    }
     default:
         return CompareText(a.name, b.name);
     }
@@ -76,6 +72,7 @@ QVariant RoomListModel::headerData(int section, Qt::Orientation orientation, int
 
 void RoomListModel::Append(RoomRow row)
 {
+    row.count = CountOf(row.chatters);
     pending_.push_back(std::move(row));
     if (!flushTimer_.isActive()) flushTimer_.start();
 }

@@ -13,6 +13,9 @@ struct RoomRow {
     QString name;      // "Room Name", without "#"
     QString topic;     // "Topic", formatting codes removed
     QString chatters;  // "Chatters", the user count text
+    // The count as a number for sorting, -1 when the text is none; worked
+    // out once, when the row is added.
+    qint64 count = -1;
 };
 
 // How two rows order under a sort column (0 name, 1 topic, 2 chatters):
