@@ -4,10 +4,10 @@
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
-#include "common/user_data_folder.h"
 #include "events/event_router.h"
 #include "events/message_events.h"
 #include "shell/main_form.h"
+#include "support/temp_user_data.h"
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 
@@ -16,7 +16,6 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -112,26 +111,19 @@ private slots:
     void manyPartnersManyWindows();
 
 private:
-    std::unique_ptr<QTemporaryDir> dataRoot_;  // ignoring a partner writes the account's ignore file here
+    TempUserData userData_;  // ignoring a partner writes the account's ignore file here
     std::unique_ptr<TMainForm> frame_;
 };
 
 void TestMessageEvents::init()
 {
-    dataRoot_ = std::make_unique<QTemporaryDir>();
-    SetUserDataRoot(dataRoot_->path());
     frame_ = std::make_unique<TMainForm>();
     frame_->SetCurrentNick("me");
     frame_->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
 }
 
-void TestMessageEvents::cleanup()
-{
-    frame_.reset();
-    SetUserDataRoot(QString());
-    dataRoot_.reset();
-}
+void TestMessageEvents::cleanup() { frame_.reset(); }
 
 void TestMessageEvents::privateLines_data()
 {

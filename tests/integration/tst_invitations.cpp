@@ -9,10 +9,10 @@
 #include "side/invitation_prompt.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
+#include "support/temp_user_data.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(RealIrcServer::Kind)
@@ -62,8 +62,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     if (!RealIrcServer::Installed(kind)) QSKIP("server not installed");
     RealIrcServer server(kind);
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
-    QTemporaryDir root;
-    SetUserDataRoot(root.path());
+    TempUserData userData;
 
     TMainForm frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
@@ -111,7 +110,6 @@ void TestInvitations::acceptThenIgnoreInviter()
     QVERIFY(!RoomWindow(frame, "third"));
 
     frame.StopReader(2000);
-    SetUserDataRoot(QString());
 }
 
 QTEST_MAIN(TestInvitations)

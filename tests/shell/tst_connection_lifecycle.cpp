@@ -11,6 +11,7 @@
 #include "common/user_data_folder.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
+#include "support/temp_user_data.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +23,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -56,13 +56,12 @@ void WriteListFile(const QString& nick, const QString& file, const QByteArray& b
 struct Rig {
     PromptRecorder prompts;
     ShrunkTimings timings;
-    QTemporaryDir dataRoot;  // the account's lists live here, not in the user's own folder
+    TempUserData userData;  // the account's lists live here, not in the user's own folder
     ScriptedServer server;
     TMainForm frame;
 
     Rig()
     {
-        SetUserDataRoot(dataRoot.path());
         timing().defaultPort = server.Port();
         frame.servercombo->setEditText("127.0.0.1");
         frame.show();
@@ -91,7 +90,6 @@ struct Rig {
         frame.IdTCPClient1.Connect();
     }
     QString Status() const { return frame.StatusPanel1->text(); }
-    ~Rig() { SetUserDataRoot(QString()); }
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "shell/options_dialog.h"
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
+#include "support/temp_user_data.h"
 
 #include <QAction>
 #include <QFile>
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -89,7 +89,7 @@ private:
     }
 
     std::unique_ptr<PromptRecorder> prompts_;
-    std::unique_ptr<QTemporaryDir> root_;
+    std::unique_ptr<TempUserData> root_;
     std::unique_ptr<ScriptedServer> server_;
     std::unique_ptr<TMainForm> frame_;
 };
@@ -97,8 +97,7 @@ private:
 void TestFrameLists::init()
 {
     prompts_ = std::make_unique<PromptRecorder>();
-    root_ = std::make_unique<QTemporaryDir>();
-    SetUserDataRoot(root_->path());
+    root_ = std::make_unique<TempUserData>();
     server_ = std::make_unique<ScriptedServer>();
     frame_ = std::make_unique<TMainForm>();
     frame_->SetCurrentNick("ann");
@@ -112,7 +111,6 @@ void TestFrameLists::cleanup()
 {
     frame_.reset();
     server_.reset();
-    SetUserDataRoot(QString());
     root_.reset();
     prompts_.reset();
 }
@@ -278,7 +276,7 @@ void TestFrameLists::ignoredPartnerIsWrittenToFile()
 void TestFrameLists::ignoredPartnerThatCannotBeWrittenStaysUnignored()
 {
     frame_->SetIgnoreList(QStringList{"amy"});
-    QFile blocker(root_->filePath("userdata"));  // the account's folder cannot be made
+    QFile blocker(root_->Path() + "/userdata");  // the account's folder cannot be made
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     frame_->IgnorePartnerNotification("bob");

@@ -8,13 +8,13 @@
 #include "side/invitation_prompt.h"
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
+#include "support/temp_user_data.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -58,7 +58,7 @@ private:
     }
 
     std::unique_ptr<PromptRecorder> prompts_;
-    std::unique_ptr<QTemporaryDir> root_;
+    std::unique_ptr<TempUserData> root_;
     std::unique_ptr<ScriptedServer> server_;
     std::unique_ptr<TMainForm> frame_;
 };
@@ -66,8 +66,7 @@ private:
 void TestInvitationPrompt::init()
 {
     prompts_ = std::make_unique<PromptRecorder>();
-    root_ = std::make_unique<QTemporaryDir>();
-    SetUserDataRoot(root_->path());
+    root_ = std::make_unique<TempUserData>();
     server_ = std::make_unique<ScriptedServer>();
     frame_ = std::make_unique<TMainForm>();
     frame_->SetCurrentNick("me");
@@ -81,7 +80,6 @@ void TestInvitationPrompt::cleanup()
 {
     frame_.reset();
     server_.reset();
-    SetUserDataRoot(QString());
     root_.reset();
     prompts_.reset();
 }
@@ -180,7 +178,7 @@ void TestInvitationPrompt::ignoreUserTwiceKeepsOneEntry()
 void TestInvitationPrompt::ignoreUserThatCannotBeWrittenChangesNothing()
 {
     // The account's folder cannot be made: its name is taken by a file.
-    QFile blocker(root_->filePath("userdata"));
+    QFile blocker(root_->Path() + "/userdata");
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     frame_->SetIgnoreList(QStringList{"amy"});
