@@ -9,6 +9,8 @@
 
 #include <QMenu>
 
+#include <algorithm>
+
 namespace {
 
 // A menu caption that shows text as it is: "&" would mark an accelerator.
@@ -48,18 +50,30 @@ void TMainForm::EnsureUserDataFolders()
 
 void TMainForm::FillListMenu(QMenu* menu, AccountList list)
 {
-    menu->clear();
     const QList<ListEntry> entries = AccountListFile(AccountFolder(), list).Entries();
-    // Added in one go: one layout of the menu instead of one per item.
-    QList<QAction*> items;
-    items.reserve(entries.size());
-    for (const ListEntry& entry : entries) {
-        auto* item = new QAction(MenuCaption(entry.name), menu);
-        // A section without a name has nothing to open.
-        item->setEnabled(!entry.name.isEmpty());
-        items << item;
+    // Items already there are kept and relabelled: a menu adds or removes an
+    // item in time that grows with its length, so rebuilding thousands of
+    // items for every reload (each favourite added) would grow with the
+    // square of their number.
+    const QList<QAction*> items = menu->actions();
+    const qsizetype kept = std::min(entries.size(), items.size());
+    const auto label = [](QAction* item, const ListEntry& entry) {
+        item->setText(MenuCaption(entry.name));
+        item->setEnabled(!entry.name.isEmpty());  // a section without a name has nothing to open
+    };
+    for (qsizetype i = 0; i < kept; ++i) label(items[i], entries[i]);
+    if (kept == 0)
+        menu->clear();
+    else
+        for (qsizetype i = items.size() - 1; i >= kept; --i) delete items[i];
+    QList<QAction*> added;
+    added.reserve(entries.size() - kept);
+    for (qsizetype i = kept; i < entries.size(); ++i) {
+        auto* item = new QAction(menu);
+        label(item, entries[i]);
+        added << item;
     }
-    menu->addActions(items);
+    menu->addActions(added);
 }
 
 void TMainForm::LoadFavoritesMenu() { FillListMenu(Favorites1, AccountList::Favorites); }
