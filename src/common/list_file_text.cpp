@@ -31,13 +31,16 @@ bool HasControl(const QString& text)
     return false;
 }
 
-// The text between from and to with blanks trimmed from both ends, decoded.
+// The text between from and to with blanks trimmed from both ends, decoded;
+// *fits tells whether it could be an entry (not too long, no control character).
 QString Field(const QByteArray& bytes, qsizetype from, qsizetype to, bool* fits)
 {
     while (from < to && IsBlank(bytes[from])) ++from;
     while (to > from && IsBlank(bytes[to - 1])) --to;
+    *fits = to - from <= kMaxListEntryBytes;
+    if (!*fits) return {};  // never listed: a megabyte-long line is not decoded
     const QString text = FromWire(std::string(bytes.constData() + from, static_cast<std::size_t>(to - from)));
-    *fits = to - from <= kMaxListEntryBytes && !HasControl(text);
+    *fits = !HasControl(text);
     return text;
 }
 

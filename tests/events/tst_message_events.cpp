@@ -4,6 +4,7 @@
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "common/list_file.h"
 #include "events/event_router.h"
 #include "events/message_events.h"
 #include "shell/main_form.h"
@@ -347,6 +348,7 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
     QTRY_VERIFY(frame_->IsIgnored("bob"));
     QTRY_VERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
+    QCOMPARE(ListFile(frame_->AccountFolder() + "/ignore.ini").Names(), QStringList{"bob"});  // for good
 
     Route(*frame_, ":bob!b@h PRIVMSG me :again");
     QVERIFY(PrivateWindows(*frame_).isEmpty());

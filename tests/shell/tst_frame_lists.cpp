@@ -1,8 +1,8 @@
 // The frame's share of the account's lists: the Favorites and Buddies menus
 // in file order and what their items do, separate lists per server and nick,
 // the reload notifications, the ignore list read from its file (also while
-// another thread asks about nicks), ignoring a private partner for good, and
-// the options dialog's changes reaching the frame once it has closed.
+// another thread asks about nicks), and the options dialog's changes
+// reaching the frame once it has closed.
 #include "chat/private_window.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
@@ -70,8 +70,6 @@ private slots:
     void reloadNotificationsWaitForTheCaller();
     void ignoreListIsReadFromItsFile();
     void isIgnoredHoldsWhileListIsReloaded();
-    void ignoredPartnerIsWrittenToFile();
-    void ignoredPartnerThatCannotBeWrittenStaysUnignored();
     void optionsChangesReachFrameWhenClosed();
 
 private:
@@ -281,32 +279,6 @@ void TestFrameLists::isIgnoredHoldsWhileListIsReloaded()
     QCOMPARE(wrong.load(), 0);
     QVERIFY(asked.load() > 0);
     QVERIFY(frame_->IsIgnored("dave"));
-}
-
-void TestFrameLists::ignoredPartnerIsWrittenToFile()
-{
-    Write("ignore.ini", "[amy]\nName=amy\n");
-    frame_->LoadIgnoreList();
-    frame_->IgnorePartnerNotification(QStringLiteral("Jürgen"));
-    frame_->IgnorePartnerNotification(QStringLiteral("Jürgen"));
-    QCOMPARE(frame_->IgnoreList(), (QStringList{"amy", QStringLiteral("Jürgen")}));
-    const ListFile file(UserDataFolder("127.0.0.1", "ann") + "/ignore.ini");
-    QCOMPARE(file.Names(), (QStringList{"amy", QStringLiteral("Jürgen")}));
-    frame_->LoadIgnoreList();  // what the next login reads
-    QVERIFY(frame_->IsIgnored(QStringLiteral("Jürgen")));
-    QVERIFY(prompts_->records.isEmpty());
-}
-
-void TestFrameLists::ignoredPartnerThatCannotBeWrittenStaysUnignored()
-{
-    frame_->SetIgnoreList(QStringList{"amy"});
-    QFile blocker(root_->Path() + "/userdata");  // the account's folder cannot be made
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    frame_->IgnorePartnerNotification("bob");
-    QCOMPARE(prompts_->Errors().size(), 1);
-    QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});
-    QVERIFY(!frame_->IsIgnored("bob"));
 }
 
 void TestFrameLists::optionsChangesReachFrameWhenClosed()

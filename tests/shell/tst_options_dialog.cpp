@@ -1,6 +1,6 @@
 // The options dialog: each page filled from its file in file order when it
 // becomes active, several selected lines removed in one go (also hand-edited
-// ones), a removal that cannot be written, and the Ok buttons.
+// ones), and a removal that cannot be written.
 #include "common/list_file.h"
 #include "shell/options_dialog.h"
 #include "support/file_size_limit.h"
@@ -36,8 +36,6 @@ private slots:
     void removeTakesEverySelectedLine_data();
     void removeTakesEverySelectedLine();
     void removalThatCannotBeWrittenIsReported();
-    void okCloses_data();
-    void okCloses();
 
 private:
     void Write(const char* file, const QByteArray& bytes)
@@ -131,23 +129,6 @@ void TestOptionsDialog::removalThatCannotBeWrittenIsReported()
     QVERIFY2(prompts_.Errors()[0].contains("could not be written"), qPrintable(prompts_.Errors()[0]));
     QCOMPARE(Read("fav.ini"), before);
     QCOMPARE(Lines(dialog.favlist), (QStringList{"a", "b"}));
-}
-
-void TestOptionsDialog::okCloses_data()
-{
-    QTest::addColumn<int>("page");
-    for (int page = 0; page < 3; ++page) QTest::addRow("%s", kFiles[page]) << page;
-}
-
-void TestOptionsDialog::okCloses()
-{
-    QFETCH(int, page);
-    TForm10 dialog(dir_->path());
-    dialog.show();
-    dialog.PageControl1->setCurrentIndex(page);
-    QList<QPushButton*>{dialog.Button2, dialog.Button3, dialog.Button5}[page]->click();
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(TestOptionsDialog)

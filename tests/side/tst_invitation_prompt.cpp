@@ -1,19 +1,25 @@
-// The invitation prompt: its question, each prompt answering for its own
-// invitation with several open, Accept on a room already open, and Ignore
-// User writing the ignore file before the list in memory.
+// Invitations: received INVITE lines giving a prompt once the handler has
+// returned (or, for an ignored inviter or a line naming no room a join could
+// go to, only a log line), each prompt answering for its own invitation with
+// several open, Accept on a room already open, and Ignore User writing the
+// ignore file before the list in memory.
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
+#include "events/event_router.h"
 #include "shell/main_form.h"
 #include "side/invitation_prompt.h"
+#include "side/room_list_window.h"
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
 #include "support/temp_user_data.h"
+#include "support/test_session.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -22,6 +28,19 @@
 namespace {
 
 QList<TForm9*> OpenPrompts(const TMainForm& frame) { return frame.findChildren<TForm9*>(); }
+
+void Route(TMainForm& frame, const std::string& raw)
+{
+    ircmessageencoder line;
+    line.ParseLine(raw);
+    RouteLine(TestSession(frame), line);
+}
+
+QStringList LogLines(const TMainForm& frame)
+{
+    const QString text = frame.Form4()->log->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
 
 QList<TForm1*> RoomWindows(const TMainForm& frame)
 {
@@ -40,8 +59,10 @@ private slots:
     void init();
     void cleanup();
 
-    void question_data();
-    void question();
+    void inviteLines_data();
+    void inviteLines();
+    void ignoredInviterIsLoggedOnly_data();
+    void ignoredInviterIsLoggedOnly();
     void staysOnTopWithoutBlocking();
     void eachPromptAnswersItsOwnInvitation();
     void acceptOnOpenRoomOnlyBringsItToFront();
@@ -84,31 +105,75 @@ void TestInvitationPrompt::cleanup()
     prompts_.reset();
 }
 
-void TestInvitationPrompt::question_data()
+void TestInvitationPrompt::inviteLines_data()
 {
-    QTest::addColumn<QString>("inviter");
-    QTest::addColumn<QString>("channel");
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("inviter");  // empty: no prompt
     QTest::addColumn<QString>("room");
-    QTest::addColumn<QString>("question");
+    QTest::addColumn<bool>("logged");      // the raw line went to the server log
 
-    QTest::newRow("usual") << "bob" << "#lobby" << "lobby"
-                           << "bob is inviting you to lobby. Do you want to accept this invitation ?";
-    QTest::newRow("every # removed") << "bob" << "##lo#bby" << "lobby"
-                                     << "bob is inviting you to lobby. Do you want to accept this invitation ?";
-    QTest::newRow("formatting codes are not shown") << "\x02" "bob\x02" << "#\x03" "4lobby" << "\x03" "4lobby"
-                                                    << "bob is inviting you to lobby. Do you want to accept this invitation ?";
+    const QByteArray longRoom(2048, 'r');
+    QTest::newRow("usual") << QByteArray(":bob!b@h INVITE me :#lobby") << "bob" << "lobby" << false;
+    QTest::newRow("formatting codes in the nick") << QByteArray(":b\x02o\x02" "b!b@h INVITE me :#lobby") << "b\x02o\x02" "b"
+                                                  << "lobby" << false;
+    QTest::newRow("no colon") << QByteArray(":bob!b@h INVITE me #lobby") << "bob" << "lobby" << false;
+    QTest::newRow("every # goes") << QByteArray(":bob!b@h INVITE me :##lob#by#") << "bob" << "lobby" << false;
+    QTest::newRow("no #") << QByteArray(":bob!b@h INVITE me :lobby") << "bob" << "lobby" << false;
+    QTest::newRow("first word only") << QByteArray(":bob!b@h INVITE me :#lobby extra") << "bob" << "lobby" << false;
+    QTest::newRow("2 KB room") << ":bob!b@h INVITE me :#" + longRoom << "bob" << QString::fromLatin1(longRoom) << false;
+    QTest::newRow("non-ASCII room") << QByteArray(":bob!b@h INVITE me :#caf\xC3\xA9") << "bob" << QStringLiteral("café") << false;
+    QTest::newRow("empty room") << QByteArray(":bob!b@h INVITE me :") << "" << "" << true;
+    QTest::newRow("only #") << QByteArray(":bob!b@h INVITE me :##") << "" << "" << true;
+    QTest::newRow("no room at all") << QByteArray(":bob!b@h INVITE me") << "" << "" << true;
+    QTest::newRow("no parameters, not even a command") << QByteArray(":bob!b@h INVITE") << "" << "" << false;
+    QTest::newRow("two rooms") << QByteArray(":bob!b@h INVITE me :#a,#b") << "" << "" << true;
+    QTest::newRow("control byte in room") << QByteArray(":bob!b@h INVITE me :#a\x07" "b") << "" << "" << true;
+    QTest::newRow("no sender") << QByteArray(": INVITE me :#lobby") << "" << "" << true;
 }
 
-void TestInvitationPrompt::question()
+void TestInvitationPrompt::inviteLines()
 {
+    QFETCH(QByteArray, raw);
     QFETCH(QString, inviter);
-    QFETCH(QString, channel);
     QFETCH(QString, room);
-    QFETCH(QString, question);
-    TForm9* prompt = frame_->ShowInvitation(inviter, channel);
-    QCOMPARE(prompt->Room(), room);
-    QCOMPARE(prompt->Inviter(), inviter);
-    QCOMPARE(prompt->Label1->text(), question);
+    QFETCH(bool, logged);
+    Route(*frame_, raw.toStdString());
+    QVERIFY(OpenPrompts(*frame_).isEmpty());  // shown once the handler is done, not inside it
+    QCoreApplication::processEvents();
+    const QList<TForm9*> prompts = OpenPrompts(*frame_);
+    if (inviter.isEmpty()) {
+        QVERIFY(prompts.isEmpty());
+        QCOMPARE(LogLines(*frame_).size(), logged ? 1 : 0);
+        return;
+    }
+    QCOMPARE(prompts.size(), 1);
+    QCOMPARE(prompts[0]->Inviter(), inviter);  // kept as sent: the ignore list needs the nick itself
+    QCOMPARE(prompts[0]->Room(), room);
+    QVERIFY(prompts[0]->isVisible());
+    QVERIFY(prompts[0]->Label1->text().startsWith("bob is inviting you to "));  // shown without formatting codes
+    QVERIFY(prompts[0]->Label1->text().endsWith(". Do you want to accept this invitation ?"));
+    QVERIFY(prompts[0]->Label1->text().size() < 200);  // a long room is shortened in the question
+    QVERIFY(LogLines(*frame_).isEmpty());
+}
+
+void TestInvitationPrompt::ignoredInviterIsLoggedOnly_data()
+{
+    QTest::addColumn<QStringList>("ignored");
+    QTest::newRow("plain entry") << QStringList{"amy", "bob"};
+    QTest::newRow("operator entry") << QStringList{"@bob"};
+}
+
+void TestInvitationPrompt::ignoredInviterIsLoggedOnly()
+{
+    QFETCH(QStringList, ignored);
+    frame_->SetIgnoreList(ignored);
+    Route(*frame_, ":bob!b@h INVITE me :#lobby");
+    QCoreApplication::processEvents();
+    QVERIFY(OpenPrompts(*frame_).isEmpty());
+    QCOMPARE(LogLines(*frame_), QStringList{"bob (Ignored): me :#lobby "});  // params as parsed, trailing space kept
+
+    Route(*frame_, ":Bob!b@h INVITE me :#lobby");  // another nick as far as the list goes
+    QTRY_COMPARE(OpenPrompts(*frame_).size(), 1);
 }
 
 void TestInvitationPrompt::staysOnTopWithoutBlocking()
@@ -131,6 +196,7 @@ void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
     TForm9* second = frame_->ShowInvitation("bob", "#two");
     TForm9* third = frame_->ShowInvitation("carl", "#three");
     QCOMPARE(OpenPrompts(*frame_).size(), 3);
+    QVERIFY(second->pos() != first->pos());  // a later prompt does not hide an earlier one
 
     first->Button1->click();  // Accept: the room of the first invitation, not of the last
     QVERIFY(server_->WaitForReceived("join #one"));
