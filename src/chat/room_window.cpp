@@ -467,8 +467,8 @@ void TForm1::FormActivate()
     flashPhase_ = 0;
     if (!frame_)
         return;
-    frame_->ChangeIgnoreList([this](QStringList& list) {
-        const QStringList entries = list;
+    frame_->ChangeIgnoreList([this](IgnoreEntries& list) {
+        const QStringList entries = list.Entries();
         for (const QString& entry : entries) {
             // An empty entry would begin every nick.
             if (entry.isEmpty())
@@ -477,8 +477,8 @@ void TForm1::FormActivate()
             if (!match || TNickListView::IconNumber(match) == kIgnoredIcon)
                 continue;
             if (TNickListView::IconNumber(match) == kHostIcon && !entry.startsWith(u'@')) {
-                list.removeOne(entry);
-                list.append(u'@' + TNickListView::Nick(match));
+                list.RemoveOne(entry);
+                list.Append(u'@' + TNickListView::Nick(match));
             }
             TNickListView::SetIconNumber(match, kIgnoredIcon);
         }

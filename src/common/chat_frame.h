@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/ignore_entries.h"
 #include "common/user_profile.h"
 
 #include <functional>
@@ -26,12 +27,19 @@ public:
 
     // The ignore list: entries are nicks, "@nick" for one ignored while a
     // room operator. Read and changed under the frame's lock, so the reader
-    // thread may ask IsIgnored at any time.
+    // thread may ask IsIgnored at any time. IsIgnored(nick) holds for an
+    // entry nick or "@" + nick, letter case counting.
     virtual bool IsIgnored(const QString& nick) const = 0;
+    // A copy of the entries in order.
     virtual QStringList IgnoreList() const = 0;
-    // Runs change on the list under the lock (nothing happens while the
-    // program has no ignore list yet).
-    virtual void ChangeIgnoreList(const std::function<void(QStringList&)>& change) = 0;
+    // The one way to change the list: runs change on it under the lock (an
+    // empty list is made first when the program has none yet). change must
+    // not call back into the frame.
+    virtual void ChangeIgnoreList(const std::function<void(IgnoreEntries&)>& change) = 0;
+    // Ignores nick for good: writes it to the account's "ignore.ini", then
+    // adds it to the list in memory. A write that fails is reported in a
+    // message box over asker and changes nothing; false then.
+    virtual bool IgnoreForGood(const QString& nick, QWidget* asker) = 0;
 
     // The server log in the room list window.
     virtual void AppendLog(const QString& line) = 0;
@@ -61,4 +69,13 @@ public:
     // front; null while no nick is pending.
     virtual void SetPendingPrivateNick(const QString& nick) = 0;
     virtual QWidget* OpenPrivateWindowRequest() = 0;
+
+    // The invitation notification: inviter asks the user into channel. The
+    // frame shows a prompt for it once the caller has returned; the texts
+    // travel as copies.
+    virtual void InvitationNotification(const QString& inviter, const QString& channel) = 0;
+    // A window changed "fav.ini" or "buddies.ini": the frame rebuilds that
+    // menu once the caller has returned.
+    virtual void ReloadFavoritesNotification() = 0;
+    virtual void ReloadBuddiesNotification() = 0;
 };

@@ -1,6 +1,7 @@
 #include "events/event_router.h"
 
 #include "common/wire_text.h"
+#include "events/invite_events.h"
 #include "events/membership_events.h"
 #include "events/message_events.h"
 #include "events/server_replies.h"
@@ -21,6 +22,7 @@ void RouteLine(ChatSession& session, const ircmessageencoder& line)
     case Handler::HandleTopic: HandleTopic(session, line); break;
     case Handler::HandleMessage: HandleMessage(session, line); break;
     case Handler::HandleMemoServNotice: HandleMemoServNotice(session, line); break;
+    case Handler::HandleInvite: HandleInvite(session, line); break;
     case Handler::HandleRoomListEntry: HandleRoomListEntry(session, line); break;
     case Handler::HandleChannelCount: HandleChannelCount(session, line); break;
     case Handler::HandleUserCount: HandleUserCount(session, line); break;
@@ -30,7 +32,6 @@ void RouteLine(ChatSession& session, const ircmessageencoder& line)
     case Handler::Log:
         session.Frame().AppendLog(FromWire(line.rawline));
         break;
-    case Handler::HandleInvite:  // the invitation prompt does not exist yet
     case Handler::Pong:          // answered by the reader itself
     case Handler::Drop:
         break;

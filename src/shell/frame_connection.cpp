@@ -77,6 +77,7 @@ void TMainForm::Connect()
         // closed connection too, and its end brings the disconnected look.
         return;
     }
+    LoadAccountLists();
     form4_->servertitle->setText(FromWire(connection.Host()));
     form4_->ShowServerPanel();
     RejoinRooms();

@@ -165,12 +165,15 @@ void TMainForm::BuildMenus()
     connect(newitem, &QAction::triggered, this, &TMainForm::newitemClick);
     connect(Connectitem, &QAction::triggered, this, &TMainForm::ConnectitemClick);
     connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExit1Execute);
+    connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
 
     // Filled per server and nick once a connection exists.
     Favorites1 = MainMenu1->addMenu(QStringLiteral("Favorites"));
     Favorites1->setObjectName("Favorites1");
     Buddies1 = MainMenu1->addMenu(QStringLiteral("Buddies"));
     Buddies1->setObjectName("Buddies1");
+    connect(Favorites1, &QMenu::triggered, this, &TMainForm::JoinFavRoom);
+    connect(Buddies1, &QMenu::triggered, this, &TMainForm::OpenBuddyPrivMessage);
 
     Window1 = MainMenu1->addMenu(QStringLiteral("&Window"));
     Window1->setObjectName("Window1");

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMutexLocker>
 
 namespace {
 
@@ -62,8 +61,5 @@ TForm3* TMainForm::OpenPrivateWindowFromUser(const QString& nick)
 
 void TMainForm::IgnorePartnerNotification(const QString& nick)
 {
-    if (nick.isEmpty()) return;
-    QMutexLocker lock(&sharedLock_);
-    if (!ignoreList_) ignoreList_.emplace();
-    if (!ignoreList_->contains(nick)) *ignoreList_ << nick;
+    IgnoreForGood(nick, this);
 }

@@ -105,25 +105,29 @@ bool TMainForm::HasIgnoreList() const
 QStringList TMainForm::IgnoreList() const
 {
     QMutexLocker lock(&sharedLock_);
-    return ignoreList_.value_or(QStringList());
+    return ignoreList_ ? ignoreList_->Entries() : QStringList();
 }
 
 void TMainForm::SetIgnoreList(const std::optional<QStringList>& list)
 {
     QMutexLocker lock(&sharedLock_);
-    ignoreList_ = list;
+    if (list)
+        ignoreList_.emplace(*list);
+    else
+        ignoreList_.reset();
 }
 
-void TMainForm::ChangeIgnoreList(const std::function<void(QStringList&)>& change)
+void TMainForm::ChangeIgnoreList(const std::function<void(IgnoreEntries&)>& change)
 {
     QMutexLocker lock(&sharedLock_);
-    if (ignoreList_) change(*ignoreList_);
+    if (!ignoreList_) ignoreList_.emplace();
+    change(*ignoreList_);
 }
 
 bool TMainForm::IsIgnored(const QString& nick) const
 {
     QMutexLocker lock(&sharedLock_);
-    return ignoreList_ && ignoreList_->contains(nick);
+    return ignoreList_ && ignoreList_->IsIgnored(nick);
 }
 
 chandler* TMainForm::ReaderThread() const { return session_ ? session_->Reader() : nullptr; }

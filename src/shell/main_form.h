@@ -3,6 +3,7 @@
 // server connection, the reader thread and the values all windows share.
 #include "chat/private_window.h"
 #include "chat/room_window.h"
+#include "common/account_lists.h"
 #include "common/chat_frame.h"
 #include "protocol/line_connection.h"
 #include "protocol/reader_thread.h"
@@ -29,6 +30,7 @@ class QToolButton;
 class ChatSession;
 class TAboutBox;
 class TForm4;
+class TForm9;
 
 // The frame window that holds every other window of the program.
 class TMainForm : public QMainWindow, public ChatFrame {
@@ -52,8 +54,9 @@ public:
     bool HasIgnoreList() const;
     QStringList IgnoreList() const override;
     void SetIgnoreList(const std::optional<QStringList>& list);
-    void ChangeIgnoreList(const std::function<void(QStringList&)>& change) override;
+    void ChangeIgnoreList(const std::function<void(IgnoreEntries&)>& change) override;
     bool IsIgnored(const QString& nick) const override;
+    bool IgnoreForGood(const QString& nick, QWidget* asker) override;
 
     // The session of the open connection: made at login, dropped at disconnect.
     ChatSession* Session() const { return session_; }
@@ -90,7 +93,33 @@ public:
     TForm1* OpenRoomWindow(const QString& room) override;  // a room window for room, joined at once
     TForm3* OpenPrivateWindowRequest() override;           // the open-private-window request: titled with the pending nick
     TForm3* OpenPrivateWindowFromUser(const QString& nick);  // Whisper, buddies: find by exact title or make one
-    void IgnorePartnerNotification(const QString& nick);                    // a private window's partner to ignore
+    void IgnorePartnerNotification(const QString& nick);                    // a private window's partner, ignored for good
+
+    // --- The account's lists (fav.ini, buddies.ini, ignore.ini) ---
+    // The user data folder of the connection's host and the current nick.
+    QString AccountFolder() const;
+    void EnsureUserDataFolders();
+    // Rebuild the Favorites or Buddies menu from its file, in file order.
+    void LoadFavoritesMenu();
+    void LoadBuddiesMenu();
+    // The ignore list in memory becomes the entries of "ignore.ini".
+    void LoadIgnoreList();
+    // What a login does with the lists: the folders, then both menus, then
+    // the ignore list.
+    void LoadAccountLists();
+    // The actions of the Favorites and Buddies menu items.
+    void JoinFavRoom(QAction* item);
+    void OpenBuddyPrivMessage(QAction* item);
+    // Chat, Options: the options dialog, then the menus and the ignore list
+    // read again.
+    void Options1Click();
+    void ReloadFavoritesNotification() override;
+    void ReloadBuddiesNotification() override;
+
+    // --- Invitations ---
+    void InvitationNotification(const QString& inviter, const QString& channel) override;
+    // Shows the invitation prompt (the invitation notification's handling).
+    TForm9* ShowInvitation(const QString& inviter, const QString& channel);
 
     // --- Reader ---
     // Makes the session of the open connection and starts its reader with a
@@ -209,12 +238,13 @@ private:
     // After a login: rooms left by a lost connection to the same server join again.
     void RejoinRooms();
     void FormClose();
+    void FillListMenu(QMenu* menu, AccountList list);
 
     mutable QMutex sharedLock_;
     QString currentNick_;
     QString pendingPrivateNick_;
     QString whoPurpose_;
-    std::optional<QStringList> ignoreList_;
+    std::optional<IgnoreEntries> ignoreList_;
 
     QMdiArea* mdiArea_ = nullptr;
     TForm4* form4_ = nullptr;

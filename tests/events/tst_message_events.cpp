@@ -4,9 +4,11 @@
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "common/list_file.h"
 #include "events/event_router.h"
 #include "events/message_events.h"
 #include "shell/main_form.h"
+#include "support/temp_user_data.h"
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 
@@ -110,6 +112,7 @@ private slots:
     void manyPartnersManyWindows();
 
 private:
+    TempUserData userData_;  // ignoring a partner writes the account's ignore file here
     std::unique_ptr<TMainForm> frame_;
 };
 
@@ -353,6 +356,7 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
     QTRY_VERIFY(frame_->IsIgnored("bob"));
     QTRY_VERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
+    QCOMPARE(ListFile(frame_->AccountFolder() + "/ignore.ini").Names(), QStringList{"bob"});  // for good
 
     Route(*frame_, ":bob!b@h PRIVMSG me :again");
     QVERIFY(PrivateWindows(*frame_).isEmpty());

@@ -7,6 +7,7 @@
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
+#include "support/temp_user_data.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -36,6 +37,9 @@ class TestMessageLogin : public QObject {
 
 private slots:
     void loginEndsAnOpenMemoListing();
+
+private:
+    TempUserData userData_;  // the login reads the account's lists
 };
 
 void TestMessageLogin::loginEndsAnOpenMemoListing()

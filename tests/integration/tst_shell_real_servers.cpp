@@ -9,6 +9,7 @@
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
+#include "support/temp_user_data.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -80,6 +81,9 @@ private slots:
     void registerNickThenLogInWithIt();
     void refusedLoginNickInUse();
     void serverGoesAwayUnderLoggedInClient();
+
+private:
+    TempUserData userData_;  // each login reads the account's lists
 };
 
 void TestShellRealServers::guestLoginAndDisconnect_data()

@@ -8,12 +8,15 @@
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell_test_support.h"
+#include "common/user_data_folder.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
+#include "support/temp_user_data.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,9 +46,17 @@ void GoodLogin(ScriptedServer& s, const std::string& nick)
 
 QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
 
+void WriteListFile(const QString& nick, const QString& file, const QByteArray& bytes)
+{
+    QFile f(UserDataFolder("127.0.0.1", nick) + u'/' + file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 struct Rig {
     PromptRecorder prompts;
     ShrunkTimings timings;
+    TempUserData userData;  // the account's lists live here, not in the user's own folder
     ScriptedServer server;
     TMainForm frame;
 
@@ -137,11 +148,18 @@ void TestConnectionLifecycle::disconnectCommand()
     Rig rig;
     GoodLogin(rig.server, "alice");
     rig.server.Expect("lusers").Send(":irc.test 998 alice :reading").Expect("quit").SendRaw(":irc.test 997 alice :said before closing\r\nERROR :Closing link\r\n").Close();
+    WriteListFile("alice", "fav.ini", "[room]\nName=room\n[lobby]\nName=lobby\n");
+    WriteListFile("alice", "buddies.ini", "[bob]\nName=bob\n");
+    WriteListFile("alice", "ignore.ini", "[troll]\nName=troll\n");
+    WriteListFile("bea", "fav.ini", "[not-alice]\nName=not-alice\n");
     rig.LogIn("alice");
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));  // the reader is in its read
+    // The login read the account's lists.
+    QCOMPARE(rig.frame.Favorites1->actions().size(), 2);
+    QCOMPARE(rig.frame.Favorites1->actions()[1]->text(), QStringLiteral("lobby"));
+    QCOMPARE(rig.frame.Buddies1->actions().size(), 1);
+    QVERIFY(rig.frame.IsIgnored("troll"));
     rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
-    rig.frame.Buddies1->addAction("bob");
-    rig.frame.Favorites1->addAction("room");
     const int logBefore = rig.frame.Form4()->log->blockCount();
 
     rig.frame.Connectitem->trigger();
@@ -156,7 +174,8 @@ void TestConnectionLifecycle::disconnectCommand()
     QVERIFY(!rig.frame.roomlistbtn->isEnabled());
     QCOMPARE(rig.frame.Form4()->RowCount(), 0);
     QVERIFY(rig.frame.Buddies1->actions().isEmpty());
-    QCOMPARE(rig.frame.Favorites1->actions().size(), 1);  // kept until the next login rebuilds it
+    QCOMPARE(rig.frame.Favorites1->actions().size(), 2);  // kept until the next login rebuilds it
+    QVERIFY(!rig.frame.IsIgnored("troll"));
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QCOMPARE(log.count("Disconnected.."), 1);

@@ -1,0 +1,36 @@
+#include "common/ignore_entries.h"
+
+bool IgnoreEntries::IsIgnored(const QString& nick) const
+{
+    if (counts_.isEmpty()) return false;
+    return counts_.contains(nick) || counts_.contains(u'@' + nick);
+}
+
+void IgnoreEntries::Append(const QString& entry)
+{
+    entries_.append(entry);
+    ++counts_[entry];
+}
+
+bool IgnoreEntries::RemoveOne(const QString& entry)
+{
+    const auto count = counts_.find(entry);
+    if (count == counts_.end()) return false;
+    entries_.removeOne(entry);
+    if (--*count == 0) counts_.erase(count);
+    return true;
+}
+
+void IgnoreEntries::Reset(const QStringList& entries)
+{
+    entries_ = entries;
+    counts_.clear();
+    counts_.reserve(entries.size());
+    for (const QString& entry : entries) ++counts_[entry];
+}
+
+void IgnoreEntries::Clear()
+{
+    entries_.clear();
+    counts_.clear();
+}

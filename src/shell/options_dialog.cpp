@@ -1,0 +1,125 @@
+#include "shell/options_dialog.h"
+
+#include "common/prompts.h"
+#include "shell/fixed_dialog.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Each line remembers the section it came from: a hand-edited section whose
+// "Name" differs from its name (or is missing) can still be removed.
+constexpr int kSectionRole = Qt::UserRole;
+
+}  // namespace
+
+TForm10::TForm10(QString folder, QWidget* parent) : QDialog(parent), folder_(std::move(folder))
+{
+    setObjectName(QStringLiteral("TForm10"));
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(kFixedDialogFlags);
+    setFixedSize(277, 375);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = MakePage(QStringLiteral("TabSheet1"), &favlist, QStringLiteral("favlist"), &Button1,
+                         QStringLiteral("Button1"), &Button2, QStringLiteral("Button2"));
+    TabSheet2 = MakePage(QStringLiteral("TabSheet2"), &buddieslist, QStringLiteral("buddieslist"), &Button4,
+                         QStringLiteral("Button4"), &Button3, QStringLiteral("Button3"));
+    TabSheet3 = MakePage(QStringLiteral("TabSheet3"), &ignorelist, QStringLiteral("ignorelist"), &Button6,
+                         QStringLiteral("Button6"), &Button5, QStringLiteral("Button5"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Favorites"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Buddies"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("Ignore List"));
+    PageControl1->setCurrentIndex(0);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(PageControl1);
+
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm10::PageControl1Change);
+    connect(Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm10::Button6Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm10::Button5Click);
+}
+
+QWidget* TForm10::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
+                           const QString& removeName, QPushButton** ok, const QString& okName)
+{
+    auto* page = new QWidget;
+    page->setObjectName(name);
+    *list = new QListWidget(page);
+    (*list)->setObjectName(listName);
+    (*list)->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    (*list)->setUniformItemSizes(true);  // thousands of lines lay out at once
+    *remove = new QPushButton(QStringLiteral("Remove"), page);
+    (*remove)->setObjectName(removeName);
+    *ok = new QPushButton(QStringLiteral("Ok"), page);
+    (*ok)->setObjectName(okName);
+    (*ok)->setAutoDefault(false);
+    (*remove)->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(*remove);
+    buttons->addStretch(1);
+    buttons->addWidget(*ok);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(*list, 1);
+    layout->addLayout(buttons);
+    return page;
+}
+
+void TForm10::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TForm10::FormShow() { FillListBox(favlist, AccountList::Favorites); }
+
+void TForm10::PageControl1Change(int index)
+{
+    switch (index) {
+    case 0: FillListBox(favlist, AccountList::Favorites); break;
+    case 1: FillListBox(buddieslist, AccountList::Buddies); break;
+    case 2: FillListBox(ignorelist, AccountList::Ignore); break;
+    default: break;
+    }
+}
+
+void TForm10::FillListBox(QListWidget* list, AccountList which)
+{
+    list->clear();
+    const QList<ListEntry> entries = AccountListFile(folder_, which).Entries();
+    for (const ListEntry& entry : entries) {
+        auto* item = new QListWidgetItem(entry.name);
+        item->setData(kSectionRole, entry.section);
+        list->addItem(item);
+    }
+}
+
+void TForm10::RemoveSelected(QListWidget* list, AccountList which)
+{
+    QStringList sections;
+    for (int row = 0; row < list->count(); ++row)
+        if (list->item(row)->isSelected()) sections << list->item(row)->data(kSectionRole).toString();
+    QString error;
+    if (!sections.isEmpty() && !AccountListFile(folder_, which).Erase(sections, &error))
+        prompts().Error(this, error);
+    FillListBox(list, which);
+}
+
+void TForm10::Button1Click() { RemoveSelected(favlist, AccountList::Favorites); }
+void TForm10::Button4Click() { RemoveSelected(buddieslist, AccountList::Buddies); }
+void TForm10::Button6Click() { RemoveSelected(ignorelist, AccountList::Ignore); }
+void TForm10::Button2Click() { accept(); }
+void TForm10::Button3Click() { accept(); }
+void TForm10::Button5Click() { accept(); }

@@ -1,0 +1,107 @@
+#include "side/invitation_prompt.h"
+
+#include "common/chat_frame.h"
+#include "common/shown_text.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The widest a nick or room may show in the question, in pixels: a name
+// sent at full line length still leaves the question readable.
+constexpr int kInviterWidth = 160;
+constexpr int kRoomWidth = 260;
+
+}  // namespace
+
+TForm9::TForm9(ChatFrame* frame, QWidget* parent) : QDialog(parent), frame_(frame)
+{
+    setObjectName(QStringLiteral("TForm9"));
+    setWindowTitle(QStringLiteral("Invitation"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint);
+    setModal(false);
+    // Every way of closing it (a button, Escape, the close box) ends here.
+    connect(this, &QDialog::finished, this, &QObject::deleteLater);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont font = Label1->font();
+    font.setPixelSize(13);
+    Label1->setFont(font);
+    Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText);
+
+    Button1 = new QPushButton(QStringLiteral("Accept"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("Reject"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("Ignore User"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    // Enter must not answer an invitation that popped up while the user typed.
+    for (QPushButton* b : {Button1, Button2, Button3}) b->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1, 1);
+    layout->addLayout(buttons);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm9::Button3Click);
+    resize(kWidth, kHeight);
+}
+
+void TForm9::SetInvitation(const QString& inviter, const QString& channel)
+{
+    inviter_ = inviter;
+    room_ = channel;
+    room_.remove(u'#');
+    const QFontMetrics metrics(Label1->font());
+    const QString who = metrics.elidedText(ShownText(inviter_), Qt::ElideMiddle, kInviterWidth);
+    const QString where = metrics.elidedText(ShownText(room_), Qt::ElideMiddle, kRoomWidth);
+    Label1->setText(who + QStringLiteral(" is inviting you to ") + where +
+                    QStringLiteral(". Do you want to accept this invitation ?"));
+}
+
+void TForm9::Button1Click()
+{
+    if (frame_ && !room_.isEmpty()) {
+        QWidget* open = nullptr;
+        for (QWidget* child : frame_->ChildWindows())
+            if (child->windowTitle() == room_) {
+                open = child;
+                break;
+            }
+        if (open)
+            frame_->BringToFront(open);
+        else
+            frame_->OpenRoomWindow(room_);
+    }
+    accept();
+}
+
+void TForm9::Button2Click() { reject(); }
+
+void TForm9::Button3Click()
+{
+    if (frame_ && !frame_->IgnoreForGood(inviter_, this)) return;
+    accept();
+}
+
+void TForm9::FormActivate() { resize(kWidth, kHeight); }
+
+bool TForm9::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate) FormActivate();
+    return QDialog::event(event);
+}

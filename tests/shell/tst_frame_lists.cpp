@@ -1,0 +1,316 @@
+// The frame's share of the account's lists: the Favorites and Buddies menus
+// in file order and what their items do, separate lists per server and nick,
+// the reload notifications, the ignore list read from its file (also while
+// another thread asks about nicks), and the options dialog's changes
+// reaching the frame once it has closed.
+#include "chat/private_window.h"
+#include "chat/room_window.h"
+#include "common/list_file.h"
+#include "common/user_data_folder.h"
+#include "shell/main_form.h"
+#include "shell/options_dialog.h"
+#include "support/prompt_recorder.h"
+#include "support/scripted_server.h"
+#include "support/temp_user_data.h"
+
+#include <QAction>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// The texts the items show ("&&" in a caption shows as "&").
+QStringList Shown(const QMenu* menu)
+{
+    QStringList out;
+    for (const QAction* a : menu->actions()) out << a->iconText();
+    return out;
+}
+
+QAction* Item(const QMenu* menu, const QString& shown)
+{
+    for (QAction* a : menu->actions())
+        if (a->iconText() == shown) return a;
+    return nullptr;
+}
+
+template <typename T>
+QList<T*> Windows(const TMainForm& frame)
+{
+    QList<T*> out;
+    for (QWidget* w : frame.ChildWindows())
+        if (auto* t = qobject_cast<T*>(w)) out << t;
+    return out;
+}
+
+}  // namespace
+
+class TestFrameLists : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void menusFollowFileOrder_data();
+    void menusFollowFileOrder();
+    void favouriteJoinsOnceThenComesToFront();
+    void buddyOpensPrivateWindowSendingNothing();
+    void eachServerAndNickHasItsOwnLists();
+    void reloadNotificationsWaitForTheCaller_data();
+    void reloadNotificationsWaitForTheCaller();
+    void ignoreListIsReadFromItsFile();
+    void isIgnoredHoldsWhileListIsReloaded();
+    void optionsChangesReachFrameWhenClosed();
+
+private:
+    void Write(const QString& file, const QByteArray& bytes, const QString& host = "127.0.0.1",
+               const QString& nick = "ann")
+    {
+        QFile f(UserDataFolder(host, nick) + u'/' + file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    std::vector<std::string> Sent()
+    {
+        QTest::qWait(100);
+        return server_->Received();
+    }
+
+    std::unique_ptr<PromptRecorder> prompts_;
+    std::unique_ptr<TempUserData> root_;
+    std::unique_ptr<ScriptedServer> server_;
+    std::unique_ptr<TMainForm> frame_;
+};
+
+void TestFrameLists::init()
+{
+    prompts_ = std::make_unique<PromptRecorder>();
+    root_ = std::make_unique<TempUserData>();
+    server_ = std::make_unique<ScriptedServer>();
+    frame_ = std::make_unique<TMainForm>();
+    frame_->SetCurrentNick("ann");
+    frame_->IdTCPClient1.SetHost("127.0.0.1");
+    frame_->IdTCPClient1.SetPort(server_->Port());
+    frame_->IdTCPClient1.Connect();
+    frame_->show();
+}
+
+void TestFrameLists::cleanup()
+{
+    frame_.reset();
+    server_.reset();
+    root_.reset();
+    prompts_.reset();
+}
+
+void TestFrameLists::menusFollowFileOrder_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Favorites") << "fav.ini";
+    QTest::newRow("Buddies") << "buddies.ini";
+}
+
+void TestFrameLists::menusFollowFileOrder()
+{
+    QFETCH(QString, file);
+    const bool favourites = file == "fav.ini";
+    QMenu* menu = favourites ? frame_->Favorites1 : frame_->Buddies1;
+    const auto load = [&] { favourites ? frame_->LoadFavoritesMenu() : frame_->LoadBuddiesMenu(); };
+    // A section without a name shows as an empty item that opens nothing.
+    const auto enabled = [menu] {
+        QList<bool> out;
+        for (const QAction* a : menu->actions()) out << a->isEnabled();
+        return out;
+    };
+
+    Write(file, "[zeta]\nName=zeta\n[alpha]\nName=alpha\n[r&b]\nName=r&b\n[nameless]\n[J\xC3\xBCrgen]\nName=J\xC3\xBCrgen\n");
+    load();
+    QCOMPARE(Shown(menu), (QStringList{"zeta", "alpha", "r&b", "", QStringLiteral("Jürgen")}));
+    QCOMPARE(enabled(), (QList<bool>{true, true, true, false, true}));
+    load();  // read again: the same items, not twice as many
+    QCOMPARE(Shown(menu), (QStringList{"zeta", "alpha", "r&b", "", QStringLiteral("Jürgen")}));
+
+    Write(file, "[alpha]\nName=alpha\n[zeta]\nName=zeta\n[nameless]\nName=named\n");  // fewer, other order
+    load();
+    QCOMPARE(Shown(menu), (QStringList{"alpha", "zeta", "named"}));
+    QCOMPARE(enabled(), (QList<bool>{true, true, true}));
+
+    Write(file, "[a]\nName=a\n[b]\n[c]\nName=c\n[d]\nName=d\n");  // more again
+    load();
+    QCOMPARE(Shown(menu), (QStringList{"a", "", "c", "d"}));
+    QCOMPARE(enabled(), (QList<bool>{true, false, true, true}));
+
+    Write(file, "");
+    load();
+    QVERIFY(menu->actions().isEmpty());
+    Write(file, "[one]\nName=one\n");
+    load();
+    QCOMPARE(Shown(menu), QStringList{"one"});
+}
+
+void TestFrameLists::favouriteJoinsOnceThenComesToFront()
+{
+    Write("fav.ini", "[lobby]\nName=lobby\n[r&b]\nName=r&b\n");
+    frame_->LoadFavoritesMenu();
+    Item(frame_->Favorites1, "lobby")->trigger();
+    QVERIFY(server_->WaitForReceived("join #lobby"));
+    QCOMPARE(Windows<TForm1>(*frame_).size(), 1);
+    TForm1* lobby = Windows<TForm1>(*frame_)[0];
+    QCOMPARE(lobby->Title(), QStringLiteral("lobby"));
+
+    frame_->NewRoomWindow();
+    Item(frame_->Favorites1, "lobby")->trigger();
+    QCOMPARE(frame_->CurrentChild(), lobby);
+    QCOMPARE(Windows<TForm1>(*frame_).size(), 2);
+
+    Item(frame_->Favorites1, "r&b")->trigger();  // the "&" is part of the room
+    QVERIFY(server_->WaitForReceived("join #r&b"));
+    QCOMPARE(Sent(), (std::vector<std::string>{"join #lobby", "join #r&b"}));
+}
+
+void TestFrameLists::buddyOpensPrivateWindowSendingNothing()
+{
+    Write("buddies.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
+    frame_->LoadBuddiesMenu();
+    Item(frame_->Buddies1, "bob")->trigger();
+    QCOMPARE(Windows<TForm3>(*frame_).size(), 1);
+    TForm3* bob = Windows<TForm3>(*frame_)[0];
+    QCOMPARE(bob->Title(), QStringLiteral("bob"));
+    QCOMPARE(frame_->CurrentChild(), bob);
+
+    Item(frame_->Buddies1, "amy")->trigger();
+    Item(frame_->Buddies1, "bob")->trigger();
+    QCOMPARE(Windows<TForm3>(*frame_).size(), 2);
+    QCOMPARE(frame_->CurrentChild(), bob);
+    QVERIFY(Sent().empty());
+}
+
+void TestFrameLists::eachServerAndNickHasItsOwnLists()
+{
+    Write("fav.ini", "[ann-here]\nName=ann-here\n");
+    Write("fav.ini", "[bea-here]\nName=bea-here\n", "127.0.0.1", "bea");
+    Write("fav.ini", "[ann-there]\nName=ann-there\n", "irc.other.net", "ann");
+    frame_->LoadFavoritesMenu();
+    QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-here"});
+    frame_->SetCurrentNick("bea");
+    frame_->LoadFavoritesMenu();
+    QCOMPARE(Shown(frame_->Favorites1), QStringList{"bea-here"});
+    frame_->SetCurrentNick("ann");
+    frame_->IdTCPClient1.SetHost("irc.other.net");
+    frame_->LoadFavoritesMenu();
+    QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-there"});
+    frame_->SetCurrentNick("cid");  // nothing written yet
+    frame_->LoadFavoritesMenu();
+    QVERIFY(Shown(frame_->Favorites1).isEmpty());
+}
+
+void TestFrameLists::reloadNotificationsWaitForTheCaller_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("favourites") << "fav.ini";
+    QTest::newRow("buddies") << "buddies.ini";
+}
+
+void TestFrameLists::reloadNotificationsWaitForTheCaller()
+{
+    QFETCH(QString, file);
+    const bool favourites = file == "fav.ini";
+    QMenu* menu = favourites ? frame_->Favorites1 : frame_->Buddies1;
+    QMenu* other = favourites ? frame_->Buddies1 : frame_->Favorites1;
+    Write(file, "[one]\nName=one\n");
+    favourites ? frame_->ReloadFavoritesNotification() : frame_->ReloadBuddiesNotification();
+    QVERIFY(menu->actions().isEmpty());
+    QTRY_COMPARE(Shown(menu), QStringList{"one"});
+    QVERIFY(other->actions().isEmpty());
+}
+
+void TestFrameLists::ignoreListIsReadFromItsFile()
+{
+    frame_->SetIgnoreList(QStringList{"old"});
+    Write("ignore.ini", "[zed]\nName=zed\n[Bob]\nName=Bob\n");
+    frame_->LoadIgnoreList();
+    QCOMPARE(frame_->IgnoreList(), (QStringList{"zed", "Bob"}));
+    QVERIFY(!frame_->IsIgnored("old"));
+    QVERIFY(frame_->IsIgnored("Bob"));
+    QVERIFY(!frame_->IsIgnored("bob"));
+}
+
+// The reader thread asks about nicks while the user's thread reads the list
+// again and again: every answer is that of a whole list, old or new.
+void TestFrameLists::isIgnoredHoldsWhileListIsReloaded()
+{
+    QByteArray first;
+    QByteArray second;
+    for (int i = 0; i < 2000; ++i) {
+        first += QStringLiteral("[a%1]\nName=a%1\n").arg(i).toUtf8();
+        second += QStringLiteral("[b%1]\nName=b%1\n").arg(i).toUtf8();
+    }
+    first += "[bob]\nName=bob\n";
+    second = "[bob]\nName=bob\n" + second;
+    Write("ignore.ini", first);
+    frame_->LoadIgnoreList();
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::atomic<long> asked{0};
+    std::thread reader([&] {
+        while (!stop) {
+            if (!frame_->IsIgnored("bob")) ++wrong;
+            if (frame_->IsIgnored("carol")) ++wrong;
+            ++asked;
+        }
+    });
+    for (int round = 0; round < 40; ++round) {
+        Write("ignore.ini", round % 2 ? first : second);
+        frame_->LoadIgnoreList();
+        frame_->IgnorePartnerNotification("dave");
+    }
+    stop = true;
+    reader.join();
+    QCOMPARE(wrong.load(), 0);
+    QVERIFY(asked.load() > 0);
+    QVERIFY(frame_->IsIgnored("dave"));
+}
+
+void TestFrameLists::optionsChangesReachFrameWhenClosed()
+{
+    Write("fav.ini", "[one]\nName=one\n[two]\nName=two\n");
+    Write("ignore.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
+    frame_->LoadAccountLists();
+    frame_->ChangeIgnoreList([](IgnoreEntries& list) { list.Append("@carl"); });  // ignored in a room, not in the file
+    QVERIFY(frame_->Options1->isEnabled());
+
+    QStringList favouritesWhileOpen;
+    bool bobWhileOpen = false;
+    QTimer::singleShot(0, frame_.get(), [&] {
+        auto* dialog = frame_->findChild<TForm10*>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->favlist->item(0)->setSelected(true);
+        dialog->Button1->click();
+        dialog->PageControl1->setCurrentIndex(2);
+        dialog->ignorelist->item(0)->setSelected(true);
+        dialog->Button6->click();
+        favouritesWhileOpen = Shown(frame_->Favorites1);
+        bobWhileOpen = frame_->IsIgnored("bob");
+        dialog->Button5->click();
+    });
+    frame_->Options1->trigger();
+
+    QCOMPARE(favouritesWhileOpen, (QStringList{"one", "two"}));  // nothing changes before it closes
+    QVERIFY(bobWhileOpen);
+    QCOMPARE(Shown(frame_->Favorites1), QStringList{"two"});
+    QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});
+    QVERIFY(!frame_->findChild<TForm10*>());
+}
+
+QTEST_MAIN(TestFrameLists)
+#include "tst_frame_lists.moc"

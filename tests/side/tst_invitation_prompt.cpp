@@ -1,0 +1,264 @@
+// Invitations: received INVITE lines giving a prompt once the handler has
+// returned (or, for an ignored inviter or a line naming no room a join could
+// go to, only a log line), each prompt answering for its own invitation with
+// several open, Accept on a room already open, and Ignore User writing the
+// ignore file before the list in memory.
+#include "chat/room_window.h"
+#include "common/list_file.h"
+#include "common/user_data_folder.h"
+#include "events/event_router.h"
+#include "shell/main_form.h"
+#include "side/invitation_prompt.h"
+#include "side/room_list_window.h"
+#include "support/prompt_recorder.h"
+#include "support/scripted_server.h"
+#include "support/temp_user_data.h"
+#include "support/test_session.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QList<TForm9*> OpenPrompts(const TMainForm& frame) { return frame.findChildren<TForm9*>(); }
+
+void Route(TMainForm& frame, const std::string& raw)
+{
+    ircmessageencoder line;
+    line.ParseLine(raw);
+    RouteLine(TestSession(frame), line);
+}
+
+QStringList LogLines(const TMainForm& frame)
+{
+    const QString text = frame.Form4()->log->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+QList<TForm1*> RoomWindows(const TMainForm& frame)
+{
+    QList<TForm1*> out;
+    for (QWidget* w : frame.ChildWindows())
+        if (auto* room = qobject_cast<TForm1*>(w)) out << room;
+    return out;
+}
+
+}  // namespace
+
+class TestInvitationPrompt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void inviteLines_data();
+    void inviteLines();
+    void ignoredInviterIsLoggedOnly_data();
+    void ignoredInviterIsLoggedOnly();
+    void staysOnTopWithoutBlocking();
+    void eachPromptAnswersItsOwnInvitation();
+    void acceptOnOpenRoomOnlyBringsItToFront();
+    void ignoreUserTwiceKeepsOneEntry();
+    void ignoreUserThatCannotBeWrittenChangesNothing();
+
+private:
+    QString IgnoreFile() const { return UserDataFolder("127.0.0.1", "me") + "/ignore.ini"; }
+    // Lines the server got, after a moment for them to arrive.
+    std::vector<std::string> Sent()
+    {
+        QTest::qWait(100);
+        return server_->Received();
+    }
+
+    std::unique_ptr<PromptRecorder> prompts_;
+    std::unique_ptr<TempUserData> root_;
+    std::unique_ptr<ScriptedServer> server_;
+    std::unique_ptr<TMainForm> frame_;
+};
+
+void TestInvitationPrompt::init()
+{
+    prompts_ = std::make_unique<PromptRecorder>();
+    root_ = std::make_unique<TempUserData>();
+    server_ = std::make_unique<ScriptedServer>();
+    frame_ = std::make_unique<TMainForm>();
+    frame_->SetCurrentNick("me");
+    frame_->IdTCPClient1.SetHost("127.0.0.1");
+    frame_->IdTCPClient1.SetPort(server_->Port());
+    frame_->IdTCPClient1.Connect();
+    frame_->show();
+}
+
+void TestInvitationPrompt::cleanup()
+{
+    frame_.reset();
+    server_.reset();
+    root_.reset();
+    prompts_.reset();
+}
+
+void TestInvitationPrompt::inviteLines_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("inviter");  // empty: no prompt
+    QTest::addColumn<QString>("room");
+    QTest::addColumn<bool>("logged");      // the raw line went to the server log
+
+    const QByteArray longRoom(2048, 'r');
+    QTest::newRow("usual") << QByteArray(":bob!b@h INVITE me :#lobby") << "bob" << "lobby" << false;
+    QTest::newRow("formatting codes in the nick") << QByteArray(":b\x02o\x02" "b!b@h INVITE me :#lobby") << "b\x02o\x02" "b"
+                                                  << "lobby" << false;
+    QTest::newRow("no colon") << QByteArray(":bob!b@h INVITE me #lobby") << "bob" << "lobby" << false;
+    QTest::newRow("every # goes") << QByteArray(":bob!b@h INVITE me :##lob#by#") << "bob" << "lobby" << false;
+    QTest::newRow("no #") << QByteArray(":bob!b@h INVITE me :lobby") << "bob" << "lobby" << false;
+    QTest::newRow("first word only") << QByteArray(":bob!b@h INVITE me :#lobby extra") << "bob" << "lobby" << false;
+    QTest::newRow("2 KB room") << ":bob!b@h INVITE me :#" + longRoom << "bob" << QString::fromLatin1(longRoom) << false;
+    QTest::newRow("non-ASCII room") << QByteArray(":bob!b@h INVITE me :#caf\xC3\xA9") << "bob" << QStringLiteral("café") << false;
+    QTest::newRow("empty room") << QByteArray(":bob!b@h INVITE me :") << "" << "" << true;
+    QTest::newRow("only #") << QByteArray(":bob!b@h INVITE me :##") << "" << "" << true;
+    QTest::newRow("no room at all") << QByteArray(":bob!b@h INVITE me") << "" << "" << true;
+    QTest::newRow("no parameters, not even a command") << QByteArray(":bob!b@h INVITE") << "" << "" << false;
+    QTest::newRow("two rooms") << QByteArray(":bob!b@h INVITE me :#a,#b") << "" << "" << true;
+    QTest::newRow("control byte in room") << QByteArray(":bob!b@h INVITE me :#a\x07" "b") << "" << "" << true;
+    QTest::newRow("no sender") << QByteArray(": INVITE me :#lobby") << "" << "" << true;
+}
+
+void TestInvitationPrompt::inviteLines()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, inviter);
+    QFETCH(QString, room);
+    QFETCH(bool, logged);
+    Route(*frame_, raw.toStdString());
+    QVERIFY(OpenPrompts(*frame_).isEmpty());  // shown once the handler is done, not inside it
+    QCoreApplication::processEvents();
+    const QList<TForm9*> prompts = OpenPrompts(*frame_);
+    if (inviter.isEmpty()) {
+        QVERIFY(prompts.isEmpty());
+        QCOMPARE(LogLines(*frame_).size(), logged ? 1 : 0);
+        return;
+    }
+    QCOMPARE(prompts.size(), 1);
+    QCOMPARE(prompts[0]->Inviter(), inviter);  // kept as sent: the ignore list needs the nick itself
+    QCOMPARE(prompts[0]->Room(), room);
+    QVERIFY(prompts[0]->isVisible());
+    QVERIFY(prompts[0]->Label1->text().startsWith("bob is inviting you to "));  // shown without formatting codes
+    QVERIFY(prompts[0]->Label1->text().endsWith(". Do you want to accept this invitation ?"));
+    QVERIFY(prompts[0]->Label1->text().size() < 200);  // a long room is shortened in the question
+    QVERIFY(LogLines(*frame_).isEmpty());
+}
+
+void TestInvitationPrompt::ignoredInviterIsLoggedOnly_data()
+{
+    QTest::addColumn<QStringList>("ignored");
+    QTest::newRow("plain entry") << QStringList{"amy", "bob"};
+    QTest::newRow("operator entry") << QStringList{"@bob"};
+}
+
+void TestInvitationPrompt::ignoredInviterIsLoggedOnly()
+{
+    QFETCH(QStringList, ignored);
+    frame_->SetIgnoreList(ignored);
+    Route(*frame_, ":bob!b@h INVITE me :#lobby");
+    QCoreApplication::processEvents();
+    QVERIFY(OpenPrompts(*frame_).isEmpty());
+    QCOMPARE(LogLines(*frame_), QStringList{"bob (Ignored): me :#lobby "});  // params as parsed, trailing space kept
+
+    Route(*frame_, ":Bob!b@h INVITE me :#lobby");  // another nick as far as the list goes
+    QTRY_COMPARE(OpenPrompts(*frame_).size(), 1);
+}
+
+void TestInvitationPrompt::staysOnTopWithoutBlocking()
+{
+    TForm9* prompt = frame_->ShowInvitation("bob", "#lobby");
+    QVERIFY(prompt->isVisible());
+    QVERIFY(!prompt->isModal());
+    QVERIFY(prompt->windowFlags() & Qt::WindowStaysOnTopHint);
+    prompt->resize(300, 300);
+    prompt->activateWindow();
+    QTRY_COMPARE(prompt->size(), QSize(TForm9::kWidth, TForm9::kHeight));
+    // The frame goes on working under it.
+    frame_->NewRoomWindow();
+    QCOMPARE(RoomWindows(*frame_).size(), 1);
+}
+
+void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
+{
+    TForm9* first = frame_->ShowInvitation("amy", "#one");
+    TForm9* second = frame_->ShowInvitation("bob", "#two");
+    TForm9* third = frame_->ShowInvitation("carl", "#three");
+    QCOMPARE(OpenPrompts(*frame_).size(), 3);
+    QVERIFY(second->pos() != first->pos());  // a later prompt does not hide an earlier one
+
+    first->Button1->click();  // Accept: the room of the first invitation, not of the last
+    QVERIFY(server_->WaitForReceived("join #one"));
+    QCOMPARE(RoomWindows(*frame_).size(), 1);
+    QCOMPARE(RoomWindows(*frame_)[0]->Title(), QStringLiteral("one"));
+
+    second->Button3->click();  // Ignore User: the second inviter
+    QVERIFY(frame_->IsIgnored("bob"));
+    QVERIFY(!frame_->IsIgnored("amy"));
+    QVERIFY(!frame_->IsIgnored("carl"));
+    QCOMPARE(ListFile(IgnoreFile()).Names(), QStringList{"bob"});
+
+    QTRY_COMPARE(OpenPrompts(*frame_), QList<TForm9*>{third});
+    third->Button2->click();  // Reject
+    QTRY_VERIFY(OpenPrompts(*frame_).isEmpty());
+    QCOMPARE(Sent(), std::vector<std::string>{"join #one"});
+    QVERIFY(prompts_->records.isEmpty());
+}
+
+void TestInvitationPrompt::acceptOnOpenRoomOnlyBringsItToFront()
+{
+    TForm1* lobby = frame_->NewRoomWindow();
+    lobby->SetTitle("lobby");
+    TForm1* other = frame_->NewRoomWindow();
+    QCOMPARE(frame_->CurrentChild(), other);
+    frame_->ShowInvitation("bob", "#lobby")->Button1->click();
+    QCOMPARE(frame_->CurrentChild(), lobby);
+    QCOMPARE(RoomWindows(*frame_).size(), 2);
+    QVERIFY(Sent().empty());
+    QTRY_VERIFY(OpenPrompts(*frame_).isEmpty());
+}
+
+void TestInvitationPrompt::ignoreUserTwiceKeepsOneEntry()
+{
+    TForm9* first = frame_->ShowInvitation("bob", "#one");
+    TForm9* second = frame_->ShowInvitation("bob", "#two");
+    first->Button3->click();
+    second->Button3->click();
+    QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
+    QFile file(IgnoreFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[bob]\nName=bob\n"));
+}
+
+void TestInvitationPrompt::ignoreUserThatCannotBeWrittenChangesNothing()
+{
+    // The account's folder cannot be made: its name is taken by a file.
+    QFile blocker(root_->Path() + "/userdata");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    frame_->SetIgnoreList(QStringList{"amy"});
+
+    TForm9* prompt = frame_->ShowInvitation("bob", "#lobby");
+    prompt->Button3->click();
+    QCOMPARE(prompts_->Errors().size(), 1);
+    QVERIFY2(prompts_->Errors()[0].contains("could not be written"), qPrintable(prompts_->Errors()[0]));
+    QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});
+    QVERIFY(!frame_->IsIgnored("bob"));
+    QCoreApplication::processEvents();
+    QCOMPARE(OpenPrompts(*frame_), QList<TForm9*>{prompt});  // still there to be answered otherwise
+    QVERIFY(prompt->isVisible());
+}
+
+QTEST_MAIN(TestInvitationPrompt)
+#include "tst_invitation_prompt.moc"
