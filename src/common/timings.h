@@ -9,6 +9,7 @@ struct Timings {
     int splashMs = 1000;       // splash window before the frame
     int readerStopMs = 3000;   // how long disconnecting waits for "quit" to go out and the reader to end
     int sendStallMs = 30000;   // a server that takes nothing for this long while lines wait is cut off
+    int burstLimitMs = 60000;  // a login or registration read that ends at a silence gives up after this
     int defaultPort = 6667;
 };
 

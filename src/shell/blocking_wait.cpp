@@ -51,7 +51,7 @@ void RunOnWorker(const std::function<void()>& job)
         ~Joiner() { thread.join(); }
     } joiner{worker};
     while (!done->load()) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(QEventLoop::AllEvents);
         if (!done->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (failure) std::rethrow_exception(failure);  // written before done was set
@@ -62,13 +62,13 @@ void RunOnWorker(const std::function<void()>& job)
 std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs, const std::function<void()>& beforeWait)
 {
     // A line already received costs no thread; a long burst still lets the
-    // window repaint now and then.
+    // window repaint now and then, and a click on Cancel through.
     static QElapsedTimer sincePaint;
     if (!sincePaint.isValid()) sincePaint.start();
     std::string line = conn.ReadLine(0);
     if (!line.empty()) {
         if (sincePaint.elapsed() > 50) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
             sincePaint.restart();
         }
         return line;

@@ -100,6 +100,9 @@ void TMainForm::RejoinRooms()
 
 void TMainForm::IdTCPClient1Connected()
 {
+    // A login called off while this notification was on its way closed the
+    // connection already: the disconnected look stays.
+    if (!IdTCPClient1.Opened()) return;
     // Even when the server has already hung up again: the look then changes
     // back when the program notices and closes its side.
     ApplyConnectedLook();

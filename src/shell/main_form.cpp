@@ -3,7 +3,7 @@
 #include "events/chat_session.h"
 #include "events/line_drain.h"
 #include "shell/about_box.h"
-#include "shell/blocking_wait.h"
+#include "shell/login_dialog.h"
 #include "shell/product_info.h"
 #include "common/prompts.h"
 #include "common/timings.h"
@@ -284,9 +284,18 @@ void TMainForm::SettleEndedReader()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // A login or registration exchange is waiting on the connection beneath a
-    // dialog; the frame goes only once that has finished.
-    if (blocking_wait::Active()) {
+    // A login dialog is open, perhaps with an exchange (its own or its
+    // registration dialog's) waiting on the server: that is called off and
+    // the dialogs close first; the frame follows as soon as they have gone.
+    bool dialogOpen = false;
+    for (TForm5* dialog : findChildren<TForm5*>(Qt::FindDirectChildrenOnly)) {
+        if (!dialog->isVisible() && !dialog->Busy()) continue;
+        dialogOpen = true;
+        connect(dialog, &QDialog::finished, this, &QWidget::close,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        dialog->Abandon();
+    }
+    if (dialogOpen) {
         event->ignore();
         return;
     }
