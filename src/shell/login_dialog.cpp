@@ -248,8 +248,10 @@ void TForm5::BitBtn1Click()
         if (loggedIn_) accept();
         return;
     }
-    prompts().Error(this, failure);
+    // Closed before the box is shown: a server that broke the exchange gets
+    // no more time, and the box tells what has already happened.
     AbandonConnection();
+    prompts().Error(this, failure);
 }
 
 void TForm5::RunLogin(const std::string& n)

@@ -268,11 +268,9 @@ void TMainForm::ReaderEndedByServer(const QString& error)
     // the connection went.
     const QString stall = QString::fromStdString(IdTCPClient1.StallText());
     StopReader(0);
+    if (!stall.isEmpty()) AppendLog(stall);  // after the last lines, before "Disconnected.."
     CloseConnection();
-    if (!stall.isEmpty()) {
-        AppendLog(stall);
-        prompts().Error(this, stall);
-    }
+    if (!stall.isEmpty()) prompts().Error(this, stall);
 }
 
 void TMainForm::SettleEndedReader()
@@ -325,9 +323,10 @@ void TMainForm::QuitAndStopReader()
     bool quitSent = false;
     try {
         IdTCPClient1.WriteLine(sent::QuitLine());
-        // A server that is not taking lines never sees the quit: no use
-        // waiting for its answer then.
-        quitSent = IdTCPClient1.WaitUntilSent(left());
+        // A server that is taking lines takes the quit at once; one that has
+        // not done so within a second is not reading, never sees the quit,
+        // and is not waited for.
+        quitSent = IdTCPClient1.WaitUntilSent(std::min(left(), std::chrono::milliseconds(1000)));
     } catch (const TransportError&) {
         // The connection broke under us, or the server stopped taking lines
         // long ago; the user asked to be disconnected and is.

@@ -203,9 +203,10 @@ private:
     void ApplyDisconnectedLook();
     void Disconnect();
     void Connect();
-    // Asks the reader to stop, sends "quit" and gives the server the rest of
-    // readerStopMs to take it and close; then disposes of the reader. Over
-    // within readerStopMs and a moment, whatever the server does.
+    // Asks the reader to stop, sends "quit" and gives the server readerStopMs
+    // to take it and close (one that has not taken it within a second gets
+    // no more); then disposes of the reader. Over within readerStopMs and a
+    // moment, whatever the server does.
     void QuitAndStopReader();
     // The connection's send limits, from the timings.
     void ApplySendLimits();

@@ -266,6 +266,8 @@ void TestLoginCancel::serverThatNeverFallsSilent()
     QFETCH(QString, notSent);
     Rig rig;
     timing().burstLimitMs = 1500;
+    bool openDuringBox = false;
+    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.IdTCPClient1.Connected(); };
     script(rig.server);
     QElapsedTimer clock;
     clock.start();
@@ -280,6 +282,7 @@ void TestLoginCancel::serverThatNeverFallsSilent()
         QVERIFY(rig.login.isVisible());
     } else {
         QCOMPARE(rig.prompts.Errors(), QStringList{why});
+        QVERIFY(!openDuringBox);  // closed already, as the box says
         QVERIFY(rig.login.isVisible());
         QVERIFY(!rig.login.LoggedIn());
     }
