@@ -77,7 +77,6 @@ private slots:
     void writesNeverWaitOnAServerThatStopsReading();
     void stallEndsEveryWait_data();
     void stallEndsEveryWait();
-    void bulkWriterStopsWaitingWhenAsked();
     void disconnectCallsOffAConnectInProgress();
 };
 
@@ -397,35 +396,6 @@ void TestLineConnection::stallEndsEveryWait()
     QCOMPARE(closed, 1);  // the program closed it: the notification comes
     QVERIFY(c.StallText().empty());
     QTRY_VERIFY(!server.ClientConnected());  // reset, not left behind the bytes it never took
-}
-
-void TestLineConnection::bulkWriterStopsWaitingWhenAsked()
-{
-    ScriptedServer server;
-    LineConnection c;
-    c.SetLimits({std::chrono::milliseconds(60000), 64 * 1024});
-    server.StopReading();
-    ConnectTo(c, server);
-    QVERIFY(server.WaitDone());
-    // Answers go out until the buffers are full; the writer then waits, and
-    // is told to stop waiting 200 ms after it first asked.
-    const std::vector<std::string> answer{"PONG :" + std::string(8000, 'x')};
-    Clock::time_point firstAsk{};
-    Clock::time_point told{};
-    const auto keepWaiting = [&] {
-        const auto now = Clock::now();
-        if (firstAsk == Clock::time_point{}) firstAsk = now;
-        if (now - firstAsk < std::chrono::milliseconds(200)) return true;
-        told = now;
-        return false;
-    };
-    bool written = true;
-    for (int i = 0; i < 100000 && written; ++i) written = c.WriteLinesWhenRoom(answer, 1, keepWaiting);
-    QVERIFY(!written);
-    const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - told).count();
-    QVERIFY2(late < 1000, qPrintable(QString::number(late)));
-    QVERIFY(c.Unsent() >= 32 * 1024);  // it waited on a half-full buffer
-    QVERIFY(c.Connected());
 }
 
 void TestLineConnection::disconnectCallsOffAConnectInProgress()
