@@ -2,6 +2,7 @@
 
 #include "common/line_breaks.h"
 #include "common/nick_text.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -232,7 +233,7 @@ void TForm5::BitBtn1Click()
     try {
         RunLogin(ToWire(n));
     } catch (const std::exception& e) {
-        failure = FromWire(e.what());
+        failure = ShownText(FromWire(e.what()));  // it may quote what the server sent
     }
     log_.Flush();
     SetBusy(false);

@@ -378,6 +378,11 @@ void TestLoginDialog::misbehavingServers_data()
     QTest::newRow("unparsable numeric")
         << Script([](ScriptedServer& s) { s.Expect("user alice localhost localhost alice").Send(":irc.test 123abc x"); })
         << "123abc";
+    QTest::newRow("unparsable numeric with a line separator")
+        << Script([](ScriptedServer& s) {
+               s.Expect("user alice localhost localhost alice").Send(":irc.test 123\xe2\x80\xa8" "abc x");
+           })
+        << "'123 abc'";
     QTest::newRow("10 MB line") << Script([](ScriptedServer& s) { s.SendBulk(std::string(1 << 20, 'x'), 10); })
                                 << "longer than 16384";
 }
