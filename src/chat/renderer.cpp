@@ -3,6 +3,7 @@
 #include "chat/emoticons.h"
 #include "chat/irc_colors.h"
 #include "chat/rich_text_view.h"
+#include "common/shown_text.h"
 
 namespace {
 
@@ -15,12 +16,6 @@ const QColor kPurple(0x80, 0x00, 0x80);
 bool IsDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
-}
-
-// Characters that the view would take as the start of a new paragraph.
-bool StartsParagraph(char16_t u)
-{
-    return u == QChar::LineSeparator || u == QChar::ParagraphSeparator || u == 0xFDD0 || u == 0xFDD1;
 }
 
 // Reads a colour number of one or two digits at pos; returns -1 when no
@@ -55,9 +50,10 @@ public:
                 pos = Control(u, pos + 1);
                 continue;
             }
-            if (StartsParagraph(u)) {
+            if (IsUnshowable(u)) {
                 // A chat text stays on its line: a sender cannot start a line
-                // of the transcript that looks like someone else's.
+                // of the transcript that looks like someone else's (the view
+                // breaks lines at the separators, and its layout at C1's NEL).
                 Flush();
                 view_.SetSelText(QStringLiteral(" "));
                 ++pos;

@@ -51,7 +51,8 @@ void WriteActionLine(TRichTextBox& view, const QString& ownNick, const QString& 
 void WriteWarningNote(TRichTextBox& view, const QString& message);
 
 // Renders one chat text at the caret: formatting bytes become colours and
-// styles, emoticon texts become pictures, other control bytes are dropped.
-// Adds no line break: line and paragraph separators in the text show as spaces. Afterwards every style is off and the colour is black
-// with no background.
+// styles, emoticon texts become pictures, other C0 control bytes are dropped.
+// Adds no line break: the other characters that IsUnshowable names (line and
+// paragraph separators, DEL, C1 controls) show as spaces. Afterwards every
+// style is off and the colour is black with no background.
 void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode);

@@ -7,7 +7,9 @@ struct Timings {
     int flashMs = 500;         // attention flashing of room windows
     int advertiseMs = 7000;    // one advertisement per nick-list entry
     int splashMs = 1000;       // splash window before the frame
-    int readerStopMs = 5000;   // how long disconnecting waits for the reader after "quit"
+    int readerStopMs = 3000;   // how long disconnecting waits for "quit" to go out and the reader to end
+    int sendStallMs = 30000;   // a server that takes nothing for this long while lines wait is cut off
+    int burstLimitMs = 60000;  // a login or registration read that ends at a silence gives up after this
     int defaultPort = 6667;
 };
 

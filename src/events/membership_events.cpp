@@ -5,6 +5,7 @@
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
@@ -39,12 +40,12 @@ void AppendStatus(ChatSession& session, TForm1& window, const QColor& colour, st
 }
 
 // The parameter text after the first ":"; for a line whose last parameter
-// came without ":", the words from the wordIndex-th (0-based) on.
+// came without ":", the words from the wordIndex-th (0-based) on. As shown text.
 QString TrailingText(const std::string& params, int wordIndex)
 {
     const std::size_t colon = params.find(':');
     if (colon != std::string::npos)
-        return FromWire(params.substr(colon + 1));
+        return ShownWireText(params.substr(colon + 1));
     std::size_t at = 0;
     for (int word = 0; word < wordIndex; ++word) {
         at = params.find(' ', at);
@@ -52,7 +53,7 @@ QString TrailingText(const std::string& params, int wordIndex)
             return QString();
         ++at;
     }
-    return FromWire(params.substr(at));
+    return ShownWireText(params.substr(at));
 }
 
 // The word of params after its first space, with its trailing space.
@@ -99,12 +100,12 @@ void HandleJoin(ChatSession& session, const ircmessageencoder& line)
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
-    const QString nick = FromWire(line.nick);
+    const QString nick = ShownWireText(line.nick);
     TNickListView& list = *window->ListView1;
     if (!TrimControls(nick).isEmpty() && !FindNickEntryExact(list, nick) &&
         !FindNickEntryExact(list, u'@' + TrimControls(nick))) {
         const int icon = IgnoreSnapshot(frame).Holds(nick) ? kIgnoredIcon : kNormalIcon;
-        list.AddEntry(nick, icon, FromWire(line.host));
+        list.AddEntry(nick, icon, ShownWireText(line.host));
     }
     AppendStatus(session, *window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
 }
@@ -114,7 +115,7 @@ void HandlePart(ChatSession& session, const ircmessageencoder& line)
     ChatFrame& frame = session.Frame();
     const QString& ownnick = session.OwnNick();
     TForm1* window = FindRoomWindow(frame, line);
-    const QString nick = FromWire(line.nick);
+    const QString nick = ShownWireText(line.nick);
     // Leaving a room oneself is the window's own business.
     if (!window || nick == ownnick)
         return;
@@ -125,8 +126,8 @@ void HandlePart(ChatSession& session, const ircmessageencoder& line)
 void HandleQuit(ChatSession& session, const ircmessageencoder& line)
 {
     ChatFrame& frame = session.Frame();
-    const QString nick = FromWire(line.nick);
-    const QString text = nick + QStringLiteral(" has lost connection. ") + FromWire(line.params);
+    const QString nick = ShownWireText(line.nick);
+    const QString text = nick + QStringLiteral(" has lost connection. ") + ShownWireText(line.params);
     for (QWidget* child : frame.ChildWindows()) {
         if (auto* room = qobject_cast<TForm1*>(child)) {
             // Written only where the user was listed.
@@ -146,11 +147,11 @@ void HandleKick(ChatSession& session, const ircmessageencoder& line)
     TForm1* window = FindRoomWindow(frame, line);
     if (!window)
         return;
-    const QString kicked = FromWire(SecondWord(line.params));
+    const QString kicked = ShownWireText(SecondWord(line.params));
     const QString reason = TrailingText(line.params, 2);
     window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, TrimControls(kicked)));
     AppendStatus(session, *window, kRed, true,
-                 FromWire(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
+                 ShownWireText(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
                      u')');
 }
 
@@ -169,8 +170,8 @@ void HandleMode(ChatSession& session, const ircmessageencoder& line)
     // Servers put ":" before a last parameter; it is not part of the nick.
     if (!targetBytes.empty() && targetBytes.front() == ':')
         targetBytes.erase(0, 1);
-    const QString nick = FromWire(line.nick);
-    const QString target = FromWire(targetBytes);
+    const QString nick = ShownWireText(line.nick);
+    const QString target = ShownWireText(targetBytes);
     const QString bareTarget = TrimControls(target);
     const QString mode = TrimControls(FromWire(modeWord));
 

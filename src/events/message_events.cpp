@@ -4,6 +4,7 @@
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
@@ -58,7 +59,7 @@ bool IsAwayReply(const ircmessageencoder& line) { return line.kind == "code" && 
 // The partner a private line concerns: the away user for a 301, else the sender.
 QString PartnerName(const ircmessageencoder& line)
 {
-    if (IsAwayReply(line)) return TrimControls(FromWire(Word(line.params, 1)));
+    if (IsAwayReply(line)) return TrimControls(ShownWireText(Word(line.params, 1)));
     return SenderName(line);
 }
 
@@ -85,7 +86,7 @@ void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
         QString action = text.mid(7);
         // A closing marker from another client is not part of what is shown.
         if (action.endsWith(QChar(0x01))) action.chop(1);
-        StyledInsert(view, kPurple, true, true, nick + action + u'\n');
+        StyledInsert(view, kPurple, true, true, nick + ShownText(action) + u'\n');
     } else {
         StyledInsert(view, kBlue, true, false, nick + QStringLiteral(": "));
         view.SetSelColor(kBlack);
@@ -138,7 +139,7 @@ QString MessageText(const ircmessageencoder& line)
 
 QString SenderName(const ircmessageencoder& line)
 {
-    QString name = TrimControls(FromWire(line.nick));
+    QString name = TrimControls(ShownWireText(line.nick));
     if (name.startsWith(u':')) name = TrimControls(name.mid(1));
     return name;
 }
@@ -196,10 +197,10 @@ void HandleMemoServNotice(ChatSession& session, const ircmessageencoder& line)
 
 void HandlePrivatePartnerQuit(ChatSession& session, const ircmessageencoder& line)
 {
-    const QString nick = FromWire(line.nick);
+    const QString nick = ShownWireText(line.nick);
     for (TForm3* w : PrivateWindows(session.Frame()))
         if (w->Title() == nick) {
             session.JoinBatch(w->privchat);
-            w->PartnerQuit(nick, FromWire(line.params));
+            w->PartnerQuit(nick, ShownWireText(line.params));
         }
 }

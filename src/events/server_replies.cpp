@@ -49,14 +49,14 @@ UserProfile ParseWhoReply(const std::string& params)
     const std::string_view fullName =
         afterHops == std::string_view::npos ? std::string_view() : trailing.substr(afterHops + 1);
     const auto word = [&words](std::size_t i) {
-        return i < words.size() ? ShownText(FromWire(std::string(words[i]))) : QString();
+        return i < words.size() ? ShownWireText(std::string(words[i])) : QString();
     };
     UserProfile profile;
     profile.host = word(3);
     profile.server = word(4);
     profile.nick = word(5);
     profile.flags = word(6);
-    profile.fullName = ShownText(FromWire(text::Trim(std::string(fullName))));
+    profile.fullName = ShownWireText(text::Trim(std::string(fullName)));
     return profile;
 }
 
@@ -74,7 +74,7 @@ void HandleRoomListEntry(ChatSession& session, const ircmessageencoder& line)
     const std::size_t colon = after.find(':');
     const std::string count = after.substr(0, colon);
     const std::string topic = colon == std::string::npos ? std::string() : after.substr(colon + 1);
-    list->AddRoomRow(ShownText(FromWire(name)), ShownText(FromWire(topic)), ShownText(FromWire(count)));
+    list->AddRoomRow(ShownWireText(name), ShownWireText(topic), ShownWireText(count));
 }
 
 void HandleChannelCount(ChatSession& session, const ircmessageencoder& line)
@@ -84,7 +84,7 @@ void HandleChannelCount(ChatSession& session, const ircmessageencoder& line)
     if (!list || space == std::string::npos) return;
     const std::size_t colon = line.params.find(':', space);
     const std::string count = line.params.substr(space, colon == std::string::npos ? std::string::npos : colon - space);
-    list->SetTotalChannels(ShownText(FromWire(text::Trim(count))));
+    list->SetTotalChannels(ShownWireText(text::Trim(count)));
 }
 
 void HandleUserCount(ChatSession& session, const ircmessageencoder& line)
@@ -96,7 +96,7 @@ void HandleUserCount(ChatSession& session, const ircmessageencoder& line)
     if (!list || at == std::string_view::npos) return;
     std::string_view count = params.substr(at + kIHave.size());
     count = count.substr(0, count.find(' '));
-    list->SetTotalUsers(ShownText(FromWire(text::Trim(std::string(count)))));
+    list->SetTotalUsers(ShownWireText(text::Trim(std::string(count))));
 }
 
 void HandleWhoReply(ChatSession& session, const ircmessageencoder& line)
@@ -123,7 +123,7 @@ void HandleJoinError(ChatSession& session, const ircmessageencoder& line, int co
     switch (code) {
     case 485: text = QStringLiteral("You are not a channel owner"); break;
     case 474: text = QStringLiteral("Can not join this room, You are banned"); break;
-    default: text = ShownText(FromWire(line.params)); break;  // the server's own words
+    default: text = ShownWireText(line.params); break;  // the server's own words
     }
     TRichTextBox& view = *window->mainchat;
     session.JoinBatch(&view);

@@ -1,26 +1,39 @@
 #pragma once
 // The one TCP connection to an IRC server, spoken in whole text lines.
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 // Any failure of the connection: closed by either side, a socket error, an
-// over-long line, or a line that would smuggle a second command onto the wire.
+// over-long line, a line that would smuggle a second command onto the wire,
+// or a server that stopped taking what is sent to it.
 class TransportError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // IPv4 line connection: LF-framed reads (one CR before the LF dropped) with an
-// optional time-out, CR LF-terminated writes that never interleave between
-// threads, and a Disconnect that wakes a read blocked on another thread.
+// optional time-out, and CR LF-terminated writes that never interleave between
+// threads and never wait on the server. A write only appends to a bounded
+// outgoing buffer; a writer thread of the connection hands the buffer to the
+// socket as the server takes it, and closes the connection when the server has
+// taken nothing for the stall limit while lines wait. Disconnect wakes a read,
+// a write waiting for room and a connect in progress on other threads.
 class LineConnection {
 public:
     static constexpr std::size_t kMaxLineLength = 16384;
+
+    // How much may wait to be sent, and how long the server may take nothing
+    // while something waits. Read at each Connect.
+    struct SendLimits {
+        std::chrono::milliseconds stall{30000};
+        std::size_t buffer = std::size_t{1} << 20;
+    };
 
     LineConnection();
     ~LineConnection();
@@ -31,15 +44,28 @@ public:
     void SetHost(const std::string& host);
     int Port() const;
     void SetPort(int port);
+    SendLimits Limits() const;
+    void SetLimits(const SendLimits& limits);
 
     // Opens the connection to Host:Port; throws TransportError with the system's
-    // text when the name cannot be resolved or the connect fails.
+    // text when the name cannot be resolved or the connect fails, and when
+    // Disconnect on another thread called the attempt off. (The name lookup
+    // itself cannot be called off.)
     void Connect();
-    // True while the connection is open (neither side has closed it).
+    // True while the connection is open (neither side has closed it, and the
+    // program's side has not given up on it).
     bool Connected() const;
-    // Closes the connection, telling the peer; wakes a read waiting on another
-    // thread. Raises the disconnected notification when it closed an open one.
+    // True from a successful Connect until Disconnect, also once the peer has
+    // gone: the program has not closed this connection yet.
+    bool Opened() const;
+    // Hands what the system takes at once of the lines still waiting, then
+    // closes the connection, telling the peer; wakes every wait on other
+    // threads. Raises the disconnected notification when it closed an open one.
     void Disconnect();
+    // Why the connection was closed when the server took nothing for the
+    // stall limit while lines waited to be sent; empty when that did not
+    // happen (until Disconnect).
+    std::string StallText() const;
 
     // Next line without its terminator. With timeoutMs >= 0, an empty text when
     // no whole line arrived in time. Throws TransportError on a closed
@@ -49,10 +75,25 @@ public:
     // that already sit in the receive buffer, up to max in all. They land in
     // lines[0, n) (strings reused for their memory); returns n, at least 1.
     std::size_t ReadLines(std::vector<std::string>& lines, std::size_t max);
-    // Writes the line and CR LF as one whole write. Refuses CR, LF and NUL inside.
+
+    // Appends the line and CR LF to the outgoing buffer as one whole piece and
+    // returns. Throws TransportError for a line holding CR, LF or NUL, for a
+    // closed connection, and when the buffer stays full for a moment (the
+    // server has stopped taking lines): nothing is sent then.
     void WriteLine(const std::string& line);
-    // Writes the first count lines (all by default), each with CR LF, as one whole write.
+    // The first count lines (all by default), each with CR LF, as one piece.
     void WriteLines(const std::vector<std::string>& lines, std::size_t count = SIZE_MAX);
+    // Like WriteLines, but for a bulk writer on its own thread: waits while
+    // the outgoing buffer is half full, asking keepWaiting every 50 ms; false
+    // (nothing appended) when it says no. The other half is kept for the
+    // writers that must not wait.
+    bool WriteLinesWhenRoom(const std::vector<std::string>& lines, std::size_t count,
+                            const std::function<bool()>& keepWaiting);
+    // Waits until every appended line has been handed to the system; false
+    // when the time ran out first or the connection closed.
+    bool WaitUntilSent(std::chrono::milliseconds timeout);
+    // Bytes written but not yet handed to the system (0 without a connection).
+    std::size_t Unsent() const;
     // False for a line that WriteLine would refuse.
     static bool Sendable(const std::string& line);
 
@@ -64,11 +105,16 @@ private:
     struct Session;
     std::shared_ptr<Session> CurrentSession() const;
     static bool TakeBufferedLine(Session& s, std::string& line);
-    void Send(const std::string& bytes);
+    // Closes s: what it had not sent goes to the system if it takes it at
+    // once, every wait on it ends, its writer thread is joined. True when s
+    // was open and neither side had closed it before.
+    static bool Close(Session& s);
+    static void WriterLoop(Session& s);
+    static std::string Joined(const std::vector<std::string>& lines, std::size_t count);
 
-    mutable std::mutex mutex_;       // guards host_, port_, session_
-    std::mutex writeMutex_;          // keeps each written line whole
+    mutable std::mutex mutex_;  // guards host_, port_, limits_, session_
     std::string host_;
     int port_ = 0;
+    SendLimits limits_;
     std::shared_ptr<Session> session_;
 };

@@ -58,6 +58,10 @@ void chandler::Execute()
     std::size_t used = 0;
     std::vector<std::string> pongs;  // [0, pongCount) answer this batch's keep-alives
     std::size_t pongCount = 0;
+    std::size_t pongBytes = 0;
+    // Answers go out in pieces of about this size, so that a flood of long
+    // keep-alives never holds more than a little of the outgoing buffer.
+    constexpr std::size_t kPongPiece = 64 * 1024;
 
     const auto nextRecord = [&]() -> ircmessageencoder& {
         if (used == 0 && batch.empty()) batch = queue_.TakeSpares();
@@ -88,21 +92,28 @@ void chandler::Execute()
             // echoing it would put a second command on the wire.
             if (pongCount == pongs.size()) pongs.emplace_back();
             PongLineFor(parsed.rawline, pongs[pongCount]);
-            if (LineConnection::Sendable(pongs[pongCount])) ++pongCount;
+            if (LineConnection::Sendable(pongs[pongCount])) pongBytes += pongs[pongCount++].size() + 2;
             return;
         }
         ++used;
     };
+    // Sends the answers gathered so far; the failure, if any. A server that
+    // does not take them holds the reader here (it reads nothing meanwhile)
+    // until it does, the stop request comes, or the connection gives up on it.
+    const auto answer = [&]() -> std::optional<std::string> {
+        if (pongCount == 0) return std::nullopt;
+        try {
+            connection_.WriteLinesWhenRoom(pongs, pongCount, keepWaiting);
+        } catch (const TransportError& e) {
+            return e.what();
+        }
+        pongCount = 0;
+        pongBytes = 0;
+        return std::nullopt;
+    };
     // Sends the batch's answers and queues its lines; the failure, if any.
     const auto flush = [&]() -> std::optional<std::string> {
-        if (pongCount > 0) {
-            try {
-                connection_.WriteLines(pongs, pongCount);
-            } catch (const TransportError& e) {
-                return e.what();
-            }
-            pongCount = 0;
-        }
+        if (auto failure = answer()) return failure;
         if (used == 0) return std::nullopt;
         while (batch.size() > used && reserve.size() < kBatch) {
             reserve.push_back(std::move(batch.back()));
@@ -121,8 +132,11 @@ void chandler::Execute()
             std::optional<std::string> failure;
             try {
                 const std::size_t n = connection_.ReadLines(lines, kBatch);
-                for (std::size_t i = 0; i < n; ++i) take(lines[i]);
-                failure = flush();
+                for (std::size_t i = 0; i < n && !failure; ++i) {
+                    take(lines[i]);
+                    if (pongBytes >= kPongPiece) failure = answer();
+                }
+                if (!failure) failure = flush();
             } catch (const TransportError& e) {
                 flush();  // what arrived before the failure is still shown
                 failure = e.what();

@@ -57,7 +57,7 @@ void RunOnWorker(const std::function<void()>& job)
     // is done: a job that ends before the loop first runs has still posted
     // its events, and they come first.
     while (!quitSeen) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(QEventLoop::AllEvents);
         if (quitSeen) break;
         if (done->load()) {
             // A loop that returns at once (the application is quitting) runs
@@ -75,13 +75,13 @@ void RunOnWorker(const std::function<void()>& job)
 std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs, const std::function<void()>& beforeWait)
 {
     // A line already received costs no thread; a long burst still lets the
-    // window repaint now and then.
+    // window repaint now and then, and a click on Cancel through.
     static QElapsedTimer sincePaint;
     if (!sincePaint.isValid()) sincePaint.start();
     std::string line = conn.ReadLine(0);
     if (!line.empty()) {
         if (sincePaint.elapsed() > 50) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
             sincePaint.restart();
         }
         return line;

@@ -11,13 +11,16 @@
 namespace blocking_wait {
 
 // Runs job on a worker thread; meanwhile a local event loop on the calling
-// (UI) thread keeps paint, timer and posted events going while user input is
-// held back until the job is done. Posted events that the job caused (such as
-// a notification queued by the connection) are delivered before this returns.
-// An exception thrown by job is rethrown here, on the calling thread.
+// (UI) thread keeps every event going, user input included, so that a Cancel
+// button or a window's close box works while the job waits. The caller keeps
+// its window from starting anything else meanwhile, and calls the job off by
+// closing what it waits on (LineConnection::Disconnect wakes its waits).
+// Posted events that the job caused (such as a notification queued by the
+// connection) are delivered before this returns. An exception thrown by job
+// is rethrown here, on the calling thread.
 void RunOnWorker(const std::function<void()>& job);
 
-// True while some RunOnWorker is waiting: the windows refuse to close then.
+// True while some RunOnWorker is waiting.
 bool Active();
 
 }  // namespace blocking_wait
@@ -38,10 +41,12 @@ auto RunBlocking(Fn&& fn) -> std::invoke_result_t<Fn&>
 }
 
 // conn.ReadLine(timeoutMs) (an empty text on time-out) without freezing the
-// window: a line already buffered is returned at once, otherwise the wait runs
-// through RunBlocking.
+// window: a line already buffered is returned at once (every few dozen
+// milliseconds of a long burst the events waiting are handled first, input
+// included), otherwise the wait runs through RunBlocking.
 // beforeWait runs once the wait for a line has lasted a moment (on the
 // calling thread, while the wait goes on).
 std::string ReadLineWhilePainting(LineConnection& conn, int timeoutMs, const std::function<void()>& beforeWait = {});
-// conn.Connect() (name lookup and connect) through RunBlocking.
+// conn.Connect() (name lookup and connect) through RunBlocking. A Disconnect
+// during the wait calls the connect off (not the name lookup).
 void ConnectWhilePainting(LineConnection& conn);

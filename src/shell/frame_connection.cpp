@@ -28,6 +28,7 @@ void TMainForm::ConnectitemClick()
     }
     IdTCPClient1.SetHost(ToWire(server));
     IdTCPClient1.SetPort(timing().defaultPort);
+    ApplySendLimits();
     if (IdTCPClient1.Connected())
         Disconnect();
     else
@@ -36,18 +37,8 @@ void TMainForm::ConnectitemClick()
 
 void TMainForm::Disconnect()
 {
-    if (ReaderThread()) ReaderThread()->Terminate();
-    try {
-        IdTCPClient1.WriteLine(sent::QuitLine());
-    } catch (const TransportError&) {
-        // The connection broke under us; the user asked to be disconnected
-        // and is, so there is nothing to report.
-    }
-    // The reader ends when the server answers the quit by closing; a server
-    // that does not is cut off after the wait, which ends the reader's read.
-    if (ReaderThread()) ReaderThread()->WaitFor(std::chrono::milliseconds(timing().readerStopMs));
-    StopReader(0);      // the lines that came before the end are handled first,
-    CloseConnection();  // then the log says the connection is gone
+    QuitAndStopReader();
+    CloseConnection();  // the log says the connection is gone after the last lines
     Buddies1->clear();
 }
 
@@ -110,6 +101,9 @@ void TMainForm::RejoinRooms()
 
 void TMainForm::IdTCPClient1Connected()
 {
+    // A login called off while this notification was on its way closed the
+    // connection already: the disconnected look stays.
+    if (!IdTCPClient1.Opened()) return;
     // Even when the server has already hung up again: the look then changes
     // back when the program notices and closes its side.
     ApplyConnectedLook();

@@ -2,6 +2,7 @@
 
 #include "common/line_breaks.h"
 #include "common/nick_text.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -9,6 +10,7 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/burst_read.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_form.h"
@@ -137,24 +139,61 @@ void TForm5::CheckBox1Click()
 
 void TForm5::reject()
 {
-    if (!busy_) QDialog::reject();
+    if (busy_) {
+        CancelExchange();  // the dialog closes once the exchange has let go
+        return;
+    }
+    QDialog::reject();
 }
 
 void TForm5::closeEvent(QCloseEvent* event)
 {
-    if (busy_)
+    if (busy_) {
         event->ignore();
-    else
-        QDialog::closeEvent(event);
+        CancelExchange();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void TForm5::BitBtn2Click() { reject(); }
 
+void TForm5::Abandon()
+{
+    abandoned_ = true;
+    if (registration_)
+        registration_->Abandon();  // this dialog follows once that one has closed
+    else
+        reject();
+}
+
+void TForm5::CancelExchange()
+{
+    if (cancelRequested_) return;
+    cancelRequested_ = true;
+    // The wait on the connection ends at once, and the exchange stops at its
+    // next step: nothing more can be sent on a closed connection.
+    frame_->CloseConnection();
+}
+
+void TForm5::SetBusy(bool busy)
+{
+    // While an exchange runs, only Cancel works: the exchange reads the nick,
+    // the password and the guest box as it goes.
+    busy_ = busy;
+    for (QWidget* w : std::initializer_list<QWidget*>{nick, password, CheckBox1, BitBtn1, BitBtn3})
+        w->setEnabled(!busy);
+    if (!busy) CheckBox1Click();
+}
+
 void TForm5::BitBtn3Click()
 {
+    if (busy_) return;
     TForm2 registration(frame_, this);
+    registration_ = &registration;
     registration.setIdTCPClient(connection_);
     registration.exec();
+    if (abandoned_) QDialog::reject();
 }
 
 void TForm5::Log(const QString& line) { log_.Add(line); }
@@ -166,6 +205,11 @@ std::string TForm5::ReadLine(int timeoutMs)
     // What the dialog logged is in the server log before any wait, so the
     // user sees it and the frame's own lines come after it.
     return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
+}
+
+BurstRead TForm5::Burst()
+{
+    return BurstRead([this](int timeoutMs) { return ReadLine(timeoutMs); });
 }
 
 void TForm5::BitBtn1Click()
@@ -184,21 +228,31 @@ void TForm5::BitBtn1Click()
         prompts().Information(this, QStringLiteral("Please enter a password."));
         return;
     }
-    busy_ = true;
+    SetBusy(true);
     QString failure;
     try {
         RunLogin(ToWire(n));
     } catch (const std::exception& e) {
-        failure = FromWire(e.what());
+        failure = ShownText(FromWire(e.what()));  // it may quote what the server sent
     }
     log_.Flush();
-    busy_ = false;
+    SetBusy(false);
+    if (cancelRequested_) {
+        // Called off: whatever the exchange got to, the connection is closed
+        // and the dialog goes without a word.
+        cancelRequested_ = false;
+        loggedIn_ = false;
+        QDialog::reject();
+        return;
+    }
     if (failure.isEmpty()) {
         if (loggedIn_) accept();
         return;
     }
-    prompts().Error(this, failure);
+    // Closed before the box is shown: a server that broke the exchange gets
+    // no more time, and the box tells what has already happened.
     AbandonConnection();
+    prompts().Error(this, failure);
 }
 
 void TForm5::RunLogin(const std::string& n)
@@ -210,7 +264,8 @@ void TForm5::RunLogin(const std::string& n)
     Log(QStringLiteral("Connected."));
 
     // The greeting ends at the first silence; nothing is answered during it.
-    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs))
+    BurstRead greeting = Burst();
+    for (std::string line = greeting.Next(timing().greetingMs); !line.empty(); line = greeting.Next(timing().greetingMs))
         Log(line);
 
     connection_->WriteLine(sent::UserLine(n));
@@ -233,7 +288,8 @@ bool TForm5::GuestLogin(const std::string& n)
     // a success with nothing behind it.
     if (!connection_->Connected()) throw TransportError("The server closed the connection.");
     connection_->WriteLine(sent::NickLine(n));
-    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs)) {
+    BurstRead replies = Burst();
+    for (std::string line = replies.Next(timing().greetingMs); !line.empty(); line = replies.Next(timing().greetingMs)) {
         Log(line);
         ircmessageencoder reply;
         reply.ParseLine(line);
@@ -262,7 +318,8 @@ bool TForm5::GuestLogin(const std::string& n)
 bool TForm5::RegisteredLogin(const std::string& n)
 {
     connection_->WriteLine(sent::NickLine(n));
-    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs)) {
+    BurstRead replies = Burst();
+    for (std::string line = replies.Next(timing().greetingMs); !line.empty(); line = replies.Next(timing().greetingMs)) {
         ircmessageencoder reply;
         reply.ParseLine(line);
         if (reply.code == 433) {

@@ -4,14 +4,17 @@
 #include "common/log_batch.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <string>
 
+class BurstRead;
 class LineConnection;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TForm2;
 class TMainForm;
 
 // The login dialog, made anew for every connect command.
@@ -24,8 +27,13 @@ public:
     LineConnection* getIdTCPClient() const { return connection_; }
     // True once a try has succeeded (the dialog then closed itself).
     bool LoggedIn() const { return loggedIn_; }
-    // True while an exchange runs; the dialog cannot be closed then.
+    // True while an exchange runs. Cancel, Escape and the close box then call
+    // it off: the connection is closed at once, and the dialog closes as soon
+    // as the exchange has let go.
     bool Busy() const { return busy_; }
+    // The frame is closing: any exchange (this dialog's or its registration
+    // dialog's) is called off, and the dialogs close.
+    void Abandon();
 
     QLabel* Label1 = nullptr;
     QLineEdit* nick = nullptr;
@@ -50,6 +58,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void SetBusy(bool busy);
+    void CancelExchange();
     void RunLogin(const std::string& n);
     bool GuestLogin(const std::string& n);
     bool RegisteredLogin(const std::string& n);
@@ -59,12 +69,17 @@ private:
     // starts afresh and a half-done login is never taken for a real one.
     void AbandonConnection();
     std::string ReadLine(int timeoutMs);
+    // Reads that end at a silence, and give up when none comes.
+    BurstRead Burst();
     void Log(const QString& line);
     void Log(const std::string& line);
 
     TMainForm* frame_;
     LineConnection* connection_ = nullptr;
     bool busy_ = false;
+    bool cancelRequested_ = false;
+    bool abandoned_ = false;
     bool loggedIn_ = false;
+    QPointer<TForm2> registration_;  // while the registration dialog is open
     LogBatch log_;  // the server log's share of this dialog, in blocks
 };

@@ -3,8 +3,9 @@
 #include "events/chat_session.h"
 #include "events/line_drain.h"
 #include "shell/about_box.h"
-#include "shell/blocking_wait.h"
+#include "shell/login_dialog.h"
 #include "shell/product_info.h"
+#include "common/prompts.h"
 #include "common/timings.h"
 #include "protocol/sent_lines.h"
 #include "side/room_list_window.h"
@@ -20,6 +21,7 @@
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     BuildWindow();
+    ApplySendLimits();
     // The connection may open on a worker thread (the login keeps its window
     // painted that way); its handlers always run here, on the UI thread.
     IdTCPClient1.onConnected = [this] {
@@ -266,8 +268,13 @@ void TMainForm::ReaderEndedByServer(const QString& error)
 {
     (void)error;  // the server's side of the story is in the log already, if it said anything
     if (stoppingReader_ || !session_) return;
+    // A server that stopped taking lines said nothing: the user hears why
+    // the connection went.
+    const QString stall = QString::fromStdString(IdTCPClient1.StallText());
     StopReader(0);
+    if (!stall.isEmpty()) AppendLog(stall);  // after the last lines, before "Disconnected.."
     CloseConnection();
+    if (!stall.isEmpty()) prompts().Error(this, stall);
 }
 
 void TMainForm::SettleEndedReader()
@@ -279,9 +286,18 @@ void TMainForm::SettleEndedReader()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // A login or registration exchange is waiting on the connection beneath a
-    // dialog; the frame goes only once that has finished.
-    if (blocking_wait::Active()) {
+    // A login dialog is open, perhaps with an exchange (its own or its
+    // registration dialog's) waiting on the server: that is called off and
+    // the dialogs close first; the frame follows as soon as they have gone.
+    bool dialogOpen = false;
+    for (TForm5* dialog : findChildren<TForm5*>(Qt::FindDirectChildrenOnly)) {
+        if (!dialog->isVisible() && !dialog->Busy()) continue;
+        dialogOpen = true;
+        connect(dialog, &QDialog::finished, this, &QWidget::close,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        dialog->Abandon();
+    }
+    if (dialogOpen) {
         event->ignore();
         return;
     }
@@ -292,15 +308,42 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::FormClose()
 {
     if (!session_) return;
-    const bool open = IdTCPClient1.Connected();
-    if (open) {
-        session_->Reader()->Terminate();
-        try {
-            IdTCPClient1.WriteLine(sent::QuitLine());
-        } catch (const TransportError&) {
-            // The server went first; there is nobody left to say goodbye to.
-        }
-    }
-    StopReader(open ? timing().readerStopMs : 0);
+    if (IdTCPClient1.Connected())
+        QuitAndStopReader();
+    else
+        StopReader(0);  // the server went first; there is nobody left to say goodbye to
     CloseConnection();
+}
+
+void TMainForm::QuitAndStopReader()
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timing().readerStopMs);
+    const auto left = [&] {
+        return std::max(std::chrono::milliseconds(0),
+                        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
+    };
+    if (ReaderThread()) ReaderThread()->Terminate();
+    bool quitSent = false;
+    try {
+        IdTCPClient1.WriteLine(sent::QuitLine());
+        // A server that is taking lines takes the quit at once; one that has
+        // not done so within a second is not reading, never sees the quit,
+        // and is not waited for.
+        quitSent = IdTCPClient1.WaitUntilSent(std::min(left(), std::chrono::milliseconds(1000)));
+    } catch (const TransportError&) {
+        // The connection broke under us, or the server stopped taking lines
+        // long ago; the user asked to be disconnected and is.
+    }
+    // The reader ends when the server answers the quit by closing; a server
+    // that does not is cut off after the wait, which ends the reader's read.
+    if (quitSent && ReaderThread()) ReaderThread()->WaitFor(left());
+    StopReader(0);  // the lines that came before the end are handled first
+}
+
+void TMainForm::ApplySendLimits()
+{
+    LineConnection::SendLimits limits = IdTCPClient1.Limits();
+    limits.stall = std::chrono::milliseconds(timing().sendStallMs);
+    IdTCPClient1.SetLimits(limits);
 }

@@ -129,6 +129,8 @@ public:
     // then closed so that its read ends) and disposes of it.
     void StopReader(int timeoutMs);
     // The reader ended on a transport error that the program did not cause.
+    // When the connection gave up on a server that stopped taking lines, the
+    // log and an error box say so.
     void ReaderEndedByServer(const QString& error);
 
     // --- Connection lifecycle ---
@@ -230,6 +232,13 @@ private:
     void ApplyDisconnectedLook();
     void Disconnect();
     void Connect();
+    // Asks the reader to stop, sends "quit" and gives the server readerStopMs
+    // to take it and close (one that has not taken it within a second gets
+    // no more); then disposes of the reader. Over within readerStopMs and a
+    // moment, whatever the server does.
+    void QuitAndStopReader();
+    // The connection's send limits, from the timings.
+    void ApplySendLimits();
     // A reader that ended by the server's doing, not yet handled: handle it now.
     void SettleEndedReader();
     void WaitForReader(int timeoutMs);

@@ -2,7 +2,7 @@
 
 #include "common/line_breaks.h"
 #include "common/nick_text.h"
-#include "common/strip_formatting.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/dispatch.h"
 #include "protocol/irc_message.h"
@@ -10,6 +10,7 @@
 #include "protocol/sent_lines.h"
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
+#include "shell/burst_read.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_form.h"
@@ -69,8 +70,9 @@ bool Contains(const std::string& haystack, const char* needle) { return haystack
 
 TForm2::TForm2(TMainForm* frame, QWidget* parent)
     : QDialog(parent), frame_(frame), log_([this](const QStringList& lines) {
-          // Services make words bold or coloured; the log shows plain text.
-          if (!lines.isEmpty()) reglog->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
+          // Services make words bold or coloured; the log shows plain text,
+          // one line for each entry.
+          if (!lines.isEmpty()) reglog->appendPlainText(ShownBlock(lines));
       })
 {
     setObjectName("Form2");
@@ -122,15 +124,32 @@ void TForm2::showEvent(QShowEvent* event)
 
 void TForm2::reject()
 {
-    if (!busy_) QDialog::reject();
+    if (busy_) {
+        if (cancelRequested_) return;
+        // The wait on the connection ends at once; the dialog closes once the
+        // run has let go, and nothing more can be sent.
+        cancelRequested_ = true;
+        frame_->CloseConnection();
+        return;
+    }
+    QDialog::reject();
 }
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    if (busy_)
+    if (busy_) {
         event->ignore();
-    else
-        QDialog::closeEvent(event);
+        reject();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TForm2::SetBusy(bool busy)
+{
+    // While a run goes on, only Close works: the run reads the fields as it goes.
+    busy_ = busy;
+    for (QWidget* w : std::initializer_list<QWidget*>{fullname, email, nick, password, BitBtn1}) w->setEnabled(!busy);
 }
 
 void TForm2::BitBtn2Click() { reject(); }
@@ -142,6 +161,11 @@ void TForm2::Append(const std::string& line) { log_.Add(FromWire(line)); }
 std::string TForm2::ReadLine(int timeoutMs)
 {
     return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
+}
+
+BurstRead TForm2::Burst()
+{
+    return BurstRead([this](int timeoutMs) { return ReadLine(timeoutMs); });
 }
 
 void TForm2::BitBtn1Click()
@@ -166,18 +190,22 @@ void TForm2::BitBtn1Click()
         return;
     }
 
-    busy_ = true;
+    SetBusy(true);
     try {
         Register(ToWire(fullname->text()), ToWire(email->text()), ToWire(nick->text()), ToWire(password->text()));
     } catch (const std::exception& e) {
         // No box for a broken exchange: the log shows how far it got and why
         // it ended, and the connection is closed so the next try starts afresh.
-        Append(FromWire(e.what()));
+        if (!cancelRequested_) Append(FromWire(e.what()));
         log_.Flush();
         frame_->CloseConnection();
     }
     log_.Flush();
-    busy_ = false;
+    SetBusy(false);
+    if (cancelRequested_) {
+        cancelRequested_ = false;
+        QDialog::reject();
+    }
 }
 
 void TForm2::Refuse(const std::string& line, const QString& message)
@@ -194,7 +222,8 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
     if (!connection_->Connected()) ConnectWhilePainting(*connection_);
     if (!connection_->Connected()) throw TransportError("The server closed the connection.");
     Append(QStringLiteral("Connected."));
-    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs))
+    BurstRead greeting = Burst();
+    for (std::string line = greeting.Next(timing().greetingMs); !line.empty(); line = greeting.Next(timing().greetingMs))
         Append(line);
 
     Append(QStringLiteral("Sending user information."));
@@ -222,7 +251,8 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
     }
 
     // The welcome and the message of the day.
-    for (std::string line = ReadLine(timing().greetingMs); !line.empty(); line = ReadLine(timing().greetingMs))
+    BurstRead welcome = Burst();
+    for (std::string line = welcome.Next(timing().greetingMs); !line.empty(); line = welcome.Next(timing().greetingMs))
         Append(line);
 
     connection_->WriteLine(sent::RegisterNickLine(p, e));
@@ -241,7 +271,8 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
         if (IsPing(reply.rawline)) connection_->WriteLine(PongLineFor(reply.rawline));
     }
 
-    for (std::string line = ReadLine(timing().registerTailMs); !line.empty(); line = ReadLine(timing().greetingMs))
+    BurstRead tail = Burst();
+    for (std::string line = tail.Next(timing().registerTailMs); !line.empty(); line = tail.Next(timing().greetingMs))
         Append(line);
     log_.Flush();
     prompts().Information(this, QStringLiteral("Nick registration sent to server, Please check the server response in log box."));

@@ -7,6 +7,7 @@
 
 #include <string>
 
+class BurstRead;
 class LineConnection;
 class QLabel;
 class QLineEdit;
@@ -21,7 +22,12 @@ public:
     TForm2(TMainForm* frame, QWidget* parent);
 
     void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
+    // True while a run goes on. Close and the close box then call it off:
+    // the connection is closed at once, and the dialog closes as soon as the
+    // run has let go.
     bool Busy() const { return busy_; }
+    // The frame is closing: a run is called off and the dialog closes.
+    void Abandon() { reject(); }
 
     QLabel* Label1 = nullptr;
     QLineEdit* fullname = nullptr;
@@ -46,15 +52,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void SetBusy(bool busy);
     void Register(const std::string& f, const std::string& e, const std::string& n, const std::string& p);
     // Shows a refusal, closes the connection; the run stops.
     void Refuse(const std::string& line, const QString& message);
     std::string ReadLine(int timeoutMs);
+    // Reads that end at a silence, and give up when none comes.
+    BurstRead Burst();
     void Append(const QString& line);
     void Append(const std::string& line);
 
     TMainForm* frame_;
     LineConnection* connection_ = nullptr;
     bool busy_ = false;
+    bool cancelRequested_ = false;
     LogBatch log_;  // reglog's lines, in blocks
 };

@@ -2,7 +2,7 @@
 
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"
-#include "common/strip_formatting.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -177,13 +177,14 @@ void TForm4::PlaceServerPanel()
     serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
 }
 
-// Server lines keep their bold and colour codes; the log shows plain text.
+// Server lines keep their bold and colour codes, and may hold line breaks of
+// their own; the log shows each entry as one line of plain text.
 void TForm4::AppendLogLine(const QString& line)
 {
     if (logBatchDepth_ > 0)
         HoldLogLines({line});
     else
-        log->appendPlainText(StripFormatting(line));
+        log->appendPlainText(ShownText(line));
 }
 
 void TForm4::AppendLogLines(const QStringList& lines)
@@ -191,7 +192,7 @@ void TForm4::AppendLogLines(const QStringList& lines)
     if (logBatchDepth_ > 0)
         HoldLogLines(lines);
     else if (!lines.isEmpty())
-        log->appendPlainText(StripFormatting(lines.join(QLatin1Char('\n'))));
+        log->appendPlainText(ShownBlock(lines));
 }
 
 void TForm4::HoldLogLines(const QStringList& lines)
@@ -202,7 +203,7 @@ void TForm4::HoldLogLines(const QStringList& lines)
     if (pendingLog_.size() >= kLogBlockLines) {
         const QStringList block = std::move(pendingLog_);
         pendingLog_.clear();
-        log->appendPlainText(StripFormatting(block.join(QLatin1Char('\n'))));
+        log->appendPlainText(ShownBlock(block));
     }
 }
 

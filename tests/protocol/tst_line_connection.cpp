@@ -1,12 +1,15 @@
 // The line connection against a scripted peer: framing, time-outs, the line
-// limit, refused lines, closes from either side and writes from two threads.
+// limit, refused lines, closes from either side, writes from two threads, and
+// a server that stops reading or never answers a connect.
 #include "protocol/line_connection.h"
+#include "support/deaf_listener.h"
 #include "support/scripted_server.h"
 
 #include <QtTest>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -19,6 +22,35 @@ void ConnectTo(LineConnection& c, const ScriptedServer& s)
 }
 
 QByteArray B(const std::string& s) { return QByteArray::fromStdString(s); }
+
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point t0)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
+}
+
+// Connects to a server that has stopped reading and writes long lines until
+// the connection refuses one: the system's buffers and the outgoing buffer
+// are full then. The longest single write, in ms.
+long long FillUntilRefused(LineConnection& c, ScriptedServer& server)
+{
+    server.StopReading();
+    ConnectTo(c, server);
+    if (!server.WaitDone()) return -1;
+    const std::string line = "privmsg #a :" + std::string(8000, 'x');
+    long long longest = 0;
+    for (int i = 0; i < 100000; ++i) {  // far beyond what any buffer holds
+        const auto t0 = Clock::now();
+        try {
+            c.WriteLine(line);
+        } catch (const TransportError&) {
+            return std::max(longest, MsSince(t0));
+        }
+        longest = std::max(longest, MsSince(t0));
+    }
+    return -1;
+}
 
 }  // namespace
 
@@ -41,6 +73,11 @@ private slots:
     void connectFailuresCarrySystemText_data();
     void connectFailuresCarrySystemText();
     void writesFromTwoThreadsNeverInterleave();
+    void linesWrittenJustBeforeDisconnectGoOut();
+    void writesNeverWaitOnAServerThatStopsReading();
+    void stallEndsEveryWait_data();
+    void stallEndsEveryWait();
+    void disconnectCallsOffAConnectInProgress();
 };
 
 void TestLineConnection::framing_data()
@@ -280,6 +317,113 @@ void TestLineConnection::writesFromTwoThreadsNeverInterleave()
     t2.join();
     QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(server.Received().size()), 2 * perThread, 10000);
     for (const std::string& line : server.Received()) QVERIFY(line == a || line == b);
+}
+
+void TestLineConnection::linesWrittenJustBeforeDisconnectGoOut()
+{
+    ScriptedServer server;
+    LineConnection c;
+    ConnectTo(c, server);
+    for (int i = 0; i < 50; ++i) c.WriteLine("privmsg #a :" + std::to_string(i));
+    c.WriteLine("quit");
+    c.Disconnect();
+    QVERIFY(server.WaitForReceived("quit"));
+    QCOMPARE(server.Received().size(), std::size_t{51});
+}
+
+void TestLineConnection::writesNeverWaitOnAServerThatStopsReading()
+{
+    ScriptedServer server;
+    LineConnection c;
+    c.SetLimits({std::chrono::milliseconds(60000), 256 * 1024});
+    const long long longest = FillUntilRefused(c, server);
+    QVERIFY2(longest >= 0, "the connection took every line");
+    QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));  // a moment, not the server's pace
+    QVERIFY(c.Unsent() < 512 * 1024);  // bounded: refused lines are not kept
+    QVERIFY(c.Connected());            // no stall yet: the limit is a minute
+    QVERIFY(c.StallText().empty());
+    const auto t0 = Clock::now();
+    c.Disconnect();
+    QVERIFY(MsSince(t0) < 1000);
+}
+
+void TestLineConnection::stallEndsEveryWait_data()
+{
+    QTest::addColumn<QString>("wait");
+    QTest::newRow("a read on another thread") << "read";
+    QTest::newRow("a bulk write waiting for room") << "bulk write";
+    QTest::newRow("the next write") << "write";
+}
+
+void TestLineConnection::stallEndsEveryWait()
+{
+    QFETCH(QString, wait);
+    ScriptedServer server;
+    LineConnection c;
+    int closed = 0;
+    c.onDisconnected = [&] { ++closed; };
+    c.SetLimits({std::chrono::milliseconds(500), 64 * 1024});
+    QVERIFY(FillUntilRefused(c, server) >= 0);
+    const auto t0 = Clock::now();
+
+    std::string error;
+    const auto catching = [&](const std::function<void()>& job) {
+        try {
+            job();
+        } catch (const TransportError& e) {
+            error = e.what();
+        }
+    };
+    if (wait == "read") {
+        std::thread reader([&] { catching([&] { c.ReadLine(); }); });
+        reader.join();
+    } else if (wait == "bulk write") {
+        // Answers go out while there is room; the one that has to wait ends with the stall.
+        const std::vector<std::string> answer{"PONG :" + std::string(8000, 'x')};
+        catching([&] {
+            for (int i = 0; i < 100000; ++i) c.WriteLinesWhenRoom(answer, 1, [] { return true; });
+        });
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!c.Connected(), 20000);
+        catching([&] { c.WriteLine("quit"); });
+    }
+
+    QVERIFY2(MsSince(t0) < 10000, qPrintable(QString::number(MsSince(t0))));
+    QVERIFY2(QByteArray::fromStdString(error).contains("stopped taking"), error.c_str());
+    QVERIFY(QByteArray::fromStdString(c.StallText()).contains("500 ms"));
+    QVERIFY(!c.Connected());
+    c.Disconnect();
+    QCOMPARE(closed, 1);  // the program closed it: the notification comes
+    QVERIFY(c.StallText().empty());
+    QTRY_VERIFY(!server.ClientConnected());  // reset, not left behind the bytes it never took
+}
+
+void TestLineConnection::disconnectCallsOffAConnectInProgress()
+{
+    DeafListener deaf;
+    if (deaf.Port() == 0) QSKIP("the system answered every connect");
+    LineConnection c;
+    int opened = 0;
+    c.onConnected = [&] { ++opened; };
+    c.SetHost("127.0.0.1");
+    c.SetPort(deaf.Port());
+    std::string error;
+    std::thread connecting([&] {
+        try {
+            c.Connect();
+        } catch (const TransportError& e) {
+            error = e.what();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto t0 = Clock::now();
+    c.Disconnect();
+    connecting.join();
+    QVERIFY2(MsSince(t0) < 1000, qPrintable(QString::number(MsSince(t0))));
+    QVERIFY2(QByteArray::fromStdString(error).contains("called off"), error.c_str());
+    QCOMPARE(opened, 0);
+    QVERIFY(!c.Connected());
+    QVERIFY(!c.Opened());
 }
 
 QTEST_GUILESS_MAIN(TestLineConnection)

@@ -3,6 +3,7 @@
 #include "protocol/reader_thread.h"
 #include "support/scripted_server.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <atomic>
@@ -70,6 +71,7 @@ private slots:
     void disconnectEndsBlockedReader();
     void overlongLineEndsReader();
     void fullQueueHoldsReaderUntilStopRequested();
+    void keepAliveFloodToAServerThatStopsReading();
     void hostileInputNeverCrashes();
 };
 
@@ -176,6 +178,32 @@ void TestReaderThread::fullQueueHoldsReaderUntilStopRequested()
     reader.Terminate();
     QVERIFY(reader.WaitFor(std::chrono::seconds(2)));
     QCOMPARE(consumer.ended.load(), 0);
+}
+
+void TestReaderThread::keepAliveFloodToAServerThatStopsReading()
+{
+    // 20,000 keep-alives with 1 kB tokens to a server that reads none of the
+    // answers: the reader holds back, and neither another thread's write nor
+    // the stop request has to wait for the server.
+    Fixture f;
+    f.conn.SetLimits({std::chrono::milliseconds(60000), 256 * 1024});
+    f.server.SetTimeout(60000).StopReading().SendBulk("PING :" + std::string(1000, 't') + "\r\n", 20000);
+    f.Start();
+    QTRY_VERIFY_WITH_TIMEOUT(f.conn.Unsent() >= 128 * 1024, 30000);  // the answers pile up
+    QTest::qWait(100);
+    QVERIFY(f.conn.Unsent() < 512 * 1024);  // and stay bounded
+
+    QElapsedTimer clock;
+    clock.start();
+    f.conn.WriteLine("privmsg #a :still typing");
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+
+    QVERIFY(!f.reader->Finished());
+    clock.restart();
+    f.reader->Terminate();
+    QVERIFY(f.reader->WaitFor(std::chrono::seconds(2)));
+    QCOMPARE(f.consumer.ended.load(), 0);  // a stop, not a failure
+    QVERIFY(f.conn.Connected());
 }
 
 void TestReaderThread::hostileInputNeverCrashes()

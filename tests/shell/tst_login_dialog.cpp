@@ -104,7 +104,7 @@ private slots:
     void misbehavingServers();
     void largeGreetingsAreRead_data();
     void largeGreetingsAreRead();
-    void windowKeepsServingTimersButRefusesToClose();
+    void windowKeepsServingTimersDuringTheExchange();
 };
 
 void TestLoginDialog::controlsAtStart()
@@ -378,6 +378,11 @@ void TestLoginDialog::misbehavingServers_data()
     QTest::newRow("unparsable numeric")
         << Script([](ScriptedServer& s) { s.Expect("user alice localhost localhost alice").Send(":irc.test 123abc x"); })
         << "123abc";
+    QTest::newRow("unparsable numeric with a line separator")
+        << Script([](ScriptedServer& s) {
+               s.Expect("user alice localhost localhost alice").Send(":irc.test 123\xe2\x80\xa8" "abc x");
+           })
+        << "'123 abc'";
     QTest::newRow("10 MB line") << Script([](ScriptedServer& s) { s.SendBulk(std::string(1 << 20, 'x'), 10); })
                                 << "longer than 16384";
 }
@@ -440,7 +445,7 @@ void TestLoginDialog::largeGreetingsAreRead()
     QCOMPARE(rig.frame.Form4()->log->blockCount(), 2 + lines + 2);  // trying, connected, greeting, two replies
 }
 
-void TestLoginDialog::windowKeepsServingTimersButRefusesToClose()
+void TestLoginDialog::windowKeepsServingTimersDuringTheExchange()
 {
     Rig rig;
     timing().greetingMs = 300;
@@ -449,14 +454,13 @@ void TestLoginDialog::windowKeepsServingTimersButRefusesToClose()
         .Send(":irc.test 433 * alice :Nickname is already in use.");
     int ticks = 0;
     QString statusDuringLogin;
-    bool closeRefused = false;
+    bool okEnabled = true;
     QTimer ticker;
     ticker.setInterval(20);
     connect(&ticker, &QTimer::timeout, [&] {
         if (++ticks != 3) return;
         statusDuringLogin = rig.Status();
-        rig.dialog.reject();
-        closeRefused = !rig.frame.close();
+        okEnabled = rig.dialog.BitBtn1->isEnabled() || rig.dialog.nick->isEnabled();
     });
     ticker.start();
     rig.Fill("alice", "", true);
@@ -465,11 +469,12 @@ void TestLoginDialog::windowKeepsServingTimersButRefusesToClose()
 
     QVERIFY(ticks >= 3);
     QCOMPARE(statusDuringLogin, QStringLiteral("Connected"));
-    QVERIFY(closeRefused);
-    QVERIFY(rig.frame.isVisible());
+    QVERIFY(!okEnabled);  // only Cancel works while the exchange runs
     QVERIFY(rig.dialog.isVisible());
     QCOMPARE(rig.prompts.Texts(), QStringList{kInUse});
-    // Once the exchange is over, the dialog closes as usual.
+    QVERIFY(rig.dialog.BitBtn1->isEnabled());
+    QVERIFY(rig.dialog.nick->isEnabled());
+    QVERIFY(!rig.dialog.password->isEnabled());  // still a guest
     QTest::mouseClick(rig.dialog.BitBtn2, Qt::LeftButton);
     QVERIFY(!rig.dialog.isVisible());
 }

@@ -43,7 +43,7 @@ std::string Quoted(const std::string& text)
 
 // One step of the script, with the progress of its output while it runs.
 struct ScriptedServer::Step {
-    enum class Kind { Send, Expect, ExpectPrefix, Pause, Close, AwaitClose };
+    enum class Kind { Send, Expect, ExpectPrefix, Pause, Close, AwaitClose, StopReading };
     Kind kind = Kind::Send;
     std::string text;         // the line, prefix or block to send
     std::size_t times = 1;    // Send: repeats of `text` still to queue
@@ -62,6 +62,7 @@ struct ScriptedServer::Connection {
     int fd = -1;
     int index = 0;
     State state = State::Open;
+    bool reading = true;
     std::string closeReason;
     std::string partial;              // bytes after the last LF
     std::vector<std::string> lines;   // lines of this client, for Expect
@@ -175,6 +176,13 @@ ScriptedServer& ScriptedServer::Close()
 {
     Step step;
     step.kind = Step::Kind::Close;
+    return Add(std::move(step));
+}
+
+ScriptedServer& ScriptedServer::StopReading()
+{
+    Step step;
+    step.kind = Step::Kind::StopReading;
     return Add(std::move(step));
 }
 
@@ -312,7 +320,8 @@ void ScriptedServer::PollOnce()
     for (auto& conn : conns_) {
         if (conn->fd < 0)
             continue;
-        short events = POLLIN;
+        // A client that is not read is still watched for its closing.
+        short events = conn->reading ? POLLIN : POLLRDHUP;
         if (sending && conn->index == current_)
             events |= POLLOUT;
         fds.push_back({conn->fd, events, 0});
@@ -332,9 +341,16 @@ void ScriptedServer::PollOnce()
     }
     if (fds[1].revents)
         AcceptClients();
-    for (std::size_t i = 0; i < polled.size(); ++i)
-        if (fds[i + 2].revents & (POLLIN | POLLHUP | POLLERR))
-            ReadFrom(*polled[i]);
+    for (std::size_t i = 0; i < polled.size(); ++i) {
+        Connection& conn = *polled[i];
+        const short revents = fds[i + 2].revents;
+        if (!conn.reading && (revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+            conn.closeReason = "the client closed the connection";
+            PeerClosed(conn);
+        } else if (conn.reading && (revents & (POLLIN | POLLHUP | POLLERR))) {
+            ReadFrom(conn);
+        }
+    }
 
     const long long after = NowMs();
     for (auto& conn : conns_)
@@ -517,6 +533,11 @@ bool ScriptedServer::ProgressStep()
         CompleteStep();
         return true;
 
+    case Step::Kind::StopReading:
+        conn->reading = false;
+        CompleteStep();
+        return true;
+
     case Step::Kind::AwaitClose:
         if (conn->state == Connection::State::Open) {
             if (!late)
@@ -623,6 +644,8 @@ std::string ScriptedServer::DescribeStep() const
         return "close";
     case Step::Kind::AwaitClose:
         return "await the client closing";
+    case Step::Kind::StopReading:
+        return "stop reading";
     }
     return {};
 }

@@ -51,6 +51,10 @@ public:
     ScriptedServer& ExpectPrefix(const std::string& prefix);
     ScriptedServer& Pause(int ms);
     ScriptedServer& Close();             // close the current client: it reads to the end, then sees end of stream
+    // From here on, read nothing more from the current client (a server that
+    // hangs): what it sends piles up in the system's buffers until they are
+    // full. Its closing is still noticed.
+    ScriptedServer& StopReading();
     ScriptedServer& AwaitClientClose();  // wait until the current client closes its side
 
     // --- State of the script ---

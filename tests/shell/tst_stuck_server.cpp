@@ -1,0 +1,131 @@
+// A logged-in frame whose server stops reading while it floods the program
+// with keep-alives: typing, disconnecting and closing the frame never wait on
+// the server, and a server that takes nothing for the stall limit is cut off
+// with a message.
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/scripted_server.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+
+struct Rig {
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    ScriptedServer server;
+    TMainForm frame;
+
+    Rig()
+    {
+        timing().defaultPort = server.Port();
+        frame.servercombo->setEditText("127.0.0.1");
+        frame.show();
+    }
+    void LogIn(const QString& nick)
+    {
+        QTimer::singleShot(0, &frame, [this, nick] {
+            auto* login = frame.findChild<TForm5*>();
+            if (!login) return;
+            login->nick->setText(nick);
+            login->CheckBox1->setChecked(true);
+            QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+        });
+        frame.Connectitem->trigger();
+    }
+    QString Status() const { return frame.StatusPanel1->text(); }
+};
+
+}  // namespace
+
+class TestStuckServer : public QObject {
+    Q_OBJECT
+private slots:
+    void serverStopsReading_data();
+    void serverStopsReading();
+};
+
+void TestStuckServer::serverStopsReading_data()
+{
+    QTest::addColumn<QString>("act");
+    QTest::addColumn<int>("stallMs");
+    QTest::addColumn<int>("boundMs");
+    QTest::newRow("typing a line") << "type" << 1500 << 1000;
+    QTest::newRow("disconnecting") << "disconnect" << 60000 << 5000;
+    QTest::newRow("closing the frame") << "close" << 60000 << 5000;
+}
+
+void TestStuckServer::serverStopsReading()
+{
+    QFETCH(QString, act);
+    QFETCH(int, stallMs);
+    QFETCH(int, boundMs);
+    Rig rig;
+    timing().readerStopMs = Timings().readerStopMs;  // the program's own wait for "quit"
+    timing().sendStallMs = stallMs;
+    rig.server.Expect("user alice localhost localhost alice")
+        .Expect("nick alice")
+        .Send(":irc.test 001 alice :Welcome")
+        .Expect("lusers")
+        .StopReading()
+        .SetTimeout(120000)
+        .SendBulk("PING :" + std::string(1000, 't') + "\r\n", 20000);
+    rig.LogIn("alice");
+    QVERIFY(rig.frame.ReaderThread());
+    TForm1* room = rig.frame.NewRoomWindow();
+    room->ComboBoxEx1->setEditText("lobby");
+    room->joinbtnClick();
+    // The system's buffers are full and the answers wait in the program.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.IdTCPClient1.Unsent() >= 256 * 1024, 60000);
+
+    QElapsedTimer clock;
+    clock.start();
+    if (act == "type") {
+        room->Edit1->setText("hello");
+        room->Edit1KeyDown();
+    } else if (act == "disconnect") {
+        rig.frame.Connectitem->trigger();
+    } else {
+        QVERIFY(rig.frame.close());
+    }
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < boundMs, qPrintable(QString::number(took)));
+
+    if (act == "type") {
+        QVERIFY(room->mainchat->toPlainText().contains("alice: hello"));  // taken, waiting to go out
+        QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+        // No progress for the stall limit: cut off, with the reason.
+        QTRY_COMPARE_WITH_TIMEOUT(rig.Status(), QStringLiteral("Not Connected"), 30000);
+        QCOMPARE(rig.prompts.Errors().size(), 1);
+        QVERIFY2(rig.prompts.Errors().first().contains("stopped taking"), qPrintable(rig.prompts.Errors().first()));
+        QVERIFY(rig.prompts.Errors().first().contains("1500 ms"));
+        const QStringList log = LogLines(rig.frame);
+        QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
+        QCOMPARE(log.at(log.size() - 2), rig.prompts.Errors().first());  // the reason, then the end
+        QVERIFY(room->mainchat->toPlainText().contains("The connection to the server was lost"));
+        QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+    } else {
+        QVERIFY(rig.prompts.records.isEmpty());  // asked for, so nothing to report
+        QVERIFY(!rig.frame.ReaderThread());
+        QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    }
+    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QTRY_VERIFY(!rig.server.ClientConnected());
+}
+
+QTEST_MAIN(TestStuckServer)
+#include "tst_stuck_server.moc"
