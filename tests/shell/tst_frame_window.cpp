@@ -65,7 +65,6 @@ private slots:
     void serverPresets();
     void windowMenuListsChildren();
     void windowActionsArrangeChildren();
-    void tiledRoomWindowsKeepTheirPartsApart();
     void roomListWindowCannotBeClosed();
     void aboutBox();
     void helpItemsOpenWebPage();
@@ -252,27 +251,6 @@ void TestFrameWindow::windowActionsArrangeChildren()
 
     frame.WindowCascadeItem->trigger();
     QVERIFY(frame.WindowCascadeItem->isEnabled());
-}
-
-void TestFrameWindow::tiledRoomWindowsKeepTheirPartsApart()
-{
-    TMainForm frame;
-    frame.resize(1000, 800);
-    frame.show();
-    QList<TForm1*> rooms;
-    for (int i = 0; i < 6; ++i) rooms << frame.NewRoomWindow();
-    frame.WindowTileItem->trigger();
-    QApplication::processEvents();
-    for (TForm1* room : rooms) {
-        // Top to bottom: tool bar, transcript, style bar and input line, status bar; none over another.
-        const QList<QWidget*> parts{room->ToolBar1, room->mainchat, room->Panel2, room->StatusBar1};
-        for (int i = 1; i < parts.size(); ++i)
-            QVERIFY2(parts[i - 1]->geometry().bottom() < parts[i]->geometry().top(),
-                     qPrintable(QStringLiteral("%1 reaches into %2 in a %3 px high window")
-                                    .arg(parts[i - 1]->objectName(), parts[i]->objectName())
-                                    .arg(room->height())));
-        QVERIFY(room->rect().contains(room->StatusBar1->geometry()));
-    }
 }
 
 void TestFrameWindow::roomListWindowCannotBeClosed()
