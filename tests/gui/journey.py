@@ -311,28 +311,26 @@ def frame_origin():
     return int(at["X"]), int(at["Y"])
 
 
-def changed_share(before, after):
-    """The share of the workspace whose pixels differ between two screenshots (0.0 .. 1.0)."""
+def workspace_share(hit):
+    """The share of the workspace's sample points (every 8th pixel) where hit(x, y) holds (0.0 .. 1.0)."""
     ox, oy = J.origin
     left, top, right, bottom = MDI_AREA
     samples = hits = 0
     for y in range(oy + top, oy + bottom, 8):
         for x in range(ox + left, ox + right, 8):
             samples += 1
-            hits += pixel(before, x, y) != pixel(after, x, y)
+            hits += hit(x, y)
     return hits / samples
+
+
+def changed_share(before, after):
+    """The share of the workspace whose pixels differ between two screenshots."""
+    return workspace_share(lambda x, y: pixel(before, x, y) != pixel(after, x, y))
 
 
 def background_share(pixels):
-    """The share of the workspace that shows the empty workspace colour (0.0 .. 1.0)."""
-    ox, oy = J.origin
-    left, top, right, bottom = MDI_AREA
-    samples = hits = 0
-    for y in range(oy + top, oy + bottom, 8):
-        for x in range(ox + left, ox + right, 8):
-            samples += 1
-            hits += pixel(pixels, x, y) == J.mdi_background
-    return hits / samples
+    """The share of the workspace that shows the empty workspace colour."""
+    return workspace_share(lambda x, y: pixel(pixels, x, y) == J.mdi_background)
 
 
 # --------------------------------------------------------------------------
