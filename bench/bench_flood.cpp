@@ -30,7 +30,6 @@
 
 namespace {
 
-using bench::Connect;
 using bench::ResidentMiB;
 using bench::RunUntil;
 
@@ -68,9 +67,7 @@ void BM_RoomFlood(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;
-        frame.resize(1000, 700);
-        frame.show();
-        Connect(frame, server);
+        bench::ShowConnected(frame, server);
         TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
@@ -108,9 +105,7 @@ void BM_ThousandPartners(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;
-        frame.resize(1000, 700);
-        frame.show();
-        Connect(frame, server);
+        bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         const auto allWritten = [&frame] {
             const QList<QWidget*> children = frame.ChildWindows();

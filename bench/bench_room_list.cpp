@@ -67,9 +67,7 @@ void BM_RoomListing(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;
-        frame.resize(1000, 700);
-        frame.show();
-        bench::Connect(frame, server);
+        bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         QElapsedTimer clock;
         clock.start();
@@ -90,9 +88,7 @@ void BM_SecondListing(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;
-        frame.resize(1000, 700);
-        frame.show();
-        bench::Connect(frame, server);
+        bench::ShowConnected(frame, server);
         frame.Form4()->setIdTCPClient(&frame.IdTCPClient1);
         server.SendMany(listing).Expect("LIST");
         qint64 stall = 0;
@@ -146,9 +142,7 @@ void BM_UnroutedNumerics(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;
-        frame.resize(1000, 700);
-        frame.show();
-        bench::Connect(frame, server);
+        bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         QPlainTextEdit* log = frame.Form4()->log;
         // An empty log still holds one empty block, which the first line fills.

@@ -53,9 +53,12 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs)
     return !timedOut;
 }
 
-// The frame connected to server and its reader started, as after a login.
-inline void Connect(TMainForm& frame, ScriptedServer& server)
+// The frame shown at 1000 x 700, connected to server and its reader
+// started, as after a login.
+inline void ShowConnected(TMainForm& frame, ScriptedServer& server)
 {
+    frame.resize(1000, 700);
+    frame.show();
     frame.IdTCPClient1.SetHost("127.0.0.1");
     frame.IdTCPClient1.SetPort(server.Port());
     frame.IdTCPClient1.Connect();
