@@ -153,8 +153,16 @@ QStringList TNickListView::Nicks() const
     return nicks;
 }
 
-QString TNickListView::SelectedNick() const
+QTreeWidgetItem* TNickListView::SelectedEntry() const
 {
     const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text(kNickColumn);
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QString TNickListView::SelectedNick() const
+{
+    QString nick = Nick(SelectedEntry());
+    if (nick.startsWith(u'@'))
+        nick.remove(0, 1);
+    return nick;
 }

@@ -37,7 +37,10 @@ public:
 
     // The nicks in list order.
     QStringList Nicks() const;
-    // The selected entry's nick; empty when none is selected.
+    // The selected entry; null when none is selected.
+    QTreeWidgetItem* SelectedEntry() const;
+    // The selected entry's nick without the host mark "@"; empty when none
+    // is selected.
     QString SelectedNick() const;
 
 private:

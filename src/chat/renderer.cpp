@@ -242,6 +242,12 @@ void WriteWarningNote(TRichTextBox& view, const QString& message)
     StyledInsert(view, kRed, true, true, message + u'\n');
 }
 
+void WriteAdvertisementProgress(TRichTextBox& view, const QString& text)
+{
+    StartPlainLine(view);
+    view.SetSelText(text);
+}
+
 void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode)
 {
     // Everything runs on the user-interface thread, so no input can slip in

@@ -49,6 +49,8 @@ void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& lin
 void WriteActionLine(TRichTextBox& view, const QString& ownNick, const QString& action);
 // The message in red bold italic, a line break.
 void WriteWarningNote(TRichTextBox& view, const QString& message);
+// The advertisement's progress: text as it stands, in the colour at the caret.
+void WriteAdvertisementProgress(TRichTextBox& view, const QString& text);
 
 // Renders one chat text at the caret: formatting bytes become colours and
 // styles, emoticon texts become pictures, other C0 control bytes are dropped.

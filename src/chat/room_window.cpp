@@ -4,7 +4,9 @@
 #include "chat/country_rooms.h"
 #include "chat/input_line.h"
 #include "chat/nick_icons.h"
+#include "chat/nick_list_menu.h"
 #include "chat/nick_list_view.h"
+#include "chat/room_panels.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
 #include "common/wire_text.h"
@@ -78,6 +80,9 @@ TForm1::TForm1(ChatFrame* frame, QWidget* parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(timing().flashMs);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
     SetInRoomLook(false);
     resize(kWindowWidth, kWindowHeight);
@@ -170,6 +175,10 @@ void TForm1::BuildToolBar()
     connect(partbtn, &QToolButton::clicked, this, &TForm1::partbtnClick);
     connect(exitbtn, &QToolButton::clicked, this, &TForm1::exitbtnClick);
     connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
+    connect(blockbtn, &QToolButton::clicked, this, &TForm1::blockbtnClick);
+    connect(addbtn, &QToolButton::clicked, this, &TForm1::addbtnClick);
+    connect(favbtn, &QToolButton::clicked, this, &TForm1::favbtnClick);
+    connect(invitetoolbtn, &QToolButton::clicked, this, &TForm1::invitetoolbtnClick);
     connect(PopupMenu2, &QMenu::triggered, this, [this](QAction* action) {
         const int index = action->data().toInt();
         if (index < 0)
@@ -198,23 +207,7 @@ void TForm1::BuildBody()
     ListView1->setFixedWidth(kNickListWidth);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto hostEntry = [this](const char* name, const char* caption) {
-        QAction* action = PopupMenu1->addAction(QString::fromLatin1(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
-    };
-    Kick1 = hostEntry("Kick1", "Kick");
-    KickandBan1 = hostEntry("KickandBan1", "Kick and Ban");
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
-    Ban1 = hostEntry("Ban1", "Ban");
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N4"));
-    MakeHost1 = hostEntry("MakeHost1", "Make Host");
-    DeHost1 = hostEntry("DeHost1", "De-Host");
-    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
-    });
+    BuildNickListMenu();
 
     Panel2 = new TInputLine(this);
     Edit1 = Panel2->Edit1;
@@ -224,9 +217,7 @@ void TForm1::BuildBody()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
 
-    Panel3 = new TCustomActionPanel(this);
-    connect(Panel3, &TCustomActionPanel::Accepted, this, &TForm1::Button1Click);
-    connect(Panel3->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    BuildPanels();
 
     auto* middle = new QHBoxLayout;
     middle->setContentsMargins(0, 0, 0, 0);
@@ -242,6 +233,22 @@ void TForm1::BuildBody()
     layout->addLayout(middle, 1);
     layout->addWidget(Panel2);
     layout->addWidget(StatusBar1);
+}
+
+void TForm1::BuildPanels()
+{
+    Panel3 = new TCustomActionPanel(this);
+    connect(Panel3, &TCustomActionPanel::Accepted, this, &TForm1::Button1Click);
+    connect(Panel3->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+
+    Panel4 = new TKickReasonPanel(this);
+    connect(Panel4, &TKickReasonPanel::KickRequested, this, &TForm1::Button3Click);
+
+    Panel5 = new TBanListPanel(this);
+    connect(Panel5->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+
+    invitepanel = new TInvitePanel(this);
+    connect(invitepanel->invitebtn, &QPushButton::clicked, this, &TForm1::invitebtnClick);
 }
 
 void TForm1::FormCreate()
@@ -275,6 +282,8 @@ void TForm1::SetInRoomLook(bool inRoom)
     joinbtn->setEnabled(!inRoom);
     for (QToolButton* button : {partbtn, actionbtn, invitetoolbtn, favbtn, addbtn, blockbtn})
         button->setEnabled(inRoom);
+    if (Timer2->isActive())
+        addbtn->setEnabled(false);
 }
 
 void TForm1::SetHostControlsEnabled(bool enabled)
@@ -322,6 +331,7 @@ void TForm1::ConnectionLost()
         rejoinPending_ = true;
         ComboBoxEx1->setEditText(Title());
     }
+    StopAdvertisement();
     SetInRoomLook(false);
     ListView1->ClearEntries();
     SetHostControlsEnabled(false);
@@ -345,6 +355,7 @@ void TForm1::partbtnClick()
     } catch (const TransportError&) {
         return;
     }
+    StopAdvertisement();
     SetInRoomLook(false);
     exitbtn->setEnabled(true);
     ListView1->ClearEntries();
@@ -370,6 +381,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         }
     }
     Timer1->stop();
+    Timer2->stop();
     event->accept();
 }
 
@@ -594,10 +606,17 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::PlacePanels()
 {
-    // The panel floats over the top left of the transcript.
+    // The panels float over the top left of the transcript; the lists get
+    // the height the transcript leaves them.
     const QRect chat = mainchat->geometry();
     const int width = qMax(160, qMin(chat.width() - 16, 380));
-    const int height = Panel3->sizeHint().height();
-    Panel3->setGeometry(chat.left() + 8, chat.top() + 8, width, height);
-    Panel3->raise();
+    const int listHeight = qMax(120, qMin(chat.height() - 16, 260));
+    const auto place = [&](QWidget* panel, int height) {
+        panel->setGeometry(chat.left() + 8, chat.top() + 8, width, height);
+        panel->raise();
+    };
+    place(Panel3, Panel3->sizeHint().height());
+    place(Panel4, Panel4->sizeHint().height());
+    place(Panel5, listHeight);
+    place(invitepanel, listHeight);
 }

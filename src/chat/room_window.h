@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/account_lists.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -20,8 +22,11 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class TBanListPanel;
 class TCustomActionPanel;
 class TInputLine;
+class TInvitePanel;
+class TKickReasonPanel;
 class TNickListView;
 class TRichTextBox;
 
@@ -91,17 +96,26 @@ public:
     TRichTextBox* mainchat = nullptr;
     TNickListView* ListView1 = nullptr;
     QMenu* PopupMenu1 = nullptr;         // the nick list's menu
+    QAction* Addtobuddylist1 = nullptr;
+    QAction* Whisper1 = nullptr;
+    QAction* Ignore1 = nullptr;
+    QAction* UnIgnore1 = nullptr;
     QAction* Kick1 = nullptr;
     QAction* KickandBan1 = nullptr;
     QAction* Ban1 = nullptr;
     QAction* MakeHost1 = nullptr;
     QAction* DeHost1 = nullptr;
+    QAction* Information1 = nullptr;
+    TKickReasonPanel* Panel4 = nullptr;  // why a user is kicked
+    TBanListPanel* Panel5 = nullptr;     // the room's ban list
+    TInvitePanel* invitepanel = nullptr; // buddies to invite
     QMenu* PopupMenu2 = nullptr;         // the action menu
     TCustomActionPanel* Panel3 = nullptr;
     TInputLine* Panel2 = nullptr;        // style bar and input line
     QLineEdit* Edit1 = nullptr;          // the input line (inside Panel2)
     QStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;            // attention flashing
+    QTimer* Timer2 = nullptr;            // one advertisement step per tick
 
 public slots:
     void joinbtnClick();
@@ -125,6 +139,29 @@ public slots:
     void Timer1Timer();
     void mainchatChange();
 
+    // The nick list's menu (room_nick_actions.cpp). Each acts on the nick
+    // selected at that moment and does nothing without one.
+    void Addtobuddylist1Click();
+    void ListView1DblClick();  // also Whisper
+    void Ignore1Click();
+    void UnIgnore1Click();
+    void Kick1Click();
+    void KickandBan1Click();
+    void Ban1Click();
+    void MakeHost1Click();
+    void DeHost1Click();
+    void Information1Click();  // Profile
+    void Button3Click();       // kick-reason panel: Kick (also Enter in Edit3)
+
+    // The room's tools (room_tool_actions.cpp).
+    void blockbtnClick();      // the ban list
+    void Button5Click();       // ban list: Remove Ban
+    void addbtnClick();        // advertise
+    void Timer2Timer();
+    void favbtnClick();
+    void invitetoolbtnClick();
+    void invitebtnClick();
+
     // Sends an action to this window's room and shows it as the own action
     // line. A closed connection is reported with an error box; false then.
     bool SendAction(const QString& action);
@@ -138,6 +175,17 @@ private:
     void BuildToolBar();
     void BuildBody();
     void SetInRoomLook(bool inRoom);
+    void BuildNickListMenu();
+    void BuildPanels();
+    // Ends a running advertisement; addbtn follows the in-room look again.
+    void StopAdvertisement();
+    // A moderation line for the room: a line the connection would refuse
+    // (a line break or NUL in what the user typed) gets a note and is not
+    // sent; a closed connection gets the error report. True when it went out.
+    bool SendRoomLine(const std::string& line);
+    bool SendRoomLines(const std::vector<std::string>& lines);
+    // Adds entry to one of the account's list files; a failure is reported.
+    bool AddToAccountList(AccountList list, const QString& entry);
     void RunCannedAction(int index);
     void PlacePanels();
     QMdiSubWindow* SubWindow() const;
@@ -151,6 +199,7 @@ private:
     ChatFrame* frame_;
     QPointer<QWidget> sub_;  // the frame's sub-window around this window
     QStringList banList_;
+    int advertisementPosition_ = 0;  // next nick-list entry the advertisement goes to
     int flashPhase_ = 0;
     bool flashLit_ = false;
     bool paintingFlash_ = false;

@@ -41,6 +41,10 @@ public:
     // message box over asker and changes nothing; false then.
     virtual bool IgnoreForGood(const QString& nick, QWidget* asker) = 0;
 
+    // The user data folder of the connection's host and the current nick,
+    // where the account's list files live.
+    virtual QString AccountFolder() const = 0;
+
     // The server log in the room list window.
     virtual void AppendLog(const QString& line) = 0;
     virtual void AppendLogLines(const QStringList& lines) = 0;
@@ -51,6 +55,11 @@ public:
     // Profile entry), and where a WHO reply for that purpose goes.
     virtual QString WhoPurpose() const = 0;
     virtual void ShowUserProfile(const UserProfile& profile) = 0;
+    // Profile: a new user information window becomes the current one, the
+    // WHO purpose becomes "profile", "who nick" goes out, and the window is
+    // shown modally (WHO replies fill it meanwhile) until the user closes
+    // it. A write that fails is reported over asker, and no window shows.
+    virtual void OpenUserProfile(const QString& nick, QWidget* asker) = 0;
 
     // The child windows' widgets in the frame's order (creation order).
     virtual QList<QWidget*> ChildWindows() const = 0;
@@ -69,6 +78,8 @@ public:
     // front; null while no nick is pending.
     virtual void SetPendingPrivateNick(const QString& nick) = 0;
     virtual QWidget* OpenPrivateWindowRequest() = 0;
+    // Whisper: the private window titled nick, found or made, in front.
+    virtual QWidget* OpenPrivateWindowFromUser(const QString& nick) = 0;
 
     // The invitation notification: inviter asks the user into channel. The
     // frame shows a prompt for it once the caller has returned; the texts

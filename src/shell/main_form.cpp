@@ -211,11 +211,6 @@ void TMainForm::BringToFront(QWidget* child)
 
 QWidget* TMainForm::RoomListWindow() const { return form4_; }
 
-void TMainForm::ShowUserProfile(const UserProfile& profile)
-{
-    lastProfile_ = profile;
-    emit UserProfileArrived(profile);
-}
 
 void TMainForm::AppendLog(const QString& line) { form4_->AppendLogLine(line); }
 

@@ -7,9 +7,11 @@
 #include "common/chat_frame.h"
 #include "protocol/line_connection.h"
 #include "protocol/reader_thread.h"
+#include "side/user_info_window.h"
 
 #include <QMainWindow>
 #include <QMutex>
+#include <QPointer>
 #include <QStringList>
 
 #include <optional>
@@ -81,6 +83,9 @@ public:
     // profile window shows it while it is open).
     void ShowUserProfile(const UserProfile& profile) override;
     const UserProfile& LastUserProfile() const { return lastProfile_; }
+    void OpenUserProfile(const QString& nick, QWidget* asker) override;
+    // The current user information window (the last Profile's), if any.
+    TForm8* UserInformationWindow() const { return form8_; }
     // Appends one line to the server log (the room list window's log memo).
     void AppendLog(const QString& line) override;
     // Appends several lines at once (cheaper than one by one for a burst).
@@ -92,12 +97,12 @@ public:
     TForm1* NewRoomWindow();                        // Chat, New: an empty room window "No Room"
     TForm1* OpenRoomWindow(const QString& room) override;  // a room window for room, joined at once
     TForm3* OpenPrivateWindowRequest() override;           // the open-private-window request: titled with the pending nick
-    TForm3* OpenPrivateWindowFromUser(const QString& nick);  // Whisper, buddies: find by exact title or make one
+    TForm3* OpenPrivateWindowFromUser(const QString& nick) override;  // Whisper, buddies: find by exact title or make one
     void IgnorePartnerNotification(const QString& nick);                    // a private window's partner, ignored for good
 
     // --- The account's lists (fav.ini, buddies.ini, ignore.ini) ---
     // The user data folder of the connection's host and the current nick.
-    QString AccountFolder() const;
+    QString AccountFolder() const override;
     void EnsureUserDataFolders();
     // Rebuild the Favorites or Buddies menu from its file, in file order.
     void LoadFavoritesMenu();
@@ -261,6 +266,7 @@ private:
     QList<QAction*> windowListActions_;
     bool connectedLook_ = false;
     UserProfile lastProfile_;
+    QPointer<TForm8> form8_;  // the user information window of the last Profile
     bool loggedIn_ = false;  // a login succeeded and no disconnected handling followed yet
     std::string rejoinHost_;  // the server the room windows' pending rejoins belong to
 

@@ -22,7 +22,11 @@ public:
 
     void Information(QWidget*, const QString& text) override { Add({QStringLiteral("information"), text}); }
     void Error(QWidget*, const QString& text) override { Add({QStringLiteral("error"), text}); }
-    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
+    bool Confirm(QWidget*, const QString&, const QString& text) override
+    {
+        confirmAsked << text;
+        return confirmAnswer;
+    }
     QString SaveFileName(QWidget*, const QString& title, const QString& folder, const QString& filter,
                          const QString& suffix) override
     {
@@ -32,6 +36,9 @@ public:
     }
 
     QList<Record> records;
+    // The questions asked, and the answer every one gets (Yes unless changed).
+    QStringList confirmAsked;
+    bool confirmAnswer = true;
     // The save dialog's answer (empty: cancelled), and its last question:
     // title, starting folder, filter, default suffix.
     QString saveAnswer;

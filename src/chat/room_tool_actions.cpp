@@ -1,0 +1,136 @@
+// The room window's room-wide tools: the ban list, advertising to everyone
+// in the room, the room as a favourite, and inviting buddies.
+#include "chat/room_window.h"
+
+#include "chat/nick_list_view.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_panels.h"
+#include "common/chat_frame.h"
+#include "common/prompts.h"
+#include "common/timings.h"
+#include "common/wire_text.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <QToolButton>
+
+// --- Ban list ---
+
+void TForm1::blockbtnClick()
+{
+    Panel5->ListBox1->clear();
+    PlacePanels();
+    Panel5->show();
+    Panel5->raise();
+    Panel5->ListBox1->addItems(banList_);
+}
+
+void TForm1::Button5Click()
+{
+    QListWidgetItem* selected = Panel5->ListBox1->currentItem();
+    if (!selected || !selected->isSelected())
+        return;
+    // The room's ban list keeps the nick: the panel shows it again next time.
+    if (SendRoomLine(sent::UnbanLine(ToWire(Title()), ToWire(selected->text()))))
+        delete selected;
+}
+
+// --- Advertisement ---
+
+void TForm1::addbtnClick()
+{
+    MoveToAppendPosition(*mainchat);
+    if (Edit1->text().isEmpty()) {
+        WriteWarningNote(*mainchat, QStringLiteral(
+            "No advertisement message to send - Please write any message in the chat edit box below."));
+        return;
+    }
+    const QString question = QStringLiteral("Your message \"") + Edit1->text() +
+                             QStringLiteral("\" will be whisperd to all users in room \"") + Title() + u'"';
+    if (!prompts().Confirm(this, QStringLiteral("Advertise"), question))
+        return;
+    advertisementPosition_ = 0;
+    Timer2->start(timing().advertiseMs);
+    addbtn->setEnabled(false);
+}
+
+void TForm1::Timer2Timer()
+{
+    LineConnection* connection = Connection();
+    if (!connection || !connection->Connected()) {
+        Timer2->stop();  // addbtn waits for the next join
+        return;
+    }
+    // One entry per tick, found by its place: the cost does not grow with the list.
+    QTreeWidgetItem* entry = ListView1->EntryAt(advertisementPosition_);
+    if (!entry) {
+        advertisementPosition_ = 0;
+        Timer2->stop();
+        addbtn->setEnabled(InRoom());
+        MoveToAppendPosition(*mainchat);
+        WriteAdvertisementProgress(*mainchat, QStringLiteral("addvertisement finished "));
+        return;
+    }
+    QString nick = TNickListView::Nick(entry);
+    if (nick.startsWith(u'@'))
+        nick.remove(0, 1);
+    ++advertisementPosition_;
+    // The text the input line holds now: editing it changes what the rest
+    // get, and an input line emptied meanwhile sends nothing.
+    const std::vector<std::string> lines = sent::PrivateMessageLines(ToWire(nick), ToWire(Edit1->text()));
+    if (Edit1->text().trimmed().isEmpty() || lines.empty())
+        return;
+    if (!SendRoomLines(lines)) {
+        StopAdvertisement();
+        addbtn->setEnabled(InRoom());
+        return;
+    }
+    MoveToAppendPosition(*mainchat);
+    WriteAdvertisementProgress(*mainchat, QStringLiteral("addvertisement to ") + nick + QStringLiteral(" send\n"));
+}
+
+void TForm1::StopAdvertisement()
+{
+    Timer2->stop();
+    advertisementPosition_ = 0;
+}
+
+// --- Favourites and invitations ---
+
+void TForm1::favbtnClick()
+{
+    if (AddToAccountList(AccountList::Favorites, Title()))
+        frame_->ReloadFavoritesNotification();
+}
+
+void TForm1::invitetoolbtnClick()
+{
+    invitepanel->invitelist->clear();
+    PlacePanels();
+    invitepanel->show();
+    invitepanel->raise();
+    if (!frame_)
+        return;
+    QStringList names;
+    for (const ListEntry& entry : AccountListFile(frame_->AccountFolder(), AccountList::Buddies).Entries())
+        names << entry.name;
+    invitepanel->invitelist->addItems(names);
+}
+
+void TForm1::invitebtnClick()
+{
+    invitepanel->hide();
+    QListWidget* list = invitepanel->invitelist;
+    std::vector<std::string> lines;
+    for (int i = 0; i < list->count(); ++i)
+        // A buddy section without a name has nobody to invite.
+        if (list->item(i)->isSelected() && !list->item(i)->text().isEmpty())
+            lines.push_back(sent::InviteLine(ToWire(list->item(i)->text()), ToWire(Title())));
+    list->clear();
+    if (!lines.empty())
+        SendRoomLines(lines);
+}

@@ -1,0 +1,34 @@
+// The frame's share of the user information window: opening it for Profile
+// and filling it from WHO replies.
+#include "shell/main_form.h"
+
+#include "common/prompts.h"
+#include "common/wire_text.h"
+#include "protocol/sent_lines.h"
+#include "side/user_info_window.h"
+
+void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
+{
+    if (nick.isEmpty()) return;
+    // Each Profile gets a new window; the one before (closed, as the modal
+    // wait ended) goes.
+    if (form8_) form8_->deleteLater();
+    form8_ = new TForm8(this);
+    SetWhoPurpose(QStringLiteral("profile"));
+    try {
+        IdTCPClient1.WriteLine(sent::WhoLine(ToWire(nick)));
+    } catch (const TransportError& error) {
+        prompts().Error(asker ? asker : this, QString::fromStdString(error.what()));
+        return;
+    }
+    // The reader's replies are drained by this wait's event loop, so the
+    // fields fill while the window is open.
+    form8_->exec();
+}
+
+void TMainForm::ShowUserProfile(const UserProfile& profile)
+{
+    lastProfile_ = profile;
+    if (form8_) form8_->Fill(profile);
+    emit UserProfileArrived(profile);
+}

@@ -1,0 +1,499 @@
+// The room window's nick-list menu and room tools: the lines they send, the
+// list files they change, the panels, the advertisement and the profile.
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_panels.h"
+#include "chat/room_window.h"
+#include "common/account_lists.h"
+#include "common/timings.h"
+#include "common/user_data_folder.h"
+#include "side/user_info_window.h"
+#include "support/connected_frame.h"
+#include "support/prompt_recorder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+// A room window in #Germany with Ann (the user, a host), Bob (a host),
+// carl and Dora.
+struct Room {
+    Room()
+    {
+        window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+        for (const auto& [entry, icon] : {std::pair{"@Ann", kHostIcon}, {"@Bob", kHostIcon},
+                                          {"carl", kNormalIcon}, {"Dora", kNormalIcon}})
+            window->ListView1->AddEntry(QString::fromLatin1(entry), icon);
+        c.Sent();
+    }
+    void Select(const QString& entry)
+    {
+        window->ListView1->clearSelection();
+        if (!entry.isEmpty())
+            window->ListView1->setCurrentItem(window->ListView1->FindExact(entry));
+    }
+    QTreeWidgetItem* Entry(const QString& entry) const { return window->ListView1->FindExact(entry); }
+    QStringList File(AccountList list) const { return AccountListFile(c.frame.AccountFolder(), list).Names(); }
+    QString Transcript() const { return window->mainchat->toPlainText(); }
+
+    Connected c;
+    TForm1* window = nullptr;
+};
+
+QAction* MenuEntry(TForm1* window, const QString& name)
+{
+    for (QAction* entry : window->PopupMenu1->actions())
+        if (entry->objectName() == name)
+            return entry;
+    return nullptr;
+}
+
+}  // namespace
+
+class TestNickListActions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void menuOrder();
+    void menuEntry_data();
+    void menuEntry();
+    void unignore_data();
+    void unignore();
+    void kickPanel_data();
+    void kickPanel();
+    void banListRemoveAndReopen();
+    void advertisementGoesToEachInTurn();
+    void advertisementRefused_data();
+    void advertisementRefused();
+    void advertisementStops_data();
+    void advertisementStops();
+    void inviteBuddies_data();
+    void inviteBuddies();
+    void favouriteReloadsTheMenu();
+    void profileFillsWhileOpen_data();
+    void profileFillsWhileOpen();
+
+private:
+    QTemporaryDir root_;
+    std::optional<PromptRecorder> prompts_;
+    Timings saved_;
+};
+
+void TestNickListActions::init()
+{
+    QVERIFY(root_.isValid());
+    SetUserDataRoot(root_.path());
+    prompts_.emplace();
+    saved_ = timing();
+}
+
+void TestNickListActions::cleanup()
+{
+    timing() = saved_;
+    prompts_.reset();
+    SetUserDataRoot(QString());
+    QDir(root_.path()).removeRecursively();
+    QDir().mkpath(root_.path());
+}
+
+void TestNickListActions::menuOrder()
+{
+    TForm1 window(nullptr);
+    QStringList shown;
+    for (QAction* entry : window.PopupMenu1->actions())
+        shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+    QCOMPARE(shown, (QStringList{"Add to buddy list", "Whisper", "-", "Ignore", "UnIgnore", "-", "Kick",
+                                 "Kick and Ban", "-", "Ban", "-", "Make Host", "De-Host", "-", "Profile", "-"}));
+}
+
+void TestNickListActions::menuEntry_data()
+{
+    QTest::addColumn<QString>("entry");      // the menu entry's component name
+    QTest::addColumn<QString>("selected");   // the selected nick-list entry, empty for none
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QStringList>("buddies");  // buddies.ini afterwards
+    QTest::addColumn<QStringList>("ignoreFile");
+    QTest::addColumn<QStringList>("ignoreList");  // the frame's ignore list afterwards
+    QTest::addColumn<int>("icon");               // the selected entry's icon afterwards
+    QTest::addColumn<QStringList>("banList");
+    QTest::addColumn<bool>("kickPanel");
+
+    const QStringList none;
+    QTest::newRow("buddy") << "Addtobuddylist1" << "carl" << none << QStringList{"carl"} << none << none
+                           << kNormalIcon << none << false;
+    QTest::newRow("buddy, a host without its @") << "Addtobuddylist1" << "@Bob" << none << QStringList{"Bob"}
+                                                 << none << none << kHostIcon << none << false;
+    QTest::newRow("ignore a normal user") << "Ignore1" << "carl" << none << none << QStringList{"carl"}
+                                          << QStringList{"carl"} << kIgnoredIcon << none << false;
+    QTest::newRow("ignore a host: @ in memory, plain nick in the file")
+        << "Ignore1" << "@Bob" << none << none << QStringList{"Bob"} << QStringList{"@Bob"} << kIgnoredIcon
+        << none << false;
+    QTest::newRow("kick asks for the reason first") << "Kick1" << "carl" << none << none << none << none
+                                                    << kNormalIcon << none << true;
+    QTest::newRow("kick and ban bans at once") << "KickandBan1" << "@Bob" << QStringList{"mode #Germany +b Bob"}
+                                               << none << none << none << kHostIcon << QStringList{"Bob"} << true;
+    QTest::newRow("ban") << "Ban1" << "Dora" << QStringList{"mode #Germany +b Dora"} << none << none << none
+                         << kNormalIcon << QStringList{"Dora"} << false;
+    QTest::newRow("make host") << "MakeHost1" << "carl" << QStringList{"mode #Germany +o carl"} << none << none
+                               << none << kNormalIcon << none << false;
+    QTest::newRow("de-host: the list waits for the server") << "DeHost1" << "@Bob"
+                                                            << QStringList{"mode #Germany -o Bob"} << none << none
+                                                            << none << kHostIcon << none << false;
+    for (const char* entry : {"Addtobuddylist1", "Whisper1", "Ignore1", "UnIgnore1", "Kick1", "KickandBan1", "Ban1",
+                              "MakeHost1", "DeHost1", "Information1"})
+        QTest::newRow(qPrintable(QStringLiteral("%1 without a selection").arg(QLatin1String(entry))))
+            << entry << "" << none << none << none << none << 0 << none << false;
+}
+
+void TestNickListActions::menuEntry()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, selected);
+    Room room;
+    room.Select(selected);
+    const int privateWindowsBefore = room.c.frame.ChildWindows().size();
+
+    MenuEntry(room.window, entry)->trigger();
+
+    QTEST(room.c.Sent(), "sent");
+    QTEST(room.File(AccountList::Buddies), "buddies");
+    QTEST(room.File(AccountList::Ignore), "ignoreFile");
+    QTEST(room.c.frame.IgnoreList(), "ignoreList");
+    if (!selected.isEmpty())
+        QTEST(TNickListView::IconNumber(room.Entry(selected)), "icon");
+    QTEST(room.window->BanList(), "banList");
+    QTEST(room.window->Panel4->isVisibleTo(room.window), "kickPanel");
+    QCOMPARE(room.c.frame.ChildWindows().size(), privateWindowsBefore);  // only Whisper opens one
+    QCOMPARE(prompts_->records.size(), 0);
+}
+
+void TestNickListActions::unignore_data()
+{
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("iconBefore");
+    QTest::addColumn<QStringList>("listBefore");
+    QTest::addColumn<QStringList>("listAfter");
+    QTest::addColumn<int>("iconAfter");
+
+    QTest::newRow("normal user, other letter case") << "carl" << kIgnoredIcon << QStringList{"x", "CARL"}
+                                                    << QStringList{"x"} << kNormalIcon;
+    QTest::newRow("host gets the star back") << "@Bob" << kIgnoredIcon << QStringList{"@Bob"} << QStringList()
+                                             << kHostIcon;
+    QTest::newRow("both forms go, the star last") << "@Bob" << kIgnoredIcon << QStringList{"Bob", "y", "@Bob"}
+                                                  << QStringList{"y"} << kHostIcon;
+    QTest::newRow("in neither form keeps its icon") << "Dora" << kIgnoredIcon << QStringList{"Dorabella"}
+                                                    << QStringList{"Dorabella"} << kIgnoredIcon;
+}
+
+void TestNickListActions::unignore()
+{
+    QFETCH(QString, selected);
+    QFETCH(int, iconBefore);
+    QFETCH(QStringList, listBefore);
+    Room room;
+    TNickListView::SetIconNumber(room.Entry(selected), iconBefore);
+    room.c.frame.ChangeIgnoreList([&](IgnoreEntries& list) { list.Reset(listBefore); });
+    const QString nick = selected.startsWith(u'@') ? selected.mid(1) : selected;
+    QString error;
+    QVERIFY(AccountListFile(room.c.frame.AccountFolder(), AccountList::Ignore).Add(nick, &error));
+    QVERIFY(AccountListFile(room.c.frame.AccountFolder(), AccountList::Ignore).Add(QStringLiteral("keep"), &error));
+    room.Select(selected);
+
+    room.window->UnIgnore1->trigger();
+
+    QTEST(room.c.frame.IgnoreList(), "listAfter");
+    QTEST(TNickListView::IconNumber(room.Entry(selected)), "iconAfter");
+    QCOMPARE(room.File(AccountList::Ignore), QStringList{"keep"});
+    QCOMPARE(room.c.Sent(), QStringList());
+}
+
+void TestNickListActions::kickPanel_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("selectedAtKick");  // the selection when Enter is pressed
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<bool>("panelStays");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("enter kicks") << "spamming links" << "carl" << QStringList{"kick #Germany carl :spamming links"}
+                                 << false << "";
+    QTest::newRow("the nick selected at that moment") << "bye" << "@Bob" << QStringList{"kick #Germany Bob :bye"}
+                                                      << false << "";
+    QTest::newRow("empty reason") << "" << "Dora" << QStringList{"kick #Germany Dora :"} << false << "";
+    QTest::newRow("pasted line break becomes a space")
+        << "one\ntwo" << "carl" << QStringList{"kick #Germany carl :one two"} << false << "";
+    QTest::newRow("a NUL never reaches the wire")
+        << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("quit")) << "carl" << QStringList() << true
+        << "A line break or NUL character cannot be sent: nothing was sent\n";
+    QTest::newRow("the user left meanwhile") << "x" << "" << QStringList() << true
+                                             << "To kick first select a user in the list\n";
+}
+
+void TestNickListActions::kickPanel()
+{
+    QFETCH(QString, reason);
+    QFETCH(QString, selectedAtKick);
+    QFETCH(QString, note);
+    Room room;
+    room.c.frame.show();
+    room.Select(QStringLiteral("carl"));
+    room.window->Kick1->trigger();
+    QVERIFY(room.window->Panel4->isVisible());
+    QLineEdit* why = room.window->Panel4->Edit3;
+    // The field is a real single-line field: typed text goes through its filter.
+    why->clear();
+    why->insert(reason);
+    room.Select(selectedAtKick);
+    const QString before = room.Transcript();
+
+    QTest::keyClick(why, Qt::Key_Return);
+
+    QTEST(room.c.Sent(), "sent");
+    QTEST(room.window->Panel4->isVisible(), "panelStays");
+    QVERIFY(room.Transcript().endsWith(note));
+    QVERIFY(room.Transcript().startsWith(before));
+    QCOMPARE(prompts_->records.size(), 0);
+    // The reason stays for the next kick; Cancel closes without a line.
+    room.Select(QStringLiteral("carl"));
+    room.window->Kick1->trigger();
+    QCOMPARE(why->text().isEmpty(), reason.isEmpty());
+    room.window->Panel4->Button4->click();
+    QVERIFY(!room.window->Panel4->isVisible());
+    QCOMPARE(room.c.Sent(), QStringList());
+}
+
+void TestNickListActions::banListRemoveAndReopen()
+{
+    Room room;
+    room.c.frame.show();
+    for (const char* nick : {"carl", "Dora"}) {
+        room.Select(QString::fromLatin1(nick));
+        room.window->Ban1->trigger();
+    }
+    room.c.Sent();
+    room.window->blockbtn->click();
+    QListWidget* list = room.window->Panel5->ListBox1;
+    QVERIFY(room.window->Panel5->isVisible());
+    QCOMPARE(list->count(), 2);
+
+    room.window->Panel5->Button5->click();  // nothing selected yet
+    QCOMPARE(room.c.Sent(), QStringList());
+
+    list->setCurrentRow(1);
+    room.window->Panel5->Button5->click();
+    QCOMPARE(room.c.Sent(), QStringList{"mode #Germany -b Dora"});
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("carl"));
+
+    room.window->Panel5->Button6->click();
+    QVERIFY(!room.window->Panel5->isVisible());
+    room.window->blockbtn->click();
+    QCOMPARE(list->count(), 2);  // the room's ban list still holds Dora
+
+    // A new join of the window empties the ban list.
+    room.window->partbtnClick();
+    room.window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
+    room.window->joinbtnClick();
+    QCOMPARE(room.window->BanList(), QStringList());
+}
+
+void TestNickListActions::advertisementGoesToEachInTurn()
+{
+    timing().advertiseMs = 3'600'000;  // the ticks are driven by hand
+    Room room;
+    room.window->Edit1->setText(QStringLiteral("come to #linux"));
+    room.window->addbtn->click();
+    QCOMPARE(prompts_->confirmAsked,
+             QStringList{"Your message \"come to #linux\" will be whisperd to all users in room \"Germany\""});
+    QVERIFY(room.window->Timer2->isActive());
+    QVERIFY(!room.window->addbtn->isEnabled());
+
+    room.window->Timer2Timer();
+    room.window->Timer2Timer();
+    room.window->Edit1->setText(QStringLiteral("changed"));  // the rest get the new text
+    room.window->Timer2Timer();
+    room.window->Timer2Timer();
+    QCOMPARE(room.c.Sent(), (QStringList{"privmsg Ann :come to #linux", "privmsg Bob :come to #linux",
+                                         "privmsg carl :changed", "privmsg Dora :changed"}));
+    QVERIFY(room.window->Timer2->isActive());
+    QVERIFY(room.Transcript().endsWith(QStringLiteral("addvertisement to Dora send\n")));
+
+    room.window->Timer2Timer();
+    QVERIFY(!room.window->Timer2->isActive());
+    QVERIFY(room.window->addbtn->isEnabled());
+    QVERIFY(room.Transcript().endsWith(QStringLiteral("addvertisement finished ")));
+    QCOMPARE(room.c.Sent(), QStringList());
+
+    // With the real timer, shrunk: the whole round ends by itself.
+    timing().advertiseMs = 5;
+    room.window->addbtn->click();
+    QTRY_VERIFY(!room.window->Timer2->isActive());
+    QCOMPARE(room.c.Sent().size(), 4);
+}
+
+void TestNickListActions::advertisementRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("empty input line") << "" << true << 0
+                                      << "No advertisement message to send - Please write any message in the chat "
+                                         "edit box below.\n";
+    QTest::newRow("answered No") << "hello" << false << 1 << "";
+}
+
+void TestNickListActions::advertisementRefused()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, answer);
+    QFETCH(QString, note);
+    Room room;
+    prompts_->confirmAnswer = answer;
+    room.window->Edit1->setText(text);
+    const QString before = room.Transcript();
+    room.window->addbtn->click();
+    QTEST(int(prompts_->confirmAsked.size()), "questions");
+    QVERIFY(!room.window->Timer2->isActive());
+    QVERIFY(room.window->addbtn->isEnabled());
+    QCOMPARE(room.Transcript(), before + note);
+}
+
+void TestNickListActions::advertisementStops_data()
+{
+    QTest::addColumn<int>("ending");  // 0 leave, 1 connection lost, 2 connection closed before a tick
+    QTest::newRow("leaving the room") << 0;
+    QTest::newRow("connection lost") << 1;
+    QTest::newRow("closed connection at the tick") << 2;
+}
+
+void TestNickListActions::advertisementStops()
+{
+    QFETCH(int, ending);
+    timing().advertiseMs = 3'600'000;
+    Room room;
+    room.window->Edit1->setText(QStringLiteral("ad"));
+    room.window->addbtn->click();
+    room.window->Timer2Timer();
+    QCOMPARE(room.c.Sent(), QStringList{"privmsg Ann :ad"});
+    if (ending == 0) {
+        room.window->partbtn->click();
+    } else if (ending == 1) {
+        room.window->ConnectionLost();
+    } else {
+        room.c.frame.IdTCPClient1.Disconnect();
+        room.window->Timer2Timer();
+    }
+    QVERIFY(!room.window->Timer2->isActive());
+    if (ending == 2)
+        return;
+    // Joined again, the button is there for a new advertisement.
+    room.window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
+    room.window->joinbtnClick();
+    QVERIFY(room.window->addbtn->isEnabled());
+}
+
+void TestNickListActions::inviteBuddies_data()
+{
+    QTest::addColumn<QList<int>>("chosen");
+    QTest::addColumn<QStringList>("sent");
+    QTest::newRow("two of three") << QList<int>{0, 2} << QStringList{"INVITE zed #Germany", "INVITE amy #Germany"};
+    QTest::newRow("none just closes") << QList<int>{} << QStringList();
+    QTest::newRow("a section without a name invites nobody") << QList<int>{1} << QStringList();
+}
+
+void TestNickListActions::inviteBuddies()
+{
+    QFETCH(QList<int>, chosen);
+    Room room;
+    room.c.frame.show();
+    const QString path = AccountListFile(room.c.frame.AccountFolder(), AccountList::Buddies).Path();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[zed]\r\nName=zed\r\n[nameless]\r\n[amy]\r\nName=amy\r\n");
+    file.close();
+
+    room.window->invitetoolbtn->click();
+    QListWidget* list = room.window->invitepanel->invitelist;
+    QVERIFY(room.window->invitepanel->isVisible());
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) shown << list->item(i)->text();
+    QCOMPARE(shown, (QStringList{"zed", "", "amy"}));
+    for (int row : chosen) list->item(row)->setSelected(true);
+
+    room.window->invitepanel->invitebtn->click();
+    QTEST(room.c.Sent(), "sent");
+    QVERIFY(!room.window->invitepanel->isVisible());
+    QCOMPARE(list->count(), 0);
+}
+
+void TestNickListActions::favouriteReloadsTheMenu()
+{
+    Room room;
+    room.window->favbtn->click();
+    QCOMPARE(room.File(AccountList::Favorites), QStringList{"Germany"});
+    QTRY_COMPARE(room.c.frame.Favorites1->actions().size(), 1);
+    QCOMPARE(room.c.frame.Favorites1->actions().first()->text(), QStringLiteral("Germany"));
+    room.Select(QStringLiteral("carl"));
+    room.window->Addtobuddylist1->trigger();
+    QTRY_COMPARE(room.c.frame.Buddies1->actions().size(), 1);
+}
+
+void TestNickListActions::profileFillsWhileOpen_data()
+{
+    QTest::addColumn<QString>("flags");
+    QTest::addColumn<QString>("userType");
+    QTest::newRow("host") << "H@" << "Operatory / Host";
+    QTest::newRow("away host is still a host") << "G@" << "Operatory / Host";
+    QTest::newRow("host and ircop") << "H*@" << "Operatory / Host";
+    QTest::newRow("voiced") << "H+" << "Normal User";
+    QTest::newRow("plain") << "H" << "Normal User";
+}
+
+void TestNickListActions::profileFillsWhileOpen()
+{
+    QFETCH(QString, flags);
+    QFETCH(QString, userType);
+    Room room;
+    room.Select(QStringLiteral("@Bob"));
+    UserProfile profile{QStringLiteral("Bob"), QStringLiteral("10.0.0.7"), QStringLiteral("irc.test"), flags,
+                        QStringLiteral("Bob the Builder")};
+    QStringList seen;
+    QString emptyBefore;
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<TForm8*>(QApplication::activeModalWidget());
+        if (!window) return;
+        emptyBefore = window->nick->text() + window->usertype->text();
+        room.c.frame.ShowUserProfile(profile);  // a WHO reply arriving while it is open
+        seen = {window->windowTitle(), window->fullname->text(), window->nick->text(), window->ipaddress->text(),
+                window->server->text(), window->usertype->text()};
+        window->OK->click();
+    });
+    room.window->Information1->trigger();  // returns when the window is closed
+
+    QCOMPARE(room.c.Sent(), QStringList{"who Bob"});
+    QCOMPARE(room.c.frame.WhoPurpose(), QStringLiteral("profile"));
+    QCOMPARE(emptyBefore, QString());
+    QCOMPARE(seen, (QStringList{"User Information", "Bob the Builder", "Bob", "10.0.0.7", "irc.test",
+                                userType}));
+}
+
+QTEST_MAIN(TestNickListActions)
+#include "tst_nick_list_actions.moc"

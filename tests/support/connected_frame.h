@@ -1,0 +1,45 @@
+#pragma once
+// A frame window connected to a scripted server, for tests of what windows send.
+#include "shell/main_form.h"
+#include "support/scripted_server.h"
+
+#include <QStringList>
+
+#include <string>
+
+// A frame connected to a scripted server as "Ann", with the lines the server
+// got from it since the last look.
+class Connected {
+public:
+    Connected()
+    {
+        frame.IdTCPClient1.SetHost("127.0.0.1");
+        frame.IdTCPClient1.SetPort(server.Port());
+        frame.IdTCPClient1.Connect();
+        frame.SetCurrentNick(QStringLiteral("Ann"));
+    }
+
+    // Every line sent since the last call: a marker line written after them
+    // shows that nothing sent before it is still on its way.
+    QStringList Sent()
+    {
+        const std::string marker = "marker " + std::to_string(++markers_);
+        frame.IdTCPClient1.WriteLine(marker);
+        if (!server.WaitForReceived(marker))
+            return {QStringLiteral("marker lost")};
+        const std::vector<std::string> all = server.Received();
+        QStringList lines;
+        std::size_t i = seen_;
+        for (; i < all.size() && all[i] != marker; ++i)
+            lines << QString::fromStdString(all[i]);
+        seen_ = i + 1;
+        return lines;
+    }
+
+    ScriptedServer server;
+    TMainForm frame;
+
+private:
+    int markers_ = 0;
+    std::size_t seen_ = 0;
+};
