@@ -35,7 +35,8 @@ void TForm1::Button5Click()
     if (!selected || !selected->isSelected())
         return;
     // The room's ban list keeps the nick: the panel shows it again next time.
-    if (SendRoomLine(sent::UnbanLine(ToWire(Title()), ToWire(selected->text()))))
+    // The ban went out on the bare nick, which the server keeps as a mask.
+    if (SendRoomLine(sent::UnbanLine(ToWire(Title()), sent::BanMaskOf(ToWire(selected->text())))))
         delete selected;
 }
 

@@ -35,6 +35,10 @@ std::string RoomActionLine(const std::string& room, const std::string& action)
 }
 std::string BanLine(const std::string& room, const std::string& member) { return "mode #" + room + " +b " + member; }
 std::string UnbanLine(const std::string& room, const std::string& banned) { return "mode #" + room + " -b " + banned; }
+std::string BanMaskOf(const std::string& banned)
+{
+    return banned.find_first_of("!@") == std::string::npos ? banned + "!*@*" : banned;
+}
 std::string MakeHostLine(const std::string& room, const std::string& member) { return "mode #" + room + " +o " + member; }
 std::string DeHostLine(const std::string& room, const std::string& member) { return "mode #" + room + " -o " + member; }
 std::string KickLine(const std::string& room, const std::string& member, const std::string& reason)

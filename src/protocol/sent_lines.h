@@ -28,6 +28,9 @@ std::string RoomMessageLine(const std::string& room, const std::string& text);  
 std::string RoomActionLine(const std::string& room, const std::string& action);      // "privmsg #R :\x01Action A"
 std::string BanLine(const std::string& room, const std::string& member);             // "mode #R +b M"
 std::string UnbanLine(const std::string& room, const std::string& banned);           // "mode #R -b B"
+// The mask a server keeps for a ban set on a bare nick: servers store
+// "nick!*@*" and refuse to lift "nick" itself. A mask stays as it is.
+std::string BanMaskOf(const std::string& banned);
 std::string MakeHostLine(const std::string& room, const std::string& member);        // "mode #R +o M"
 std::string DeHostLine(const std::string& room, const std::string& member);          // "mode #R -o M"
 std::string KickLine(const std::string& room, const std::string& member, const std::string& reason);  // "kick #R M :W"

@@ -34,7 +34,7 @@ struct Room {
     Room()
     {
         window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-        for (const auto& [entry, icon] : {std::pair{"@Ann", kHostIcon}, {"@Bob", kHostIcon},
+        for (const auto& [entry, icon] : {std::pair{"Ann", kHostIcon}, {"Bob", kHostIcon},
                                           {"carl", kNormalIcon}, {"Dora", kNormalIcon}})
             window->ListView1->AddEntry(QString::fromLatin1(entry), icon);
         c.Sent();
@@ -137,22 +137,20 @@ void TestNickListActions::menuEntry_data()
     const QStringList none;
     QTest::newRow("buddy") << "Addtobuddylist1" << "carl" << none << QStringList{"carl"} << none << none
                            << kNormalIcon << none << false;
-    QTest::newRow("buddy, a host without its @") << "Addtobuddylist1" << "@Bob" << none << QStringList{"Bob"}
-                                                 << none << none << kHostIcon << none << false;
     QTest::newRow("ignore a normal user") << "Ignore1" << "carl" << none << none << QStringList{"carl"}
                                           << QStringList{"carl"} << kIgnoredIcon << none << false;
     QTest::newRow("ignore a host: @ in memory, plain nick in the file")
-        << "Ignore1" << "@Bob" << none << none << QStringList{"Bob"} << QStringList{"@Bob"} << kIgnoredIcon
+        << "Ignore1" << "Bob" << none << none << QStringList{"Bob"} << QStringList{"@Bob"} << kIgnoredIcon
         << none << false;
     QTest::newRow("kick asks for the reason first") << "Kick1" << "carl" << none << none << none << none
                                                     << kNormalIcon << none << true;
-    QTest::newRow("kick and ban bans at once") << "KickandBan1" << "@Bob" << QStringList{"mode #Germany +b Bob"}
+    QTest::newRow("kick and ban bans at once") << "KickandBan1" << "Bob" << QStringList{"mode #Germany +b Bob"}
                                                << none << none << none << kHostIcon << QStringList{"Bob"} << true;
     QTest::newRow("ban") << "Ban1" << "Dora" << QStringList{"mode #Germany +b Dora"} << none << none << none
                          << kNormalIcon << QStringList{"Dora"} << false;
     QTest::newRow("make host") << "MakeHost1" << "carl" << QStringList{"mode #Germany +o carl"} << none << none
                                << none << kNormalIcon << none << false;
-    QTest::newRow("de-host: the list waits for the server") << "DeHost1" << "@Bob"
+    QTest::newRow("de-host: the list waits for the server") << "DeHost1" << "Bob"
                                                             << QStringList{"mode #Germany -o Bob"} << none << none
                                                             << none << kHostIcon << none << false;
     for (const char* entry : {"Addtobuddylist1", "Whisper1", "Ignore1", "UnIgnore1", "Kick1", "KickandBan1", "Ban1",
@@ -193,9 +191,9 @@ void TestNickListActions::unignore_data()
 
     QTest::newRow("normal user, other letter case") << "carl" << kIgnoredIcon << QStringList{"x", "CARL"}
                                                     << QStringList{"x"} << kNormalIcon;
-    QTest::newRow("host gets the star back") << "@Bob" << kIgnoredIcon << QStringList{"@Bob"} << QStringList()
+    QTest::newRow("host gets the star back") << "Bob" << kIgnoredIcon << QStringList{"@Bob"} << QStringList()
                                              << kHostIcon;
-    QTest::newRow("both forms go, the star last") << "@Bob" << kIgnoredIcon << QStringList{"Bob", "y", "@Bob"}
+    QTest::newRow("both forms go, the star last") << "Bob" << kIgnoredIcon << QStringList{"Bob", "y", "@Bob"}
                                                   << QStringList{"y"} << kHostIcon;
     QTest::newRow("in neither form keeps its icon") << "Dora" << kIgnoredIcon << QStringList{"Dorabella"}
                                                     << QStringList{"Dorabella"} << kIgnoredIcon;
@@ -209,7 +207,7 @@ void TestNickListActions::unignore()
     Room room;
     TNickListView::SetIconNumber(room.Entry(selected), iconBefore);
     room.c.frame.ChangeIgnoreList([&](IgnoreEntries& list) { list.Reset(listBefore); });
-    const QString nick = selected.startsWith(u'@') ? selected.mid(1) : selected;
+    const QString& nick = selected;
     QString error;
     QVERIFY(AccountListFile(room.c.frame.AccountFolder(), AccountList::Ignore).Add(nick, &error));
     QVERIFY(AccountListFile(room.c.frame.AccountFolder(), AccountList::Ignore).Add(QStringLiteral("keep"), &error));
@@ -233,7 +231,7 @@ void TestNickListActions::kickPanel_data()
 
     QTest::newRow("enter kicks") << "spamming links" << "carl" << QStringList{"kick #Germany carl :spamming links"}
                                  << false << "";
-    QTest::newRow("the nick selected at that moment") << "bye" << "@Bob" << QStringList{"kick #Germany Bob :bye"}
+    QTest::newRow("the nick selected at that moment") << "bye" << "Bob" << QStringList{"kick #Germany Bob :bye"}
                                                       << false << "";
     QTest::newRow("empty reason") << "" << "Dora" << QStringList{"kick #Germany Dora :"} << false << "";
     QTest::newRow("pasted line break becomes a space")
@@ -297,7 +295,7 @@ void TestNickListActions::banListRemoveAndReopen()
 
     list->setCurrentRow(1);
     room.window->Panel5->Button5->click();
-    QCOMPARE(room.c.Sent(), QStringList{"mode #Germany -b Dora"});
+    QCOMPARE(room.c.Sent(), QStringList{"mode #Germany -b Dora!*@*"});
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("carl"));
 
@@ -472,7 +470,7 @@ void TestNickListActions::profileFillsWhileOpen()
     QFETCH(QString, flags);
     QFETCH(QString, userType);
     Room room;
-    room.Select(QStringLiteral("@Bob"));
+    room.Select(QStringLiteral("Bob"));
     UserProfile profile{QStringLiteral("Bob"), QStringLiteral("10.0.0.7"), QStringLiteral("irc.test"), flags,
                         QStringLiteral("Bob the Builder")};
     QStringList seen;

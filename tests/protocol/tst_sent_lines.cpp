@@ -90,6 +90,8 @@ void TestSentLines::catalogue_data()
     row("16 custom empty", sent::RoomActionLine("r", ""), "privmsg #r :\x01" "Action ");
     row("17 ban", sent::BanLine("r", "bob"), "mode #r +b bob");
     row("18 unban", sent::UnbanLine("r", "bob"), "mode #r -b bob");
+    row("18 unban a bare nick lifts the server's mask", sent::UnbanLine("r", sent::BanMaskOf("bob")), "mode #r -b bob!*@*");
+    row("18 unban a mask as it is", sent::UnbanLine("r", sent::BanMaskOf("*!*@10.0.0.*")), "mode #r -b *!*@10.0.0.*");
     row("19 make host", sent::MakeHostLine("r", "bob"), "mode #r +o bob");
     row("20 de-host", sent::DeHostLine("r", "bob"), "mode #r -o bob");
     row("21 kick", sent::KickLine("r", "bob", "behave"), "kick #r bob :behave");

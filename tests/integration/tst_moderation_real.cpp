@@ -1,0 +1,100 @@
+// A host's nick-list actions on a real inspircd: the user, host of a fresh
+// room, promotes, demotes, bans, unbans and kicks a second client, and looks
+// at its profile.
+#include "chat/nick_list_view.h"
+#include "chat/room_panels.h"
+#include "chat/room_window.h"
+#include "shell/main_form.h"
+#include "side/user_info_window.h"
+#include "support/irc_servers.h"
+#include "support/prompt_recorder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+
+}  // namespace
+
+class TestModerationReal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hostActionsReachTheOtherUser();
+};
+
+void TestModerationReal::hostActionsReachTheOtherUser()
+{
+    const auto kind = RealIrcServer::Kind::InspircdWithServices;
+    if (!RealIrcServer::Installed(kind))
+        QSKIP("inspircd not installed");
+    RealIrcServer server(kind);
+    QVERIFY2(server.Ok(), qPrintable(server.Error()));
+    PromptRecorder prompts;
+
+    TMainForm frame;
+    frame.show();
+    QVERIFY(LogInFrame(frame, server.Port(), "alice"));
+    TForm1* window = frame.OpenRoomWindow(QStringLiteral("modroom"));
+    QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled(), kWaitMs);  // the first in a room is its host
+
+    TestIrcClient bob;
+    QVERIFY(bob.Login(server.Port(), "bob"));
+    bob.Send("join #modroom");
+    QTRY_VERIFY_WITH_TIMEOUT(window->ListView1->FindExact(QStringLiteral("bob")), kWaitMs);
+    window->ListView1->setCurrentItem(window->ListView1->FindExact(QStringLiteral("bob")));
+
+    window->MakeHost1->trigger();
+    QVERIFY(!bob.WaitFor("MODE #modroom +o").empty());
+    window->DeHost1->trigger();
+    QVERIFY(!bob.WaitFor("MODE #modroom -o").empty());
+    window->Ban1->trigger();
+    QVERIFY(!bob.WaitFor("MODE #modroom +b").empty());
+
+    window->blockbtn->click();
+    QListWidget* bans = window->Panel5->ListBox1;
+    QCOMPARE(bans->count(), 1);
+    bans->setCurrentRow(0);
+    window->Panel5->Button5->click();
+    QVERIFY(!bob.WaitFor("MODE #modroom -b :bob!*@*").empty());
+
+    // Profile: the window shows the WHO reply while it is open.
+    window->ListView1->setCurrentItem(window->ListView1->FindExact(QStringLiteral("bob")));
+    QStringList profile;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* shown = qobject_cast<TForm8*>(QApplication::activeModalWidget());
+        if (!shown)
+            return;
+        if (shown->nick->text().isEmpty() && waited.elapsed() < kWaitMs)
+            return;
+        profile = {shown->nick->text(), shown->ipaddress->text(), shown->server->text(), shown->usertype->text()};
+        shown->OK->click();
+    });
+    poll.start(20);
+    window->Information1->trigger();
+    poll.stop();
+    QCOMPARE(profile, (QStringList{"bob", "127.0.0.1", "irc.test", "Normal User"}));
+
+    window->Kick1->trigger();
+    window->Panel4->Edit3->setText(QStringLiteral("behave"));
+    QTest::keyClick(window->Panel4->Edit3, Qt::Key_Return);
+    const std::string kick = bob.WaitFor("KICK #modroom bob");
+    QVERIFY2(kick.find("behave") != std::string::npos, kick.c_str());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->ListView1->FindExact(QStringLiteral("bob")), kWaitMs);
+    QCOMPARE(prompts.records.size(), 0);
+}
+
+QTEST_MAIN(TestModerationReal)
+#include "tst_moderation_real.moc"
