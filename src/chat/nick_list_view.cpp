@@ -113,7 +113,12 @@ void TNickListView::RemoveEntry(QTreeWidgetItem* entry)
         ++index;
     if (index >= topLevelItemCount())
         index = indexOfTopLevelItem(entry);
+    // The view would select the next entry in its place: an action meant
+    // for the one who left must not reach a neighbour.
+    const bool wasSelected = entry->isSelected();
     delete takeTopLevelItem(index);
+    if (wasSelected)
+        clearSelection();
 }
 
 void TNickListView::ClearEntries()
