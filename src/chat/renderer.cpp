@@ -244,7 +244,10 @@ void WriteWarningNote(TRichTextBox& view, const QString& message)
 
 void WriteAdvertisementProgress(TRichTextBox& view, const QString& text)
 {
+    // In black: the colour left at the caret is the last line's (a red
+    // kick, a green join), which would make progress look like an error.
     StartPlainLine(view);
+    view.SetSelColor(Qt::black);
     view.SetSelText(text);
 }
 

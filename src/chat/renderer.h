@@ -49,7 +49,7 @@ void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& lin
 void WriteActionLine(TRichTextBox& view, const QString& ownNick, const QString& action);
 // The message in red bold italic, a line break.
 void WriteWarningNote(TRichTextBox& view, const QString& message);
-// The advertisement's progress: text as it stands, in the colour at the caret.
+// The advertisement's progress: text as it stands, plain and black.
 void WriteAdvertisementProgress(TRichTextBox& view, const QString& text);
 
 // Renders one chat text at the caret: formatting bytes become colours and
