@@ -2,6 +2,8 @@
 
 #include "chat/emoticons.h"
 #include "chat/irc_colors.h"
+
+#include <algorithm>
 #include "chat/renderer.h"
 
 #include <QAbstractItemView>
@@ -157,6 +159,23 @@ TInputLine::TInputLine(QWidget* parent)
     layout->setSpacing(2);
     layout->addLayout(bar);
     layout->addWidget(Edit1);  // a layout row of its own: always as wide as the panel
+}
+
+void TInputLine::SetStyleBarShown(bool shown)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{ToolButton5, ToolButton6, ToolButton7, colorcomo, iconcomo})
+        control->setVisible(shown);
+}
+
+bool TInputLine::StyleBarShown() const { return !colorcomo->isHidden(); }
+
+int TInputLine::StyleBarHeight() const
+{
+    int tallest = 0;
+    for (const QWidget* control :
+         std::initializer_list<const QWidget*>{ToolButton5, ToolButton6, ToolButton7, colorcomo, iconcomo})
+        tallest = std::max(tallest, control->sizeHint().height());
+    return tallest + layout()->spacing();
 }
 
 QString TInputLine::ApplyStylesToInput()

@@ -42,6 +42,13 @@ public:
     // Edit1 and returns it.
     QString ApplyStylesToInput();
 
+    // The row of style controls above Edit1: a window too short for it
+    // hides it rather than draw it over the line.
+    void SetStyleBarShown(bool shown);
+    bool StyleBarShown() const;
+    // The height the row takes when shown, with its spacing.
+    int StyleBarHeight() const;
+
 signals:
     // Enter in Edit1.
     void EnterPressed();

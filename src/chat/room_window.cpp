@@ -44,6 +44,8 @@ const QString kSelectRoom = QStringLiteral("[Select Room]");
 constexpr int kWindowWidth = 541;
 constexpr int kWindowHeight = 388;
 constexpr int kNickListWidth = 128;
+// The transcript's least height before the window gives up other rows.
+constexpr int kLeastTranscriptHeight = 40;
 
 // A room name the server would read as something else: a space ends the
 // channel parameter, a comma separates several channels.
@@ -205,6 +207,10 @@ void TForm1::BuildBody()
 
     ListView1 = new TNickListView(this);
     ListView1->setFixedWidth(kNickListWidth);
+    // Both shrink with the window: their own minimum would push the rows
+    // below them over each other.
+    mainchat->setMinimumHeight(1);
+    ListView1->setMinimumHeight(1);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     BuildNickListMenu();
@@ -600,8 +606,28 @@ void TForm1::ToolButton9Click()
 
 void TForm1::resizeEvent(QResizeEvent* event)
 {
+    FitRowsToHeight();
     QWidget::resizeEvent(event);
     PlacePanels();
+}
+
+void TForm1::FitRowsToHeight()
+{
+    const int essential = ToolBar1->sizeHint().height() + kLeastTranscriptHeight +
+                          Panel2->sizeHint().height() - (Panel2->StyleBarShown() ? Panel2->StyleBarHeight() : 0);
+    int room = height() - essential;
+    const auto keep = [&room](int needed) {
+        const bool fits = room >= needed;
+        if (fits) room -= needed;
+        return fits;
+    };
+    // The most useful part claims the room first.
+    const bool styleBar = keep(Panel2->StyleBarHeight());
+    const bool gap = keep(Panel1->minimumHeight());
+    const bool statusBar = keep(StatusBar1->sizeHint().height());
+    Panel2->SetStyleBarShown(styleBar);
+    Panel1->setVisible(gap);
+    StatusBar1->setVisible(statusBar);
 }
 
 void TForm1::PlacePanels()

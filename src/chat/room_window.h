@@ -188,6 +188,10 @@ private:
     bool AddToAccountList(AccountList list, const QString& entry);
     void RunCannedAction(int index);
     void PlacePanels();
+    // Keeps the window's rows apart at any height: below its natural height
+    // it hides the status bar, then the gap above the transcript, then the
+    // style bar, while the transcript and nick list shrink.
+    void FitRowsToHeight();
     QMdiSubWindow* SubWindow() const;
     void SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
     void PaintFlashLook();

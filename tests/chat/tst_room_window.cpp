@@ -19,6 +19,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
@@ -109,6 +111,8 @@ private slots:
     void caretReturnsToTheEndAfterEveryChange();
     void transcriptIgnoresTyping();
     void hostOnlyEntriesArePresent();
+    void rowsNeverOverlap_data();
+    void rowsNeverOverlap();
 
 private:
     std::optional<PromptRecorder> prompts_;  // installed for each test function
@@ -711,6 +715,48 @@ void TestRoomWindow::hostOnlyEntriesArePresent()
     QVERIFY(window.Kick1->isEnabled());
     window.SetHostControlsEnabled(false);
     QVERIFY(!window.Kick1->isEnabled() && !window.DeHost1->isEnabled() && !window.blockbtn->isEnabled());
+}
+
+void TestRoomWindow::rowsNeverOverlap_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("statusBar");
+    QTest::addColumn<bool>("styleBar");
+    QTest::newRow("own size") << 388 << true << true;
+    QTest::newRow("six tiled on a small screen") << 150 << false << true;
+    QTest::newRow("very short") << 110 << false << false;
+    QTest::newRow("shorter than its rows") << 60 << false << false;
+}
+
+// Tiling many windows makes each short: its rows must give way, never be
+// drawn over one another, and the input line stays usable.
+void TestRoomWindow::rowsNeverOverlap()
+{
+    QFETCH(int, height);
+    Connected c;
+    c.frame.resize(1000, 800);
+    c.frame.show();
+    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    // The sub-window's size less its frame and title bar is the window's.
+    SubOf(window)->resize(541, height + SubOf(window)->height() - window->height());
+    QCoreApplication::processEvents();
+    QCOMPARE(window->height(), height);
+
+    QTEST(window->StatusBar1->isVisible(), "statusBar");
+    QTEST(window->Panel2->StyleBarShown(), "styleBar");
+    QList<QWidget*> rows;
+    for (QWidget* row : QList<QWidget*>{window->ToolBar1, window->Panel1, window->mainchat, window->Panel2,
+                                        window->StatusBar1})
+        if (row->isVisible())
+            rows << row;
+    QVERIFY(rows.contains(window->Panel2) && window->Edit1->isVisible());
+    for (int i = 0; i + 1 < rows.size(); ++i)
+        QVERIFY2(rows[i]->geometry().bottom() < rows[i + 1]->geometry().top(),
+                 qPrintable(rows[i]->objectName() + " runs into " + rows[i + 1]->objectName()));
+    if (height >= 110) {
+        QVERIFY(rows.last()->geometry().bottom() < window->height());
+        QVERIFY(window->Edit1->height() >= window->Edit1->minimumSizeHint().height());
+    }
 }
 
 QTEST_MAIN(TestRoomWindow)
