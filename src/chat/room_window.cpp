@@ -540,6 +540,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         PaintFlashLook();
         return true;
     }
+    // "[Select Room]" is a prompt: the first key typed replaces it.
+    if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) && event->type() == QEvent::FocusIn &&
+        ComboBoxEx1->currentText() == kSelectRoom)
+        QTimer::singleShot(0, ComboBoxEx1->lineEdit(), &QLineEdit::selectAll);
     if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         const auto* key = static_cast<QKeyEvent*>(event);

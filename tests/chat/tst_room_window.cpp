@@ -112,6 +112,7 @@ private slots:
     void transcriptIgnoresTyping();
     void hostOnlyEntriesArePresent();
     void rowsNeverOverlap_data();
+    void typingReplacesTheSelectorPrompt();
     void rowsNeverOverlap();
 
 private:
@@ -757,6 +758,18 @@ void TestRoomWindow::rowsNeverOverlap()
         QVERIFY(rows.last()->geometry().bottom() < window->height());
         QVERIFY(window->Edit1->height() >= window->Edit1->minimumSizeHint().height());
     }
+}
+
+void TestRoomWindow::typingReplacesTheSelectorPrompt()
+{
+    Connected c;
+    c.frame.show();
+    c.frame.activateWindow();
+    TForm1* window = c.frame.NewRoomWindow();
+    window->ComboBoxEx1->setFocus();
+    QTRY_VERIFY(window->ComboBoxEx1->lineEdit()->hasSelectedText());
+    QTest::keyClicks(window->ComboBoxEx1, QStringLiteral("linux"));
+    QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("linux"));
 }
 
 QTEST_MAIN(TestRoomWindow)
