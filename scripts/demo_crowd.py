@@ -3,7 +3,7 @@
 rooms, and a few hundred more rooms with topics, all played from a plain-text
 script (scripts/demo-crowd.txt).
 
-    demo_crowd.py --port 6667 --script scripts/demo-crowd.txt [--pace 2.5] [--ready FILE]
+    demo_crowd.py --port 6667 --script scripts/demo-crowd.txt [--pace 2] [--ready FILE]
 
 It connects every person of the script to the IRC server on 127.0.0.1:PORT,
 registers the script's accounts with NickServ, opens the rooms, leaves the
@@ -400,7 +400,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--port", type=int, default=6667)
     parser.add_argument("--script", required=True)
-    parser.add_argument("--pace", type=float, default=2.5, help="average seconds between two lines of talk")
+    parser.add_argument("--pace", type=float, default=2.0, help="average seconds between two lines of talk")
     parser.add_argument("--ready", help="file to write once the network is filled")
     parser.add_argument("--check", action="store_true", help="only read and check the script")
     args = parser.parse_args()
