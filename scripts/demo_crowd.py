@@ -341,8 +341,10 @@ class Crowd:
         for sender, recipient, text in self.script.memos:
             connection = self.people[sender]
             connection.send(f"MEMOSERV SEND {recipient} {text}")
-            await connection.wait_for(lambda who, cmd, params: who == "MemoServ" and cmd == "NOTICE", 20,
-                                      f"MemoServ's answer to {sender}")
+            answer = await connection.wait_for(lambda who, cmd, params: who == "MemoServ" and cmd == "NOTICE", 20,
+                                               f"MemoServ's answer to {sender}")
+            if "successfully sent" not in answer[-1]:
+                raise RuntimeError(f"MemoServ did not take {sender}'s memo: {answer[-1]}")
         self.log(f"{len(self.script.memos)} memos left")
 
     async def play(self):
