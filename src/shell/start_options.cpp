@@ -24,7 +24,7 @@ StartOptions ParseStartOptions(const QStringList& arguments)
         options.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
         return options;
     }
-    options.helpWanted = parser.isSet(help);
+    options.helpWanted = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
     if (parser.isSet(server)) {
         options.server = parser.value(server);
         if (options.server.trimmed().isEmpty()) options.error = QStringLiteral("--server needs a host name.");

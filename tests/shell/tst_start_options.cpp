@@ -91,9 +91,10 @@ void TestStartOptions::unreadableCommandLines()
 void TestStartOptions::helpNamesTheServerOption()
 {
     StartOptions options;
-    const std::optional<int> exitCode = ReadStartOptions({"talvessa", "--help"}, options);
-    QCOMPARE(exitCode, std::optional<int>(0));
-    QVERIFY(options.helpText.contains("--server <host>"));
+    for (const char* help : {"--help", "-h", "--help-all"}) {
+        QCOMPARE(ReadStartOptions({"talvessa", help}, options), std::optional<int>(0));
+        QVERIFY(options.helpText.contains("--server <host>"));
+    }
     // A readable command line starts the program.
     QCOMPARE(ReadStartOptions({"talvessa", "--server", "localhost"}, options), std::nullopt);
     QCOMPARE(options.server, QStringLiteral("localhost"));
