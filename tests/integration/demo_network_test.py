@@ -14,6 +14,7 @@ import argparse
 import os
 import random
 import re
+import shutil
 import socket
 import subprocess
 import sys
@@ -275,6 +276,10 @@ def main():
             with open(os.path.join(work, "crowd.log")) as f:
                 print("---- crowd.log\n" + f.read()[-3000:])
         stop_leaves_nothing_running(network, work, port)
+    if FAILURES:
+        print(f"logs kept in {work}")
+    else:
+        shutil.rmtree(work, ignore_errors=True)
     print(f"{len(FAILURES)} failure(s) in {time.monotonic() - started:.1f} s")
     return 1 if FAILURES else 0
 
