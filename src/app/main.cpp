@@ -1,9 +1,12 @@
-// Program entry: builds the application object and runs it.
+// Program entry: builds the application object, reads the command line and runs it.
 #include "shell/application.h"
+#include "shell/start_options.h"
 
 int main(int argc, char** argv)
 {
     TalvessaApplication app(argc, argv);
-    StartProgram();
+    StartOptions options;
+    if (const std::optional<int> exitCode = ReadStartOptions(QApplication::arguments(), options)) return *exitCode;
+    StartProgram(options);
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "shell/product_info.h"
 #include "common/prompts.h"
 #include "shell/splash_form.h"
+#include "shell/start_options.h"
 
 #include <exception>
 
@@ -35,6 +36,11 @@ void TalvessaApplication::ShowException(const QString& text)
 
 TMainForm* StartProgram()
 {
+    return StartProgram(StartOptions{});
+}
+
+TMainForm* StartProgram(const StartOptions& options)
+{
     {
         TForm6 splash;
         splash.exec();  // closes itself when its timer fires
@@ -42,6 +48,7 @@ TMainForm* StartProgram()
     auto* frame = new TMainForm;
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->AboutBox();  // made now, shown when asked for
+    if (!options.server.isEmpty()) frame->SelectServer(options.server);
     frame->show();
     return frame;
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 class TMainForm;
+struct StartOptions;
 
 // The application object of the program.
 class TalvessaApplication : public QApplication {
@@ -22,5 +23,7 @@ public:
 
 // Program start after the application object exists: the splash for its
 // moment, then the frame (with the room list window) and the about box.
-// The frame is shown and returned; the caller runs the event loop.
+// The frame is shown and returned; the caller runs the event loop. A server
+// named on the command line is put into the frame's server box.
 TMainForm* StartProgram();
+TMainForm* StartProgram(const StartOptions& options);

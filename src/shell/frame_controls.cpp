@@ -93,6 +93,15 @@ const QStringList& TMainForm::PresetServers()
     return presets;
 }
 
+void TMainForm::SelectServer(const QString& host)
+{
+    const int index = servercombo->findText(host, Qt::MatchFixedString);
+    if (index >= 0)
+        servercombo->setCurrentIndex(index);
+    else
+        servercombo->setEditText(host);
+}
+
 void TMainForm::BuildWindow()
 {
     setObjectName("MainForm");

@@ -212,6 +212,9 @@ public:
 
     // The six preset servers of servercombo.
     static const QStringList& PresetServers();
+    // Selects host in servercombo when it is one of its items (letter case
+    // aside), otherwise types it into the box; the items stay as they are.
+    void SelectServer(const QString& host);
     // The frame's own hint, shown where nothing under the pointer has one.
     static QString FrameHint() { return QStringLiteral("List"); }
 
