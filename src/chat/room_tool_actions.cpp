@@ -45,7 +45,8 @@ void TForm1::Button5Click()
 void TForm1::addbtnClick()
 {
     MoveToAppendPosition(*mainchat);
-    if (Edit1->text().isEmpty()) {
+    // Blanks alone would go out as nothing to everyone.
+    if (Edit1->text().trimmed().isEmpty()) {
         WriteWarningNote(*mainchat, QStringLiteral(
             "No advertisement message to send - Please write any message in the chat edit box below."));
         return;

@@ -358,6 +358,9 @@ void TestNickListActions::advertisementRefused_data()
     QTest::newRow("empty input line") << "" << true << 0
                                       << "No advertisement message to send - Please write any message in the chat "
                                          "edit box below.\n";
+    QTest::newRow("blanks only") << "   " << true << 0
+                                 << "No advertisement message to send - Please write any message in the chat "
+                                    "edit box below.\n";
     QTest::newRow("answered No") << "hello" << false << 1 << "";
 }
 
