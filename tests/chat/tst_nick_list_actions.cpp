@@ -73,6 +73,8 @@ private slots:
     void menuOrder();
     void menuEntry_data();
     void menuEntry();
+    void whisper_data();
+    void whisper();
     void unignore_data();
     void unignore();
     void kickPanel_data();
@@ -179,6 +181,39 @@ void TestNickListActions::menuEntry()
     QTEST(room.window->Panel4->isVisibleTo(room.window), "kickPanel");
     QCOMPARE(room.c.frame.ChildWindows().size(), privateWindowsBefore);  // only Whisper opens one
     QCOMPARE(prompts_->records.size(), 0);
+}
+
+void TestNickListActions::whisper_data()
+{
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("menu entry") << false;
+    QTest::newRow("double-click on the entry") << true;
+}
+
+void TestNickListActions::whisper()
+{
+    QFETCH(bool, doubleClick);
+    Room room;
+    room.c.frame.show();
+    room.Select(QStringLiteral("Bob"));  // a host: the window is titled without any mark
+    if (doubleClick) {
+        QTreeWidget* list = room.window->ListView1;
+        const QPoint at = list->visualItemRect(room.Entry(QStringLiteral("Bob"))).center();
+        // A double-click is a click and then the second press.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    } else {
+        room.window->Whisper1->trigger();
+    }
+    QWidget* front = room.c.frame.CurrentChild();
+    QVERIFY(front);
+    QCOMPARE(front->windowTitle(), QStringLiteral("Bob"));
+    // Whispering again shows the same window.
+    room.window->Whisper1->trigger();
+    int titled = 0;
+    for (QWidget* child : room.c.frame.ChildWindows()) titled += child->windowTitle() == QLatin1String("Bob");
+    QCOMPARE(titled, 1);
+    QCOMPARE(room.c.Sent(), QStringList());
 }
 
 void TestNickListActions::unignore_data()
