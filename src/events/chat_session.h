@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <chrono>
@@ -26,12 +27,15 @@ class TRichTextBox;
 class ChatSession : public QObject {
     Q_OBJECT
 public:
-    // The lines the reader may queue before it waits for the UI thread.
+    // The lines, and the memory they hold, that the reader may queue before
+    // it waits for the UI thread.
     static constexpr std::size_t kQueueLines = 8192;
+    static constexpr std::size_t kQueueBytes = LineQueue::kDefaultBytes;
 
     // ownnick is the user's nick for this connection. No reader runs until
     // StartReader; a session without one can still take lines (tests).
-    ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines = kQueueLines, QObject* parent = nullptr);
+    ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines = kQueueLines, QObject* parent = nullptr,
+                std::size_t queueBytes = kQueueBytes);
     ~ChatSession() override;
 
     ChatFrame& Frame() const { return frame_; }
@@ -47,6 +51,21 @@ public:
     // Joins and disposes of the reader (its connection must be closed or the
     // reader stopped first, or this closes the connection).
     void DisposeReader();
+
+    // --- After the reader ---
+    // The reader is gone: the lines it left are still handled, in slices
+    // bounded by time like any others, the first slice now; LinesDone follows
+    // the last of them. A private window the user closes meanwhile is not
+    // made again for a later line of its partner: that line is dropped.
+    void FinishLines();
+    // Handles whatever is left at once (for a new connection that must not
+    // find the last one's lines still arriving).
+    void FinishLinesNow();
+    bool Ending() const { return ending_; }
+    // While ending: true when partner had a private window after the end
+    // (the case of the letters does not count).
+    bool HadPrivateWindow(const QString& partner) const;
+    void NotePrivateWindow(const QString& partner);
 
     // --- What handlers keep between lines ---
     // True inside a MemoServ memo listing (from "listing memos for" to "end of list").
@@ -65,9 +84,12 @@ public:
     void BringToFrontSoon(QWidget* w);
 
 signals:
-    // The reader ended on a transport error that the program did not cause;
-    // the lines that came before the end have been handled.
-    void ReaderEnded(const QString& error);
+    // The reader ended on its own: a transport error that the program did
+    // not cause, or (unexpected) another failure that error describes. Lines
+    // may still wait in the queue: the owner calls FinishLines.
+    void ReaderEnded(const QString& error, bool unexpected);
+    // After FinishLines: the last line the reader left has been handled.
+    void LinesDone();
 
 private:
     ChatFrame& frame_;
@@ -80,4 +102,6 @@ private:
     bool draining_ = false;
     QPointer<QWidget> frontPending_;
     bool frontQueued_ = false;
+    bool ending_ = false;
+    QSet<QString> endedPartners_;  // case-folded partner names, while ending
 };

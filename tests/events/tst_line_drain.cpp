@@ -34,7 +34,7 @@ private slots:
 void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
 {
     TMainForm frame;
-    ChatSession session(frame, "ann", 100000);
+    ChatSession session(frame, "ann", 100000, nullptr, std::size_t(1) << 30);
     const auto queue = session.Queue();
     LineDrain& drain = session.Drain();
     int drains = 0;
