@@ -93,11 +93,25 @@ void ChatSession::EndLines()
     for (const auto& v : views)
         if (v) v->EndBatch();
     if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->EndLogBatch();
+    // Activating a child window re-lays every other one: during a flood from
+    // many partners that happens when the flood pauses, or now and then
+    // while it goes on, never once per slice.
+    if (frontWanted_ && (!drain_->HasLines() || !sinceFront_.isValid() || sinceFront_.elapsed() >= kFrontEveryMs))
+        QueueFront();
 }
 
 void ChatSession::BringToFrontSoon(QWidget* w)
 {
     frontPending_ = w;
+    frontWanted_ = true;
+    // Inside a drain the front changes when the drain ends (EndLines).
+    if (!draining_) QueueFront();
+}
+
+void ChatSession::QueueFront()
+{
+    frontWanted_ = false;
+    sinceFront_.start();
     if (frontQueued_) return;
     frontQueued_ = true;
     QMetaObject::invokeMethod(this, [this] {

@@ -3,6 +3,7 @@
 #include "protocol/line_queue.h"
 #include "protocol/reader_thread.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -80,8 +81,11 @@ public:
     void EndLines();
 
     // Brings w to the front once the lines at hand are handled: a burst from
-    // many partners activates one window, not each in turn.
+    // many partners activates one window, not each in turn. Inside a drain
+    // that has more lines waiting, the front changes at most every
+    // kFrontEveryMs.
     void BringToFrontSoon(QWidget* w);
+    static constexpr int kFrontEveryMs = 500;
 
 signals:
     // The reader ended on its own: a transport error that the program did
@@ -100,8 +104,12 @@ private:
 
     std::vector<QPointer<TRichTextBox>> batchedViews_;
     bool draining_ = false;
+    void QueueFront();
+
     QPointer<QWidget> frontPending_;
     bool frontQueued_ = false;
+    bool frontWanted_ = false;  // frontPending_ waits for the drain's end
+    QElapsedTimer sinceFront_;
     bool ending_ = false;
     QSet<QString> endedPartners_;  // case-folded partner names, while ending
 };

@@ -28,8 +28,13 @@ TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
     // Queued: the window closes itself right after asking.
     connect(w, &TForm3::IgnorePartner, this, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);
     // Made inside the area, so that it takes the frame's icon instead of
-    // loading a picture of its own.
-    auto* sub = new QMdiSubWindow(mdiArea_);
+    // loading a picture of its own: in the area's viewport and as a
+    // sub-window, as the area keeps its children, so that adding it neither
+    // moves it nor changes its kind (either would lay its title bar out anew).
+    auto* sub = new QMdiSubWindow(mdiArea_->viewport(), Qt::SubWindow);
+    // Sized before it holds the window: each change of size or content makes
+    // the title bar fit its text anew, which takes a text layout each time.
+    sub->resize(TForm3::kWidth, TForm3::kHeight);
     sub->setWidget(w);
     sub->setEnabled(activate);  // a disabled child is shown without being activated
     AddChildWindow(sub, [w](QMdiSubWindow*) { w->ApplyDefaultSize(); });

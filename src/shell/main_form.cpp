@@ -196,6 +196,11 @@ void TMainForm::PlaceNewChild(QMdiSubWindow* sub)
     const int positions = room < 0 ? 1 : room / kStep + 1;
     const int at = (others % positions) * kStep;
     sub->move(at, at);
+    // The area places each window it is given by weighing its overlap with
+    // every window that has a position of its own, which grows with the
+    // square of the windows open. The frame places its windows itself: the
+    // area need not weigh this one for the next.
+    sub->setAttribute(Qt::WA_Moved, false);
     if (!sub->isVisible()) sub->show();
 }
 
