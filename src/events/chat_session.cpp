@@ -93,11 +93,10 @@ void ChatSession::EndLines()
     for (const auto& v : views)
         if (v) v->EndBatch();
     if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->EndLogBatch();
-    // Activating a child window re-lays every other one: during a flood from
-    // many partners that happens when the flood pauses, or now and then
-    // while it goes on, never once per slice.
-    if (frontWanted_ && (!drain_->HasLines() || !sinceFront_.isValid() || sinceFront_.elapsed() >= kFrontEveryMs))
-        QueueFront();
+    // Activating a child window costs more the more windows are open (the
+    // area restacks every one): during a flood from many partners it waits
+    // until the drain has caught up, instead of coming once per slice.
+    if (frontWanted_ && !drain_->HasLines()) QueueFront();
 }
 
 void ChatSession::BringToFrontSoon(QWidget* w)
@@ -111,7 +110,6 @@ void ChatSession::BringToFrontSoon(QWidget* w)
 void ChatSession::QueueFront()
 {
     frontWanted_ = false;
-    sinceFront_.start();
     if (frontQueued_) return;
     frontQueued_ = true;
     QMetaObject::invokeMethod(this, [this] {

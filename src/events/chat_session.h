@@ -3,7 +3,6 @@
 #include "protocol/line_queue.h"
 #include "protocol/reader_thread.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -81,11 +80,9 @@ public:
     void EndLines();
 
     // Brings w to the front once the lines at hand are handled: a burst from
-    // many partners activates one window, not each in turn. Inside a drain
-    // that has more lines waiting, the front changes at most every
-    // kFrontEveryMs.
+    // many partners activates one window, not each in turn. Inside a drain,
+    // once the drain has no lines left.
     void BringToFrontSoon(QWidget* w);
-    static constexpr int kFrontEveryMs = 500;
 
 signals:
     // The reader ended on its own: a transport error that the program did
@@ -109,7 +106,6 @@ private:
     QPointer<QWidget> frontPending_;
     bool frontQueued_ = false;
     bool frontWanted_ = false;  // frontPending_ waits for the drain's end
-    QElapsedTimer sinceFront_;
     bool ending_ = false;
     QSet<QString> endedPartners_;  // case-folded partner names, while ending
 };

@@ -332,14 +332,21 @@ void TestReaderThread::endingWaitOnFullQueueKeepsWhatWasRead()
 {
     QFETCH(QString, ending);
     QFETCH(bool, everything);
-    constexpr int kLines = 2000;
+    // In one piece, and few enough that what the reader cannot queue, and the
+    // server's close after it, fit in the socket buffers: a close stuck
+    // behind unread bytes would reach nobody.
+    constexpr int kLines = 400;
     ScriptedServer server;
     std::vector<std::string> sent;
-    for (int i = 0; i < kLines; ++i) sent.push_back(":s 372 ann :- line " + std::to_string(i));
-    server.SendMany(sent);
+    std::string bytes;
+    for (int i = 0; i < kLines; ++i) {
+        sent.push_back(":s 372 ann :- line " + std::to_string(i));
+        bytes += sent.back() + "\r\n";
+    }
     // The last words before a hang-up: an ERROR line is nobody's to handle,
     // the numeric before it goes to the log.
-    server.Send(":s 400 ann :Closing link").Send("ERROR :Closing link (ann@127.0.0.1)");
+    sent.push_back(":s 400 ann :Closing link");
+    server.SendRaw(bytes).Send(sent.back()).Send("ERROR :Closing link (ann@127.0.0.1)");
     // The server goes only once the reader waits on the full queue.
     if (ending == "hang-up") server.Pause(1500).Close();
     LineConnection conn;
@@ -359,12 +366,9 @@ void TestReaderThread::endingWaitOnFullQueueKeepsWhatWasRead()
     const QByteArrayList got = Queued(queue);
     // The batch the reader held while it waited was queued, not dropped.
     QVERIFY2(std::size_t(got.size()) > held, qPrintable(QString("%1 of %2").arg(got.size()).arg(held)));
-    for (int i = 0; i < got.size() - (everything ? 1 : 0); ++i)
-        QCOMPARE(got[i], QByteArray::fromStdString(sent[i]));
-    if (everything) {
-        QCOMPARE(got.size(), kLines + 1);
-        QCOMPARE(got.last(), QByteArray(":s 400 ann :Closing link"));
-    }
+    QVERIFY(std::size_t(got.size()) <= sent.size());
+    for (int i = 0; i < got.size(); ++i) QCOMPARE(got[i], QByteArray::fromStdString(sent[i]));
+    if (everything) QCOMPARE(std::size_t(got.size()), sent.size());
 }
 
 void TestReaderThread::unexpectedFailureIsReported_data()
