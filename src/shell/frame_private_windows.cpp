@@ -23,7 +23,12 @@ TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
     IndexPrivateWindow(w);
     connect(w, &QWidget::windowTitleChanged, this, [this, w] { IndexPrivateWindow(w); });
     // A closed window is found no more, though it is destroyed a moment later.
-    connect(w, &TForm3::Closed, this, [this, w] { UnindexPrivateWindow(w); });
+    connect(w, &TForm3::Closed, this, [this, w] {
+        UnindexPrivateWindow(w);
+        // It may be destroyed after the frame: nothing more of it comes here.
+        disconnect(w, &QWidget::windowTitleChanged, this, nullptr);
+        disconnect(w, &QObject::destroyed, this, nullptr);
+    });
     connect(w, &QObject::destroyed, this, [this](QObject* gone) { UnindexPrivateWindow(gone); });
     // Queued: the window closes itself right after asking.
     connect(w, &TForm3::IgnorePartner, this, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);

@@ -58,6 +58,10 @@ TMainForm::~TMainForm()
         for (QMdiSubWindow* sub : mdiArea_->subWindowList()) QObject::disconnect(sub, nullptr, this, nullptr);
         qDeleteAll(mdiArea_->subWindowList());
     }
+    // Private windows that outlive this destructor (closed ones awaiting
+    // their deletion) must not reach an index that is gone.
+    for (auto w = privateKeyOf_.keyBegin(); w != privateKeyOf_.keyEnd(); ++w)
+        QObject::disconnect(*w, nullptr, this, nullptr);
 }
 
 void TMainForm::FormCreate()
