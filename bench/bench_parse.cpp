@@ -62,7 +62,7 @@ public:
         }
         cv_.notify_all();
     }
-    void ReaderEnded(const std::string&) override {}
+    void ReaderEnded(const std::string&, bool) override {}
     std::size_t Count() const { return count_; }
     void WaitFor(std::size_t n)
     {

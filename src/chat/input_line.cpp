@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <functional>
 
 namespace {
 
@@ -59,6 +60,34 @@ const QIcon& EmoticonIcon(int n)
     }();
     return icons[n - 1];
 }
+
+// A combo box whose drop-down list is set up when it is first needed (the
+// list drops down, or an entry is chosen without it): setting it up makes the
+// list's view, which costs more than the rest of the box, and a flood of new
+// private windows makes many boxes that are never opened.
+class LazyListCombo : public QComboBox {
+public:
+    LazyListCombo(QWidget* parent, std::function<void(QComboBox&)> setUp)
+        : QComboBox(parent), setUp_(std::move(setUp))
+    {
+        connect(this, &QComboBox::activated, this, [this] { SetUpList(); });
+    }
+    void showPopup() override
+    {
+        SetUpList();
+        QComboBox::showPopup();
+    }
+
+private:
+    void SetUpList()
+    {
+        if (!setUp_) return;
+        const auto setUp = std::move(setUp_);
+        setUp_ = nullptr;
+        setUp(*this);
+    }
+    std::function<void(QComboBox&)> setUp_;
+};
 
 QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& hint,
                          void (QFont::*style)(bool))
@@ -113,24 +142,22 @@ TInputLine::TInputLine(QWidget* parent)
     ToolButton6 = StyleToggle(this, QStringLiteral("ToolButton6"), tr("Underline"), &QFont::setUnderline);
     ToolButton7 = StyleToggle(this, QStringLiteral("ToolButton7"), tr("Strike-through"), &QFont::setStrikeOut);
 
-    colorcomo = new QComboBox(this);
+    // The drop-down list is as wide as its longest name needs, however
+    // narrow the box itself is, with room for a scroll bar.
+    colorcomo = new LazyListCombo(this, [](QComboBox& box) {
+        QAbstractItemView* list = box.view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
+                              2 * list->frameWidth());
+    });
     colorcomo->setObjectName(QStringLiteral("colorcomo"));
     colorcomo->setToolTip(tr("Text colour"));
     for (int n = 0; n < kPickerColorCount; ++n)
         colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
     colorcomo->setCurrentIndex(-1);
-    {
-        // The drop-down list is as wide as its longest name needs, however
-        // narrow the box itself is, with room for a scroll bar.
-        QAbstractItemView* list = colorcomo->view();
-        list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
-                              2 * list->frameWidth());
-    }
 
-    iconcomo = new QComboBox(this);
+    iconcomo = new LazyListCombo(this, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
     iconcomo->setObjectName(QStringLiteral("iconcomo"));
     iconcomo->setToolTip(tr("Emoticons"));
-    iconcomo->setIconSize(QSize(21, 21));
     iconcomo->setFixedWidth(51);
     for (int i = 0; i < kEmoticonCount; ++i) {
         iconcomo->addItem(EmoticonIcon(i + 1), QString(), EmoticonPickerText(i));

@@ -137,6 +137,8 @@ bool TForm3::event(QEvent* event)
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::ParentChange)
         WatchChildFrame();
+    else if (event->type() == QEvent::Close && event->isAccepted())
+        emit Closed();
     return handled;
 }
 

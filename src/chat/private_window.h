@@ -86,6 +86,8 @@ public:
 signals:
     // ToolButton1: the partner's nick, for the frame to ignore.
     void IgnorePartner(const QString& nick);
+    // The window was closed: it goes, though it may still exist for a moment.
+    void Closed();
 
 protected:
     bool event(QEvent* event) override;

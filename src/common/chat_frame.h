@@ -63,6 +63,10 @@ public:
 
     // The child windows' widgets in the frame's order (creation order).
     virtual QList<QWidget*> ChildWindows() const = 0;
+    // The private windows (TForm3) whose partner is partner: titles compared
+    // without control characters and regardless of letter case; oldest first.
+    // A hashed lookup, however many windows are open.
+    virtual QList<QWidget*> PrivateWindowsNamed(const QString& partner) const = 0;
     // The widget of the frame's current child window (whether or not the
     // frame itself has the keyboard); null when there is none.
     virtual QWidget* CurrentChild() const = 0;

@@ -1,18 +1,21 @@
 #include "events/chat_session.h"
 
+#include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "common/chat_frame.h"
+#include "common/wire_text.h"
 #include "events/line_drain.h"
 #include "side/room_list_window.h"
 
 #include <QMetaObject>
 #include <QWidget>
 
-ChatSession::ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines, QObject* parent)
+ChatSession::ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines, QObject* parent,
+                         std::size_t queueBytes)
     : QObject(parent),
       frame_(frame),
       ownnick_(std::move(ownnick)),
-      queue_(std::make_shared<LineQueue>(queueLines)),
+      queue_(std::make_shared<LineQueue>(queueLines, queueBytes)),
       drain_(new LineDrain(*this, queue_, this))
 {
     connect(drain_, &LineDrain::ReaderStopped, this, &ChatSession::ReaderEnded);
@@ -41,6 +44,32 @@ void ChatSession::DisposeReader()
     reader_.reset();  // joins the thread
 }
 
+void ChatSession::FinishLines()
+{
+    if (ending_) return;
+    ending_ = true;
+    for (QWidget* w : frame_.ChildWindows())
+        if (auto* partner = qobject_cast<TForm3*>(w)) NotePrivateWindow(TrimControls(partner->Title()));
+    connect(drain_, &LineDrain::Emptied, this, &ChatSession::LinesDone, Qt::UniqueConnection);
+    drain_->DrainRest();
+}
+
+void ChatSession::FinishLinesNow()
+{
+    FinishLines();
+    drain_->DrainAll();
+}
+
+bool ChatSession::HadPrivateWindow(const QString& partner) const
+{
+    return endedPartners_.contains(partner.toCaseFolded());
+}
+
+void ChatSession::NotePrivateWindow(const QString& partner)
+{
+    if (ending_) endedPartners_.insert(partner.toCaseFolded());
+}
+
 void ChatSession::JoinBatch(TRichTextBox* view)
 {
     if (!draining_ || !view) return;
@@ -64,11 +93,23 @@ void ChatSession::EndLines()
     for (const auto& v : views)
         if (v) v->EndBatch();
     if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->EndLogBatch();
+    // Activating a child window costs more the more windows are open (the
+    // area restacks every one): during a flood from many partners it waits
+    // until the drain has caught up, instead of coming once per slice.
+    if (frontWanted_ && !drain_->HasLines()) QueueFront();
 }
 
 void ChatSession::BringToFrontSoon(QWidget* w)
 {
     frontPending_ = w;
+    frontWanted_ = true;
+    // Inside a drain the front changes when the drain ends (EndLines).
+    if (!draining_) QueueFront();
+}
+
+void ChatSession::QueueFront()
+{
+    frontWanted_ = false;
     if (frontQueued_) return;
     frontQueued_ = true;
     QMetaObject::invokeMethod(this, [this] {

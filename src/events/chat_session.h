@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <chrono>
@@ -26,12 +27,15 @@ class TRichTextBox;
 class ChatSession : public QObject {
     Q_OBJECT
 public:
-    // The lines the reader may queue before it waits for the UI thread.
+    // The lines, and the memory they hold, that the reader may queue before
+    // it waits for the UI thread.
     static constexpr std::size_t kQueueLines = 8192;
+    static constexpr std::size_t kQueueBytes = LineQueue::kDefaultBytes;
 
     // ownnick is the user's nick for this connection. No reader runs until
     // StartReader; a session without one can still take lines (tests).
-    ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines = kQueueLines, QObject* parent = nullptr);
+    ChatSession(ChatFrame& frame, QString ownnick, std::size_t queueLines = kQueueLines, QObject* parent = nullptr,
+                std::size_t queueBytes = kQueueBytes);
     ~ChatSession() override;
 
     ChatFrame& Frame() const { return frame_; }
@@ -48,6 +52,21 @@ public:
     // reader stopped first, or this closes the connection).
     void DisposeReader();
 
+    // --- After the reader ---
+    // The reader is gone: the lines it left are still handled, in slices
+    // bounded by time like any others, the first slice now; LinesDone follows
+    // the last of them. A private window the user closes meanwhile is not
+    // made again for a later line of its partner: that line is dropped.
+    void FinishLines();
+    // Handles whatever is left at once (for a new connection that must not
+    // find the last one's lines still arriving).
+    void FinishLinesNow();
+    bool Ending() const { return ending_; }
+    // While ending: true when partner had a private window after the end
+    // (the case of the letters does not count).
+    bool HadPrivateWindow(const QString& partner) const;
+    void NotePrivateWindow(const QString& partner);
+
     // --- What handlers keep between lines ---
     // True inside a MemoServ memo listing (from "listing memos for" to "end of list").
     bool memolisting = false;
@@ -61,13 +80,17 @@ public:
     void EndLines();
 
     // Brings w to the front once the lines at hand are handled: a burst from
-    // many partners activates one window, not each in turn.
+    // many partners activates one window, not each in turn. Inside a drain,
+    // once the drain has no lines left.
     void BringToFrontSoon(QWidget* w);
 
 signals:
-    // The reader ended on a transport error that the program did not cause;
-    // the lines that came before the end have been handled.
-    void ReaderEnded(const QString& error);
+    // The reader ended on its own: a transport error that the program did
+    // not cause, or (unexpected) another failure that error describes. Lines
+    // may still wait in the queue: the owner calls FinishLines.
+    void ReaderEnded(const QString& error, bool unexpected);
+    // After FinishLines: the last line the reader left has been handled.
+    void LinesDone();
 
 private:
     ChatFrame& frame_;
@@ -78,6 +101,11 @@ private:
 
     std::vector<QPointer<TRichTextBox>> batchedViews_;
     bool draining_ = false;
+    void QueueFront();
+
     QPointer<QWidget> frontPending_;
     bool frontQueued_ = false;
+    bool frontWanted_ = false;  // frontPending_ waits for the drain's end
+    bool ending_ = false;
+    QSet<QString> endedPartners_;  // case-folded partner names, while ending
 };

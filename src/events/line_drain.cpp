@@ -18,25 +18,46 @@ void LineDrain::LinesReady()
     if (!pending_.exchange(true)) QMetaObject::invokeMethod(this, &LineDrain::Drain, Qt::QueuedConnection);
 }
 
-void LineDrain::ReaderEnded(const std::string& error)
+void LineDrain::ReaderEnded(const std::string& error, bool unexpected)
 {
     const QString why = QString::fromStdString(error);
-    QMetaObject::invokeMethod(this, [this, why] {
-        // Lines that arrived before the end are shown before it is reported.
-        DrainAll();
-        emit ReaderStopped(why);
-    }, Qt::QueuedConnection);
+    // The owner decides what becomes of the lines still queued: they are
+    // shown in slices after the end, never all at once here.
+    QMetaObject::invokeMethod(this, [this, why, unexpected] { emit ReaderStopped(why, unexpected); },
+                              Qt::QueuedConnection);
 }
+
+bool LineDrain::HasLines() const { return next_ < batch_.size() || queue_->Size() > 0; }
 
 void LineDrain::Drain()
 {
     pending_ = false;
     HandleBatch(true);
-    if ((next_ < batch_.size() || queue_->Size() > 0) && !pending_.exchange(true))
-        QMetaObject::invokeMethod(this, &LineDrain::Drain, Qt::QueuedConnection);
+    if (HasLines()) {
+        if (!pending_.exchange(true)) QMetaObject::invokeMethod(this, &LineDrain::Drain, Qt::QueuedConnection);
+    } else if (rest_) {
+        TellEmptied();
+    }
 }
 
-void LineDrain::DrainAll() { HandleBatch(false); }
+void LineDrain::DrainRest()
+{
+    rest_ = true;
+    Drain();
+}
+
+void LineDrain::DrainAll()
+{
+    HandleBatch(false);
+    if (rest_ && !HasLines()) TellEmptied();
+}
+
+void LineDrain::TellEmptied()
+{
+    if (emptied_) return;
+    emptied_ = true;
+    emit Emptied();
+}
 
 void LineDrain::HandleBatch(bool bounded)
 {

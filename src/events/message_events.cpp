@@ -63,14 +63,6 @@ QString PartnerName(const ircmessageencoder& line)
     return SenderName(line);
 }
 
-QList<TForm3*> PrivateWindows(const ChatFrame& frame)
-{
-    QList<TForm3*> out;
-    for (QWidget* child : frame.ChildWindows())
-        if (auto* w = qobject_cast<TForm3*>(child)) out << w;
-    return out;
-}
-
 void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
 {
     TForm1* room = FindRoomWindow(session.Frame(), line);
@@ -157,15 +149,21 @@ TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
         frame.AppendLog(FromWire(line.rawline));
         return nullptr;
     }
-    for (TForm3* w : PrivateWindows(frame))
-        if (TrimControls(w->Title()).compare(partner, Qt::CaseInsensitive) == 0) {
+    for (QWidget* child : frame.PrivateWindowsNamed(partner)) {
+        auto* w = qobject_cast<TForm3*>(child);
+        if (w && TrimControls(w->Title()).compare(partner, Qt::CaseInsensitive) == 0) {
             w->ApplyDefaultSize();
             session.BringToFrontSoon(w);
             return w;
         }
+    }
+    // The connection has ended and the user closed this partner's window
+    // while its last lines were still arriving: they go with the window.
+    if (session.Ending() && session.HadPrivateWindow(partner)) return nullptr;
     frame.SetPendingPrivateNick(partner);
     auto* made = qobject_cast<TForm3*>(frame.OpenPrivateWindowRequest());
     if (!made) return nullptr;
+    session.NotePrivateWindow(partner);
     made->SetConnection(&frame.Connection());
     made->ApplyDefaultSize();
     session.BringToFrontSoon(made);
@@ -198,8 +196,8 @@ void HandleMemoServNotice(ChatSession& session, const ircmessageencoder& line)
 void HandlePrivatePartnerQuit(ChatSession& session, const ircmessageencoder& line)
 {
     const QString nick = ShownWireText(line.nick);
-    for (TForm3* w : PrivateWindows(session.Frame()))
-        if (w->Title() == nick) {
+    for (QWidget* child : session.Frame().PrivateWindowsNamed(nick))
+        if (auto* w = qobject_cast<TForm3*>(child); w && w->Title() == nick) {
             session.JoinBatch(w->privchat);
             w->PartnerQuit(nick, ShownWireText(line.params));
         }

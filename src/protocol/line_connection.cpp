@@ -73,6 +73,7 @@ struct LineConnection::Session {
 
     // Receive side, touched by the one reader.
     std::string buffer;      // bytes received but not yet returned
+    std::string readFailure;  // met after lines already handed out; the next read throws it
     std::size_t start = 0;   // first unread byte in buffer
 
     // Send side, behind outMutex.
@@ -481,7 +482,14 @@ std::size_t LineConnection::ReadLines(std::vector<std::string>& lines, std::size
     std::size_t n = 1;
     while (s && !s->closedByUs && n < max) {
         if (n == lines.size()) lines.emplace_back();
-        if (!TakeBufferedLine(*s, lines[n])) break;
+        try {
+            if (!TakeBufferedLine(*s, lines[n])) break;
+        } catch (const TransportError& e) {
+            // The lines before the over-long one are handed out; the failure
+            // comes with the next read.
+            s->readFailure = e.what();
+            break;
+        }
         ++n;
     }
     return n;
@@ -496,6 +504,7 @@ std::string LineConnection::ReadLine(int timeoutMs)
     std::string& buf = s->buffer;
     std::string line;
 
+    if (!s->readFailure.empty()) throw TransportError(std::exchange(s->readFailure, std::string()));
     for (;;) {
         if (s->Ended()) throw TransportError(s->EndText());
 

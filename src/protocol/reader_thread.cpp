@@ -32,11 +32,17 @@ bool chandler::WaitFor(std::chrono::milliseconds timeout)
     return ended_.wait_for(lock, timeout, [this] { return finished_.load(); });
 }
 
-void chandler::End(const std::string* transportError)
+void chandler::End(const std::string* error, bool unexpected)
 {
     // Told before the thread counts as finished, so an owner that waited for the
     // end never disposes of the consumer while it is still being called.
-    if (transportError) consumer_.ReaderEnded(*transportError);
+    if (error) {
+        try {
+            consumer_.ReaderEnded(*error, unexpected);
+        } catch (...) {
+            // Nothing may cross the thread boundary, not even from the report.
+        }
+    }
     {
         std::lock_guard lock(endMutex_);
         finished_ = true;
@@ -111,20 +117,21 @@ void chandler::Execute()
         pongBytes = 0;
         return std::nullopt;
     };
-    // Sends the batch's answers and queues its lines; the failure, if any.
+    // Sends the batch's answers and queues its lines (also when the answers
+    // could not go out: the lines were received); the failure, if any.
     const auto flush = [&]() -> std::optional<std::string> {
-        if (auto failure = answer()) return failure;
-        if (used == 0) return std::nullopt;
+        auto failure = answer();
+        if (used == 0) return failure;
         while (batch.size() > used && reserve.size() < kBatch) {
             reserve.push_back(std::move(batch.back()));
             batch.pop_back();
         }
         batch.resize(used);
         used = 0;
-        const auto pushed = queue_.PushBatch(batch, keepWaiting);
-        if (pushed == LineQueue::PushResult::GaveUp && !stop_) return "Connection closed.";
-        if (pushed == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
-        return std::nullopt;
+        // A stop, a close or the server's hang-up ends a wait on a full queue,
+        // but the batch is queued all the same: the lines were received.
+        if (queue_.PushBatch(batch, keepWaiting) == LineQueue::PushResult::AddedToEmpty) consumer_.LinesReady();
+        return failure;
     };
 
     try {
@@ -132,11 +139,12 @@ void chandler::Execute()
             std::optional<std::string> failure;
             try {
                 const std::size_t n = connection_.ReadLines(lines, kBatch);
-                for (std::size_t i = 0; i < n && !failure; ++i) {
+                for (std::size_t i = 0; i < n; ++i) {
                     take(lines[i]);
-                    if (pongBytes >= kPongPiece) failure = answer();
+                    if (pongBytes >= kPongPiece && !failure) failure = answer();
                 }
-                if (!failure) failure = flush();
+                const auto flushed = flush();
+                if (!failure) failure = flushed;
             } catch (const TransportError& e) {
                 flush();  // what arrived before the failure is still shown
                 failure = e.what();
@@ -146,9 +154,17 @@ void chandler::Execute()
                 return;
             }
         }
-    } catch (const std::exception&) {
-        // Nothing may cross the thread boundary; an unexpected failure ends the
-        // reader like a stop request (memory exhaustion is the only candidate).
+    } catch (const std::exception& e) {
+        // Nothing may cross the thread boundary. Any other failure (memory
+        // exhaustion, a consumer that threw) ends the reader too, and the
+        // owner hears of it like of a closed connection, with what it was.
+        const std::string what = e.what();
+        End(&what, true);
+        return;
+    } catch (...) {
+        const std::string what = "An unknown error occurred.";
+        End(&what, true);
+        return;
     }
     End(nullptr);
 }

@@ -17,8 +17,10 @@ public:
     virtual ~LineConsumer() = default;
     // The queue went from empty to holding lines: one drain request is due.
     virtual void LinesReady() = 0;
-    // The reader ended on a transport error (told once, never for a stop request).
-    virtual void ReaderEnded(const std::string& error) = 0;
+    // The reader ended on its own (told once, never for a stop request): on a
+    // transport error, or, with unexpected set, on any other failure (error
+    // then says what it was).
+    virtual void ReaderEnded(const std::string& error, bool unexpected) = 0;
 };
 
 // Reads lines from the connection on its own thread, answers PING itself, drops
@@ -44,7 +46,7 @@ public:
 
 private:
     void Execute();
-    void End(const std::string* transportError);
+    void End(const std::string* error, bool unexpected = false);
 
     LineConnection& connection_;
     const std::string ownnick_;

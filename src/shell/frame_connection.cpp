@@ -18,6 +18,8 @@
 #include <QThread>
 #include <QToolButton>
 
+#include <utility>
+
 void TMainForm::ConnectitemClick()
 {
     form4_->setIdTCPClient(&IdTCPClient1);
@@ -76,7 +78,6 @@ void TMainForm::Connect()
 
 void TMainForm::TellWindowsConnectionLost()
 {
-    rejoinHost_ = IdTCPClient1.Host();
     for (QWidget* child : ChildWindows()) {
         if (auto* room = qobject_cast<TForm1*>(child))
             room->ConnectionLost();
@@ -115,11 +116,14 @@ void TMainForm::IdTCPClient1Disconnected()
     if (ReaderThread() && !ReaderThread()->Finished()) WaitForReader(timing().readerStopMs);
     form4_->ClearRows();
     StatusPanel1->setText(QStringLiteral("Not Connected"));
-    AppendLog(QStringLiteral("Disconnected.."));
-    if (loggedIn_) {
-        loggedIn_ = false;
-        TellWindowsConnectionLost();
-    }
+    const bool wasLoggedIn = std::exchange(loggedIn_, false);
+    if (wasLoggedIn) rejoinHost_ = IdTCPClient1.Host();
+    // Lines of the ended connection may still be arriving in their windows:
+    // the log's last word and the windows' notes come after them.
+    AfterLastLines([this, wasLoggedIn] {
+        AppendLog(QStringLiteral("Disconnected.."));
+        if (wasLoggedIn) TellWindowsConnectionLost();
+    });
 }
 
 void TMainForm::CloseConnection()

@@ -16,6 +16,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QApplication>
+#include <QHash>
+#include <QStyleFactory>
+#include <QProxyStyle>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -102,8 +106,39 @@ void TMainForm::SelectServer(const QString& host)
         servercombo->setEditText(host);
 }
 
+namespace {
+
+// The application's own style with the standard pictures it hands out kept
+// once made: every child window's frame asks for the same title-bar and menu
+// pictures, and a flood of new private windows makes many frames.
+class SharedPicturesStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap sp, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (option) return QProxyStyle::standardIcon(sp, option, widget);
+        const int key = int(sp) * 2 + (widget && widget->isRightToLeft() ? 1 : 0);
+        auto made = icons_.constFind(key);
+        if (made == icons_.cend()) made = icons_.insert(key, QProxyStyle::standardIcon(sp, nullptr, widget));
+        return *made;
+    }
+
+private:
+    mutable QHash<int, QIcon> icons_;
+};
+
+void ShareStandardPictures()
+{
+    if (dynamic_cast<SharedPicturesStyle*>(QApplication::style())) return;
+    if (QStyle* base = QStyleFactory::create(QApplication::style()->name()))
+        QApplication::setStyle(new SharedPicturesStyle(base));
+}
+
+}  // namespace
+
 void TMainForm::BuildWindow()
 {
+    ShareStandardPictures();
     setObjectName("MainForm");
     setWindowTitle(product::kName);
     setWindowIcon(GlyphIcon(Glyph::AppIcon));
@@ -313,6 +348,7 @@ void TMainForm::BuildAwayPanel()
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
     Panel1->hide();
 }
+
 
 void TMainForm::BuildPictures()
 {

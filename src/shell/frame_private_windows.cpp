@@ -8,42 +8,51 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-namespace {
-
 // activate: the user asked for it, so it comes to the front at once. A window
 // made for a received line is shown without taking the front; the line's
 // handler brings it there. Each activation re-lays the title bar of every
 // other child window, and a flood of new partners would pay that for every
 // window it makes, not only for the one that ends up in front.
-TForm3* MakePrivateWindow(TMainForm& frame, const QString& nick, bool activate)
+TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
 {
     auto* w = new TForm3;
     w->SetTitle(nick);
     w->titleid->setText(nick);
-    w->SetConnection(&frame.IdTCPClient1);
-    w->SetOwnNick(frame.CurrentNick());
+    w->SetConnection(&IdTCPClient1);
+    w->SetOwnNick(CurrentNick());
+    IndexPrivateWindow(w);
+    connect(w, &QWidget::windowTitleChanged, this, [this, w] { IndexPrivateWindow(w); });
+    // A closed window is found no more, though it is destroyed a moment later.
+    connect(w, &TForm3::Closed, this, [this, w] {
+        UnindexPrivateWindow(w);
+        // It may be destroyed after the frame: nothing more of it comes here.
+        disconnect(w, &QWidget::windowTitleChanged, this, nullptr);
+        disconnect(w, &QObject::destroyed, this, nullptr);
+    });
+    connect(w, &QObject::destroyed, this, [this](QObject* gone) { UnindexPrivateWindow(gone); });
     // Queued: the window closes itself right after asking.
-    QObject::connect(w, &TForm3::IgnorePartner, &frame, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);
+    connect(w, &TForm3::IgnorePartner, this, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);
     // Made inside the area, so that it takes the frame's icon instead of
-    // loading a picture of its own.
-    auto* sub = new QMdiSubWindow(frame.MdiArea());
+    // loading a picture of its own: in the area's viewport and as a
+    // sub-window, as the area keeps its children, so that adding it neither
+    // moves it nor changes its kind (either would lay its title bar out anew).
+    auto* sub = new QMdiSubWindow(mdiArea_->viewport(), Qt::SubWindow);
+    // Sized before it holds the window: each change of size or content makes
+    // the title bar fit its text anew, which takes a text layout each time.
+    sub->resize(TForm3::kWidth, TForm3::kHeight);
     sub->setWidget(w);
     sub->setEnabled(activate);  // a disabled child is shown without being activated
-    frame.AddChildWindow(sub);
+    AddChildWindow(sub, [w](QMdiSubWindow*) { w->ApplyDefaultSize(); });
     sub->setEnabled(true);
-    w->ApplyDefaultSize();
-    frame.PlaceNewChild(sub);
-    if (activate && frame.MdiArea()->activeSubWindow() != sub) frame.BringToFront(w);
+    if (activate && mdiArea_->activeSubWindow() != sub) BringToFront(w);
     return w;
 }
-
-}  // namespace
 
 TForm3* TMainForm::OpenPrivateWindowRequest()
 {
     const QString nick = PendingPrivateNick();
     if (nick.isEmpty()) return nullptr;
-    return MakePrivateWindow(*this, nick, false);
+    return MakePrivateWindow(nick, false);
 }
 
 // Callers pass the nick as it should be the title: a menu caption has its
@@ -51,12 +60,17 @@ TForm3* TMainForm::OpenPrivateWindowRequest()
 TForm3* TMainForm::OpenPrivateWindowFromUser(const QString& nick)
 {
     if (nick.isEmpty()) return nullptr;
-    for (QWidget* child : ChildWindows())
+    for (QWidget* child : PrivateWindowsNamed(nick))
         if (child->windowTitle() == nick) {
             BringToFront(child);
             return qobject_cast<TForm3*>(child);
         }
-    return MakePrivateWindow(*this, nick, true);
+    for (QWidget* child : ChildWindows())
+        if (!qobject_cast<TForm3*>(child) && child->windowTitle() == nick) {
+            BringToFront(child);
+            return nullptr;
+        }
+    return MakePrivateWindow(nick, true);
 }
 
 void TMainForm::IgnorePartnerNotification(const QString& nick)

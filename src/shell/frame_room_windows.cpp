@@ -10,18 +10,14 @@ TForm1* TMainForm::NewRoomWindow()
 {
     auto* window = new TForm1(this);
     window->SetTitle(QStringLiteral("No Room"));
-    QMdiSubWindow* sub = AddChildWindow(window);
-    window->FormCreate();
-    PlaceNewChild(sub);
+    AddChildWindow(window, [window](QMdiSubWindow*) { window->FormCreate(); });
     return window;
 }
 
 TForm1* TMainForm::OpenRoomWindow(const QString& room)
 {
     auto* window = new TForm1(this);
-    QMdiSubWindow* sub = AddChildWindow(window);
-    window->FormCreate();
-    PlaceNewChild(sub);
+    AddChildWindow(window, [window](QMdiSubWindow*) { window->FormCreate(); });
     window->SetTitle(room);
     window->titleid->setText(room);
     window->ComboBoxEx1->setEditText(window->Title());

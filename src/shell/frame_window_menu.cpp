@@ -18,9 +18,10 @@ QList<QMdiSubWindow*> ShownWindows(QMdiArea* area)
 
 }  // namespace
 
-void TMainForm::UpdateWindowActions()
+void TMainForm::UpdateWindowActions() { SetWindowActionsEnabled(!mdiArea_->subWindowList().isEmpty()); }
+
+void TMainForm::SetWindowActionsEnabled(bool any)
 {
-    const bool any = !mdiArea_->subWindowList().isEmpty();
     for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem})
         a->setEnabled(any);
 }

@@ -3,10 +3,12 @@
 #include "events/chat_session.h"
 #include "events/line_drain.h"
 #include "shell/about_box.h"
+#include "shell/application.h"
 #include "shell/login_dialog.h"
 #include "shell/product_info.h"
 #include "common/prompts.h"
 #include "common/timings.h"
+#include "common/wire_text.h"
 #include "protocol/sent_lines.h"
 #include "side/room_list_window.h"
 
@@ -47,7 +49,8 @@ TMainForm::~TMainForm()
     if (mdiArea_) QObject::disconnect(mdiArea_, nullptr, this, nullptr);
     IdTCPClient1.onConnected = nullptr;
     IdTCPClient1.onDisconnected = nullptr;
-    if (session_) StopReader(0);
+    if (session_) StopReader(0, RestOfLines::Drop);
+    DropRestOfLines();
     IdTCPClient1.Disconnect();
     // The child windows ask the frame for its connection and lists while they
     // go (activation changes): they go while the frame is still whole.
@@ -55,6 +58,10 @@ TMainForm::~TMainForm()
         for (QMdiSubWindow* sub : mdiArea_->subWindowList()) QObject::disconnect(sub, nullptr, this, nullptr);
         qDeleteAll(mdiArea_->subWindowList());
     }
+    // Private windows that outlive this destructor (closed ones awaiting
+    // their deletion) must not reach an index that is gone.
+    for (auto w = privateKeyOf_.keyBegin(); w != privateKeyOf_.keyEnd(); ++w)
+        QObject::disconnect(*w, nullptr, this, nullptr);
 }
 
 void TMainForm::FormCreate()
@@ -142,14 +149,22 @@ QList<QWidget*> TMainForm::ChildWindows() const
     return out;
 }
 
-QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child)
+QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<void(QMdiSubWindow*)>& prepare)
 {
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     connect(sub, &QObject::destroyed, this, [this] { UpdateWindowActions(); }, Qt::QueuedConnection);
-    child->show();
-    sub->show();
-    UpdateWindowActions();
+    if (child != sub) child->show();
+    if (prepare) {
+        // Sized and placed while still hidden: moving a window that is shown
+        // repaints it and everything it uncovers, which a flood of new
+        // windows would pay once per window.
+        prepare(sub);
+        PlaceNewChild(sub);
+    } else {
+        sub->show();
+    }
+    SetWindowActionsEnabled(true);
     // The frame's caption follows a maximised child's title, also when the
     // title becomes empty (a room window that left its room).
     connect(child, &QWidget::windowTitleChanged, sub, [this, sub](const QString& title) {
@@ -185,6 +200,12 @@ void TMainForm::PlaceNewChild(QMdiSubWindow* sub)
     const int positions = room < 0 ? 1 : room / kStep + 1;
     const int at = (others % positions) * kStep;
     sub->move(at, at);
+    // The area places each window it is given by weighing its overlap with
+    // every window that has a position of its own, which grows with the
+    // square of the windows open. The frame places its windows itself: the
+    // area need not weigh this one for the next.
+    sub->setAttribute(Qt::WA_Moved, false);
+    if (!sub->isVisible()) sub->show();
 }
 
 QWidget* TMainForm::CurrentChild() const
@@ -201,12 +222,52 @@ bool TMainForm::IsActiveChild(const QWidget* child) const
 
 void TMainForm::BringToFront(QWidget* child)
 {
-    for (QMdiSubWindow* sub : mdiArea_->subWindowList())
-        if (sub->widget() == child) {
-            if (sub->isMinimized()) sub->showNormal();  // a maximised window stays maximised
-            mdiArea_->setActiveSubWindow(sub);
-            sub->raise();
-        }
+    auto* sub = child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
+    if (!sub || sub->mdiArea() != mdiArea_ || sub->widget() != child) return;
+    if (sub->isMinimized()) sub->showNormal();  // a maximised window stays maximised
+    mdiArea_->setActiveSubWindow(sub);
+    sub->raise();
+}
+
+QList<QWidget*> TMainForm::PrivateWindowsNamed(const QString& partner) const
+{
+    QList<QWidget*> out;
+    for (const QObject* w : privateByName_.value(TrimControls(partner).toCaseFolded()))
+        out << static_cast<TForm3*>(const_cast<QObject*>(w));
+    return out;
+}
+
+void TMainForm::IndexPrivateWindow(TForm3* w)
+{
+    PrivateKey key{TrimControls(w->Title()).toCaseFolded(), 0};
+    const QObject* object = w;
+    auto known = privateKeyOf_.find(object);
+    if (known != privateKeyOf_.end()) {
+        if (known->name == key.name) return;
+        key.made = known->made;
+        UnindexPrivateWindow(object);
+    } else {
+        key.made = ++privateMade_;
+    }
+    // Oldest first: a window renamed into a name that others have keeps its
+    // place among them by when it was made.
+    QList<const QObject*>& named = privateByName_[key.name];
+    auto at = named.begin();
+    while (at != named.end() && privateKeyOf_.value(*at).made < key.made) ++at;
+    named.insert(at, object);
+    privateKeyOf_.insert(object, key);
+}
+
+void TMainForm::UnindexPrivateWindow(const QObject* w)
+{
+    const auto known = privateKeyOf_.find(w);
+    if (known == privateKeyOf_.end()) return;
+    auto named = privateByName_.find(known->name);
+    if (named != privateByName_.end()) {
+        named->removeOne(w);
+        if (named->isEmpty()) privateByName_.erase(named);
+    }
+    privateKeyOf_.erase(known);
 }
 
 QWidget* TMainForm::RoomListWindow() const { return form4_; }
@@ -225,6 +286,7 @@ TAboutBox* TMainForm::AboutBox()
 void TMainForm::StartReader()
 {
     if (session_) StopReader(0);  // an old reader that ended on its own
+    FinishRestOfLines();          // the last connection's lines come before this one's
     session_ = new ChatSession(*this, CurrentNick(), ChatSession::kQueueLines, this);
     connect(session_, &ChatSession::ReaderEnded, this, &TMainForm::ReaderEndedByServer);
     session_->StartReader(IdTCPClient1);
@@ -238,7 +300,7 @@ void TMainForm::WaitForReader(int timeoutMs)
     if (!session_->StopReaderWithin(std::chrono::milliseconds(timeoutMs))) IdTCPClient1.Disconnect();
 }
 
-void TMainForm::StopReader(int timeoutMs)
+void TMainForm::StopReader(int timeoutMs, RestOfLines rest)
 {
     if (!session_) return;
     stoppingReader_ = true;
@@ -253,30 +315,74 @@ void TMainForm::StopReader(int timeoutMs)
     ChatSession* ending = session_;
     session_ = nullptr;
     ending->DisposeReader();
-    QCoreApplication::removePostedEvents(&ending->Drain());
-    ending->Drain().DrainAll();
-    ending->deleteLater();
+    disconnect(ending, &ChatSession::ReaderEnded, this, nullptr);
+    // One ended connection at a time has lines left to show.
+    FinishRestOfLines();
+    if (rest == RestOfLines::Drop) {
+        QCoreApplication::removePostedEvents(&ending->Drain());
+        ending->deleteLater();
+    } else {
+        // The rest of the lines go on arriving in slices, so the disconnected
+        // look and every other ending step come at once, whatever was queued.
+        endingSession_ = ending;
+        connect(ending, &ChatSession::LinesDone, this, [this, ending] {
+            if (endingSession_ != ending) return;
+            endingSession_ = nullptr;
+            ending->deleteLater();
+            const auto steps = std::exchange(afterLastLines_, {});
+            for (const auto& step : steps) step();
+        });
+        ending->FinishLines();
+    }
     stoppingReader_ = false;
 }
 
-void TMainForm::ReaderEndedByServer(const QString& error)
+void TMainForm::AfterLastLines(std::function<void()> step)
 {
-    (void)error;  // the server's side of the story is in the log already, if it said anything
+    if (endingSession_)
+        afterLastLines_ << std::move(step);
+    else
+        step();
+}
+
+void TMainForm::FinishRestOfLines()
+{
+    if (endingSession_) endingSession_->FinishLinesNow();  // its last line runs the waiting steps
+}
+
+void TMainForm::DropRestOfLines()
+{
+    ChatSession* ending = std::exchange(endingSession_, nullptr);
+    if (!ending) return;
+    QCoreApplication::removePostedEvents(&ending->Drain());
+    ending->deleteLater();
+    // The steps are the ending's notes in the log and the windows, all going now.
+    afterLastLines_.clear();
+}
+
+void TMainForm::ReaderEndedByServer(const QString& error, bool unexpected)
+{
+    // The server's side of the story is in the log already, if it said anything.
     if (stoppingReader_ || !session_) return;
     // A server that stopped taking lines said nothing: the user hears why
     // the connection went.
     const QString stall = QString::fromStdString(IdTCPClient1.StallText());
     StopReader(0);
-    if (!stall.isEmpty()) AppendLog(stall);  // after the last lines, before "Disconnected.."
+    if (!stall.isEmpty()) AfterLastLines([this, stall] { AppendLog(stall); });  // before "Disconnected.."
     CloseConnection();
-    if (!stall.isEmpty()) prompts().Error(this, stall);
+    if (!stall.isEmpty()) AfterLastLines([this, stall] { prompts().Error(this, stall); });
+    // A failure in the reader itself is no transport error: it is reported
+    // like any failure that no handler caught.
+    if (unexpected) AfterLastLines([error] { TalvessaApplication::ShowException(error); });
 }
 
 void TMainForm::SettleEndedReader()
 {
-    if (!session_) return;
-    StopReader(0);
-    CloseConnection();
+    if (session_) {
+        StopReader(0);
+        CloseConnection();
+    }
+    FinishRestOfLines();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -302,15 +408,17 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose()
 {
+    // Closing does not wait for lines to be rendered into windows that go.
+    DropRestOfLines();
     if (!session_) return;
     if (IdTCPClient1.Connected())
-        QuitAndStopReader();
+        QuitAndStopReader(RestOfLines::Drop);
     else
-        StopReader(0);  // the server went first; there is nobody left to say goodbye to
+        StopReader(0, RestOfLines::Drop);  // the server went first; there is nobody left to say goodbye to
     CloseConnection();
 }
 
-void TMainForm::QuitAndStopReader()
+void TMainForm::QuitAndStopReader(RestOfLines rest)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timing().readerStopMs);
@@ -333,7 +441,7 @@ void TMainForm::QuitAndStopReader()
     // The reader ends when the server answers the quit by closing; a server
     // that does not is cut off after the wait, which ends the reader's read.
     if (quitSent && ReaderThread()) ReaderThread()->WaitFor(left());
-    StopReader(0);  // the lines that came before the end are handled first
+    StopReader(0, rest);  // the lines that came before the end come first
 }
 
 void TMainForm::ApplySendLimits()

@@ -9,11 +9,13 @@
 #include "protocol/reader_thread.h"
 #include "side/user_info_window.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QMutex>
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -68,12 +70,16 @@ public:
     QMdiArea* MdiArea() const { return mdiArea_; }
     // The child windows' widgets, in the frame's order (creation order).
     QList<QWidget*> ChildWindows() const override;
-    // Adds a widget as a visible child window at the default position.
-    QMdiSubWindow* AddChildWindow(QWidget* child);
-    // Places a new child window, once it has its size: maximised when another
-    // child is maximised, otherwise cascaded below the others and wholly
-    // inside the area (at its top left when it does not fit).
+    // Adds a widget (or a child-window frame holding one) as a visible child
+    // window: at the default position, or, with prepare, sized by prepare and
+    // then placed by PlaceNewChild before it is first shown.
+    QMdiSubWindow* AddChildWindow(QWidget* child, const std::function<void(QMdiSubWindow*)>& prepare = {});
+    // Places a new child window, once it has its size, and shows it:
+    // maximised when another child is maximised, otherwise cascaded below
+    // the others and wholly inside the area (at its top left when it does
+    // not fit).
     void PlaceNewChild(QMdiSubWindow* sub);
+    QList<QWidget*> PrivateWindowsNamed(const QString& partner) const override;
     QWidget* CurrentChild() const override;
     bool IsActiveChild(const QWidget* child) const override;
     void BringToFront(QWidget* child) override;
@@ -130,13 +136,22 @@ public:
     // Makes the session of the open connection and starts its reader with a
     // copy of the current nick.
     void StartReader();
+    // What becomes of the lines the reader left in its queue when it stops.
+    enum class RestOfLines {
+        Show,  // handled in slices bounded by time, as during the connection
+        Drop,  // the program is closing: nothing more is rendered
+    };
     // Asks the reader to stop, waits at most timeoutMs for it (the connection is
-    // then closed so that its read ends) and disposes of it.
-    void StopReader(int timeoutMs);
-    // The reader ended on a transport error that the program did not cause.
-    // When the connection gave up on a server that stopped taking lines, the
-    // log and an error box say so.
-    void ReaderEndedByServer(const QString& error);
+    // then closed so that its read ends) and disposes of it. The lines it left
+    // are shown from here on (the first slice before this returns) or dropped.
+    void StopReader(int timeoutMs, RestOfLines rest = RestOfLines::Show);
+    // The reader ended on its own: on a transport error that the program did
+    // not cause, or (unexpected) on another failure, which the general error
+    // report then shows. When the connection gave up on a server that
+    // stopped taking lines, the log and an error box say so.
+    void ReaderEndedByServer(const QString& error, bool unexpected = false);
+    // True while the lines of an ended connection are still being shown.
+    bool ShowingRestOfLines() const { return endingSession_ != nullptr; }
 
     // --- Connection lifecycle ---
     void ConnectitemClick();
@@ -235,6 +250,7 @@ private:
     void BuildAwayPanel();
     void BuildPictures();
     void UpdateWindowActions();
+    void SetWindowActionsEnabled(bool any);
     void FillWindowMenu();
     void ApplyConnectedLook();
     void ApplyDisconnectedLook();
@@ -244,7 +260,19 @@ private:
     // to take it and close (one that has not taken it within a second gets
     // no more); then disposes of the reader. Over within readerStopMs and a
     // moment, whatever the server does.
-    void QuitAndStopReader();
+    void QuitAndStopReader(RestOfLines rest = RestOfLines::Show);
+    // Runs what must come after the last line of an ended connection (the log's
+    // "Disconnected..", the windows' notes): now, or once those lines are shown.
+    void AfterLastLines(std::function<void()> step);
+    // The ended connection's lines: shown at once (a new connection follows)
+    // or dropped (the program is closing).
+    void FinishRestOfLines();
+    void DropRestOfLines();
+    // The index of private windows by partner name.
+    void IndexPrivateWindow(TForm3* w);
+    void UnindexPrivateWindow(const QObject* w);
+    // A new private window for nick; activate: the user asked for it.
+    TForm3* MakePrivateWindow(const QString& nick, bool activate);
     // The connection's send limits, from the timings.
     void ApplySendLimits();
     // A reader that ended by the server's doing, not yet handled: handle it now.
@@ -274,6 +302,17 @@ private:
     std::string rejoinHost_;  // the server the room windows' pending rejoins belong to
 
     ChatSession* session_ = nullptr;  // a child; disposed of with deleteLater: a handler may be mid-call
+    ChatSession* endingSession_ = nullptr;  // an ended connection whose lines are still being shown
+    QList<std::function<void()>> afterLastLines_;
+    // Private windows by case-folded partner name (control characters left
+    // out), oldest first; and each window's key and creation number.
+    struct PrivateKey {
+        QString name;
+        quint64 made = 0;
+    };
+    QHash<QString, QList<const QObject*>> privateByName_;  // TForm3s, kept as objects: a window that goes is one no more
+    QHash<const QObject*, PrivateKey> privateKeyOf_;
+    quint64 privateMade_ = 0;
     bool stoppingReader_ = false;
     bool quietClose_ = false;  // the reader's stop closes the connection; its caller reports it
 };

@@ -2,10 +2,14 @@
 // loop during a flood, and lines that arrived before the reader's end.
 #include "events/line_drain.h"
 #include "events/chat_session.h"
+#include "events/event_router.h"
+#include "chat/private_window.h"
+#include "chat/rich_text_view.h"
 #include "shell/main_form.h"
 #include "side/room_list_window.h"
 
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -29,12 +33,15 @@ class TestLineDrain : public QObject {
 private slots:
     void floodKeepsOrderAndYieldsToEventLoop();
     void drainAllHandlesWhatIsLeft();
+    void restOfLinesSparesClosedPrivateWindows_data();
+    void restOfLinesSparesClosedPrivateWindows();
+    void privateWindowsFoundByNameAsTitlesChange();
 };
 
 void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
 {
     TMainForm frame;
-    ChatSession session(frame, "ann", 100000);
+    ChatSession session(frame, "ann", 100000, nullptr, std::size_t(1) << 30);
     const auto queue = session.Queue();
     LineDrain& drain = session.Drain();
     int drains = 0;
@@ -75,6 +82,73 @@ void TestLineDrain::drainAllHandlesWhatIsLeft()
     drain.DrainAll();
     QCOMPARE(queue->Size(), std::size_t(0));
     QVERIFY(frame.Form4()->log->toPlainText().endsWith(":irc.test 372 ann :- line 2"));
+}
+
+void TestLineDrain::restOfLinesSparesClosedPrivateWindows_data()
+{
+    QTest::addColumn<QString>("partner");
+    QTest::addColumn<bool>("hadWindow");   // before the end, or made by a line after it
+    QTest::addColumn<bool>("closed");      // the user closed it after the end
+    QTest::addColumn<bool>("windowAfter"); // the partner's next line finds or makes a window
+    QTest::newRow("window kept open") << "bob" << true << false << true;
+    QTest::newRow("window closed after the end") << "bob" << true << true << false;
+    QTest::newRow("closed, other letter case") << "BOB" << true << true << false;
+    QTest::newRow("new partner after the end") << "eve" << false << false << true;
+}
+
+void TestLineDrain::restOfLinesSparesClosedPrivateWindows()
+{
+    QFETCH(QString, partner);
+    QFETCH(bool, hadWindow);
+    QFETCH(bool, closed);
+    QFETCH(bool, windowAfter);
+    TMainForm frame;
+    frame.show();
+    ChatSession session(frame, "me", 1000);
+    const auto line = [&](const QString& text) {
+        ircmessageencoder m;
+        m.ParseLine(":" + partner.toStdString() + "!u@h PRIVMSG me :" + text.toStdString());
+        return m;
+    };
+    const auto windowOf = [&]() -> TForm3* {
+        const QList<QWidget*> found = frame.PrivateWindowsNamed(partner);
+        return found.isEmpty() ? nullptr : qobject_cast<TForm3*>(found.first());
+    };
+    if (hadWindow) frame.OpenPrivateWindowFromUser("bob");
+    QSignalSpy done(&session, &ChatSession::LinesDone);
+    session.FinishLines();  // the reader has gone and left nothing
+    QCOMPARE(done.size(), 1);
+    if (closed) {
+        windowOf()->CloseWindow();
+        QVERIFY(!windowOf());
+    }
+    RouteLine(session, line("after the end"));
+    QCOMPARE(windowOf() != nullptr, windowAfter);
+    if (windowAfter) QVERIFY(windowOf()->privchat->toPlainText().contains("after the end"));
+}
+
+void TestLineDrain::privateWindowsFoundByNameAsTitlesChange()
+{
+    TMainForm frame;
+    frame.show();
+    const auto titles = [&](const QString& name) {
+        QStringList out;
+        for (QWidget* w : frame.PrivateWindowsNamed(name)) out << w->windowTitle();
+        return out;
+    };
+    TForm3* dave = frame.OpenPrivateWindowFromUser("dave");
+    TForm3* bigDave = frame.OpenPrivateWindowFromUser("Dave");
+    TForm3* carl = frame.OpenPrivateWindowFromUser("carl");
+    QCOMPARE(titles("DAVE"), (QStringList{"dave", "Dave"}));  // oldest first
+    QCOMPARE(titles("dave\x02"), (QStringList{"dave", "Dave"}));  // control characters do not count
+    carl->SetTitle("dave");
+    QCOMPARE(titles("carl"), QStringList());
+    QCOMPARE(titles("dave"), (QStringList{"dave", "Dave", "dave"}));  // still by when it was made
+    dave->SetTitle("zed");
+    QCOMPARE(titles("dave"), (QStringList{"Dave", "dave"}));
+    bigDave->CloseWindow();
+    QCOMPARE(titles("dave"), QStringList{"dave"});  // gone at once, before it is destroyed
+    QCOMPARE(frame.OpenPrivateWindowFromUser("zed"), dave);
 }
 
 QTEST_MAIN(TestLineDrain)

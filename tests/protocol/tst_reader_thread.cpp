@@ -4,6 +4,7 @@
 #include "support/scripted_server.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <QtTest>
 
 #include <atomic>
@@ -16,17 +17,56 @@ namespace {
 class RecordingConsumer : public LineConsumer {
 public:
     void LinesReady() override { ++ready; }
-    void ReaderEnded(const std::string& error) override
+    void ReaderEnded(const std::string& error, bool unexpected) override
     {
         std::lock_guard lock(mutex);
         ++ended;
         lastError = error;
+        lastUnexpected = unexpected;
     }
     std::atomic<int> ready{0};
     std::atomic<int> ended{0};
     std::mutex mutex;
     std::string lastError;
+    bool lastUnexpected = false;
 };
+
+// A consumer whose first call fails: an exception the reader did not expect.
+class FailingConsumer : public RecordingConsumer {
+public:
+    explicit FailingConsumer(bool standard) : standard_(standard) {}
+    void LinesReady() override
+    {
+        if (standard_) throw std::runtime_error("consumer broke");
+        throw 42;
+    }
+
+private:
+    bool standard_;
+};
+
+// The lines waiting in q, spelled as they came.
+QByteArrayList Queued(LineQueue& q)
+{
+    QByteArrayList out;
+    LineQueue::Batch lines;
+    while (q.TakeBatch(lines))
+        for (const auto& l : lines) out << QByteArray::fromStdString(l.rawline);
+    return out;
+}
+
+// Waits without an event loop until the queue has stopped growing for a moment.
+std::size_t SettledSize(const LineQueue& q)
+{
+    std::size_t last = SIZE_MAX;
+    for (int i = 0; i < 100; ++i) {
+        QThread::msleep(50);
+        const std::size_t now = q.Size();
+        if (now == last && now > 0) return now;
+        last = now;
+    }
+    return last;
+}
 
 std::vector<std::string> TakeAll(LineQueue& q)
 {
@@ -69,8 +109,15 @@ private slots:
     void answersPingItself();
     void serverClosingEndsReaderAndTellsOnce();
     void disconnectEndsBlockedReader();
-    void overlongLineEndsReader();
+    void overlongLineEndsReaderAfterEarlierLines_data();
+    void overlongLineEndsReaderAfterEarlierLines();
     void fullQueueHoldsReaderUntilStopRequested();
+    void queueBoundedInLinesAndBytes_data();
+    void queueBoundedInLinesAndBytes();
+    void endingWaitOnFullQueueKeepsWhatWasRead_data();
+    void endingWaitOnFullQueueKeepsWhatWasRead();
+    void unexpectedFailureIsReported_data();
+    void unexpectedFailureIsReported();
     void keepAliveFloodToAServerThatStopsReading();
     void hostileInputNeverCrashes();
 };
@@ -146,15 +193,41 @@ void TestReaderThread::disconnectEndsBlockedReader()
     QVERIFY(f.reader->WaitFor(std::chrono::seconds(2)));
 }
 
-void TestReaderThread::overlongLineEndsReader()
+void TestReaderThread::overlongLineEndsReaderAfterEarlierLines_data()
 {
+    QTest::addColumn<int>("before");
+    QTest::addColumn<bool>("terminated");
+    QTest::newRow("alone") << 0 << true;
+    QTest::newRow("after two lines in the same read") << 2 << true;
+    QTest::newRow("after more lines than one hand-over takes") << 700 << true;
+    QTest::newRow("without its line end, after two lines") << 2 << false;
+}
+
+void TestReaderThread::overlongLineEndsReaderAfterEarlierLines()
+{
+    // Everything arrives in one piece, so the over-long line is met while the
+    // lines before it are being taken from the same receive buffer.
+    QFETCH(int, before);
+    QFETCH(bool, terminated);
+    QByteArrayList good;
+    std::string bytes;
+    for (int i = 0; i < before; ++i) {
+        good << QByteArray(":s 372 ann :- good ") + QByteArray::number(i);
+        bytes += good.last().toStdString() + "\r\n";
+    }
+    bytes += ":a!b@c PRIVMSG #r :" + std::string(16384, 'x');
+    if (terminated) bytes += "\r\n:s 372 ann :- after the over-long line\r\n";
     Fixture f;
-    f.server.Send(":a!b@c PRIVMSG #r :" + std::string(16384, 'x'));
+    f.server.SendRaw(bytes);
     f.Start();
     QVERIFY(f.reader->WaitFor(std::chrono::seconds(5)));
     QCOMPARE(f.consumer.ended.load(), 1);
-    std::lock_guard lock(f.consumer.mutex);
-    QVERIFY(QByteArray::fromStdString(f.consumer.lastError).contains("16384"));
+    {
+        std::lock_guard lock(f.consumer.mutex);
+        QVERIFY(QByteArray::fromStdString(f.consumer.lastError).contains("16384"));
+        QVERIFY(!f.consumer.lastUnexpected);
+    }
+    QCOMPARE(Queued(f.queue), good);
 }
 
 void TestReaderThread::fullQueueHoldsReaderUntilStopRequested()
@@ -178,6 +251,152 @@ void TestReaderThread::fullQueueHoldsReaderUntilStopRequested()
     reader.Terminate();
     QVERIFY(reader.WaitFor(std::chrono::seconds(2)));
     QCOMPARE(consumer.ended.load(), 0);
+}
+
+void TestReaderThread::queueBoundedInLinesAndBytes_data()
+{
+    QTest::addColumn<int>("lineBytes");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("lineCap");
+    QTest::addColumn<int>("byteCap");
+    QTest::newRow("long lines stop at the byte cap") << 12000 << 1500 << 100000 << 256 * 1024;
+    QTest::newRow("hostile 16 KB lines at the default byte cap") << 16000 << 1500 << 100000
+                                                                 << int(LineQueue::kDefaultBytes);
+    QTest::newRow("short lines stop at the line cap") << 40 << 3000 << 64 << int(LineQueue::kDefaultBytes);
+}
+
+void TestReaderThread::queueBoundedInLinesAndBytes()
+{
+    QFETCH(int, lineBytes);
+    QFETCH(int, lines);
+    QFETCH(int, lineCap);
+    QFETCH(int, byteCap);
+    ScriptedServer server;
+    server.SetTimeout(60000);
+    std::vector<std::string> sent;
+    for (int i = 0; i < lines; ++i) {
+        std::string head = ":a!b@c PRIVMSG #r :" + std::to_string(i) + " ";
+        sent.push_back(head + std::string(std::max(0, lineBytes - int(head.size())), 'z'));
+    }
+    server.SendMany(sent);
+    LineConnection conn;
+    conn.SetHost("127.0.0.1");
+    conn.SetPort(server.Port());
+    conn.Connect();
+    LineQueue queue(lineCap, byteCap);
+    RecordingConsumer consumer;
+    chandler reader(conn, "ann", queue, consumer);
+
+    const std::size_t held = SettledSize(queue);
+    QVERIFY2(held < std::size_t(lines), "the reader queued everything instead of waiting");
+    // Over a bound by one hand-over at most: a batch is never split.
+    const std::size_t oneLine = LineQueue::Cost(ircmessageencoder()) + 3 * (lineBytes + 1);
+    const std::size_t oneBatch = std::min<std::size_t>(256, 64 * 1024 / lineBytes + 2);
+    QVERIFY2(held <= std::size_t(lineCap) + oneBatch, qPrintable(QString::number(held)));
+    QVERIFY2(queue.Bytes() <= std::size_t(byteCap) + oneBatch * oneLine,
+             qPrintable(QString::number(queue.Bytes())));
+    QVERIFY(!reader.Finished());
+
+    // Emptying the queue lets the reader go on, and nothing went missing.
+    int next = 0;
+    LineQueue::Batch batch;
+    QElapsedTimer clock;
+    clock.start();
+    while (next < lines && clock.elapsed() < 30000) {
+        if (!queue.TakeBatch(batch)) {
+            QThread::msleep(1);
+            continue;
+        }
+        for (const auto& l : batch) {
+            QCOMPARE(l.rawline, sent[next]);
+            ++next;
+        }
+        queue.Recycle(batch);
+    }
+    QCOMPARE(next, lines);
+    reader.Terminate();
+    conn.Disconnect();
+    QVERIFY(reader.WaitFor(std::chrono::seconds(2)));
+}
+
+void TestReaderThread::endingWaitOnFullQueueKeepsWhatWasRead_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<bool>("everything");  // every line sent reaches the queue
+    QTest::newRow("the server hangs up after its closing line") << "hang-up" << true;
+    QTest::newRow("the program closes the connection") << "close" << false;
+    QTest::newRow("a stop request") << "stop" << false;
+}
+
+void TestReaderThread::endingWaitOnFullQueueKeepsWhatWasRead()
+{
+    QFETCH(QString, ending);
+    QFETCH(bool, everything);
+    // In one piece, and few enough that what the reader cannot queue, and the
+    // server's close after it, fit in the socket buffers: a close stuck
+    // behind unread bytes would reach nobody.
+    constexpr int kLines = 400;
+    ScriptedServer server;
+    std::vector<std::string> sent;
+    std::string bytes;
+    for (int i = 0; i < kLines; ++i) {
+        sent.push_back(":s 372 ann :- line " + std::to_string(i));
+        bytes += sent.back() + "\r\n";
+    }
+    // The last words before a hang-up: an ERROR line is nobody's to handle,
+    // the numeric before it goes to the log.
+    sent.push_back(":s 400 ann :Closing link");
+    server.SendRaw(bytes).Send(sent.back()).Send("ERROR :Closing link (ann@127.0.0.1)");
+    // The server goes only once the reader waits on the full queue.
+    if (ending == "hang-up") server.Pause(1500).Close();
+    LineConnection conn;
+    conn.SetHost("127.0.0.1");
+    conn.SetPort(server.Port());
+    conn.Connect();
+    LineQueue queue(16);
+    RecordingConsumer consumer;
+    chandler reader(conn, "ann", queue, consumer);
+    const std::size_t held = SettledSize(queue);
+    QVERIFY(held >= 16 && held < std::size_t(kLines));
+    if (ending == "close") conn.Disconnect();
+    if (ending == "stop") reader.Terminate();
+    QVERIFY(reader.WaitFor(std::chrono::seconds(5)));
+    QCOMPARE(consumer.ended.load(), ending == "stop" ? 0 : 1);
+
+    const QByteArrayList got = Queued(queue);
+    // The batch the reader held while it waited was queued, not dropped.
+    QVERIFY2(std::size_t(got.size()) > held, qPrintable(QString("%1 of %2").arg(got.size()).arg(held)));
+    QVERIFY(std::size_t(got.size()) <= sent.size());
+    for (int i = 0; i < got.size(); ++i) QCOMPARE(got[i], QByteArray::fromStdString(sent[i]));
+    if (everything) QCOMPARE(std::size_t(got.size()), sent.size());
+}
+
+void TestReaderThread::unexpectedFailureIsReported_data()
+{
+    QTest::addColumn<bool>("standard");
+    QTest::addColumn<QByteArray>("error");
+    QTest::newRow("a standard exception") << true << QByteArray("consumer broke");
+    QTest::newRow("anything else thrown") << false << QByteArray("An unknown error occurred.");
+}
+
+void TestReaderThread::unexpectedFailureIsReported()
+{
+    QFETCH(bool, standard);
+    QFETCH(QByteArray, error);
+    ScriptedServer server;
+    server.Send(":s 372 ann :- hello");
+    LineConnection conn;
+    conn.SetHost("127.0.0.1");
+    conn.SetPort(server.Port());
+    conn.Connect();
+    LineQueue queue(64);
+    FailingConsumer consumer(standard);
+    chandler reader(conn, "ann", queue, consumer);
+    QVERIFY(reader.WaitFor(std::chrono::seconds(5)));
+    QCOMPARE(consumer.ended.load(), 1);
+    std::lock_guard lock(consumer.mutex);
+    QCOMPARE(QByteArray::fromStdString(consumer.lastError), error);
+    QVERIFY(consumer.lastUnexpected);
 }
 
 void TestReaderThread::keepAliveFloodToAServerThatStopsReading()

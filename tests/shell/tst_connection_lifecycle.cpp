@@ -5,6 +5,7 @@
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "events/chat_session.h"
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell_test_support.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -101,6 +103,8 @@ private slots:
     void disconnectCommand();
     void disconnectFromServerThatIgnoresQuit();
     void serverHangsUpUnderLoggedInClient();
+    void endingShowsRestOfLinesInSlices_data();
+    void endingShowsRestOfLinesInSlices();
     void lostConnectionRejoinsRoomsAtNextLogin();
     void refusedLoginLeavesFrameDisconnected();
     void cancelledLoginChangesNothing();
@@ -226,6 +230,89 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     QCOMPARE(rig.server.Connections(), 2);
     QVERIFY(rig.frame.ReaderThread());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
+}
+
+void TestConnectionLifecycle::endingShowsRestOfLinesInSlices_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("disconnect pressed") << "disconnect";
+    QTest::newRow("server hangs up") << "hang-up";
+    QTest::newRow("reader fails unexpectedly") << "failure";
+    QTest::newRow("frame closed") << "close";
+}
+
+void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
+{
+    // The reader fills its queue while the UI thread is busy elsewhere; then
+    // the connection ends. The ending itself is quick and the disconnected
+    // look comes at once; the queued lines follow in slices, all of them and
+    // in order, and "Disconnected.." after the last. Closing drops them.
+    QFETCH(QString, ending);
+    // A few more than the queue holds: what the reader cannot queue yet, and
+    // the server's close after it, fit in the little a socket buffers for a
+    // program that does not read (about 15 KB here), so the hang-up reaches
+    // the reader while it waits on the full queue. A close stuck behind
+    // unread bytes reaches nobody until the program reads again.
+    constexpr int kLines = int(ChatSession::kQueueLines) + 200;
+    Rig rig;
+    GoodLogin(rig.server, "alice");
+    std::string flood;
+    for (int i = 0; i < kLines; ++i) flood += ":irc.test 372 alice :- flood " + std::to_string(i) + "\r\n";
+    rig.server.Expect("lusers").SendRaw(flood);
+    if (ending == "hang-up")
+        rig.server.Close();
+    else
+        rig.server.AwaitClientClose();
+    rig.LogIn("alice");
+    QVERIFY(rig.frame.Session());
+    const auto queue = rig.frame.Session()->Queue();
+    QElapsedTimer clock;
+    clock.start();
+    // No event loop here: nothing is drained while the queue fills.
+    const auto filled = [&] {
+        return ending == "hang-up" ? rig.frame.ReaderThread()->Finished()
+                                   : queue->Size() >= ChatSession::kQueueLines;
+    };
+    while (!filled() && clock.elapsed() < 20000) QThread::msleep(10);
+    QVERIFY(filled());
+    const int queued = int(queue->Size());
+
+    clock.restart();
+    if (ending == "disconnect")
+        rig.frame.Connectitem->trigger();
+    else if (ending == "hang-up")
+        QCoreApplication::processEvents();  // the reader's end is told
+    else if (ending == "failure")
+        emit rig.frame.Session()->ReaderEnded(QStringLiteral("reader broke"), true);
+    else
+        QVERIFY(rig.frame.close());
+    const qint64 took = clock.elapsed();
+
+    QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    QVERIFY(!rig.frame.ReaderThread());
+    QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+    const QString lastLine = QStringLiteral(":irc.test 372 alice :- flood %1");
+    if (ending == "close") {
+        QVERIFY(!rig.frame.ShowingRestOfLines());
+        QTest::qWait(200);
+        QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));  // dropped, not rendered
+        return;
+    }
+    QVERIFY2(rig.frame.ShowingRestOfLines(), "every queued line was handled in one go");
+    QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));
+    QVERIFY(rig.prompts.Errors().isEmpty());  // the report waits for the lines before it
+
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.frame.ShowingRestOfLines(), 60000);
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
+    QCOMPARE(log.count(QStringLiteral("Disconnected..")), 1);
+    int next = 0;
+    for (const QString& line : log)
+        if (line.startsWith(QLatin1String(":irc.test 372 alice :- flood "))) QCOMPARE(line, lastLine.arg(next++));
+    QVERIFY2(next >= queued, qPrintable(QString("%1 of %2").arg(next).arg(queued)));
+    if (ending == "hang-up") QCOMPARE(next, kLines);
+    QCOMPARE(rig.prompts.Errors(), ending == "failure" ? QStringList{"reader broke"} : QStringList());
 }
 
 void TestConnectionLifecycle::lostConnectionRejoinsRoomsAtNextLogin()
