@@ -159,10 +159,7 @@ void BM_PrivateFloodEnding(benchmark::State& state)
 {
     const Ending ending = static_cast<Ending>(state.range(0));
     constexpr int kPartners = 2000;
-    std::vector<std::string> lines;
-    for (int i = 0; i < kPartners; ++i)
-        lines.push_back(":partner" + std::to_string(i) + "!~p@198.51.100." + std::to_string(i % 250) +
-                        " PRIVMSG me :hello there, it is me, number " + std::to_string(i) + " :)");
+    const std::vector<std::string> lines = bench::PartnerLines(kPartners);
     for (auto _ : state) {
         ScriptedServer server;
         server.SetTimeout(60000);

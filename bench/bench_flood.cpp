@@ -98,10 +98,7 @@ void BM_RoomFlood(benchmark::State& state)
 void BM_Partners(benchmark::State& state)
 {
     const int kPartners = static_cast<int>(state.range(0));
-    std::vector<std::string> lines;
-    for (int i = 0; i < kPartners; ++i)
-        lines.push_back(":partner" + std::to_string(i) + "!~p@198.51.100." + std::to_string(i % 250) +
-                        " PRIVMSG me :hello there, it is me, number " + std::to_string(i) + " :)");
+    const std::vector<std::string> lines = bench::PartnerLines(kPartners);
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;

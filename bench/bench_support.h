@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace bench {
 
@@ -51,6 +53,17 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs)
     giveUp.start(kGiveUpMs);
     loop.exec();
     return !timedOut;
+}
+
+// One private message from each of `partners` different nicks.
+inline std::vector<std::string> PartnerLines(int partners)
+{
+    std::vector<std::string> lines;
+    lines.reserve(partners);
+    for (int i = 0; i < partners; ++i)
+        lines.push_back(":partner" + std::to_string(i) + "!~p@198.51.100." + std::to_string(i % 250) +
+                        " PRIVMSG me :hello there, it is me, number " + std::to_string(i) + " :)");
+    return lines;
 }
 
 // The frame shown at 1000 x 700, connected to server and its reader
