@@ -5,7 +5,7 @@
 NickListMenu BuildNickListMenu(QWidget* parent)
 {
     NickListMenu built;
-    QMenu* menu = built.menu = new QMenu(parent);
+    QMenu* menu = built.PopupMenu1 = new QMenu(parent);
     menu->setObjectName(QStringLiteral("PopupMenu1"));
     const auto entry = [menu](const char* name, const char* caption) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));

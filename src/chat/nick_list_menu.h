@@ -4,10 +4,11 @@ class QAction;
 class QMenu;
 class QWidget;
 
-// PopupMenu1's entries, each a QAction named after its component. The host
-// entries act on the room and work only for a room operator.
+// The nick list's menu PopupMenu1 and its entries, each a QAction named
+// after its component. The host entries act on the room and work only for a
+// room operator. The room window has these as its own components.
 struct NickListMenu {
-    QMenu* menu = nullptr;
+    QMenu* PopupMenu1 = nullptr;
     QAction* Addtobuddylist1 = nullptr;
     QAction* Whisper1 = nullptr;
     QAction* Ignore1 = nullptr;

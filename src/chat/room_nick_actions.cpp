@@ -3,7 +3,6 @@
 #include "chat/room_window.h"
 
 #include "chat/nick_icons.h"
-#include "chat/nick_list_menu.h"
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
@@ -19,18 +18,7 @@
 
 void TForm1::BuildNickListMenu()
 {
-    const NickListMenu built = ::BuildNickListMenu(this);
-    PopupMenu1 = built.menu;
-    Addtobuddylist1 = built.Addtobuddylist1;
-    Whisper1 = built.Whisper1;
-    Ignore1 = built.Ignore1;
-    UnIgnore1 = built.UnIgnore1;
-    Kick1 = built.Kick1;
-    KickandBan1 = built.KickandBan1;
-    Ban1 = built.Ban1;
-    MakeHost1 = built.MakeHost1;
-    DeHost1 = built.DeHost1;
-    Information1 = built.Information1;
+    static_cast<NickListMenu&>(*this) = ::BuildNickListMenu(this);
 
     connect(Addtobuddylist1, &QAction::triggered, this, &TForm1::Addtobuddylist1Click);
     connect(Whisper1, &QAction::triggered, this, &TForm1::ListView1DblClick);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chat/nick_list_menu.h"
 #include "common/account_lists.h"
 
 #include <QPointer>
@@ -36,7 +37,7 @@ class TRichTextBox;
 // The window title is the room name without "#" and is the window's identity:
 // the reader's handlers find the window by it. The connection and the own
 // nick are the frame's, shared by every room window.
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public NickListMenu {
     Q_OBJECT
 
 public:
@@ -95,17 +96,7 @@ public:
     QFrame* Panel1 = nullptr;
     TRichTextBox* mainchat = nullptr;
     TNickListView* ListView1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;         // the nick list's menu
-    QAction* Addtobuddylist1 = nullptr;
-    QAction* Whisper1 = nullptr;
-    QAction* Ignore1 = nullptr;
-    QAction* UnIgnore1 = nullptr;
-    QAction* Kick1 = nullptr;
-    QAction* KickandBan1 = nullptr;
-    QAction* Ban1 = nullptr;
-    QAction* MakeHost1 = nullptr;
-    QAction* DeHost1 = nullptr;
-    QAction* Information1 = nullptr;
+    // PopupMenu1 and its entries: see NickListMenu.
     TKickReasonPanel* Panel4 = nullptr;  // why a user is kicked
     TBanListPanel* Panel5 = nullptr;     // the room's ban list
     TInvitePanel* invitepanel = nullptr; // buddies to invite
