@@ -127,7 +127,9 @@ void BM_Partners(benchmark::State& state)
 }
 
 BENCHMARK(BM_RoomFlood)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Partners)->Arg(500)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Partners)->Arg(1000)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Partners)->Arg(2000)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Partners)->Arg(5000)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

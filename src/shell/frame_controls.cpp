@@ -4,6 +4,7 @@
 
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
+#include "shell/child_frame.h"
 #include "common/app_icons.h"
 #include "common/line_breaks.h"
 #include "common/prompts.h"
@@ -174,6 +175,7 @@ void TMainForm::BuildWindow()
     QMdiSubWindow* roomListFrame =
         mdiArea_->addSubWindow(form4_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                            Qt::WindowMinMaxButtonsHint);  // the styles draw "close" with the system menu
+    ChildFrame::DropCloseKeys(roomListFrame);
     roomListFrame->resize(483, 430);
     connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [roomListFrame] {
         if (!roomListFrame->isMaximized() && !roomListFrame->isMinimized()) roomListFrame->resize(544, 430);
@@ -240,6 +242,15 @@ void TMainForm::BuildMenus()
     connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeAll1Execute);
     connect(WindowArrangeItem, &QAction::triggered, this, &TMainForm::WindowArrange1Execute);
     connect(Window1, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
+    // The keys of a child window's Close (Ctrl+W, Ctrl+F4), held once here
+    // for whichever child is active.
+    closeChildAction_ = new QAction(this);
+    closeChildAction_->setObjectName("closeChildAction");
+    closeChildAction_->setShortcuts(QKeySequence::Close);
+    addAction(closeChildAction_);
+    connect(closeChildAction_, &QAction::triggered, this, [this] {
+        if (QAction* close = ChildFrame::CloseActionOf(mdiArea_->activeSubWindow())) close->trigger();
+    });
 
     Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName("Help1");

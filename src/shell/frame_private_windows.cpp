@@ -3,6 +3,7 @@
 #include "shell/main_form.h"
 
 #include "chat/private_window.h"
+#include "shell/child_frame.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -33,10 +34,8 @@ TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
     // Queued: the window closes itself right after asking.
     connect(w, &TForm3::IgnorePartner, this, &TMainForm::IgnorePartnerNotification, Qt::QueuedConnection);
     // Made inside the area, so that it takes the frame's icon instead of
-    // loading a picture of its own: in the area's viewport and as a
-    // sub-window, as the area keeps its children, so that adding it neither
-    // moves it nor changes its kind (either would lay its title bar out anew).
-    auto* sub = new QMdiSubWindow(mdiArea_->viewport(), Qt::SubWindow);
+    // loading a picture of its own.
+    auto* sub = new ChildFrame(mdiArea_);
     // Sized before it holds the window: each change of size or content makes
     // the title bar fit its text anew, which takes a text layout each time.
     sub->resize(TForm3::kWidth, TForm3::kHeight);

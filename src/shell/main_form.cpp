@@ -4,6 +4,7 @@
 #include "events/line_drain.h"
 #include "shell/about_box.h"
 #include "shell/application.h"
+#include "shell/child_frame.h"
 #include "shell/login_dialog.h"
 #include "shell/product_info.h"
 #include "common/prompts.h"
@@ -151,7 +152,14 @@ QList<QWidget*> TMainForm::ChildWindows() const
 
 QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<void(QMdiSubWindow*)>& prepare)
 {
-    QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
+    QMdiSubWindow* sub = nullptr;
+    if (auto* frame = qobject_cast<ChildFrame*>(child)) {
+        frame->AddToArea();
+        sub = frame;
+    } else {
+        sub = mdiArea_->addSubWindow(child);
+        ChildFrame::DropCloseKeys(sub);
+    }
     sub->setAttribute(Qt::WA_DeleteOnClose);
     connect(sub, &QObject::destroyed, this, [this] { UpdateWindowActions(); }, Qt::QueuedConnection);
     if (child != sub) child->show();

@@ -295,6 +295,7 @@ private:
     TForm4* form4_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;
     QList<QAction*> windowListActions_;
+    QAction* closeChildAction_ = nullptr;
     bool connectedLook_ = false;
     UserProfile lastProfile_;
     QPointer<TForm8> form8_;  // the user information window of the last Profile

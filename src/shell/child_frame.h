@@ -1,0 +1,27 @@
+#pragma once
+// The frame (title bar and border) of one child window in the frame window's
+// area, made so that adding it costs the same however many windows are open.
+#include <QMdiSubWindow>
+
+class QMdiArea;
+
+class ChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    // Made inside the area's viewport, as the area keeps its children.
+    explicit ChildFrame(QMdiArea* area);
+
+    // Hands the frame to its area, above the other windows, without the
+    // area's work for each window already open (see the .cpp).
+    void AddToArea();
+
+    // The window's "Close" keys (Ctrl+W, Ctrl+F4) go to the frame window's
+    // one action instead of one registration per child window: every
+    // change of any action's state looks through all registered keys.
+    static void DropCloseKeys(QMdiSubWindow* sub);
+    // The system-menu action that closes sub, if sub may be closed now.
+    static QAction* CloseActionOf(const QMdiSubWindow* sub);
+
+private:
+    QMdiArea* area_;
+};
