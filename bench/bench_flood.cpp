@@ -104,12 +104,13 @@ void BM_Partners(benchmark::State& state)
         TMainForm frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
-        const auto allWritten = [&frame, kPartners] {
-            const QList<QWidget*> children = frame.ChildWindows();
-            int written = 0;
-            for (QWidget* w : children)
-                if (auto* p = qobject_cast<TForm3*>(w); p && !p->privchat->document()->isEmpty()) ++written;
-            return written == kPartners;
+        // Lines are handled in arrival order: once the last partner's line is
+        // in its window, every earlier partner has one too (checked below).
+        const QString last = QStringLiteral("partner%1").arg(kPartners - 1);
+        const auto allWritten = [&frame, &last] {
+            const QList<QWidget*> named = frame.PrivateWindowsNamed(last);
+            auto* p = named.isEmpty() ? nullptr : qobject_cast<TForm3*>(named.first());
+            return p && !p->privchat->document()->isEmpty();
         };
         QElapsedTimer clock;
         clock.start();
@@ -120,8 +121,23 @@ void BM_Partners(benchmark::State& state)
             break;
         }
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        int written = 0;
+        for (QWidget* w : frame.ChildWindows())
+            if (auto* p = qobject_cast<TForm3*>(w); p && !p->privchat->document()->isEmpty()) ++written;
+        if (written != kPartners) {
+            state.SkipWithError("some partner has no window with its line");
+            break;
+        }
         state.counters["longest_stall_ms"] = static_cast<double>(stall);
         state.counters["rss_after_MiB"] = ResidentMiB();
+        // The user then picks the oldest partner's window: one activation
+        // among all the windows the flood opened.
+        QWidget* oldest = frame.PrivateWindowsNamed(QStringLiteral("partner0")).value(0);
+        QElapsedTimer front;
+        front.start();
+        frame.BringToFront(oldest);
+        QCoreApplication::processEvents();
+        state.counters["front_ms"] = static_cast<double>(front.nsecsElapsed()) / 1e6;
         frame.StopReader(2000);
     }
 }

@@ -5,8 +5,37 @@
 #include <QMdiArea>
 #include <QMenu>
 
+#include <algorithm>
+#include <functional>
+
 namespace {
+
 constexpr char kClosesWindow[] = "closesWindow";
+
+bool StaysOnTop(const QMdiSubWindow* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+// Runs step, in which the area raises the windows of raised above its other
+// windows. To keep windows that stay on top above them, the area looks each
+// of its windows up in its own list: the square of the windows open, for
+// each window it raises. With no window staying on top there is nothing to
+// keep above, and the raised windows are marked as staying on top while step
+// runs, which skips that look (the flag alone, without what a real change
+// does). Returns false, having done nothing, when some window stays on top.
+bool WithoutRestacking(const QList<QMdiSubWindow*>& subs, const QList<QMdiSubWindow*>& raised,
+                       const std::function<void()>& step)
+{
+    if (std::any_of(subs.cbegin(), subs.cend(), StaysOnTop)) return false;
+    QList<Qt::WindowFlags> flags;
+    for (QMdiSubWindow* w : raised) {
+        flags << w->windowFlags();
+        w->overrideWindowFlags(flags.last() | Qt::WindowStaysOnTopHint);
+    }
+    step();
+    for (int i = 0; i < raised.size(); ++i)
+        if (raised[i]->windowFlags() == (flags[i] | Qt::WindowStaysOnTopHint)) raised[i]->overrideWindowFlags(flags[i]);
+    return true;
+}
+
 }  // namespace
 
 ChildFrame::ChildFrame(QMdiArea* area) : QMdiSubWindow(area->viewport(), Qt::SubWindow), area_(area)
@@ -22,16 +51,39 @@ ChildFrame::ChildFrame(QMdiArea* area) : QMdiSubWindow(area->viewport(), Qt::Sub
 
 void ChildFrame::AddToArea()
 {
-    // The area raises each window it is given above its other windows, and to
-    // keep windows that stay on top above the new one it looks each of its
-    // windows up in its own list: the square of the windows open, for each
-    // one added. A window that stays on top itself skips that look, so this
-    // one is marked so just while it is added (the flag alone, without what
-    // a real change would do; the frame has no windows that stay on top).
-    const Qt::WindowFlags flags = windowFlags();
-    overrideWindowFlags(flags | Qt::WindowStaysOnTopHint);
-    area_->addSubWindow(this);
-    overrideWindowFlags(flags);
+    const auto add = [this] { area_->addSubWindow(this); };
+    if (!WithoutRestacking(area_->subWindowList(), {this}, add)) add();
+}
+
+void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
+{
+    const QList<QMdiSubWindow*> subs = area->subWindowList();
+    // The window losing the focus is raised once more as it turns inactive.
+    QList<QMdiSubWindow*> raised{sub};
+    QMdiSubWindow* active = area->activeSubWindow();
+    if (active && active != sub) raised << active;
+    // The area also tells every other window that it is not the active one,
+    // and each of those frames asks for its border to be painted anew though
+    // nothing on it changed; the painting then works out how much of each is
+    // hidden behind the others, the square of the windows open once more.
+    // Only the two windows whose look changes may ask.
+    QList<QMdiSubWindow*> unchanged;
+    const bool quick = WithoutRestacking(subs, raised, [&] {
+        for (QMdiSubWindow* w : subs)
+            if (!raised.contains(w) && !w->testAttribute(Qt::WA_UpdatesDisabled)) {
+                w->setAttribute(Qt::WA_UpdatesDisabled);
+                unchanged << w;
+            }
+        area->setActiveSubWindow(sub);
+        for (QMdiSubWindow* w : unchanged) w->setAttribute(Qt::WA_UpdatesDisabled, false);
+    });
+    if (!quick) area->setActiveSubWindow(sub);
+    // An active window may still be covered (activating it again does not
+    // raise it); the windows that stay on top stay above it.
+    sub->raise();
+    const QObjectList stack = area->viewport()->children();  // raising reorders it
+    for (QObject* o : stack)
+        if (auto* w = qobject_cast<QMdiSubWindow*>(o); w && w != sub && StaysOnTop(w) && subs.contains(w)) w->raise();
 }
 
 void ChildFrame::DropCloseKeys(QMdiSubWindow* sub)

@@ -1,6 +1,7 @@
 #pragma once
 // The frame (title bar and border) of one child window in the frame window's
-// area, made so that adding it costs the same however many windows are open.
+// area, and the area's steps that would otherwise cost more the more windows
+// are open.
 #include <QMdiSubWindow>
 
 class QMdiArea;
@@ -11,9 +12,12 @@ public:
     // Made inside the area's viewport, as the area keeps its children.
     explicit ChildFrame(QMdiArea* area);
 
-    // Hands the frame to its area, above the other windows, without the
-    // area's work for each window already open (see the .cpp).
+    // Hands the frame to its area, above the other windows.
     void AddToArea();
+
+    // Makes sub the active window and puts it on top (below windows that
+    // stay on top), leaving the other windows as they are.
+    static void BringToFront(QMdiArea* area, QMdiSubWindow* sub);
 
     // The window's "Close" keys (Ctrl+W, Ctrl+F4) go to the frame window's
     // one action instead of one registration per child window: every

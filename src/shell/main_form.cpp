@@ -57,7 +57,9 @@ TMainForm::~TMainForm()
     // go (activation changes): they go while the frame is still whole.
     if (mdiArea_) {
         for (QMdiSubWindow* sub : mdiArea_->subWindowList()) QObject::disconnect(sub, nullptr, this, nullptr);
-        qDeleteAll(mdiArea_->subWindowList());
+        // The active window last: when the active window goes, the area
+        // activates the next one, which takes as long as the windows open.
+        qDeleteAll(mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder));
     }
     // Private windows that outlive this destructor (closed ones awaiting
     // their deletion) must not reach an index that is gone.
@@ -233,8 +235,7 @@ void TMainForm::BringToFront(QWidget* child)
     auto* sub = child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
     if (!sub || sub->mdiArea() != mdiArea_ || sub->widget() != child) return;
     if (sub->isMinimized()) sub->showNormal();  // a maximised window stays maximised
-    mdiArea_->setActiveSubWindow(sub);
-    sub->raise();
+    ChildFrame::BringToFront(mdiArea_, sub);
 }
 
 QList<QWidget*> TMainForm::PrivateWindowsNamed(const QString& partner) const
