@@ -40,9 +40,12 @@ TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
     // the title bar fit its text anew, which takes a text layout each time.
     sub->resize(TForm3::kWidth, TForm3::kHeight);
     sub->setWidget(w);
-    sub->setEnabled(activate);  // a disabled child is shown without being activated
+    // A frame that is disabled is shown without being activated. Only the
+    // frame's own flag, for the moment it is shown: disabling it the usual
+    // way tells each widget inside, twice.
+    if (!activate) sub->setAttribute(Qt::WA_Disabled);
     AddChildWindow(sub, [w](QMdiSubWindow*) { w->ApplyDefaultSize(); });
-    sub->setEnabled(true);
+    sub->setAttribute(Qt::WA_Disabled, false);
     if (activate && mdiArea_->activeSubWindow() != sub) BringToFront(w);
     return w;
 }
