@@ -92,7 +92,10 @@ void ChildFrame::DropCloseKeys(QMdiSubWindow* sub)
     if (!menu) return;
     for (QAction* a : menu->actions()) {
         if (a->shortcuts().isEmpty() || a->shortcuts() != QKeySequence::keyBindings(QKeySequence::Close)) continue;
+        // The menu still names the key: a tab in the text separates it.
+        const QString keys = a->shortcut().toString(QKeySequence::NativeText);
         a->setShortcuts(QList<QKeySequence>());
+        if (!a->text().contains(QLatin1Char('\t'))) a->setText(a->text() + QLatin1Char('\t') + keys);
         a->setProperty(kClosesWindow, true);
     }
 }
