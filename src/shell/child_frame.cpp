@@ -14,6 +14,17 @@ constexpr char kClosesWindow[] = "closesWindow";
 
 bool StaysOnTop(const QMdiSubWindow* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
+// Whether a window of area stays on top. Read off the viewport's children,
+// which are the area's windows, without building the area's list of them.
+bool AnyStaysOnTop(const QMdiArea* area)
+{
+    const QObjectList& children = area->viewport()->children();
+    return std::any_of(children.cbegin(), children.cend(), [](const QObject* o) {
+        const auto* w = qobject_cast<const QMdiSubWindow*>(o);
+        return w && StaysOnTop(w);
+    });
+}
+
 // Runs step, in which the area raises the windows of raised above its other
 // windows. To keep windows that stay on top above them, the area looks each
 // of its windows up in its own list: the square of the windows open, for
@@ -21,10 +32,9 @@ bool StaysOnTop(const QMdiSubWindow* w) { return w->windowFlags().testFlag(Qt::W
 // keep above, and the raised windows are marked as staying on top while step
 // runs, which skips that look (the flag alone, without what a real change
 // does). Returns false, having done nothing, when some window stays on top.
-bool WithoutRestacking(const QList<QMdiSubWindow*>& subs, const QList<QMdiSubWindow*>& raised,
-                       const std::function<void()>& step)
+bool WithoutRestacking(const QMdiArea* area, const QList<QMdiSubWindow*>& raised, const std::function<void()>& step)
 {
-    if (std::any_of(subs.cbegin(), subs.cend(), StaysOnTop)) return false;
+    if (AnyStaysOnTop(area)) return false;
     QList<Qt::WindowFlags> flags;
     for (QMdiSubWindow* w : raised) {
         flags << w->windowFlags();
@@ -52,7 +62,7 @@ ChildFrame::ChildFrame(QMdiArea* area) : QMdiSubWindow(area->viewport(), Qt::Sub
 void ChildFrame::AddToArea()
 {
     const auto add = [this] { area_->addSubWindow(this); };
-    if (!WithoutRestacking(area_->subWindowList(), {this}, add)) add();
+    if (!WithoutRestacking(area_, {this}, add)) add();
 }
 
 void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
@@ -68,7 +78,7 @@ void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
     // hidden behind the others, the square of the windows open once more.
     // Only the two windows whose look changes may ask.
     QList<QMdiSubWindow*> unchanged;
-    const bool quick = WithoutRestacking(subs, raised, [&] {
+    const bool quick = WithoutRestacking(area, raised, [&] {
         for (QMdiSubWindow* w : subs)
             if (!raised.contains(w) && !w->testAttribute(Qt::WA_UpdatesDisabled)) {
                 w->setAttribute(Qt::WA_UpdatesDisabled);

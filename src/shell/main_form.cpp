@@ -191,8 +191,11 @@ void TMainForm::PlaceNewChild(QMdiSubWindow* sub)
 {
     bool maximised = sub->isMaximized();
     int others = 0;
-    for (QMdiSubWindow* other : mdiArea_->subWindowList()) {
-        if (other == sub || !other->isVisible() || other->isMinimized())
+    // The viewport's children are the area's windows; read off directly, as
+    // the area's own list is built anew on each call.
+    for (QObject* child : mdiArea_->viewport()->children()) {
+        auto* other = qobject_cast<QMdiSubWindow*>(child);
+        if (!other || other == sub || !other->isVisible() || other->isMinimized())
             continue;
         ++others;
         maximised = maximised || other->isMaximized();
