@@ -130,16 +130,6 @@ private:
 
 void ShareStandardPictures()
 {
-    // Each child window's frame measures its title (to shorten it to the
-    // room there is) whenever any window is activated, resized or shown,
-    // which a flood of private windows multiplies. Latin titles measured
-    // without the text shaper (kerning aside, they look the same) make that
-    // cheap; scripts that need shaping to be legible are still shaped.
-    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
-    if (!(titleFont.styleStrategy() & QFont::PreferNoShaping)) {
-        titleFont.setStyleStrategy(QFont::StyleStrategy(titleFont.styleStrategy() | QFont::PreferNoShaping));
-        QApplication::setFont(titleFont, "QMdiSubWindowTitleBar");
-    }
     if (dynamic_cast<SharedPicturesStyle*>(QApplication::style())) return;
     if (QStyle* base = QStyleFactory::create(QApplication::style()->name()))
         QApplication::setStyle(new SharedPicturesStyle(base));
