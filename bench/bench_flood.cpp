@@ -5,7 +5,9 @@
 // longest gap between ticks is the longest stall a user would feel.
 //
 //   BM_RoomFlood        100,000 PRIVMSG lines into one visible room window
-//   BM_Partners/N       N private messages from N different nicks (1,000 and 5,000)
+//   BM_Partners/N       N private messages from N different nicks (500 to 5,000),
+//                       then the oldest partner's window brought to the front
+//                       among all of them (front_ms)
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
