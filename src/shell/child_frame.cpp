@@ -96,6 +96,14 @@ void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
         if (auto* w = qobject_cast<QMdiSubWindow*>(o); w && w != sub && StaysOnTop(w) && subs.contains(w)) w->raise();
 }
 
+void ChildFrame::mousePressEvent(QMouseEvent* event)
+{
+    // The area would activate it on the press, the slow way; the press then
+    // goes on (moving, resizing, the title-bar buttons) as on an active window.
+    if (mdiArea() == area_ && area_->activeSubWindow() != this && isEnabled()) BringToFront(area_, this);
+    QMdiSubWindow::mousePressEvent(event);
+}
+
 void ChildFrame::DropCloseKeys(QMdiSubWindow* sub)
 {
     const QMenu* menu = sub->systemMenu();

@@ -26,6 +26,10 @@ public:
     // The system-menu action that closes sub, if sub may be closed now.
     static QAction* CloseActionOf(const QMdiSubWindow* sub);
 
+protected:
+    // A press that activates the window activates it the quick way first.
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
     QMdiArea* area_;
 };

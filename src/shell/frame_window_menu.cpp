@@ -50,8 +50,10 @@ void TMainForm::FillWindowMenu()
         a->setChecked(sub == mdiArea_->activeSubWindow());
         connect(a, &QAction::triggered, this, [this, sub] {
             if (!mdiArea_->subWindowList().contains(sub)) return;
-            if (sub->isMinimized()) sub->showNormal();
-            mdiArea_->setActiveSubWindow(sub);
+            if (sub->widget())
+                BringToFront(sub->widget());
+            else
+                mdiArea_->setActiveSubWindow(sub);
         });
         windowListActions_ << a;
     }

@@ -54,7 +54,7 @@ void TestChildFrames::frontAndActive_data()
 {
     QTest::addColumn<QString>("step");
     QTest::addColumn<bool>("pinned");  // one window stays on top, set by the user through its menu
-    for (const char* step : {"add", "front deep", "front newest", "front while maximised"}) {
+    for (const char* step : {"add", "front deep", "front newest", "front while maximised", "click deep"}) {
         QTest::newRow(step) << QString::fromLatin1(step) << false;
         QTest::newRow(qPrintable(QStringLiteral("%1, one pinned").arg(QLatin1String(step)))) << QString::fromLatin1(step)
                                                                                               << true;
@@ -86,6 +86,12 @@ void TestChildFrames::frontAndActive()
     QMdiSubWindow* target = nullptr;
     if (step == QLatin1String("add")) {
         target = SubOf(PrivateForLine(frame, QStringLiteral("newcomer")));
+    } else if (step == QLatin1String("click deep")) {
+        // A press on the part of its title bar that shows under the others.
+        target = SubOf(windows[1]);
+        const QPoint onTitle(target->width() - 60, 8);
+        QTest::mousePress(target, Qt::LeftButton, {}, onTitle);
+        QTest::mouseRelease(target, Qt::LeftButton, {}, onTitle);
     } else {
         target = SubOf(step == QLatin1String("front newest") ? windows.last() : windows[1]);
         frame.BringToFront(target->widget());

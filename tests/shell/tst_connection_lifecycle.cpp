@@ -6,6 +6,7 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "events/chat_session.h"
+#include "events/line_drain.h"
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell_test_support.h"
@@ -30,6 +31,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -276,6 +278,9 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
     while (!filled() && clock.elapsed() < 20000) QThread::msleep(10);
     QVERIFY(filled());
     const int queued = int(queue->Size());
+    // The size of each batch the drain hands over from here on.
+    QList<int> batches;
+    QObject::connect(&rig.frame.Session()->Drain(), &LineDrain::Drained, &rig.frame, [&](int n) { batches << n; });
 
     clock.restart();
     if (ending == "disconnect")
@@ -299,9 +304,12 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
         QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));  // dropped, not rendered
         return;
     }
-    QVERIFY2(rig.frame.ShowingRestOfLines(), "every queued line was handled in one go");
-    QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));
-    QVERIFY(rig.prompts.Errors().isEmpty());  // the report waits for the lines before it
+    // The ending handles a slice at most; a quick machine may also finish the
+    // rest before the event loop is back here, but never in one batch.
+    if (rig.frame.ShowingRestOfLines()) {
+        QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));
+        QVERIFY(rig.prompts.Errors().isEmpty());  // the report waits for the lines before it
+    }
 
     QTRY_VERIFY_WITH_TIMEOUT(!rig.frame.ShowingRestOfLines(), 60000);
     const QStringList log = LogLines(rig.frame);
@@ -311,6 +319,8 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
     for (const QString& line : log)
         if (line.startsWith(QLatin1String(":irc.test 372 alice :- flood "))) QCOMPARE(line, lastLine.arg(next++));
     QVERIFY2(next >= queued, qPrintable(QString("%1 of %2").arg(next).arg(queued)));
+    QVERIFY2(batches.size() >= 2 && *std::max_element(batches.cbegin(), batches.cend()) < queued,
+             "every queued line was handled in one go");
     if (ending == "hang-up") QCOMPARE(next, kLines);
     QCOMPARE(rig.prompts.Errors(), ending == "failure" ? QStringList{"reader broke"} : QStringList());
 }
