@@ -12,18 +12,8 @@ namespace {
 
 constexpr char kClosesWindow[] = "closesWindow";
 
-bool StaysOnTop(const QMdiSubWindow* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+bool StaysOnTop(const QWidget* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
-// Whether a window of area stays on top. Read off the viewport's children,
-// which are the area's windows, without building the area's list of them.
-bool AnyStaysOnTop(const QMdiArea* area)
-{
-    const QObjectList& children = area->viewport()->children();
-    return std::any_of(children.cbegin(), children.cend(), [](const QObject* o) {
-        const auto* w = qobject_cast<const QMdiSubWindow*>(o);
-        return w && StaysOnTop(w);
-    });
-}
 
 // Runs step, in which the area raises the windows of raised above its other
 // windows. To keep windows that stay on top above them, the area looks each
@@ -31,10 +21,12 @@ bool AnyStaysOnTop(const QMdiArea* area)
 // each window it raises. With no window staying on top there is nothing to
 // keep above, and the raised windows are marked as staying on top while step
 // runs, which skips that look (the flag alone, without what a real change
-// does). Returns false, having done nothing, when some window stays on top.
-bool WithoutRestacking(const QMdiArea* area, const QList<QMdiSubWindow*>& raised, const std::function<void()>& step)
+// does). Returns false, having done nothing, when one of frames (the area's
+// windows) stays on top.
+bool WithoutRestacking(const QWidgetList& frames, const QList<QMdiSubWindow*>& raised,
+                       const std::function<void()>& step)
 {
-    if (AnyStaysOnTop(area)) return false;
+    if (ChildFrame::AnyStaysOnTop(frames)) return false;
     QList<Qt::WindowFlags> flags;
     for (QMdiSubWindow* w : raised) {
         flags << w->windowFlags();
@@ -51,6 +43,10 @@ bool WithoutRestacking(const QMdiArea* area, const QList<QMdiSubWindow*>& raised
 ChildFrame::ChildFrame(QMdiArea* area) : QMdiSubWindow(area->viewport(), Qt::SubWindow), area_(area)
 {
     DropCloseKeys(this);
+    // A frame that fills its own background counts as opaque: a repaint of
+    // the area then takes each window as one rectangle when it works out what
+    // the windows cover, instead of gathering the pieces inside each one.
+    setAutoFillBackground(true);
     // The area reparents every window it is given into its viewport, and a
     // window not yet made ready takes that as a move to a new parent: its
     // title bar, actions and size limits are worked out anew. Made ready
@@ -59,15 +55,17 @@ ChildFrame::ChildFrame(QMdiArea* area) : QMdiSubWindow(area->viewport(), Qt::Sub
     if (area->viewport()->testAttribute(Qt::WA_WState_Created)) create();
 }
 
-void ChildFrame::AddToArea()
+void ChildFrame::AddToArea(const QWidgetList& frames)
 {
     const auto add = [this] { area_->addSubWindow(this); };
-    if (!WithoutRestacking(area_, {this}, add)) add();
+    if (!WithoutRestacking(frames, {this}, add)) add();
 }
+
+bool ChildFrame::AnyStaysOnTop(const QWidgetList& frames) { return std::any_of(frames.cbegin(), frames.cend(), StaysOnTop); }
 
 void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
 {
-    const QList<QMdiSubWindow*> subs = area->subWindowList();
+    const QWidgetList subs = FramesIn(area);
     // The window losing the focus is raised once more as it turns inactive.
     QList<QMdiSubWindow*> raised{sub};
     QMdiSubWindow* active = area->activeSubWindow();
@@ -77,23 +75,36 @@ void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
     // nothing on it changed; the painting then works out how much of each is
     // hidden behind the others, the square of the windows open once more.
     // Only the two windows whose look changes may ask.
-    QList<QMdiSubWindow*> unchanged;
-    const bool quick = WithoutRestacking(area, raised, [&] {
-        for (QMdiSubWindow* w : subs)
-            if (!raised.contains(w) && !w->testAttribute(Qt::WA_UpdatesDisabled)) {
+    QWidgetList unchanged;
+    const bool quick = WithoutRestacking(subs, raised, [&] {
+        for (QWidget* w : subs)
+            if (w != sub && w != active && !w->testAttribute(Qt::WA_UpdatesDisabled)) {
                 w->setAttribute(Qt::WA_UpdatesDisabled);
                 unchanged << w;
             }
         area->setActiveSubWindow(sub);
-        for (QMdiSubWindow* w : unchanged) w->setAttribute(Qt::WA_UpdatesDisabled, false);
+        for (QWidget* w : unchanged) w->setAttribute(Qt::WA_UpdatesDisabled, false);
     });
     if (!quick) area->setActiveSubWindow(sub);
     // An active window may still be covered (activating it again does not
     // raise it); the windows that stay on top stay above it.
     sub->raise();
-    const QObjectList stack = area->viewport()->children();  // raising reorders it
-    for (QObject* o : stack)
-        if (auto* w = qobject_cast<QMdiSubWindow*>(o); w && w != sub && StaysOnTop(w) && subs.contains(w)) w->raise();
+    if (quick) return;  // no window stays on top
+    for (QWidget* w : FramesIn(area))  // a copy: raising reorders the viewport's children
+        if (w != sub && StaysOnTop(w)) w->raise();
+}
+
+QWidgetList ChildFrame::FramesIn(const QMdiArea* area)
+{
+    QWidgetList frames;
+    const QObjectList& children = area->viewport()->children();
+    frames.reserve(children.size());
+    // Every window the area holds is marked as a sub-window; its other
+    // children (a rubber band while a window is moved) are not.
+    for (QObject* o : children)
+        if (o->isWidgetType() && static_cast<QWidget*>(o)->windowType() == Qt::SubWindow)
+            frames << static_cast<QWidget*>(o);
+    return frames;
 }
 
 void ChildFrame::mousePressEvent(QMouseEvent* event)

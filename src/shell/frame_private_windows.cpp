@@ -17,11 +17,10 @@
 TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
 {
     auto* w = new TForm3;
-    w->SetTitle(nick);
     w->titleid->setText(nick);
     w->SetConnection(&IdTCPClient1);
     w->SetOwnNick(CurrentNick());
-    IndexPrivateWindow(w);
+    // Indexed by its title, from the moment it has one.
     connect(w, &QWidget::windowTitleChanged, this, [this, w] { IndexPrivateWindow(w); });
     // A closed window is found no more, though it is destroyed a moment later.
     connect(w, &TForm3::Closed, this, [this, w] {
@@ -46,6 +45,10 @@ TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
     if (!activate) sub->setAttribute(Qt::WA_Disabled);
     AddChildWindow(sub, [w](QMdiSubWindow*) { w->ApplyDefaultSize(); });
     sub->setAttribute(Qt::WA_Disabled, false);
+    // Titled last: the frame fits its title to the title bar on every change
+    // of its size, content or visibility, a text layout each time, while a
+    // frame without a title has nothing to fit.
+    w->SetTitle(nick);
     if (activate && mdiArea_->activeSubWindow() != sub) BringToFront(w);
     return w;
 }

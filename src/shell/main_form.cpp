@@ -6,6 +6,7 @@
 #include "shell/application.h"
 #include "shell/child_frame.h"
 #include "shell/login_dialog.h"
+#include "shell/paint_pacer.h"
 #include "shell/product_info.h"
 #include "common/prompts.h"
 #include "common/timings.h"
@@ -25,6 +26,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     BuildWindow();
     ApplySendLimits();
+    new PaintPacer(this, [this] { return LinesWaiting(); });
     // The connection may open on a worker thread (the login keeps its window
     // painted that way); its handlers always run here, on the UI thread.
     IdTCPClient1.onConnected = [this] {
@@ -155,8 +157,10 @@ QList<QWidget*> TMainForm::ChildWindows() const
 QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<void(QMdiSubWindow*)>& prepare)
 {
     QMdiSubWindow* sub = nullptr;
+    // Read once: walking thousands of windows is the costly part of adding one.
+    const QWidgetList frames = ChildFrame::FramesIn(mdiArea_);
     if (auto* frame = qobject_cast<ChildFrame*>(child)) {
-        frame->AddToArea();
+        frame->AddToArea(frames);
         sub = frame;
     } else {
         sub = mdiArea_->addSubWindow(child);
@@ -170,7 +174,7 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<voi
         // repaints it and everything it uncovers, which a flood of new
         // windows would pay once per window.
         prepare(sub);
-        PlaceNewChild(sub);
+        PlaceNewChild(sub, frames);
     } else {
         sub->show();
     }
@@ -187,16 +191,12 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<voi
     return sub;
 }
 
-void TMainForm::PlaceNewChild(QMdiSubWindow* sub)
+void TMainForm::PlaceNewChild(QMdiSubWindow* sub, const QWidgetList& frames)
 {
     bool maximised = sub->isMaximized();
     int others = 0;
-    // The viewport's children are the area's windows; read off directly, as
-    // the area's own list is built anew on each call.
-    for (QObject* child : mdiArea_->viewport()->children()) {
-        auto* other = qobject_cast<QMdiSubWindow*>(child);
-        if (!other || other == sub || !other->isVisible() || other->isMinimized())
-            continue;
+    for (QWidget* other : frames) {
+        if (other == sub || !other->isVisible() || other->isMinimized()) continue;
         ++others;
         maximised = maximised || other->isMaximized();
     }
@@ -347,6 +347,11 @@ void TMainForm::StopReader(int timeoutMs, RestOfLines rest)
         ending->FinishLines();
     }
     stoppingReader_ = false;
+}
+
+bool TMainForm::LinesWaiting() const
+{
+    return (session_ && session_->Drain().HasLines()) || (endingSession_ && endingSession_->Drain().HasLines());
 }
 
 void TMainForm::AfterLastLines(std::function<void()> step)

@@ -77,8 +77,8 @@ public:
     // Places a new child window, once it has its size, and shows it:
     // maximised when another child is maximised, otherwise cascaded below
     // the others and wholly inside the area (at its top left when it does
-    // not fit).
-    void PlaceNewChild(QMdiSubWindow* sub);
+    // not fit). frames: the area's windows (ChildFrame::FramesIn).
+    void PlaceNewChild(QMdiSubWindow* sub, const QWidgetList& frames);
     QList<QWidget*> PrivateWindowsNamed(const QString& partner) const override;
     QWidget* CurrentChild() const override;
     bool IsActiveChild(const QWidget* child) const override;
@@ -152,6 +152,9 @@ public:
     void ReaderEndedByServer(const QString& error, bool unexpected = false);
     // True while the lines of an ended connection are still being shown.
     bool ShowingRestOfLines() const { return endingSession_ != nullptr; }
+    // True while received lines wait to be handled (a flood): the frame's
+    // repaints are spaced out then.
+    bool LinesWaiting() const;
 
     // --- Connection lifecycle ---
     void ConnectitemClick();

@@ -54,7 +54,8 @@ void TestChildFrames::frontAndActive_data()
 {
     QTest::addColumn<QString>("step");
     QTest::addColumn<bool>("pinned");  // one window stays on top, set by the user through its menu
-    for (const char* step : {"add", "front deep", "front newest", "front while maximised", "click deep"}) {
+    for (const char* step :
+         {"add", "front deep", "front newest", "front while maximised", "click deep", "whisper while maximised"}) {
         QTest::newRow(step) << QString::fromLatin1(step) << false;
         QTest::newRow(qPrintable(QStringLiteral("%1, one pinned").arg(QLatin1String(step)))) << QString::fromLatin1(step)
                                                                                               << true;
@@ -74,7 +75,8 @@ void TestChildFrames::frontAndActive()
     frame.BringToFront(windows[2]);
     QMdiSubWindow* pin = pinned ? SubOf(windows[5]) : nullptr;
     if (pin) pin->setWindowFlags(pin->windowFlags() | Qt::WindowStaysOnTopHint);
-    if (step == QLatin1String("front while maximised")) SubOf(windows[2])->showMaximized();
+    const bool maximised = step.endsWith(QLatin1String("while maximised"));
+    if (maximised) SubOf(windows[2])->showMaximized();
     QApplication::processEvents();
     QMdiSubWindow* wasActive = frame.MdiArea()->activeSubWindow();
     QCOMPARE(wasActive, SubOf(windows[2]));
@@ -86,6 +88,8 @@ void TestChildFrames::frontAndActive()
     QMdiSubWindow* target = nullptr;
     if (step == QLatin1String("add")) {
         target = SubOf(PrivateForLine(frame, QStringLiteral("newcomer")));
+    } else if (step == QLatin1String("whisper while maximised")) {
+        target = SubOf(frame.OpenPrivateWindowFromUser(QStringLiteral("newcomer")));
     } else if (step == QLatin1String("click deep")) {
         // A press on the part of its title bar that shows under the others.
         target = SubOf(windows[1]);
@@ -104,10 +108,14 @@ void TestChildFrames::frontAndActive()
     if (pin) QCOMPARE(stack.at(stack.size() - 2), target);
     const bool activates = step != QLatin1String("add");
     QCOMPARE(frame.MdiArea()->activeSubWindow(), activates ? target : wasActive);
-    if (step == QLatin1String("front while maximised")) {
+    if (maximised) {
         QVERIFY(target->isMaximized());
         QVERIFY(!wasActive->isMaximized());
+        // The frame's caption names the maximised window in front.
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Talvessa - [%1]").arg(target->widget()->windowTitle()));
     }
+    // A new window carries its partner's name in its title bar.
+    if (target->widget()->windowTitle() == QLatin1String("newcomer")) QCOMPARE(target->windowTitle(), "newcomer");
     // Nothing is left marked: only the user's pin stays on top, and every
     // window still paints.
     for (QMdiSubWindow* sub : frame.MdiArea()->subWindowList()) {
