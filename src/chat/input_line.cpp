@@ -65,10 +65,22 @@ const QIcon& EmoticonIcon(int n)
 // list drops down, or an entry is chosen without it): setting it up makes the
 // list's view, which costs more than the rest of the box, and a flood of new
 // private windows makes many boxes that are never opened.
+//
+// Every box of one kind holds the same entries, and a box works out its size
+// by measuring the text of each entry: the size is worked out once per kind
+// (and font, style, icon size and number of entries) and shared.
 class LazyListCombo : public QComboBox {
 public:
-    LazyListCombo(QWidget* parent, std::function<void(QComboBox&)> setUp)
-        : QComboBox(parent), setUp_(std::move(setUp))
+    struct Measured {
+        QString key;
+        QSize size;
+    };
+    struct Sizes {
+        Measured hint, minimum;
+    };
+
+    LazyListCombo(QWidget* parent, Sizes& sizes, std::function<void(QComboBox&)> setUp)
+        : QComboBox(parent), sizes_(sizes), setUp_(std::move(setUp))
     {
         connect(this, &QComboBox::activated, this, [this] { SetUpList(); });
     }
@@ -77,8 +89,29 @@ public:
         SetUpList();
         QComboBox::showPopup();
     }
+    QSize sizeHint() const override { return Shared(sizes_.hint, [this] { return QComboBox::sizeHint(); }); }
+    QSize minimumSizeHint() const override
+    {
+        return Shared(sizes_.minimum, [this] { return QComboBox::minimumSizeHint(); });
+    }
 
 private:
+    template <typename Measure>
+    QSize Shared(Measured& measured, const Measure& measure) const
+    {
+        const QString key = QStringLiteral("%1|%2|%3x%4|%5")
+                                .arg(font().key())
+                                .arg(reinterpret_cast<quintptr>(style()))
+                                .arg(iconSize().width())
+                                .arg(iconSize().height())
+                                .arg(count());
+        if (measured.key != key) {
+            measured.size = measure();
+            measured.key = key;
+        }
+        return measured.size;
+    }
+
     void SetUpList()
     {
         if (!setUp_) return;
@@ -86,6 +119,7 @@ private:
         setUp_ = nullptr;
         setUp(*this);
     }
+    Sizes& sizes_;
     std::function<void(QComboBox&)> setUp_;
 };
 
@@ -144,7 +178,8 @@ TInputLine::TInputLine(QWidget* parent)
 
     // The drop-down list is as wide as its longest name needs, however
     // narrow the box itself is, with room for a scroll bar.
-    colorcomo = new LazyListCombo(this, [](QComboBox& box) {
+    static LazyListCombo::Sizes colourSizes, iconSizes;
+    colorcomo = new LazyListCombo(this, colourSizes, [](QComboBox& box) {
         QAbstractItemView* list = box.view();
         list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
                               2 * list->frameWidth());
@@ -155,7 +190,7 @@ TInputLine::TInputLine(QWidget* parent)
         colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
     colorcomo->setCurrentIndex(-1);
 
-    iconcomo = new LazyListCombo(this, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
+    iconcomo = new LazyListCombo(this, iconSizes, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
     iconcomo->setObjectName(QStringLiteral("iconcomo"));
     iconcomo->setToolTip(tr("Emoticons"));
     iconcomo->setFixedWidth(51);

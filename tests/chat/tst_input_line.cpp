@@ -25,6 +25,8 @@ private slots:
     void builtLineRendersAsTyped();
     void startsUnstyled();
     void colourListShowsWholeNames();
+    void boxesSizedAsTheirEntriesNeed_data();
+    void boxesSizedAsTheirEntriesNeed();
     void appliesControlsToInput();
     void emoticonPickerInserts_data();
     void emoticonPickerInserts();
@@ -137,6 +139,40 @@ void TestInputLine::colourListShowsWholeNames()
     colours->showPopup();
     QVERIFY(colours->view()->viewport()->width() >= longest + colours->iconSize().width());
     colours->hidePopup();
+}
+
+void TestInputLine::boxesSizedAsTheirEntriesNeed_data()
+{
+    QTest::addColumn<QString>("change");  // made to the second of three input lines
+    for (const char* change : {"none", "list opened", "larger font", "entry added"}) QTest::newRow(change) << change;
+}
+
+void TestInputLine::boxesSizedAsTheirEntriesNeed()
+{
+    // Boxes of one kind share the size worked out for one of them: a box in
+    // another state still gets the size its own entries need.
+    QFETCH(QString, change);
+    TInputLine lines[3];
+    for (TInputLine& line : lines) line.show();
+    for (QComboBox* box : {lines[1].colorcomo, lines[1].iconcomo}) {
+        if (change == QLatin1String("list opened")) {
+            box->showPopup();
+            box->hidePopup();
+        } else if (change == QLatin1String("larger font")) {
+            QFont font = box->font();
+            font.setPointSize(font.pointSize() * 2);
+            box->setFont(font);
+        } else if (change == QLatin1String("entry added")) {
+            box->addItem(QStringLiteral("a much longer entry than any colour name"));
+        }
+    }
+    for (TInputLine& line : lines)
+        for (QComboBox* box : {line.colorcomo, line.iconcomo}) {
+            QCOMPARE(box->sizeHint(), box->QComboBox::sizeHint());
+            QCOMPARE(box->minimumSizeHint(), box->QComboBox::minimumSizeHint());
+        }
+    if (change != QLatin1String("none") && change != QLatin1String("list opened"))
+        QVERIFY(lines[1].colorcomo->sizeHint() != lines[0].colorcomo->sizeHint());
 }
 
 void TestInputLine::appliesControlsToInput()
