@@ -12,6 +12,13 @@ namespace {
 
 constexpr char kClosesWindow[] = "closesWindow";
 
+// Every window an area holds is marked as a sub-window; the viewport's other
+// children (a rubber band while a window is moved) are not.
+bool IsFrame(const QObject* o)
+{
+    return o->isWidgetType() && static_cast<const QWidget*>(o)->windowType() == Qt::SubWindow;
+}
+
 bool StaysOnTop(const QWidget* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
 
@@ -21,12 +28,11 @@ bool StaysOnTop(const QWidget* w) { return w->windowFlags().testFlag(Qt::WindowS
 // each window it raises. With no window staying on top there is nothing to
 // keep above, and the raised windows are marked as staying on top while step
 // runs, which skips that look (the flag alone, without what a real change
-// does). Returns false, having done nothing, when one of frames (the area's
-// windows) stays on top.
-bool WithoutRestacking(const QWidgetList& frames, const QList<QMdiSubWindow*>& raised,
-                       const std::function<void()>& step)
+// does). Returns false, having done nothing, when some window stays on top
+// (anyPinned).
+bool WithoutRestacking(bool anyPinned, const QList<QMdiSubWindow*>& raised, const std::function<void()>& step)
 {
-    if (ChildFrame::AnyStaysOnTop(frames)) return false;
+    if (anyPinned) return false;
     QList<Qt::WindowFlags> flags;
     for (QMdiSubWindow* w : raised) {
         flags << w->windowFlags();
@@ -55,13 +61,25 @@ ChildFrame::ChildFrame(QMdiArea* area) : QMdiSubWindow(area->viewport(), Qt::Sub
     if (area->viewport()->testAttribute(Qt::WA_WState_Created)) create();
 }
 
-void ChildFrame::AddToArea(const QWidgetList& frames)
+void ChildFrame::AddToArea(bool anyPinned)
 {
     const auto add = [this] { area_->addSubWindow(this); };
-    if (!WithoutRestacking(frames, {this}, add)) add();
+    if (!WithoutRestacking(anyPinned, {this}, add)) add();
 }
 
-bool ChildFrame::AnyStaysOnTop(const QWidgetList& frames) { return std::any_of(frames.cbegin(), frames.cend(), StaysOnTop); }
+ChildFrame::Survey ChildFrame::SurveyOf(const QMdiArea* area, const QWidget* except)
+{
+    Survey survey;
+    for (QObject* o : area->viewport()->children()) {
+        if (!IsFrame(o) || o == except) continue;
+        const auto* w = static_cast<const QWidget*>(o);
+        survey.anyPinned = survey.anyPinned || StaysOnTop(w);
+        if (!w->isVisible() || w->isMinimized()) continue;
+        ++survey.shown;
+        survey.anyMaximised = survey.anyMaximised || w->isMaximized();
+    }
+    return survey;
+}
 
 void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
 {
@@ -76,7 +94,8 @@ void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
     // hidden behind the others, the square of the windows open once more.
     // Only the two windows whose look changes may ask.
     QWidgetList unchanged;
-    const bool quick = WithoutRestacking(subs, raised, [&] {
+    const bool anyPinned = std::any_of(subs.cbegin(), subs.cend(), StaysOnTop);
+    const bool quick = WithoutRestacking(anyPinned, raised, [&] {
         for (QWidget* w : subs)
             if (w != sub && w != active && !w->testAttribute(Qt::WA_UpdatesDisabled)) {
                 w->setAttribute(Qt::WA_UpdatesDisabled);
@@ -99,11 +118,8 @@ QWidgetList ChildFrame::FramesIn(const QMdiArea* area)
     QWidgetList frames;
     const QObjectList& children = area->viewport()->children();
     frames.reserve(children.size());
-    // Every window the area holds is marked as a sub-window; its other
-    // children (a rubber band while a window is moved) are not.
     for (QObject* o : children)
-        if (o->isWidgetType() && static_cast<QWidget*>(o)->windowType() == Qt::SubWindow)
-            frames << static_cast<QWidget*>(o);
+        if (IsFrame(o)) frames << static_cast<QWidget*>(o);
     return frames;
 }
 

@@ -12,9 +12,19 @@ public:
     // Made inside the area's viewport, as the area keeps its children.
     explicit ChildFrame(QMdiArea* area);
 
-    // Hands the frame to its area, above the other windows; frames are the
-    // area's windows (FramesIn) as they were before.
-    void AddToArea(const QWidgetList& frames);
+    // What adding a window needs to know of the others, read in one pass
+    // over the area's windows (all but except): cheap enough for every
+    // window a flood opens.
+    struct Survey {
+        int shown = 0;              // visible and not minimised
+        bool anyMaximised = false;  // among those
+        bool anyPinned = false;     // staying on top, set by the user
+    };
+    static Survey SurveyOf(const QMdiArea* area, const QWidget* except);
+
+    // Hands the frame to its area, above the other windows (below those
+    // that stay on top: anyPinned, from SurveyOf).
+    void AddToArea(bool anyPinned);
 
     // Makes sub the active window and puts it on top (below windows that
     // stay on top), leaving the other windows as they are.
@@ -25,11 +35,8 @@ public:
     // change of any action's state looks through all registered keys.
     static void DropCloseKeys(QMdiSubWindow* sub);
     // The area's windows, bottom to top, read off its viewport's children
-    // without building the area's own list or asking each child's class:
-    // cheap enough to walk for every window a flood opens.
+    // without building the area's own list or asking each child's class.
     static QWidgetList FramesIn(const QMdiArea* area);
-    // Whether one of frames stays on top (pinned by the user).
-    static bool AnyStaysOnTop(const QWidgetList& frames);
 
     // The system-menu action that closes sub, if sub may be closed now.
     static QAction* CloseActionOf(const QMdiSubWindow* sub);

@@ -158,9 +158,9 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<voi
 {
     QMdiSubWindow* sub = nullptr;
     // Read once: walking thousands of windows is the costly part of adding one.
-    const QWidgetList frames = ChildFrame::FramesIn(mdiArea_);
+    const ChildFrame::Survey others = ChildFrame::SurveyOf(mdiArea_, child);
     if (auto* frame = qobject_cast<ChildFrame*>(child)) {
-        frame->AddToArea(frames);
+        frame->AddToArea(others.anyPinned);
         sub = frame;
     } else {
         sub = mdiArea_->addSubWindow(child);
@@ -174,7 +174,7 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<voi
         // repaints it and everything it uncovers, which a flood of new
         // windows would pay once per window.
         prepare(sub);
-        PlaceNewChild(sub, frames);
+        PlaceNewChild(sub, others);
     } else {
         sub->show();
     }
@@ -191,16 +191,9 @@ QMdiSubWindow* TMainForm::AddChildWindow(QWidget* child, const std::function<voi
     return sub;
 }
 
-void TMainForm::PlaceNewChild(QMdiSubWindow* sub, const QWidgetList& frames)
+void TMainForm::PlaceNewChild(QMdiSubWindow* sub, const ChildFrame::Survey& others)
 {
-    bool maximised = sub->isMaximized();
-    int others = 0;
-    for (QWidget* other : frames) {
-        if (other == sub || !other->isVisible() || other->isMinimized()) continue;
-        ++others;
-        maximised = maximised || other->isMaximized();
-    }
-    if (maximised) {
+    if (sub->isMaximized() || others.anyMaximised) {
         sub->showMaximized();
         return;
     }
@@ -211,7 +204,7 @@ void TMainForm::PlaceNewChild(QMdiSubWindow* sub, const QWidgetList& frames)
     const QSize size = sub->size();
     const int room = std::min(area.width() - size.width(), area.height() - size.height());
     const int positions = room < 0 ? 1 : room / kStep + 1;
-    const int at = (others % positions) * kStep;
+    const int at = (others.shown % positions) * kStep;
     sub->move(at, at);
     // The area places each window it is given by weighing its overlap with
     // every window that has a position of its own, which grows with the

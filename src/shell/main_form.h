@@ -7,6 +7,7 @@
 #include "common/chat_frame.h"
 #include "protocol/line_connection.h"
 #include "protocol/reader_thread.h"
+#include "shell/child_frame.h"
 #include "side/user_info_window.h"
 
 #include <QHash>
@@ -77,8 +78,8 @@ public:
     // Places a new child window, once it has its size, and shows it:
     // maximised when another child is maximised, otherwise cascaded below
     // the others and wholly inside the area (at its top left when it does
-    // not fit). frames: the area's windows (ChildFrame::FramesIn).
-    void PlaceNewChild(QMdiSubWindow* sub, const QWidgetList& frames);
+    // not fit). others: the other windows, surveyed before sub was added.
+    void PlaceNewChild(QMdiSubWindow* sub, const ChildFrame::Survey& others);
     QList<QWidget*> PrivateWindowsNamed(const QString& partner) const override;
     QWidget* CurrentChild() const override;
     bool IsActiveChild(const QWidget* child) const override;
