@@ -1,6 +1,7 @@
 // The frame's connection lifecycle: connect and disconnect, the connected and
 // disconnected looks, away status and the room-list button.
 #include "shell/main_form.h"
+#include "shell/paint_pacer.h"
 
 #include "common/wire_text.h"
 #include "protocol/sent_lines.h"
@@ -134,6 +135,7 @@ void TMainForm::CloseConnection()
 
 void TMainForm::ApplyConnectedLook()
 {
+    pacer_->PaintSoon();  // seen at once, even in the middle of a flood
     connectedLook_ = true;
     servercombo->setEnabled(false);
     newitem->setEnabled(true);
@@ -150,6 +152,7 @@ void TMainForm::ApplyConnectedLook()
 
 void TMainForm::ApplyDisconnectedLook()
 {
+    pacer_->PaintSoon();  // seen at once, even in the middle of a flood
     connectedLook_ = false;
     servercombo->setEnabled(true);
     newitem->setEnabled(false);

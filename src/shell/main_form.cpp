@@ -24,9 +24,9 @@
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
+    pacer_ = new PaintPacer(this, [this] { return LinesWaiting(); });
     BuildWindow();
     ApplySendLimits();
-    new PaintPacer(this, [this] { return LinesWaiting(); });
     // The connection may open on a worker thread (the login keeps its window
     // painted that way); its handlers always run here, on the UI thread.
     IdTCPClient1.onConnected = [this] {

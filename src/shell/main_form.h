@@ -24,6 +24,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class PaintPacer;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -307,6 +308,7 @@ private:
     std::string rejoinHost_;  // the server the room windows' pending rejoins belong to
 
     ChatSession* session_ = nullptr;  // a child; disposed of with deleteLater: a handler may be mid-call
+    PaintPacer* pacer_ = nullptr;  // a child: spaces out repaints while lines wait
     ChatSession* endingSession_ = nullptr;  // an ended connection whose lines are still being shown
     QList<std::function<void()>> afterLastLines_;
     // Private windows by case-folded partner name (control characters left

@@ -23,7 +23,7 @@ int PaintPacer::PauseMs() const
 bool PaintPacer::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != window_ || event->type() != QEvent::UpdateRequest) return false;
-    if (sincePaint_.isValid() && busy_() && sincePaint_.elapsed() < PauseMs()) {
+    if (!soon_ && sincePaint_.isValid() && busy_() && sincePaint_.elapsed() < PauseMs()) {
         // Held back: the window's repaint machinery still counts this request
         // as sent and asks for no other, so exactly one request follows, when
         // the pause is over.
@@ -34,12 +34,22 @@ bool PaintPacer::eventFilter(QObject* watched, QEvent* event)
     // This repaint goes through (a held-back one it covers need not follow),
     // handed to the window here so that its length is known.
     later_.stop();
+    soon_ = false;
     QElapsedTimer paint;
     paint.start();
     static_cast<QObject*>(window_)->event(event);
     paintMs_ = paint.elapsed();
     sincePaint_.start();
     return true;
+}
+
+void PaintPacer::PaintSoon()
+{
+    soon_ = true;
+    if (later_.isActive()) {
+        later_.stop();
+        RepaintNow();
+    }
 }
 
 void PaintPacer::RepaintNow()

@@ -25,6 +25,11 @@ public:
 
     PaintPacer(QWidget* window, std::function<bool()> busy);
 
+    // The next repaint goes through at once, busy or not (a change the user
+    // must see now, such as the connection's look); one held back is
+    // asked for again now.
+    void PaintSoon();
+
     // Repaints held back so far (tests, benchmarks).
     int HeldBack() const { return heldBack_; }
 
@@ -40,5 +45,6 @@ private:
     QElapsedTimer sincePaint_;  // since the end of the last repaint
     qint64 paintMs_ = 0;        // how long the last repaint took
     QTimer later_;
+    bool soon_ = false;
     int heldBack_ = 0;
 };

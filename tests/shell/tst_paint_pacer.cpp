@@ -91,6 +91,16 @@ void TestPaintPacer::paceFollowsTheDrain()
     probe->update();
     QTRY_COMPARE_WITH_TIMEOUT(probe->shownState, probe->state, PaintPacer::kMaxPauseMs + costMs + 500);
 
+    // A change that must be seen now is painted at the next turn, also in
+    // the middle of a pause.
+    QTest::qWait(5);
+    const int beforeSoon = static_cast<int>(probe->starts.size());
+    ++probe->state;
+    probe->update();
+    pacer.PaintSoon();
+    QTRY_COMPARE_WITH_TIMEOUT(probe->starts.size(), beforeSoon + 1, costMs + 30);
+    QCOMPARE(probe->shownState, probe->state);
+
     // Once the drain is idle, a request paints at once.
     lines = false;
     QTest::qWait(PaintPacer::kMaxPauseMs + costMs);
