@@ -21,7 +21,6 @@ bool IsFrame(const QObject* o)
 
 bool StaysOnTop(const QWidget* w) { return w->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
-
 // Runs step, in which the area raises the windows of raised above its other
 // windows. To keep windows that stay on top above them, the area looks each
 // of its windows up in its own list: the square of the windows open, for
@@ -109,7 +108,8 @@ void ChildFrame::BringToFront(QMdiArea* area, QMdiSubWindow* sub)
     // raise it); the windows that stay on top stay above it.
     sub->raise();
     if (quick) return;  // no window stays on top
-    for (QWidget* w : FramesIn(area))  // a copy: raising reorders the viewport's children
+    // subs is a copy, kept in stacking order: raising reorders the viewport's children.
+    for (QWidget* w : subs)
         if (w != sub && StaysOnTop(w)) w->raise();
 }
 

@@ -19,12 +19,12 @@
 #include <functional>
 #include <optional>
 
+class PaintPacer;
 class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class PaintPacer;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;

@@ -30,7 +30,7 @@ public:
     // asked for again now.
     void PaintSoon();
 
-    // Repaints held back so far (tests, benchmarks).
+    // Repaints held back so far (tests).
     int HeldBack() const { return heldBack_; }
 
 protected:
