@@ -70,7 +70,7 @@ TMainForm* StartProgram(const StartOptions& options)
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->AboutBox();  // made now, shown when asked for
     if (options.resetLayout) ForgetFrameLayout();
-    RestoreFrameLayout(*frame);
+    RestoreFrameLayout(*frame, options.server.isEmpty() ? RememberedServer::Select : RememberedServer::Leave);
     RememberFrameLayoutAtClose(*frame);
     if (!options.server.isEmpty()) frame->SelectServer(options.server);
     if (!options.room.isEmpty()) JoinAfterLogin(*frame, options.server, options.room);

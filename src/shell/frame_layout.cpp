@@ -26,7 +26,7 @@ const QString kServerHostKey = QStringLiteral("server/host");
 bool Reachable(const QRect& r, const QRect& screen)
 {
     const QRect grip = QRect(r.left(), r.top(), r.width(), std::min(kGripHeight, r.height())) & screen;
-    return grip.top() == r.top() && grip.height() == std::min(kGripHeight, r.height()) &&
+    return !grip.isEmpty() && grip.top() == r.top() && grip.height() == std::min(kGripHeight, r.height()) &&
            grip.width() >= std::min(kGripWidth, r.width());
 }
 
@@ -146,7 +146,7 @@ FrameLayout CurrentFrameLayout(const TMainForm& frame)
     return layout;
 }
 
-void RestoreFrameLayout(TMainForm& frame)
+void RestoreFrameLayout(TMainForm& frame, RememberedServer server)
 {
     const std::optional<FrameLayout> saved = ReadFrameLayout();
     if (!saved) return;
@@ -155,7 +155,7 @@ void RestoreFrameLayout(TMainForm& frame)
     frame.setWindowState(frame.windowState() & ~Qt::WindowMaximized);
     frame.setGeometry(layout.geometry);
     if (layout.maximised) frame.setWindowState(frame.windowState() | Qt::WindowMaximized);
-    ApplyServerChoice(frame, layout.server);
+    if (server == RememberedServer::Select) ApplyServerChoice(frame, layout.server);
 }
 
 void RememberFrameLayoutAtClose(TMainForm& frame)

@@ -40,8 +40,13 @@ void ForgetFrameLayout();
 
 // The frame's layout as it stands.
 FrameLayout CurrentFrameLayout(const TMainForm& frame);
+// What a restore does with the remembered server.
+enum class RememberedServer {
+    Select,  // put into the server box
+    Leave,   // not: the command line named one
+};
 // Puts the remembered layout, if there is one, on the frame before it is
 // shown, fitted to the current screens.
-void RestoreFrameLayout(TMainForm& frame);
+void RestoreFrameLayout(TMainForm& frame, RememberedServer server = RememberedServer::Select);
 // From now on the frame's layout is remembered each time the frame closes.
 void RememberFrameLayoutAtClose(TMainForm& frame);
