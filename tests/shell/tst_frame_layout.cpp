@@ -23,7 +23,6 @@ private slots:
     void frameComesBackAsClosed_data();
     void frameComesBackAsClosed();
     void resetLayoutForgets();
-    void unreadableFileIsNoLayout();
 };
 
 namespace {
@@ -164,17 +163,6 @@ void TestFrameLayout::resetLayoutForgets()
     QCOMPARE(frame->geometry(), QRect(0, 10, 700, 450));
     QCOMPARE(frame->servercombo->currentText(), QStringLiteral("irc.efnet.org"));
     CloseFrame(frame);
-}
-
-void TestFrameLayout::unreadableFileIsNoLayout()
-{
-    ForgetFrameLayout();
-    QVERIFY(!ReadFrameLayout());
-    QFile file(FrameLayoutFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[frame]\ngeometry=not a rectangle\nmaximised=true\n");
-    file.close();
-    QVERIFY(!ReadFrameLayout());
 }
 
 int main(int argc, char** argv)
