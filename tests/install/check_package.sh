@@ -2,9 +2,9 @@
 # Builds the Debian package from the build folder (cpack reuses the built
 # program) into a temporary folder and checks its control fields and file
 # list with dpkg-deb. A sanitizer build is not packaged: skipped (exit 77).
-# Usage: check_package.sh BUILD_DIR VERSION APP_ID SANITIZED(ON/OFF)
+# Usage: check_package.sh BUILD_DIR SOURCE_DIR VERSION APP_ID SANITIZED(ON/OFF) BUILD_TYPE
 set -euo pipefail
-build=$1 version=$2 app_id=$3 sanitized=$4
+build=$1 source=$2 version=$3 app_id=$4 sanitized=$5 build_type=${6:-}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ "$sanitized" = ON ]; then echo "skipped: a sanitizer build is not packaged"; exit 77; fi
 for tool in cpack dpkg-deb dpkg-shlibdeps file; do
@@ -44,4 +44,10 @@ got=$(grep -v "^./usr/share/icons/hicolor/[0-9]*x[0-9]*/apps/$app_id.png\$" "$wo
 dpkg-deb -x "$deb" "$work/x"
 [ "$(stat -c %a "$work/x/usr/bin/talvessa")" = 755 ] || fail "the program's mode is $(stat -c %a "$work/x/usr/bin/talvessa")"
 file "$work/x/usr/bin/talvessa" | grep -q ", stripped" || fail "the program is not stripped"
+# Without debugging information left, any path into the source or build
+# folder would be one the program reads at run time (a Debug build keeps
+# source paths in its assertions).
+[ "$build_type" = Debug ] || for folder in "$source" "$build"; do
+    if strings "$work/x/usr/bin/talvessa" | grep -qF "$folder"; then fail "the program names $folder"; fi
+done
 echo "package checked: $(basename "$deb"), Depends: $depends"
