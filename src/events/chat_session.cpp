@@ -70,9 +70,10 @@ void ChatSession::FollowRename(const QString& oldNick, const QString& newNick)
         ignoredAs_.insert(newNick, listed);
 }
 
-bool ChatSession::IsIgnored(const QString& nick) const
+bool ChatSession::IsIgnored(const QString& nick) const { return frame_.IsIgnored(nick) || IgnoredUnderOldName(nick); }
+
+bool ChatSession::IgnoredUnderOldName(const QString& nick) const
 {
-    if (frame_.IsIgnored(nick)) return true;
     const auto it = ignoredAs_.constFind(nick);
     return it != ignoredAs_.cend() && frame_.IsIgnored(*it);
 }

@@ -51,6 +51,8 @@ public:
     // True when nick is ignored: on the frame's ignore list, or taken since
     // by a user ignored under a listed name.
     bool IsIgnored(const QString& nick) const;
+    // Only the second of these: quick while no ignored user has renamed.
+    bool IgnoredUnderOldName(const QString& nick) const;
     const std::shared_ptr<LineQueue>& Queue() const { return queue_; }
     LineDrain& Drain() const { return *drain_; }
 

@@ -96,6 +96,10 @@ void TestNickEvents::renames_data()
         << "+dave:41 bob:39 c3:42 me:41" << "c3:42 me:41"
         << "carol is now known as c2\nc2 is now known as c3\n" << "carol is now known as c2\nc2 is now known as c3\n"
         << "" << bobOnly << "me";
+    QTest::newRow("an ignored user joining under a new nick is shown ignored")
+        << QByteArrayList{":carol!c@h NICK :c2", ":c2!c@h PART #two", ":c2!c@h JOIN #two"} << QStringList{"carol"}
+        << "+dave:41 bob:39 c2:42 me:41" << "c2:42 me:41" << "carol is now known as c2\n"
+        << "carol is now known as c2\nc2 has left the room\nc2 has joined the room\n" << "" << bobOnly << "me";
     QTest::newRow("a user taking an ignored nick is ignored under it")
         << QByteArrayList{":carol!c@h NICK :c2", ":dave!d@h NICK :carol", ":carol!d@h PRIVMSG me :hi"}
         << QStringList{"carol"} << "+carol:42 bob:39 c2:42 me:41" << "c2:42 me:41"
