@@ -63,9 +63,11 @@ TabCompleter::Result TabCompleter::Complete(const QString& text, int cursor, con
 
 TabCompleter::Result TabCompleter::Build(int index) const
 {
-    // The suffix is not doubled when the line already goes on with a space.
-    QString completed = before_ + candidates_.at(index);
-    const QString suffix = after_.startsWith(u' ') && suffix_ == QStringLiteral(" ") ? QString() : suffix_;
-    completed += suffix;
-    return {completed + after_, int(completed.size())};
+    // The suffix's space is not doubled when the line already goes on with
+    // one; the cursor goes past that space all the same.
+    QString completed = before_ + candidates_.at(index) + suffix_;
+    if (after_.startsWith(u' '))
+        completed.chop(1);
+    const int cursor = int(completed.size()) + (after_.startsWith(u' ') ? 1 : 0);
+    return {completed + after_, cursor};
 }

@@ -49,11 +49,22 @@ bool EndsLink(QChar ch, bool room)
     return room && (c == u',' || c == u'\'' || c == u'(' || c == u')' || c == u'#');
 }
 
+// True when the characters before pos are a colour byte's numbers.
+bool AfterColourNumbers(const QString& text, qsizetype pos)
+{
+    qsizetype at = pos - 1;
+    while (at >= 0 && pos - at <= 5 && (IsDigit(text.at(at)) || text.at(at) == u','))
+        --at;
+    return at >= 0 && at < pos - 1 && text.at(at).unicode() == 0x03;
+}
+
 bool StartsWord(const QString& text, qsizetype pos)
 {
     if (pos == 0)
         return true;
     const QChar before = text.at(pos - 1);
+    if (IsDigit(before))
+        return AfterColourNumbers(text, pos);
     return !before.isLetterOrNumber() && before != u'/' && before != u'.' && before != u'-' && before != u'_' &&
            before != u'#' && before != u'@';
 }
