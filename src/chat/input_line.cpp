@@ -293,7 +293,7 @@ void TInputLine::ShowInput(const SentInput& input)
 
 void TInputLine::Entered()
 {
-    if (!Edit1->text().trimmed().isEmpty())
+    if (!Edit1->isReadOnly() && !Edit1->text().trimmed().isEmpty())
         history_.Add(CurrentInput());
     emit EnterPressed();
 }

@@ -215,8 +215,10 @@ void TForm3::edit1KeyDown()
     if (typed.trimmed().isEmpty())
         return;
     const TypedLine parsed = ParseTypedLine(typed);
-    if (parsed.kind != TypedLine::Kind::Message) {
+    // A command typed wrong stays in the line, to be put right.
+    if (parsed.kind == TypedLine::Kind::Command)
         Edit1->clear();
+    if (parsed.kind != TypedLine::Kind::Message) {
         RunTypedCommand(parsed);
         return;
     }

@@ -407,6 +407,7 @@ void TForm1::Edit1KeyDown()
 {
     const QString typed = Edit1->text();
     const TypedLine parsed = ParseTypedLine(typed);
+    // A command typed wrong stays in the line, to be put right.
     if (parsed.kind == TypedLine::Kind::Command)
         Edit1->clear();
     if (parsed.kind != TypedLine::Kind::Message) {

@@ -219,6 +219,10 @@ void TestTypedCommands::typed()
     edit->setText(typed);
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(c.Sent(), sent);
+    // A command the parser finds typed wrong stays in the line to be put
+    // right; all else goes.
+    const bool typedWrong = ParseTypedLine(typed).kind == TypedLine::Kind::Usage;
+    QCOMPARE(edit->text(), typedWrong ? typed : QString());
     if (!note.isEmpty())
         QCOMPARE(LastLine(view), note);
     if (typed == QLatin1String("/clear"))
