@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include "chat/renderer.h"
+#include "chat/typed_commands.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -204,7 +206,8 @@ TInputLine::TInputLine(QWidget* parent)
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     KeepOnOneLine(Edit1);  // a chat line is one line: pasted line breaks become spaces
-    connect(Edit1, &QLineEdit::returnPressed, this, &TInputLine::EnterPressed);
+    connect(Edit1, &QLineEdit::returnPressed, this, &TInputLine::Entered);
+    Edit1->installEventFilter(this);
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
@@ -255,4 +258,73 @@ void TInputLine::iconcomoChange(int index)
         return;
     Edit1->insert(text);  // replaces the selection, if there is one
     Edit1->setFocus();
+}
+
+// --- History and completion ---
+
+namespace {
+constexpr int kSpeakersKept = 50;
+}
+
+void TInputLine::NoteSpeaker(const QString& nick)
+{
+    if (!speakers_.isEmpty() && speakers_.front() == nick)
+        return;
+    speakers_.removeOne(nick);
+    speakers_.prepend(nick);
+    if (speakers_.size() > kSpeakersKept)
+        speakers_.removeLast();
+}
+
+SentInput TInputLine::CurrentInput() const
+{
+    return {Edit1->text(), colorcomo->currentIndex(), ToolButton5->isChecked(), ToolButton6->isChecked(),
+            ToolButton7->isChecked()};
+}
+
+void TInputLine::ShowInput(const SentInput& input)
+{
+    Edit1->setText(input.text);
+    colorcomo->setCurrentIndex(input.colourIndex);
+    ToolButton5->setChecked(input.bold);
+    ToolButton6->setChecked(input.underline);
+    ToolButton7->setChecked(input.strike);
+}
+
+void TInputLine::Entered()
+{
+    if (!Edit1->isReadOnly() && !Edit1->text().trimmed().isEmpty())
+        history_.Add(CurrentInput());
+    emit EnterPressed();
+}
+
+bool TInputLine::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Edit1 || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Tab: {
+        if (Edit1->isReadOnly())
+            return true;
+        const QStringList nicks = completionNicks_ ? completionNicks_() : QStringList();
+        const TabCompleter::Result done =
+            completer_.Complete(Edit1->text(), Edit1->cursorPosition(), nicks, speakers_, CommandNames());
+        Edit1->setText(done.text);
+        Edit1->setCursorPosition(done.cursor);
+        return true;
+    }
+    case Qt::Key_Up:
+        if (const auto older = history_.Up(CurrentInput()))
+            ShowInput(*older);
+        return true;
+    case Qt::Key_Down:
+        if (const auto newer = history_.Down())
+            ShowInput(*newer);
+        return true;
+    default:
+        return false;
+    }
 }

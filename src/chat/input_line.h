@@ -1,10 +1,14 @@
 #pragma once
 
+#include "chat/input_history.h"
+#include "chat/nick_completion.h"
 #include "common/line_breaks.h"
 
 #include <QLineEdit>
 #include <QString>
 #include <QWidget>
+
+#include <functional>
 
 class QComboBox;
 class QToolButton;
@@ -49,12 +53,32 @@ public:
     // The height the row takes when shown, with its spacing.
     int StyleBarHeight() const;
 
+    // Tab completion: the nicks it completes from (the room's nick list, or
+    // the partner), asked at each new completion.
+    void SetCompletionNicks(std::function<QStringList()> nicks) { completionNicks_ = std::move(nicks); }
+    // nick said something: it comes first among the completions.
+    void NoteSpeaker(const QString& nick);
+    const QStringList& RecentSpeakers() const { return speakers_; }
+    const InputHistory& History() const { return history_; }
+
 signals:
     // Enter in Edit1.
     void EnterPressed();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Enter: the line goes into the history, then EnterPressed.
+    void Entered();
+    SentInput CurrentInput() const;
+    void ShowInput(const SentInput& input);
     // A new entry picked in iconcomo: its text replaces Edit1's selection, or
     // goes in at Edit1's caret. Nothing is sent.
     void iconcomoChange(int index);
+
+    InputHistory history_;
+    TabCompleter completer_;
+    std::function<QStringList()> completionNicks_;
+    QStringList speakers_;  // most recent first
 };

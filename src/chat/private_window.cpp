@@ -1,8 +1,11 @@
 #include "chat/private_window.h"
 
+#include "chat/find_bar.h"
 #include "chat/input_line.h"
+#include "chat/transcript_links.h"
 #include "chat/nick_icons.h"
 #include "chat/renderer.h"
+#include "chat/typed_commands.h"
 #include "chat/rich_text_view.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
@@ -87,8 +90,11 @@ void TForm3::BuildWindow()
 
     privchat = new TRichTextBox(this);
     privchat->setObjectName(QStringLiteral("privchat"));
+    new TFindBar(privchat, this);
+    FollowLinks(*privchat, [this] { return frame_; });
 
     Panel2 = new TInputLine(this);
+    Panel2->SetCompletionNicks([this] { return QStringList{TrimControls(Title())}; });
     ToolButton5 = Panel2->ToolButton5;
     ToolButton6 = Panel2->ToolButton6;
     ToolButton7 = Panel2->ToolButton7;
@@ -208,30 +214,45 @@ void TForm3::edit1KeyDown()
     const QString typed = Edit1->text();
     if (typed.trimmed().isEmpty())
         return;
-    MoveToAppendPosition(*privchat);
+    const TypedLine parsed = ParseTypedLine(typed);
+    // A command typed wrong stays in the line, to be put right.
+    if (parsed.kind == TypedLine::Kind::Command)
+        Edit1->clear();
+    if (parsed.kind != TypedLine::Kind::Message) {
+        RunTypedCommand(parsed);
+        return;
+    }
+    Edit1->setText(parsed.text);
     const QString line = Panel2->ApplyStylesToInput();
+    // Nothing went out: the typed text comes back unstyled, so that sending
+    // it again does not put the style bytes in front twice.
+    if (!SendMessage(line)) {
+        Edit1->setText(typed);
+        return;
+    }
+    Edit1->clear();
+    Edit1->setFocus();
+}
+
+bool TForm3::SendMessage(const QString& line)
+{
+    MoveToAppendPosition(*privchat);
     try {
         if (!connection_)
             throw TransportError("Not connected.");
         connection_->WriteLines(sent::PrivateMessageLines(ToWire(Title()), ToWire(line)));
     } catch (const TransportError&) {
-        // Nothing went out: the typed text comes back unstyled, so that
-        // sending it again does not put the style bytes in front twice.
-        Edit1->setText(typed);
         WriteSystemNote(*privchat, QStringLiteral("You are not connected to a server: nothing was sent"));
-        return;
+        return false;
     }
-    {
-        TRichTextBox::Batch batch(*privchat);
-        StartPlainLine(*privchat);
-        StyledInsert(*privchat, kGreen, true, false, QStringLiteral("you said: "));
-        privchat->SetSelColor(kBlack);
-        privchat->SetSelBold(false);
-        RenderFormatted(*privchat, line, RenderMode::Echo);
-        privchat->SetSelText(QStringLiteral("\n"));
-    }
-    Edit1->clear();
-    Edit1->setFocus();
+    TRichTextBox::Batch batch(*privchat);
+    StartPlainLine(*privchat);
+    StyledInsert(*privchat, kGreen, true, false, QStringLiteral("you said: "));
+    privchat->SetSelColor(kBlack);
+    privchat->SetSelBold(false);
+    RenderFormatted(*privchat, line, RenderMode::Echo);
+    privchat->SetSelText(QStringLiteral("\n"));
+    return true;
 }
 
 void TForm3::ConnectionLost()

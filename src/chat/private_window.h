@@ -3,7 +3,9 @@
 #include <QString>
 #include <QWidget>
 
+class ChatFrame;
 class LineConnection;
+struct TypedLine;
 class QComboBox;
 class QLineEdit;
 class QToolButton;
@@ -73,8 +75,18 @@ public:
     // The connection ended: a note in the transcript.
     void ConnectionLost();
 
-    // Enter in Edit1: sends the styled line to the partner and echoes it.
+    // The frame the window lives in, for typed commands (may stay null).
+    void SetFrame(ChatFrame* frame) { frame_ = frame; }
+    ChatFrame* Frame() const { return frame_; }
+
+    // Enter in Edit1: a typed command runs; any other line goes to the
+    // partner styled and is echoed.
     void edit1KeyDown();
+    // Sends line to the partner as it stands and echoes it; a closed
+    // connection gets a note, and false.
+    bool SendMessage(const QString& line);
+    // A command typed into Edit1 (private_commands.cpp).
+    void RunTypedCommand(const TypedLine& line);
     void ToolButton1Click();
     void ToolButton3Click();
     void ToolButton4Click();
@@ -99,6 +111,7 @@ private:
     QWidget* OuterWindow();
 
     LineConnection* connection_ = nullptr;
+    ChatFrame* frame_ = nullptr;
     QString ownNick_;
     QWidget* watchedFrame_ = nullptr;
 };

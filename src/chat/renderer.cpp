@@ -3,7 +3,11 @@
 #include "chat/emoticons.h"
 #include "chat/irc_colors.h"
 #include "chat/rich_text_view.h"
+#include "common/link_spans.h"
 #include "common/shown_text.h"
+
+#include <QTextBlock>
+#include <QTextBlockFormat>
 
 namespace {
 
@@ -41,9 +45,25 @@ public:
 
     void Run()
     {
+        const QList<LinkSpan> links = FindLinks(text_);
+        qsizetype nextLink = 0;  // the next link's index in links
+        qsizetype linkEnd = -1;  // the end of the link being drawn, -1 outside one
         const qsizetype size = text_.size();
         qsizetype pos = 0;
         while (pos < size) {
+            if (linkEnd >= 0 && pos >= linkEnd) {
+                Flush();
+                EndLink();
+                linkEnd = -1;
+            }
+            while (nextLink < links.size() && links.at(nextLink).start < pos)
+                ++nextLink;  // passed inside a colour code: not drawn as a link
+            if (linkEnd < 0 && nextLink < links.size() && pos == links.at(nextLink).start) {
+                Flush();
+                view_.SetSelAnchor(links.at(nextLink).target);
+                view_.SetSelUnderline(true);
+                linkEnd = links.at(nextLink++).end;
+            }
             const QChar ch = text_.at(pos);
             const char16_t u = ch.unicode();
             if (u < 0x20) {
@@ -59,7 +79,7 @@ public:
                 ++pos;
                 continue;
             }
-            if (u == u':' || u == u';' || u == u'(') {
+            if (linkEnd < 0 && (u == u':' || u == u';' || u == u'(')) {
                 const EmoticonMatch match = MatchEmoticon(text_, pos);
                 if (match.number != 0) {
                     Flush();
@@ -74,9 +94,17 @@ public:
             ++pos;
         }
         Flush();
+        if (linkEnd >= 0)
+            EndLink();
     }
 
 private:
+    void EndLink()
+    {
+        view_.SetSelAnchor(QString());
+        view_.SetSelUnderline(underline_);
+    }
+
     // Handles the control byte u whose following character is at next;
     // returns where the walk goes on.
     qsizetype Control(char16_t u, qsizetype next)
@@ -206,6 +234,14 @@ void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optio
     if (italic)
         view.SetSelItalic(*italic);
     view.SetSelText(text);
+}
+
+void MarkMentionLine(TRichTextBox& view, int position)
+{
+    QTextCursor line(view.document()->findBlock(position));
+    QTextBlockFormat look;
+    look.setBackground(QColor(0xFF, 0xF1, 0xA8));
+    line.mergeBlockFormat(look);
 }
 
 void WriteSystemNote(TRichTextBox& view, const QString& message)

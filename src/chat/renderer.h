@@ -38,6 +38,10 @@ void StartPlainLine(TRichTextBox& view);
 void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optional<bool> italic,
                   const QString& text);
 
+// Gives the transcript line that holds position the look of a line that
+// names the user: a light yellow background across the whole line.
+void MarkMentionLine(TRichTextBox& view, int position);
+
 // The room window's entries. They write at the caret as it stands, starting
 // from plain style; attributes they set stay in force afterwards.
 // "Talvessa: " in maroon bold, the message in red, a line break.

@@ -138,6 +138,17 @@ void TRichTextBox::SetSelMonospace(bool on)
     }
 }
 
+void TRichTextBox::SetSelAnchor(const QString& target)
+{
+    if (target.isEmpty()) {
+        insertFormat_.clearProperty(QTextFormat::IsAnchor);
+        insertFormat_.clearProperty(QTextFormat::AnchorHref);
+    } else {
+        insertFormat_.setAnchor(true);
+        insertFormat_.setAnchorHref(target);
+    }
+}
+
 void TRichTextBox::InsertPicture(const QImage& picture)
 {
     if (picture.isNull())

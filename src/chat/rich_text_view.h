@@ -46,6 +46,9 @@ public:
     void SetSelUnderline(bool on);
     void SetSelStrikeOut(bool on);
     void SetSelMonospace(bool on);
+    // A link target for the next inserted text (anchorAt finds it there);
+    // empty: no link.
+    void SetSelAnchor(const QString& target);
     const QTextCharFormat& SelAttributes() const { return insertFormat_; }
 
     // Inserts the picture at the caret, shown at its own size. The system

@@ -2,6 +2,7 @@
 // kicks, bans and host rights, and the profile.
 #include "chat/room_window.h"
 
+#include "chat/ignore_nick.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
@@ -89,49 +90,32 @@ void TForm1::ListView1DblClick()
         frame_->OpenPrivateWindowFromUser(nick);
 }
 
-void TForm1::Ignore1Click()
+void TForm1::Ignore1Click() { IgnoreNickNamed(ListView1->SelectedNick()); }
+
+void TForm1::IgnoreNickNamed(const QString& nick)
 {
-    QTreeWidgetItem* entry = ListView1->SelectedEntry();
-    const QString nick = ListView1->SelectedNick();
-    if (!entry || nick.isEmpty() || !frame_)
+    if (nick.isEmpty() || !frame_)
         return;
     // One ignored while a host is listed as "@nick", so that unignoring
     // gives the star back.
-    const QString listed = TNickListView::IconNumber(entry) == kHostIcon ? u'@' + nick : nick;
-    frame_->ChangeIgnoreList([&listed](IgnoreEntries& list) { list.Append(listed); });
-    TNickListView::SetIconNumber(entry, kIgnoredIcon);
-    AddToAccountList(AccountList::Ignore, nick);
+    QTreeWidgetItem* entry = ListView1->FindExact(nick);
+    IgnoreNick(*frame_, nick, entry && TNickListView::IconNumber(entry) == kHostIcon, this);
+    if (entry)
+        TNickListView::SetIconNumber(entry, kIgnoredIcon);
 }
 
-void TForm1::UnIgnore1Click()
+void TForm1::UnIgnore1Click() { UnignoreNickNamed(ListView1->SelectedNick()); }
+
+void TForm1::UnignoreNickNamed(const QString& nick)
 {
-    QTreeWidgetItem* entry = ListView1->SelectedEntry();
-    const QString nick = ListView1->SelectedNick();
-    if (!entry || nick.isEmpty() || !frame_)
+    if (nick.isEmpty() || !frame_)
         return;
-    bool removedPlain = false;
-    bool removedHost = false;
-    frame_->ChangeIgnoreList([&](IgnoreEntries& list) {
-        const QStringList entries = list.Entries();
-        const QString asHost = u'@' + nick;
-        const auto firstEqual = [&entries](const QString& wanted) {
-            for (const QString& e : entries)
-                if (e.compare(wanted, Qt::CaseInsensitive) == 0)
-                    return e;
-            return QString();
-        };
-        const QString plain = firstEqual(nick);
-        removedPlain = !plain.isEmpty() && list.RemoveOne(plain);
-        const QString host = firstEqual(asHost);
-        removedHost = !host.isEmpty() && list.RemoveOne(host);
-    });
-    if (removedPlain)
+    const Unignored removed = UnignoreNick(*frame_, nick, this);
+    QTreeWidgetItem* entry = ListView1->FindExact(nick);
+    if (entry && removed.plain)
         TNickListView::SetIconNumber(entry, kNormalIcon);
-    if (removedHost)
+    if (entry && removed.host)
         TNickListView::SetIconNumber(entry, kHostIcon);
-    QString error;
-    if (!AccountListFile(frame_->AccountFolder(), AccountList::Ignore).Erase({nick}, &error))
-        prompts().Error(this, error);
 }
 
 void TForm1::Information1Click()

@@ -2,6 +2,8 @@
 
 #include "chat/action_menu.h"
 #include "chat/country_rooms.h"
+#include "chat/find_bar.h"
+#include "chat/transcript_links.h"
 #include "chat/input_line.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_menu.h"
@@ -9,6 +11,7 @@
 #include "chat/room_panels.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
+#include "chat/typed_commands.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -36,6 +39,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -204,6 +209,8 @@ void TForm1::BuildBody()
     mainchat = new TRichTextBox(this);
     mainchat->setObjectName(QStringLiteral("mainchat"));
     connect(mainchat, &TRichTextBox::Change, this, &TForm1::mainchatChange);
+    new TFindBar(mainchat, this);
+    FollowLinks(*mainchat, [this] { return frame_; });
 
     ListView1 = new TNickListView(this);
     ListView1->setFixedWidth(kNickListWidth);
@@ -217,6 +224,7 @@ void TForm1::BuildBody()
 
     Panel2 = new TInputLine(this);
     Edit1 = Panel2->Edit1;
+    Panel2->SetCompletionNicks([this] { return ListView1->Nicks(); });
     connect(Panel2, &TInputLine::EnterPressed, this, &TForm1::Edit1KeyDown);
 
     StatusBar1 = new QStatusBar(this);
@@ -322,7 +330,7 @@ void TForm1::joinbtnClick()
     WriteSystemNote(*mainchat, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
     try {
-        WriteLine(sent::JoinLine(ToWire(room)));
+        WriteLine(sent::JoinLine(ToWire(room), ToWire(std::exchange(joinKey_, QString()))));
     } catch (const TransportError&) {
         WriteSystemNote(*mainchat, kNotConnected);
         return;  // the controls stay as they were
@@ -354,10 +362,12 @@ void TForm1::Rejoin()
     joinbtnClick();
 }
 
-void TForm1::partbtnClick()
+void TForm1::partbtnClick() { Leave(QString()); }
+
+void TForm1::Leave(const QString& reason)
 {
     try {
-        WriteLine(sent::PartSelectorLine(ToWire(ComboBoxEx1->currentText())));
+        WriteLine(sent::PartSelectorLine(ToWire(ComboBoxEx1->currentText()), ToWire(reason)));
     } catch (const TransportError&) {
         return;
     }
@@ -395,13 +405,22 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::Edit1KeyDown()
 {
+    const QString typed = Edit1->text();
+    const TypedLine parsed = ParseTypedLine(typed);
+    // A command typed wrong stays in the line, to be put right.
+    if (parsed.kind == TypedLine::Kind::Command)
+        Edit1->clear();
+    if (parsed.kind != TypedLine::Kind::Message) {
+        RunTypedCommand(parsed);
+        return;
+    }
     if (!InRoom()) {
         WriteSystemNote(*mainchat, QStringLiteral("Please join a room first"));
         return;
     }
-    const QString typed = Edit1->text();
     if (typed.trimmed().isEmpty())
         return;
+    Edit1->setText(parsed.text);
     MoveToAppendPosition(*mainchat);
     const QString line = Panel2->ApplyStylesToInput();
     try {

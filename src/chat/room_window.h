@@ -30,6 +30,7 @@ class TInvitePanel;
 class TKickReasonPanel;
 class TNickListView;
 class TRichTextBox;
+struct TypedLine;
 
 // The room window: one IRC channel ("room"), its transcript, its nick list,
 // the input line and the tool bar to pick, join and leave a room.
@@ -153,6 +154,17 @@ public slots:
     void invitetoolbtnClick();
     void invitebtnClick();
 
+    // Leaves the room as partbtn does, with reason on the part line when
+    // there is one.
+    void Leave(const QString& reason);
+    // The key the next join sends with the room name; used once.
+    void SetJoinKey(const QString& key) { joinKey_ = key; }
+    // A command typed into Edit1 (room_commands.cpp).
+    void RunTypedCommand(const TypedLine& line);
+    // The nick-list menu's Ignore and UnIgnore for any nick, listed or not.
+    void IgnoreNickNamed(const QString& nick);
+    void UnignoreNickNamed(const QString& nick);
+
     // Sends an action to this window's room and shows it as the own action
     // line. A closed connection is reported with an error box; false then.
     bool SendAction(const QString& action);
@@ -194,6 +206,7 @@ private:
     ChatFrame* frame_;
     QPointer<QWidget> sub_;  // the frame's sub-window around this window
     QStringList banList_;
+    QString joinKey_;
     int advertisementPosition_ = 0;  // next nick-list entry the advertisement goes to
     int flashPhase_ = 0;
     bool flashLit_ = false;

@@ -80,6 +80,22 @@ public:
 
     // A room window for room, joined at once (a TForm1).
     virtual QWidget* OpenRoomWindow(const QString& room) = 0;
+    // A typed join: the open window of room (titles compared regardless of
+    // letter case) comes to the front, joining again when it has left;
+    // otherwise a new room window joins it. key, when not empty, goes with
+    // the join line.
+    virtual QWidget* JoinRoom(const QString& room, const QString& key) = 0;
+
+    // The away panel's Ok with text as the away message ("Away" when text
+    // is empty), and releasing the away button. A closed connection throws
+    // TransportError.
+    virtual void SetAway(const QString& text) = 0;
+    virtual void SetBack() = 0;
+
+    // A line that names the user (or a private message) arrived in child:
+    // unless child is the active window of the active frame, the frame
+    // marks it until it is activated and calls for the user's attention.
+    virtual void NoteMention(QWidget* child, const QString& sender, const QString& text) = 0;
     // The open-private-window request for a line that came in: a private
     // window (a TForm3) titled with the pending nick, made without taking the
     // front; null while no nick is pending.

@@ -3,7 +3,10 @@
 #include "chat/private_window.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
+#include "chat/input_line.h"
 #include "chat/room_window.h"
+#include "common/link_spans.h"
+#include "common/strip_formatting.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "common/chat_frame.h"
@@ -63,6 +66,9 @@ QString PartnerName(const ircmessageencoder& line)
     return SenderName(line);
 }
 
+// A chat text as a desktop notification shows it: without formatting bytes.
+QString StrippedForNotice(const QString& text) { return ShownText(StripFormatting(text)); }
+
 void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
 {
     TForm1* room = FindRoomWindow(session.Frame(), line);
@@ -71,9 +77,11 @@ void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
     session.JoinBatch(&view);
     TRichTextBox::Batch batch(view);
     MoveToAppendPosition(view);
+    const int lineStart = view.SelStart();
     StartPlainLine(view);
     const QString nick = SenderName(line);
     const QString text = MessageText(line);
+    room->Panel2->NoteSpeaker(nick);
     if (text.size() >= 7 && text.left(7).toLower() == QStringLiteral("\x01" "action")) {
         QString action = text.mid(7);
         // A closing marker from another client is not part of what is shown.
@@ -85,6 +93,11 @@ void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
         view.SetSelBold(false);
         RenderFormatted(view, text, RenderMode::Incoming);
         view.SetSelText(QStringLiteral("\n"));
+    }
+    ChatFrame& frame = session.Frame();
+    if (NamesNick(text, frame.CurrentNick()) && !frame.IsIgnored(nick)) {
+        MarkMentionLine(view, lineStart);
+        frame.NoteMention(room, nick, StrippedForNotice(text));
     }
     room->StartAttention();
 }
@@ -99,7 +112,10 @@ void ShowPrivateLine(ChatSession& session, const ircmessageencoder& line)
     else if (text::LowerAscii(line.command) == "notice")
         kind = IncomingKind::Notice;
     session.JoinBatch(w->privchat);
-    w->AppendIncomingLine(SenderName(line), MessageText(line), kind);
+    const QString text = MessageText(line);
+    w->AppendIncomingLine(SenderName(line), text, kind);
+    if (kind == IncomingKind::Message)
+        session.Frame().NoteMention(w, SenderName(line), StrippedForNotice(text));
     session.BringToFrontSoon(w);
 }
 

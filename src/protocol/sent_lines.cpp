@@ -74,6 +74,16 @@ std::string AwayLine(const std::string& away) { return "away :" + away; }
 std::string BackLine() { return "away"; }
 std::string JoinLine(const std::string& selector) { return "join #" + selector; }
 std::string PartSelectorLine(const std::string& selector) { return "part #" + selector; }
+std::string JoinLine(const std::string& selector, const std::string& key)
+{
+    return key.empty() ? JoinLine(selector) : JoinLine(selector) + " " + key;
+}
+std::string PartSelectorLine(const std::string& selector, const std::string& reason)
+{
+    return reason.empty() ? PartSelectorLine(selector) : PartSelectorLine(selector) + " :" + reason;
+}
+std::string TopicLine(const std::string& room) { return "topic #" + room; }
+std::string TopicLine(const std::string& room, const std::string& topic) { return "topic #" + room + " :" + topic; }
 std::string PartRoomLine(const std::string& room) { return "part #" + room; }
 std::string RoomMessageLine(const std::string& room, const std::string& text) { return "privmsg #" + room + " :" + text; }
 std::string RoomActionLine(const std::string& room, const std::string& action)
@@ -128,6 +138,13 @@ std::vector<std::string> RoomMessageLines(const std::string& room, const std::st
 std::vector<std::string> RoomActionLines(const std::string& room, const std::string& action)
 {
     return ChatLines(action, [&room](const std::string& piece) { return RoomActionLine(room, piece); });
+}
+
+std::vector<std::string> PrivateActionLines(const std::string& partner, const std::string& action)
+{
+    return ChatLines(action, [&partner](const std::string& piece) {
+        return "privmsg " + partner + " :\x01" "Action " + piece;
+    });
 }
 
 std::vector<std::string> PrivateMessageLines(const std::string& partner, const std::string& text)

@@ -32,7 +32,11 @@ std::string AwayLine(const std::string& away);                                  
 std::string BackLine();                                                              // "away"
 // Room window
 std::string JoinLine(const std::string& selector);                                   // "join #S"
+std::string JoinLine(const std::string& selector, const std::string& key);           // "join #S K" ("join #S" without a key)
 std::string PartSelectorLine(const std::string& selector);                           // "part #S" (leave button)
+std::string PartSelectorLine(const std::string& selector, const std::string& reason);  // "part #S :W" ("part #S" without one)
+std::string TopicLine(const std::string& room);                                      // "topic #R" (asks for it)
+std::string TopicLine(const std::string& room, const std::string& topic);            // "topic #R :T"
 std::string PartRoomLine(const std::string& room);                                   // "part #R" (closing the window)
 std::string RoomMessageLine(const std::string& room, const std::string& text);       // "privmsg #R :T"
 std::string RoomActionLine(const std::string& room, const std::string& action);      // "privmsg #R :\x01Action A"
@@ -55,6 +59,7 @@ std::string PrivateMessageLine(const std::string& partner, const std::string& te
 std::vector<std::string> RoomMessageLines(const std::string& room, const std::string& text);
 std::vector<std::string> RoomActionLines(const std::string& room, const std::string& action);
 std::vector<std::string> PrivateMessageLines(const std::string& partner, const std::string& text);
+std::vector<std::string> PrivateActionLines(const std::string& partner, const std::string& action);  // "privmsg P :\x01Action A"
 // Room list window
 std::string ListLine();                                                              // "LIST"
 std::string ListStartingLine(const std::string& letters);                            // "LIST #L*"

@@ -383,6 +383,7 @@ bool TMainForm::event(QEvent* event)
         StatusPanel0->setText(tip.isEmpty() ? FrameHint() : tip);
         return true;
     }
+    if (event->type() == QEvent::WindowActivate) FrameActivated();
     return QMainWindow::event(event);
 }
 

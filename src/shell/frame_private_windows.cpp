@@ -19,6 +19,7 @@ TForm3* TMainForm::MakePrivateWindow(const QString& nick, bool activate)
     auto* w = new TForm3;
     w->titleid->setText(nick);
     w->SetConnection(&IdTCPClient1);
+    w->SetFrame(this);
     w->SetOwnNick(CurrentNick());
     // Indexed by its title, from the moment it has one.
     connect(w, &QWidget::windowTitleChanged, this, [this, w] { IndexPrivateWindow(w); });

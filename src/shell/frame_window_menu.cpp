@@ -42,7 +42,9 @@ void TMainForm::FillWindowMenu()
     int n = 0;
     for (QMdiSubWindow* sub : subs) {
         ++n;
-        const QString title = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        const QString title = sub->widget() ? (MentionMarked(sub->widget()) ? QStringLiteral("* ") : QString()) +
+                                                  sub->widget()->windowTitle()
+                                            : sub->windowTitle();
         QAction* a = Window1->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title)
                                                : QStringLiteral("%1 %2").arg(n).arg(title));
         a->setObjectName(QStringLiteral("WindowListItem%1").arg(n));

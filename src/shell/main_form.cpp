@@ -26,6 +26,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     pacer_ = new PaintPacer(this, [this] { return LinesWaiting(); });
     BuildWindow();
+    InstallTypedCommandHelpers();
     ApplySendLimits();
     // The connection may open on a worker thread (the login keeps its window
     // painted that way); its handlers always run here, on the UI thread.

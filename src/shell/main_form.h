@@ -108,6 +108,14 @@ public:
     TForm3* OpenPrivateWindowFromUser(const QString& nick) override;  // Whisper, buddies: find by exact title or make one
     void IgnorePartnerNotification(const QString& nick);                    // a private window's partner, ignored for good
 
+    // --- Typed commands and mentions (frame_commands.cpp) ---
+    QWidget* JoinRoom(const QString& room, const QString& key) override;
+    void SetAway(const QString& text) override;
+    void SetBack() override;
+    void NoteMention(QWidget* child, const QString& sender, const QString& text) override;
+    // True while child carries the mark of a line that named the user.
+    static bool MentionMarked(const QWidget* child);
+
     // --- The account's lists (fav.ini, buddies.ini, ignore.ini) ---
     // The user data folder of the connection's host and the current nick.
     QString AccountFolder() const override;
@@ -291,6 +299,9 @@ private:
     void RejoinRooms();
     void FormClose();
     void FillListMenu(QMenu* menu, AccountList list);
+    void SetMentionMark(QWidget* child, bool on);
+    void InstallTypedCommandHelpers();
+    void FrameActivated();  // the frame became the active window
 
     mutable QMutex sharedLock_;
     QString currentNick_;

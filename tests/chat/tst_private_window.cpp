@@ -130,7 +130,7 @@ void TestPrivateWindow::sendsStyledLineAndEchoes_data()
         << "you said: hi\n";
     QTest::newRow("white adds no colour") << "hi" << 0 << false << true << false
                                           << QByteArray("privmsg bob :\x1fhi") << "you said: hi\n";
-    QTest::newRow("slash is plain text") << "/join #x" << -1 << false << false << false
+    QTest::newRow("double slash is plain text") << "//join #x" << -1 << false << false << false
                                          << QByteArray("privmsg bob :/join #x") << "you said: /join #x\n";
     QTest::newRow("non-ASCII goes out as UTF-8") << QStringLiteral(u"grüß ☺") << -1 << false << false << false
                                                  << QByteArray("privmsg bob :gr\xc3\xbc\xc3\x9f \xe2\x98\xba")

@@ -386,7 +386,7 @@ void TestRoomWindow::inputLine_data()
                                   << "Ann: hi\n";
     QTest::newRow("colour before a digit") << 2 << false << false << false << "5 apples"
                                            << "privmsg #Germany :\x03" "025 apples" << "Ann: 5 apples\n";
-    QTest::newRow("slash is chat text") << -1 << false << false << false << "/join #x" << "privmsg #Germany :/join #x"
+    QTest::newRow("double slash is chat text") << 4 << false << false << false << "//join #x" << "privmsg #Germany :\x03" "4/join #x"
                                         << "Ann: /join #x\n";
     QTest::newRow("emoticon becomes a picture") << -1 << false << false << false << "hi :)"
                                                 << "privmsg #Germany :hi :)" << QString("Ann: hi ") + QChar(0xFFFC) + "\n";

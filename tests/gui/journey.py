@@ -9,7 +9,9 @@ sits on the other side of every conversation and checks what went out.
 
 The journey: type the server, connect, log in as a guest, open a room window,
 join a room by pressing Enter in the room selector, chat both ways (the
-received line is checked in the transcript saved with Save Chat), a private
+received line is checked in the transcript saved with Save Chat), a line
+naming the user highlighted, typed commands (/me, Tab completion of a nick,
+/join by Enter in the input line), a private
 conversation both ways, Chat > New while a child window is maximised, the
 server going away and coming back (the program must rejoin its room by
 itself after the reconnect), and quitting through Chat > Exit.
@@ -46,6 +48,7 @@ CONNECT_BUTTON = (291, 36)    # tool bar: Connect
 ROOM_SAVE_BUTTON = (446, 116)  # room window at its first place (cascaded below the room list): Save Chat
 ROOM_MAXIMISE = (530, 89)     # room window's title bar: maximise
 MDI_AREA = (0, 56, 1280, 955)  # left, top, right, bottom of the workspace below the tool bar
+MENTION_BACKGROUND = (0xFF, 0xF1, 0xA8)  # a transcript line that names the user
 
 # --------------------------------------------------------------------------
 # Steps and failures
@@ -548,6 +551,43 @@ def chat_in_the_room():
         fail(f"the saved transcript lacks the own line \"hello from alice\"; unrtf read:\n{text}")
 
 
+def typed_commands_in_the_room():
+    begin(f"{PEER} names {NICK} in #{ROOM}: the line is highlighted")
+    J.peer.send(f"PRIVMSG #{ROOM} :{NICK.upper()}: are you there?")
+
+    def highlighted_pixels():
+        pixels = screen_pixels()
+        return workspace_share(lambda x, y: pixel(pixels, x, y) == MENTION_BACKGROUND) > 0
+    wait_for("no highlighted line came up in the room transcript", highlighted_pixels, 15, interval=0.5)
+
+    begin("/me in the input line sends an action")
+    type_text("/me waves")
+    key("Return")
+    J.peer.expect(f"the action from {NICK}", rf"^:{NICK}!\S+ PRIVMSG #{ROOM} :\x01Action waves", 15)
+
+    begin(f"Tab completes {PEER}'s nick at the start of the line")
+    type_text(PEER[:3])
+    key("Tab")
+    type_text("hi from tab")
+    key("Return")
+    J.peer.expect(f"the completed line from {NICK}", rf"^:{NICK}!\S+ PRIVMSG #{ROOM} :{PEER}: hi from tab", 15)
+
+    begin("/join by Enter in the input line opens and joins a second room")
+    other = ROOM + "2"
+    type_text(f"/join #{other}")
+    key("Return")
+    wait_for(f"{NICK} did not join #{other} after /join", lambda: NICK in J.peer.names(other), 15, interval=0.5)
+    # Closed again, so the first room's window is where the next steps expect it.
+    key("ctrl+w")
+    wait_for(f"{NICK} is still in #{other} after its window closed",
+             lambda: NICK not in J.peer.names(other), 15, interval=0.5)
+    # The area activates the room list then; the Window menu's second entry,
+    # the first room's window, comes back to the front.
+    key("alt+w")
+    time.sleep(0.5)
+    key("2")
+
+
 def chat_in_private():
     begin(f"private chat: {PEER} writes, a private window opens, the reply goes back")
     before = screen_pixels()
@@ -625,6 +665,7 @@ def journey():
     open_room_window()
     join_with_enter()
     chat_in_the_room()
+    typed_commands_in_the_room()
     chat_in_private()
     new_window_beside_a_maximised_one()
     reconnect_after_the_servers_restart()

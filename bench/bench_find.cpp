@@ -1,0 +1,109 @@
+// Finding in a long transcript and spotting links in chat text.
+//
+//   BM_FindInTranscript/common   a word on every ninth line of a 100,000-line
+//                                transcript: the first search after new lines
+//                                (the transcript's text read again) and "n of m"
+//   BM_FindInTranscript/rare     a word on one line only
+//   BM_FindNext                  Enter in the find bar: the next match shown
+//   BM_FindLinks                 link detection over chat lines like the flood's,
+//                                one line in ten with an address or a room
+#include "chat/find_bar.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "common/link_spans.h"
+
+#include "qt_benchmark_main.h"
+
+#include <QLineEdit>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kLines = 100000;
+
+const QStringList& Texts()
+{
+    static const QStringList texts{
+        "hello everyone, how is it going today?",
+        "\x02important:\x02 the meeting moved to three o'clock",
+        "\x03" "4red alert\x03 nothing to worry about, just testing colours",
+        "did anybody see the match last night? it was incredible",
+        "\x03" "12blue text\x0f and back to normal after a reset",
+        "lol that is the funniest thing I have read all week",
+        "\x1funderlined\x1f words and \x02\x03" "3green bold\x02 words",
+        "can someone help me with my router settings please",
+        "brb, coffee time",
+        "the notes are at https://example.org/notes?id=42 and in #lobby-archive",
+    };
+    return texts;
+}
+
+// One transcript for every run: filling it takes longer than the finding.
+struct Transcript {
+    QWidget host;
+    TRichTextBox* view = new TRichTextBox(&host);
+    TFindBar* bar = new TFindBar(view, &host);
+    Transcript()
+    {
+        TRichTextBox::Batch batch(*view);
+        for (int i = 0; i < kLines; ++i) {
+            MoveToAppendPosition(*view);
+            StyledInsert(*view, Qt::blue, true, false, QStringLiteral("nick%1: ").arg(i % 50));
+            RenderFormatted(*view, Texts().at(i % Texts().size()) + (i == kLines / 2 ? " zebra" : ""),
+                            RenderMode::Incoming);
+            view->SetSelText(QStringLiteral("\n"));
+        }
+        bar->Open();
+    }
+};
+
+Transcript& Shared()
+{
+    static Transcript transcript;
+    return transcript;
+}
+
+void BM_FindInTranscript(benchmark::State& state, const char* word)
+{
+    Transcript& t = Shared();
+    for (auto _ : state) {
+        // New lines since the last search: the text is read again.
+        MoveToAppendPosition(*t.view);
+        t.view->SetSelText(QStringLiteral("one more line\n"));
+        t.bar->findEdit->setText(QString::fromLatin1(word));
+        t.bar->Search(QString::fromLatin1(word));
+        benchmark::DoNotOptimize(t.bar->MatchCount());
+    }
+    state.counters["matches"] = t.bar->MatchCount();
+    state.counters["lines"] = t.view->document()->blockCount();
+}
+BENCHMARK_CAPTURE(BM_FindInTranscript, common, "meeting")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FindInTranscript, rare, "zebra")->Unit(benchmark::kMillisecond);
+
+void BM_FindNext(benchmark::State& state)
+{
+    Transcript& t = Shared();
+    t.bar->findEdit->setText(QStringLiteral("meeting"));
+    t.bar->Search(QStringLiteral("meeting"));
+    for (auto _ : state)
+        t.bar->FindNext();
+}
+BENCHMARK(BM_FindNext)->Unit(benchmark::kMillisecond);
+
+void BM_FindLinks(benchmark::State& state)
+{
+    qsizetype found = 0;
+    for (auto _ : state)
+        for (const QString& text : Texts()) found += FindLinks(text).size();
+    benchmark::DoNotOptimize(found);
+    state.SetItemsProcessed(state.iterations() * Texts().size());
+}
+BENCHMARK(BM_FindLinks);
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

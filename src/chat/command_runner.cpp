@@ -1,0 +1,146 @@
+#include "chat/command_runner.h"
+
+#include "chat/ignore_nick.h"
+#include "chat/private_window.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/typed_commands.h"
+#include "common/chat_frame.h"
+#include "common/wire_text.h"
+#include "protocol/line_connection.h"
+#include "protocol/sent_lines.h"
+
+namespace {
+
+QString Bare(const QString& room) { return room.startsWith(u'#') ? room.mid(1) : room; }
+
+void RunJoin(const CommandPlace& place, const TypedLine& line)
+{
+    const QString key = line.args.value(1);
+    for (const QString& room : line.args.at(0).split(u',', Qt::SkipEmptyParts)) {
+        const QString name = Bare(room);
+        if (name.isEmpty())
+            continue;
+        place.frame->JoinRoom(name, key);
+    }
+}
+
+// The private window for nick, found or made as the nick list's Whisper does;
+// text, when there is any, is sent from it.
+void RunPrivate(const CommandPlace& place, const QString& nick, const QString& text)
+{
+    QWidget* found = place.frame->OpenPrivateWindowFromUser(nick);
+    if (text.isEmpty())
+        return;
+    if (auto* partner = qobject_cast<TForm3*>(found))
+        partner->SendMessage(text);
+    else if (SendCommandLines(place, sent::PrivateMessageLines(ToWire(nick), ToWire(text))))
+        WriteCommandNote(*place.view, QStringLiteral("Sent to %1: %2").arg(nick, text));
+}
+
+void RunAway(const CommandPlace& place, const TypedLine& line, bool away)
+{
+    try {
+        if (away)
+            place.frame->SetAway(line.args.value(0));
+        else
+            place.frame->SetBack();
+    } catch (const TransportError&) {
+        WriteCommandNote(*place.view, QStringLiteral("You are not connected to a server: nothing was sent"));
+    }
+}
+
+void RunInvite(const CommandPlace& place, const TypedLine& line)
+{
+    const QString room = line.args.size() > 1 ? Bare(line.args.at(1)) : place.room;
+    if (room.isEmpty()) {
+        WriteCommandNote(*place.view, QStringLiteral("Usage: ") + CommandUsage(line.name));
+        return;
+    }
+    SendCommandLines(place, {sent::InviteLine(ToWire(line.args.at(0)), ToWire(room))});
+}
+
+void RunHelp(const CommandPlace& place, const TypedLine& line)
+{
+    const QString asked = line.args.value(0).toLower();
+    const QString name = asked.startsWith(u'/') ? asked.mid(1) : asked;
+    if (!name.isEmpty()) {
+        if (CommandUsage(name).isEmpty())
+            WriteCommandNote(*place.view, QStringLiteral("Unknown command \"/%1\": type /help for the list of commands").arg(name));
+        else
+            WriteCommandNote(*place.view, CommandUsage(name) + QStringLiteral(": ") + CommandSummary(name));
+        return;
+    }
+    TRichTextBox::Batch batch(*place.view);
+    WriteCommandNote(*place.view, QStringLiteral("Commands (a line starting with // is sent as a message):"));
+    for (const QString& each : CommandNames())
+        WriteCommandNote(*place.view, CommandUsage(each) + QStringLiteral(": ") + CommandSummary(each));
+}
+
+}  // namespace
+
+void WriteCommandNote(TRichTextBox& view, const QString& note)
+{
+    MoveToAppendPosition(view);
+    WriteSystemNote(view, note);
+    view.ScrollCaretIntoView();
+}
+
+bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        if (!LineConnection::Sendable(line)) {
+            WriteCommandNote(*place.view, QStringLiteral("A line break or NUL character cannot be sent: nothing was sent"));
+            return false;
+        }
+    try {
+        if (!place.frame)
+            throw TransportError("not connected");
+        place.frame->Connection().WriteLines(lines);
+    } catch (const TransportError&) {
+        WriteCommandNote(*place.view, QStringLiteral("You are not connected to a server: nothing was sent"));
+        return false;
+    }
+    return true;
+}
+
+bool RunCommonCommand(const CommandPlace& place, const TypedLine& line)
+{
+    const QString& name = line.name;
+    if (name == QLatin1String("help")) {
+        RunHelp(place, line);
+        return true;
+    }
+    if (name == QLatin1String("clear")) {
+        place.view->clear();
+        return true;
+    }
+    const bool known = QStringList{"join", "msg", "query", "nick", "away", "back", "whois", "invite",
+                                   "ignore", "unignore", "quote"}
+                           .contains(name);
+    if (!known)
+        return false;
+    if (!place.frame) {
+        WriteCommandNote(*place.view, QStringLiteral("You are not connected to a server: nothing was sent"));
+        return true;
+    }
+    if (name == QLatin1String("join"))
+        RunJoin(place, line);
+    else if (name == QLatin1String("msg") || name == QLatin1String("query"))
+        RunPrivate(place, line.args.at(0), line.args.value(1));
+    else if (name == QLatin1String("nick"))
+        SendCommandLines(place, {sent::NickLine(ToWire(line.args.at(0)))});
+    else if (name == QLatin1String("away") || name == QLatin1String("back"))
+        RunAway(place, line, name == QLatin1String("away"));
+    else if (name == QLatin1String("whois"))
+        place.frame->OpenUserProfile(line.args.at(0), place.window);
+    else if (name == QLatin1String("invite"))
+        RunInvite(place, line);
+    else if (name == QLatin1String("ignore"))
+        IgnoreNick(*place.frame, line.args.at(0), false, place.window);
+    else if (name == QLatin1String("unignore"))
+        UnignoreNick(*place.frame, line.args.at(0), place.window);
+    else if (name == QLatin1String("quote"))
+        SendCommandLines(place, {ToWire(line.args.at(0))});
+    return true;
+}

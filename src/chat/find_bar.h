@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFrame>
+#include <QList>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QToolButton;
+
+// Every place where needle occurs in haystack, letter case not counting, in
+// order; overlapping places count once each step of one character.
+QList<int> FindAllMatches(const QString& haystack, const QString& needle);
+
+// The find bar of one transcript: Ctrl+F in host opens it over the top of
+// the transcript; typing finds every match at once and selects the newest;
+// Enter goes to the next match, Shift+Enter to the previous one (both
+// round), Escape closes the bar. The label shows "n of m".
+class TFindBar : public QFrame {
+    Q_OBJECT
+
+public:
+    TFindBar(QPlainTextEdit* view, QWidget* host);
+
+    void Open();
+    void Close();
+    void FindNext();
+    void FindPrevious();
+    // Finds text anew in the whole transcript and selects the newest match.
+    void Search(const QString& text);
+
+    int MatchCount() const { return int(matches_.size()); }
+    int CurrentMatch() const { return current_; }  // 0-based; -1 without a match
+    QString CountText() const;
+
+    QLineEdit* findEdit = nullptr;
+    QLabel* countLabel = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Place();
+    void ShowCurrent();
+    // The transcript's text as it stands (read again only after a change).
+    const QString& Text();
+
+    QPlainTextEdit* view_;
+    QList<int> matches_;
+    int current_ = -1;
+    QString text_;
+    bool textStale_ = true;
+};

@@ -1,0 +1,34 @@
+// Commands typed into a private window's input line.
+#include "chat/private_window.h"
+
+#include "chat/command_runner.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/typed_commands.h"
+#include "common/chat_frame.h"
+#include "common/wire_text.h"
+#include "protocol/sent_lines.h"
+
+void TForm3::RunTypedCommand(const TypedLine& line)
+{
+    MoveToAppendPosition(*privchat);
+    if (line.kind != TypedLine::Kind::Command) {
+        WriteCommandNote(*privchat, line.note);
+        return;
+    }
+    const QString& name = line.name;
+    const CommandPlace place{frame_, privchat, this, QString()};
+    if (name == QLatin1String("me")) {
+        const QString action = line.args.at(0);
+        if (SendCommandLines(place, sent::PrivateActionLines(ToWire(Title()), ToWire(action)))) {
+            MoveToAppendPosition(*privchat);
+            WriteActionLine(*privchat, frame_ ? frame_->CurrentNick() : ownNick_, action);
+        }
+        return;
+    }
+    if (QStringList{"part", "topic", "kick", "op", "deop"}.contains(name)) {
+        WriteCommandNote(*privchat, QStringLiteral("/%1 works in a room window").arg(name));
+        return;
+    }
+    RunCommonCommand(place, line);
+}

@@ -1,0 +1,46 @@
+// Commands typed into a room window's input line. Each one goes the road of
+// the button or menu entry that does the same.
+#include "chat/room_window.h"
+
+#include "chat/command_runner.h"
+#include "chat/renderer.h"
+#include "chat/rich_text_view.h"
+#include "chat/typed_commands.h"
+#include "common/wire_text.h"
+#include "protocol/sent_lines.h"
+
+#include <QLineEdit>
+
+void TForm1::RunTypedCommand(const TypedLine& line)
+{
+    MoveToAppendPosition(*mainchat);
+    if (line.kind != TypedLine::Kind::Command) {
+        WriteCommandNote(*mainchat, line.note);
+        return;
+    }
+    const QString& name = line.name;
+    const bool roomOnly = QStringList{"me", "part", "topic", "kick", "op", "deop"}.contains(name);
+    if (roomOnly && !InRoom()) {
+        WriteCommandNote(*mainchat, QStringLiteral("Please join a room first"));
+        return;
+    }
+    const std::string room = ToWire(Title());
+    if (name == QLatin1String("me"))
+        SendAction(line.args.at(0));
+    else if (name == QLatin1String("part"))
+        Leave(line.args.value(0));
+    else if (name == QLatin1String("topic"))
+        SendRoomLine(line.args.isEmpty() ? sent::TopicLine(room) : sent::TopicLine(room, ToWire(line.args.at(0))));
+    else if (name == QLatin1String("kick"))
+        SendRoomLine(sent::KickLine(room, ToWire(line.args.at(0)), ToWire(line.args.value(1))));
+    else if (name == QLatin1String("op"))
+        SendRoomLine(sent::MakeHostLine(room, ToWire(line.args.at(0))));
+    else if (name == QLatin1String("deop"))
+        SendRoomLine(sent::DeHostLine(room, ToWire(line.args.at(0))));
+    else if (name == QLatin1String("ignore"))
+        IgnoreNickNamed(line.args.at(0));
+    else if (name == QLatin1String("unignore"))
+        UnignoreNickNamed(line.args.at(0));
+    else
+        RunCommonCommand(CommandPlace{frame_, mainchat, this, InRoom() ? Title() : QString()}, line);
+}

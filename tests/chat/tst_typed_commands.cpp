@@ -1,0 +1,249 @@
+// Lines typed into the input lines of room and private windows: what the
+// server receives for each command, the notes for commands typed wrong, and
+// the ignore list the ignore commands change.
+#include "chat/private_window.h"
+#include "chat/rich_text_view.h"
+#include "chat/room_window.h"
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
+#include "chat/typed_commands.h"
+#include "support/connected_frame.h"
+#include "common/user_data_folder.h"
+#include "support/prompt_recorder.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+QString Bytes(const char* text) { return QString::fromLatin1(text); }
+
+// The transcript's last line.
+QString LastLine(const TRichTextBox* view)
+{
+    QStringList lines = view->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+    return lines.isEmpty() ? QString() : lines.last();
+}
+
+}  // namespace
+
+class TestTypedCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void parse_data();
+    void parse();
+    void typed_data();
+    void typed();
+    void joinBringsAnOpenRoomToTheFront();
+
+private:
+    QTemporaryDir root_;
+    std::optional<PromptRecorder> prompts_;
+};
+
+void TestTypedCommands::init()
+{
+    QVERIFY(root_.isValid());
+    SetUserDataRoot(root_.path());
+    prompts_.emplace();
+}
+
+void TestTypedCommands::cleanup()
+{
+    prompts_.reset();
+    SetUserDataRoot(QString());
+}
+
+void TestTypedCommands::parse_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kind");  // message, command or usage
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("args");  // for a message: its text
+    QTest::newRow("plain text") << "hello /me" << "message" << "" << QStringList{"hello /me"};
+    QTest::newRow("double slash") << "//me waves" << "message" << "" << QStringList{"/me waves"};
+    QTest::newRow("upper case word") << "/JOIN #a" << "command" << "join" << QStringList{"#a"};
+    QTest::newRow("free text keeps spaces") << "/me  waves   at  you  " << "command" << "me"
+                                            << QStringList{"waves   at  you"};
+    QTest::newRow("words then text") << "/kick Bob  go home" << "command" << "kick" << QStringList{"Bob", "go home"};
+    QTest::newRow("formatting kept") << Bytes("/msg Bob \x02" "bold\x02") << "command" << "msg"
+                                     << QStringList{"Bob", Bytes("\x02" "bold\x02")};
+    QTest::newRow("optional left out") << "/part" << "command" << "part" << QStringList{};
+    QTest::newRow("too many words") << "/nick a b" << "usage" << "nick" << QStringList{};
+    QTest::newRow("too few words") << "/msg Bob" << "usage" << "msg" << QStringList{};
+    QTest::newRow("no argument wanted") << "/back now" << "usage" << "back" << QStringList{};
+    QTest::newRow("unknown") << "/frobnicate x" << "usage" << "frobnicate" << QStringList{};
+    QTest::newRow("slash alone") << "/" << "usage" << "" << QStringList{};
+}
+
+void TestTypedCommands::parse()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QStringList, args);
+    const TypedLine line = ParseTypedLine(typed);
+    const QString kinds[] = {"message", "command", "usage"};
+    QCOMPARE(kinds[int(line.kind)], kind);
+    if (line.kind == TypedLine::Kind::Message) {
+        QCOMPARE(QStringList{line.text}, args);
+        return;
+    }
+    QCOMPARE(line.name, name);
+    if (line.kind == TypedLine::Kind::Command)
+        QCOMPARE(line.args, args);
+    else
+        QVERIFY(!line.note.isEmpty());
+}
+
+void TestTypedCommands::typed_data()
+{
+    QTest::addColumn<QString>("window");  // "room" (in #Germany), "left" (room left) or "private" (with Bob)
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("note");     // the transcript's last line afterwards; empty: not checked
+    QTest::addColumn<QStringList>("ignore");  // the ignore list afterwards
+
+    const QStringList none;
+    const QStringList dora{"Dora"};  // on the list from the start
+    QTest::newRow("me") << "room" << "/me waves" << QStringList{Bytes("privmsg #Germany :\x01" "Action waves")}
+                        << "Ann waves" << dora;
+    QTest::newRow("me with formatting") << "room" << Bytes("/me \x02" "waves\x03" "4 red")
+                                        << QStringList{Bytes("privmsg #Germany :\x01" "Action \x02" "waves\x03" "4 red")}
+                                        << "" << dora;
+    QTest::newRow("me in private") << "private" << "/me waves"
+                                   << QStringList{Bytes("privmsg Bob :\x01" "Action waves")} << "Ann waves" << dora;
+    QTest::newRow("me not in a room") << "left" << "/me waves" << none << "Talvessa: Please join a room first" << dora;
+    QTest::newRow("double slash") << "room" << "//me waves" << QStringList{"privmsg #Germany :/me waves"}
+                                  << "Ann: /me waves" << dora;
+    QTest::newRow("double slash in private") << "private" << "//help" << QStringList{"privmsg Bob :/help"}
+                                             << "you said: /help" << dora;
+    QTest::newRow("join") << "room" << "/join #rust" << QStringList{"join #rust"} << "" << dora;
+    QTest::newRow("join without #") << "private" << "/join rust" << QStringList{"join #rust"} << "" << dora;
+    QTest::newRow("join two with key") << "room" << "/join #a,#b sesame"
+                                       << QStringList{"join #a sesame", "join #b sesame"} << "" << dora;
+    QTest::newRow("join the open room") << "room" << "/join #germany" << none << "" << dora;
+    QTest::newRow("join after leaving") << "left" << "/join #Germany" << QStringList{"join #Germany"} << "" << dora;
+    QTest::newRow("join without room") << "room" << "/join" << none
+                                       << "Talvessa: Usage: /join #room[,#room2] [key]" << dora;
+    QTest::newRow("part") << "room" << "/part" << QStringList{"part #Germany"} << "" << dora;
+    QTest::newRow("part with reason") << "room" << "/part off to bed" << QStringList{"part #Germany :off to bed"}
+                                      << "" << dora;
+    QTest::newRow("part in private") << "private" << "/part" << none << "Talvessa: /part works in a room window"
+                                     << dora;
+    QTest::newRow("msg") << "room" << "/msg carl hi there" << QStringList{"privmsg carl :hi there"} << "" << dora;
+    QTest::newRow("msg with formatting") << "room" << Bytes("/msg carl \x1f" "under")
+                                         << QStringList{Bytes("privmsg carl :\x1f" "under")} << "" << dora;
+    QTest::newRow("msg without text") << "room" << "/msg carl" << none << "Talvessa: Usage: /msg NICK TEXT" << dora;
+    QTest::newRow("query opens only") << "room" << "/query carl" << none << "" << dora;
+    QTest::newRow("query with text") << "private" << "/query carl hello" << QStringList{"privmsg carl :hello"} << ""
+                                     << dora;
+    QTest::newRow("nick") << "room" << "/nick Anna" << QStringList{"nick Anna"} << "" << dora;
+    QTest::newRow("nick two words") << "room" << "/nick An na" << none << "Talvessa: Usage: /nick NEW" << dora;
+    QTest::newRow("topic asked") << "room" << "/topic" << QStringList{"topic #Germany"} << "" << dora;
+    QTest::newRow("topic set") << "room" << "/topic Beer and bratwurst" << QStringList{"topic #Germany :Beer and bratwurst"}
+                               << "" << dora;
+    QTest::newRow("away") << "private" << "/away gone fishing" << QStringList{"away :gone fishing"} << "" << dora;
+    QTest::newRow("back") << "room" << "/back" << QStringList{"away"} << "" << dora;
+    QTest::newRow("whois") << "room" << "/whois Dora" << QStringList{"who Dora"} << "" << dora;
+    QTest::newRow("invite here") << "room" << "/invite Dora" << QStringList{"INVITE Dora #Germany"} << "" << dora;
+    QTest::newRow("invite there") << "private" << "/invite Dora #rust" << QStringList{"INVITE Dora #rust"} << ""
+                                  << dora;
+    QTest::newRow("invite from private needs a room")
+        << "private" << "/invite Dora" << none << "Talvessa: Usage: /invite NICK [#room]" << dora;
+    QTest::newRow("kick") << "room" << "/kick carl" << QStringList{"kick #Germany carl :"} << "" << dora;
+    QTest::newRow("kick with reason") << "room" << "/kick carl too loud" << QStringList{"kick #Germany carl :too loud"}
+                                      << "" << dora;
+    QTest::newRow("op") << "room" << "/op carl" << QStringList{"mode #Germany +o carl"} << "" << dora;
+    QTest::newRow("deop") << "room" << "/DEOP Bob" << QStringList{"mode #Germany -o Bob"} << "" << dora;
+    QTest::newRow("op without nick") << "room" << "/op" << none << "Talvessa: Usage: /op NICK" << dora;
+    QTest::newRow("ignore a host") << "room" << "/ignore Bob" << none << "" << QStringList{"Dora", "@Bob"};
+    QTest::newRow("ignore in private") << "private" << "/ignore carl" << none << "" << QStringList{"Dora", "carl"};
+    QTest::newRow("unignore") << "room" << "/unignore dora" << none << "" << none;
+    QTest::newRow("quote") << "room" << "/quote PRIVMSG NickServ :help" << QStringList{"PRIVMSG NickServ :help"}
+                           << "" << dora;
+    QTest::newRow("quote with a pasted line break") << "room" << Bytes("/quote a\r\nb") << QStringList{"a b"} << ""
+                                                    << dora;
+    QTest::newRow("quote refused") << "room" << QStringLiteral("/quote a") + QChar(0) + u'b' << none
+                                   << "Talvessa: A line break or NUL character cannot be sent: nothing was sent"
+                                   << dora;
+    QTest::newRow("help one") << "room" << "/help kick" << none
+                              << "Talvessa: /kick NICK [reason]: kicks a user out of this room" << dora;
+    QTest::newRow("help all") << "private" << "/help" << none << "Talvessa: /help [command]: lists the commands"
+                              << dora;
+    QTest::newRow("unknown") << "room" << "/frobnicate now" << none
+                             << "Talvessa: Unknown command \"/frobnicate\": type /help for the list of commands" << dora;
+    QTest::newRow("clear") << "room" << "/clear" << none << "" << dora;
+}
+
+void TestTypedCommands::typed()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, note);
+    QFETCH(QStringList, ignore);
+
+    Connected c;
+    TForm1* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    room->ListView1->AddEntry(QStringLiteral("Bob"), kHostIcon);
+    room->ListView1->AddEntry(QStringLiteral("carl"), kNormalIcon);
+    room->ListView1->AddEntry(QStringLiteral("Dora"), kIgnoredIcon);
+    c.frame.ChangeIgnoreList([](IgnoreEntries& list) { list.Append(QStringLiteral("Dora")); });
+    if (window == QLatin1String("left"))
+        room->partbtnClick();
+    QLineEdit* edit = room->Edit1;
+    TRichTextBox* view = room->mainchat;
+    if (window == QLatin1String("private")) {
+        auto* partner = qobject_cast<TForm3*>(c.frame.OpenPrivateWindowFromUser(QStringLiteral("Bob")));
+        QVERIFY(partner);
+        edit = partner->Edit1;
+        view = partner->privchat;
+    }
+    c.Sent();
+    // The profile window is modal: it is closed as soon as it shows.
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    closer.start(20);
+
+    edit->setText(typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(c.Sent(), sent);
+    // A command the parser finds typed wrong stays in the line to be put
+    // right; all else goes.
+    const bool typedWrong = ParseTypedLine(typed).kind == TypedLine::Kind::Usage;
+    QCOMPARE(edit->text(), typedWrong ? typed : QString());
+    if (!note.isEmpty())
+        QCOMPARE(LastLine(view), note);
+    if (typed == QLatin1String("/clear"))
+        QVERIFY(view->toPlainText().isEmpty());
+    QCOMPARE(c.frame.IgnoreList(), ignore);
+    QVERIFY(prompts_->Errors().isEmpty());
+}
+
+void TestTypedCommands::joinBringsAnOpenRoomToTheFront()
+{
+    Connected c;
+    TForm1* germany = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    TForm1* rust = c.frame.OpenRoomWindow(QStringLiteral("rust"));
+    c.frame.BringToFront(rust);
+    c.Sent();
+    rust->Edit1->setText(QStringLiteral("/join #GERMANY"));
+    QTest::keyClick(rust->Edit1, Qt::Key_Return);
+    QCOMPARE(c.frame.CurrentChild(), germany);
+    QCOMPARE(c.Sent(), QStringList());
+    QVERIFY(rust->Edit1->text().isEmpty());
+}
+
+QTEST_MAIN(TestTypedCommands)
+#include "tst_typed_commands.moc"
