@@ -109,21 +109,13 @@ void TForm1::UnIgnore1Click()
     const QString nick = ListView1->SelectedNick();
     if (!entry || nick.isEmpty() || !frame_)
         return;
+    // Ignoring twice lists the nick twice: every copy goes, or the nick
+    // would stay ignored while its icon says otherwise.
     bool removedPlain = false;
     bool removedHost = false;
     frame_->ChangeIgnoreList([&](IgnoreEntries& list) {
-        const QStringList entries = list.Entries();
-        const QString asHost = u'@' + nick;
-        const auto firstEqual = [&entries](const QString& wanted) {
-            for (const QString& e : entries)
-                if (e.compare(wanted, Qt::CaseInsensitive) == 0)
-                    return e;
-            return QString();
-        };
-        const QString plain = firstEqual(nick);
-        removedPlain = !plain.isEmpty() && list.RemoveOne(plain);
-        const QString host = firstEqual(asHost);
-        removedHost = !host.isEmpty() && list.RemoveOne(host);
+        removedPlain = list.RemoveEvery(nick) > 0;
+        removedHost = list.RemoveEvery(u'@' + nick) > 0;
     });
     if (removedPlain)
         TNickListView::SetIconNumber(entry, kNormalIcon);
@@ -155,12 +147,9 @@ void TForm1::Button3Click()
 {
     // The nick selected now: the one chosen before may have left meanwhile.
     const QString nick = ListView1->SelectedNick();
-    if (nick.isEmpty()) {
-        MoveToAppendPosition(*mainchat);
-        WriteWarningNote(*mainchat, QStringLiteral("To kick first select a user in the list"));
+    if (nick.isEmpty())
         return;
-    }
-    if (SendRoomLine(sent::KickLine(ToWire(Title()), ToWire(nick), ToWire(Panel4->Edit3->text()))))
+    if (SendRoomLine(sent::KickLine(RoomOnWire(), ToWire(nick), ToWire(Panel4->Edit3->text()))))
         Panel4->hide();
 }
 
@@ -169,8 +158,8 @@ void TForm1::Ban1Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (SendRoomLine(sent::BanLine(ToWire(Title()), ToWire(nick))))
-        banList_ << nick;
+    if (SendRoomLine(sent::BanLine(RoomOnWire(), ToWire(nick))))
+        NoteBan(nick);
 }
 
 void TForm1::KickandBan1Click()
@@ -178,9 +167,9 @@ void TForm1::KickandBan1Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (!SendRoomLine(sent::BanLine(ToWire(Title()), ToWire(nick))))
+    if (!SendRoomLine(sent::BanLine(RoomOnWire(), ToWire(nick))))
         return;
-    banList_ << nick;
+    NoteBan(nick);
     // The kick itself waits for the reason panel's Kick.
     PlacePanels();
     Panel4->Open();
@@ -191,12 +180,12 @@ void TForm1::MakeHost1Click()
     // The list changes when the server's MODE line comes back.
     const QString nick = ListView1->SelectedNick();
     if (!nick.isEmpty())
-        SendRoomLine(sent::MakeHostLine(ToWire(Title()), ToWire(nick)));
+        SendRoomLine(sent::MakeHostLine(RoomOnWire(), ToWire(nick)));
 }
 
 void TForm1::DeHost1Click()
 {
     const QString nick = ListView1->SelectedNick();
     if (!nick.isEmpty())
-        SendRoomLine(sent::DeHostLine(ToWire(Title()), ToWire(nick)));
+        SendRoomLine(sent::DeHostLine(RoomOnWire(), ToWire(nick)));
 }

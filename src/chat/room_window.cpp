@@ -301,6 +301,22 @@ void TForm1::SetHostControlsEnabled(bool enabled)
 
 // --- Joining and leaving ---
 
+void TForm1::SetTitle(const QString& title)
+{
+    if (title != windowTitle()) roomWire_.clear();
+    setWindowTitle(title);
+}
+
+std::string TForm1::WireNameFor(const QString& room) const
+{
+    return !roomWire_.empty() && room == Title() ? roomWire_ : ToWire(room);
+}
+
+void TForm1::NoteBan(const QString& nick)
+{
+    if (!banList_.contains(nick, Qt::CaseInsensitive)) banList_ << nick;
+}
+
 void TForm1::joinbtnClick()
 {
     MoveToAppendPosition(*mainchat);
@@ -314,7 +330,10 @@ void TForm1::joinbtnClick()
         WriteSystemNote(*mainchat, QStringLiteral("Please selece a room from the list or type the room name"));
         return;
     }
-    if (SplitsOnTheWire(room)) {
+    // A name the server listed goes back as it came, whatever its shown
+    // text holds in place of its control bytes.
+    const bool serversOwn = HasRoomOnWire() && room == Title();
+    if (!serversOwn && SplitsOnTheWire(room)) {
         WriteSystemNote(*mainchat, QStringLiteral("A room name cannot hold spaces or commas"));
         return;
     }
@@ -322,7 +341,7 @@ void TForm1::joinbtnClick()
     WriteSystemNote(*mainchat, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
     try {
-        WriteLine(sent::JoinLine(ToWire(room)));
+        WriteLine(sent::JoinLine(WireNameFor(room)));
     } catch (const TransportError&) {
         WriteSystemNote(*mainchat, kNotConnected);
         return;  // the controls stay as they were
@@ -357,7 +376,7 @@ void TForm1::Rejoin()
 void TForm1::partbtnClick()
 {
     try {
-        WriteLine(sent::PartSelectorLine(ToWire(ComboBoxEx1->currentText())));
+        WriteLine(sent::PartSelectorLine(WireNameFor(ComboBoxEx1->currentText())));
     } catch (const TransportError&) {
         return;
     }
@@ -381,7 +400,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     // Only a window that is in a room has a room to leave.
     if (InRoom() && Connection() && Connection()->Connected()) {
         try {
-            WriteLine(sent::PartRoomLine(ToWire(Title())));
+            WriteLine(sent::PartRoomLine(RoomOnWire()));
         } catch (const TransportError&) {
             // Closed meanwhile: the window goes all the same.
         }
@@ -405,7 +424,7 @@ void TForm1::Edit1KeyDown()
     MoveToAppendPosition(*mainchat);
     const QString line = Panel2->ApplyStylesToInput();
     try {
-        WriteLines(sent::RoomMessageLines(ToWire(Title()), ToWire(line)));
+        WriteLines(sent::RoomMessageLines(RoomOnWire(), ToWire(line)));
     } catch (const TransportError&) {
         // Nothing went out: the user gets back what they typed, not the
         // styled line, so a second Enter styles it once only.
@@ -423,7 +442,7 @@ void TForm1::Edit1KeyDown()
 bool TForm1::SendAction(const QString& action)
 {
     try {
-        WriteLines(sent::RoomActionLines(ToWire(Title()), ToWire(action)));
+        WriteLines(sent::RoomActionLines(RoomOnWire(), ToWire(action)));
     } catch (const TransportError& error) {
         prompts().Error(this, QString::fromStdString(error.what()));
         return false;

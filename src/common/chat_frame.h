@@ -8,6 +8,7 @@
 #include "common/user_profile.h"
 
 #include <functional>
+#include <string>
 
 class LineConnection;
 class QWidget;
@@ -75,8 +76,9 @@ public:
     // Shows child (restored when minimised) as the current child, on top.
     virtual void BringToFront(QWidget* child) = 0;
 
-    // A room window for room, joined at once (a TForm1).
-    virtual QWidget* OpenRoomWindow(const QString& room) = 0;
+    // A room window for room, joined at once (a TForm1). wireName, when
+    // given, is the room's name as the server sent it, room its shown text.
+    virtual QWidget* OpenRoomWindow(const QString& room, const std::string& wireName = {}) = 0;
     // The open-private-window request for a line that came in: a private
     // window (a TForm3) titled with the pending nick, made without taking the
     // front; null while no nick is pending.

@@ -217,9 +217,10 @@ void TForm4::EndLogBatch()
     AppendLogLines(lines);
 }
 
-void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters)
+void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
+                        const std::string& wireName)
 {
-    Rooms->Append({name, topic, chatters});
+    Rooms->Append({name, topic, chatters, -1, wireName});
 }
 
 void TForm4::ClearRows() { Rooms->Clear(); }
@@ -237,7 +238,8 @@ void TForm4::RoomListDblClick()
     const QModelIndex current = RoomList->currentIndex();
     if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
         return;
-    const QString room = Rooms->Row(current.row()).name;
+    const RoomRow row = Rooms->Row(current.row());  // a copy: opening the window turns the event loop
+    const QString room = row.name;
     // The exact title, trailing space and all: a window joined from the room
     // selector (no trailing space) is another window.
     for (QWidget* child : frame_->ChildWindows())
@@ -245,7 +247,7 @@ void TForm4::RoomListDblClick()
             frame_->BringToFront(child);
             return;
         }
-    frame_->OpenRoomWindow(room);
+    frame_->OpenRoomWindow(room, row.wireName);
 }
 
 void TForm4::ShowServerPanel()

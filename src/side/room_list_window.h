@@ -4,6 +4,8 @@
 // that ask for the room list.
 #include <QWidget>
 
+#include <string>
+
 class ChatFrame;
 class LineConnection;
 class RoomListModel;
@@ -42,7 +44,9 @@ public:
     // column header is clicked.
     QTreeView* RoomList = nullptr;
     RoomListModel* Rooms = nullptr;
-    void AddRoomRow(const QString& name, const QString& topic, const QString& chatters);
+    // wireName: the name's bytes as the server sent them, for the join.
+    void AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
+                    const std::string& wireName = {});
     void ClearRows();
     // Every row, including the ones added since the list was last painted.
     int RowCount() const;
