@@ -1,6 +1,7 @@
 #include "chat/rich_text_view.h"
 
 #include "chat/rtf_writer.h"
+#include "common/scroll_place.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
@@ -68,6 +69,21 @@ TRichTextBox::TRichTextBox(QWidget* parent)
             textTouched_ = true;
     });
     connect(this, &QPlainTextEdit::textChanged, this, &TRichTextBox::DocumentChanged);
+    // At its end it stays there through resizes, tiling and cascading;
+    // scrolled up, it keeps its place.
+    place_ = new ScrollPlace(this);
+}
+
+void TRichTextBox::resizeEvent(QResizeEvent* event)
+{
+    ScrollPlace::Move move(*place_);
+    QPlainTextEdit::resizeEvent(event);
+}
+
+void TRichTextBox::showEvent(QShowEvent* event)
+{
+    ScrollPlace::Move move(*place_);
+    QPlainTextEdit::showEvent(event);
 }
 
 int TRichTextBox::TextLength() const

@@ -7,6 +7,8 @@
 #include <QTextCursor>
 #include <QPlainTextEdit>
 
+class ScrollPlace;
+
 // The transcript view of room and private windows: a rich-text box that only
 // the program writes into. The user can select and copy; typed characters are
 // offered through KeyPress and discarded unless a handler keeps them.
@@ -95,11 +97,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void DocumentChanged();
     void ScrollToCaretNow();
 
+    ScrollPlace* place_ = nullptr;  // at the end it stays there through resizes; scrolled up it keeps its place
     QTextCursor cursor_;
     QTextCharFormat insertFormat_;
     int batchDepth_ = 0;

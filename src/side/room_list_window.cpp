@@ -2,6 +2,7 @@
 
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"
+#include "common/scroll_place.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
@@ -41,6 +42,28 @@ public:
     }
 };
 
+// The server log's view: at its end it stays at its end through resizes,
+// tiling and cascading (new lines show); scrolled up, it keeps its place.
+class ServerLogView : public QPlainTextEdit {
+public:
+    explicit ServerLogView(QWidget* parent) : QPlainTextEdit(parent), place_(new ScrollPlace(this)) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        ScrollPlace::Move move(*place_);
+        QPlainTextEdit::resizeEvent(event);
+    }
+    void showEvent(QShowEvent* event) override
+    {
+        ScrollPlace::Move move(*place_);
+        QPlainTextEdit::showEvent(event);
+    }
+
+private:
+    ScrollPlace* place_;
+};
+
 }  // namespace
 
 TForm4::TForm4(QWidget* parent) : QWidget(parent)
@@ -71,7 +94,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
     listFont.setPixelSize(13);
     RoomList->setFont(listFont);
 
-    log = new QPlainTextEdit(this);
+    log = new ServerLogView(this);
     log->setObjectName("log");
     log->setReadOnly(true);
     log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
