@@ -53,6 +53,8 @@ private:
 
 }  // namespace
 
+const QString TRichTextBox::kDroppedNote = QStringLiteral("(Older lines of this chat were dropped.)");
+
 TRichTextBox::TRichTextBox(QWidget* parent)
     : QPlainTextEdit(parent)
 {
@@ -239,6 +241,7 @@ void TRichTextBox::EndBatch()
     // document reports now is folded into the one Change below.
     cursor_.endEditBlock();
     batchDepth_ = 0;
+    DropOldLines();
     if (textTouched_) {
         textTouched_ = false;
         emit Change();
@@ -249,8 +252,33 @@ void TRichTextBox::EndBatch()
     }
 }
 
+// Runs between edits (never inside a batch), so no writer holds a position
+// that the cut would move; the caret moves with the text.
+void TRichTextBox::DropOldLines()
+{
+    QTextDocument* text = document();
+    const bool noted = text->firstBlock().text() == kDroppedNote;
+    // The empty paragraph after the last line break is no line.
+    const int lines = text->blockCount() - (noted ? 1 : 0) - (text->lastBlock().length() <= 1 ? 1 : 0);
+    if (lines <= kKeptLines + kDropBlock)
+        return;
+    QTextCursor cut(text);
+    if (noted)
+        cut.movePosition(QTextCursor::NextBlock);
+    const QTextBlock firstKept = text->findBlockByNumber((noted ? 1 : 0) + lines - kKeptLines);
+    cut.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    if (!noted) {
+        QTextCharFormat plain;
+        plain.setForeground(QColor(Qt::gray));
+        cut.insertText(kDroppedNote + u'\n', plain);
+    }
+}
+
 void TRichTextBox::DocumentChanged()
 {
+    if (batchDepth_ == 0)
+        DropOldLines();
     if (!textTouched_ || batchDepth_ > 0)
         return;
     textTouched_ = false;

@@ -24,6 +24,12 @@ class TRichTextBox : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // A transcript keeps its last kKeptLines lines: older ones are dropped
+    // in blocks of kDropBlock, and its first line then says so (kDroppedNote).
+    static constexpr int kKeptLines = 100000;
+    static constexpr int kDropBlock = 5000;
+    static const QString kDroppedNote;
+
     explicit TRichTextBox(QWidget* parent = nullptr);
 
     // Length of the plain text: the position just past the last character.
@@ -102,6 +108,7 @@ protected:
 
 private:
     void DocumentChanged();
+    void DropOldLines();
     void ScrollToCaretNow();
 
     ScrollPlace* place_ = nullptr;  // at the end it stays there through resizes; scrolled up it keeps its place

@@ -20,6 +20,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeView>
@@ -97,6 +100,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
     log = new ServerLogView(this);
     log->setObjectName("log");
     log->setReadOnly(true);
+    log->setUndoRedoEnabled(false);  // nothing to undo, and no copy of every line kept for it
     log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     log->setMinimumHeight(40);
 
@@ -200,6 +204,8 @@ void TForm4::PlaceServerPanel()
     serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
 }
 
+const QString TForm4::kLogDroppedNote = QStringLiteral("(Older lines of this log were dropped.)");
+
 // Server lines keep their bold and colour codes, and may hold line breaks of
 // their own; the log shows each entry as one line of plain text.
 void TForm4::AppendLogLine(const QString& line)
@@ -207,15 +213,15 @@ void TForm4::AppendLogLine(const QString& line)
     if (logBatchDepth_ > 0)
         HoldLogLines({line});
     else
-        log->appendPlainText(ShownText(line));
+        AddToLog({line});
 }
 
 void TForm4::AppendLogLines(const QStringList& lines)
 {
     if (logBatchDepth_ > 0)
         HoldLogLines(lines);
-    else if (!lines.isEmpty())
-        log->appendPlainText(ShownBlock(lines));
+    else
+        AddToLog(lines);
 }
 
 void TForm4::HoldLogLines(const QStringList& lines)
@@ -226,8 +232,38 @@ void TForm4::HoldLogLines(const QStringList& lines)
     if (pendingLog_.size() >= kLogBlockLines) {
         const QStringList block = std::move(pendingLog_);
         pendingLog_.clear();
-        log->appendPlainText(ShownBlock(block));
+        AddToLog(block);
     }
+}
+
+void TForm4::AddToLog(const QStringList& lines)
+{
+    QStringList shown;
+    shown.reserve(lines.size());
+    for (const QString& line : lines) {
+        QString text = ShownText(line);
+        // A server's line of formatting codes alone would be an empty line.
+        if (text.trimmed().isEmpty() && !line.trimmed().isEmpty()) continue;
+        shown << std::move(text);
+    }
+    if (shown.isEmpty()) return;
+    log->appendPlainText(shown.join(QLatin1Char('\n')));
+    DropOldLogLines();
+}
+
+void TForm4::DropOldLogLines()
+{
+    QTextDocument* text = log->document();
+    const bool noted = text->firstBlock().text() == kLogDroppedNote;
+    const int lines = text->blockCount() - (noted ? 1 : 0);
+    // In blocks: each drop costs a pass over the document's start.
+    if (lines <= kLogKeptLines + kLogDropBlock) return;
+    QTextCursor cut(text);
+    if (noted) cut.movePosition(QTextCursor::NextBlock);
+    const QTextBlock firstKept = text->findBlockByNumber((noted ? 1 : 0) + lines - kLogKeptLines);
+    cut.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    if (!noted) cut.insertText(kLogDroppedNote + u'\n');
 }
 
 void TForm4::BeginLogBatch() { ++logBatchDepth_; }

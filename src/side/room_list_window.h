@@ -31,7 +31,13 @@ public:
     // The frame, for opening room windows from the list.
     void SetFrame(ChatFrame* frame) { frame_ = frame; }
 
-    // The server log; read-only, never cleared.
+    // The server log; read-only, never cleared, but it keeps only its last
+    // kLogKeptLines lines: older ones are dropped in blocks, and its first
+    // line then says so (kLogDroppedNote). A line with nothing to show
+    // (formatting codes and blanks only) is not added.
+    static constexpr int kLogKeptLines = 20000;
+    static constexpr int kLogDropBlock = 2000;
+    static const QString kLogDroppedNote;
     QPlainTextEdit* log = nullptr;
     void AppendLogLine(const QString& line);
     void AppendLogLines(const QStringList& lines);
@@ -87,6 +93,8 @@ private:
     void PlaceServerPanel();
     void WriteLine(const std::string& line);
     void HoldLogLines(const QStringList& lines);
+    void AddToLog(const QStringList& lines);
+    void DropOldLogLines();
     static constexpr int kLogBlockLines = 2000;
 
     LineConnection* connection_ = nullptr;

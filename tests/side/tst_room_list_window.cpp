@@ -294,6 +294,10 @@ void TestRoomListWindow::logOnlyGrows()
     form.AppendLogLine(QStringLiteral(u"\u0002bold\u0002 \u00034,1red"));
     form.AppendLogLines({QStringLiteral(u"\u001fun\u000fder")});
     QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
+    // A line of formatting codes alone has nothing to show, and is not added.
+    form.AppendLogLine(QStringLiteral(u"\u0002\u0002 \u00034\u000f"));
+    form.AppendLogLines({QStringLiteral(u"\u001f\u001f"), QStringLiteral("last")});
+    QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder\nlast"));
 }
 
 void TestRoomListWindow::refusesToClose()

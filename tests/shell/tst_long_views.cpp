@@ -1,10 +1,13 @@
-// The server log and a room transcript keep their place when the frame
-// resizes, tiles or cascades its windows: at the end they stay at the end
-// (and new lines show), scrolled up they keep the same line at the top.
+// Long server logs and room transcripts: they keep their place when the
+// frame resizes, tiles or cascades its windows (at the end they stay at the
+// end and new lines show; scrolled up they keep the same line at the top),
+// and they keep only their last lines, saying that older ones were dropped.
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "shell/main_form.h"
 #include "side/room_list_window.h"
+
+#include <QTextDocument>
 
 #include <QAction>
 #include <QMdiArea>
@@ -29,14 +32,16 @@ int TopBlock(QPlainTextEdit* view)
 
 }  // namespace
 
-class TestScrollPlace : public QObject {
+class TestLongViews : public QObject {
     Q_OBJECT
 private slots:
     void keepsPlace_data();
     void keepsPlace();
+    void keepsLastLines_data();
+    void keepsLastLines();
 };
 
-void TestScrollPlace::keepsPlace_data()
+void TestLongViews::keepsPlace_data()
 {
     QTest::addColumn<QString>("view");  // "log" or "transcript"
     QTest::addColumn<bool>("atEnd");    // false: scrolled up by the user
@@ -48,7 +53,7 @@ void TestScrollPlace::keepsPlace_data()
                     << QString::fromLatin1(view) << atEnd << QString::fromLatin1(action);
 }
 
-void TestScrollPlace::keepsPlace()
+void TestLongViews::keepsPlace()
 {
     QFETCH(QString, view);
     QFETCH(bool, atEnd);
@@ -108,5 +113,55 @@ void TestScrollPlace::keepsPlace()
     }
 }
 
-QTEST_MAIN(TestScrollPlace)
-#include "tst_scroll_place.moc"
+void TestLongViews::keepsLastLines_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QList<int>>("bursts");   // lines written in each burst, numbered on from 0
+    QTest::addColumn<int>("kept");            // lines kept after the note (all lines: no note)
+    const int log = TForm4::kLogKeptLines;
+    const int chat = TRichTextBox::kKeptLines;
+    QTest::newRow("log up to its block: nothing dropped") << "log" << QList<int>{log + TForm4::kLogDropBlock} << -1;
+    QTest::newRow("log past it: back to its last lines") << "log" << QList<int>{log + TForm4::kLogDropBlock + 1} << log;
+    QTest::newRow("log dropped twice: one note") << "log" << QList<int>{log + 2100, 2500} << log;
+    QTest::newRow("log in small bursts") << "log" << QList<int>(23, 1000) << log;
+    QTest::newRow("transcript past its block") << "transcript" << QList<int>{chat + TRichTextBox::kDropBlock + 1} << chat;
+    QTest::newRow("transcript dropped twice: one note")
+        << "transcript" << QList<int>{chat + TRichTextBox::kDropBlock + 1, TRichTextBox::kDropBlock + 1} << chat;
+}
+
+void TestLongViews::keepsLastLines()
+{
+    QFETCH(QString, view);
+    QFETCH(QList<int>, bursts);
+    QFETCH(int, kept);
+    TForm4 list;
+    TRichTextBox chat;
+    QPlainTextEdit* shown = view == QLatin1String("log") ? list.log : &chat;
+    int written = 0;
+    for (const int burst : bursts) {
+        QStringList lines;
+        for (int i = 0; i < burst; ++i) lines << QStringLiteral("line %1").arg(written++);
+        if (view == QLatin1String("log")) {
+            list.AppendLogLines(lines);
+        } else {
+            TRichTextBox::Batch batch(chat);
+            chat.SetSelStart(chat.TextLength());
+            chat.SetSelText(lines.join(u'\n') + u'\n');
+        }
+    }
+    QTextDocument* text = shown->document();
+    const QString note = view == QLatin1String("log") ? TForm4::kLogDroppedNote : TRichTextBox::kDroppedNote;
+    const int trailing = view == QLatin1String("log") ? 0 : 1;  // the transcript's empty line after the last break
+    if (kept < 0) {
+        QCOMPARE(text->blockCount(), written + trailing);
+        QCOMPARE(text->firstBlock().text(), QStringLiteral("line 0"));
+        return;
+    }
+    QCOMPARE(text->firstBlock().text(), note);
+    QCOMPARE(text->blockCount(), 1 + kept + trailing);
+    QCOMPARE(text->findBlockByNumber(1).text(), QStringLiteral("line %1").arg(written - kept));
+    QCOMPARE(text->findBlockByNumber(kept).text(), QStringLiteral("line %1").arg(written - 1));
+}
+
+QTEST_MAIN(TestLongViews)
+#include "tst_long_views.moc"
