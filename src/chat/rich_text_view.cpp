@@ -214,11 +214,7 @@ void TRichTextBox::ScrollToCaretNow()
 void TRichTextBox::SaveToFile(const QString& path) const
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
-                                 "\": " + file.errorString().toStdString());
-    const QByteArray rtf = WriteRtf(*document());
-    if (file.write(rtf) != rtf.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !WriteRtf(*document(), file) || !file.commit())
         throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
                                  "\": " + file.errorString().toStdString());
 }

@@ -1,4 +1,5 @@
 #include "chat/room_window.h"
+#include "chat/chat_saving.h"
 
 #include "chat/action_menu.h"
 #include "chat/country_rooms.h"
@@ -621,7 +622,7 @@ void TForm1::ToolButton9Click()
     if (path.isEmpty())
         return;
     try {
-        mainchat->SaveToFile(path);
+        SaveTranscript(*mainchat, path);
     } catch (const std::exception& error) {
         prompts().Error(this, QString::fromStdString(error.what()));
     }

@@ -82,7 +82,8 @@ QImage PictureOf(const QTextDocument& document, const QTextImageFormat& format)
     return QImage();
 }
 
-void AppendPicture(QByteArray& out, const QImage& picture, const QTextImageFormat& format)
+// The picture group of one picture at one shown size.
+QByteArray PictureGroup(const QImage& picture, const QTextImageFormat& format)
 {
     QByteArray png;
     QBuffer buffer(&png);
@@ -90,17 +91,40 @@ void AppendPicture(QByteArray& out, const QImage& picture, const QTextImageForma
     picture.save(&buffer, "PNG");
     const int shownWidth = format.width() > 0 ? qRound(format.width()) : picture.width();
     const int shownHeight = format.height() > 0 ? qRound(format.height()) : picture.height();
-    out += "{\\pict\\pngblip\\picw" + QByteArray::number(picture.width()) + "\\pich" +
-           QByteArray::number(picture.height()) + "\\picwgoal" +
-           QByteArray::number(shownWidth * kTwipsPerPixel) + "\\pichgoal" +
-           QByteArray::number(shownHeight * kTwipsPerPixel) + "\n";
+    QByteArray out = "{\\pict\\pngblip\\picw" + QByteArray::number(picture.width()) + "\\pich" +
+                     QByteArray::number(picture.height()) + "\\picwgoal" +
+                     QByteArray::number(shownWidth * kTwipsPerPixel) + "\\pichgoal" +
+                     QByteArray::number(shownHeight * kTwipsPerPixel) + "\n";
     const QByteArray hex = png.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128) {
         out += hex.mid(i, 128);
         out += '\n';
     }
     out += "}";
+    return out;
 }
+
+// Each distinct picture (by resource and shown size) encoded once.
+class PictureGroups {
+public:
+    explicit PictureGroups(const QTextDocument& document) : document_(document) {}
+
+    const QByteArray& Of(const QTextImageFormat& format)
+    {
+        const QString key = format.name() + u'|' + QString::number(format.width()) + u'|' +
+                            QString::number(format.height());
+        auto it = groups_.find(key);
+        if (it == groups_.end()) {
+            const QImage picture = PictureOf(document_, format);
+            it = groups_.insert(key, picture.isNull() ? QByteArray() : PictureGroup(picture, format));
+        }
+        return it.value();
+    }
+
+private:
+    const QTextDocument& document_;
+    QHash<QString, QByteArray> groups_;
+};
 
 // The control words that give a text run its look, inside its own group.
 QByteArray RunControls(const QTextCharFormat& format, ColorTable& colors)
@@ -135,39 +159,62 @@ QByteArray FontTable(const QTextDocument& document)
 
 }  // namespace
 
-QByteArray WriteRtf(const QTextDocument& document)
+bool WriteRtf(const QTextDocument& document, QIODevice& out, RtfProgress* progress)
 {
+    // The colour table comes first in the file: one pass over the looks
+    // in use finds every colour before the text is written.
     ColorTable colors;
-    QByteArray body;
+    for (const QTextFormat& format : document.allFormats())
+        if (format.isCharFormat() && !format.isImageFormat()) RunControls(format.toCharFormat(), colors);
+
+    const QFont font = document.defaultFont();
+    const int halfPoints = font.pointSizeF() > 0 ? qRound(font.pointSizeF() * 2) : 20;
+    QByteArray chunk = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n";
+    chunk += FontTable(document);
+    chunk += colors.Rtf();
+    chunk += "\\pard\\plain\\f0\\fs" + QByteArray::number(halfPoints) + "\n";
+
+    constexpr qsizetype kChunkBytes = 1 << 20;
+    const auto flush = [&out, &chunk] {
+        const bool written = out.write(chunk) == chunk.size();
+        chunk.clear();
+        return written;
+    };
+    PictureGroups pictures(document);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (progress && progress->cancelled.load(std::memory_order_relaxed)) return false;
         if (block != document.begin())
-            body += "\\par\n";
+            chunk += "\\par\n";
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
             if (format.isImageFormat()) {
-                const QTextImageFormat imageFormat = format.toImageFormat();
-                const QImage picture = PictureOf(document, imageFormat);
+                const QByteArray& group = pictures.Of(format.toImageFormat());
                 // A fragment may hold several copies of the same picture.
-                for (qsizetype i = 0; i < fragment.length() && !picture.isNull(); ++i)
-                    AppendPicture(body, picture, imageFormat);
+                for (qsizetype i = 0; i < fragment.length() && !group.isEmpty(); ++i) {
+                    chunk += group;
+                    if (chunk.size() >= kChunkBytes && !flush()) return false;
+                }
                 continue;
             }
-            body += '{';
-            body += RunControls(format, colors);
-            body += ' ';
-            AppendEscaped(body, fragment.text());
-            body += '}';
+            chunk += '{';
+            chunk += RunControls(format, colors);
+            chunk += ' ';
+            AppendEscaped(chunk, fragment.text());
+            chunk += '}';
         }
+        if (chunk.size() >= kChunkBytes && !flush()) return false;
+        if (progress) progress->blocksDone.fetch_add(1, std::memory_order_relaxed);
     }
+    chunk += "\n}\n";
+    return flush();
+}
 
-    const QFont font = document.defaultFont();
-    const int halfPoints = font.pointSizeF() > 0 ? qRound(font.pointSizeF() * 2) : 20;
-    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n";
-    out += FontTable(document);
-    out += colors.Rtf();
-    out += "\\pard\\plain\\f0\\fs" + QByteArray::number(halfPoints) + "\n";
-    out += body;
-    out += "\n}\n";
-    return out;
+QByteArray WriteRtf(const QTextDocument& document)
+{
+    QByteArray rtf;
+    QBuffer buffer(&rtf);
+    buffer.open(QIODevice::WriteOnly);
+    WriteRtf(document, buffer);
+    return rtf;
 }
