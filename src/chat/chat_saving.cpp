@@ -7,36 +7,19 @@
 #include <QProgressDialog>
 #include <QSaveFile>
 #include <QTextDocument>
-#include <QTextFormat>
 #include <QTimer>
-#include <QUrl>
 
-#include <memory>
 #include <stdexcept>
 #include <thread>
 
 namespace {
 
-// A copy of the text with its pictures: the worker reads the copy while the
-// view goes on taking lines.
-std::unique_ptr<QTextDocument> Snapshot(const QTextDocument& document)
-{
-    std::unique_ptr<QTextDocument> copy(document.clone());
-    for (const QTextFormat& format : document.allFormats()) {
-        if (!format.isImageFormat()) continue;
-        const QUrl name(format.toImageFormat().name());
-        const QVariant picture = document.resource(QTextDocument::ImageResource, name);
-        if (picture.isValid()) copy->addResource(QTextDocument::ImageResource, name, picture);
-    }
-    return copy;
-}
-
 // Runs on the worker: the whole file, committed only when every byte went out.
-QString WriteFile(const QTextDocument& document, const QString& path, RtfProgress& progress)
+QString WriteFile(const RtfSnapshot& snapshot, const QString& path, RtfProgress& progress)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    if (!WriteRtf(document, file, &progress)) {
+    if (!WriteRtf(snapshot, file, &progress)) {
         const QString reason = progress.cancelled ? QString() : file.errorString();
         file.cancelWriting();
         return reason;
@@ -48,12 +31,13 @@ QString WriteFile(const QTextDocument& document, const QString& path, RtfProgres
 
 bool SaveTranscript(TRichTextBox& view, const QString& path)
 {
-    const std::unique_ptr<QTextDocument> copy = Snapshot(*view.document());
+    // The text as it stands now; lines that arrive meanwhile go on into the view.
+    const RtfSnapshot snapshot = TakeRtfSnapshot(*view.document());
     RtfProgress progress;
     QString error;
     std::atomic<bool> done{false};
 
-    QProgressDialog dialog(QStringLiteral("Saving the chat..."), QStringLiteral("Cancel"), 0, copy->blockCount(),
+    QProgressDialog dialog(QStringLiteral("Saving the chat..."), QStringLiteral("Cancel"), 0, int(snapshot.runs.size()),
                            &view);
     dialog.setObjectName(QStringLiteral("saveProgress"));
     dialog.setWindowTitle(QStringLiteral("Save chat"));
@@ -70,13 +54,13 @@ bool SaveTranscript(TRichTextBox& view, const QString& path)
             loop.quit();
         } else if (!inTick) {
             inTick = true;
-            dialog.setValue(progress.blocksDone.load());
+            dialog.setValue(progress.runsDone.load());
             inTick = false;
         }
     });
     // Started last, so the dialog answers from the moment the writing begins.
     std::thread worker([&] {
-        error = WriteFile(*copy, path, progress);
+        error = WriteFile(snapshot, path, progress);
         done = true;
     });
     tick.start(30);

@@ -104,28 +104,6 @@ QByteArray PictureGroup(const QImage& picture, const QTextImageFormat& format)
     return out;
 }
 
-// Each distinct picture (by resource and shown size) encoded once.
-class PictureGroups {
-public:
-    explicit PictureGroups(const QTextDocument& document) : document_(document) {}
-
-    const QByteArray& Of(const QTextImageFormat& format)
-    {
-        const QString key = format.name() + u'|' + QString::number(format.width()) + u'|' +
-                            QString::number(format.height());
-        auto it = groups_.find(key);
-        if (it == groups_.end()) {
-            const QImage picture = PictureOf(document_, format);
-            it = groups_.insert(key, picture.isNull() ? QByteArray() : PictureGroup(picture, format));
-        }
-        return it.value();
-    }
-
-private:
-    const QTextDocument& document_;
-    QHash<QString, QByteArray> groups_;
-};
-
 // The control words that give a text run its look, inside its own group.
 QByteArray RunControls(const QTextCharFormat& format, ColorTable& colors)
 {
@@ -149,28 +127,49 @@ QByteArray RunControls(const QTextCharFormat& format, ColorTable& colors)
     return controls;
 }
 
-QByteArray FontTable(const QTextDocument& document)
+QByteArray FontTable(const QFont& font)
 {
     QByteArray out = "{\\fonttbl{\\f0\\fnil ";
-    AppendEscaped(out, document.defaultFont().family());
+    AppendEscaped(out, font.family());
     out += ";}{\\f1\\fmodern Courier New;}}\n";
     return out;
 }
 
 }  // namespace
 
-bool WriteRtf(const QTextDocument& document, QIODevice& out, RtfProgress* progress)
+RtfSnapshot TakeRtfSnapshot(const QTextDocument& document)
+{
+    RtfSnapshot snapshot;
+    snapshot.font = document.defaultFont();
+    snapshot.formats = document.allFormats();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        bool first = true;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int index = fragment.charFormatIndex();
+            const QTextFormat& format = snapshot.formats.at(index);
+            if (format.isImageFormat() && !snapshot.pictures.contains(index))
+                snapshot.pictures.insert(index, PictureOf(document, format.toImageFormat()));
+            snapshot.runs.push_back({index, format.isImageFormat() ? QString() : fragment.text(),
+                                     int(fragment.length()), first && block != document.begin()});
+            first = false;
+        }
+        if (first && block != document.begin()) snapshot.runs.push_back({-1, QString(), 0, true});
+    }
+    return snapshot;
+}
+
+bool WriteRtf(const RtfSnapshot& snapshot, QIODevice& out, RtfProgress* progress)
 {
     // The colour table comes first in the file: one pass over the looks
     // in use finds every colour before the text is written.
     ColorTable colors;
-    for (const QTextFormat& format : document.allFormats())
+    for (const QTextFormat& format : snapshot.formats)
         if (format.isCharFormat() && !format.isImageFormat()) RunControls(format.toCharFormat(), colors);
 
-    const QFont font = document.defaultFont();
-    const int halfPoints = font.pointSizeF() > 0 ? qRound(font.pointSizeF() * 2) : 20;
+    const int halfPoints = snapshot.font.pointSizeF() > 0 ? qRound(snapshot.font.pointSizeF() * 2) : 20;
     QByteArray chunk = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n";
-    chunk += FontTable(document);
+    chunk += FontTable(snapshot.font);
     chunk += colors.Rtf();
     chunk += "\\pard\\plain\\f0\\fs" + QByteArray::number(halfPoints) + "\n";
 
@@ -180,34 +179,37 @@ bool WriteRtf(const QTextDocument& document, QIODevice& out, RtfProgress* progre
         chunk.clear();
         return written;
     };
-    PictureGroups pictures(document);
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    // Each distinct picture (by its look: resource and shown size) encoded once.
+    QHash<int, QByteArray> groups;
+    for (auto it = snapshot.pictures.cbegin(); it != snapshot.pictures.cend(); ++it)
+        if (!it.value().isNull())
+            groups.insert(it.key(), PictureGroup(it.value(), snapshot.formats.at(it.key()).toImageFormat()));
+    for (const RtfRun& run : snapshot.runs) {
         if (progress && progress->cancelled.load(std::memory_order_relaxed)) return false;
-        if (block != document.begin())
+        if (run.paragraphStart)
             chunk += "\\par\n";
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (format.isImageFormat()) {
-                const QByteArray& group = pictures.Of(format.toImageFormat());
-                // A fragment may hold several copies of the same picture.
-                for (qsizetype i = 0; i < fragment.length() && !group.isEmpty(); ++i) {
-                    chunk += group;
-                    if (chunk.size() >= kChunkBytes && !flush()) return false;
-                }
-                continue;
-            }
+        if (run.format < 0) continue;
+        if (snapshot.pictures.contains(run.format)) {
+            const QByteArray group = groups.value(run.format);
+            // A run may hold several copies of the same picture.
+            for (int i = 0; i < run.length && !group.isEmpty(); ++i) chunk += group;
+        } else {
             chunk += '{';
-            chunk += RunControls(format, colors);
+            chunk += RunControls(snapshot.formats.at(run.format).toCharFormat(), colors);
             chunk += ' ';
-            AppendEscaped(chunk, fragment.text());
+            AppendEscaped(chunk, run.text);
             chunk += '}';
         }
         if (chunk.size() >= kChunkBytes && !flush()) return false;
-        if (progress) progress->blocksDone.fetch_add(1, std::memory_order_relaxed);
+        if (progress) progress->runsDone.fetch_add(1, std::memory_order_relaxed);
     }
     chunk += "\n}\n";
     return flush();
+}
+
+bool WriteRtf(const QTextDocument& document, QIODevice& out, RtfProgress* progress)
+{
+    return WriteRtf(TakeRtfSnapshot(document), out, progress);
 }
 
 QByteArray WriteRtf(const QTextDocument& document)
