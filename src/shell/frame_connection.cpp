@@ -75,6 +75,7 @@ void TMainForm::Connect()
     form4_->servertitle->setText(FromWire(connection.Host()));
     form4_->ShowServerPanel();
     RejoinRooms();
+    emit LoggedIn();
 }
 
 void TMainForm::TellWindowsConnectionLost()

@@ -241,6 +241,8 @@ public:
 signals:
     // A WHO reply asked for as a profile arrived.
     void UserProfileArrived(const UserProfile& profile);
+    // A login succeeded: the reader runs and the account's lists are loaded.
+    void LoggedIn();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
