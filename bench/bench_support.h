@@ -29,8 +29,8 @@ inline double ResidentMiB()
 }
 
 // Runs the UI event loop until done() holds, measuring the longest gap
-// between ticks of a 10 ms timer. Returns false on time-out.
-inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs)
+// between ticks of a 10 ms timer. Returns false on time-out (giveUpMs).
+inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs, int giveUpMs = kGiveUpMs)
 {
     QEventLoop loop;
     QElapsedTimer sinceTick;
@@ -50,7 +50,7 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs)
         loop.quit();
     });
     ticker.start(10);
-    giveUp.start(kGiveUpMs);
+    giveUp.start(giveUpMs);
     loop.exec();
     return !timedOut;
 }

@@ -16,18 +16,11 @@ void IgnoreNick(ChatFrame& frame, const QString& nick, bool asHost, QWidget* ask
 Unignored UnignoreNick(ChatFrame& frame, const QString& nick, QWidget* asker)
 {
     Unignored removed;
+    // Ignoring twice lists the nick twice: every copy goes, or the nick
+    // would stay ignored while its icon says otherwise.
     frame.ChangeIgnoreList([&](IgnoreEntries& list) {
-        const QStringList entries = list.Entries();
-        const auto firstEqual = [&entries](const QString& wanted) {
-            for (const QString& e : entries)
-                if (e.compare(wanted, Qt::CaseInsensitive) == 0)
-                    return e;
-            return QString();
-        };
-        const QString plain = firstEqual(nick);
-        removed.plain = !plain.isEmpty() && list.RemoveOne(plain);
-        const QString host = firstEqual(u'@' + nick);
-        removed.host = !host.isEmpty() && list.RemoveOne(host);
+        removed.plain = list.RemoveEvery(nick) > 0;
+        removed.host = list.RemoveEvery(u'@' + nick) > 0;
     });
     QString error;
     if (!AccountListFile(frame.AccountFolder(), AccountList::Ignore).Erase({nick}, &error))

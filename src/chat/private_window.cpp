@@ -1,4 +1,5 @@
 #include "chat/private_window.h"
+#include "chat/chat_saving.h"
 
 #include "chat/find_bar.h"
 #include "chat/input_line.h"
@@ -280,7 +281,7 @@ void TForm3::ToolButton4Click()
     if (path.isEmpty())
         return;
     try {
-        privchat->SaveToFile(path);
+        SaveTranscript(*privchat, path);
     } catch (const std::exception& error) {
         prompts().Error(this, QString::fromStdString(error.what()));
     }

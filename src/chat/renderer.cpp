@@ -296,7 +296,9 @@ void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode)
         view.SetInputEnabled(false);
     {
         TRichTextBox::Batch batch(view);
-        FormattedRenderer(view, text).Run();
+        // The text's own direction controls stay inside it.
+        const QString contained = BidiContained(text);
+        FormattedRenderer(view, contained).Run();
     }
     if (mode == RenderMode::Echo)
         view.SetInputEnabled(wasEnabled);

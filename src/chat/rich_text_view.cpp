@@ -1,6 +1,7 @@
 #include "chat/rich_text_view.h"
 
 #include "chat/rtf_writer.h"
+#include "common/scroll_place.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
@@ -52,6 +53,8 @@ private:
 
 }  // namespace
 
+const QString TRichTextBox::kDroppedNote = QStringLiteral("(Older lines of this chat were dropped.)");
+
 TRichTextBox::TRichTextBox(QWidget* parent)
     : QPlainTextEdit(parent)
 {
@@ -68,6 +71,21 @@ TRichTextBox::TRichTextBox(QWidget* parent)
             textTouched_ = true;
     });
     connect(this, &QPlainTextEdit::textChanged, this, &TRichTextBox::DocumentChanged);
+    // At its end it stays there through resizes, tiling and cascading;
+    // scrolled up, it keeps its place.
+    place_ = new ScrollPlace(this);
+}
+
+void TRichTextBox::resizeEvent(QResizeEvent* event)
+{
+    ScrollPlace::Move move(*place_);
+    QPlainTextEdit::resizeEvent(event);
+}
+
+void TRichTextBox::showEvent(QShowEvent* event)
+{
+    ScrollPlace::Move move(*place_);
+    QPlainTextEdit::showEvent(event);
 }
 
 int TRichTextBox::TextLength() const
@@ -207,11 +225,7 @@ void TRichTextBox::ScrollToCaretNow()
 void TRichTextBox::SaveToFile(const QString& path) const
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
-                                 "\": " + file.errorString().toStdString());
-    const QByteArray rtf = WriteRtf(*document());
-    if (file.write(rtf) != rtf.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !WriteRtf(*document(), file) || !file.commit())
         throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
                                  "\": " + file.errorString().toStdString());
 }
@@ -234,6 +248,7 @@ void TRichTextBox::EndBatch()
     // document reports now is folded into the one Change below.
     cursor_.endEditBlock();
     batchDepth_ = 0;
+    DropOldLines();
     if (textTouched_) {
         textTouched_ = false;
         emit Change();
@@ -244,8 +259,33 @@ void TRichTextBox::EndBatch()
     }
 }
 
+// Runs between edits (never inside a batch), so no writer holds a position
+// that the cut would move; the caret moves with the text.
+void TRichTextBox::DropOldLines()
+{
+    QTextDocument* text = document();
+    const bool noted = text->firstBlock().text() == kDroppedNote;
+    // The empty paragraph after the last line break is no line.
+    const int lines = text->blockCount() - (noted ? 1 : 0) - (text->lastBlock().length() <= 1 ? 1 : 0);
+    if (lines <= kKeptLines + kDropBlock)
+        return;
+    QTextCursor cut(text);
+    if (noted)
+        cut.movePosition(QTextCursor::NextBlock);
+    const QTextBlock firstKept = text->findBlockByNumber((noted ? 1 : 0) + lines - kKeptLines);
+    cut.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    if (!noted) {
+        QTextCharFormat plain;
+        plain.setForeground(QColor(Qt::gray));
+        cut.insertText(kDroppedNote + u'\n', plain);
+    }
+}
+
 void TRichTextBox::DocumentChanged()
 {
+    if (batchDepth_ == 0)
+        DropOldLines();
     if (!textTouched_ || batchDepth_ > 0)
         return;
     textTouched_ = false;

@@ -7,6 +7,8 @@
 #include <QTextCursor>
 #include <QPlainTextEdit>
 
+class ScrollPlace;
+
 // The transcript view of room and private windows: a rich-text box that only
 // the program writes into. The user can select and copy; typed characters are
 // offered through KeyPress and discarded unless a handler keeps them.
@@ -22,6 +24,12 @@ class TRichTextBox : public QPlainTextEdit {
     Q_OBJECT
 
 public:
+    // A transcript keeps its last kKeptLines lines: older ones are dropped
+    // in blocks of kDropBlock, and its first line then says so (kDroppedNote).
+    static constexpr int kKeptLines = 100000;
+    static constexpr int kDropBlock = 5000;
+    static const QString kDroppedNote;
+
     explicit TRichTextBox(QWidget* parent = nullptr);
 
     // Length of the plain text: the position just past the last character.
@@ -98,11 +106,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void DocumentChanged();
+    void DropOldLines();
     void ScrollToCaretNow();
 
+    ScrollPlace* place_ = nullptr;  // at the end it stays there through resizes; scrolled up it keeps its place
     QTextCursor cursor_;
     QTextCharFormat insertFormat_;
     int batchDepth_ = 0;

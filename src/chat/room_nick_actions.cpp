@@ -139,12 +139,9 @@ void TForm1::Button3Click()
 {
     // The nick selected now: the one chosen before may have left meanwhile.
     const QString nick = ListView1->SelectedNick();
-    if (nick.isEmpty()) {
-        MoveToAppendPosition(*mainchat);
-        WriteWarningNote(*mainchat, QStringLiteral("To kick first select a user in the list"));
+    if (nick.isEmpty())
         return;
-    }
-    if (SendRoomLine(sent::KickLine(ToWire(Title()), ToWire(nick), ToWire(Panel4->Edit3->text()))))
+    if (SendRoomLine(sent::KickLine(RoomOnWire(), ToWire(nick), ToWire(Panel4->Edit3->text()))))
         Panel4->hide();
 }
 
@@ -153,8 +150,8 @@ void TForm1::Ban1Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (SendRoomLine(sent::BanLine(ToWire(Title()), ToWire(nick))))
-        banList_ << nick;
+    if (SendRoomLine(sent::BanLine(RoomOnWire(), ToWire(nick))))
+        NoteBan(nick);
 }
 
 void TForm1::KickandBan1Click()
@@ -162,9 +159,9 @@ void TForm1::KickandBan1Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (!SendRoomLine(sent::BanLine(ToWire(Title()), ToWire(nick))))
+    if (!SendRoomLine(sent::BanLine(RoomOnWire(), ToWire(nick))))
         return;
-    banList_ << nick;
+    NoteBan(nick);
     // The kick itself waits for the reason panel's Kick.
     PlacePanels();
     Panel4->Open();
@@ -175,12 +172,12 @@ void TForm1::MakeHost1Click()
     // The list changes when the server's MODE line comes back.
     const QString nick = ListView1->SelectedNick();
     if (!nick.isEmpty())
-        SendRoomLine(sent::MakeHostLine(ToWire(Title()), ToWire(nick)));
+        SendRoomLine(sent::MakeHostLine(RoomOnWire(), ToWire(nick)));
 }
 
 void TForm1::DeHost1Click()
 {
     const QString nick = ListView1->SelectedNick();
     if (!nick.isEmpty())
-        SendRoomLine(sent::DeHostLine(ToWire(Title()), ToWire(nick)));
+        SendRoomLine(sent::DeHostLine(RoomOnWire(), ToWire(nick)));
 }

@@ -34,10 +34,13 @@ void TForm1::Button5Click()
     QListWidgetItem* selected = Panel5->ListBox1->currentItem();
     if (!selected || !selected->isSelected())
         return;
-    // The room's ban list keeps the nick: the panel shows it again next time.
     // The ban went out on the bare nick, which the server keeps as a mask.
-    if (SendRoomLine(sent::UnbanLine(ToWire(Title()), sent::BanMaskOf(ToWire(selected->text())))))
-        delete selected;
+    // Once lifted it is no longer the room's: the panel does not show it again.
+    const QString nick = selected->text();
+    if (!SendRoomLine(sent::UnbanLine(RoomOnWire(), sent::BanMaskOf(ToWire(nick)))))
+        return;
+    delete selected;
+    banList_.removeIf([&nick](const QString& banned) { return banned.compare(nick, Qt::CaseInsensitive) == 0; });
 }
 
 // --- Advertisement ---
@@ -105,7 +108,8 @@ void TForm1::StopAdvertisement()
 
 void TForm1::favbtnClick()
 {
-    if (AddToAccountList(AccountList::Favorites, Title()))
+    // A room joined from the room list carries the list's trailing space.
+    if (AddToAccountList(AccountList::Favorites, TrimControls(Title())))
         frame_->ReloadFavoritesNotification();
 }
 
@@ -131,7 +135,7 @@ void TForm1::invitebtnClick()
     for (int i = 0; i < list->count(); ++i)
         // A buddy section without a name has nobody to invite.
         if (list->item(i)->isSelected() && !list->item(i)->text().isEmpty())
-            lines.push_back(sent::InviteLine(ToWire(list->item(i)->text()), ToWire(Title())));
+            lines.push_back(sent::InviteLine(ToWire(list->item(i)->text()), RoomOnWire()));
     list->clear();
     if (!lines.empty())
         SendRoomLines(lines);

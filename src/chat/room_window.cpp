@@ -1,4 +1,5 @@
 #include "chat/room_window.h"
+#include "chat/chat_saving.h"
 
 #include "chat/action_menu.h"
 #include "chat/country_rooms.h"
@@ -309,6 +310,22 @@ void TForm1::SetHostControlsEnabled(bool enabled)
 
 // --- Joining and leaving ---
 
+void TForm1::SetTitle(const QString& title)
+{
+    if (title != windowTitle()) roomWire_.clear();
+    setWindowTitle(title);
+}
+
+std::string TForm1::WireNameFor(const QString& room) const
+{
+    return !roomWire_.empty() && room == Title() ? roomWire_ : ToWire(room);
+}
+
+void TForm1::NoteBan(const QString& nick)
+{
+    if (!banList_.contains(nick, Qt::CaseInsensitive)) banList_ << nick;
+}
+
 void TForm1::joinbtnClick()
 {
     MoveToAppendPosition(*mainchat);
@@ -322,7 +339,10 @@ void TForm1::joinbtnClick()
         WriteSystemNote(*mainchat, QStringLiteral("Please selece a room from the list or type the room name"));
         return;
     }
-    if (SplitsOnTheWire(room)) {
+    // A name the server listed goes back as it came, whatever its shown
+    // text holds in place of its control bytes.
+    const bool serversOwn = HasRoomOnWire() && room == Title();
+    if (!serversOwn && SplitsOnTheWire(room)) {
         WriteSystemNote(*mainchat, QStringLiteral("A room name cannot hold spaces or commas"));
         return;
     }
@@ -330,7 +350,7 @@ void TForm1::joinbtnClick()
     WriteSystemNote(*mainchat, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
     try {
-        WriteLine(sent::JoinLine(ToWire(room), ToWire(std::exchange(joinKey_, QString()))));
+        WriteLine(sent::JoinLine(WireNameFor(room), ToWire(std::exchange(joinKey_, QString()))));
     } catch (const TransportError&) {
         WriteSystemNote(*mainchat, kNotConnected);
         return;  // the controls stay as they were
@@ -367,7 +387,7 @@ void TForm1::partbtnClick() { Leave(QString()); }
 void TForm1::Leave(const QString& reason)
 {
     try {
-        WriteLine(sent::PartSelectorLine(ToWire(ComboBoxEx1->currentText()), ToWire(reason)));
+        WriteLine(sent::PartSelectorLine(WireNameFor(ComboBoxEx1->currentText()), ToWire(reason)));
     } catch (const TransportError&) {
         return;
     }
@@ -391,7 +411,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     // Only a window that is in a room has a room to leave.
     if (InRoom() && Connection() && Connection()->Connected()) {
         try {
-            WriteLine(sent::PartRoomLine(ToWire(Title())));
+            WriteLine(sent::PartRoomLine(RoomOnWire()));
         } catch (const TransportError&) {
             // Closed meanwhile: the window goes all the same.
         }
@@ -424,7 +444,7 @@ void TForm1::Edit1KeyDown()
     MoveToAppendPosition(*mainchat);
     const QString line = Panel2->ApplyStylesToInput();
     try {
-        WriteLines(sent::RoomMessageLines(ToWire(Title()), ToWire(line)));
+        WriteLines(sent::RoomMessageLines(RoomOnWire(), ToWire(line)));
     } catch (const TransportError&) {
         // Nothing went out: the user gets back what they typed, not the
         // styled line, so a second Enter styles it once only.
@@ -442,7 +462,7 @@ void TForm1::Edit1KeyDown()
 bool TForm1::SendAction(const QString& action)
 {
     try {
-        WriteLines(sent::RoomActionLines(ToWire(Title()), ToWire(action)));
+        WriteLines(sent::RoomActionLines(RoomOnWire(), ToWire(action)));
     } catch (const TransportError& error) {
         prompts().Error(this, QString::fromStdString(error.what()));
         return false;
@@ -621,7 +641,7 @@ void TForm1::ToolButton9Click()
     if (path.isEmpty())
         return;
     try {
-        mainchat->SaveToFile(path);
+        SaveTranscript(*mainchat, path);
     } catch (const std::exception& error) {
         prompts().Error(this, QString::fromStdString(error.what()));
     }

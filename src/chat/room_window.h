@@ -52,7 +52,16 @@ public:
     QString OwnNick() const;
 
     QString Title() const { return windowTitle(); }
-    void SetTitle(const QString& title) { setWindowTitle(title); }
+    // A new title forgets the server's spelling of the old one.
+    void SetTitle(const QString& title);
+    // The room's name as the server sent it (from the room list), for a
+    // title that shows it cleaned: lines about the room carry these bytes.
+    void SetRoomOnWire(std::string bytes) { roomWire_ = std::move(bytes); }
+    bool HasRoomOnWire() const { return !roomWire_.empty(); }
+    // room as wire bytes: the server's own spelling when room is the title
+    // it stands behind, else room as UTF-8.
+    std::string WireNameFor(const QString& room) const;
+    std::string RoomOnWire() const { return WireNameFor(Title()); }
     // True between a join and the next leave.
     bool InRoom() const;
     // The nicks banned from this room since it was last joined.
@@ -207,6 +216,9 @@ private:
     QPointer<QWidget> sub_;  // the frame's sub-window around this window
     QStringList banList_;
     QString joinKey_;
+    // Adds nick to the ban list unless it is there already (letter case aside).
+    void NoteBan(const QString& nick);
+    std::string roomWire_;
     int advertisementPosition_ = 0;  // next nick-list entry the advertisement goes to
     int flashPhase_ = 0;
     bool flashLit_ = false;

@@ -82,7 +82,8 @@ QImage PictureOf(const QTextDocument& document, const QTextImageFormat& format)
     return QImage();
 }
 
-void AppendPicture(QByteArray& out, const QImage& picture, const QTextImageFormat& format)
+// The picture group of one picture at one shown size.
+QByteArray PictureGroup(const QImage& picture, const QTextImageFormat& format)
 {
     QByteArray png;
     QBuffer buffer(&png);
@@ -90,16 +91,17 @@ void AppendPicture(QByteArray& out, const QImage& picture, const QTextImageForma
     picture.save(&buffer, "PNG");
     const int shownWidth = format.width() > 0 ? qRound(format.width()) : picture.width();
     const int shownHeight = format.height() > 0 ? qRound(format.height()) : picture.height();
-    out += "{\\pict\\pngblip\\picw" + QByteArray::number(picture.width()) + "\\pich" +
-           QByteArray::number(picture.height()) + "\\picwgoal" +
-           QByteArray::number(shownWidth * kTwipsPerPixel) + "\\pichgoal" +
-           QByteArray::number(shownHeight * kTwipsPerPixel) + "\n";
+    QByteArray out = "{\\pict\\pngblip\\picw" + QByteArray::number(picture.width()) + "\\pich" +
+                     QByteArray::number(picture.height()) + "\\picwgoal" +
+                     QByteArray::number(shownWidth * kTwipsPerPixel) + "\\pichgoal" +
+                     QByteArray::number(shownHeight * kTwipsPerPixel) + "\n";
     const QByteArray hex = png.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128) {
         out += hex.mid(i, 128);
         out += '\n';
     }
     out += "}";
+    return out;
 }
 
 // The control words that give a text run its look, inside its own group.
@@ -125,49 +127,96 @@ QByteArray RunControls(const QTextCharFormat& format, ColorTable& colors)
     return controls;
 }
 
-QByteArray FontTable(const QTextDocument& document)
+QByteArray FontTable(const QFont& font)
 {
     QByteArray out = "{\\fonttbl{\\f0\\fnil ";
-    AppendEscaped(out, document.defaultFont().family());
+    AppendEscaped(out, font.family());
     out += ";}{\\f1\\fmodern Courier New;}}\n";
     return out;
 }
 
 }  // namespace
 
-QByteArray WriteRtf(const QTextDocument& document)
+RtfSnapshot TakeRtfSnapshot(const QTextDocument& document)
 {
-    ColorTable colors;
-    QByteArray body;
+    RtfSnapshot snapshot;
+    snapshot.font = document.defaultFont();
+    snapshot.formats = document.allFormats();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block != document.begin())
-            body += "\\par\n";
+        bool first = true;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (format.isImageFormat()) {
-                const QTextImageFormat imageFormat = format.toImageFormat();
-                const QImage picture = PictureOf(document, imageFormat);
-                // A fragment may hold several copies of the same picture.
-                for (qsizetype i = 0; i < fragment.length() && !picture.isNull(); ++i)
-                    AppendPicture(body, picture, imageFormat);
-                continue;
-            }
-            body += '{';
-            body += RunControls(format, colors);
-            body += ' ';
-            AppendEscaped(body, fragment.text());
-            body += '}';
+            const int index = fragment.charFormatIndex();
+            const QTextFormat& format = snapshot.formats.at(index);
+            if (format.isImageFormat() && !snapshot.pictures.contains(index))
+                snapshot.pictures.insert(index, PictureOf(document, format.toImageFormat()));
+            snapshot.runs.push_back({index, format.isImageFormat() ? QString() : fragment.text(),
+                                     int(fragment.length()), first && block != document.begin()});
+            first = false;
         }
+        if (first && block != document.begin()) snapshot.runs.push_back({-1, QString(), 0, true});
     }
+    return snapshot;
+}
 
-    const QFont font = document.defaultFont();
-    const int halfPoints = font.pointSizeF() > 0 ? qRound(font.pointSizeF() * 2) : 20;
-    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n";
-    out += FontTable(document);
-    out += colors.Rtf();
-    out += "\\pard\\plain\\f0\\fs" + QByteArray::number(halfPoints) + "\n";
-    out += body;
-    out += "\n}\n";
-    return out;
+bool WriteRtf(const RtfSnapshot& snapshot, QIODevice& out, RtfProgress* progress)
+{
+    // The colour table comes first in the file: one pass over the looks
+    // in use finds every colour before the text is written.
+    ColorTable colors;
+    for (const QTextFormat& format : snapshot.formats)
+        if (format.isCharFormat() && !format.isImageFormat()) RunControls(format.toCharFormat(), colors);
+
+    const int halfPoints = snapshot.font.pointSizeF() > 0 ? qRound(snapshot.font.pointSizeF() * 2) : 20;
+    QByteArray chunk = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n";
+    chunk += FontTable(snapshot.font);
+    chunk += colors.Rtf();
+    chunk += "\\pard\\plain\\f0\\fs" + QByteArray::number(halfPoints) + "\n";
+
+    constexpr qsizetype kChunkBytes = 1 << 20;
+    const auto flush = [&out, &chunk] {
+        const bool written = out.write(chunk) == chunk.size();
+        chunk.clear();
+        return written;
+    };
+    // Each distinct picture (by its look: resource and shown size) encoded once.
+    QHash<int, QByteArray> groups;
+    for (auto it = snapshot.pictures.cbegin(); it != snapshot.pictures.cend(); ++it)
+        if (!it.value().isNull())
+            groups.insert(it.key(), PictureGroup(it.value(), snapshot.formats.at(it.key()).toImageFormat()));
+    for (const RtfRun& run : snapshot.runs) {
+        if (progress && progress->cancelled.load(std::memory_order_relaxed)) return false;
+        if (run.paragraphStart)
+            chunk += "\\par\n";
+        if (run.format < 0) continue;
+        if (snapshot.pictures.contains(run.format)) {
+            const QByteArray group = groups.value(run.format);
+            // A run may hold several copies of the same picture.
+            for (int i = 0; i < run.length && !group.isEmpty(); ++i) chunk += group;
+        } else {
+            chunk += '{';
+            chunk += RunControls(snapshot.formats.at(run.format).toCharFormat(), colors);
+            chunk += ' ';
+            AppendEscaped(chunk, run.text);
+            chunk += '}';
+        }
+        if (chunk.size() >= kChunkBytes && !flush()) return false;
+        if (progress) progress->runsDone.fetch_add(1, std::memory_order_relaxed);
+    }
+    chunk += "\n}\n";
+    return flush();
+}
+
+bool WriteRtf(const QTextDocument& document, QIODevice& out, RtfProgress* progress)
+{
+    return WriteRtf(TakeRtfSnapshot(document), out, progress);
+}
+
+QByteArray WriteRtf(const QTextDocument& document)
+{
+    QByteArray rtf;
+    QBuffer buffer(&rtf);
+    buffer.open(QIODevice::WriteOnly);
+    WriteRtf(document, buffer);
+    return rtf;
 }

@@ -8,6 +8,7 @@
 #include "common/user_profile.h"
 
 #include <functional>
+#include <string>
 
 class LineConnection;
 class QWidget;
@@ -78,8 +79,9 @@ public:
     // Shows child (restored when minimised) as the current child, on top.
     virtual void BringToFront(QWidget* child) = 0;
 
-    // A room window for room, joined at once (a TForm1).
-    virtual QWidget* OpenRoomWindow(const QString& room) = 0;
+    // A room window for room, joined at once (a TForm1). wireName, when
+    // given, is the room's name as the server sent it, room its shown text.
+    virtual QWidget* OpenRoomWindow(const QString& room, const std::string& wireName = {}) = 0;
     // A typed join: the open window of room (titles compared regardless of
     // letter case) comes to the front, joining again when it has left;
     // otherwise a new room window joins it. key, when not empty, goes with

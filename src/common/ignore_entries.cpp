@@ -1,5 +1,7 @@
 #include "common/ignore_entries.h"
 
+#include <algorithm>
+
 bool IgnoreEntries::IsIgnored(const QString& nick) const
 {
     if (counts_.isEmpty()) return false;
@@ -19,6 +21,15 @@ bool IgnoreEntries::RemoveOne(const QString& entry)
     entries_.removeOne(entry);
     if (--*count == 0) counts_.erase(count);
     return true;
+}
+
+int IgnoreEntries::RemoveEvery(const QString& entry)
+{
+    const auto equal = [&entry](const QString& e) { return e.compare(entry, Qt::CaseInsensitive) == 0; };
+    if (std::none_of(entries_.cbegin(), entries_.cend(), equal)) return 0;
+    for (const QString& e : entries_)
+        if (equal(e) && --counts_[e] == 0) counts_.remove(e);
+    return int(entries_.removeIf(equal));
 }
 
 void IgnoreEntries::Reset(const QStringList& entries)

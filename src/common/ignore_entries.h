@@ -25,6 +25,8 @@ public:
     void Append(const QString& entry);
     // Removes the first entry equal to entry; false when there is none.
     bool RemoveOne(const QString& entry);
+    // Removes every entry equal to entry, letter case aside; how many went.
+    int RemoveEvery(const QString& entry);
     // The entries become exactly these, in this order.
     void Reset(const QStringList& entries);
     void Clear();

@@ -13,8 +13,22 @@
 // markers U+FDD0 and U+FDD1). Where server text is shown, each becomes a space.
 bool IsUnshowable(char16_t u);
 
-// text without formatting codes, and with every other unshowable character
-// made a space, so that it shows as one line of plain text and never as boxes.
+// True for a character that sets the direction of the text around it: the
+// embeddings and overrides U+202A-202E, the isolates U+2066-2069 and the
+// marks U+200E, U+200F and U+061C.
+bool IsBidiControl(char16_t u);
+
+// text kept from setting the direction of what stands beside it: a closer
+// (U+202C, U+2069) without its opener in text is dropped, and text that
+// still holds a direction control is wrapped in one isolate (U+2068 ...
+// U+2069), which also ends every embedding left open inside it. Text without
+// any such control comes back as it is.
+QString BidiContained(const QString& text);
+
+// text without formatting codes, with every other unshowable character made
+// a space, and its direction controls contained (BidiContained), so that it
+// shows as one line of plain text, never as boxes, and never turns the
+// program's own words around it.
 QString ShownText(const QString& text);
 
 // Received bytes, decoded as FromWire does, as ShownText: the one way server

@@ -52,15 +52,17 @@ std::string RoomBytesOf(const ircmessageencoder& line)
     return {};
 }
 
-}  // namespace
-
-QString RoomNameOf(const ircmessageencoder& line)
+std::string RoomWireNameOf(const ircmessageencoder& line)
 {
     std::string name = text::Trim(RoomBytesOf(line));
     if (!name.empty() && name.front() == ':')
         name.erase(0, 1);
-    return FromWire(name);
+    return name;
 }
+
+}  // namespace
+
+QString RoomNameOf(const ircmessageencoder& line) { return FromWire(RoomWireNameOf(line)); }
 
 TForm1* FindRoomWindowByName(ChatFrame& frame, const QString& room)
 {
@@ -80,7 +82,18 @@ TForm1* FindRoomWindowByName(ChatFrame& frame, const QString& room)
 
 TForm1* FindRoomWindow(ChatFrame& frame, const ircmessageencoder& line)
 {
-    return FindRoomWindowByName(frame, RoomNameOf(line));
+    // A window joined from the room list knows its room by the server's
+    // bytes, which its cleaned title may no longer spell.
+    const std::string bytes = RoomWireNameOf(line);
+    if (bytes.size() > 1) {
+        const std::string wanted = text::LowerAscii(bytes);
+        for (QWidget* child : frame.ChildWindows()) {
+            auto* window = qobject_cast<TForm1*>(child);
+            if (window && window->HasRoomOnWire() && text::LowerAscii(text::Trim('#' + window->RoomOnWire())) == wanted)
+                return window;
+        }
+    }
+    return FindRoomWindowByName(frame, FromWire(bytes));
 }
 
 QTreeWidgetItem* FindNickEntry(const TNickListView& list, const QString& text)

@@ -63,18 +63,21 @@ UserProfile ParseWhoReply(const std::string& params)
 void HandleRoomListEntry(ChatSession& session, const ircmessageencoder& line)
 {
     TForm4* list = RoomListOf(session);
+    // A listing cut short by a disconnect leaves its rest in the queue: the
+    // list was emptied for the new state, and those rooms are gone with it.
+    if (!list || session.Ending()) return;
+    // After the first "#" (the whole of params when there is none), the
+    // name up to and including its first space, the count up to the colon,
+    // the topic after it; each keeps the spaces the cuts leave.
     const std::size_t hash = line.params.find('#');
-    if (!list || hash == std::string::npos) return;
-    // The name up to and including its first space, the count up to the
-    // colon, the topic after it; each keeps the spaces the cuts leave.
-    const std::string rest = line.params.substr(hash + 1);
+    const std::string rest = line.params.substr(hash == std::string::npos ? 0 : hash + 1);
     const std::size_t space = rest.find(' ');
     const std::string name = rest.substr(0, space == std::string::npos ? std::string::npos : space + 1);
     const std::string after = space == std::string::npos ? std::string() : rest.substr(space + 1);
     const std::size_t colon = after.find(':');
     const std::string count = after.substr(0, colon);
     const std::string topic = colon == std::string::npos ? std::string() : after.substr(colon + 1);
-    list->AddRoomRow(ShownWireText(name), ShownWireText(topic), ShownWireText(count));
+    list->AddRoomRow(ShownWireText(name), ShownWireText(topic), ShownWireText(count), name);
 }
 
 void HandleChannelCount(ChatSession& session, const ircmessageencoder& line)

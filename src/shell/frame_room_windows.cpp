@@ -14,11 +14,12 @@ TForm1* TMainForm::NewRoomWindow()
     return window;
 }
 
-TForm1* TMainForm::OpenRoomWindow(const QString& room)
+TForm1* TMainForm::OpenRoomWindow(const QString& room, const std::string& wireName)
 {
     auto* window = new TForm1(this);
     AddChildWindow(window, [window](QMdiSubWindow*) { window->FormCreate(); });
     window->SetTitle(room);
+    window->SetRoomOnWire(wireName);
     window->titleid->setText(room);
     window->ComboBoxEx1->setEditText(window->Title());
     window->joinbtnClick();

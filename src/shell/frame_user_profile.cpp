@@ -14,6 +14,7 @@ void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
     // wait ended) goes.
     if (form8_) form8_->deleteLater();
     form8_ = new TForm8(this);
+    form8_->SetAskedNick(nick);
     SetWhoPurpose(QStringLiteral("profile"));
     try {
         IdTCPClient1.WriteLine(sent::WhoLine(ToWire(nick)));

@@ -103,7 +103,7 @@ public:
 
     // --- Windows made on request (defined beside the window classes) ---
     TForm1* NewRoomWindow();                        // Chat, New: an empty room window "No Room"
-    TForm1* OpenRoomWindow(const QString& room) override;  // a room window for room, joined at once
+    TForm1* OpenRoomWindow(const QString& room, const std::string& wireName = {}) override;  // a room window for room, joined at once
     TForm3* OpenPrivateWindowRequest() override;           // the open-private-window request: titled with the pending nick
     TForm3* OpenPrivateWindowFromUser(const QString& nick) override;  // Whisper, buddies: find by exact title or make one
     void IgnorePartnerNotification(const QString& nick);                    // a private window's partner, ignored for good

@@ -4,11 +4,13 @@
 #include <QString>
 #include <QTimer>
 
+#include <string>
 #include <vector>
 
 // One room as the server listed it. The texts are kept as the reply gave
-// them (the name and the count end in a space), so joining from the list
-// writes the name exactly as it came.
+// them (the name and the count end in a space), cleaned to be shown; the
+// name's bytes are kept beside them, so joining from the list writes the
+// name exactly as it came.
 struct RoomRow {
     QString name;      // "Room Name", without "#"
     QString topic;     // "Topic", formatting codes removed
@@ -16,6 +18,7 @@ struct RoomRow {
     // The count as a number for sorting, -1 when the text is none; worked
     // out once, when the row is added.
     qint64 count = -1;
+    std::string wireName;  // the name's bytes as received (empty: name as UTF-8)
 };
 
 // How two rows order under a sort column (0 name, 1 topic, 2 chatters):

@@ -2,6 +2,7 @@
 
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"
+#include "common/scroll_place.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
@@ -19,6 +20,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeView>
@@ -39,6 +43,28 @@ public:
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->restore();
     }
+};
+
+// The server log's view: at its end it stays at its end through resizes,
+// tiling and cascading (new lines show); scrolled up, it keeps its place.
+class ServerLogView : public QPlainTextEdit {
+public:
+    explicit ServerLogView(QWidget* parent) : QPlainTextEdit(parent), place_(new ScrollPlace(this)) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        ScrollPlace::Move move(*place_);
+        QPlainTextEdit::resizeEvent(event);
+    }
+    void showEvent(QShowEvent* event) override
+    {
+        ScrollPlace::Move move(*place_);
+        QPlainTextEdit::showEvent(event);
+    }
+
+private:
+    ScrollPlace* place_;
 };
 
 }  // namespace
@@ -71,9 +97,10 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
     listFont.setPixelSize(13);
     RoomList->setFont(listFont);
 
-    log = new QPlainTextEdit(this);
+    log = new ServerLogView(this);
     log->setObjectName("log");
     log->setReadOnly(true);
+    log->setUndoRedoEnabled(false);  // nothing to undo, and no copy of every line kept for it
     log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     log->setMinimumHeight(40);
 
@@ -177,6 +204,8 @@ void TForm4::PlaceServerPanel()
     serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
 }
 
+const QString TForm4::kLogDroppedNote = QStringLiteral("(Older lines of this log were dropped.)");
+
 // Server lines keep their bold and colour codes, and may hold line breaks of
 // their own; the log shows each entry as one line of plain text.
 void TForm4::AppendLogLine(const QString& line)
@@ -184,15 +213,15 @@ void TForm4::AppendLogLine(const QString& line)
     if (logBatchDepth_ > 0)
         HoldLogLines({line});
     else
-        log->appendPlainText(ShownText(line));
+        AddToLog({line});
 }
 
 void TForm4::AppendLogLines(const QStringList& lines)
 {
     if (logBatchDepth_ > 0)
         HoldLogLines(lines);
-    else if (!lines.isEmpty())
-        log->appendPlainText(ShownBlock(lines));
+    else
+        AddToLog(lines);
 }
 
 void TForm4::HoldLogLines(const QStringList& lines)
@@ -203,8 +232,38 @@ void TForm4::HoldLogLines(const QStringList& lines)
     if (pendingLog_.size() >= kLogBlockLines) {
         const QStringList block = std::move(pendingLog_);
         pendingLog_.clear();
-        log->appendPlainText(ShownBlock(block));
+        AddToLog(block);
     }
+}
+
+void TForm4::AddToLog(const QStringList& lines)
+{
+    QStringList shown;
+    shown.reserve(lines.size());
+    for (const QString& line : lines) {
+        QString text = ShownText(line);
+        // A server's line of formatting codes alone would be an empty line.
+        if (text.trimmed().isEmpty() && !line.trimmed().isEmpty()) continue;
+        shown << std::move(text);
+    }
+    if (shown.isEmpty()) return;
+    log->appendPlainText(shown.join(QLatin1Char('\n')));
+    DropOldLogLines();
+}
+
+void TForm4::DropOldLogLines()
+{
+    QTextDocument* text = log->document();
+    const bool noted = text->firstBlock().text() == kLogDroppedNote;
+    const int lines = text->blockCount() - (noted ? 1 : 0);
+    // In blocks: each drop costs a pass over the document's start.
+    if (lines <= kLogKeptLines + kLogDropBlock) return;
+    QTextCursor cut(text);
+    if (noted) cut.movePosition(QTextCursor::NextBlock);
+    const QTextBlock firstKept = text->findBlockByNumber((noted ? 1 : 0) + lines - kLogKeptLines);
+    cut.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    if (!noted) cut.insertText(kLogDroppedNote + u'\n');
 }
 
 void TForm4::BeginLogBatch() { ++logBatchDepth_; }
@@ -217,9 +276,10 @@ void TForm4::EndLogBatch()
     AppendLogLines(lines);
 }
 
-void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters)
+void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
+                        const std::string& wireName)
 {
-    Rooms->Append({name, topic, chatters});
+    Rooms->Append({name, topic, chatters, -1, wireName});
 }
 
 void TForm4::ClearRows() { Rooms->Clear(); }
@@ -237,7 +297,8 @@ void TForm4::RoomListDblClick()
     const QModelIndex current = RoomList->currentIndex();
     if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
         return;
-    const QString room = Rooms->Row(current.row()).name;
+    const RoomRow row = Rooms->Row(current.row());  // a copy: opening the window turns the event loop
+    const QString room = row.name;
     // The exact title, trailing space and all: a window joined from the room
     // selector (no trailing space) is another window.
     for (QWidget* child : frame_->ChildWindows())
@@ -245,7 +306,7 @@ void TForm4::RoomListDblClick()
             frame_->BringToFront(child);
             return;
         }
-    frame_->OpenRoomWindow(room);
+    frame_->OpenRoomWindow(room, row.wireName);
 }
 
 void TForm4::ShowServerPanel()

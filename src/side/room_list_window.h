@@ -4,6 +4,8 @@
 // that ask for the room list.
 #include <QWidget>
 
+#include <string>
+
 class ChatFrame;
 class LineConnection;
 class RoomListModel;
@@ -29,7 +31,13 @@ public:
     // The frame, for opening room windows from the list.
     void SetFrame(ChatFrame* frame) { frame_ = frame; }
 
-    // The server log; read-only, never cleared.
+    // The server log; read-only, never cleared, but it keeps only its last
+    // kLogKeptLines lines: older ones are dropped in blocks, and its first
+    // line then says so (kLogDroppedNote). A line with nothing to show
+    // (formatting codes and blanks only) is not added.
+    static constexpr int kLogKeptLines = 20000;
+    static constexpr int kLogDropBlock = 2000;
+    static const QString kLogDroppedNote;
     QPlainTextEdit* log = nullptr;
     void AppendLogLine(const QString& line);
     void AppendLogLines(const QStringList& lines);
@@ -42,7 +50,9 @@ public:
     // column header is clicked.
     QTreeView* RoomList = nullptr;
     RoomListModel* Rooms = nullptr;
-    void AddRoomRow(const QString& name, const QString& topic, const QString& chatters);
+    // wireName: the name's bytes as the server sent them, for the join.
+    void AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
+                    const std::string& wireName = {});
     void ClearRows();
     // Every row, including the ones added since the list was last painted.
     int RowCount() const;
@@ -83,6 +93,8 @@ private:
     void PlaceServerPanel();
     void WriteLine(const std::string& line);
     void HoldLogLines(const QStringList& lines);
+    void AddToLog(const QStringList& lines);
+    void DropOldLogLines();
     static constexpr int kLogBlockLines = 2000;
 
     LineConnection* connection_ = nullptr;

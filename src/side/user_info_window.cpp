@@ -50,14 +50,16 @@ QString TForm8::UserType(const QString& flags)
     return flags.contains(u'@') ? QStringLiteral("Operatory / Host") : QStringLiteral("Normal User");
 }
 
-void TForm8::Fill(const UserProfile& profile)
+bool TForm8::Fill(const UserProfile& profile)
 {
+    if (!askedNick_.isEmpty() && profile.nick.compare(askedNick_, Qt::CaseInsensitive) != 0) return false;
     ipaddress->setText(profile.host);
     fullname->setText(profile.fullName);
     server->setText(profile.server);
     nick->setText(profile.nick);
     usertype->setText(UserType(profile.flags));
     for (QLineEdit* field : {fullname, nick, ipaddress, server, usertype}) field->setCursorPosition(0);
+    return true;
 }
 
 void TForm8::OKClick() { accept(); }

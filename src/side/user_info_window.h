@@ -19,8 +19,13 @@ public:
 
     explicit TForm8(QWidget* parent = nullptr);
 
-    // Fills the fields from one WHO reply; a later reply fills them again.
-    void Fill(const UserProfile& profile);
+    // The nick this window was opened for: only a reply about that nick
+    // (letter case aside) fills it. Empty: any reply does.
+    void SetAskedNick(const QString& nick) { askedNick_ = nick; }
+    // Fills the fields from one WHO reply about the asked nick (a late reply
+    // to an earlier Profile is passed over); a later reply fills them again.
+    // False when the reply was passed over.
+    bool Fill(const UserProfile& profile);
     // "Operatory / Host" for flags holding "@" (an away operator is still
     // one), otherwise "Normal User".
     static QString UserType(const QString& flags);
@@ -33,4 +38,7 @@ public:
     QPushButton* OK = nullptr;
 
     void OKClick();
+
+private:
+    QString askedNick_;
 };

@@ -87,6 +87,7 @@ private slots:
     void advertisementStops();
     void inviteBuddies_data();
     void inviteBuddies();
+    void favouriteReloadsTheMenu_data();
     void favouriteReloadsTheMenu();
     void profileFillsWhileOpen_data();
     void profileFillsWhileOpen();
@@ -230,6 +231,11 @@ void TestNickListActions::unignore_data()
                                              << kHostIcon;
     QTest::newRow("both forms go, the star last") << "Bob" << kIgnoredIcon << QStringList{"Bob", "y", "@Bob"}
                                                   << QStringList{"y"} << kHostIcon;
+    QTest::newRow("ignored twice: every copy goes") << "carl" << kIgnoredIcon << QStringList{"carl", "x", "Carl", "carl"}
+                                                    << QStringList{"x"} << kNormalIcon;
+    QTest::newRow("host ignored twice in both forms") << "Bob" << kIgnoredIcon
+                                                      << QStringList{"@Bob", "Bob", "@bob", "Bob"} << QStringList()
+                                                      << kHostIcon;
     QTest::newRow("in neither form keeps its icon") << "Dora" << kIgnoredIcon << QStringList{"Dorabella"}
                                                     << QStringList{"Dorabella"} << kIgnoredIcon;
 }
@@ -274,8 +280,7 @@ void TestNickListActions::kickPanel_data()
     QTest::newRow("a NUL never reaches the wire")
         << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("quit")) << "carl" << QStringList() << true
         << "A line break or NUL character cannot be sent: nothing was sent\n";
-    QTest::newRow("the user left meanwhile") << "x" << "" << QStringList() << true
-                                             << "To kick first select a user in the list\n";
+    QTest::newRow("the user left meanwhile: nothing at all") << "x" << "" << QStringList() << true << "";
 }
 
 void TestNickListActions::kickPanel()
@@ -318,10 +323,13 @@ void TestNickListActions::banListRemoveAndReopen()
 {
     Room room;
     room.c.frame.show();
-    for (const char* nick : {"carl", "Dora"}) {
+    // Banned twice, and once more with Kick and Ban: listed once each.
+    for (const char* nick : {"carl", "Dora", "carl"}) {
         room.Select(QString::fromLatin1(nick));
         room.window->Ban1->trigger();
     }
+    room.Select(QStringLiteral("Dora"));
+    room.window->KickandBan1->trigger();
     room.c.Sent();
     room.window->blockbtn->click();
     QListWidget* list = room.window->Panel5->ListBox1;
@@ -340,7 +348,8 @@ void TestNickListActions::banListRemoveAndReopen()
     room.window->Panel5->Button6->click();
     QVERIFY(!room.window->Panel5->isVisible());
     room.window->blockbtn->click();
-    QCOMPARE(list->count(), 2);  // the room's ban list still holds Dora
+    QCOMPARE(list->count(), 1);  // the lifted ban does not come back
+    QCOMPARE(room.window->BanList(), QStringList{"carl"});
 
     // A new join of the window empties the ban list.
     room.window->partbtnClick();
@@ -483,13 +492,25 @@ void TestNickListActions::inviteBuddies()
     QCOMPARE(list->count(), 0);
 }
 
+void TestNickListActions::favouriteReloadsTheMenu_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("joined from the selector") << "Germany" << "Germany";
+    QTest::newRow("joined from the room list: trailing space") << "gamma " << "gamma";
+}
+
 void TestNickListActions::favouriteReloadsTheMenu()
 {
+    QFETCH(QString, title);
+    QFETCH(QString, entry);
     Room room;
+    room.window->SetTitle(title);
     room.window->favbtn->click();
-    QCOMPARE(room.File(AccountList::Favorites), QStringList{"Germany"});
+    QCOMPARE(prompts_->records.size(), 0);
+    QCOMPARE(room.File(AccountList::Favorites), QStringList{entry});
     QTRY_COMPARE(room.c.frame.Favorites1->actions().size(), 1);
-    QCOMPARE(room.c.frame.Favorites1->actions().first()->text(), QStringLiteral("Germany"));
+    QCOMPARE(room.c.frame.Favorites1->actions().first()->text(), entry);
     room.Select(QStringLiteral("carl"));
     room.window->Addtobuddylist1->trigger();
     QTRY_COMPARE(room.c.frame.Buddies1->actions().size(), 1);

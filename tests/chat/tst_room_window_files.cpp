@@ -2,10 +2,14 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "shell/main_form.h"
+#include "support/file_size_limit.h"
 #include "support/prompt_recorder.h"
 #include "common/user_data_folder.h"
 
 #include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -30,6 +34,8 @@ private slots:
     void saveChat();
     void saveChatCancelled();
     void saveChatFailureIsReported();
+    void saveLeavesWholeFileOrNone_data();
+    void saveLeavesWholeFileOrNone();
 
 private:
     QTemporaryDir root_;
@@ -126,6 +132,56 @@ void TestRoomWindowFiles::saveChatFailureIsReported()
     window->ToolButton9Click();
     QCOMPARE(prompts_->Errors().size(), 1);
     QVERIFY(!QFile::exists(prompts_->saveAnswer));
+}
+
+void TestRoomWindowFiles::saveLeavesWholeFileOrNone_data()
+{
+    QTest::addColumn<QString>("ending");  // how the write ends
+    QTest::addColumn<int>("errors");      // messages the user gets
+    QTest::addColumn<bool>("replaced");   // the file at the path is the new one
+    QTest::newRow("written whole") << "none" << 0 << true;
+    QTest::newRow("cancelled from the progress dialog") << "cancel" << 0 << false;
+    QTest::newRow("disk full half-way") << "disk full" << 1 << false;
+}
+
+void TestRoomWindowFiles::saveLeavesWholeFileOrNone()
+{
+    QFETCH(QString, ending);
+    TMainForm frame;
+    TForm1* window = frame.NewRoomWindow();
+    {
+        TRichTextBox::Batch batch(*window->mainchat);
+        QString lines;
+        for (int i = 0; i < 40000; ++i) lines += QStringLiteral("line %1 of a long evening in the room\n").arg(i);
+        window->mainchat->SetSelText(lines);
+    }
+    QDir folder(root_.filePath(QStringLiteral("saves")));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QString path = folder.filePath(QStringLiteral("chat.rtf"));
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::WriteOnly) && before.write("the old file") > 0);
+    before.close();
+    prompts_->saveAnswer = path;
+    if (ending == QLatin1String("cancel"))
+        QTimer::singleShot(0, window, [window] {
+            window->findChild<QProgressDialog*>("saveProgress")->findChild<QPushButton*>()->click();
+        });
+    {
+        std::optional<FileSizeLimit> full;
+        if (ending == QLatin1String("disk full")) full.emplace(256 * 1024);
+        window->ToolButton9Click();
+    }
+    QTEST(int(prompts_->Errors().size()), "errors");
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    const QByteArray saved = after.readAll();
+    QTEST(saved != "the old file", "replaced");
+    if (saved != "the old file") {
+        QVERIFY(saved.startsWith("{\\rtf"));
+        QVERIFY(saved.endsWith("}\n"));
+        QVERIFY(saved.contains("line 39999 of a long evening"));
+    }
+    QCOMPARE(folder.entryList(QDir::Files), QStringList{"chat.rtf"});  // no piece of a file left behind
 }
 
 QTEST_MAIN(TestRoomWindowFiles)

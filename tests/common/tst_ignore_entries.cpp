@@ -11,6 +11,8 @@ private slots:
     void isIgnored_data();
     void isIgnored();
     void repeatedEntriesGoOneByOne();
+    void removeEvery_data();
+    void removeEvery();
 };
 
 void TestIgnoreEntries::isIgnored_data()
@@ -61,6 +63,36 @@ void TestIgnoreEntries::repeatedEntriesGoOneByOne()
     list.Reset({"dave"});
     QVERIFY(!list.IsIgnored("amy"));
     QVERIFY(list.IsIgnored("dave"));
+}
+
+void TestIgnoreEntries::removeEvery_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QStringList>("stillIgnored");  // of bob, Bob, amy
+    QTest::newRow("ignored twice") << QStringList{"bob", "amy", "bob"} << "bob" << QStringList{"amy"}
+                                   << QStringList{"amy"};
+    QTest::newRow("every letter case") << QStringList{"Bob", "bob", "BOB", "amy"} << "bob" << QStringList{"amy"}
+                                       << QStringList{"amy"};
+    QTest::newRow("the @ form is another entry") << QStringList{"@bob", "bob"} << "bob" << QStringList{"@bob"}
+                                                 << QStringList{"bob"};
+    QTest::newRow("absent") << QStringList{"amy"} << "bob" << QStringList{"amy"} << QStringList{"amy"};
+    QTest::newRow("a prefix is not equal") << QStringList{"bobby"} << "bob" << QStringList{"bobby"} << QStringList();
+}
+
+void TestIgnoreEntries::removeEvery()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, removed);
+    QFETCH(QStringList, left);
+    IgnoreEntries list(entries);
+    QCOMPARE(list.RemoveEvery(removed), int(entries.size() - left.size()));
+    QCOMPARE(list.Entries(), left);
+    QStringList ignored;
+    for (const char* nick : {"bob", "Bob", "amy"})
+        if (list.IsIgnored(QString::fromLatin1(nick))) ignored << QString::fromLatin1(nick);
+    QTEST(ignored, "stillIgnored");
 }
 
 QTEST_GUILESS_MAIN(TestIgnoreEntries)

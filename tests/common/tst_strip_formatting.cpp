@@ -1,4 +1,5 @@
-// Chat text made plain for the logs.
+// Chat text made plain for the logs, and kept from turning the text around it.
+#include "common/shown_text.h"
 #include "common/strip_formatting.h"
 
 #include <QtTest>
@@ -8,6 +9,8 @@ class TestStripFormatting : public QObject {
 private slots:
     void strips_data();
     void strips();
+    void bidiContained_data();
+    void bidiContained();
 };
 
 void TestStripFormatting::strips_data()
@@ -40,6 +43,31 @@ void TestStripFormatting::strips()
     QFETCH(QString, text);
     QFETCH(QString, plain);
     QCOMPARE(StripFormatting(text), plain);
+}
+
+void TestStripFormatting::bidiContained_data()
+{
+    // < and > stand for the isolate around the field (U+2068, U+2069).
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no control") << QStringLiteral(u"plain \u05e9\u05dc") << QStringLiteral(u"plain \u05e9\u05dc");
+    QTest::newRow("open override") << QStringLiteral(u"\u202eevil") << QStringLiteral(u"<\u202eevil>");
+    QTest::newRow("closed embedding") << QStringLiteral(u"a\u202bb\u202c") << QStringLiteral(u"<a\u202bb\u202c>");
+    QTest::newRow("mark") << QStringLiteral(u"\u200fx") << QStringLiteral(u"<\u200fx>");
+    QTest::newRow("closers alone go") << QStringLiteral(u"a\u202cb\u2069c") << QStringLiteral(u"abc");
+    QTest::newRow("a PDF closes nothing across an isolate")
+        << QStringLiteral(u"\u2067a\u202cb") << QStringLiteral(u"<\u2067ab>");
+    QTest::newRow("a PDI closes the embeddings inside its isolate")
+        << QStringLiteral(u"\u2066\u202ea\u2069\u202cb\u2069") << QStringLiteral(u"<\u2066\u202ea\u2069b>");
+}
+
+void TestStripFormatting::bidiContained()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    shown.replace(u'<', QChar(0x2068)).replace(u'>', QChar(0x2069));
+    QCOMPARE(BidiContained(text), shown);
+    QCOMPARE(ShownText(text), shown);
 }
 
 QTEST_APPLESS_MAIN(TestStripFormatting)

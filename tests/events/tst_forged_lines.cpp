@@ -33,6 +33,27 @@ const QList<QPair<QString, QByteArray>>& Separators()
     return list;
 }
 
+// Each direction control a server can put into a field, as the bytes it
+// sends, and whether it stays (an opener or a mark: the field is then held
+// in an isolate) or goes (a closer with nothing to close).
+struct BidiControl {
+    const char* name;
+    QByteArray bytes;
+    bool kept;
+};
+
+const QList<BidiControl>& BidiControls()
+{
+    static const QList<BidiControl> list{
+        {"RLO", "\xe2\x80\xae", true}, {"LRO", "\xe2\x80\xad", true}, {"RLE", "\xe2\x80\xab", true},
+        {"LRE", "\xe2\x80\xaa", true}, {"RLI", "\xe2\x81\xa7", true}, {"LRI", "\xe2\x81\xa6", true},
+        {"FSI", "\xe2\x81\xa8", true}, {"RLM", "\xe2\x80\x8f", true}, {"LRM", "\xe2\x80\x8e", true},
+        {"ALM", "\xd8\x9c", true},       {"PDF alone", "\xe2\x80\xac", false},
+        {"PDI alone", "\xe2\x81\xa9", false},
+    };
+    return list;
+}
+
 void Feed(TMainForm& frame, const QByteArray& raw)
 {
     ircmessageencoder line;
@@ -97,13 +118,22 @@ void TestForgedLines::serverTextStaysOnItsLine_data()
     QTest::addColumn<QString>("place");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("rendered");
+    // "breaks": {S} is each line break in turn; "bidi": {S} is each direction
+    // control in turn, and [ ] mark where the field's isolate goes.
+    QTest::addColumn<QString>("controls");
 
     const QByteArrayList none;
     const QByteArrayList bobListed{":srv 353 me = #room :bob"};
     const QByteArrayList bobTalking{":bob!b@h PRIVMSG me :hi"};
     const auto row = [](const char* name, const QByteArrayList& before, const char* raw, const char* place,
                         const char* shown, bool rendered = false) {
-        QTest::newRow(name) << before << QByteArray(raw) << QString(place) << QString::fromUtf8(shown) << rendered;
+        QTest::newRow(name) << before << QByteArray(raw) << QString(place) << QString::fromUtf8(shown) << rendered
+                            << QStringLiteral("breaks");
+    };
+    const auto bidi = [](const char* name, const QByteArrayList& before, const char* raw, const char* place,
+                         const char* shown) {
+        QTest::newRow(name) << before << QByteArray(raw) << QString(place) << QString::fromUtf8(shown) << false
+                            << QStringLiteral("bidi");
     };
     row("action", none, ":bob!b@h PRIVMSG #room :\x01" "ACTION waves{S}bob: forged", "room",
         "bob waves{S}bob: forged");
@@ -136,6 +166,18 @@ void TestForgedLines::serverTextStaysOnItsLine_data()
     row("numeric in the server log", none, ":srv 999 me :x{S}bob: forged", "log", ":srv 999 me :x{S}bob: forged");
     row("memo notice in the server log", none, ":MemoServ!m@s NOTICE me :memo{S}forged", "log", "memo{S}forged ");
     row("room list row", none, ":srv 322 me #ch{S}at 5 :to{S}pic", "room list", "ch{S}at |to{S}pic |5 ");
+
+    bidi("bidi: joining nick", none, ":bo{S}b!b@h JOIN #room", "room", "[bo{S}b] has joined the room");
+    bidi("bidi: nick of a room message", none, ":bo{S}b!b@h PRIVMSG #room :hi", "room", "[bo{S}b]: hi");
+    bidi("bidi: room message text", none, ":bob!b@h PRIVMSG #room :h{S}i", "room", "bob: [h{S}i]");
+    bidi("bidi: topic", none, ":srv 332 me #room :ne{S}ws", "room", "Topic is \"[ne{S}ws ]\"");
+    bidi("bidi: kick reason", bobListed, ":op!o@h KICK #room bob :b{S}ye", "room",
+         "op has kicked the bob  ([b{S}ye ])");
+    bidi("bidi: partner's quit reason", bobTalking, ":bob!b@h QUIT :go{S}ne", "private",
+         "bob: hi\nbob has lost connection. [:go{S}ne ]");
+    bidi("bidi: partner nick as window title", none, ":bo{S}b!b@h PRIVMSG me :hello", "title", "[bo{S}b]");
+    bidi("bidi: numeric in the server log", none, ":srv 999 me :x{S}y", "log", "[:srv 999 me :x{S}y]");
+    bidi("bidi: room list row", none, ":srv 322 me #ch{S}at 5 :to{S}pic", "room list", "[ch{S}at ]|[to{S}pic ]|5 ");
 }
 
 void TestForgedLines::serverTextStaysOnItsLine()
@@ -145,7 +187,25 @@ void TestForgedLines::serverTextStaysOnItsLine()
     QFETCH(QString, place);
     QFETCH(QString, shown);
     QFETCH(bool, rendered);
+    QFETCH(QString, controls);
 
+    if (controls == QLatin1String("bidi")) {
+        for (const BidiControl& control : BidiControls()) {
+            TMainForm frame;
+            TForm1* room = frame.NewRoomWindow();
+            room->SetTitle(QStringLiteral("room"));
+            for (const QByteArray& line : before) Feed(frame, line);
+            Feed(frame, QByteArray(raw).replace("{S}", control.bytes));
+            const QString c = QString::fromUtf8(control.bytes);
+            const QString expected = QString(shown)
+                                         .replace(u'[', control.kept ? QString(QChar(0x2068)) : QString())
+                                         .replace(u']', control.kept ? QString(QChar(0x2069)) : QString())
+                                         .replace(QStringLiteral("{S}"), control.kept ? c : QString());
+            const QString seen = Seen(frame, *room, place);
+            QVERIFY2(seen == expected, qPrintable(QStringLiteral("%1: \"%2\"").arg(control.name, seen)));
+        }
+        return;
+    }
     for (const auto& [name, separator] : Separators()) {
         TMainForm frame;
         TForm1* room = frame.NewRoomWindow();

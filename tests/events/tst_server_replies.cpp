@@ -7,6 +7,7 @@
 #include "shell/main_form.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
+#include "side/user_info_window.h"
 #include "support/irc_servers.h"
 #include "support/scripted_server.h"
 #include "support/test_session.h"
@@ -48,6 +49,8 @@ private slots:
     void whoFieldsByPosition_data();
     void whoFieldsByPosition();
     void whoReplyGoesToProfileOnlyWhenAskedFor();
+    void profileWindowTakesTheAskedNick_data();
+    void profileWindowTakesTheAskedNick();
     void joinRefusals_data();
     void joinRefusals();
     void loginRefusalClosesConnectionInMidDrain();
@@ -57,26 +60,32 @@ void TestServerReplies::roomListRows_data()
 {
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<bool>("ended");  // the connection ended before the line was handled
     QTest::newRow("name, count and topic keep their spaces")
-        << QByteArray(":srv 322 me #lobby 12 :Welcome all") << QStringList{"lobby |Welcome all |12 "};
-    QTest::newRow("empty topic") << QByteArray(":srv 322 me #x 3 :") << QStringList{"x | |3 "};
-    QTest::newRow("no colon") << QByteArray(":srv 322 me #x 3") << QStringList{"x ||3 "};
-    QTest::newRow("no count, no topic") << QByteArray(":srv 322 me #x") << QStringList{"x ||"};
-    QTest::newRow("no room") << QByteArray(":srv 322 me lobby 3 :topic") << QStringList();
+        << QByteArray(":srv 322 me #lobby 12 :Welcome all") << QStringList{"lobby |Welcome all |12 "} << false;
+    QTest::newRow("empty topic") << QByteArray(":srv 322 me #x 3 :") << QStringList{"x | |3 "} << false;
+    QTest::newRow("no colon") << QByteArray(":srv 322 me #x 3") << QStringList{"x ||3 "} << false;
+    QTest::newRow("no count, no topic") << QByteArray(":srv 322 me #x") << QStringList{"x ||"} << false;
+    QTest::newRow("no # still makes a row from the whole params")
+        << QByteArray(":srv 322 me lobby 3 :topic") << QStringList{"me |topic |lobby 3 "} << false;
     QTest::newRow("colour and style codes are removed")
-        << QByteArray(":srv 322 me #r 1 :\x03" "04,01red\x03 \x02" "bold\x02 \x1f" "u") << QStringList{"r |red bold u |1 "};
+        << QByteArray(":srv 322 me #r 1 :\x03" "04,01red\x03 \x02" "bold\x02 \x1f" "u") << QStringList{"r |red bold u |1 "} << false;
     QTest::newRow("control bytes and separators become spaces")
-        << QByteArray(":srv 322 me #r 1 :a\x07" "b\xe2\x80\xa9" "c") << QStringList{"r |a b c |1 "};
-    QTest::newRow("Latin-1 bytes") << QByteArray(":srv 322 me #caf\xe9 1 :\xe9t\xe9") << QStringList{QString::fromUtf8("café |été |1 ")};
+        << QByteArray(":srv 322 me #r 1 :a\x07" "b\xe2\x80\xa9" "c") << QStringList{"r |a b c |1 "} << false;
+    QTest::newRow("Latin-1 bytes") << QByteArray(":srv 322 me #caf\xe9 1 :\xe9t\xe9") << QStringList{QString::fromUtf8("café |été |1 ")} << false;
     QTest::newRow("5 KB topic") << QByteArray(":srv 322 me #big 2 :") + QByteArray(5000, 't')
-                                << QStringList{"big |" + QString(5000, u't') + " |2 "};
+                                << QStringList{"big |" + QString(5000, u't') + " |2 "} << false;
+    QTest::newRow("left over from an ended connection") << QByteArray(":srv 322 me #lobby 12 :Welcome all")
+                                                         << QStringList() << true;
 }
 
 void TestServerReplies::roomListRows()
 {
     QFETCH(QByteArray, raw);
     QFETCH(QStringList, rows);
+    QFETCH(bool, ended);
     TMainForm frame;
+    if (ended) TestSession(frame).FinishLines();
     Feed(frame, raw);
     QCOMPARE(Rows(*frame.Form4()), rows);
 }
@@ -146,6 +155,27 @@ void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
     QCOMPARE(profiles.count(), 1);
     QCOMPARE(frame.LastUserProfile().nick, QStringLiteral("bob"));
     QCOMPARE(frame.LastUserProfile().fullName, QStringLiteral("Bob B"));
+}
+
+void TestServerReplies::profileWindowTakesTheAskedNick_data()
+{
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("shown");  // the nick field afterwards
+    QTest::newRow("the asked nick") << "bob" << QByteArray("me #r ~b h s bob H :0 Bob") << "bob";
+    QTest::newRow("letter case aside") << "Bob" << QByteArray("me #r ~b h s BOB H :0 Bob") << "BOB";
+    QTest::newRow("late reply for an earlier profile") << "bob" << QByteArray("me #r ~c h s carl H :0 C") << "";
+    QTest::newRow("a longer nick is another nick") << "bob" << QByteArray("me #r ~b h s bobby H :0 B") << "";
+}
+
+void TestServerReplies::profileWindowTakesTheAskedNick()
+{
+    QFETCH(QString, asked);
+    QFETCH(QByteArray, reply);
+    TForm8 window;
+    window.SetAskedNick(asked);
+    window.Fill(ParseWhoReply((reply + ' ').toStdString()));
+    QTEST(window.nick->text(), "shown");
 }
 
 void TestServerReplies::joinRefusals_data()

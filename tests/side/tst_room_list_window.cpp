@@ -1,11 +1,15 @@
 // The room list window as far as the shell uses it: its controls, the server
 // panel, the two load buttons, clearing rows, the log, and that it cannot close.
+#include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "events/event_router.h"
+#include "protocol/irc_message.h"
 #include "protocol/line_connection.h"
 #include "shell/main_form.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
+#include "support/test_session.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -57,6 +61,8 @@ private slots:
     void columnClickSorts();
     void doubleClickJoinsOrBringsToFront_data();
     void doubleClickJoinsOrBringsToFront();
+    void joinFromRowKeepsServerBytes_data();
+    void joinFromRowKeepsServerBytes();
     void logBatchKeepsOrder();
     void logOnlyGrows();
     void refusesToClose();
@@ -217,6 +223,52 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     if (sent.isEmpty()) QCOMPARE(frame.CurrentChild(), open);
 }
 
+void TestRoomListWindow::joinFromRowKeepsServerBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");  // as the 322 reply carries it
+    QTest::addColumn<QString>("title");    // the row's and the window's text
+    QTest::newRow("plain") << QByteArray("#lobby") << "lobby ";
+    QTest::newRow("Latin-1 byte stays Latin-1") << QByteArray("#caf\xe9") << QString::fromUtf8("café ");
+    QTest::newRow("bold code kept on the wire") << QByteArray("#\x02x") << "x ";
+    QTest::newRow("bell kept on the wire") << QByteArray("#a\x07" "b") << "a b ";
+    QTest::newRow("UTF-8 name") << QByteArray("#\xc3\xa9t\xc3\xa9") << QString::fromUtf8("été ");
+}
+
+void TestRoomListWindow::joinFromRowKeepsServerBytes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, title);
+    ScriptedServer server;
+    TMainForm frame;
+    frame.IdTCPClient1.SetHost("127.0.0.1");
+    frame.IdTCPClient1.SetPort(server.Port());
+    frame.IdTCPClient1.Connect();
+    frame.show();
+    ircmessageencoder reply;
+    reply.ParseLine((":srv 322 me " + name + " 4 :topic").toStdString());
+    RouteLine(TestSession(frame), reply);
+    TForm4& form = *frame.Form4();
+    SelectRow(form, 0);
+    QCOMPARE(form.Rooms->Row(0).name, title);
+    form.RoomListDblClick();
+    auto* window = qobject_cast<TForm1*>(frame.CurrentChild());
+    QVERIFY(window);
+    QCOMPARE(window->Title(), title);
+    // What the server sends about the room finds the window by its bytes.
+    ircmessageencoder message;
+    message.ParseLine((":bob!b@h PRIVMSG " + name + " :hello there").toStdString());
+    RouteLine(TestSession(frame), message);
+    QVERIFY(window->mainchat->toPlainText().contains(QStringLiteral("hello there")));
+    // The lines the window sends carry the same bytes.
+    window->Edit1->setText(QStringLiteral("hi"));
+    window->Edit1KeyDown();
+    frame.IdTCPClient1.WriteLine("marker");
+    QVERIFY(server.WaitForReceived("marker", 2000));
+    const std::vector<std::string> got = server.Received();
+    QCOMPARE(QByteArray::fromStdString(got.at(0)), "join " + name + ' ');
+    QCOMPARE(QByteArray::fromStdString(got.at(1)), "privmsg " + name + "  :hi");  // the title's trailing space, as always
+}
+
 void TestRoomListWindow::logBatchKeepsOrder()
 {
     TForm4 form;
@@ -242,6 +294,10 @@ void TestRoomListWindow::logOnlyGrows()
     form.AppendLogLine(QStringLiteral(u"\u0002bold\u0002 \u00034,1red"));
     form.AppendLogLines({QStringLiteral(u"\u001fun\u000fder")});
     QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
+    // A line of formatting codes alone has nothing to show, and is not added.
+    form.AppendLogLine(QStringLiteral(u"\u0002\u0002 \u00034\u000f"));
+    form.AppendLogLines({QStringLiteral(u"\u001f\u001f"), QStringLiteral("last")});
+    QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder\nlast"));
 }
 
 void TestRoomListWindow::refusesToClose()

@@ -1,0 +1,14 @@
+#pragma once
+// Saving a transcript as an RTF file while the program goes on painting.
+#include <QString>
+
+class TRichTextBox;
+
+// Writes the transcript of view, as it stands when called, to path as RTF on
+// a worker thread; lines that arrive meanwhile go on into the view. A
+// progress dialog (window-modal, shown when the writing takes more than half
+// a second) lets the user cancel. The file appears whole or not at all: a
+// cancelled or failed write leaves whatever was at path before untouched.
+// True when saved, false when cancelled; throws std::runtime_error (with
+// the sentence to show) when the file cannot be written.
+bool SaveTranscript(TRichTextBox& view, const QString& path);
