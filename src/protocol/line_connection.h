@@ -1,39 +1,35 @@
 #pragma once
 // The one TCP connection to an IRC server, spoken in whole text lines.
+#include "protocol/line_framing.h"
+#include "protocol/outgoing_buffer.h"
+#include "protocol/transport_error.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-// Any failure of the connection: closed by either side, a socket error, an
-// over-long line, a line that would smuggle a second command onto the wire,
-// or a server that stopped taking what is sent to it.
-class TransportError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // IPv4 line connection: LF-framed reads (one CR before the LF dropped) with an
 // optional time-out, and CR LF-terminated writes that never interleave between
 // threads and never wait on the server. A write only appends to a bounded
 // outgoing buffer; a writer thread of the connection hands the buffer to the
-// socket as the server takes it, and closes the connection when the server has
+// stream as the server takes it, and closes the connection when the server has
 // taken nothing for the stall limit while lines wait. Disconnect wakes a read,
 // a write waiting for room and a connect in progress on other threads.
+//
+// The pieces: the stream of bytes (ByteStream), the framing of lines
+// (LineFraming) and the outgoing buffer with its writer (OutgoingBuffer);
+// this class opens them together and ends them together.
 class LineConnection {
 public:
-    static constexpr std::size_t kMaxLineLength = 16384;
+    static constexpr std::size_t kMaxLineLength = LineFraming::kMaxLineLength;
 
     // How much may wait to be sent, and how long the server may take nothing
     // while something waits. Read at each Connect.
-    struct SendLimits {
-        std::chrono::milliseconds stall{30000};
-        std::size_t buffer = std::size_t{1} << 20;
-    };
+    using SendLimits = ::SendLimits;
 
     LineConnection();
     ~LineConnection();
@@ -104,13 +100,10 @@ public:
 private:
     struct Session;
     std::shared_ptr<Session> CurrentSession() const;
-    static bool TakeBufferedLine(Session& s, std::string& line);
     // Closes s: what it had not sent goes to the system if it takes it at
     // once, every wait on it ends, its writer thread is joined. True when s
     // was open and neither side had closed it before.
     static bool Close(Session& s);
-    static void WriterLoop(Session& s);
-    static std::string Joined(const std::vector<std::string>& lines, std::size_t count);
 
     mutable std::mutex mutex_;  // guards host_, port_, limits_, session_
     std::string host_;
