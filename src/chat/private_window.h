@@ -72,6 +72,8 @@ public:
 
     // The connection ended: a note in the transcript.
     void ConnectionLost();
+    // Why the program closed the connection, after the "lost" note.
+    void ConnectionEndedBecause(const QString& why);
 
     // Enter in Edit1: sends the styled line to the partner and echoes it.
     void edit1KeyDown();

@@ -39,6 +39,8 @@ struct LineConnection::Session {
     std::atomic<bool> open{false};
     std::atomic<bool> closedByUs{false};
     std::atomic<bool> peerClosed{false};
+    bool secure = false;
+    std::atomic<bool> tooLong{false};  // the server sent an over-long line
 
     LineFraming framing;  // touched by the one reader
     OutgoingBuffer out;
@@ -95,6 +97,24 @@ void LineConnection::SetLimits(const SendLimits& limits)
     limits_ = limits;
 }
 
+TlsSettings LineConnection::Tls() const
+{
+    std::lock_guard lock(mutex_);
+    return tls_;
+}
+
+void LineConnection::SetTls(const TlsSettings& tls)
+{
+    std::lock_guard lock(mutex_);
+    tls_ = tls;
+}
+
+bool LineConnection::Secure() const
+{
+    const auto s = CurrentSession();
+    return s && s->open && s->secure;
+}
+
 std::shared_ptr<LineConnection::Session> LineConnection::CurrentSession() const
 {
     std::lock_guard lock(mutex_);
@@ -107,11 +127,13 @@ void LineConnection::Connect()
     std::string host;
     int port;
     SendLimits limits;
+    TlsSettings tls;
     {
         std::lock_guard lock(mutex_);
         host = host_;
         port = port_;
         limits = limits_;
+        tls = tls_;
     }
     if (host.empty()) throw TransportError("No host name was given.");
 
@@ -146,12 +168,27 @@ void LineConnection::Connect()
         forget();
         throw TransportError(kCalledOff);
     }
-    auto stream = std::make_unique<PlainStream>(fd);
+    std::unique_ptr<ByteStream> stream;
+    if (tls.enabled) {
+        try {
+            stream = TlsStream::Open(fd, host, tls, s->wakeFd);
+        } catch (const TransportError&) {
+            forget();
+            throw;
+        }
+        if (!stream) {
+            forget();
+            throw TransportError(kCalledOff);
+        }
+    } else {
+        stream = std::make_unique<PlainStream>(fd);
+    }
 
     {
         std::lock_guard lock(s->stateMutex);
         if (s->closedByUs) throw TransportError(kCalledOff);
         s->stream = std::move(stream);
+        s->secure = tls.enabled;
         s->open = true;
         s->out.Start(*s->stream, s->wakeFd);
     }
@@ -176,7 +213,9 @@ bool LineConnection::Opened() const
 std::string LineConnection::StallText() const
 {
     const auto s = CurrentSession();
-    return s && s->out.Stalled() ? s->out.Failure() : std::string();
+    if (!s) return {};
+    if (s->out.Stalled()) return s->out.Failure();
+    return s->tooLong ? LineFraming::DroppedForLengthText() : std::string();
 }
 
 bool LineConnection::Close(Session& s)
@@ -225,6 +264,7 @@ std::size_t LineConnection::ReadLines(std::vector<std::string>& lines, std::size
         } catch (const TransportError& e) {
             // The lines before the over-long one are handed out; the failure
             // comes with the next read.
+            s->tooLong = true;
             s->framing.KeepFailure(e.what());
             break;
         }
@@ -246,8 +286,19 @@ std::string LineConnection::ReadLine(int timeoutMs)
     for (;;) {
         if (s->Ended()) throw TransportError(s->EndText());
 
-        if (s->framing.TakeLine(line)) return line;
-        if (s->peerClosed) throw TransportError("Connection closed gracefully.");
+        try {
+            if (s->framing.TakeLine(line)) return line;
+        } catch (const TransportError&) {
+            s->tooLong = true;
+            throw;
+        }
+        if (s->peerClosed) {
+            if (!s->secure && s->framing.HoldsTlsRecord())
+                throw TransportError(
+                    "The server at this port speaks TLS: connect with ircs://" + Host() + ":" +
+                    std::to_string(Port()) + " or with the TLS button.");
+            throw TransportError("Connection closed gracefully.");
+        }
 
         if (!stream.HoldsReceived()) {
             int wait = -1;

@@ -2,6 +2,7 @@
 // The one TCP connection to an IRC server, spoken in whole text lines.
 #include "protocol/line_framing.h"
 #include "protocol/outgoing_buffer.h"
+#include "protocol/tls_stream.h"
 #include "protocol/transport_error.h"
 
 #include <chrono>
@@ -42,11 +43,19 @@ public:
     void SetPort(int port);
     SendLimits Limits() const;
     void SetLimits(const SendLimits& limits);
+    // Whether the next Connect speaks TLS, and the certificates the user
+    // trusts for the host. Read at each Connect.
+    TlsSettings Tls() const;
+    void SetTls(const TlsSettings& tls);
+    // True while the current connection is a TLS one.
+    bool Secure() const;
 
-    // Opens the connection to Host:Port; throws TransportError with the system's
-    // text when the name cannot be resolved or the connect fails, and when
-    // Disconnect on another thread called the attempt off. (The name lookup
-    // itself cannot be called off.)
+    // Opens the connection to Host:Port (with the TLS handshake when Tls()
+    // says so); throws TransportError with the system's text when the name
+    // cannot be resolved or the connect fails, CertificateError when the
+    // server's certificate is not trusted (nothing was sent then), and
+    // TransportError when Disconnect on another thread called the attempt
+    // off. (The name lookup itself cannot be called off.)
     void Connect();
     // True while the connection is open (neither side has closed it, and the
     // program's side has not given up on it).
@@ -58,9 +67,10 @@ public:
     // closes the connection, telling the peer; wakes every wait on other
     // threads. Raises the disconnected notification when it closed an open one.
     void Disconnect();
-    // Why the connection was closed when the server took nothing for the
-    // stall limit while lines waited to be sent; empty when that did not
-    // happen (until Disconnect).
+    // Why the program gave up on the connection by itself: the server took
+    // nothing for the stall limit while lines waited to be sent, or sent a
+    // line longer than kMaxLineLength. Empty when neither happened (until
+    // Disconnect).
     std::string StallText() const;
 
     // Next line without its terminator. With timeoutMs >= 0, an empty text when
@@ -105,9 +115,10 @@ private:
     // was open and neither side had closed it before.
     static bool Close(Session& s);
 
-    mutable std::mutex mutex_;  // guards host_, port_, limits_, session_
+    mutable std::mutex mutex_;  // guards host_, port_, limits_, tls_, session_
     std::string host_;
     int port_ = 0;
     SendLimits limits_;
+    TlsSettings tls_;
     std::shared_ptr<Session> session_;
 };

@@ -16,6 +16,22 @@ std::string LineFraming::TooLongText()
     return "Received line is longer than " + std::to_string(kMaxLineLength) + " bytes.";
 }
 
+std::string LineFraming::DroppedForLengthText()
+{
+    return "The server sent a line longer than " + std::to_string(kMaxLineLength) +
+           " bytes, so the connection was closed.";
+}
+
+bool LineFraming::HoldsTlsRecord() const
+{
+    // A record starts with its type (20 to 23: handshake, alert, data...)
+    // and the protocol's major version 3.
+    const std::size_t avail = buffer_.size() - start_;
+    if (avail < 3) return false;
+    const auto type = static_cast<unsigned char>(buffer_[start_]);
+    return type >= 20 && type <= 23 && buffer_[start_ + 1] == 3;
+}
+
 bool LineFraming::TakeLine(std::string& line)
 {
     const auto avail = buffer_.size() - start_;

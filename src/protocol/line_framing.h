@@ -24,6 +24,11 @@ public:
 
     // The error text of an over-long line.
     static std::string TooLongText();
+    // What the user is told when the connection was dropped for one.
+    static std::string DroppedForLengthText();
+    // The bytes left over look like a TLS record (a plain connection to a
+    // port that speaks TLS gets its alert before the close).
+    bool HoldsTlsRecord() const;
 
 private:
     std::string buffer_;  // bytes received but not yet returned

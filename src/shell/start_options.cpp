@@ -1,5 +1,7 @@
 #include "shell/start_options.h"
 
+#include "common/server_address.h"
+
 #include <QCommandLineParser>
 
 #include <cstdio>
@@ -27,7 +29,10 @@ StartOptions ParseStartOptions(const QStringList& arguments)
     options.helpWanted = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
     if (parser.isSet(server)) {
         options.server = parser.value(server);
-        if (options.server.trimmed().isEmpty()) options.error = QStringLiteral("--server needs a host name.");
+        if (options.server.trimmed().isEmpty())
+            options.error = QStringLiteral("--server needs a host name.");
+        else if (const QString refusal = ParseServerAddress(options.server, false, 1).error; !refusal.isEmpty())
+            options.error = QStringLiteral("--server: ") + refusal;
     }
     return options;
 }

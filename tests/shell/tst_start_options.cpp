@@ -36,6 +36,8 @@ void TestStartOptions::serverBoxAtStart_data()
     QTest::newRow("absent host is typed in") << QStringList{"--server", "localhost"} << 0 << "localhost";
     QTest::newRow("absent address is typed in") << QStringList{"--server=127.0.0.1"} << 0 << "127.0.0.1";
     QTest::newRow("a preset's prefix is not the preset") << QStringList{"--server", "irc.oftc"} << 0 << "irc.oftc";
+    QTest::newRow("a TLS address is typed in") << QStringList{"--server", "ircs://127.0.0.1:7000"} << 0
+                                               << "ircs://127.0.0.1:7000";
 }
 
 void TestStartOptions::serverBoxAtStart()
@@ -74,6 +76,7 @@ void TestStartOptions::unreadableCommandLines_data()
     QTest::newRow("--server with blanks only") << QStringList{"--server=  "} << "host name";
     QTest::newRow("unknown option") << QStringList{"--port", "6668"} << "port";
     QTest::newRow("stray argument") << QStringList{"localhost"} << "localhost";
+    QTest::newRow("--server with a bad port") << QStringList{"--server", "irc.example.net:66x"} << "port";
 }
 
 void TestStartOptions::unreadableCommandLines()

@@ -1,0 +1,47 @@
+#pragma once
+// A one-client TLS server on loopback for tests and benchmarks, with a
+// certificate made for 127.0.0.1 (MakeCertificate): it sends a block of lines
+// after the handshake, or takes part in the handshake and then reads nothing,
+// or takes the connection and never answers the handshake.
+#include <QString>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+class TlsTestServer {
+public:
+    enum class Mode {
+        Send,    // the handshake, then the lines (repeat times over), then it waits
+        Deaf,    // the handshake, then nothing is read any more
+        Silent,  // the connection is taken, the handshake never answered
+    };
+
+    TlsTestServer(const QString& certFile, const QString& keyFile, Mode mode,
+                  std::vector<std::string> lines = {}, std::size_t repeat = 1);
+    ~TlsTestServer();
+    TlsTestServer(const TlsTestServer&) = delete;
+    TlsTestServer& operator=(const TlsTestServer&) = delete;
+
+    int Port() const { return port_; }
+    // The handshake with the client went through.
+    bool HandshakeDone() const { return handshakeDone_; }
+
+    // A self-signed certificate and its key for 127.0.0.1 in folder
+    // (cert.pem, key.pem); it may stand as its own authority for SSL_CERT_FILE.
+    static bool MakeCertificate(const QString& folder);
+
+private:
+    void Run(const std::string& certFile, const std::string& keyFile);
+
+    Mode mode_;
+    std::vector<std::string> lines_;
+    std::size_t repeat_;
+    int listenFd_ = -1;
+    int stopFd_ = -1;
+    std::atomic<int> clientFd_{-1};
+    int port_ = 0;
+    std::atomic<bool> handshakeDone_{false};
+    std::thread thread_;
+};
