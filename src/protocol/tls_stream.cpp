@@ -171,7 +171,7 @@ bool TlsStream::Handshake(const std::string& host, const TlsSettings& settings, 
             if (!answered)
                 throw TransportError("The server did not answer the secure handshake within " +
                                      Seconds(std::min(settings.answerLimit, settings.handshakeLimit)) +
-                                     ": it may not speak TLS on this port.");
+                                     ": the port may not speak TLS. Connect without TLS, or to the server's TLS port.");
             throw TransportError("The secure handshake did not finish within " + Seconds(settings.handshakeLimit) +
                                  ".");
         }

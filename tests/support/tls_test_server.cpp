@@ -22,8 +22,8 @@ bool TlsTestServer::MakeCertificate(const QString& folder)
 }
 
 TlsTestServer::TlsTestServer(const QString& certFile, const QString& keyFile, Mode mode,
-                             std::vector<std::string> lines, std::size_t repeat)
-    : mode_(mode), lines_(std::move(lines)), repeat_(repeat)
+                             std::vector<std::string> lines, std::size_t repeat, bool holdLines)
+    : mode_(mode), lines_(std::move(lines)), repeat_(repeat), released_(!holdLines)
 {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
@@ -72,6 +72,10 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
         if (SSL_accept(ssl) == 1) {
             handshakeDone_ = true;
             if (mode_ == Mode::Send) {
+                while (!released_) {
+                    pollfd stop{stopFd_, POLLIN, 0};
+                    if (::poll(&stop, 1, 1) > 0) break;
+                }
                 std::string block;
                 for (const std::string& line : lines_) block.append(line).append("\r\n");
                 for (std::size_t i = 0; i < repeat_; ++i)

@@ -18,13 +18,16 @@ public:
         Silent,  // the connection is taken, the handshake never answered
     };
 
+    // With holdLines, the lines wait for Release() after the handshake.
     TlsTestServer(const QString& certFile, const QString& keyFile, Mode mode,
-                  std::vector<std::string> lines = {}, std::size_t repeat = 1);
+                  std::vector<std::string> lines = {}, std::size_t repeat = 1, bool holdLines = false);
     ~TlsTestServer();
     TlsTestServer(const TlsTestServer&) = delete;
     TlsTestServer& operator=(const TlsTestServer&) = delete;
 
     int Port() const { return port_; }
+    // Lets a server made with holdLines send its lines.
+    void Release() { released_ = true; }
     // The handshake with the client went through.
     bool HandshakeDone() const { return handshakeDone_; }
 
@@ -43,5 +46,6 @@ private:
     std::atomic<int> clientFd_{-1};
     int port_ = 0;
     std::atomic<bool> handshakeDone_{false};
+    std::atomic<bool> released_;
     std::thread thread_;
 };
