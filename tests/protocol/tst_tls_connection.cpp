@@ -1,7 +1,8 @@
 // The line connection over TLS against a server of the test's own: lines
 // read through the secure layer (and the line limit), a server that stops
 // reading cut off after the stall limit, a server that never answers the
-// handshake given up on, and Cancel during the handshake.
+// handshake given up on, one that hangs up in it, and Cancel during the
+// handshake.
 #include "protocol/line_connection.h"
 #include "support/tls_test_server.h"
 
@@ -53,6 +54,8 @@ void TestTlsConnection::endings_data()
     QTest::newRow("lines, then an over-long one") << Mode::Send << "read" << "longer than 16384" << 5000;
     QTest::newRow("a server that stops reading") << Mode::Deaf << "write" << "nothing went out for 1 s" << 4000;
     QTest::newRow("no answer to the handshake") << Mode::Silent << "connect" << "did not answer" << 1500;
+    QTest::newRow("a server that hangs up in the handshake")
+        << Mode::HangUp << "connect" << "closed the connection during the secure handshake" << 1000;
     QTest::newRow("cancel during the handshake") << Mode::Silent << "cancel" << "called off" << 200;
 }
 

@@ -50,12 +50,31 @@ TlsTestServer::~TlsTestServer()
     if (stopFd_ >= 0) ::close(stopFd_);
 }
 
+void TlsTestServer::WaitForRelease()
+{
+    while (!released_) {
+        pollfd stop{stopFd_, POLLIN, 0};
+        if (::poll(&stop, 1, 1) > 0) return;
+    }
+}
+
+std::string TlsTestServer::Block() const
+{
+    std::string block;
+    for (const std::string& line : lines_) block.append(line).append("\r\n");
+    return block;
+}
+
 void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
 {
     pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
     if (::poll(fds, 2, -1) <= 0 || fds[1].revents) return;
     const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) return;
+    if (mode_ == Mode::HangUp) {
+        ::close(client);
+        return;
+    }
     clientFd_ = client;
     const auto waitForStop = [this] {
         pollfd stop{stopFd_, POLLIN, 0};
@@ -63,7 +82,19 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
     };
     SSL_CTX* ctx = nullptr;
     SSL* ssl = nullptr;
-    if (mode_ != Mode::Silent) {
+    if (mode_ == Mode::SendPlain) {
+        WaitForRelease();
+        const std::string block = Block();
+        for (std::size_t i = 0; i < repeat_; ++i) {
+            std::size_t done = 0;
+            while (done < block.size()) {
+                const ssize_t n = ::send(client, block.data() + done, block.size() - done, MSG_NOSIGNAL);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            if (done < block.size()) break;
+        }
+    } else if (mode_ != Mode::Silent) {
         ctx = SSL_CTX_new(TLS_server_method());
         SSL_CTX_use_certificate_chain_file(ctx, certFile.c_str());
         SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM);
@@ -72,12 +103,8 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
         if (SSL_accept(ssl) == 1) {
             handshakeDone_ = true;
             if (mode_ == Mode::Send) {
-                while (!released_) {
-                    pollfd stop{stopFd_, POLLIN, 0};
-                    if (::poll(&stop, 1, 1) > 0) break;
-                }
-                std::string block;
-                for (const std::string& line : lines_) block.append(line).append("\r\n");
+                WaitForRelease();
+                const std::string block = Block();
                 for (std::size_t i = 0; i < repeat_; ++i)
                     if (SSL_write(ssl, block.data(), static_cast<int>(block.size())) <= 0) break;
             }

@@ -14,8 +14,10 @@ class TlsTestServer {
 public:
     enum class Mode {
         Send,    // the handshake, then the lines (repeat times over), then it waits
+        SendPlain,  // the same without TLS: the lines in plain text, for comparison
         Deaf,    // the handshake, then nothing is read any more
         Silent,  // the connection is taken, the handshake never answered
+        HangUp,  // the connection is taken and closed at once, in the middle of the handshake
     };
 
     // With holdLines, the lines wait for Release() after the handshake.
@@ -37,6 +39,8 @@ public:
 
 private:
     void Run(const std::string& certFile, const std::string& keyFile);
+    void WaitForRelease();
+    std::string Block() const;
 
     Mode mode_;
     std::vector<std::string> lines_;
