@@ -52,7 +52,7 @@ public:
 
     // --- Shared values, each accessor copies under one lock ---
     QString CurrentNick() const override;
-    void SetCurrentNick(const QString& nick);
+    void SetCurrentNick(const QString& nick) override;
     QString PendingPrivateNick() const;
     void SetPendingPrivateNick(const QString& nick) override;
     QString WhoPurpose() const override;
