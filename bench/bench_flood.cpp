@@ -37,34 +37,9 @@ using bench::RunUntil;
 
 constexpr int kRoomLines = 100000;
 
-// A realistic mix: plain lines, colour and bold codes, one emoticon in ten.
-std::vector<std::string> RoomMix()
-{
-    const char* senders[] = {"alice", "bob", "carol_", "dave", "Eve42", "frank", "grace", "heidi"};
-    const char* texts[] = {
-        "hello everyone, how is it going today?",
-        "\x02" "important:\x02 the meeting moved to three o'clock",
-        "\x03" "4red alert\x03 nothing to worry about, just testing colours",
-        "did anybody see the match last night? it was incredible",
-        "\x03" "12blue text\x0f and back to normal after a reset",
-        "lol that is the funniest thing I have read all week",
-        "\x1funderlined\x1f words and \x02\x03" "3green bold\x02 words",
-        "can someone help me with my router settings please",
-        "brb, coffee time",
-    };
-    std::vector<std::string> lines;
-    for (int i = 0; i < 100; ++i) {
-        std::string text = texts[i % 9];
-        if (i % 10 == 3) text += " :)";  // one emoticon in ten
-        lines.push_back(std::string(":") + senders[i % 8] + "!~user@host-198-51-100-" + std::to_string(i) +
-                        ".example.net PRIVMSG #lobby :" + text);
-    }
-    return lines;
-}
-
 void BM_RoomFlood(benchmark::State& state)
 {
-    const std::vector<std::string> mix = RoomMix();
+    const std::vector<std::string> mix = bench::RoomMix();
     for (auto _ : state) {
         ScriptedServer server;
         TMainForm frame;

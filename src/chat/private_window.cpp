@@ -291,3 +291,9 @@ void TForm3::CloseWindow()
 {
     OuterWindow()->close();
 }
+
+void TForm3::ConnectionEndedBecause(const QString& why)
+{
+    MoveToAppendPosition(*privchat);
+    WriteSystemNote(*privchat, why);
+}

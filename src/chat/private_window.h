@@ -74,6 +74,8 @@ public:
 
     // The connection ended: a note in the transcript.
     void ConnectionLost();
+    // Why the program closed the connection, after the "lost" note.
+    void ConnectionEndedBecause(const QString& why);
 
     // The frame the window lives in, for typed commands (may stay null).
     void SetFrame(ChatFrame* frame) { frame_ = frame; }

@@ -689,3 +689,9 @@ void TForm1::PlacePanels()
     place(Panel5, listHeight);
     place(invitepanel, listHeight);
 }
+
+void TForm1::ConnectionEndedBecause(const QString& why)
+{
+    MoveToAppendPosition(*mainchat);
+    WriteSystemNote(*mainchat, why);
+}

@@ -80,6 +80,8 @@ public:
     // room name kept in the selector. A window that was in a room remembers
     // to rejoin it.
     void ConnectionLost();
+    // Why the program closed the connection, after the "lost" note.
+    void ConnectionEndedBecause(const QString& why);
     bool RejoinPending() const { return rejoinPending_; }
     // Joins the remembered room again, as the Join button does; ForgetRejoin
     // drops the wish (a login to another server).

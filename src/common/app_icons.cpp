@@ -87,6 +87,20 @@ void Draw(QPainter& p, Glyph glyph)
         p.drawText(QRectF(17, 14, 14, 16), Qt::AlignCenter, QStringLiteral("z"));
         break;
     }
+    case Glyph::Padlock:
+        p.setPen(QPen(QColor(90, 90, 100), 3.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(9, 4, 14, 16), 0, 180 * 16);
+        p.drawLine(QPointF(9, 12), QPointF(9, 15));
+        p.drawLine(QPointF(23, 12), QPointF(23, 15));
+        p.setPen(QPen(QColor(150, 110, 20), 1.4));
+        p.setBrush(QColor(235, 185, 50));
+        p.drawRoundedRect(QRectF(5, 14, 22, 15), 2, 2);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(90, 60, 10));
+        p.drawEllipse(QRectF(14, 18, 4, 4));
+        p.drawRect(QRectF(15, 21, 2, 5));
+        break;
     case Glyph::RoomList:
         p.setPen(QPen(QColor(40, 40, 60), 1.4));
         p.setBrush(Qt::white);

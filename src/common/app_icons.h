@@ -13,6 +13,7 @@ enum class Glyph {
     Away,
     RoomList,
     Exit,
+    Padlock,
     CloseCross,
     AppIcon,
 };

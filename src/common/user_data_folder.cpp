@@ -28,11 +28,17 @@ QString FolderName(const QString& text)
 
 }  // namespace
 
-QString UserDataFolder(const QString& host, const QString& nick)
+QString UserDataRoot()
 {
     QString root = RootOverride();
     if (root.isEmpty())
         root = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return root;
+}
+
+QString UserDataFolder(const QString& host, const QString& nick)
+{
+    const QString root = UserDataRoot();
     const QString folder = root + QStringLiteral("/userdata/") + FolderName(host) + u'/' + FolderName(nick);
     QDir().mkpath(folder);
     return folder;

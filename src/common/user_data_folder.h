@@ -11,6 +11,10 @@
 // the path is returned all the same.
 QString UserDataFolder(const QString& host, const QString& nick);
 
+// The folder that holds every account's folder and the program's own files
+// (the certificates the user trusts); not made here.
+QString UserDataRoot();
+
 // Tests: keep every user data folder below root instead ("root/userdata/...");
 // an empty root brings back the per-user data location.
 void SetUserDataRoot(const QString& root);

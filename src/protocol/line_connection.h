@@ -1,39 +1,36 @@
 #pragma once
 // The one TCP connection to an IRC server, spoken in whole text lines.
+#include "protocol/line_framing.h"
+#include "protocol/outgoing_buffer.h"
+#include "protocol/tls_stream.h"
+#include "protocol/transport_error.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-// Any failure of the connection: closed by either side, a socket error, an
-// over-long line, a line that would smuggle a second command onto the wire,
-// or a server that stopped taking what is sent to it.
-class TransportError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // IPv4 line connection: LF-framed reads (one CR before the LF dropped) with an
 // optional time-out, and CR LF-terminated writes that never interleave between
 // threads and never wait on the server. A write only appends to a bounded
 // outgoing buffer; a writer thread of the connection hands the buffer to the
-// socket as the server takes it, and closes the connection when the server has
+// stream as the server takes it, and closes the connection when the server has
 // taken nothing for the stall limit while lines wait. Disconnect wakes a read,
 // a write waiting for room and a connect in progress on other threads.
+//
+// The pieces: the stream of bytes (ByteStream), the framing of lines
+// (LineFraming) and the outgoing buffer with its writer (OutgoingBuffer);
+// this class opens them together and ends them together.
 class LineConnection {
 public:
-    static constexpr std::size_t kMaxLineLength = 16384;
+    static constexpr std::size_t kMaxLineLength = LineFraming::kMaxLineLength;
 
     // How much may wait to be sent, and how long the server may take nothing
     // while something waits. Read at each Connect.
-    struct SendLimits {
-        std::chrono::milliseconds stall{30000};
-        std::size_t buffer = std::size_t{1} << 20;
-    };
+    using SendLimits = ::SendLimits;
 
     LineConnection();
     ~LineConnection();
@@ -46,11 +43,19 @@ public:
     void SetPort(int port);
     SendLimits Limits() const;
     void SetLimits(const SendLimits& limits);
+    // Whether the next Connect speaks TLS, and the certificates the user
+    // trusts for the host. Read at each Connect.
+    TlsSettings Tls() const;
+    void SetTls(const TlsSettings& tls);
+    // True while the current connection is a TLS one.
+    bool Secure() const;
 
-    // Opens the connection to Host:Port; throws TransportError with the system's
-    // text when the name cannot be resolved or the connect fails, and when
-    // Disconnect on another thread called the attempt off. (The name lookup
-    // itself cannot be called off.)
+    // Opens the connection to Host:Port (with the TLS handshake when Tls()
+    // says so); throws TransportError with the system's text when the name
+    // cannot be resolved or the connect fails, CertificateError when the
+    // server's certificate is not trusted (nothing was sent then), and
+    // TransportError when Disconnect on another thread called the attempt
+    // off. (The name lookup itself cannot be called off.)
     void Connect();
     // True while the connection is open (neither side has closed it, and the
     // program's side has not given up on it).
@@ -62,9 +67,10 @@ public:
     // closes the connection, telling the peer; wakes every wait on other
     // threads. Raises the disconnected notification when it closed an open one.
     void Disconnect();
-    // Why the connection was closed when the server took nothing for the
-    // stall limit while lines waited to be sent; empty when that did not
-    // happen (until Disconnect).
+    // Why the program gave up on the connection by itself: the server took
+    // nothing for the stall limit while lines waited to be sent, or sent a
+    // line longer than kMaxLineLength. Empty when neither happened (until
+    // Disconnect).
     std::string StallText() const;
 
     // Next line without its terminator. With timeoutMs >= 0, an empty text when
@@ -104,17 +110,15 @@ public:
 private:
     struct Session;
     std::shared_ptr<Session> CurrentSession() const;
-    static bool TakeBufferedLine(Session& s, std::string& line);
     // Closes s: what it had not sent goes to the system if it takes it at
     // once, every wait on it ends, its writer thread is joined. True when s
     // was open and neither side had closed it before.
     static bool Close(Session& s);
-    static void WriterLoop(Session& s);
-    static std::string Joined(const std::vector<std::string>& lines, std::size_t count);
 
-    mutable std::mutex mutex_;  // guards host_, port_, limits_, session_
+    mutable std::mutex mutex_;  // guards host_, port_, limits_, tls_, session_
     std::string host_;
     int port_ = 0;
     SendLimits limits_;
+    TlsSettings tls_;
     std::shared_ptr<Session> session_;
 };

@@ -72,7 +72,7 @@ TMainForm* StartProgram(const StartOptions& options)
     if (options.resetLayout) ForgetFrameLayout();
     RestoreFrameLayout(*frame, options.server.isEmpty() ? RememberedServer::Select : RememberedServer::Leave);
     RememberFrameLayoutAtClose(*frame);
-    if (!options.server.isEmpty()) frame->SelectServer(options.server);
+    if (!options.server.isEmpty()) frame->SelectServer(ServerBoxText(options));
     if (!options.room.isEmpty()) JoinAfterLogin(*frame, options.server, options.room);
     frame->show();
     return frame;

@@ -2,6 +2,8 @@
 // disconnected looks, away status and the room-list button.
 #include "shell/main_form.h"
 #include "shell/paint_pacer.h"
+#include "shell/connection_target.h"
+#include "shell/tls_switch.h"
 
 #include "common/wire_text.h"
 #include "protocol/sent_lines.h"
@@ -29,13 +31,13 @@ void TMainForm::ConnectitemClick()
         prompts().Information(this, QStringLiteral("Please select a server."));
         return;
     }
-    IdTCPClient1.SetHost(ToWire(server));
-    IdTCPClient1.SetPort(timing().defaultPort);
-    ApplySendLimits();
-    if (IdTCPClient1.Connected())
+    if (IdTCPClient1.Connected()) {
         Disconnect();
-    else
-        Connect();
+        return;
+    }
+    if (!AimConnection(this, IdTCPClient1, server, tlsbtn->isChecked())) return;
+    ApplySendLimits();
+    Connect();
 }
 
 void TMainForm::Disconnect()
@@ -85,6 +87,16 @@ void TMainForm::TellWindowsConnectionLost()
             room->ConnectionLost();
         else if (auto* partner = qobject_cast<TForm3*>(child))
             partner->ConnectionLost();
+    }
+}
+
+void TMainForm::TellWindowsWhyConnectionEnded(const QString& why)
+{
+    for (QWidget* child : ChildWindows()) {
+        if (auto* room = qobject_cast<TForm1*>(child))
+            room->ConnectionEndedBecause(why);
+        else if (auto* partner = qobject_cast<TForm3*>(child))
+            partner->ConnectionEndedBecause(why);
     }
 }
 

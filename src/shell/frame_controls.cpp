@@ -1,6 +1,7 @@
 // The frame window's controls: menus, tool bar, status bar, away panel and
 // the hidden emoticon pictures, with their hints and their start state.
 #include "shell/main_form.h"
+#include "shell/tls_switch.h"
 
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
@@ -289,6 +290,8 @@ void TMainForm::BuildToolBar()
     servercombo->setFixedWidth(233);
     servercombo->addItems(PresetServers());
     ToolBar2->addWidget(servercombo);
+    tlsbtn = new TlsSwitch(servercombo, ToolBar2);
+    ToolBar2->addWidget(tlsbtn);
 
     ToolButton9 = MakeButton(ToolBar2, "ToolButton9", Glyph::Connect, QStringLiteral("Connect"));
     ToolButton1 = MakeButton(ToolBar2, "ToolButton1", Glyph::Disconnect, QStringLiteral("Disconnect"));

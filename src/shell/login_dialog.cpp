@@ -11,6 +11,7 @@
 #include "protocol/text_util.h"
 #include "shell/blocking_wait.h"
 #include "shell/burst_read.h"
+#include "shell/certificate_prompt.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_form.h"
@@ -18,6 +19,8 @@
 #include "shell/registration_dialog.h"
 #include "shell/sasl_login.h"
 #include "common/timings.h"
+
+#include <optional>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -231,8 +234,12 @@ void TForm5::BitBtn1Click()
     }
     SetBusy(true);
     QString failure;
+    std::optional<CertificateError> untrusted;
     try {
         RunLogin(ToWire(n));
+    } catch (const CertificateError& e) {
+        untrusted = e;
+        failure = ShownText(FromWire(e.what()));
     } catch (const std::exception& e) {
         failure = ShownText(FromWire(e.what()));  // it may quote what the server sent
     }
@@ -253,14 +260,21 @@ void TForm5::BitBtn1Click()
     // Closed before the box is shown: a server that broke the exchange gets
     // no more time, and the box tells what has already happened.
     AbandonConnection();
+    if (untrusted) {
+        Log(failure);
+        // Trusted: the login goes ahead at once on a new connection.
+        if (TrustCertificateAfterAsking(this, *connection_, *untrusted)) BitBtn1Click();
+        return;
+    }
     prompts().Error(this, failure);
 }
 
 void TForm5::RunLogin(const std::string& n)
 {
-    Log(QStringLiteral("Trying to connect with %1 at port %2....")
+    Log(QStringLiteral("Trying to connect with %1 at port %2%3....")
             .arg(FromWire(connection_->Host()))
-            .arg(connection_->Port()));
+            .arg(connection_->Port())
+            .arg(connection_->Tls().enabled ? QStringLiteral(" (TLS)") : QString()));
     if (!connection_->Connected()) ConnectWhilePainting(*connection_);
     Log(QStringLiteral("Connected."));
 

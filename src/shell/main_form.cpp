@@ -378,10 +378,15 @@ void TMainForm::ReaderEndedByServer(const QString& error, bool unexpected)
     // A server that stopped taking lines said nothing: the user hears why
     // the connection went.
     const QString stall = QString::fromStdString(IdTCPClient1.StallText());
+    const bool inWindows = loggedIn_;
     StopReader(0);
     if (!stall.isEmpty()) AfterLastLines([this, stall] { AppendLog(stall); });  // before "Disconnected.."
     CloseConnection();
-    if (!stall.isEmpty()) AfterLastLines([this, stall] { prompts().Error(this, stall); });
+    if (!stall.isEmpty()) {
+        // After the windows' "lost" note, the windows say why as well.
+        if (inWindows) AfterLastLines([this, stall] { TellWindowsWhyConnectionEnded(stall); });
+        AfterLastLines([this, stall] { prompts().Error(this, stall); });
+    }
     // A failure in the reader itself is no transport error: it is reported
     // like any failure that no handler caught.
     if (unexpected) AfterLastLines([error] { TalvessaApplication::ShowException(error); });

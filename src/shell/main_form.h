@@ -20,6 +20,7 @@
 #include <optional>
 
 class PaintPacer;
+class TlsSwitch;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -218,6 +219,7 @@ public:
     QToolBar* ToolBar2 = nullptr;
     QToolButton* ToolButton6 = nullptr;
     QComboBox* servercombo = nullptr;
+    TlsSwitch* tlsbtn = nullptr;  // beside servercombo: a bare host with TLS
     QToolButton* ToolButton9 = nullptr;
     QToolButton* ToolButton1 = nullptr;
     QToolButton* ToolButton5 = nullptr;
@@ -295,6 +297,7 @@ private:
     void WaitForReader(int timeoutMs);
     // Every room and private window hears that the connection ended.
     void TellWindowsConnectionLost();
+    void TellWindowsWhyConnectionEnded(const QString& why);
     // After a login: rooms left by a lost connection to the same server join again.
     void RejoinRooms();
     void FormClose();

@@ -1,6 +1,7 @@
 #include "shell/start_options.h"
 
 #include "shell/product_info.h"
+#include "common/server_address.h"
 
 #include <QCommandLineParser>
 #include <QUrl>
@@ -77,6 +78,13 @@ std::optional<IrcLink> ParseIrcLink(const QString& text, QString* error)
     return link;
 }
 
+QString ServerBoxText(const StartOptions& options)
+{
+    const QString port = options.port > 0 ? u':' + QString::number(options.port) : QString();
+    if (options.secure) return QStringLiteral("ircs://") + options.server + port;
+    return options.server + port;
+}
+
 QString VersionLine()
 {
     return product::kName + u' ' + product::kVersionNumber;
@@ -135,7 +143,10 @@ StartOptions ParseStartOptions(const QStringList& arguments)
         }
         if (value.contains(QLatin1String("://")))
             linkText = value;
-        else
+        else if (const QString refusal = ParseServerAddress(value, false, 1).error; !refusal.isEmpty()) {
+            options.error = QStringLiteral("--server: ") + refusal;
+            return options;
+        } else
             options.server = value;
     }
     if (!linkText.isEmpty()) {

@@ -36,6 +36,10 @@ std::optional<IrcLink> ParseIrcLink(const QString& text, QString* error = nullpt
 // Reads the arguments (the program name first, as QCoreApplication::arguments() gives them).
 StartOptions ParseStartOptions(const QStringList& arguments);
 
+// What the server box shows for options: the host alone, or with the port
+// and ircs:// when a link named them (the box reads that form too).
+QString ServerBoxText(const StartOptions& options);
+
 // The line --version prints: the program's name and version.
 QString VersionLine();
 

@@ -3,8 +3,8 @@
 
 The built program runs on its own Xvfb display under openbox and gets nothing
 but real X input (xdotool): pointer clicks, typed text and key presses. It
-talks to real servers (inspircd + atheme on 127.0.0.1:6667, the port the
-program always uses), and a second IRC client of this script's own, "bobgui",
+talks to real servers (inspircd + atheme on 127.0.0.1:6667, the program's
+port for a plain host, with TLS ports above it), and a second IRC client of this script's own, "bobgui",
 sits on the other side of every conversation and checks what went out.
 
 The journey: type the server, connect, log in as a guest, open a room window,
@@ -14,7 +14,9 @@ naming the user highlighted, typed commands (/me, Tab completion of a nick,
 /join by Enter in the input line), a private
 conversation both ways, Chat > New while a child window is maximised, the
 server going away and coming back (the program must rejoin its room by
-itself after the reconnect), and quitting through Chat > Exit.
+itself after the reconnect), a reconnect with TLS (ircs://127.0.0.1:6669,
+checked against the test's own certificate authority), and quitting through
+Chat > Exit.
 
 Every step has a deadline. On a failure the script names the step, saves a
 screenshot next to the build and prints its path, and stops everything it
@@ -37,6 +39,7 @@ import sys
 import time
 
 PORT = 6667
+TLS_PORT = PORT + 2  # inspircd's TLS port whose certificate the test's own authority signed
 NICK = "alicegui"
 PEER = "bobgui"
 ROOM = "journey"
@@ -44,7 +47,8 @@ SCREEN = (1280, 1024)
 
 # Where things are, relative to the frame window's client area.
 SERVER_BOX = (140, 34)        # the server combo's text
-CONNECT_BUTTON = (291, 36)    # tool bar: Connect
+CONNECT_BUTTON = (322, 36)    # tool bar: Connect
+DISCONNECT_BUTTON = (352, 36)  # tool bar: Disconnect
 ROOM_SAVE_BUTTON = (446, 116)  # room window at its first place (cascaded below the room list): Save Chat
 ROOM_MAXIMISE = (530, 89)     # room window's title bar: maximise
 MDI_AREA = (0, 56, 1280, 955)  # left, top, right, bottom of the workspace below the tool bar
@@ -128,13 +132,13 @@ def port_in_use(port):
 
 
 def start_servers():
-    for port in (PORT, PORT + 1):
+    for port in range(PORT, PORT + 7):
         if port_in_use(port):
-            fail(f"127.0.0.1:{port} is already in use; the program only ever connects to port {PORT}, "
-                 "so this test needs it (and the services link port above it) free")
+            fail(f"127.0.0.1:{port} is already in use; this test needs port {PORT}, the services link port "
+                 f"above it and the TLS ports {PORT + 2} to {PORT + 6} free")
     dir_ = os.path.join(J.work, "servers")
     result = subprocess.run([os.path.join(J.servers_dir, "start-irc-servers"), dir_, str(PORT)],
-                            capture_output=True, text=True, timeout=60)
+                            capture_output=True, text=True, timeout=60, env=dict(os.environ, IRC_TLS="1"))
     if result.returncode != 0:
         fail(f"start-irc-servers failed:\n{result.stdout}{result.stderr}")
     J.servers_running = True
@@ -193,7 +197,9 @@ def start_program():
     env = x_env()
     env.update(HOME=home, XDG_DATA_HOME=os.path.join(home, ".local/share"),
                XDG_CONFIG_HOME=os.path.join(home, ".config"), XDG_CACHE_HOME=os.path.join(home, ".cache"),
-               XDG_RUNTIME_DIR=os.path.join(home, "runtime"), QT_QPA_PLATFORM="xcb")
+               XDG_RUNTIME_DIR=os.path.join(home, "runtime"), QT_QPA_PLATFORM="xcb",
+               # The test's certificate authority stands for the system's store.
+               SSL_CERT_FILE=os.path.join(J.work, "servers", "tls", "ca.pem"))
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
     env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
     J.app_log = os.path.join(J.work, "talvessa.log")
@@ -645,6 +651,26 @@ def reconnect_after_the_servers_restart():
     wait_in_room(f"{NICK} did not rejoin #{ROOM} after the reconnect", 15)
 
 
+def reconnect_with_tls():
+    begin("disconnect with the tool bar's Disconnect button")
+    click(DISCONNECT_BUTTON)
+    J.peer.expect(f"{NICK} leaving", rf"^:{NICK}!\S+ QUIT", 15)
+
+    begin(f"type ircs://127.0.0.1:{TLS_PORT} into the server box")
+    address = f"ircs://127.0.0.1:{TLS_PORT}"
+    click(SERVER_BOX)
+    key("ctrl+a")
+    type_text(address)
+    key("ctrl+a", "ctrl+c")
+    wait_for(f"the server box does not hold {address}", lambda: clipboard().strip() == address, 10)
+
+    begin(f"connect with TLS (the port speaks nothing else) and log in as {NICK}")
+    click(CONNECT_BUTTON)
+    log_in_as_guest()
+    begin(f"{NICK} is back in #{ROOM} over TLS")
+    wait_in_room(f"{NICK} did not rejoin #{ROOM} over TLS", 15)
+
+
 def quit_the_program():
     begin("quit with Chat > Exit")
     J.quitting = True
@@ -669,6 +695,7 @@ def journey():
     chat_in_private()
     new_window_beside_a_maximised_one()
     reconnect_after_the_servers_restart()
+    reconnect_with_tls()
     quit_the_program()
 
 

@@ -49,7 +49,9 @@ void TestStartOptions::serverBoxAtStart_data()
     QTest::newRow("a preset's prefix is not the preset") << QStringList{"--server", "irc.oftc"} << 0 << "irc.oftc";
     QTest::newRow("link to a preset selects it") << QStringList{"irc://IRC.OFTC.NET/#lobby"} << 1 << presets.at(1);
     QTest::newRow("link after --server types its host in") << QStringList{"--server", "ircs://localhost:6697/#a"} << 0
-                                                           << "localhost";
+                                                           << "ircs://localhost:6697";
+    QTest::newRow("a TLS address is typed in") << QStringList{"--server", "ircs://127.0.0.1:7000"} << 0
+                                               << "ircs://127.0.0.1:7000";
 }
 
 void TestStartOptions::serverBoxAtStart()
@@ -96,6 +98,7 @@ void TestStartOptions::unreadableCommandLines_data()
     QTest::newRow("port past 65535") << QStringList{"ircs://a:65536/#x"} << "irc://";
     QTest::newRow("a room with a space") << QStringList{"irc://a/%23two%20words"} << "room";
     QTest::newRow("a room with a control byte") << QStringList{"irc://a/%23x%07y"} << "room";
+    QTest::newRow("--server with a bad port") << QStringList{"--server", "irc.example.net:66x"} << "port";
 }
 
 void TestStartOptions::unreadableCommandLines()

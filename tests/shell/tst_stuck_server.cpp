@@ -57,6 +57,8 @@ class TestStuckServer : public QObject {
 private slots:
     void serverStopsReading_data();
     void serverStopsReading();
+    void serverSendsOverlongLine_data();
+    void serverSendsOverlongLine();
 };
 
 void TestStuckServer::serverStopsReading_data()
@@ -116,7 +118,8 @@ void TestStuckServer::serverStopsReading()
         const QStringList log = LogLines(rig.frame);
         QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
         QCOMPARE(log.at(log.size() - 2), rig.prompts.Errors().first());  // the reason, then the end
-        QVERIFY(room->mainchat->toPlainText().contains("The connection to the server was lost"));
+        QVERIFY(room->mainchat->toPlainText().contains("The connection to the server was lost\nTalvessa: " +
+                                                       rig.prompts.Errors().first()));
         QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     } else {
         QVERIFY(rig.prompts.records.isEmpty());  // asked for, so nothing to report
@@ -127,6 +130,45 @@ void TestStuckServer::serverStopsReading()
     // The server has stopped reading: it sees the connection gone only when
     // its next write fails, which a loaded machine may take a while to get to.
     QTRY_VERIFY_WITH_TIMEOUT(!rig.server.ClientConnected(), 30000);
+}
+
+void TestStuckServer::serverSendsOverlongLine_data()
+{
+    QTest::addColumn<int>("before");  // room lines sent before the over-long one
+    QTest::addColumn<int>("length");
+    QTest::newRow("alone") << 0 << 16385;
+    QTest::newRow("after room lines") << 3 << 16385;
+    QTest::newRow("far too long") << 0 << 200000;
+}
+
+void TestStuckServer::serverSendsOverlongLine()
+{
+    QFETCH(int, before);
+    QFETCH(int, length);
+    Rig rig;
+    rig.server.Expect("user alice localhost localhost alice")
+        .Expect("nick alice")
+        .Send(":irc.test 001 alice :Welcome")
+        .Expect("lusers")
+        .Expect("join #lobby")
+        .Send(":alice!a@h JOIN :#lobby");
+    for (int i = 0; i < before; ++i) rig.server.Send(":bob!b@h PRIVMSG #lobby :line " + std::to_string(i));
+    rig.server.SendRaw(":bob!b@h PRIVMSG #lobby :" + std::string(static_cast<std::size_t>(length), 'x') + "\r\n");
+    rig.LogIn("alice");
+    QVERIFY(rig.frame.ReaderThread());
+    TForm1* room = rig.frame.NewRoomWindow();
+    room->ComboBoxEx1->setEditText("lobby");
+    room->joinbtnClick();
+
+    const QString why = QStringLiteral("The server sent a line longer than 16384 bytes, so the connection was closed.");
+    QTRY_COMPARE_WITH_TIMEOUT(rig.Status(), QStringLiteral("Not Connected"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.prompts.Errors(), QStringList{why}, 5000);
+    const QStringList log = LogLines(rig.frame);
+    QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
+    QCOMPARE(log.at(log.size() - 2), why);
+    const QString transcript = room->mainchat->toPlainText();
+    QVERIFY2(transcript.contains("The connection to the server was lost\nTalvessa: " + why), qPrintable(transcript));
+    if (before > 0) QVERIFY(transcript.contains(QStringLiteral("bob: line %1\n").arg(before - 1)));
 }
 
 QTEST_MAIN(TestStuckServer)

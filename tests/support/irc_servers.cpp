@@ -33,12 +33,15 @@ bool PortFree(int port)
     return ok;
 }
 
-// A port whose neighbour (the services link of inspircd) is free as well.
-int FreePortPair()
+// A port whose count - 1 neighbours (the services link of inspircd, the TLS
+// ports) are free as well.
+int FreePorts(int count)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
         const int port = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
-        if (PortFree(port) && PortFree(port + 1)) return port;
+        bool free = true;
+        for (int i = 0; i < count && free; ++i) free = PortFree(port + i);
+        if (free) return port;
     }
     return 0;
 }
@@ -53,7 +56,7 @@ bool RealIrcServer::Installed(Kind kind)
     return QFile::exists("/usr/sbin/inspircd") && QFile::exists("/usr/bin/atheme-services");
 }
 
-RealIrcServer::RealIrcServer(Kind kind) : kind_(kind)
+RealIrcServer::RealIrcServer(Kind kind, bool tls) : kind_(kind)
 {
     if (!Installed(kind)) {
         error_ = QString("%1 is not installed").arg(Name(kind));
@@ -63,8 +66,13 @@ RealIrcServer::RealIrcServer(Kind kind) : kind_(kind)
     tmp.setAutoRemove(false);
     dir_ = tmp.path();
     for (int attempt = 0; attempt < 3 && !ok_; ++attempt) {
-        port_ = FreePortPair();
+        port_ = FreePorts(tls ? 7 : 2);
         QProcess start;
+        if (tls) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("IRC_TLS", "1");
+            start.setProcessEnvironment(env);
+        }
         QStringList args;
         if (kind == Kind::Ngircd) args << "--ngircd";
         args << dir_ << QString::number(port_);

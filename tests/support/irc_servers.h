@@ -11,8 +11,14 @@ class RealIrcServer {
 public:
     enum class Kind { InspircdWithServices, Ngircd };
 
+    // The TLS client ports of an inspircd started with them, by the
+    // certificate each one shows.
+    enum class TlsPort { Verified, SelfSigned, Expired, WrongHost, UnknownIssuer };
+
     // Starts the server in a fresh temporary folder; check Ok() afterwards.
-    explicit RealIrcServer(Kind kind);
+    // With tls, inspircd also listens with TLS (TlsPort), with certificates
+    // made now by an authority of the test's own (CaFile()).
+    explicit RealIrcServer(Kind kind, bool tls = false);
     ~RealIrcServer();  // stops it and removes the folder
     RealIrcServer(const RealIrcServer&) = delete;
     RealIrcServer& operator=(const RealIrcServer&) = delete;
@@ -20,6 +26,9 @@ public:
     bool Ok() const { return ok_; }
     QString Error() const { return error_; }
     int Port() const { return port_; }
+    int Port(TlsPort which) const { return port_ + 2 + static_cast<int>(which); }
+    // The test's certificate authority (for SSL_CERT_FILE).
+    QString CaFile() const { return dir_ + "/tls/ca.pem"; }
     Kind ServerKind() const { return kind_; }
     static bool Installed(Kind kind);
     static const char* Name(Kind kind);
