@@ -234,10 +234,11 @@ void TForm3::edit1KeyDown()
     Edit1->setFocus();
 }
 
-void TForm3::ConnectionLost()
+void TForm3::ConnectionLost(bool byUser)
 {
     MoveToAppendPosition(*privchat);
-    WriteSystemNote(*privchat, QStringLiteral("The connection to the server was lost"));
+    WriteSystemNote(*privchat, byUser ? QStringLiteral("Disconnected from the server.")
+                                 : QStringLiteral("The connection to the server was lost"));
 }
 
 void TForm3::ToolButton1Click()

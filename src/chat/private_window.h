@@ -70,8 +70,8 @@ public:
     // read-only.
     void PartnerQuit(const QString& nick, const QString& reason);
 
-    // The connection ended: a note in the transcript.
-    void ConnectionLost();
+    // The connection ended (byUser: the user disconnected): a note in the transcript.
+    void ConnectionLost(bool byUser = false);
 
     // Enter in Edit1: sends the styled line to the partner and echoes it.
     void edit1KeyDown();

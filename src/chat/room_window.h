@@ -13,6 +13,7 @@
 
 class ChatFrame;
 class LineConnection;
+class QListWidget;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -41,6 +42,10 @@ class TForm1 : public QWidget, public NickListMenu {
     Q_OBJECT
 
 public:
+    // The size of a room window that is neither maximised nor minimised.
+    static constexpr int kWidth = 541;
+    static constexpr int kHeight = 388;
+
     // The window is not placed anywhere yet; the frame's openers put it into
     // the frame and then call FormCreate().
     explicit TForm1(ChatFrame* frame, QWidget* parent = nullptr);
@@ -66,10 +71,10 @@ public:
     // Which look the title bar has while flashing: true for the active look.
     bool FlashLit() const { return flashLit_; }
 
-    // The connection ended: a note, and the not-in-a-room look with the
+    // The connection ended (byUser: the user disconnected): a note, and the not-in-a-room look with the
     // room name kept in the selector. A window that was in a room remembers
     // to rejoin it.
-    void ConnectionLost();
+    void ConnectionLost(bool byUser = false);
     bool RejoinPending() const { return rejoinPending_; }
     // Joins the remembered room again, as the Join button does; ForgetRejoin
     // drops the wish (a login to another server).
@@ -179,6 +184,8 @@ private:
     bool AddToAccountList(AccountList list, const QString& entry);
     void RunCannedAction(int index);
     void PlacePanels();
+    // A panel over the transcript: its list emptied, placed, shown on top.
+    void OpenPanel(QWidget* panel, QListWidget* list = nullptr);
     // Keeps the window's rows apart at any height: below its natural height
     // it hides the status bar, then the gap above the transcript, then the
     // style bar, while the transcript and nick list shrink.

@@ -237,15 +237,7 @@ void TForm4::RoomListDblClick()
     const QModelIndex current = RoomList->currentIndex();
     if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
         return;
-    const QString room = Rooms->Row(current.row()).name;
-    // The exact title, trailing space and all: a window joined from the room
-    // selector (no trailing space) is another window.
-    for (QWidget* child : frame_->ChildWindows())
-        if (child->windowTitle() == room) {
-            frame_->BringToFront(child);
-            return;
-        }
-    frame_->OpenRoomWindow(room);
+    frame_->ShowRoom(Rooms->Row(current.row()).name);
 }
 
 void TForm4::ShowServerPanel()
