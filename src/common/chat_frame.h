@@ -24,6 +24,9 @@ public:
     virtual LineConnection& Connection() = 0;
     // The user's nick on the current connection.
     virtual QString CurrentNick() const = 0;
+    // The server renamed the user: the nick follows everywhere the frame
+    // shows or compares it.
+    virtual void SetCurrentNick(const QString& nick) = 0;
 
     // The ignore list: entries are nicks, "@nick" for one ignored while a
     // room operator. Read and changed under the frame's lock, so the reader

@@ -60,6 +60,24 @@ void ChatSession::FinishLinesNow()
     drain_->DrainAll();
 }
 
+void ChatSession::FollowRename(const QString& oldNick, const QString& newNick)
+{
+    QString listed = ignoredAs_.take(oldNick);
+    if (listed.isEmpty() && frame_.IsIgnored(oldNick)) listed = oldNick;
+    if (listed.isEmpty() || listed == newNick)
+        ignoredAs_.remove(newNick);
+    else
+        ignoredAs_.insert(newNick, listed);
+}
+
+bool ChatSession::IsIgnored(const QString& nick) const { return frame_.IsIgnored(nick) || IgnoredUnderOldName(nick); }
+
+bool ChatSession::IgnoredUnderOldName(const QString& nick) const
+{
+    const auto it = ignoredAs_.constFind(nick);
+    return it != ignoredAs_.cend() && frame_.IsIgnored(*it);
+}
+
 bool ChatSession::HadPrivateWindow(const QString& partner) const
 {
     return endedPartners_.contains(partner.toCaseFolded());

@@ -3,6 +3,7 @@
 #include "protocol/line_queue.h"
 #include "protocol/reader_thread.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -40,6 +41,18 @@ public:
 
     ChatFrame& Frame() const { return frame_; }
     const QString& OwnNick() const { return ownnick_; }
+    // The server renamed the user.
+    void SetOwnNick(const QString& nick) { ownnick_ = nick; }
+
+    // An ignored user who takes another nick stays ignored, under the name
+    // on the ignore list (which does not change): the session remembers
+    // which listed name each new nick stands for.
+    void FollowRename(const QString& oldNick, const QString& newNick);
+    // True when nick is ignored: on the frame's ignore list, or taken since
+    // by a user ignored under a listed name.
+    bool IsIgnored(const QString& nick) const;
+    // Only the second of these: quick while no ignored user has renamed.
+    bool IgnoredUnderOldName(const QString& nick) const;
     const std::shared_ptr<LineQueue>& Queue() const { return queue_; }
     LineDrain& Drain() const { return *drain_; }
 
@@ -94,7 +107,8 @@ signals:
 
 private:
     ChatFrame& frame_;
-    const QString ownnick_;
+    QString ownnick_;
+    QHash<QString, QString> ignoredAs_;  // nick taken since -> the name on the ignore list
     std::shared_ptr<LineQueue> queue_;  // shared with the drain, which may outlive a disposal mid-call
     LineDrain* drain_;                  // a child of this session
     std::unique_ptr<chandler> reader_;

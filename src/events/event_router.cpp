@@ -4,6 +4,7 @@
 #include "events/invite_events.h"
 #include "events/membership_events.h"
 #include "events/message_events.h"
+#include "events/nick_events.h"
 #include "events/server_replies.h"
 #include "protocol/dispatch.h"
 #include "common/chat_frame.h"
@@ -23,6 +24,7 @@ void RouteLine(ChatSession& session, const ircmessageencoder& line)
     case Handler::HandleMessage: HandleMessage(session, line); break;
     case Handler::HandleMemoServNotice: HandleMemoServNotice(session, line); break;
     case Handler::HandleInvite: HandleInvite(session, line); break;
+    case Handler::HandleNick: HandleNick(session, line); break;
     case Handler::HandleRoomListEntry: HandleRoomListEntry(session, line); break;
     case Handler::HandleChannelCount: HandleChannelCount(session, line); break;
     case Handler::HandleUserCount: HandleUserCount(session, line); break;

@@ -28,7 +28,7 @@ void HandleInvite(ChatSession& session, const ircmessageencoder& line)
 {
     ChatFrame& frame = session.Frame();
     const QString inviter = SenderName(line);
-    if (frame.IsIgnored(inviter)) {
+    if (session.IsIgnored(inviter)) {
         frame.AppendLog(FromWire(line.nick) + QStringLiteral(" (Ignored): ") + FromWire(line.params));
         return;
     }

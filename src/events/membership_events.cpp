@@ -67,20 +67,22 @@ std::string SecondWord(const std::string& params)
 }
 
 // A user on the ignore list, as a plain nick or, for one ignored while a
-// host, with "@" in front.
+// host, with "@" in front; or one ignored under a nick they have left since.
 class IgnoreSnapshot {
 public:
-    explicit IgnoreSnapshot(const ChatFrame& frame)
+    explicit IgnoreSnapshot(const ChatSession& session) : session_(session)
     {
-        const QStringList list = frame.IgnoreList();
+        const QStringList list = session.Frame().IgnoreList();
         entries_ = QSet<QString>(list.cbegin(), list.cend());
     }
     bool Holds(const QString& nick) const
     {
-        return !entries_.isEmpty() && (entries_.contains(nick) || entries_.contains(u'@' + nick));
+        return !entries_.isEmpty() &&
+               (entries_.contains(nick) || entries_.contains(u'@' + nick) || session_.IgnoredUnderOldName(nick));
     }
 
 private:
+    const ChatSession& session_;
     QSet<QString> entries_;
 };
 
@@ -104,7 +106,7 @@ void HandleJoin(ChatSession& session, const ircmessageencoder& line)
     TNickListView& list = *window->ListView1;
     if (!TrimControls(nick).isEmpty() && !FindNickEntryExact(list, nick) &&
         !FindNickEntryExact(list, u'@' + TrimControls(nick))) {
-        const int icon = IgnoreSnapshot(frame).Holds(nick) ? kIgnoredIcon : kNormalIcon;
+        const int icon = IgnoreSnapshot(session).Holds(nick) ? kIgnoredIcon : kNormalIcon;
         list.AddEntry(nick, icon, ShownWireText(line.host));
     }
     AppendStatus(session, *window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
@@ -207,7 +209,7 @@ void HandleNames(ChatSession& session, const ircmessageencoder& line)
     if (!window)
         return;
     TNickListView& list = *window->ListView1;
-    const IgnoreSnapshot ignored(frame);
+    const IgnoreSnapshot ignored(session);
     const QStringList names = TrailingText(line.params, 3).split(u' ', Qt::SkipEmptyParts);
     for (const QString& name : names) {
         if (name.startsWith(u'@')) {

@@ -139,7 +139,7 @@ QString SenderName(const ircmessageencoder& line)
 TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
 {
     ChatFrame& frame = session.Frame();
-    if (frame.IsIgnored(SenderName(line))) {
+    if (session.IsIgnored(SenderName(line))) {
         frame.AppendLog(FromWire(line.nick) + QStringLiteral(" (Ignored): ") + FromWire(line.params));
         return nullptr;
     }

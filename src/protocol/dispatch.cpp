@@ -38,6 +38,7 @@ Route DispatchRoute(const ircmessageencoder& line)
     if (command == "kick") return {Handler::HandleKick};
     if (command == "mode") return {Handler::HandleMode};
     if (command == "invite") return {Handler::HandleInvite};
+    if (command == "nick") return {Handler::HandleNick};
     return {Handler::Drop};
 }
 
@@ -54,6 +55,7 @@ const char* HandlerName(Handler h)
     case Handler::HandleMessage: return "HandleMessage";
     case Handler::HandleMemoServNotice: return "HandleMemoServNotice";
     case Handler::HandleInvite: return "HandleInvite";
+    case Handler::HandleNick: return "HandleNick";
     case Handler::HandleRoomListEntry: return "HandleRoomListEntry";
     case Handler::HandleWhoReply: return "HandleWhoReply";
     case Handler::HandleChannelCount: return "HandleChannelCount";

@@ -13,6 +13,7 @@ enum class Handler {
     HandleMessage,
     HandleMemoServNotice,
     HandleInvite,
+    HandleNick,
     HandleRoomListEntry,
     HandleWhoReply,
     HandleChannelCount,

@@ -6,6 +6,35 @@
 
 #include "protocol/text_util.h"
 
+namespace {
+
+std::string Base64(const std::string& bytes)
+{
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += kDigits[v >> 18 & 63];
+        out += kDigits[v >> 12 & 63];
+        out += kDigits[v >> 6 & 63];
+        out += kDigits[v & 63];
+    }
+    if (const std::size_t left = bytes.size() - i; left > 0) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (left == 2) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kDigits[v >> 18 & 63];
+        out += kDigits[v >> 12 & 63];
+        out += left == 2 ? kDigits[v >> 6 & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+}  // namespace
+
 namespace sent {
 
 std::string UserLine(const std::string& nick) { return "user " + nick + " localhost localhost " + nick; }
@@ -20,6 +49,24 @@ std::string RegisterNickLine(const std::string& password, const std::string& ema
     return "nickserv register " + password + " " + email;
 }
 std::string PongLine(const std::string& token) { return "PONG :" + token; }
+std::string CapLsLine() { return "CAP LS 302"; }
+std::string CapRequestSaslLine() { return "CAP REQ :sasl"; }
+std::string CapEndLine() { return "CAP END"; }
+std::string AuthenticatePlainLine() { return "AUTHENTICATE PLAIN"; }
+std::string AuthenticateAbortLine() { return "AUTHENTICATE *"; }
+std::vector<std::string> AuthenticateCredentialLines(const std::string& nick, const std::string& password)
+{
+    constexpr std::size_t kPiece = 400;
+    std::string credentials = nick;
+    credentials.append(1, '\0').append(nick).append(1, '\0').append(password);
+    const std::string encoded = Base64(credentials);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < encoded.size(); at += kPiece)
+        lines.push_back("AUTHENTICATE " + encoded.substr(at, kPiece));
+    // A full last piece would leave the server waiting for more.
+    if (encoded.size() % kPiece == 0) lines.push_back("AUTHENTICATE +");
+    return lines;
+}
 std::string MemoServListLine() { return "memoserv list"; }
 std::string LusersLine() { return "lusers"; }
 std::string QuitLine() { return "quit"; }

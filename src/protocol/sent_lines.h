@@ -14,6 +14,16 @@ std::string RegistrationUserLine(const std::string& nick, const std::string& ful
 std::string IdentifyLine(const std::string& password);                               // "nickserv identify P"
 std::string RegisterNickLine(const std::string& password, const std::string& email); // "nickserv register P E"
 std::string PongLine(const std::string& token);                                      // "PONG :T"
+// Capability talk and SASL, before registering with a password
+std::string CapLsLine();                                                             // "CAP LS 302"
+std::string CapRequestSaslLine();                                                    // "CAP REQ :sasl"
+std::string CapEndLine();                                                            // "CAP END"
+std::string AuthenticatePlainLine();                                                 // "AUTHENTICATE PLAIN"
+std::string AuthenticateAbortLine();                                                 // "AUTHENTICATE *"
+// The PLAIN credentials (nick NUL nick NUL password, in base64) as
+// "AUTHENTICATE <piece>" lines of at most 400 bytes of base64 each; when the
+// last piece is exactly 400 bytes long, an "AUTHENTICATE +" line follows.
+std::vector<std::string> AuthenticateCredentialLines(const std::string& nick, const std::string& password);
 // Frame
 std::string MemoServListLine();                                                      // "memoserv list"
 std::string LusersLine();                                                            // "lusers"

@@ -1,5 +1,7 @@
 #include "shell/application.h"
 
+#include "common/wire_text.h"
+#include "shell/frame_layout.h"
 #include "shell/main_form.h"
 #include "shell/product_info.h"
 #include "common/prompts.h"
@@ -7,12 +9,31 @@
 #include "shell/start_options.h"
 
 #include <exception>
+#include <memory>
+
+namespace {
+
+// The room of a link on the command line: joined after the first login to
+// the link's server (letter case aside); a login elsewhere leaves it waiting.
+void JoinAfterLogin(TMainForm& frame, const QString& host, const QString& room)
+{
+    auto joined = std::make_shared<QMetaObject::Connection>();
+    *joined = QObject::connect(&frame, &TMainForm::LoggedIn, &frame, [&frame, host, room, joined] {
+        if (FromWire(frame.IdTCPClient1.Host()).compare(host, Qt::CaseInsensitive) != 0) return;
+        QObject::disconnect(*joined);
+        frame.OpenRoomWindow(room);
+    });
+}
+
+}  // namespace
 
 TalvessaApplication::TalvessaApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     // No display name of its own: the window system would add it to every
     // caption ("Login — Talvessa"). The captions are the program's own.
     setApplicationName(product::kName);
+    setApplicationVersion(product::kVersionNumber);
+    setDesktopFileName(product::kAppId);
 }
 
 bool TalvessaApplication::notify(QObject* receiver, QEvent* event)
@@ -48,7 +69,11 @@ TMainForm* StartProgram(const StartOptions& options)
     auto* frame = new TMainForm;
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->AboutBox();  // made now, shown when asked for
+    if (options.resetLayout) ForgetFrameLayout();
+    RestoreFrameLayout(*frame, options.server.isEmpty() ? RememberedServer::Select : RememberedServer::Leave);
+    RememberFrameLayoutAtClose(*frame);
     if (!options.server.isEmpty()) frame->SelectServer(options.server);
+    if (!options.room.isEmpty()) JoinAfterLogin(*frame, options.server, options.room);
     frame->show();
     return frame;
 }

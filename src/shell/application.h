@@ -23,7 +23,9 @@ public:
 
 // Program start after the application object exists: the splash for its
 // moment, then the frame (with the room list window) and the about box.
-// The frame is shown and returned; the caller runs the event loop. A server
-// named on the command line is put into the frame's server box.
+// The frame is shown and returned; the caller runs the event loop. The frame
+// comes back where it was last closed, with its last server; a server named
+// on the command line is put into the frame's server box instead, and a
+// link's room is joined after the login.
 TMainForm* StartProgram();
 TMainForm* StartProgram(const StartOptions& options);

@@ -70,6 +70,7 @@ void TMainForm::Connect()
     form4_->servertitle->setText(FromWire(connection.Host()));
     form4_->ShowServerPanel();
     lifecycle_->RejoinRooms();
+    emit LoggedIn();
 }
 
 void TMainForm::Options1Click() { lists_->ShowOptions(); }

@@ -16,6 +16,7 @@
 #include "shell/main_form.h"
 #include "common/prompts.h"
 #include "shell/registration_dialog.h"
+#include "shell/sasl_login.h"
 #include "common/timings.h"
 
 #include <QCheckBox>
@@ -268,6 +269,21 @@ void TForm5::RunLogin(const std::string& n)
     for (std::string line = greeting.Next(timing().greetingMs); !line.empty(); line = greeting.Next(timing().greetingMs))
         Log(line);
 
+    // With a password, the capability talk comes before registering: a
+    // server that takes SASL gets the password there, and no nick service
+    // identify follows.
+    bool identified = false;
+    if (!CheckBox1->isChecked()) {
+        const CapNegotiation::Outcome outcome =
+            NegotiateSasl(*connection_, [this](int timeoutMs) { return ReadLine(timeoutMs); },
+                          [this](const std::string& line) { Log(line); }, n, ToWire(password->text()));
+        if (outcome == CapNegotiation::Outcome::Refused) {
+            FinishLogin(QStringLiteral("Incorrect password."));
+            return;
+        }
+        identified = outcome == CapNegotiation::Outcome::LoggedIn;
+    }
+
     connection_->WriteLine(sent::UserLine(n));
     if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
         ircmessageencoder reply;
@@ -278,7 +294,7 @@ void TForm5::RunLogin(const std::string& n)
             return;
         }
     }
-    const bool ok = CheckBox1->isChecked() ? GuestLogin(n) : RegisteredLogin(n);
+    const bool ok = CheckBox1->isChecked() ? GuestLogin(n) : RegisteredLogin(n, identified);
     if (ok) FinishLogin(n);
 }
 
@@ -315,7 +331,7 @@ bool TForm5::GuestLogin(const std::string& n)
     return true;
 }
 
-bool TForm5::RegisteredLogin(const std::string& n)
+bool TForm5::RegisteredLogin(const std::string& n, bool identified)
 {
     connection_->WriteLine(sent::NickLine(n));
     BurstRead replies = Burst();
@@ -336,6 +352,7 @@ bool TForm5::RegisteredLogin(const std::string& n)
         }
         if (IsPing(reply.rawline)) connection_->WriteLine(PongLineFor(reply.rawline));
     }
+    if (identified) return true;
     // The log shows the nick; the password goes to the nick service only.
     Log("nickserv identify " + n);
     log_.Flush();

@@ -62,7 +62,8 @@ private:
     void CancelExchange();
     void RunLogin(const std::string& n);
     bool GuestLogin(const std::string& n);
-    bool RegisteredLogin(const std::string& n);
+    // identified: SASL has already logged the nick in.
+    bool RegisteredLogin(const std::string& n, bool identified);
     void FinishLogin(const std::string& n);
     void FinishLogin(const QString& failureMessage);
     // After a failed exchange: the connection is closed so that the next try

@@ -58,7 +58,7 @@ public:
 
     // --- Shared values, each accessor copies under one lock ---
     QString CurrentNick() const override;
-    void SetCurrentNick(const QString& nick);
+    void SetCurrentNick(const QString& nick) override;
     QString PendingPrivateNick() const;
     void SetPendingPrivateNick(const QString& nick) override;
     QString WhoPurpose() const override;
@@ -173,6 +173,10 @@ public:
     void SelectServer(const QString& host);
     // The frame's own hint, shown where nothing under the pointer has one.
     static QString FrameHint() { return QStringLiteral("List"); }
+
+signals:
+    // A login succeeded: the reader runs and the account's lists are loaded.
+    void LoggedIn();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,18 +1,108 @@
 #include "shell/start_options.h"
 
+#include "shell/product_info.h"
+
 #include <QCommandLineParser>
+#include <QUrl>
 
 #include <cstdio>
+
+namespace {
+
+bool IsLinkScheme(const QString& scheme)
+{
+    return scheme.compare(QLatin1String("irc"), Qt::CaseInsensitive) == 0 ||
+           scheme.compare(QLatin1String("ircs"), Qt::CaseInsensitive) == 0;
+}
+
+// The room a link names: irc://host/#room keeps it after "#" (where a URL's
+// fragment starts), irc://host/room and irc://host/%23room in the path. A
+// "," ends it (what follows are flags such as "needpass").
+QString LinkRoom(const QUrl& url)
+{
+    QString room = url.hasFragment() ? url.fragment(QUrl::FullyDecoded) : url.path(QUrl::FullyDecoded);
+    while (room.startsWith(u'/')) room.remove(0, 1);
+    while (room.startsWith(u'#')) room.remove(0, 1);
+    return room.section(u',', 0, 0);
+}
+
+bool Joinable(const QString& room)
+{
+    for (const QChar c : room)
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || c == u'#' || c == u'/') return false;
+    return true;
+}
+
+void Fail(QString* error, const QString& text)
+{
+    if (error) *error = text;
+}
+
+// Puts a link's server and room into options.
+void TakeLink(const IrcLink& link, StartOptions& options)
+{
+    options.server = link.host;
+    options.port = link.port;
+    options.secure = link.secure;
+    options.room = link.room;
+}
+
+}  // namespace
+
+std::optional<IrcLink> ParseIrcLink(const QString& text, QString* error)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    if (!url.isValid() || !IsLinkScheme(url.scheme())) {
+        Fail(error, QStringLiteral("'%1' is not an irc:// or ircs:// link.").arg(text));
+        return std::nullopt;
+    }
+    IrcLink link;
+    link.host = url.host(QUrl::FullyDecoded);
+    if (link.host.isEmpty()) {
+        Fail(error, QStringLiteral("The link '%1' names no server.").arg(text));
+        return std::nullopt;
+    }
+    const int port = url.port(-1);  // a port past 65535 already made the link invalid
+    if (port == 0) {
+        Fail(error, QStringLiteral("The link '%1' names no usable port.").arg(text));
+        return std::nullopt;
+    }
+    link.port = port < 0 ? 0 : port;
+    link.secure = url.scheme().compare(QLatin1String("ircs"), Qt::CaseInsensitive) == 0;
+    link.room = LinkRoom(url);
+    if (!Joinable(link.room)) {
+        Fail(error, QStringLiteral("The link '%1' names no room that can be joined.").arg(text));
+        return std::nullopt;
+    }
+    return link;
+}
+
+QString VersionLine()
+{
+    return product::kName + u' ' + product::kVersionNumber;
+}
 
 StartOptions ParseStartOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Talvessa, an IRC chat client."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Shows the program's name and version, and starts nothing."));
+    parser.addOption(version);
     const QCommandLineOption server(QStringLiteral("server"),
-                                    QStringLiteral("Selects <host> in the server box at start, or types it in."),
+                                    QStringLiteral("Selects <host> in the server box at start, or types it in. "
+                                                   "An irc:// or ircs:// link works here too."),
                                     QStringLiteral("host"));
     parser.addOption(server);
+    const QCommandLineOption resetLayout(QStringLiteral("reset-layout"),
+                                         QStringLiteral("Forgets the main window's remembered place and size and "
+                                                        "the last server, and starts as the first time."));
+    parser.addOption(resetLayout);
+    parser.addPositionalArgument(QStringLiteral("link"),
+                                 QStringLiteral("An irc://host/#room or ircs://host:port/#room link: selects "
+                                                "the server, and joins the room after you log in."),
+                                 QStringLiteral("[link]"));
 
     StartOptions options;
     options.helpText = parser.helpText();
@@ -20,14 +110,37 @@ StartOptions ParseStartOptions(const QStringList& arguments)
         options.error = parser.errorText();
         return options;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        options.error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
-        return options;
-    }
     options.helpWanted = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
+    options.versionWanted = parser.isSet(version);
+    options.resetLayout = parser.isSet(resetLayout);
+
+    const QStringList positional = parser.positionalArguments();
+    for (const QString& argument : positional) {
+        const bool looksLikeLink = argument.contains(QLatin1String("://"));
+        if (positional.size() > 1 || !looksLikeLink) {
+            options.error = QStringLiteral("Unexpected argument '%1'.").arg(argument);
+            return options;
+        }
+    }
+    QString linkText = positional.value(0);
     if (parser.isSet(server)) {
-        options.server = parser.value(server);
-        if (options.server.trimmed().isEmpty()) options.error = QStringLiteral("--server needs a host name.");
+        const QString value = parser.value(server);
+        if (value.trimmed().isEmpty()) {
+            options.error = QStringLiteral("--server needs a host name.");
+            return options;
+        }
+        if (!linkText.isEmpty()) {
+            options.error = QStringLiteral("Give either --server or a link, not both.");
+            return options;
+        }
+        if (value.contains(QLatin1String("://")))
+            linkText = value;
+        else
+            options.server = value;
+    }
+    if (!linkText.isEmpty()) {
+        const std::optional<IrcLink> link = ParseIrcLink(linkText, &options.error);
+        if (link) TakeLink(*link, options);
     }
     return options;
 }
@@ -41,6 +154,10 @@ std::optional<int> ReadStartOptions(const QStringList& arguments, StartOptions& 
     }
     if (options.helpWanted) {
         std::fputs(qPrintable(options.helpText), stdout);
+        return 0;
+    }
+    if (options.versionWanted) {
+        std::printf("%s\n", qPrintable(VersionLine()));
         return 0;
     }
     return std::nullopt;

@@ -50,7 +50,8 @@ void TestDispatch::routes_data()
     row("kick", ":a!b@c KICK #r d :x", Handler::HandleKick);
     row("mode", ":a!b@c MODE #r +o :d", Handler::HandleMode);
     row("invite", ":a!b@c INVITE me :#r", Handler::HandleInvite);
-    row("nick dropped", ":a!b@c NICK :x", Handler::Drop);
+    row("nick", ":a!b@c NICK :x", Handler::HandleNick);
+    row("nick in lower case", ":a!b@c nick x", Handler::HandleNick);
     row("topic dropped", ":a!b@c TOPIC #r :x", Handler::Drop);
     row("error dropped", "ERROR :Closing link", Handler::Drop);
     row("bare word", "QUIT", Handler::Drop);

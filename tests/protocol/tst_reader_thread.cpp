@@ -129,8 +129,9 @@ void TestReaderThread::routesOnlyHandledLines_data()
     QTest::newRow("handled and logged lines keep their order")
         << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"}
         << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"};
-    QTest::newRow("unknown commands dropped") << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
-                                              << QByteArrayList{":a!b@c PART #r"};
+    QTest::newRow("unknown commands dropped, nick changes kept")
+        << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
+        << QByteArrayList{":a!b@c NICK :x", ":a!b@c PART #r"};
     QTest::newRow("empty lines skipped") << QByteArrayList{"", "", ":a!b@c QUIT :bye"} << QByteArrayList{":a!b@c QUIT :bye"};
     QTest::newRow("conversion failure drops one line")
         << QByteArrayList{":s 123abc x", ":s 999999999999 y", ":a!b@c KICK #r d :x"} << QByteArrayList{":a!b@c KICK #r d :x"};

@@ -10,6 +10,8 @@ private slots:
     void catalogue();
     void longChatTextFitsRelayedLines_data();
     void longChatTextFitsRelayedLines();
+    void credentialsInPieces_data();
+    void credentialsInPieces();
 };
 
 void TestSentLines::longChatTextFitsRelayedLines_data()
@@ -103,6 +105,43 @@ void TestSentLines::catalogue_data()
     row("26 list", sent::ListLine(), "LIST");
     row("27 list starting", sent::ListStartingLine("a"), "LIST #a*");
     row("27 list starting empty", sent::ListStartingLine(""), "LIST #*");
+    row("credentials, known encoding", sent::AuthenticateCredentialLines("jilles", "sesame").front(),
+        "AUTHENTICATE amlsbGVzAGppbGxlcwBzZXNhbWU=");
+    row("credentials, one padding byte", sent::AuthenticateCredentialLines("ab", "c").front(), "AUTHENTICATE YWIAYWIAYw==");
+    row("credentials, no padding", sent::AuthenticateCredentialLines("ab", "cd").front(), "AUTHENTICATE YWIAYWIAY2Q=");
+}
+
+void TestSentLines::credentialsInPieces_data()
+{
+    QTest::addColumn<int>("passwordLength");  // with the nick "n": 4 bytes more before encoding
+    QTest::addColumn<QList<int>>("pieces");   // base64 bytes per line; 1 for a closing "+"
+    QTest::newRow("short") << 8 << QList<int>{16};
+    QTest::newRow("just under 400") << 293 << QList<int>{396};
+    QTest::newRow("400 with padding needs a closing +") << 295 << QList<int>{400, 1};
+    QTest::newRow("exactly 400 needs a closing +") << 296 << QList<int>{400, 1};
+    QTest::newRow("just over 400") << 297 << QList<int>{400, 4};
+    QTest::newRow("exactly 800") << 596 << QList<int>{400, 400, 1};
+    QTest::newRow("high bytes") << -20 << QList<int>{32};
+}
+
+void TestSentLines::credentialsInPieces()
+{
+    QFETCH(int, passwordLength);
+    QFETCH(QList<int>, pieces);
+    const std::string password = passwordLength >= 0 ? std::string(std::size_t(passwordLength), 'p')
+                                                     : std::string(std::size_t(-passwordLength), '\xe9');
+    const std::vector<std::string> lines = sent::AuthenticateCredentialLines("n", password);
+    QCOMPARE(int(lines.size()), pieces.size());
+    QByteArray encoded;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QCOMPARE(lines[i].substr(0, 13), std::string("AUTHENTICATE "));
+        const std::string piece = lines[i].substr(13);
+        QCOMPARE(int(piece.size()), pieces[int(i)]);
+        if (piece != "+") encoded += QByteArray::fromStdString(piece);
+    }
+    const auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
+    QVERIFY(decoded);
+    QCOMPARE(*decoded, QByteArray("n\0n\0", 4) + QByteArray::fromStdString(password));
 }
 
 void TestSentLines::catalogue()

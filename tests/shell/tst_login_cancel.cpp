@@ -146,6 +146,13 @@ void TestLoginCancel::callingOffEachWait_data()
              Trickle(s);
          }),
          kRegister},
+        {"registered, capability list", "registered",
+         Script([](ScriptedServer& s) { s.Expect("CAP LS 302").Send(":irc.test CAP * LS * :a"); }), "CAP LS 302"},
+        {"registered, SASL answer", "registered",
+         Script([](ScriptedServer& s) {
+             s.Expect("CAP LS 302").Send("CAP * LS :sasl").Expect("CAP REQ :sasl").Send("CAP * ACK :sasl");
+         }),
+         "AUTHENTICATE PLAIN"},
     };
     for (const Wait& w : waits)
         for (const char* how : {"Cancel", "close box"})
@@ -248,6 +255,9 @@ void TestLoginCancel::serverThatNeverFallsSilent_data()
     QTest::newRow("registered, replies to NICK")
         << "registered" << Script([user](ScriptedServer& s) { s.Expect(user).Expect("nick alice"); Trickle(s); })
         << "nickserv identify pw";
+    QTest::newRow("registered, capability talk")
+        << "registered" << Script([](ScriptedServer& s) { s.Expect("CAP LS 302").Send("CAP * LS * :a"); Trickle(s); })
+        << QString::fromStdString(user);
     QTest::newRow("registration greeting") << "registration" << Script(Trickle) << QString::fromStdString(kUser);
     QTest::newRow("registration, welcome") << "registration" << Script([](ScriptedServer& s) {
         s.Expect(kUser).Expect("nick alice").Send(":irc.test 001 alice :Welcome");

@@ -1,14 +1,22 @@
 // The command line: --server puts a host into the frame's server box at
 // start (selected when it is a preset, typed in otherwise) and changes
-// nothing else about the box; a command line that cannot be read starts nothing.
+// nothing else about the box; an irc:// or ircs:// link does the same with
+// its host and joins its room after the login; a command line that cannot be
+// read starts nothing.
+#include "chat/room_window.h"
 #include "shell/application.h"
+#include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "shell/shell_test_support.h"
 #include "shell/start_options.h"
+#include "support/scripted_server.h"
+#include "support/temp_user_data.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QtTest>
 
 class TestStartOptions : public QObject {
@@ -18,7 +26,10 @@ private slots:
     void serverBoxAtStart();
     void unreadableCommandLines_data();
     void unreadableCommandLines();
-    void helpNamesTheServerOption();
+    void linksRead_data();
+    void linksRead();
+    void linkJoinsItsRoomAfterLogin();
+    void helpListsEveryOption();
 };
 
 void TestStartOptions::serverBoxAtStart_data()
@@ -36,6 +47,9 @@ void TestStartOptions::serverBoxAtStart_data()
     QTest::newRow("absent host is typed in") << QStringList{"--server", "localhost"} << 0 << "localhost";
     QTest::newRow("absent address is typed in") << QStringList{"--server=127.0.0.1"} << 0 << "127.0.0.1";
     QTest::newRow("a preset's prefix is not the preset") << QStringList{"--server", "irc.oftc"} << 0 << "irc.oftc";
+    QTest::newRow("link to a preset selects it") << QStringList{"irc://IRC.OFTC.NET/#lobby"} << 1 << presets.at(1);
+    QTest::newRow("link after --server types its host in") << QStringList{"--server", "ircs://localhost:6697/#a"} << 0
+                                                           << "localhost";
 }
 
 void TestStartOptions::serverBoxAtStart()
@@ -74,6 +88,14 @@ void TestStartOptions::unreadableCommandLines_data()
     QTest::newRow("--server with blanks only") << QStringList{"--server=  "} << "host name";
     QTest::newRow("unknown option") << QStringList{"--port", "6668"} << "port";
     QTest::newRow("stray argument") << QStringList{"localhost"} << "localhost";
+    QTest::newRow("two links") << QStringList{"irc://a/#x", "irc://b/#y"} << "irc://";
+    QTest::newRow("a link and --server") << QStringList{"--server", "a", "irc://b/#y"} << "not both";
+    QTest::newRow("another scheme") << QStringList{"http://example.org/#x"} << "irc://";
+    QTest::newRow("a link without a host") << QStringList{"irc:///#x"} << "no server";
+    QTest::newRow("port 0") << QStringList{"irc://a:0/#x"} << "port";
+    QTest::newRow("port past 65535") << QStringList{"ircs://a:65536/#x"} << "irc://";
+    QTest::newRow("a room with a space") << QStringList{"irc://a/%23two%20words"} << "room";
+    QTest::newRow("a room with a control byte") << QStringList{"irc://a/%23x%07y"} << "room";
 }
 
 void TestStartOptions::unreadableCommandLines()
@@ -88,16 +110,101 @@ void TestStartOptions::unreadableCommandLines()
     QVERIFY2(options.error.contains(errorPart, Qt::CaseInsensitive), qPrintable(options.error));
 }
 
-void TestStartOptions::helpNamesTheServerOption()
+void TestStartOptions::linksRead_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("room");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("secure");
+
+    QTest::newRow("irc, room after #") << "irc://irc.example.net/#lobby" << "irc.example.net" << "lobby" << 0 << false;
+    QTest::newRow("ircs with a port") << "ircs://irc.example.net:6697/#lobby" << "irc.example.net" << "lobby" << 6697
+                                      << true;
+    QTest::newRow("scheme in capitals") << "IRCS://irc.example.net/#Lobby" << "irc.example.net" << "Lobby" << 0 << true;
+    QTest::newRow("room without #") << "irc://irc.example.net/lobby" << "irc.example.net" << "lobby" << 0 << false;
+    QTest::newRow("room with an encoded #") << "irc://irc.example.net/%23lobby" << "irc.example.net" << "lobby" << 0
+                                            << false;
+    QTest::newRow("flags after the room") << "irc://irc.example.net/#lobby,needpass" << "irc.example.net" << "lobby"
+                                          << 0 << false;
+    QTest::newRow("no room") << "irc://irc.example.net" << "irc.example.net" << "" << 0 << false;
+    QTest::newRow("only a slash") << "irc://irc.example.net:6668/" << "irc.example.net" << "" << 6668 << false;
+    QTest::newRow("an address") << "irc://127.0.0.1:6667/#x" << "127.0.0.1" << "x" << 6667 << false;
+    QTest::newRow("room in UTF-8") << "irc://h/#caf%C3%A9" << "h" << QStringLiteral("caf\u00e9") << 0 << false;
+}
+
+void TestStartOptions::linksRead()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, server);
+    QFETCH(QString, room);
+    QFETCH(int, port);
+    QFETCH(bool, secure);
+
+    // The same as the one argument and as the value of --server.
+    for (const QStringList& arguments : {QStringList{"talvessa", link}, QStringList{"talvessa", "--server", link}}) {
+        const StartOptions options = ParseStartOptions(arguments);
+        QVERIFY2(options.error.isEmpty(), qPrintable(options.error));
+        QCOMPARE(options.server, server);
+        QCOMPARE(options.room, room);
+        QCOMPARE(options.port, port);
+        QCOMPARE(options.secure, secure);
+    }
+}
+
+void TestStartOptions::linkJoinsItsRoomAfterLogin()
+{
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    TempUserData userData;
+    ScriptedServer server;
+    timing().defaultPort = server.Port();
+    server.Expect("user ann localhost localhost ann")
+        .Expect("nick ann")
+        .Send(":irc.test 001 ann :Welcome")
+        .Expect("memoserv list")
+        .Expect("lusers")
+        .Expect("join #lobby");
+
+    QPointer<TMainForm> frame = StartProgram(ParseStartOptions({"talvessa", "irc://127.0.0.1/#lobby"}));
+    QCOMPARE(frame->servercombo->currentText(), QStringLiteral("127.0.0.1"));
+    // Nothing is joined before the login: the frame holds only the room list.
+    QCOMPARE(frame->ChildWindows().size(), 1);
+    QTimer::singleShot(0, frame, [&frame] {
+        auto* login = frame->findChild<TForm5*>();
+        login->nick->setText("ann");
+        login->CheckBox1->setChecked(true);
+        QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+    });
+    frame->Connectitem->trigger();
+    QVERIFY(server.WaitDone(5000));
+    QTRY_COMPARE(frame->ChildWindows().size(), 2);
+    auto* room = qobject_cast<TForm1*>(frame->ChildWindows().last());
+    QVERIFY(room);
+    QCOMPARE(room->Title(), QStringLiteral("lobby"));
+    // Once only: the link is used up by its join.
+    emit frame->LoggedIn();
+    QCOMPARE(frame->ChildWindows().size(), 2);
+    frame->close();
+    QTRY_VERIFY(frame.isNull());
+}
+
+void TestStartOptions::helpListsEveryOption()
 {
     StartOptions options;
     for (const char* help : {"--help", "-h", "--help-all"}) {
         QCOMPARE(ReadStartOptions({"talvessa", help}, options), std::optional<int>(0));
-        QVERIFY(options.helpText.contains("--server <host>"));
+        for (const char* option : {"--server <host>", "--reset-layout", "--version", "--help", "[link]", "ircs://"})
+            QVERIFY2(options.helpText.contains(option), option);
+    }
+    for (const char* version : {"--version", "-v"}) {
+        QCOMPARE(ReadStartOptions({"talvessa", version}, options), std::optional<int>(0));
+        QVERIFY(options.versionWanted);
     }
     // A readable command line starts the program.
-    QCOMPARE(ReadStartOptions({"talvessa", "--server", "localhost"}, options), std::nullopt);
+    QCOMPARE(ReadStartOptions({"talvessa", "--server", "localhost", "--reset-layout"}, options), std::nullopt);
     QCOMPARE(options.server, QStringLiteral("localhost"));
+    QVERIFY(options.resetLayout);
 }
 
 int main(int argc, char** argv)

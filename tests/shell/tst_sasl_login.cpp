@@ -1,0 +1,189 @@
+// The login dialog's capability talk against a scripted server: SASL taken,
+// refused or unavailable, servers without CAP, a guest, lists cut short or
+// flooded, and the password kept out of the server log.
+#include "protocol/sent_lines.h"
+#include "shell/login_dialog.h"
+#include "shell/main_form.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/scripted_server.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+
+using Script = std::function<void(ScriptedServer&)>;
+Q_DECLARE_METATYPE(Script)
+
+namespace {
+
+const std::string kPassword = "s3cret pass";
+const std::string kUser = "user alice localhost localhost alice";
+const std::string kIdentify = "nickserv identify " + kPassword;
+
+std::string Credentials() { return sent::AuthenticateCredentialLines("alice", kPassword).front(); }
+
+// The server side up to the credentials.
+ScriptedServer& ToCredentials(ScriptedServer& s)
+{
+    return s.Expect("CAP LS 302")
+        .Send(":irc.test CAP * LS :multi-prefix sasl")
+        .Expect("CAP REQ :sasl")
+        .Send(":irc.test CAP * ACK :sasl")
+        .Expect("AUTHENTICATE PLAIN")
+        .Send("AUTHENTICATE +")
+        .Expect(Credentials());
+}
+
+// The registration after the talk, and the welcome.
+ScriptedServer& Registers(ScriptedServer& s)
+{
+    return s.Expect(kUser).Expect("nick alice").Send(":irc.test 001 alice :Welcome");
+}
+
+struct Rig {
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    ScriptedServer server;
+    TMainForm frame;
+    TForm5 dialog{&frame};
+
+    Rig()
+    {
+        frame.IdTCPClient1.SetHost("127.0.0.1");
+        frame.IdTCPClient1.SetPort(server.Port());
+        dialog.setIdTCPClient(&frame.IdTCPClient1);
+        frame.show();
+        dialog.open();
+    }
+};
+
+}  // namespace
+
+class TestSaslLogin : public QObject {
+    Q_OBJECT
+private slots:
+    void exchange_data();
+    void exchange();
+};
+
+void TestSaslLogin::exchange_data()
+{
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<bool>("guest");
+    QTest::addColumn<QString>("prompt");  // part of the one box shown; empty for none
+    QTest::addColumn<QByteArrayList>("received");
+    QTest::addColumn<QString>("logged");  // a line the server log holds; empty for none to check
+
+    const QByteArray user = QByteArray::fromStdString(kUser);
+    const QByteArray identify = QByteArray::fromStdString(kIdentify);
+    const QByteArray credentials = QByteArray::fromStdString(Credentials());
+    const QByteArrayList toCredentials{"CAP LS 302", "CAP REQ :sasl", "AUTHENTICATE PLAIN", credentials};
+
+    QTest::newRow("sasl accepted: no identify")
+        << Script([](ScriptedServer& s) {
+               ToCredentials(s)
+                   .Send(":irc.test 900 alice alice!a@127.0.0.1 alice :You are now logged in as alice")
+                   .Send(":irc.test 903 alice :SASL authentication successful")
+                   .Expect("CAP END");
+               Registers(s);
+           })
+        << false << "" << toCredentials + QByteArrayList{"CAP END", user, "nick alice"} << "AUTHENTICATE PLAIN ...";
+    QTest::newRow("wrong password")
+        << Script([](ScriptedServer& s) {
+               ToCredentials(s).Send(":irc.test 904 alice :SASL authentication failed").Expect("CAP END").AwaitClientClose();
+           })
+        << false << "Incorrect password." << toCredentials + QByteArrayList{"CAP END"}
+        << ":irc.test 904 alice :SASL authentication failed";
+    QTest::newRow("908 without PLAIN: NickServ")
+        << Script([](ScriptedServer& s) {
+               ToCredentials(s)
+                   .Send(":irc.test 908 alice EXTERNAL :are available SASL mechanisms")
+                   .Send(":irc.test 904 alice :SASL authentication failed")
+                   .Expect("CAP END");
+               Registers(s).Expect(kIdentify);
+           })
+        << false << "" << toCredentials + QByteArrayList{"CAP END", user, "nick alice", identify}
+        << "The server offers no SASL PLAIN login: identifying with NickServ instead.";
+    QTest::newRow("CAP without sasl")
+        << Script([](ScriptedServer& s) {
+               s.Expect("CAP LS 302").Send(":irc.test CAP * LS :multi-prefix").Expect("CAP END");
+               Registers(s).Expect(kIdentify);
+           })
+        << false << "" << QByteArrayList{"CAP LS 302", "CAP END", user, "nick alice", identify} << "";
+    QTest::newRow("no CAP: unknown command")
+        << Script([](ScriptedServer& s) {
+               s.Expect("CAP LS 302").Send(":irc.test 421 * CAP :Unknown command");
+               Registers(s).Expect(kIdentify);
+           })
+        << false << "" << QByteArrayList{"CAP LS 302", user, "nick alice", identify} << "";
+    QTest::newRow("no CAP: silence")
+        << Script([](ScriptedServer& s) { Registers(s).Expect(kIdentify); }) << false << ""
+        << QByteArrayList{"CAP LS 302", user, "nick alice", identify} << "";
+    QTest::newRow("guest: no CAP at all")
+        << Script([](ScriptedServer& s) { Registers(s); }) << true << "" << QByteArrayList{user, "nick alice"} << "";
+    QTest::newRow("list cut short")
+        << Script([](ScriptedServer& s) {
+               s.Expect("CAP LS 302").Send(":irc.test CAP * LS * :multi-prefix").Expect("CAP END");
+               Registers(s).Expect(kIdentify);
+           })
+        << false << "" << QByteArrayList{"CAP LS 302", "CAP END", user, "nick alice", identify}
+        << "The server's capability list was cut short: logging in without SASL.";
+    QTest::newRow("list flooded")
+        << Script([](ScriptedServer& s) {
+               std::vector<std::string> flood;
+               for (int i = 0; i < 200; ++i) flood.push_back(":irc.test CAP * LS * :cap" + std::to_string(i) + " sasl");
+               s.Expect("CAP LS 302").SendMany(flood).Expect("CAP END");
+               Registers(s).Expect(kIdentify);
+           })
+        << false << "" << QByteArrayList{"CAP LS 302", "CAP END", user, "nick alice", identify}
+        << "The server's capability list went on too long: logging in without SASL.";
+    QTest::newRow("server closes during the talk")
+        << Script([](ScriptedServer& s) { s.Expect("CAP LS 302").Send(":irc.test CAP * LS * :a").Close(); }) << false
+        << "closed" << QByteArrayList{"CAP LS 302"} << "";
+}
+
+void TestSaslLogin::exchange()
+{
+    QFETCH(Script, script);
+    QFETCH(bool, guest);
+    QFETCH(QString, prompt);
+    QFETCH(QByteArrayList, received);
+    QFETCH(QString, logged);
+
+    Rig rig;
+    script(rig.server);
+    rig.dialog.nick->setText("alice");
+    rig.dialog.password->setText(QString::fromStdString(kPassword));
+    rig.dialog.CheckBox1->setChecked(guest);
+    QTest::mouseClick(rig.dialog.BitBtn1, Qt::LeftButton);
+
+    QVERIFY2(rig.server.WaitDone(3000), rig.server.Errors().empty() ? "" : rig.server.Errors().front().c_str());
+    if (prompt.isEmpty()) {
+        QCOMPARE(rig.prompts.Texts(), QStringList());
+        QVERIFY(rig.dialog.LoggedIn());
+        QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
+        QVERIFY(rig.frame.IdTCPClient1.Connected());
+    } else {
+        QCOMPARE(rig.prompts.Texts().size(), 1);
+        QVERIFY2(rig.prompts.Texts().first().contains(prompt), qPrintable(rig.prompts.Texts().first()));
+        QVERIFY(!rig.dialog.LoggedIn());
+        QVERIFY(rig.dialog.isVisible());
+        QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    }
+    QByteArrayList got;
+    for (const std::string& line : rig.server.Received()) got << QByteArray::fromStdString(line);
+    QCOMPARE(got, received);
+
+    const QString log = rig.frame.Form4()->log->toPlainText();
+    if (!logged.isEmpty()) QVERIFY2(log.split(u'\n').contains(logged), qPrintable(log));
+    QVERIFY(!log.contains(QString::fromStdString(kPassword)));
+    QVERIFY(!log.contains(QString::fromStdString(Credentials().substr(13))));
+}
+
+QTEST_MAIN(TestSaslLogin)
+#include "tst_sasl_login.moc"
