@@ -82,7 +82,7 @@ EndingFigures RunEnding(TMainForm& frame, Ending ending, int halfway, const std:
             if (!frame.ConnectedLook()) out.lookMs = gap;
         }
         if (ended && out.lookMs < 0 && !frame.ConnectedLook()) out.lookMs = sinceEnd.elapsed();
-        if (ended && out.lookMs >= 0 && !frame.ShowingRestOfLines()) {
+        if (ended && out.lookMs >= 0 && !frame.Lifecycle().ShowingRestOfLines()) {
             out.restMs = sinceEnd.elapsed();
             loop.quit();
         }
@@ -224,7 +224,7 @@ void BM_HostileLongLines(benchmark::State& state)
         state.counters["queue_MiB"] = static_cast<double>(queue->Bytes()) / (1 << 20);
         state.counters["queue_cap_MiB"] = static_cast<double>(ChatSession::kQueueBytes) / (1 << 20);
         state.counters["queued_lines"] = static_cast<double>(queue->Size());
-        frame.StopReader(0, TMainForm::RestOfLines::Drop);
+        frame.Lifecycle().StopReader(0, ConnectionLifecycle::RestOfLines::Drop);
     }
 }
 

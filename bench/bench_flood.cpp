@@ -68,7 +68,7 @@ void BM_RoomFlood(benchmark::State& state)
         state.counters["lines_per_s"] = kRoomLines / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
         state.counters["longest_stall_ms"] = static_cast<double>(stall);
         state.counters["rss_after_MiB"] = ResidentMiB();
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 
@@ -115,7 +115,7 @@ void BM_Partners(benchmark::State& state)
         frame.BringToFront(oldest);
         QCoreApplication::processEvents();
         state.counters["front_ms"] = static_cast<double>(front.nsecsElapsed()) / 1e6;
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 

@@ -51,7 +51,7 @@ void BM_LoadFavoritesMenu(benchmark::State& state)
         rig.frame.Favorites1->clear();
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        rig.frame.LoadFavoritesMenu();
+        rig.frame.Lists().LoadFavoritesMenu();
         QCoreApplication::processEvents();
     }
     if (rig.frame.Favorites1->actions().size() != kEntries) state.SkipWithError("entries were lost");
@@ -64,9 +64,9 @@ BENCHMARK(BM_LoadFavoritesMenu)->Unit(benchmark::kMillisecond)->Repetitions(10)-
 void BM_ReloadFavoritesMenu(benchmark::State& state)
 {
     ListsRig rig;
-    rig.frame.LoadFavoritesMenu();
+    rig.frame.Lists().LoadFavoritesMenu();
     for (auto _ : state) {
-        rig.frame.LoadFavoritesMenu();
+        rig.frame.Lists().LoadFavoritesMenu();
         QCoreApplication::processEvents();
     }
     if (rig.frame.Favorites1->actions().size() != kEntries) state.SkipWithError("entries were lost");
@@ -84,7 +84,7 @@ void BM_ShowFavoritesMenu(benchmark::State& state)
         rig.frame.Favorites1->clear();
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        rig.frame.LoadFavoritesMenu();
+        rig.frame.Lists().LoadFavoritesMenu();
         rig.frame.Favorites1->popup(QPoint(0, 0));
         QCoreApplication::processEvents();
         state.PauseTiming();
@@ -99,7 +99,7 @@ BENCHMARK(BM_ShowFavoritesMenu)->Unit(benchmark::kMillisecond)->Repetitions(10)-
 void BM_LoadIgnoreList(benchmark::State& state)
 {
     ListsRig rig;
-    for (auto _ : state) rig.frame.LoadIgnoreList();
+    for (auto _ : state) rig.frame.Lists().LoadIgnoreList();
     if (rig.frame.IgnoreList().size() != kEntries) state.SkipWithError("entries were lost");
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
@@ -123,7 +123,7 @@ BENCHMARK(BM_FillOptionsList)->Unit(benchmark::kMillisecond)->Repetitions(10)->R
 void BM_IsIgnored(benchmark::State& state)
 {
     ListsRig rig;
-    rig.frame.LoadIgnoreList();
+    rig.frame.Lists().LoadIgnoreList();
     const QString nick = state.range(0) == 0 ? QStringLiteral("nick4999") : QStringLiteral("stranger");
     const bool expected = state.range(0) == 0;
     bool answer = !expected;

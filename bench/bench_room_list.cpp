@@ -78,7 +78,7 @@ void BM_RoomListing(benchmark::State& state)
             break;
         }
         ReportRun(state, clock, stall);
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 
@@ -105,7 +105,7 @@ void BM_SecondListing(benchmark::State& state)
             break;
         }
         ReportRun(state, clock, stall);
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 
@@ -156,7 +156,7 @@ void BM_UnroutedNumerics(benchmark::State& state)
             break;
         }
         ReportRun(state, clock, stall);
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 

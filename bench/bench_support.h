@@ -101,7 +101,7 @@ inline void ShowConnected(TMainForm& frame, ScriptedServer& server)
     frame.IdTCPClient1.SetPort(server.Port());
     frame.IdTCPClient1.Connect();
     frame.SetCurrentNick(QStringLiteral("me"));
-    frame.StartReader();
+    frame.Lifecycle().StartReader();
 }
 
 }  // namespace bench

@@ -256,10 +256,11 @@ bool TForm3::SendMessage(const QString& line)
     return true;
 }
 
-void TForm3::ConnectionLost()
+void TForm3::ConnectionLost(bool byUser)
 {
     MoveToAppendPosition(*privchat);
-    WriteSystemNote(*privchat, QStringLiteral("The connection to the server was lost"));
+    WriteSystemNote(*privchat, byUser ? QStringLiteral("Disconnected from the server.")
+                                 : QStringLiteral("The connection to the server was lost"));
 }
 
 void TForm3::ToolButton1Click()

@@ -72,8 +72,8 @@ public:
     // read-only.
     void PartnerQuit(const QString& nick, const QString& reason);
 
-    // The connection ended: a note in the transcript.
-    void ConnectionLost();
+    // The connection ended (byUser: the user disconnected): a note in the transcript.
+    void ConnectionLost(bool byUser = false);
     // Why the program closed the connection, after the "lost" note.
     void ConnectionEndedBecause(const QString& why);
 

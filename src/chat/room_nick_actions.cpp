@@ -9,6 +9,8 @@
 #include "chat/rich_text_view.h"
 #include "chat/room_panels.h"
 #include "common/chat_frame.h"
+#include "common/line_writes.h"
+#include "common/list_writes.h"
 #include "common/prompts.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
@@ -51,25 +53,12 @@ bool TForm1::SendRoomLines(const std::vector<std::string>& lines)
                              QStringLiteral("A line break or NUL character cannot be sent: nothing was sent"));
             return false;
         }
-    try {
-        WriteLines(lines);
-    } catch (const TransportError& error) {
-        prompts().Error(this, QString::fromStdString(error.what()));
-        return false;
-    }
-    return true;
+    return WriteLinesOrTell(frame_ ? &frame_->Connection() : nullptr, lines, this);
 }
 
 bool TForm1::AddToAccountList(AccountList list, const QString& entry)
 {
-    if (!frame_ || entry.isEmpty())
-        return false;
-    QString error;
-    if (!AccountListFile(frame_->AccountFolder(), list).Add(entry, &error)) {
-        prompts().Error(this, error);
-        return false;
-    }
-    return true;
+    return frame_ && !entry.isEmpty() && AddToListOrTell(frame_->AccountFolder(), list, entry, this);
 }
 
 // --- Personal entries ---

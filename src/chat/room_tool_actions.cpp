@@ -18,14 +18,22 @@
 #include <QTimer>
 #include <QToolButton>
 
+// --- Panels ---
+
+void TForm1::OpenPanel(QWidget* panel, QListWidget* list)
+{
+    if (list)
+        list->clear();
+    PlacePanels();
+    panel->show();
+    panel->raise();
+}
+
 // --- Ban list ---
 
 void TForm1::blockbtnClick()
 {
-    Panel5->ListBox1->clear();
-    PlacePanels();
-    Panel5->show();
-    Panel5->raise();
+    OpenPanel(Panel5, Panel5->ListBox1);
     Panel5->ListBox1->addItems(banList_);
 }
 
@@ -115,16 +123,10 @@ void TForm1::favbtnClick()
 
 void TForm1::invitetoolbtnClick()
 {
-    invitepanel->invitelist->clear();
-    PlacePanels();
-    invitepanel->show();
-    invitepanel->raise();
+    OpenPanel(invitepanel, invitepanel->invitelist);
     if (!frame_)
         return;
-    QStringList names;
-    for (const ListEntry& entry : AccountListFile(frame_->AccountFolder(), AccountList::Buddies).Entries())
-        names << entry.name;
-    invitepanel->invitelist->addItems(names);
+    invitepanel->invitelist->addItems(AccountListFile(frame_->AccountFolder(), AccountList::Buddies).Names());
 }
 
 void TForm1::invitebtnClick()

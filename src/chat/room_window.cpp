@@ -17,6 +17,7 @@
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
 #include "common/chat_frame.h"
+#include "common/line_writes.h"
 #include "common/line_breaks.h"
 #include "common/prompts.h"
 #include "common/timings.h"
@@ -47,8 +48,6 @@ namespace {
 
 const QString kNotConnected = QStringLiteral("You are not connected to a server: nothing was sent");
 const QString kSelectRoom = QStringLiteral("[Select Room]");
-constexpr int kWindowWidth = 541;
-constexpr int kWindowHeight = 388;
 constexpr int kNickListWidth = 128;
 // The transcript's least height before the window gives up other rows.
 constexpr int kLeastTranscriptHeight = 40;
@@ -93,7 +92,7 @@ TForm1::TForm1(ChatFrame* frame, QWidget* parent)
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
     SetInRoomLook(false);
-    resize(kWindowWidth, kWindowHeight);
+    resize(kWidth, kHeight);
 }
 
 TForm1::~TForm1() = default;
@@ -270,7 +269,7 @@ void TForm1::FormCreate()
 {
     QMdiSubWindow* sub = SubWindow();
     if (!sub) {
-        resize(kWindowWidth, kWindowHeight);
+        resize(kWidth, kHeight);
         return;
     }
     if (sub_ != sub) {
@@ -281,7 +280,7 @@ void TForm1::FormCreate()
     // A window opened while another is maximised is maximised too; its
     // restored size is set when it is restored.
     if (!sub->isMaximized())
-        sub->resize(kWindowWidth, kWindowHeight);
+        sub->resize(kWidth, kHeight);
 }
 
 QMdiSubWindow* TForm1::SubWindow() const
@@ -359,7 +358,7 @@ void TForm1::joinbtnClick()
     Edit1->setFocus();
 }
 
-void TForm1::ConnectionLost()
+void TForm1::ConnectionLost(bool byUser)
 {
     if (InRoom()) {
         rejoinPending_ = true;
@@ -370,7 +369,8 @@ void TForm1::ConnectionLost()
     ListView1->ClearEntries();
     SetHostControlsEnabled(false);
     MoveToAppendPosition(*mainchat);
-    WriteSystemNote(*mainchat, QStringLiteral("The connection to the server was lost"));
+    WriteSystemNote(*mainchat, byUser ? QStringLiteral("Disconnected from the server.")
+                                 : QStringLiteral("The connection to the server was lost"));
 }
 
 void TForm1::Rejoin()
@@ -461,12 +461,9 @@ void TForm1::Edit1KeyDown()
 
 bool TForm1::SendAction(const QString& action)
 {
-    try {
-        WriteLines(sent::RoomActionLines(RoomOnWire(), ToWire(action)));
-    } catch (const TransportError& error) {
-        prompts().Error(this, QString::fromStdString(error.what()));
+    if (!WriteLinesOrTell(frame_ ? &frame_->Connection() : nullptr,
+                          sent::RoomActionLines(RoomOnWire(), ToWire(action)), this))
         return false;
-    }
     MoveToAppendPosition(*mainchat);
     WriteActionLine(*mainchat, OwnNick(), action);
     return true;

@@ -13,6 +13,7 @@
 
 class ChatFrame;
 class LineConnection;
+class QListWidget;
 class QAction;
 class QComboBox;
 class QFrame;
@@ -42,6 +43,10 @@ class TForm1 : public QWidget, public NickListMenu {
     Q_OBJECT
 
 public:
+    // The size of a room window that is neither maximised nor minimised.
+    static constexpr int kWidth = 541;
+    static constexpr int kHeight = 388;
+
     // The window is not placed anywhere yet; the frame's openers put it into
     // the frame and then call FormCreate().
     explicit TForm1(ChatFrame* frame, QWidget* parent = nullptr);
@@ -76,10 +81,10 @@ public:
     // Which look the title bar has while flashing: true for the active look.
     bool FlashLit() const { return flashLit_; }
 
-    // The connection ended: a note, and the not-in-a-room look with the
+    // The connection ended (byUser: the user disconnected): a note, and the not-in-a-room look with the
     // room name kept in the selector. A window that was in a room remembers
     // to rejoin it.
-    void ConnectionLost();
+    void ConnectionLost(bool byUser = false);
     // Why the program closed the connection, after the "lost" note.
     void ConnectionEndedBecause(const QString& why);
     bool RejoinPending() const { return rejoinPending_; }
@@ -202,6 +207,8 @@ private:
     bool AddToAccountList(AccountList list, const QString& entry);
     void RunCannedAction(int index);
     void PlacePanels();
+    // A panel over the transcript: its list emptied, placed, shown on top.
+    void OpenPanel(QWidget* panel, QListWidget* list = nullptr);
     // Keeps the window's rows apart at any height: below its natural height
     // it hides the status bar, then the gap above the transcript, then the
     // style bar, while the transcript and nick list shrink.

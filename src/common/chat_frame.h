@@ -98,6 +98,11 @@ public:
     // unless child is the active window of the active frame, the frame
     // marks it until it is activated and calls for the user's attention.
     virtual void NoteMention(QWidget* child, const QString& sender, const QString& text) = 0;
+    // The room list, a favourite, an accepted invitation: the window of room
+    // (found by its name without surrounding blanks, letter case aside) to
+    // the front, joined through its join button when it is not in its room;
+    // without one, a room window opened and joined. Null for a blank name.
+    virtual QWidget* ShowRoom(const QString& room, const std::string& wireName = {}) = 0;
     // The open-private-window request for a line that came in: a private
     // window (a TForm3) titled with the pending nick, made without taking the
     // front; null while no nick is pending.

@@ -1,9 +1,10 @@
-// The frame's connection lifecycle: connect and disconnect, the connected and
+// The frame's connection controls: Connect and Disconnect, the connected and
 // disconnected looks, away status and the room-list button.
 #include "shell/main_form.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
 #include "shell/tls_switch.h"
+#include "shell/user_lists.h"
 
 #include "common/wire_text.h"
 #include "protocol/sent_lines.h"
@@ -32,24 +33,18 @@ void TMainForm::ConnectitemClick()
         return;
     }
     if (IdTCPClient1.Connected()) {
-        Disconnect();
+        lifecycle_->Disconnect();
+        Buddies1->clear();
         return;
     }
     if (!AimConnection(this, IdTCPClient1, server, tlsbtn->isChecked())) return;
-    ApplySendLimits();
+    lifecycle_->ApplySendLimits();
     Connect();
-}
-
-void TMainForm::Disconnect()
-{
-    QuitAndStopReader();
-    CloseConnection();  // the log says the connection is gone after the last lines
-    Buddies1->clear();
 }
 
 void TMainForm::Connect()
 {
-    SettleEndedReader();
+    lifecycle_->SettleEndedReader();
     TForm5 dialog(this);
     dialog.setIdTCPClient(&IdTCPClient1);
     dialog.exec();
@@ -57,14 +52,13 @@ void TMainForm::Connect()
     if (!dialog.LoggedIn() && connection.Connected()) {
         // Cancelled after a failed try that left the connection open: that
         // connection never finished logging in, so it is not taken as one.
-        CloseConnection();
+        lifecycle_->CloseConnection();
     }
     if (!connection.Connected()) {
-        if (connectedLook_) CloseConnection();
+        if (lifecycle_->ConnectedLook()) lifecycle_->CloseConnection();
         return;
     }
-    StartReader();
-    loggedIn_ = true;
+    lifecycle_->LoggedIn();
     try {
         connection.WriteLine(sent::MemoServListLine());
         connection.WriteLine(sent::LusersLine());
@@ -73,83 +67,18 @@ void TMainForm::Connect()
         // closed connection too, and its end brings the disconnected look.
         return;
     }
-    LoadAccountLists();
+    lists_->LoadAccountLists();
     form4_->servertitle->setText(FromWire(connection.Host()));
     form4_->ShowServerPanel();
-    RejoinRooms();
+    lifecycle_->RejoinRooms();
     emit LoggedIn();
 }
 
-void TMainForm::TellWindowsConnectionLost()
-{
-    for (QWidget* child : ChildWindows()) {
-        if (auto* room = qobject_cast<TForm1*>(child))
-            room->ConnectionLost();
-        else if (auto* partner = qobject_cast<TForm3*>(child))
-            partner->ConnectionLost();
-    }
-}
-
-void TMainForm::TellWindowsWhyConnectionEnded(const QString& why)
-{
-    for (QWidget* child : ChildWindows()) {
-        if (auto* room = qobject_cast<TForm1*>(child))
-            room->ConnectionEndedBecause(why);
-        else if (auto* partner = qobject_cast<TForm3*>(child))
-            partner->ConnectionEndedBecause(why);
-    }
-}
-
-void TMainForm::RejoinRooms()
-{
-    const bool sameServer = IdTCPClient1.Host() == rejoinHost_;
-    for (QWidget* child : ChildWindows()) {
-        auto* room = qobject_cast<TForm1*>(child);
-        if (!room || !room->RejoinPending())
-            continue;
-        if (sameServer)
-            room->Rejoin();
-        else
-            room->ForgetRejoin();
-    }
-}
-
-void TMainForm::IdTCPClient1Connected()
-{
-    // A login called off while this notification was on its way closed the
-    // connection already: the disconnected look stays.
-    if (!IdTCPClient1.Opened()) return;
-    // Even when the server has already hung up again: the look then changes
-    // back when the program notices and closes its side.
-    ApplyConnectedLook();
-}
-
-void TMainForm::IdTCPClient1Disconnected()
-{
-    ApplyDisconnectedLook();
-    if (ReaderThread() && !ReaderThread()->Finished()) WaitForReader(timing().readerStopMs);
-    form4_->ClearRows();
-    StatusPanel1->setText(QStringLiteral("Not Connected"));
-    const bool wasLoggedIn = std::exchange(loggedIn_, false);
-    if (wasLoggedIn) rejoinHost_ = IdTCPClient1.Host();
-    // Lines of the ended connection may still be arriving in their windows:
-    // the log's last word and the windows' notes come after them.
-    AfterLastLines([this, wasLoggedIn] {
-        AppendLog(QStringLiteral("Disconnected.."));
-        if (wasLoggedIn) TellWindowsConnectionLost();
-    });
-}
-
-void TMainForm::CloseConnection()
-{
-    IdTCPClient1.Disconnect();  // raises the notification when it closed an open connection
-    if (connectedLook_) IdTCPClient1Disconnected();
-}
+void TMainForm::Options1Click() { lists_->ShowOptions(); }
 
 void TMainForm::ApplyConnectedLook()
 {
     pacer_->PaintSoon();  // seen at once, even in the middle of a flood
-    connectedLook_ = true;
     servercombo->setEnabled(false);
     newitem->setEnabled(true);
     Connectitem->setText(QStringLiteral("Disconnect"));
@@ -160,13 +89,12 @@ void TMainForm::ApplyConnectedLook()
     roomlistbtn->setEnabled(true);
     Options1->setEnabled(true);
     StatusPanel1->setText(QStringLiteral("Connected"));
-    SetIgnoreList(QStringList());
+    lists_->SetIgnoreList(QStringList());
 }
 
 void TMainForm::ApplyDisconnectedLook()
 {
     pacer_->PaintSoon();  // seen at once, even in the middle of a flood
-    connectedLook_ = false;
     servercombo->setEnabled(true);
     newitem->setEnabled(false);
     Connectitem->setText(QStringLiteral("Connect"));
@@ -177,7 +105,7 @@ void TMainForm::ApplyDisconnectedLook()
     roomlistbtn->setEnabled(false);
     Options1->setEnabled(false);
     StatusPanel1->setText(QStringLiteral("Not Connected"));
-    SetIgnoreList(QStringList());
+    lists_->SetIgnoreList(QStringList());
 }
 
 void TMainForm::awaybtnClick()

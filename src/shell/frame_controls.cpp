@@ -6,6 +6,8 @@
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
 #include "shell/child_frame.h"
+#include "shell/child_windows.h"
+#include "shell/user_lists.h"
 #include "common/app_icons.h"
 #include "common/line_breaks.h"
 #include "common/prompts.h"
@@ -154,8 +156,11 @@ void TMainForm::BuildWindow()
     mdiArea_->viewport()->setStatusTip(FrameHint());
     setCentralWidget(mdiArea_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateWindowActions(); });
+    windows_ = new ChildWindowRegistry(mdiArea_, *this, this, [this](bool any) { SetWindowActionsEnabled(any); });
+    connect(windows_, &ChildWindowRegistry::IgnorePartner, this, [this](const QString& nick) { IgnoreForGood(nick, this); });
 
     BuildMenus();
+    lists_ = new UserLists(*this, this, Favorites1, Buddies1);
     BuildToolBar();
     BuildStatusBar();
     BuildAwayPanel();
@@ -185,7 +190,7 @@ void TMainForm::BuildWindow()
     roomListFrame->show();
     UpdateWindowActions();
     ApplyDisconnectedLook();
-    SetIgnoreList(std::nullopt);  // none until the first connection
+    lists_->SetIgnoreList(std::nullopt);  // none until the first connection
     Connectitem->setText(QStringLiteral("&Connect"));
 }
 
@@ -219,8 +224,6 @@ void TMainForm::BuildMenus()
     Favorites1->setObjectName("Favorites1");
     Buddies1 = MainMenu1->addMenu(QStringLiteral("Buddies"));
     Buddies1->setObjectName("Buddies1");
-    connect(Favorites1, &QMenu::triggered, this, &TMainForm::JoinFavRoom);
-    connect(Buddies1, &QMenu::triggered, this, &TMainForm::OpenBuddyPrivMessage);
 
     Window1 = MainMenu1->addMenu(QStringLiteral("&Window"));
     Window1->setObjectName("Window1");

@@ -2,10 +2,12 @@
 // and filling it from WHO replies.
 #include "shell/main_form.h"
 
-#include "common/prompts.h"
+#include "common/line_writes.h"
 #include "common/wire_text.h"
 #include "protocol/sent_lines.h"
 #include "side/user_info_window.h"
+
+TForm8* TMainForm::UserInformationWindow() const { return form8_; }
 
 void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
 {
@@ -16,12 +18,7 @@ void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
     form8_ = new TForm8(this);
     form8_->SetAskedNick(nick);
     SetWhoPurpose(QStringLiteral("profile"));
-    try {
-        IdTCPClient1.WriteLine(sent::WhoLine(ToWire(nick)));
-    } catch (const TransportError& error) {
-        prompts().Error(asker ? asker : this, QString::fromStdString(error.what()));
-        return;
-    }
+    if (!WriteLinesOrTell(&IdTCPClient1, {sent::WhoLine(ToWire(nick))}, asker ? asker : this)) return;
     // The reader's replies are drained by this wait's event loop, so the
     // fields fill while the window is open.
     form8_->exec();
@@ -29,7 +26,5 @@ void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
 
 void TMainForm::ShowUserProfile(const UserProfile& profile)
 {
-    lastProfile_ = profile;
     if (form8_) form8_->Fill(profile);
-    emit UserProfileArrived(profile);
 }

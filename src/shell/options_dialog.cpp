@@ -1,5 +1,7 @@
 #include "shell/options_dialog.h"
 
+#include "common/list_writes.h"
+
 #include "common/prompts.h"
 #include "shell/fixed_dialog.h"
 
@@ -111,9 +113,7 @@ void TForm10::RemoveSelected(QListWidget* list, AccountList which)
     QStringList sections;
     for (int row = 0; row < list->count(); ++row)
         if (list->item(row)->isSelected()) sections << list->item(row)->data(kSectionRole).toString();
-    QString error;
-    if (!sections.isEmpty() && !AccountListFile(folder_, which).Erase(sections, &error))
-        prompts().Error(this, error);
+    if (!sections.isEmpty()) EraseFromListOrTell(folder_, which, sections, this);
     FillListBox(list, which);
 }
 

@@ -43,8 +43,15 @@ TForm9::TForm9(ChatFrame* frame, QWidget* parent) : QDialog(parent), frame_(fram
     Button2->setObjectName(QStringLiteral("Button2"));
     Button3 = new QPushButton(QStringLiteral("Ignore User"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    // Enter must not answer an invitation that popped up while the user typed.
-    for (QPushButton* b : {Button1, Button2, Button3}) b->setAutoDefault(false);
+    // A prompt that pops up while the user types must not take the keys:
+    // it shows without becoming the active window, and no button takes the
+    // focus (Enter and the space bar press a focused one) until the user
+    // clicks it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    for (QPushButton* b : {Button1, Button2, Button3}) {
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::ClickFocus);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -75,18 +82,7 @@ void TForm9::SetInvitation(const QString& inviter, const QString& channel)
 
 void TForm9::Button1Click()
 {
-    if (frame_ && !room_.isEmpty()) {
-        QWidget* open = nullptr;
-        for (QWidget* child : frame_->ChildWindows())
-            if (child->windowTitle() == room_) {
-                open = child;
-                break;
-            }
-        if (open)
-            frame_->BringToFront(open);
-        else
-            frame_->OpenRoomWindow(room_);
-    }
+    if (frame_ && !room_.isEmpty()) frame_->ShowRoom(room_);
     accept();
 }
 

@@ -33,8 +33,7 @@ public:
     QPushButton* Button2 = nullptr;  // Reject
     QPushButton* Button3 = nullptr;  // Ignore User
 
-    // Accept: the room's window to the front when one is open, otherwise a
-    // room window made and joined.
+    // Accept: the room's window to the front, joined (see ChatFrame::ShowRoom).
     void Button1Click();
     // Reject.
     void Button2Click();

@@ -298,15 +298,7 @@ void TForm4::RoomListDblClick()
     if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
         return;
     const RoomRow row = Rooms->Row(current.row());  // a copy: opening the window turns the event loop
-    const QString room = row.name;
-    // The exact title, trailing space and all: a window joined from the room
-    // selector (no trailing space) is another window.
-    for (QWidget* child : frame_->ChildWindows())
-        if (child->windowTitle() == room) {
-            frame_->BringToFront(child);
-            return;
-        }
-    frame_->OpenRoomWindow(room, row.wireName);
+    frame_->ShowRoom(row.name, row.wireName);
 }
 
 void TForm4::ShowServerPanel()

@@ -624,7 +624,7 @@ void TestRoomWindow::activationMarksIgnoredNicks()
         const QStringList fields = part.split(u':');
         window->ListView1->AddEntry(fields[0], fields[1].toInt());
     }
-    frame.SetIgnoreList(ignore);
+    frame.Lists().SetIgnoreList(ignore);
     window->FormActivate();
     QStringList described;
     for (int i = 0; i < window->ListView1->Count(); ++i)

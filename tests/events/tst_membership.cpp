@@ -207,7 +207,7 @@ void TestMembership::nickListAndTranscript()
     QFETCH(QString, transcript);
 
     TMainForm frame;
-    frame.SetIgnoreList(ignore);
+    frame.Lists().SetIgnoreList(ignore);
     TForm1* window = RoomWindow(frame, QStringLiteral("room"));
     for (const QByteArray& raw : lines)
         Feed(frame, raw);

@@ -210,7 +210,7 @@ void TestMessageEvents::linesWithoutPartnerOpenNothing()
 
 void TestMessageEvents::ignoredSenderIsLoggedOnly()
 {
-    frame_->SetIgnoreList(QStringList{"carol", "bob", "dave"});
+    frame_->Lists().SetIgnoreList(QStringList{"carol", "bob", "dave"});
     Route(*frame_, ":bob!b@h PRIVMSG me :hi");
     Route(*frame_, ":bob!b@h NOTICE me :psst");
     QVERIFY(PrivateWindows(*frame_).isEmpty());
@@ -256,7 +256,7 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
 {
     // A room window with the partner's name is not a private window.
     auto* room = new TForm1(frame_.get());
-    frame_->AddChildWindow(room);
+    frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("bob");
 
@@ -337,7 +337,7 @@ void TestMessageEvents::userOpenerComparesExactly()
 
     // A room window of that title is shown instead.
     auto* room = new TForm1(frame_.get());
-    frame_->AddChildWindow(room);
+    frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("lobby");
     frame_->BringToFront(bob);
@@ -363,7 +363,7 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
     QCOMPARE(LogLines(*frame_).last(), QStringLiteral("bob (Ignored): me :again "));
 
     // Ignoring twice keeps one entry.
-    frame_->IgnorePartnerNotification("bob");
+    frame_->IgnoreForGood("bob", frame_.get());
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
 }
 
@@ -414,11 +414,11 @@ void TestMessageEvents::roomLines()
     QFETCH(QString, other);
 
     auto* lobbyWindow = new TForm1(frame_.get());
-    frame_->AddChildWindow(lobbyWindow);
+    frame_->Windows().Add(lobbyWindow);
     lobbyWindow->FormCreate();
     lobbyWindow->SetTitle("Lobby");
     auto* otherWindow = new TForm1(frame_.get());
-    frame_->AddChildWindow(otherWindow);
+    frame_->Windows().Add(otherWindow);
     otherWindow->FormCreate();
     otherWindow->SetTitle("other");
 
@@ -432,11 +432,11 @@ void TestMessageEvents::roomLines()
 void TestMessageEvents::roomLineAfterActionIsNotItalic()
 {
     auto* room = new TForm1(frame_.get());
-    frame_->AddChildWindow(room);
+    frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("lobby");
     // An ignored user's room lines are shown all the same.
-    frame_->SetIgnoreList(QStringList{"alice"});
+    frame_->Lists().SetIgnoreList(QStringList{"alice"});
 
     Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :hello");
@@ -460,7 +460,7 @@ void TestMessageEvents::roomLineAfterActionIsNotItalic()
 void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
 {
     auto* room = new TForm1(frame_.get());
-    frame_->AddChildWindow(room);
+    frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("lobby");
     frame_->activateWindow();

@@ -124,7 +124,7 @@ void TestNickEvents::renames()
     QFETCH(QString, own);
 
     TMainForm frame;
-    frame.SetIgnoreList(ignore);
+    frame.Lists().SetIgnoreList(ignore);
     frame.SetCurrentNick("me");
     ChatSession session(frame, "me");
     const auto feed = [&session](const QByteArray& raw) {

@@ -8,6 +8,7 @@
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "side/user_info_window.h"
+#include "support/connected_frame.h"
 #include "support/irc_servers.h"
 #include "support/scripted_server.h"
 #include "support/test_session.h"
@@ -142,19 +143,32 @@ void TestServerReplies::whoFieldsByPosition()
 
 void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
 {
-    TMainForm frame;
-    QSignalSpy profiles(&frame, &TMainForm::UserProfileArrived);
+    Connected connected;
+    TMainForm& frame = connected.frame;
     const QByteArray raw = ":irc.test 352 me #room bob 127.0.0.1 irc.test bob H :0 Bob B";
     Feed(frame, raw);
     QCOMPARE(frame.Form4()->log->toPlainText(),
              QStringLiteral("messagestring =127.0.0.1\nmessagestring =") + QString::fromLatin1(raw));
-    QCOMPARE(profiles.count(), 0);
 
-    frame.SetWhoPurpose(QStringLiteral("profile"));
-    Feed(frame, raw);
-    QCOMPARE(profiles.count(), 1);
-    QCOMPARE(frame.LastUserProfile().nick, QStringLiteral("bob"));
-    QCOMPARE(frame.LastUserProfile().fullName, QStringLiteral("Bob B"));
+    // While the profile window is open, a reply for another purpose leaves
+    // it empty; one asked for as a profile fills it.
+    QStringList unasked;
+    QStringList asked;
+    QTimer::singleShot(0, &frame, [&] {
+        TForm8* window = frame.UserInformationWindow();
+        const auto fields = [window] { return QStringList{window->nick->text(), window->fullname->text()}; };
+        frame.SetWhoPurpose(QString());
+        Feed(frame, raw);
+        unasked = fields();
+        frame.SetWhoPurpose(QStringLiteral("profile"));
+        Feed(frame, raw);
+        asked = fields();
+        window->reject();
+    });
+    frame.OpenUserProfile(QStringLiteral("bob"), nullptr);
+    QCOMPARE(unasked, QStringList({QString(), QString()}));
+    QCOMPARE(asked, QStringList({QStringLiteral("bob"), QStringLiteral("Bob B")}));
+    QCOMPARE(connected.Sent(), QStringList{QStringLiteral("who bob")});
 }
 
 void TestServerReplies::profileWindowTakesTheAskedNick_data()

@@ -11,7 +11,8 @@ The journey: type the server, connect, log in as a guest, open a room window,
 join a room by pressing Enter in the room selector, chat both ways (the
 received line is checked in the transcript saved with Save Chat), a line
 naming the user highlighted, typed commands (/me, Tab completion of a nick,
-/join by Enter in the input line), a private
+/join by Enter in the input line), an invitation arriving while the user
+types (the typed text goes on into the input line and accepts nothing), a private
 conversation both ways, Chat > New while a child window is maximised, the
 server going away and coming back (the program must rejoin its room by
 itself after the reconnect), a reconnect with TLS (ircs://127.0.0.1:6669,
@@ -594,6 +595,32 @@ def typed_commands_in_the_room():
     key("2")
 
 
+def invitation_while_typing():
+    begin(f"{PEER} invites {NICK} while {NICK} types: the keys go on into the input line")
+    J.peer.send("JOIN #elsewhere")
+    J.peer.expect("its own JOIN to #elsewhere", rf"^:{PEER}!\S+ JOIN :?#elsewhere", 15)
+    type_text("first")
+    key("Return")
+    J.peer.expect(f"the room message from {NICK}", rf"^:{NICK}!\S+ PRIVMSG #{ROOM} :.*first", 15)
+    J.peer.send(f"INVITE {NICK} #elsewhere")
+    prompts = wait_for("no invitation prompt came up", lambda: find_windows("^Invitation$"), 15)
+    type_text("second line here")
+    key("Return")
+    J.peer.expect(f"the rest of the typed line from {NICK}",
+                  rf"^:{NICK}!\S+ PRIVMSG #{ROOM} :.*second line here", 15)
+    # Nothing accepted the invitation: the prompt is still there, and no
+    # join reached #elsewhere (PEER would have seen it before the message).
+    if not find_windows("^Invitation$"):
+        fail("the invitation prompt went away while the user typed")
+    for line in J.peer.recent:
+        if re.search(rf"^:{NICK}!\S+ JOIN :?#elsewhere", line):
+            fail(f"{NICK} joined #elsewhere while typing")
+    begin("answer the prompt with Reject")
+    xdotool("windowactivate", "--sync", prompts[0], check=False)
+    key("Escape")
+    wait_for("the invitation prompt did not close with Escape", lambda: not find_windows("^Invitation$"), 10)
+
+
 def chat_in_private():
     begin(f"private chat: {PEER} writes, a private window opens, the reply goes back")
     before = screen_pixels()
@@ -692,6 +719,7 @@ def journey():
     join_with_enter()
     chat_in_the_room()
     typed_commands_in_the_room()
+    invitation_while_typing()
     chat_in_private()
     new_window_beside_a_maximised_one()
     reconnect_after_the_servers_restart()

@@ -66,7 +66,7 @@ void TestInvitations::acceptThenIgnoreInviter()
 
     TMainForm frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    frame.LoadAccountLists();  // what the login command does after the reader starts
+    frame.Lists().LoadAccountLists();  // what the login command does after the reader starts
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
     for (const char* room : {"#party", "#second", "#third"}) {
@@ -109,7 +109,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     QCOMPARE(PrivateWindowCount(frame), 0);
     QVERIFY(!RoomWindow(frame, "third"));
 
-    frame.StopReader(2000);
+    frame.Lifecycle().StopReader(2000);
 }
 
 QTEST_MAIN(TestInvitations)

@@ -123,7 +123,7 @@ void TestMessages::chatLinesReachTheirWindows()
     bob.Send("quit :gone now");
     QTRY_VERIFY_WITH_TIMEOUT(privateText().contains(QStringLiteral("bob has lost connection. ")), kWaitMs);
     QVERIFY(w->Edit1->isReadOnly());
-    frame.StopReader(2000);
+    frame.Lifecycle().StopReader(2000);
 }
 
 QTEST_MAIN(TestMessages)

@@ -104,7 +104,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     window->partbtn->click();
     QCOMPARE(list.Count(), 0);
     QCOMPARE(window->Title(), QString());
-    frame.StopReader(2000);
+    frame.Lifecycle().StopReader(2000);
 }
 
 QTEST_MAIN(TestRoomMembership)

@@ -7,10 +7,10 @@
 #include "shell/main_form.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
+#include "side/user_info_window.h"
 #include "support/irc_servers.h"
 
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTreeView>
 #include <QtTest>
 
@@ -84,17 +84,28 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     // WHO for a user of a shared room fills the profile.
     TForm1* alpha = frame.OpenRoomWindow(QStringLiteral("alpha"));
     QTRY_VERIFY_WITH_TIMEOUT(alpha->mainchat->toPlainText().contains(QStringLiteral("alice has joined the room")), kWaitMs);
-    QSignalSpy profiles(&frame, &TMainForm::UserProfileArrived);
-    frame.SetWhoPurpose(QStringLiteral("profile"));
-    frame.IdTCPClient1.WriteLine(sent::WhoLine("bob"));
-    QTRY_COMPARE_WITH_TIMEOUT(profiles.count(), 1, kWaitMs);
-    const UserProfile bobProfile = frame.LastUserProfile();
+    // Through the profile window, as Profile opens it: filled while it is open.
+    UserProfile bobProfile;
+    QTimer::singleShot(0, &frame, [&] {
+        TForm8* window = frame.UserInformationWindow();
+        auto* poll = new QTimer(window);
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(poll, &QTimer::timeout, window, [&, window, waited] {
+            if (window->server->text().isEmpty() && waited.elapsed() < kWaitMs) return;
+            bobProfile = {window->nick->text(), window->ipaddress->text(), window->server->text(),
+                          window->usertype->text(), window->fullname->text()};
+            window->reject();
+        });
+        poll->start(10);
+    });
+    frame.OpenUserProfile(QStringLiteral("bob"), nullptr);
     QCOMPARE(bobProfile.nick, QStringLiteral("bob"));
     QCOMPARE(bobProfile.host, QStringLiteral("127.0.0.1"));
     QCOMPARE(bobProfile.server, QStringLiteral("irc.test"));
-    QVERIFY2(bobProfile.flags.contains(u'@'), qPrintable(bobProfile.flags));  // bob made #alpha
+    QCOMPARE(bobProfile.flags, QStringLiteral("Operatory / Host"));  // bob made #alpha
     QVERIFY(list.log->toPlainText().contains(QStringLiteral("messagestring =127.0.0.1")));
-    frame.StopReader(2000);
+    frame.Lifecycle().StopReader(2000);
 }
 
 QTEST_MAIN(TestServerRepliesReal)

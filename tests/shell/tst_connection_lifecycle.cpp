@@ -57,6 +57,20 @@ void WriteListFile(const QString& nick, const QString& file, const QByteArray& b
     f.write(bytes);
 }
 
+// When a watched window was hidden, on clock.
+class HideClock : public QObject {
+public:
+    QElapsedTimer clock;
+    qint64 at = -1;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && at < 0) at = clock.elapsed();
+        return false;
+    }
+};
+
 struct Rig {
     PromptRecorder prompts;
     ShrunkTimings timings;
@@ -108,6 +122,8 @@ private slots:
     void endingShowsRestOfLinesInSlices_data();
     void endingShowsRestOfLinesInSlices();
     void lostConnectionRejoinsRoomsAtNextLogin();
+    void endingNotes_data();
+    void endingNotes();
     void refusedLoginLeavesFrameDisconnected();
     void cancelledLoginChangesNothing();
     void cancelAfterFailedTryIsNoLogin();
@@ -145,7 +161,7 @@ void TestConnectionLifecycle::loginStartsReaderThenSendsFirstRequests()
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
     QCOMPARE(rig.frame.Form4()->servertitle->text(), QStringLiteral("127.0.0.1"));
     QVERIFY(rig.frame.Form4()->serverstat->isVisibleTo(rig.frame.Form4()));
-    QVERIFY(rig.frame.HasIgnoreList());
+    QVERIFY(rig.frame.Lists().HasIgnoreList());
     QVERIFY(rig.frame.IgnoreList().isEmpty());
 }
 
@@ -234,6 +250,45 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
 }
 
+void TestConnectionLifecycle::endingNotes_data()
+{
+    QTest::addColumn<bool>("byUser");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("Chat, Disconnect") << true << "Disconnected from the server.";
+    QTest::newRow("server hangs up") << false << "The connection to the server was lost";
+}
+
+void TestConnectionLifecycle::endingNotes()
+{
+    QFETCH(bool, byUser);
+    QFETCH(QString, note);
+    Rig rig;
+    GoodLogin(rig.server, "alice");
+    rig.server.Expect("lusers").Send(":irc.test 998 alice :reading");
+    if (byUser)
+        rig.server.Expect("quit").Close();
+    else
+        rig.server.Expect("join #lobby").Send(":bob!b@h PRIVMSG alice :hi").Close();
+    rig.LogIn("alice");
+    QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));
+    TForm1* room = rig.frame.OpenRoomWindow(QStringLiteral("lobby"));
+    TForm3* partner = nullptr;
+    if (byUser) {
+        partner = rig.frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
+        rig.frame.Connectitem->trigger();
+    } else {
+        QTRY_VERIFY(!rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).isEmpty());
+        partner = qobject_cast<TForm3*>(rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).constFirst());
+    }
+    QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
+    QTRY_VERIFY(room->mainchat->toPlainText().contains(note));
+    QVERIFY(partner->privchat->toPlainText().contains(note));
+    for (const QString& text : {room->mainchat->toPlainText(), partner->privchat->toPlainText()})
+        QCOMPARE(text.count(QStringLiteral("connection to the server was lost")) +
+                     text.count(QStringLiteral("Disconnected from the server.")),
+                 1);
+}
+
 void TestConnectionLifecycle::endingShowsRestOfLinesInSlices_data()
 {
     QTest::addColumn<QString>("ending");
@@ -299,19 +354,19 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     const QString lastLine = QStringLiteral(":irc.test 372 alice :- flood %1");
     if (ending == "close") {
-        QVERIFY(!rig.frame.ShowingRestOfLines());
+        QVERIFY(!rig.frame.Lifecycle().ShowingRestOfLines());
         QTest::qWait(200);
         QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));  // dropped, not rendered
         return;
     }
     // The ending handles a slice at most; a quick machine may also finish the
     // rest before the event loop is back here, but never in one batch.
-    if (rig.frame.ShowingRestOfLines()) {
+    if (rig.frame.Lifecycle().ShowingRestOfLines()) {
         QVERIFY(!LogLines(rig.frame).contains(lastLine.arg(queued - 1)));
         QVERIFY(rig.prompts.Errors().isEmpty());  // the report waits for the lines before it
     }
 
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.frame.ShowingRestOfLines(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.frame.Lifecycle().ShowingRestOfLines(), 60000);
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QCOMPARE(log.count(QStringLiteral("Disconnected..")), 1);
@@ -466,7 +521,7 @@ void TestConnectionLifecycle::closingFrame_data()
     QTest::addColumn<bool>("serverAnswersQuit");
     QTest::addColumn<int>("quitLines");
     QTest::newRow("logged in") << true << true << 1;
-    QTest::newRow("logged in, quit ignored") << true << false << 1;
+    QTest::newRow("logged in, quit read but never answered") << true << false << 1;
     QTest::newRow("open connection without reader") << false << true << 0;
 }
 
@@ -476,7 +531,7 @@ void TestConnectionLifecycle::closingFrame()
     QFETCH(bool, serverAnswersQuit);
     QFETCH(int, quitLines);
     Rig rig;
-    timing().readerStopMs = 300;
+    timing().readerStopMs = 3000;  // what a disconnect would grant the server
     if (loggedIn) {
         GoodLogin(rig.server, "alice");
         rig.server.Expect("lusers");
@@ -486,8 +541,17 @@ void TestConnectionLifecycle::closingFrame()
     } else {
         rig.OpenConnection();
     }
+    // The user asked to leave: the frame is gone before the server has had
+    // its moment, and that moment is short.
+    HideClock hidden;
+    rig.frame.installEventFilter(&hidden);
+    hidden.clock.start();
     QVERIFY(rig.frame.close());
+    const qint64 took = hidden.clock.elapsed();
+    QVERIFY2(took < 1500, qPrintable(QString::number(took)));
     QVERIFY(!rig.frame.ReaderThread());  // ended and disposed of before the close returned
+    QVERIFY(!rig.frame.isVisible());
+    QVERIFY2(hidden.at >= 0 && hidden.at < 200, qPrintable(QString::number(hidden.at)));
     QTest::qWait(50);
     const auto received = rig.server.Received();
     QCOMPARE(int(std::count(received.begin(), received.end(), "quit")), quitLines);

@@ -3,6 +3,8 @@
 // the reload notifications, the ignore list read from its file (also while
 // another thread asks about nicks), and the options dialog's changes
 // reaching the frame once it has closed.
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
@@ -125,7 +127,7 @@ void TestFrameLists::menusFollowFileOrder()
     QFETCH(QString, file);
     const bool favourites = file == "fav.ini";
     QMenu* menu = favourites ? frame_->Favorites1 : frame_->Buddies1;
-    const auto load = [&] { favourites ? frame_->LoadFavoritesMenu() : frame_->LoadBuddiesMenu(); };
+    const auto load = [&] { favourites ? frame_->Lists().LoadFavoritesMenu() : frame_->Lists().LoadBuddiesMenu(); };
     // A section without a name shows as an empty item that opens nothing.
     const auto enabled = [menu] {
         QList<bool> out;
@@ -161,12 +163,13 @@ void TestFrameLists::menusFollowFileOrder()
 void TestFrameLists::favouriteJoinsOnceThenComesToFront()
 {
     Write("fav.ini", "[lobby]\nName=lobby\n[r&b]\nName=r&b\n");
-    frame_->LoadFavoritesMenu();
+    frame_->Lists().LoadFavoritesMenu();
     Item(frame_->Favorites1, "lobby")->trigger();
     QVERIFY(server_->WaitForReceived("join #lobby"));
     QCOMPARE(Windows<TForm1>(*frame_).size(), 1);
     TForm1* lobby = Windows<TForm1>(*frame_)[0];
     QCOMPARE(lobby->Title(), QStringLiteral("lobby"));
+    lobby->ListView1->AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
 
     frame_->NewRoomWindow();
     Item(frame_->Favorites1, "lobby")->trigger();
@@ -181,7 +184,7 @@ void TestFrameLists::favouriteJoinsOnceThenComesToFront()
 void TestFrameLists::buddyOpensPrivateWindowSendingNothing()
 {
     Write("buddies.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
-    frame_->LoadBuddiesMenu();
+    frame_->Lists().LoadBuddiesMenu();
     Item(frame_->Buddies1, "bob")->trigger();
     QCOMPARE(Windows<TForm3>(*frame_).size(), 1);
     TForm3* bob = Windows<TForm3>(*frame_)[0];
@@ -200,17 +203,17 @@ void TestFrameLists::eachServerAndNickHasItsOwnLists()
     Write("fav.ini", "[ann-here]\nName=ann-here\n");
     Write("fav.ini", "[bea-here]\nName=bea-here\n", "127.0.0.1", "bea");
     Write("fav.ini", "[ann-there]\nName=ann-there\n", "irc.other.net", "ann");
-    frame_->LoadFavoritesMenu();
+    frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-here"});
     frame_->SetCurrentNick("bea");
-    frame_->LoadFavoritesMenu();
+    frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(frame_->Favorites1), QStringList{"bea-here"});
     frame_->SetCurrentNick("ann");
     frame_->IdTCPClient1.SetHost("irc.other.net");
-    frame_->LoadFavoritesMenu();
+    frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-there"});
     frame_->SetCurrentNick("cid");  // nothing written yet
-    frame_->LoadFavoritesMenu();
+    frame_->Lists().LoadFavoritesMenu();
     QVERIFY(Shown(frame_->Favorites1).isEmpty());
 }
 
@@ -236,9 +239,9 @@ void TestFrameLists::reloadNotificationsWaitForTheCaller()
 
 void TestFrameLists::ignoreListIsReadFromItsFile()
 {
-    frame_->SetIgnoreList(QStringList{"old"});
+    frame_->Lists().SetIgnoreList(QStringList{"old"});
     Write("ignore.ini", "[zed]\nName=zed\n[Bob]\nName=Bob\n");
-    frame_->LoadIgnoreList();
+    frame_->Lists().LoadIgnoreList();
     QCOMPARE(frame_->IgnoreList(), (QStringList{"zed", "Bob"}));
     QVERIFY(!frame_->IsIgnored("old"));
     QVERIFY(frame_->IsIgnored("Bob"));
@@ -258,7 +261,7 @@ void TestFrameLists::isIgnoredHoldsWhileListIsReloaded()
     first += "[bob]\nName=bob\n";
     second = "[bob]\nName=bob\n" + second;
     Write("ignore.ini", first);
-    frame_->LoadIgnoreList();
+    frame_->Lists().LoadIgnoreList();
     std::atomic<bool> stop{false};
     std::atomic<int> wrong{0};
     std::atomic<long> asked{0};
@@ -271,8 +274,8 @@ void TestFrameLists::isIgnoredHoldsWhileListIsReloaded()
     });
     for (int round = 0; round < 40; ++round) {
         Write("ignore.ini", round % 2 ? first : second);
-        frame_->LoadIgnoreList();
-        frame_->IgnorePartnerNotification("dave");
+        frame_->Lists().LoadIgnoreList();
+        frame_->IgnoreForGood("dave", frame_.get());
     }
     stop = true;
     reader.join();
@@ -285,7 +288,7 @@ void TestFrameLists::optionsChangesReachFrameWhenClosed()
 {
     Write("fav.ini", "[one]\nName=one\n[two]\nName=two\n");
     Write("ignore.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
-    frame_->LoadAccountLists();
+    frame_->Lists().LoadAccountLists();
     frame_->ChangeIgnoreList([](IgnoreEntries& list) { list.Append("@carl"); });  // ignored in a room, not in the file
     QVERIFY(frame_->Options1->isEnabled());
 

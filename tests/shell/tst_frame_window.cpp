@@ -3,12 +3,18 @@
 // items and the room list window that cannot be closed.
 #include "chat/private_window.h"
 #include "chat/input_line.h"
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
 #include "shell/about_box.h"
 #include "shell/main_form.h"
 #include "shell/product_info.h"
 #include "shell/shell_test_support.h"
+#include "side/invitation_prompt.h"
+#include "side/room_list_model.h"
+#include "support/connected_frame.h"
+#include "support/temp_user_data.h"
 #include "side/room_list_window.h"
 
 #include <QComboBox>
@@ -75,6 +81,10 @@ private slots:
     void newChildWhileOneIsMaximised_data();
     void newChildWhileOneIsMaximised();
     void captionFollowsMaximisedChildWhoseTitleEmpties();
+    void closingActivatesWindowBefore_data();
+    void closingActivatesWindowBefore();
+    void roomRoadsFindOpenWindow_data();
+    void roomRoadsFindOpenWindow();
 };
 
 namespace {
@@ -116,13 +126,19 @@ void TestFrameWindow::newChildrenStayInsideTheArea()
 void TestFrameWindow::newChildWhileOneIsMaximised_data()
 {
     QTest::addColumn<QString>("how");
-    for (const char* how : {"chat new", "room", "private from user", "private for a line"})
-        QTest::newRow(how) << QString::fromLatin1(how);
+    QTest::addColumn<QSize>("restored");
+    const QSize room(541, 388);
+    const QSize partner(TForm3::kWidth, TForm3::kHeight);
+    QTest::newRow("chat new") << "chat new" << room;
+    QTest::newRow("room") << "room" << room;
+    QTest::newRow("private from user") << "private from user" << partner;
+    QTest::newRow("private for a line") << "private for a line" << QSize();  // restored where it was shown
 }
 
 void TestFrameWindow::newChildWhileOneIsMaximised()
 {
     QFETCH(QString, how);
+    QFETCH(QSize, restored);
     TMainForm frame;
     frame.show();
     QMdiSubWindow* first = SubOf(frame.NewRoomWindow());
@@ -133,6 +149,11 @@ void TestFrameWindow::newChildWhileOneIsMaximised()
     // never a maximised look around a window of its restored size.
     QVERIFY(SubOf(made)->isMaximized());
     QCOMPARE(SubOf(made)->geometry(), frame.MdiArea()->viewport()->rect());
+    // Restored, it has the size of any window of its kind.
+    if (!restored.isValid()) return;
+    SubOf(made)->showNormal();
+    QApplication::processEvents();
+    QCOMPARE(SubOf(made)->size(), restored);
 }
 
 void TestFrameWindow::captionFollowsMaximisedChildWhoseTitleEmpties()
@@ -205,8 +226,8 @@ void TestFrameWindow::windowMenuListsChildren()
 {
     TMainForm frame;
     frame.show();
-    frame.AddChildWindow(Child("lounge"));
-    QMdiSubWindow* second = frame.AddChildWindow(Child("bob"));
+    frame.Windows().Add(Child("lounge"));
+    QMdiSubWindow* second = frame.Windows().Add(Child("bob"));
     emit frame.Window1->aboutToShow();
     QStringList listed = Texts(frame.Window1->actions()).mid(6);  // after the five items and a separator
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge", "&3 bob"}));
@@ -228,8 +249,8 @@ void TestFrameWindow::windowActionsArrangeChildren()
     TMainForm frame;
     frame.resize(900, 700);
     frame.show();
-    QMdiSubWindow* a = frame.AddChildWindow(Child("a"));
-    QMdiSubWindow* b = frame.AddChildWindow(Child("b"));
+    QMdiSubWindow* a = frame.Windows().Add(Child("a"));
+    QMdiSubWindow* b = frame.Windows().Add(Child("b"));
     frame.MdiArea()->subWindowList().first()->showMinimized();  // the room list stays out of the way
     const QRect area = frame.MdiArea()->viewport()->rect();
 
@@ -338,6 +359,103 @@ void TestFrameWindow::exitClosesFrame()
             frame.FileExitItem->trigger();
         QVERIFY(!frame.isVisible());
     }
+}
+
+void TestFrameWindow::closingActivatesWindowBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("private, close box") << "private" << "close box";
+    QTest::newRow("private, Ctrl+W") << "private" << "ctrl+w";
+    QTest::newRow("private, Ignore button") << "private" << "ignore";
+    QTest::newRow("room, close box") << "room" << "close box";
+    QTest::newRow("room, Ctrl+W") << "room" << "ctrl+w";
+}
+
+void TestFrameWindow::closingActivatesWindowBefore()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, how);
+    PromptRecorder prompts;
+    TempUserData userData;  // the Ignore button writes the account's ignore list
+    TMainForm frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    const auto open = [&](const QString& name) -> QWidget* {
+        if (kind == QLatin1String("room")) {
+            QWidget* room = frame.NewRoomWindow();
+            room->setWindowTitle(name);
+            return room;
+        }
+        return frame.OpenPrivateWindowFromUser(name);
+    };
+    QWidget* before = open(QStringLiteral("amy"));
+    open(QStringLiteral("bob"));
+    QWidget* closing = open(QStringLiteral("cid"));
+    // The user goes to amy, then to cid, and closes cid: amy, made first and
+    // neither the last made nor the room list, is where the user was.
+    frame.BringToFront(before);
+    frame.BringToFront(closing);
+    QCOMPARE(frame.CurrentChild(), closing);
+    if (how == QLatin1String("close box"))
+        SubOf(closing)->close();
+    else if (how == QLatin1String("ctrl+w"))
+        QTest::keySequence(&frame, QKeySequence::Close);
+    else
+        qobject_cast<TForm3*>(closing)->ToolButton1->click();
+    QTRY_VERIFY(!frame.ChildWindows().contains(closing));
+    QTRY_COMPARE(frame.CurrentChild(), before);
+    QTest::qWait(20);
+    QCOMPARE(frame.CurrentChild(), before);
+}
+
+void TestFrameWindow::roomRoadsFindOpenWindow_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<bool>("joined");
+    for (const char* road : {"room list", "favourite", "invitation"}) {
+        QTest::addRow("%s, same name", road) << road << "testroom" << true;
+        QTest::addRow("%s, trailing blank", road) << road << "testroom " << true;
+        QTest::addRow("%s, letter case", road) << road << "TestRoom" << true;
+        QTest::addRow("%s, window not in its room", road) << road << "testroom" << false;
+    }
+}
+
+void TestFrameWindow::roomRoadsFindOpenWindow()
+{
+    QFETCH(QString, road);
+    QFETCH(QString, asked);
+    QFETCH(bool, joined);
+    PromptRecorder prompts;
+    Connected c;
+    TMainForm& frame = c.frame;
+    frame.show();
+    TForm1* open = frame.OpenRoomWindow(QStringLiteral("testroom"));
+    QCOMPARE(c.Sent(), QStringList{"join #testroom"});
+    // The server lists the user in the room; after a refusal it does not,
+    // and the window stays as it was.
+    if (joined) open->ListView1->AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
+    frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));  // in front meanwhile
+    if (road == QLatin1String("room list")) {
+        TForm4& list = *frame.Form4();
+        list.AddRoomRow(asked, QString(), QStringLiteral("1 "));
+        list.Rooms->Flush();
+        const QModelIndex at = list.RoomList->model()->index(0, 0);
+        list.RoomList->setCurrentIndex(at);
+        list.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list.RoomListDblClick();
+    } else if (road == QLatin1String("favourite")) {
+        frame.Favorites1->addAction(asked)->trigger();
+    } else {
+        QTest::mouseClick(frame.Invitations().Show(QStringLiteral("bob"), u'#' + asked)->Button1, Qt::LeftButton);
+    }
+    int rooms = 0;
+    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<TForm1*>(child) ? 1 : 0;
+    QCOMPARE(rooms, 1);
+    QCOMPARE(frame.CurrentChild(), open);
+    QCOMPARE(c.Sent(), joined ? QStringList() : QStringList{"join #testroom"});
+    QVERIFY(open->InRoom());
 }
 
 QTEST_MAIN(TestFrameWindow)

@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -65,7 +66,10 @@ private slots:
     void ignoredInviterIsLoggedOnly();
     void staysOnTopWithoutBlocking();
     void eachPromptAnswersItsOwnInvitation();
-    void acceptOnOpenRoomOnlyBringsItToFront();
+    void acceptOnOpenRoomOutsideItJoins();
+    void atMostFivePrompts_data();
+    void atMostFivePrompts();
+    void promptTakesNoKeys();
     void ignoreUserTwiceKeepsOneEntry();
     void ignoreUserThatCannotBeWrittenChangesNothing();
 
@@ -167,7 +171,7 @@ void TestInvitationPrompt::ignoredInviterIsLoggedOnly_data()
 void TestInvitationPrompt::ignoredInviterIsLoggedOnly()
 {
     QFETCH(QStringList, ignored);
-    frame_->SetIgnoreList(ignored);
+    frame_->Lists().SetIgnoreList(ignored);
     Route(*frame_, ":bob!b@h INVITE me :#lobby");
     QCoreApplication::processEvents();
     QVERIFY(OpenPrompts(*frame_).isEmpty());
@@ -179,7 +183,7 @@ void TestInvitationPrompt::ignoredInviterIsLoggedOnly()
 
 void TestInvitationPrompt::staysOnTopWithoutBlocking()
 {
-    TForm9* prompt = frame_->ShowInvitation("bob", "#lobby");
+    TForm9* prompt = frame_->Invitations().Show("bob", "#lobby");
     QVERIFY(prompt->isVisible());
     QVERIFY(!prompt->isModal());
     QVERIFY(prompt->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -193,9 +197,9 @@ void TestInvitationPrompt::staysOnTopWithoutBlocking()
 
 void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
 {
-    TForm9* first = frame_->ShowInvitation("amy", "#one");
-    TForm9* second = frame_->ShowInvitation("bob", "#two");
-    TForm9* third = frame_->ShowInvitation("carl", "#three");
+    TForm9* first = frame_->Invitations().Show("amy", "#one");
+    TForm9* second = frame_->Invitations().Show("bob", "#two");
+    TForm9* third = frame_->Invitations().Show("carl", "#three");
     QCOMPARE(OpenPrompts(*frame_).size(), 3);
     QVERIFY(second->pos() != first->pos());  // a later prompt does not hide an earlier one
 
@@ -217,23 +221,81 @@ void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
     QVERIFY(prompts_->records.isEmpty());
 }
 
-void TestInvitationPrompt::acceptOnOpenRoomOnlyBringsItToFront()
+void TestInvitationPrompt::acceptOnOpenRoomOutsideItJoins()
 {
     TForm1* lobby = frame_->NewRoomWindow();
     lobby->SetTitle("lobby");
     TForm1* other = frame_->NewRoomWindow();
     QCOMPARE(frame_->CurrentChild(), other);
-    frame_->ShowInvitation("bob", "#lobby")->Button1->click();
+    frame_->Invitations().Show("bob", "#lobby")->Button1->click();
     QCOMPARE(frame_->CurrentChild(), lobby);
     QCOMPARE(RoomWindows(*frame_).size(), 2);
-    QVERIFY(Sent().empty());
+    QCOMPARE(Sent(), std::vector<std::string>{"join #lobby"});  // by its join button
+    QVERIFY(lobby->InRoom());
     QTRY_VERIFY(OpenPrompts(*frame_).isEmpty());
+}
+
+void TestInvitationPrompt::atMostFivePrompts_data()
+{
+    QTest::addColumn<int>("invitations");
+    QTest::addColumn<int>("answeredAfter");  // one prompt answered after this many; -1: none
+    QTest::addColumn<int>("prompts");
+    QTest::addColumn<QStringList>("logged");
+    QTest::newRow("five") << 5 << -1 << 5 << QStringList();
+    QTest::newRow("six") << 6 << -1 << 5 << QStringList{"n6 invites you to #r6"};
+    QTest::newRow("eight") << 8 << -1 << 5
+                           << QStringList{"n6 invites you to #r6", "n7 invites you to #r7", "n8 invites you to #r8"};
+    QTest::newRow("an answer makes room") << 6 << 5 << 5 << QStringList();
+    QTest::newRow("an answer makes room for one") << 7 << 5 << 5 << QStringList{"n7 invites you to #r7"};
+}
+
+void TestInvitationPrompt::atMostFivePrompts()
+{
+    QFETCH(int, invitations);
+    QFETCH(int, answeredAfter);
+    QFETCH(int, prompts);
+    QFETCH(QStringList, logged);
+    const qsizetype logBefore = LogLines(*frame_).size();
+    for (int n = 1; n <= invitations; ++n) {
+        Route(*frame_, QStringLiteral(":n%1!u@h INVITE me :#r%1").arg(n).toStdString());
+        QCoreApplication::processEvents();  // each prompt shows once the line's handler is done
+        if (n == answeredAfter) {
+            OpenPrompts(*frame_).constFirst()->Button2->click();
+            QCoreApplication::processEvents();
+        }
+    }
+    QTRY_COMPARE(OpenPrompts(*frame_).size(), prompts);
+    QCOMPARE(LogLines(*frame_).mid(logBefore), logged);
+    QVERIFY(Sent().empty());
+}
+
+void TestInvitationPrompt::promptTakesNoKeys()
+{
+    TForm1* room = frame_->NewRoomWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    room->Edit1->setFocus();
+    QTest::keyClicks(room->Edit1, "first");
+    Route(*frame_, ":bob!b@h INVITE me :#elsewhere");
+    QTRY_COMPARE(OpenPrompts(*frame_).size(), 1);
+    // The keys the user goes on typing: to whatever has the keyboard now.
+    QWidget* typedInto = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    QVERIFY(typedInto);
+    QTest::keyClicks(typedInto, " second");
+    if (typedInto == room->Edit1)
+        QCOMPARE(room->Edit1->text(), QStringLiteral("first second"));
+    else
+        QTest::keyClick(typedInto, Qt::Key_Return);  // a prompt that has the keys presses nothing
+    QVERIFY(Sent().empty());
+    QCOMPARE(OpenPrompts(*frame_).size(), 1);
+    QCOMPARE(RoomWindows(*frame_).size(), 1);
+    for (QPushButton* button : OpenPrompts(*frame_).constFirst()->findChildren<QPushButton*>())
+        QVERIFY(!button->hasFocus());
 }
 
 void TestInvitationPrompt::ignoreUserTwiceKeepsOneEntry()
 {
-    TForm9* first = frame_->ShowInvitation("bob", "#one");
-    TForm9* second = frame_->ShowInvitation("bob", "#two");
+    TForm9* first = frame_->Invitations().Show("bob", "#one");
+    TForm9* second = frame_->Invitations().Show("bob", "#two");
     first->Button3->click();
     second->Button3->click();
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
@@ -248,9 +310,9 @@ void TestInvitationPrompt::ignoreUserThatCannotBeWrittenChangesNothing()
     QFile blocker(root_->Path() + "/userdata");
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    frame_->SetIgnoreList(QStringList{"amy"});
+    frame_->Lists().SetIgnoreList(QStringList{"amy"});
 
-    TForm9* prompt = frame_->ShowInvitation("bob", "#lobby");
+    TForm9* prompt = frame_->Invitations().Show("bob", "#lobby");
     prompt->Button3->click();
     QCOMPARE(prompts_->Errors().size(), 1);
     QVERIFY2(prompts_->Errors()[0].contains("could not be written"), qPrintable(prompts_->Errors()[0]));

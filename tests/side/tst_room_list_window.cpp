@@ -1,6 +1,8 @@
 // The room list window as far as the shell uses it: its controls, the server
 // panel, the two load buttons, clearing rows, the log, and that it cannot close.
 #include "chat/rich_text_view.h"
+#include "chat/nick_icons.h"
+#include "chat/nick_list_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "protocol/irc_message.h"
@@ -180,29 +182,36 @@ void TestRoomListWindow::columnClickSorts()
 void TestRoomListWindow::doubleClickJoinsOrBringsToFront_data()
 {
     QTest::addColumn<QString>("openTitle");  // a room window open before the double-click
+    QTest::addColumn<bool>("inRoom");        // the server listed the user in it
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<int>("windows");        // room windows afterwards
-    QTest::newRow("closed room") << QString() << QStringList{"join #lobby "} << 1;
-    QTest::newRow("open room") << "lobby " << QStringList() << 1;
-    QTest::newRow("open from the selector, no trailing space") << "lobby" << QStringList{"join #lobby "} << 2;
+    QTest::newRow("closed room") << QString() << false << QStringList{"join #lobby "} << 1;
+    QTest::newRow("open room") << "lobby " << true << QStringList() << 1;
+    QTest::newRow("open from the selector, no trailing space") << "lobby" << true << QStringList() << 1;
+    QTest::newRow("open, other letter case") << "LOBBY" << true << QStringList() << 1;
+    QTest::newRow("open, its join refused") << "lobby" << false << QStringList{"join #lobby"} << 1;
 }
 
 void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
 {
     QFETCH(QString, openTitle);
+    QFETCH(bool, inRoom);
     QFETCH(QStringList, sent);
     QFETCH(int, windows);
     ScriptedServer server;
     TMainForm frame;
+    frame.SetCurrentNick(QStringLiteral("me"));
     frame.IdTCPClient1.SetHost("127.0.0.1");
     frame.IdTCPClient1.SetPort(server.Port());
     frame.IdTCPClient1.Connect();
     frame.show();
     TForm1* open = nullptr;
     if (!openTitle.isEmpty()) {
-        open = frame.NewRoomWindow();
-        open->SetTitle(openTitle);
+        open = frame.OpenRoomWindow(openTitle);
+        if (inRoom) open->ListView1->AddEntry(QStringLiteral("me"), kNormalIcon);
         frame.NewRoomWindow();  // in front of it
+        frame.IdTCPClient1.WriteLine("opened");
+        QVERIFY(server.WaitForReceived("opened", 2000));
     }
     TForm4& form = *frame.Form4();
     form.AddRoomRow("other ", "", "1 ");
@@ -214,13 +223,15 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     QVERIFY(server.WaitForReceived("marker", 2000));
     std::vector<std::string> received = server.Received();
     received.pop_back();
+    const auto opened = std::find(received.begin(), received.end(), "opened");
+    if (opened != received.end()) received.erase(received.begin(), opened + 1);
     QStringList lines;
     for (const std::string& l : received) lines << QString::fromStdString(l);
     QCOMPARE(lines, sent);
     int rooms = 0;
-    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<TForm1*>(child) && child->windowTitle().startsWith("lobby");
+    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<TForm1*>(child) && child->windowTitle().startsWith("lobby", Qt::CaseInsensitive);
     QCOMPARE(rooms, windows);
-    if (sent.isEmpty()) QCOMPARE(frame.CurrentChild(), open);
+    if (open) QCOMPARE(frame.CurrentChild(), open);
 }
 
 void TestRoomListWindow::joinFromRowKeepsServerBytes_data()

@@ -150,7 +150,7 @@ bool LogInFrame(TMainForm& frame, int port, const std::string& nick, int timeout
             connection.WriteLine(PongLineFor(line));
         } else if (line.find(" 001 ") != std::string::npos) {
             frame.SetCurrentNick(QString::fromStdString(nick));
-            frame.StartReader();
+            frame.Lifecycle().StartReader();
             return true;
         }
     }

@@ -1,0 +1,117 @@
+#pragma once
+// The life of the one server connection on the program's side: the reader
+// started at login, stopped at a disconnect or an exit, the lines it left
+// shown or dropped, and every step that follows the end of a connection.
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+class ChatFrame;
+class ChatSession;
+class LineConnection;
+class QWidget;
+class chandler;
+
+class ConnectionLifecycle : public QObject {
+    Q_OBJECT
+public:
+    // What the frame shows of the connection: its connected look, and its
+    // disconnected look (the room list emptied with it).
+    struct Looks {
+        std::function<void()> connected;
+        std::function<void()> disconnected;
+    };
+
+    // owner: the frame window, parent of this object, of the session and of
+    // the error boxes.
+    ConnectionLifecycle(ChatFrame& frame, LineConnection& connection, QWidget* owner, Looks looks);
+    ~ConnectionLifecycle() override;
+    // The frame is going: no notification reaches it any more, the reader
+    // stops, its lines are dropped and the connection closes.
+    void Teardown();
+
+    // --- A login ---
+    // The login succeeded: the session is made, its reader started with the
+    // current nick, and rooms left by a lost connection to the same server
+    // are joined again once the caller has sent its first lines (Rejoin).
+    void LoggedIn();
+    void RejoinRooms();
+    // Makes the session of the open connection and starts its reader.
+    void StartReader();
+    // The connection's send limits, from the timings.
+    void ApplySendLimits();
+
+    // --- An ending ---
+    // What becomes of the lines the reader left in its queue when it stops.
+    enum class RestOfLines {
+        Show,  // handled in slices bounded by time, as during the connection
+        Drop,  // the program is closing: nothing more is rendered
+    };
+    // Asks the reader to stop, waits at most timeoutMs for it (the connection is
+    // then closed so that its read ends) and disposes of it. The lines it left
+    // are shown from here on (the first slice before this returns) or dropped.
+    void StopReader(int timeoutMs, RestOfLines rest = RestOfLines::Show);
+    // Chat, Disconnect: "quit" goes out, the reader stops, the connection
+    // closes, and the windows say that the user disconnected.
+    void Disconnect();
+    // The program is closing: "quit" goes out when the connection is open,
+    // with at most withinMs for the server to take it and hang up; the lines
+    // still waiting are dropped.
+    void Close(std::chrono::milliseconds within);
+    // Closes the connection and makes sure the disconnected handling ran once,
+    // also when the server had closed it first (which raises no notification).
+    void CloseConnection();
+    // A reader that ended by the server's doing, not yet handled: handle it now.
+    void SettleEndedReader();
+    // The last connection's lines that wait are dropped (the frame is going).
+    void DropRestOfLines();
+
+    // --- State ---
+    ChatSession* Session() const { return session_; }
+    chandler* ReaderThread() const;
+    // True while the lines of an ended connection are still being shown.
+    bool ShowingRestOfLines() const { return endingSession_ != nullptr; }
+    // True while received lines wait to be handled (a flood).
+    bool LinesWaiting() const;
+    // True while the frame shows its connected look.
+    bool ConnectedLook() const { return connectedLook_; }
+
+private:
+    // The connection's own notifications, on the UI thread.
+    void Opened();
+    void Closed();
+    // The reader ended on its own: on a transport error that the program did
+    // not cause, or (unexpected) on another failure.
+    void ReaderEndedByServer(const QString& error, bool unexpected = false);
+    // Asks the reader to stop, sends "quit" and gives the server within to
+    // take it and close (one that has not taken it within a second gets no
+    // more); then disposes of the reader.
+    void QuitAndStopReader(std::chrono::milliseconds within, RestOfLines rest);
+    void WaitForReader(int timeoutMs);
+    // Runs what must come after the last line of an ended connection (the log's
+    // "Disconnected..", the windows' notes): now, or once those lines are shown.
+    void AfterLastLines(std::function<void()> step);
+    void FinishRestOfLines();
+    // Every room and private window hears that the connection ended.
+    void TellWindowsConnectionLost(bool byUser);
+    // After the "lost" note: why the program closed the connection.
+    void TellWindowsWhyConnectionEnded(const QString& why);
+
+    ChatFrame& frame_;
+    LineConnection& connection_;
+    QWidget* owner_;
+    Looks looks_;
+    ChatSession* session_ = nullptr;        // disposed of with deleteLater: a handler may be mid-call
+    ChatSession* endingSession_ = nullptr;  // an ended connection whose lines are still being shown
+    QList<std::function<void()>> afterLastLines_;
+    bool connectedLook_ = false;
+    bool loggedIn_ = false;         // a login succeeded and no disconnected handling followed yet
+    bool userDisconnects_ = false;  // the ending under way is one the user asked for
+    std::string rejoinHost_;        // the server the room windows' pending rejoins belong to
+    bool stoppingReader_ = false;
+    bool quietClose_ = false;  // the reader's stop closes the connection; its caller reports it
+};
