@@ -18,7 +18,8 @@ Route DispatchRoute(const ircmessageencoder& line)
         case 332: return {Handler::HandleTopic};
         case 352: return {Handler::HandleWhoReply};
         case 353: return {Handler::HandleNames};
-        case 433:
+        // Once logged in, a nick in use answers a nick change the user typed:
+        // the connection stays, and the log shows the server's words.
         case 464: return {Handler::HandleLoginError};
         case 474:
         case 477:

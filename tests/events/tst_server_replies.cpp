@@ -232,7 +232,7 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
     ScriptedServer server;
     server.ExpectPrefix("user alice").ExpectPrefix("nick alice")
         .SendRaw(":srv 001 alice :Welcome\r\n:srv 372 alice :- before\r\n"
-                 ":srv 433 alice bob :Nickname is already in use.\r\n:srv 372 alice :- after\r\n");
+                 ":srv 464 alice :Password incorrect\r\n:srv 372 alice :- after\r\n");
     TMainForm frame;
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice", 5000));

@@ -27,7 +27,7 @@ void TestDispatch::routes_data()
     row("332", ":s 332 me #a :topic", Handler::HandleTopic);
     row("352", ":s 352 me #a u h s n H :0 N", Handler::HandleWhoReply);
     row("353", ":s 353 me = #a :x", Handler::HandleNames);
-    row("433", ":s 433 * me :in use", Handler::HandleLoginError);
+    row("433", ":s 433 * me :in use", Handler::Log);
     row("464", ":s 464 me :bad password", Handler::HandleLoginError);
     row("474", ":s 474 me #a :banned", Handler::HandleJoinError, 474);
     row("477", ":s 477 me #a :need reg", Handler::HandleJoinError, 477);
