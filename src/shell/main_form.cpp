@@ -128,9 +128,15 @@ void TMainForm::BringToFront(QWidget* child) { windows_->BringToFront(child); }
 
 TForm1* TMainForm::NewRoomWindow() { return windows_->NewRoom(); }
 
-TForm1* TMainForm::OpenRoomWindow(const QString& room) { return windows_->OpenRoom(room); }
+TForm1* TMainForm::OpenRoomWindow(const QString& room, const std::string& wireName)
+{
+    return windows_->OpenRoom(room, wireName);
+}
 
-QWidget* TMainForm::ShowRoom(const QString& room) { return windows_->ShowRoom(room); }
+QWidget* TMainForm::ShowRoom(const QString& room, const std::string& wireName)
+{
+    return windows_->ShowRoom(room, wireName);
+}
 
 TForm3* TMainForm::OpenPrivateWindowRequest()
 {
