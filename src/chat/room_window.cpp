@@ -48,7 +48,6 @@ namespace {
 
 const QString kNotConnected = QStringLiteral("You are not connected to a server: nothing was sent");
 const QString kSelectRoom = QStringLiteral("[Select Room]");
-constexpr int kNickListWidth = 128;
 // The transcript's least height before the window gives up other rows.
 constexpr int kLeastTranscriptHeight = 40;
 
@@ -58,17 +57,6 @@ bool SplitsOnTheWire(const QString& room)
 {
     const QString core = TrimControls(room);
     return core.contains(u' ') || core.contains(u',') || core.contains(QChar(0x07));
-}
-
-QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& hint, QStyle::StandardPixmap icon)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setStatusTip(hint);
-    button->setAutoRaise(true);
-    button->setIcon(parent->style()->standardIcon(icon));
-    return button;
 }
 
 }  // namespace
@@ -114,157 +102,6 @@ void TForm1::WriteLines(const std::vector<std::string>& lines)
     frame_->Connection().WriteLines(lines);
 }
 
-void TForm1::BuildToolBar()
-{
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setIconSize(QSize(16, 16));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-
-    ComboBoxEx1 = new QComboBox(ToolBar1);
-    ComboBoxEx1->setObjectName(QStringLiteral("ComboBoxEx1"));
-    ComboBoxEx1->setToolTip(QStringLiteral("Rooms List"));
-    ComboBoxEx1->setEditable(true);
-    ComboBoxEx1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBoxEx1->setMaxVisibleItems(16);
-    ComboBoxEx1->setMinimumContentsLength(14);
-    ComboBoxEx1->setIconSize(QSize(16, 11));
-    for (const CountryRoom& room : CountryRooms())
-        ComboBoxEx1->addItem(CountryFlag(room.flagCode), room.name);
-    ComboBoxEx1->setCurrentIndex(-1);
-    ComboBoxEx1->setEditText(kSelectRoom);
-    KeepOnOneLine(ComboBoxEx1->lineEdit());
-    // A real key press reaches the combo box, which hands it to its line
-    // edit directly, past the line edit's event filters: watch both.
-    ComboBoxEx1->installEventFilter(this);
-    ComboBoxEx1->lineEdit()->installEventFilter(this);
-
-    joinbtn = ToolButton(ToolBar1, QStringLiteral("joinbtn"), QStringLiteral("Join selected room"),
-                         QStyle::SP_MediaPlay);
-    partbtn = ToolButton(ToolBar1, QStringLiteral("partbtn"), QStringLiteral("Left the room"),
-                         QStyle::SP_MediaStop);
-    actionbtn = ToolButton(ToolBar1, QStringLiteral("actionbtn"), QStringLiteral("Send an Action"),
-                           QStyle::SP_FileDialogContentsView);
-    actionbtn->setText(QStringLiteral("Action"));
-    actionbtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    PopupMenu2 = BuildActionMenu(this);
-    actionbtn->setMenu(PopupMenu2);
-    actionbtn->setPopupMode(QToolButton::InstantPopup);
-    blockbtn = ToolButton(ToolBar1, QStringLiteral("blockbtn"), QStringLiteral("Banned Nicks"),
-                          QStyle::SP_MessageBoxCritical);
-    addbtn = ToolButton(ToolBar1, QStringLiteral("addbtn"), QStringLiteral("Advertise"),
-                        QStyle::SP_MessageBoxInformation);
-    favbtn = ToolButton(ToolBar1, QStringLiteral("favbtn"), QStringLiteral("Add this room to favorites"),
-                        QStyle::SP_DialogYesButton);
-    favbtn->setIcon(NickIcon(kHostIcon));
-    invitetoolbtn = ToolButton(ToolBar1, QStringLiteral("invitetoolbtn"),
-                               QStringLiteral("Invite buddies to this room"), QStyle::SP_FileDialogNewFolder);
-    ToolButton9 = ToolButton(ToolBar1, QStringLiteral("ToolButton9"), QStringLiteral("Save Chat"),
-                             QStyle::SP_DialogSaveButton);
-    exitbtn = ToolButton(ToolBar1, QStringLiteral("exitbtn"), QStringLiteral("Exit"),
-                         QStyle::SP_DialogCloseButton);
-
-    ToolBar1->addWidget(ComboBoxEx1);
-    ToolBar1->addWidget(joinbtn);
-    ToolBar1->addWidget(partbtn);
-    ToolBar1->addSeparator();
-    ToolBar1->addWidget(actionbtn);
-    ToolBar1->addWidget(blockbtn);
-    ToolBar1->addWidget(addbtn);
-    ToolBar1->addWidget(favbtn);
-    ToolBar1->addWidget(invitetoolbtn);
-    ToolBar1->addSeparator();
-    ToolBar1->addWidget(ToolButton9);
-    ToolBar1->addWidget(exitbtn);
-
-    connect(joinbtn, &QToolButton::clicked, this, &TForm1::joinbtnClick);
-    connect(partbtn, &QToolButton::clicked, this, &TForm1::partbtnClick);
-    connect(exitbtn, &QToolButton::clicked, this, &TForm1::exitbtnClick);
-    connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
-    connect(blockbtn, &QToolButton::clicked, this, &TForm1::blockbtnClick);
-    connect(addbtn, &QToolButton::clicked, this, &TForm1::addbtnClick);
-    connect(favbtn, &QToolButton::clicked, this, &TForm1::favbtnClick);
-    connect(invitetoolbtn, &QToolButton::clicked, this, &TForm1::invitetoolbtnClick);
-    connect(PopupMenu2, &QMenu::triggered, this, [this](QAction* action) {
-        const int index = action->data().toInt();
-        if (index < 0)
-            Custom1Click();
-        else
-            RunCannedAction(index);
-    });
-
-    titleid = new QLineEdit(QStringLiteral("0"), this);
-    titleid->setObjectName(QStringLiteral("titleid"));
-    titleid->hide();
-}
-
-void TForm1::BuildBody()
-{
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(19);
-    Panel1->setFrameShape(QFrame::NoFrame);
-
-    mainchat = new TRichTextBox(this);
-    mainchat->setObjectName(QStringLiteral("mainchat"));
-    connect(mainchat, &TRichTextBox::Change, this, &TForm1::mainchatChange);
-    new TFindBar(mainchat, this);
-    FollowLinks(*mainchat, [this] { return frame_; });
-
-    ListView1 = new TNickListView(this);
-    ListView1->setFixedWidth(kNickListWidth);
-    // Both shrink with the window: their own minimum would push the rows
-    // below them over each other.
-    mainchat->setMinimumHeight(1);
-    ListView1->setMinimumHeight(1);
-    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    BuildNickListMenu();
-
-    Panel2 = new TInputLine(this);
-    Edit1 = Panel2->Edit1;
-    Panel2->SetCompletionNicks([this] { return ListView1->Nicks(); });
-    connect(Panel2, &TInputLine::EnterPressed, this, &TForm1::Edit1KeyDown);
-
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-
-    BuildPanels();
-
-    auto* middle = new QHBoxLayout;
-    middle->setContentsMargins(0, 0, 0, 0);
-    middle->setSpacing(2);
-    middle->addWidget(mainchat, 1);
-    middle->addWidget(ListView1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(ToolBar1);
-    layout->addWidget(Panel1);
-    layout->addLayout(middle, 1);
-    layout->addWidget(Panel2);
-    layout->addWidget(StatusBar1);
-}
-
-void TForm1::BuildPanels()
-{
-    Panel3 = new TCustomActionPanel(this);
-    connect(Panel3, &TCustomActionPanel::Accepted, this, &TForm1::Button1Click);
-    connect(Panel3->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-
-    Panel4 = new TKickReasonPanel(this);
-    connect(Panel4, &TKickReasonPanel::KickRequested, this, &TForm1::Button3Click);
-
-    Panel5 = new TBanListPanel(this);
-    connect(Panel5->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-
-    invitepanel = new TInvitePanel(this);
-    connect(invitepanel->invitebtn, &QPushButton::clicked, this, &TForm1::invitebtnClick);
-}
-
 void TForm1::FormCreate()
 {
     QMdiSubWindow* sub = SubWindow();
@@ -289,23 +126,6 @@ QMdiSubWindow* TForm1::SubWindow() const
 }
 
 bool TForm1::InRoom() const { return !joinbtn->isEnabled(); }
-
-void TForm1::SetInRoomLook(bool inRoom)
-{
-    ComboBoxEx1->setEnabled(!inRoom);
-    joinbtn->setEnabled(!inRoom);
-    for (QToolButton* button : {partbtn, actionbtn, invitetoolbtn, favbtn, addbtn, blockbtn})
-        button->setEnabled(inRoom);
-    if (Timer2->isActive())
-        addbtn->setEnabled(false);
-}
-
-void TForm1::SetHostControlsEnabled(bool enabled)
-{
-    for (QAction* entry : {Kick1, KickandBan1, Ban1, MakeHost1, DeHost1})
-        entry->setEnabled(enabled);
-    blockbtn->setEnabled(enabled);
-}
 
 // --- Joining and leaving ---
 
@@ -469,28 +289,6 @@ bool TForm1::SendAction(const QString& action)
     return true;
 }
 
-void TForm1::RunCannedAction(int index)
-{
-    const QList<CannedAction>& entries = CannedActions();
-    if (index < 0 || index >= entries.size())
-        return;
-    const CannedAction& entry = entries[index];
-    const QString nick = ListView1->SelectedNick();
-    if (entry.needsNick && nick.isEmpty()) {
-        WriteWarningNote(*mainchat, QStringLiteral("To use this action first select a user in the list"));
-        return;
-    }
-    SendAction(QString::fromStdString(entry.text(ToWire(nick))));
-}
-
-void TForm1::Dance2Click() { RunCannedAction(0); }
-void TForm1::Laugh2Click() { RunCannedAction(1); }
-void TForm1::Jump2Click() { RunCannedAction(2); }
-void TForm1::Scared2Click() { RunCannedAction(3); }
-void TForm1::Sing2Click() { RunCannedAction(4); }
-void TForm1::Kiss1Click() { RunCannedAction(5); }
-void TForm1::Slap1Click() { RunCannedAction(6); }
-void TForm1::Love1Click() { RunCannedAction(7); }
 void TForm1::OfferDate1Click() { RunCannedAction(8); }
 
 void TForm1::Custom1Click()
