@@ -67,7 +67,7 @@ void BM_NumericFlood(benchmark::State& state)
                 ++steps;
                 return false;
             }
-            return !frame.LinesWaiting();
+            return !frame.Lifecycle().LinesWaiting();
         };
         qint64 stall = 0;
         if (!bench::RunUntil(floodOver, stall, floodMs + 60000) || server.Failed()) {
@@ -82,7 +82,7 @@ void BM_NumericFlood(benchmark::State& state)
         state.counters["rss_before_MiB"] = rssBefore;
         state.counters["peak_rss_MiB"] = peak;
         state.counters["log_lines"] = frame.Form4()->log->document()->blockCount();
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 

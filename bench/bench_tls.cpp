@@ -74,7 +74,7 @@ void BM_RoomFlood(benchmark::State& state)
         AimAt(frame.IdTCPClient1, server->Port(), tls);
         frame.IdTCPClient1.Connect();
         frame.SetCurrentNick(QStringLiteral("me"));
-        frame.StartReader();
+        frame.Lifecycle().StartReader();
         TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
@@ -96,7 +96,7 @@ void BM_RoomFlood(benchmark::State& state)
         }
         state.counters["lines_per_s"] = kRoomLines / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
         state.counters["longest_stall_ms"] = static_cast<double>(stall);
-        frame.StopReader(2000);
+        frame.Lifecycle().StopReader(2000);
     }
 }
 
