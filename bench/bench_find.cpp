@@ -12,6 +12,7 @@
 #include "chat/rich_text_view.h"
 #include "common/link_spans.h"
 
+#include "bench_support.h"
 #include "qt_benchmark_main.h"
 
 #include <QLineEdit>
@@ -25,20 +26,15 @@ namespace {
 
 constexpr int kLines = 100000;
 
+// The busy room's texts, and one with a link and a room name.
 const QStringList& Texts()
 {
-    static const QStringList texts{
-        "hello everyone, how is it going today?",
-        "\x02important:\x02 the meeting moved to three o'clock",
-        "\x03" "4red alert\x03 nothing to worry about, just testing colours",
-        "did anybody see the match last night? it was incredible",
-        "\x03" "12blue text\x0f and back to normal after a reset",
-        "lol that is the funniest thing I have read all week",
-        "\x1funderlined\x1f words and \x02\x03" "3green bold\x02 words",
-        "can someone help me with my router settings please",
-        "brb, coffee time",
-        "the notes are at https://example.org/notes?id=42 and in #lobby-archive",
-    };
+    static const QStringList texts = [] {
+        QStringList out;
+        for (const std::string& text : bench::RoomTexts()) out << QString::fromStdString(text);
+        out << QStringLiteral("the notes are at https://example.org/notes?id=42 and in #lobby-archive");
+        return out;
+    }();
     return texts;
 }
 

@@ -55,11 +55,10 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs, in
     return !timedOut;
 }
 
-// A realistic mix: plain lines, colour and bold codes, one emoticon in ten.
-inline std::vector<std::string> RoomMix()
+// The chat texts of a busy room: plain lines, colour, bold and underline codes.
+inline const std::vector<std::string>& RoomTexts()
 {
-    const char* senders[] = {"alice", "bob", "carol_", "dave", "Eve42", "frank", "grace", "heidi"};
-    const char* texts[] = {
+    static const std::vector<std::string> texts{
         "hello everyone, how is it going today?",
         "\x02" "important:\x02 the meeting moved to three o'clock",
         "\x03" "4red alert\x03 nothing to worry about, just testing colours",
@@ -70,9 +69,16 @@ inline std::vector<std::string> RoomMix()
         "can someone help me with my router settings please",
         "brb, coffee time",
     };
+    return texts;
+}
+
+// A realistic mix: plain lines, colour and bold codes, one emoticon in ten.
+inline std::vector<std::string> RoomMix()
+{
+    const char* senders[] = {"alice", "bob", "carol_", "dave", "Eve42", "frank", "grace", "heidi"};
     std::vector<std::string> lines;
     for (int i = 0; i < 100; ++i) {
-        std::string text = texts[i % 9];
+        std::string text = RoomTexts()[i % RoomTexts().size()];
         if (i % 10 == 3) text += " :)";  // one emoticon in ten
         lines.push_back(std::string(":") + senders[i % 8] + "!~user@host-198-51-100-" + std::to_string(i) +
                         ".example.net PRIVMSG #lobby :" + text);
