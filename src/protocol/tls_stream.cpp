@@ -7,10 +7,13 @@
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -97,6 +100,11 @@ TlsStream::~TlsStream()
 
 std::unique_ptr<TlsStream> TlsStream::Open(int fd, const std::string& host, const TlsSettings& settings, int wakeFd)
 {
+    // OpenSSL writes to the socket with write(): to a connection the server
+    // has closed, that raises SIGPIPE, which would end the whole program
+    // instead of failing the one write.
+    static std::once_flag ignorePipe;
+    std::call_once(ignorePipe, [] { std::signal(SIGPIPE, SIG_IGN); });
     std::unique_ptr<TlsStream> stream(new TlsStream(fd));
     if (!stream->Handshake(host, settings, wakeFd)) return nullptr;
     stream->CheckCertificate(host, settings);
@@ -199,7 +207,22 @@ void TlsStream::CheckCertificate(const std::string& host, const TlsSettings& set
     if (result == X509_V_OK) return;
     const auto& trusted = settings.trusted;
     if (std::find(trusted.begin(), trusted.end(), fingerprint) != trusted.end()) return;
-    throw CertificateError(host, VerifyFailureText(result, host), fingerprint, !trusted.empty());
+    std::string reason = VerifyFailureText(result, host);
+    switch (result) {
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+        // The authority may well be known, in a store that cannot be read.
+        if (const char* store = std::getenv("SSL_CERT_FILE"); store && *store && ::access(store, R_OK) != 0)
+            reason += std::string(" The certificate store named by SSL_CERT_FILE (") + store +
+                      ") cannot be read: " + SystemText(errno) + ".";
+        break;
+    default:
+        break;
+    }
+    throw CertificateError(host, reason, fingerprint, !trusted.empty());
 }
 
 StreamStatus TlsStream::Send(const char* data, std::size_t size, std::size_t& n)

@@ -2,7 +2,9 @@
 // The byte stream wrapped in TLS (OpenSSL): the handshake with the server
 // name sent, the chain checked against the system's certificate store
 // (SSL_CERT_FILE and SSL_CERT_DIR honoured) and the host name or address
-// checked against the certificate, TLS 1.2 at least.
+// checked against the certificate, TLS 1.2 at least. The first stream opened
+// makes the process ignore SIGPIPE, so that a write to a connection the
+// server closed fails instead of ending the program.
 #include "protocol/byte_stream.h"
 #include "protocol/transport_error.h"
 

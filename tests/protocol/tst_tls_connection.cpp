@@ -1,7 +1,8 @@
 // The line connection over TLS against a server of the test's own: lines
 // read through the secure layer (and the line limit), a server that stops
 // reading cut off after the stall limit, a server that never answers the
-// handshake given up on, one that hangs up in it, one that offers only an
+// handshake given up on, one that hangs up in it or while the client writes
+// (no SIGPIPE ends the test), one that offers only an
 // outdated TLS, and Cancel during the handshake.
 #include "protocol/line_connection.h"
 #include "support/tls_test_server.h"
@@ -33,6 +34,7 @@ private slots:
     void initTestCase();
     void endings_data();
     void endings();
+    void unreadableStoreIsNamed();
 
 private:
     QTemporaryDir dir_;
@@ -53,6 +55,8 @@ void TestTlsConnection::endings_data()
 
     QTest::newRow("lines, then an over-long one") << Mode::Send << "read" << "longer than 16384" << 5000;
     QTest::newRow("a server that stops reading") << Mode::Deaf << "write" << "nothing went out for 1 s" << 4000;
+    QTest::newRow("a server that hangs up while the client writes")
+        << Mode::Close << "write" << "The server closed the connection while sending" << 4000;
     QTest::newRow("no answer to the handshake") << Mode::Silent << "connect" << "did not answer" << 1500;
     QTest::newRow("a server that hangs up in the handshake")
         << Mode::HangUp << "connect" << "closed the connection during the secure handshake" << 1000;
@@ -112,10 +116,10 @@ void TestTlsConnection::endings()
                 for (int i = 0; i < 100000 && failure.empty(); ++i) {
                     try {
                         c.WriteLine(line);
-                    } catch (const TransportError&) {
+                    } catch (const TransportError& e) {
                         // The buffer is full: wait for the writer to give up.
                         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                        if (!c.Connected()) failure = c.StallText();
+                        if (!c.Connected()) failure = c.StallText().empty() ? e.what() : c.StallText();
                     }
                 }
             }
@@ -133,6 +137,29 @@ void TestTlsConnection::endings()
     QVERIFY2(QString::fromStdString(failure).contains(expected), failure.c_str());
     QVERIFY2(took <= withinMs, qPrintable(QString::number(took)));
     QVERIFY(!c.Connected());
+}
+
+void TestTlsConnection::unreadableStoreIsNamed()
+{
+    // The authority is in the store the user named, but it cannot be read.
+    const QByteArray store = qgetenv("SSL_CERT_FILE");
+    qputenv("SSL_CERT_FILE", (dir_.path() + "/missing.pem").toLocal8Bit());
+    TlsTestServer server(dir_.path() + "/cert.pem", dir_.path() + "/key.pem", Mode::Send);
+    LineConnection c;
+    c.SetHost("127.0.0.1");
+    c.SetPort(server.Port());
+    TlsSettings tls;
+    tls.enabled = true;
+    c.SetTls(tls);
+    QString reason;
+    try {
+        c.Connect();
+    } catch (const CertificateError& e) {
+        reason = QString::fromStdString(e.Reason());
+    }
+    qputenv("SSL_CERT_FILE", store);
+    QVERIFY2(reason.contains(QStringLiteral("SSL_CERT_FILE (%1/missing.pem) cannot be read").arg(dir_.path())),
+             qPrintable(reason));
 }
 
 QTEST_GUILESS_MAIN(TestTlsConnection)

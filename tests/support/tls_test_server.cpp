@@ -107,6 +107,7 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
         SSL_set_fd(ssl, client);
         if (SSL_accept(ssl) == 1) {
             handshakeDone_ = true;
+            if (mode_ == Mode::Close) ::shutdown(client, SHUT_RDWR);
             if (mode_ == Mode::Send) {
                 WaitForRelease();
                 const std::string block = Block();

@@ -19,6 +19,7 @@ public:
         Silent,  // the connection is taken, the handshake never answered
         HangUp,  // the connection is taken and closed at once, in the middle of the handshake
         OldTls,  // offers nothing newer than TLS 1.1
+        Close,   // the handshake, then the connection is closed
     };
 
     // With holdLines, the lines wait for Release() after the handshake.
