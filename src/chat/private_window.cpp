@@ -12,8 +12,8 @@
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
 #include "common/app_icons.h"
+#include "common/chat_frame.h"
 #include "common/prompts.h"
-#include "common/user_data_folder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -276,8 +276,8 @@ void TForm3::ToolButton3Click()
 
 void TForm3::ToolButton4Click()
 {
-    const QString host = connection_ ? QString::fromStdString(connection_->Host()) : QString();
-    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), UserDataFolder(host, ownNick_),
+    const QString folder = frame_ ? frame_->AccountFolder() : QString();
+    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
                                                 QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
     if (path.isEmpty())
         return;

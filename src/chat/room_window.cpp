@@ -21,7 +21,6 @@
 #include "common/line_breaks.h"
 #include "common/prompts.h"
 #include "common/timings.h"
-#include "common/user_data_folder.h"
 #include "common/wire_text.h"
 
 #include <QApplication>
@@ -429,8 +428,7 @@ void TForm1::mainchatChange()
 
 void TForm1::ToolButton9Click()
 {
-    const QString host = Connection() ? FromWire(Connection()->Host()) : QString();
-    const QString folder = UserDataFolder(host, OwnNick());
+    const QString folder = frame_ ? frame_->AccountFolder() : QString();
     const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
                                                 QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
     if (path.isEmpty())
