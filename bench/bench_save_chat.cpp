@@ -5,6 +5,7 @@
 //
 //   BM_SaveChat          the save as the user starts it (worker + progress)
 //   BM_WriteRtfInMemory  the RTF writer alone, on the UI thread, into memory
+//   BM_TakeSnapshot      the part of a save that runs on the UI thread
 #include "chat/chat_saving.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
@@ -85,8 +86,20 @@ void BM_WriteRtfInMemory(benchmark::State& state)
     }
 }
 
+void BM_TakeSnapshot(benchmark::State& state)
+{
+    TRichTextBox view;
+    FillTranscript(view);
+    for (auto _ : state) {
+        const RtfSnapshot snapshot = TakeRtfSnapshot(*view.document());
+        benchmark::DoNotOptimize(snapshot.runs.size());
+        state.counters["runs"] = static_cast<double>(snapshot.runs.size());
+    }
+}
+
 BENCHMARK(BM_SaveChat)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteRtfInMemory)->Iterations(1)->Repetitions(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TakeSnapshot)->Iterations(3)->Repetitions(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

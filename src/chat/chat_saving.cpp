@@ -4,6 +4,7 @@
 #include "chat/rtf_writer.h"
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QSaveFile>
 #include <QTextDocument>
@@ -13,6 +14,9 @@
 #include <thread>
 
 namespace {
+
+// How long the window waits at most while the text is copied.
+constexpr int kSliceMs = 8;
 
 // Runs on the worker: the whole file, committed only when every byte went out.
 QString WriteFile(const RtfSnapshot& snapshot, const QString& path, RtfProgress& progress)
@@ -31,43 +35,61 @@ QString WriteFile(const RtfSnapshot& snapshot, const QString& path, RtfProgress&
 
 bool SaveTranscript(TRichTextBox& view, const QString& path)
 {
-    // The text as it stands now; lines that arrive meanwhile go on into the view.
-    const RtfSnapshot snapshot = TakeRtfSnapshot(*view.document());
+    // The window may go while the event loop runs (its close box works until
+    // the dialog shows): the dialog goes with it, and the save is cancelled.
+    const QPointer<TRichTextBox> alive(&view);
+    const QPointer<QProgressDialog> dialog =
+        new QProgressDialog(QStringLiteral("Saving the chat..."), QStringLiteral("Cancel"), 0, 0, &view);
+    dialog->setObjectName(QStringLiteral("saveProgress"));
+    dialog->setWindowTitle(QStringLiteral("Save chat"));
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setMinimumDuration(500);
+    dialog->setAutoReset(false);
     RtfProgress progress;
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [&progress] { progress.cancelled = true; });
+
+    // The text as it stands now, copied in slices of a few milliseconds so
+    // that the window goes on painting; lines that arrive meanwhile go on
+    // into the view. Then a worker writes the copy.
+    RtfSnapshotTaker taker(*view.document());
     QString error;
     std::atomic<bool> done{false};
-
-    QProgressDialog dialog(QStringLiteral("Saving the chat..."), QStringLiteral("Cancel"), 0, int(snapshot.runs.size()),
-                           &view);
-    dialog.setObjectName(QStringLiteral("saveProgress"));
-    dialog.setWindowTitle(QStringLiteral("Save chat"));
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(500);
-    dialog.setAutoReset(false);
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancelled = true; });
+    std::thread worker;
     QEventLoop loop;
+    QTimer copying;
+    QObject::connect(&copying, &QTimer::timeout, &loop, [&] {
+        if (progress.cancelled || !alive) {
+            loop.quit();
+        } else if (taker.CopySome(kSliceMs)) {
+            copying.stop();
+            RtfSnapshot snapshot = taker.Take();
+            dialog->setMaximum(int(snapshot.runs.size()));
+            // The worker owns the copy, and frees it too: that takes a while.
+            worker = std::thread([&, snapshot = std::move(snapshot)]() mutable {
+                error = WriteFile(snapshot, path, progress);
+                snapshot = RtfSnapshot();
+                done = true;
+            });
+        }
+    });
     QTimer tick;
     bool inTick = false;  // a modal dialog's setValue turns the event loop
     QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (dialog.wasCanceled()) progress.cancelled = true;
-        if (done) {
+        if (!dialog || dialog->wasCanceled()) progress.cancelled = true;
+        if (done || (progress.cancelled && !worker.joinable())) {
             loop.quit();
-        } else if (!inTick) {
+        } else if (worker.joinable() && !inTick) {
             inTick = true;
-            dialog.setValue(progress.runsDone.load());
+            dialog->setValue(progress.runsDone.load());
             inTick = false;
         }
     });
-    // Started last, so the dialog answers from the moment the writing begins.
-    std::thread worker([&] {
-        error = WriteFile(snapshot, path, progress);
-        done = true;
-    });
+    copying.start(0);
     tick.start(30);
     loop.exec();
-    worker.join();
-    const bool cancelled = progress.cancelled;
+    if (worker.joinable()) worker.join();
+    delete dialog.data();
     if (!error.isEmpty())
         throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() + "\": " + error.toStdString());
-    return !cancelled;
+    return !progress.cancelled && alive;
 }

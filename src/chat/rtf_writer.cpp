@@ -1,6 +1,7 @@
 #include "chat/rtf_writer.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QHash>
 #include <QImage>
@@ -11,6 +12,8 @@
 #include <QTextImageFormat>
 #include <QUrl>
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -137,26 +140,68 @@ QByteArray FontTable(const QFont& font)
 
 }  // namespace
 
-RtfSnapshot TakeRtfSnapshot(const QTextDocument& document)
+RtfSnapshotTaker::RtfSnapshotTaker(const QTextDocument& document)
+    : document_(&document),
+      // The cursors only follow the text as it changes; nothing is written through them.
+      next_(const_cast<QTextDocument*>(&document)),
+      end_(const_cast<QTextDocument*>(&document))
 {
-    RtfSnapshot snapshot;
-    snapshot.font = document.defaultFont();
-    snapshot.formats = document.allFormats();
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    snapshot_.font = document.defaultFont();
+    snapshot_.formats = document.allFormats();
+    end_.movePosition(QTextCursor::End);
+    end_.setKeepPositionOnInsert(true);  // text added at the end comes after it
+}
+
+bool RtfSnapshotTaker::CopySome(int budgetMs)
+{
+    if (!document_) return true;
+    const QTextDocument& document = *document_;
+    const int end = end_.position();
+    QElapsedTimer clock;
+    clock.start();
+    QTextBlock block = document.findBlock(next_.position());
+    bool copiedHere = false;  // each slice copies at least one paragraph
+    for (; block.isValid() && block.position() <= end; block = block.next()) {
+        if (copiedHere && clock.elapsed() >= budgetMs) {
+            next_.setPosition(block.position());
+            return false;
+        }
         bool first = true;
+        // Only the paragraph that held the end can hold text added since.
+        const bool holdsEnd = block.position() + block.length() > end;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
+            int length = fragment.length();
+            if (holdsEnd) {
+                if (fragment.position() >= end) break;
+                // Text added at the end in the same look joins the last fragment.
+                length = std::min(length, end - fragment.position());
+            }
             const int index = fragment.charFormatIndex();
-            const QTextFormat& format = snapshot.formats.at(index);
-            if (format.isImageFormat() && !snapshot.pictures.contains(index))
-                snapshot.pictures.insert(index, PictureOf(document, format.toImageFormat()));
-            snapshot.runs.push_back({index, format.isImageFormat() ? QString() : fragment.text(),
-                                     int(fragment.length()), first && block != document.begin()});
+            if (index >= snapshot_.formats.size()) snapshot_.formats = document.allFormats();
+            const QTextFormat& format = snapshot_.formats.at(index);
+            const bool picture = format.isImageFormat();
+            if (picture && !snapshot_.pictures.contains(index))
+                snapshot_.pictures.insert(index, PictureOf(document, format.toImageFormat()));
+            snapshot_.runs.push_back({index, picture ? QString() : fragment.text().left(length), length,
+                                      first && copiedAny_});
             first = false;
         }
-        if (first && block != document.begin()) snapshot.runs.push_back({-1, QString(), 0, true});
+        if (first && copiedAny_) snapshot_.runs.push_back({-1, QString(), 0, true});
+        copiedAny_ = copiedHere = true;
     }
-    return snapshot;
+    next_.setPosition(end);
+    return true;
+}
+
+RtfSnapshot RtfSnapshotTaker::Take() { return std::move(snapshot_); }
+
+RtfSnapshot TakeRtfSnapshot(const QTextDocument& document)
+{
+    RtfSnapshotTaker taker(document);
+    while (!taker.CopySome(std::numeric_limits<int>::max())) {
+    }
+    return taker.Take();
 }
 
 bool WriteRtf(const RtfSnapshot& snapshot, QIODevice& out, RtfProgress* progress)

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QPointer>
+#include <QTextCursor>
 #include <QTextFormat>
 
 #include <atomic>
@@ -39,6 +41,29 @@ struct RtfSnapshot {
     std::vector<RtfRun> runs;
 };
 RtfSnapshot TakeRtfSnapshot(const QTextDocument& document);
+
+// Takes the snapshot a slice at a time, so that a long transcript is copied
+// without holding up the window: between slices the event loop may run and
+// lines go on arriving. The snapshot holds the text as it stood when the
+// taker was made; lines that arrive later are left out, and so are lines the
+// view drops from its start before the taker reached them.
+class RtfSnapshotTaker {
+public:
+    explicit RtfSnapshotTaker(const QTextDocument& document);
+    // Copies paragraphs for about budgetMs milliseconds; true once all is
+    // copied, or when the document is gone.
+    bool CopySome(int budgetMs);
+    bool DocumentGone() const { return document_.isNull(); }
+    // The snapshot, once CopySome has returned true; the taker is spent.
+    RtfSnapshot Take();
+
+private:
+    QPointer<const QTextDocument> document_;
+    QTextCursor next_;  // the start of the first paragraph not yet copied
+    QTextCursor end_;   // the end of the text when the taker was made
+    RtfSnapshot snapshot_;
+    bool copiedAny_ = false;
+};
 
 // Writes a whole transcript as RTF: a colour table, bold, italic, underline,
 // strike-through, background colours, a fixed-pitch font, paragraphs, and

@@ -118,6 +118,10 @@ std::string TlsStream::FailureText(int ret, const char* what)
                                           ERR_GET_REASON(e) == SSL_R_PACKET_LENGTH_TOO_LONG))
         return "The server at this port does not speak TLS: it answered in plain text. "
                "Connect without TLS, or to the server's TLS port.";
+    if (ERR_GET_LIB(e) == ERR_LIB_SSL && (ERR_GET_REASON(e) == SSL_R_TLSV1_ALERT_PROTOCOL_VERSION ||
+                                          ERR_GET_REASON(e) == SSL_R_UNSUPPORTED_PROTOCOL))
+        return "The server offers only TLS versions older than 1.2, which are no longer safe, "
+               "so the connection was not made.";
     const std::string text = OpenSslText();
     return std::string("The secure connection failed ") + what + (text.empty() ? "." : ": " + text + ".");
 }

@@ -1,10 +1,15 @@
 // Saved transcripts read back by an independent RTF reader (unrtf): text,
 // styles and pictures must all come back.
+#include "chat/chat_saving.h"
 #include "chat/emoticons.h"
 #include "chat/rich_text_view.h"
 #include "chat/rtf_writer.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -135,6 +140,9 @@ private slots:
     void roundTripsThroughReader_data();
     void roundTripsThroughReader();
     void writesPlainAsciiOnly();
+    void slicedSnapshotKeepsTheTextAsItWas_data();
+    void slicedSnapshotKeepsTheTextAsItWas();
+    void saveEndsWhenTheWindowGoes();
 
 private:
     // Saves the view, runs the reader on the file in dir; returns its HTML.
@@ -146,8 +154,6 @@ private:
 void TestRtfWriter::initTestCase()
 {
     unrtf_ = QStandardPaths::findExecutable(QStringLiteral("unrtf"));
-    if (unrtf_.isEmpty())
-        QSKIP("unrtf is not installed");
 }
 
 QString TestRtfWriter::ReadBack(const TRichTextBox& view, const QTemporaryDir& dir)
@@ -202,6 +208,8 @@ void TestRtfWriter::roundTripsThroughReader()
     QFETCH(Pieces, written);
     QFETCH(Pieces, readBack);
     QFETCH(QList<int>, pictures);
+    if (unrtf_.isEmpty())
+        QSKIP("unrtf is not installed");
 
     TRichTextBox view;
     Fill(view, written);
@@ -237,6 +245,90 @@ void TestRtfWriter::writesPlainAsciiOnly()
     QVERIFY(rtf.startsWith("{\\rtf1"));
     QVERIFY(rtf.trimmed().endsWith('}'));
     QVERIFY(rtf.contains("\\u-10179\\'3f\\u-8704\\'3f"));  // the emoji as its surrogate pair
+}
+
+namespace {
+
+// Lines first..last of a transcript, each "line N" in blue with a picture,
+// the last one without its line break.
+void FillLines(TRichTextBox& view, int first, int last)
+{
+    view.SetSelColor(Qt::blue);
+    for (int i = first; i <= last; ++i) {
+        view.SetSelText(QStringLiteral("line %1 ").arg(i));
+        view.InsertPicture(EmoticonPicture(1));
+        if (i < last) view.SetSelText(QStringLiteral("\n"));
+    }
+}
+
+QByteArray RtfOf(const RtfSnapshot& snapshot)
+{
+    QByteArray rtf;
+    QBuffer out(&rtf);
+    out.open(QIODevice::WriteOnly);
+    WriteRtf(snapshot, out);
+    return rtf;
+}
+
+}  // namespace
+
+void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas_data()
+{
+    // What changes in the view after the first line is copied, and which
+    // lines the saved file then holds (-1: an empty last paragraph).
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QList<int>>("saved");
+    QList<int> all;
+    for (int i = 0; i < 30; ++i) all << i;
+    QTest::newRow("nothing") << "" << all;
+    QTest::newRow("lines arrive") << "arrive" << all;
+    QTest::newRow("text joins the last line in its look") << "join" << all;
+    QTest::newRow("old lines dropped before they were copied")
+        << "drop" << (QList<int>{0} + all.mid(11));
+    QTest::newRow("cleared") << "clear" << QList<int>{0, -1};
+}
+
+void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
+{
+    QFETCH(QString, change);
+    QFETCH(QList<int>, saved);
+
+    TRichTextBox view;
+    FillLines(view, 0, 29);
+    RtfSnapshotTaker taker(*view.document());
+    QVERIFY(!taker.CopySome(0));  // one paragraph per slice
+    if (change == u"arrive" || change == u"join") {
+        view.SetSelText(change == u"arrive" ? QStringLiteral("\nlate line") : QStringLiteral(" and more"));
+    } else if (change == u"drop") {
+        QTextCursor cut(view.document());
+        cut.setPosition(view.document()->findBlockByNumber(1).position());
+        cut.setPosition(view.document()->findBlockByNumber(11).position(), QTextCursor::KeepAnchor);
+        cut.removeSelectedText();
+    } else if (change == u"clear") {
+        view.clear();
+    }
+    int slices = 1;
+    while (!taker.CopySome(0)) ++slices;
+    QVERIFY(slices > 1 || change == u"clear");
+
+    TRichTextBox expected;
+    for (int i = 0; i < saved.size(); ++i) {
+        if (i > 0) expected.SetSelText(QStringLiteral("\n"));
+        if (saved[i] >= 0) FillLines(expected, saved[i], saved[i]);
+    }
+    QCOMPARE(RtfOf(taker.Take()), WriteRtf(*expected.document()));
+}
+
+void TestRtfWriter::saveEndsWhenTheWindowGoes()
+{
+    // The window's close box works until the progress dialog shows.
+    QTemporaryDir dir;
+    auto* view = new TRichTextBox;
+    FillLines(*view, 0, 2000);
+    QPointer<TRichTextBox> watch(view);
+    QTimer::singleShot(0, view, [view] { delete view; });
+    QVERIFY(!SaveTranscript(*view, dir.filePath(QStringLiteral("chat.rtf"))));
+    QVERIFY(watch.isNull());
 }
 
 QTEST_MAIN(TestRtfWriter)

@@ -1,5 +1,7 @@
 // Lines that name the user: the highlighted transcript line, the mark on the
-// window's frame until it is activated, private messages, ignored senders.
+// window's frame until it is activated, private messages, ignored senders,
+// and the desktop notification, caught by a notification service of the
+// test's own on a private session bus.
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
@@ -8,7 +10,10 @@
 #include "support/temp_user_data.h"
 #include "support/test_session.h"
 
+#include <QDBusConnection>
 #include <QMdiSubWindow>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -36,17 +41,39 @@ QString FrameTitle(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWi
 
 }  // namespace
 
+// The desktop's notification service, as far as the program uses it.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList received;  // "summary | body"
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int)
+    {
+        received << summary + QStringLiteral(" | ") + body;
+        return uint(received.size());
+    }
+};
+
 class TestMentions : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
     void roomLines_data();
     void roomLines();
     void privateMessageMarksItsWindow();
+    void desktopNoticeWhileTheFrameIsInactive();
 
 private:
+    QProcess bus_;
+    FakeNotifications notifications_;
     TempUserData userData_;
     std::unique_ptr<TMainForm> frame_;
 };
@@ -61,6 +88,28 @@ void TestMentions::init()
 }
 
 void TestMentions::cleanup() { frame_.reset(); }
+
+void TestMentions::initTestCase()
+{
+    // A session bus of the test's own, set before the program first asks for one.
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty()) return;
+    bus_.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    QVERIFY(bus_.waitForReadyRead(10000));
+    const QByteArray address = bus_.readLine().trimmed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    QDBusConnection service = QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("service"));
+    QVERIFY(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications_,
+                                   QDBusConnection::ExportAllSlots));
+}
+
+void TestMentions::cleanupTestCase()
+{
+    QDBusConnection::disconnectFromBus(QStringLiteral("service"));
+    bus_.kill();
+    bus_.waitForFinished();
+}
 
 void TestMentions::roomLines_data()
 {
@@ -122,6 +171,30 @@ void TestMentions::privateMessageMarksItsWindow()
     frame_->BringToFront(room);
     Route(*frame_, ":Bob!u@h PRIVMSG Ann :still there?");
     QVERIFY(TMainForm::MentionMarked(bob));
+}
+
+void TestMentions::desktopNoticeWhileTheFrameIsInactive()
+{
+    if (bus_.state() != QProcess::Running) QSKIP("dbus-daemon is not installed");
+    TForm1* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
+    TForm1* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
+    frame_->OpenRoomWindow(QStringLiteral("perl"));
+    // The user looks at the frame: the mark, but no notice.
+    Route(*frame_, ":Bob!u@h PRIVMSG #Germany :ann: are you there?");
+    QVERIFY(TMainForm::MentionMarked(germany));
+    // The user is in another program: a notice, once however many lines
+    // follow, and at most one every few seconds for all windows together.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    Route(*frame_, ":Eve!u@h PRIVMSG #rust :Ann, \x02look\x02 at this");
+    Route(*frame_, ":Eve!u@h PRIVMSG #rust :ann?");
+    Route(*frame_, ":Bob!u@h PRIVMSG #perl :ann: and here");
+    QVERIFY(TMainForm::MentionMarked(rust));
+    QTRY_COMPARE(notifications_.received, QStringList{"Eve in rust | Ann, look at this"});
+    QTest::qWait(200);
+    QCOMPARE(notifications_.received.size(), 1);
 }
 
 QTEST_MAIN(TestMentions)

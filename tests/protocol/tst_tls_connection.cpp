@@ -1,8 +1,8 @@
 // The line connection over TLS against a server of the test's own: lines
 // read through the secure layer (and the line limit), a server that stops
 // reading cut off after the stall limit, a server that never answers the
-// handshake given up on, one that hangs up in it, and Cancel during the
-// handshake.
+// handshake given up on, one that hangs up in it, one that offers only an
+// outdated TLS, and Cancel during the handshake.
 #include "protocol/line_connection.h"
 #include "support/tls_test_server.h"
 
@@ -56,6 +56,8 @@ void TestTlsConnection::endings_data()
     QTest::newRow("no answer to the handshake") << Mode::Silent << "connect" << "did not answer" << 1500;
     QTest::newRow("a server that hangs up in the handshake")
         << Mode::HangUp << "connect" << "closed the connection during the secure handshake" << 1000;
+    QTest::newRow("a server with nothing newer than TLS 1.1")
+        << Mode::OldTls << "connect" << "older than 1.2" << 1000;
     QTest::newRow("cancel during the handshake") << Mode::Silent << "cancel" << "called off" << 200;
 }
 

@@ -98,6 +98,11 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
         ctx = SSL_CTX_new(TLS_server_method());
         SSL_CTX_use_certificate_chain_file(ctx, certFile.c_str());
         SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM);
+        if (mode_ == Mode::OldTls) {
+            SSL_CTX_set_security_level(ctx, 0);  // the system's default refuses TLS 1.1 itself
+            SSL_CTX_set_min_proto_version(ctx, TLS1_VERSION);
+            SSL_CTX_set_max_proto_version(ctx, TLS1_1_VERSION);
+        }
         ssl = SSL_new(ctx);
         SSL_set_fd(ssl, client);
         if (SSL_accept(ssl) == 1) {

@@ -18,6 +18,7 @@ public:
         Deaf,    // the handshake, then nothing is read any more
         Silent,  // the connection is taken, the handshake never answered
         HangUp,  // the connection is taken and closed at once, in the middle of the handshake
+        OldTls,  // offers nothing newer than TLS 1.1
     };
 
     // With holdLines, the lines wait for Release() after the handshake.
