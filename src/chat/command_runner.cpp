@@ -1,6 +1,7 @@
 #include "chat/command_runner.h"
 
 #include "chat/ignore_nick.h"
+#include "chat/input_line.h"
 #include "chat/private_window.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
@@ -78,6 +79,35 @@ void RunHelp(const CommandPlace& place, const TypedLine& line)
 }
 
 }  // namespace
+
+void RunTypedLine(TInputLine& input, TRichTextBox& view, const std::function<void(const TypedLine&)>& runCommand,
+                  const std::function<bool(const QString&)>& send, const std::function<bool()>& maySend)
+{
+    QLineEdit& edit = *input.Edit1;
+    const QString typed = edit.text();
+    const TypedLine parsed = ParseTypedLine(typed);
+    if (parsed.kind == TypedLine::Kind::Usage) {
+        WriteCommandNote(view, parsed.note);
+        return;
+    }
+    if (parsed.kind == TypedLine::Kind::Command) {
+        edit.clear();
+        MoveToAppendPosition(view);
+        runCommand(parsed);
+        return;
+    }
+    if (maySend && !maySend())
+        return;
+    if (typed.trimmed().isEmpty())
+        return;
+    edit.setText(parsed.text);
+    if (!send(input.ApplyStylesToInput())) {
+        edit.setText(typed);
+        return;
+    }
+    edit.clear();
+    edit.setFocus();
+}
 
 void WriteCommandNote(TRichTextBox& view, const QString& note)
 {

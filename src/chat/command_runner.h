@@ -2,11 +2,13 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class ChatFrame;
 class QWidget;
+class TInputLine;
 class TRichTextBox;
 struct TypedLine;
 
@@ -23,6 +25,17 @@ struct CommandPlace {
 // away, user information, invitations, the ignore list, raw lines, clearing,
 // help). False when line names a command that only the window itself knows.
 bool RunCommonCommand(const CommandPlace& place, const TypedLine& line);
+
+// Enter in a chat window's input line (the line is in its history already).
+// A command is taken out of the line and handed to runCommand, with view's
+// caret at its end; a command typed wrong stays in the line, to be put right,
+// and its usage note goes to view. Any other line is a message: maySend, when
+// given, may refuse it (saying why itself); a blank one goes nowhere; else the
+// style bar's styles are put on it and send sends and echoes it. When send
+// says nothing went out, the line gets back the text as typed, unstyled, so a
+// second Enter styles it once only; when it went out, the line is emptied.
+void RunTypedLine(TInputLine& input, TRichTextBox& view, const std::function<void(const TypedLine&)>& runCommand,
+                  const std::function<bool(const QString&)>& send, const std::function<bool()>& maySend = {});
 
 // A usage note, an unknown command's note or a command's answer: one
 // "Talvessa: " line at the end of the transcript.

@@ -11,11 +11,6 @@
 
 void TForm3::RunTypedCommand(const TypedLine& line)
 {
-    MoveToAppendPosition(*privchat);
-    if (line.kind != TypedLine::Kind::Command) {
-        WriteCommandNote(*privchat, line.note);
-        return;
-    }
     const QString& name = line.name;
     const CommandPlace place{frame_, privchat, this, QString()};
     if (name == QLatin1String("me")) {

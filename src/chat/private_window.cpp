@@ -6,14 +6,15 @@
 #include "chat/transcript_links.h"
 #include "chat/nick_icons.h"
 #include "chat/renderer.h"
+#include "chat/command_runner.h"
 #include "chat/typed_commands.h"
 #include "chat/rich_text_view.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
 #include "common/app_icons.h"
+#include "common/chat_frame.h"
 #include "common/prompts.h"
-#include "common/user_data_folder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -210,29 +211,11 @@ void TForm3::PartnerQuit(const QString& nick, const QString& reason)
 
 void TForm3::edit1KeyDown()
 {
+    // A partner who has gone, or a connection that has ended, takes nothing.
     if (Edit1->isReadOnly() || !Edit1->isEnabled())
         return;
-    const QString typed = Edit1->text();
-    if (typed.trimmed().isEmpty())
-        return;
-    const TypedLine parsed = ParseTypedLine(typed);
-    // A command typed wrong stays in the line, to be put right.
-    if (parsed.kind == TypedLine::Kind::Command)
-        Edit1->clear();
-    if (parsed.kind != TypedLine::Kind::Message) {
-        RunTypedCommand(parsed);
-        return;
-    }
-    Edit1->setText(parsed.text);
-    const QString line = Panel2->ApplyStylesToInput();
-    // Nothing went out: the typed text comes back unstyled, so that sending
-    // it again does not put the style bytes in front twice.
-    if (!SendMessage(line)) {
-        Edit1->setText(typed);
-        return;
-    }
-    Edit1->clear();
-    Edit1->setFocus();
+    RunTypedLine(*Panel2, *privchat, [this](const TypedLine& line) { RunTypedCommand(line); },
+                 [this](const QString& line) { return SendMessage(line); });
 }
 
 bool TForm3::SendMessage(const QString& line)
@@ -276,8 +259,8 @@ void TForm3::ToolButton3Click()
 
 void TForm3::ToolButton4Click()
 {
-    const QString host = connection_ ? QString::fromStdString(connection_->Host()) : QString();
-    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), UserDataFolder(host, ownNick_),
+    const QString folder = frame_ ? frame_->AccountFolder() : QString();
+    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
                                                 QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
     if (path.isEmpty())
         return;

@@ -87,7 +87,8 @@ public:
     // Sends line to the partner as it stands and echoes it; a closed
     // connection gets a note, and false.
     bool SendMessage(const QString& line);
-    // A command typed into Edit1 (private_commands.cpp).
+    // A command typed into Edit1, the parser's usage checks passed
+    // (private_commands.cpp).
     void RunTypedCommand(const TypedLine& line);
     void ToolButton1Click();
     void ToolButton3Click();

@@ -13,11 +13,6 @@
 
 void TForm1::RunTypedCommand(const TypedLine& line)
 {
-    MoveToAppendPosition(*mainchat);
-    if (line.kind != TypedLine::Kind::Command) {
-        WriteCommandNote(*mainchat, line.note);
-        return;
-    }
     const QString& name = line.name;
     const bool roomOnly = QStringList{"me", "part", "topic", "kick", "op", "deop"}.contains(name);
     if (roomOnly && !InRoom()) {

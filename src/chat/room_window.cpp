@@ -12,6 +12,7 @@
 #include "chat/room_panels.h"
 #include "chat/renderer.h"
 #include "chat/rich_text_view.h"
+#include "chat/command_runner.h"
 #include "chat/typed_commands.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
@@ -21,7 +22,6 @@
 #include "common/line_breaks.h"
 #include "common/prompts.h"
 #include "common/timings.h"
-#include "common/user_data_folder.h"
 #include "common/wire_text.h"
 
 #include <QApplication>
@@ -245,36 +245,26 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::Edit1KeyDown()
 {
-    const QString typed = Edit1->text();
-    const TypedLine parsed = ParseTypedLine(typed);
-    // A command typed wrong stays in the line, to be put right.
-    if (parsed.kind == TypedLine::Kind::Command)
-        Edit1->clear();
-    if (parsed.kind != TypedLine::Kind::Message) {
-        RunTypedCommand(parsed);
-        return;
-    }
-    if (!InRoom()) {
+    const auto inRoom = [this] {
+        if (InRoom()) return true;
         WriteSystemNote(*mainchat, QStringLiteral("Please join a room first"));
-        return;
-    }
-    if (typed.trimmed().isEmpty())
-        return;
-    Edit1->setText(parsed.text);
+        return false;
+    };
+    RunTypedLine(*Panel2, *mainchat, [this](const TypedLine& line) { RunTypedCommand(line); },
+                 [this](const QString& line) { return SendMessage(line); }, inRoom);
+}
+
+bool TForm1::SendMessage(const QString& line)
+{
     MoveToAppendPosition(*mainchat);
-    const QString line = Panel2->ApplyStylesToInput();
     try {
         WriteLines(sent::RoomMessageLines(RoomOnWire(), ToWire(line)));
     } catch (const TransportError&) {
-        // Nothing went out: the user gets back what they typed, not the
-        // styled line, so a second Enter styles it once only.
-        Edit1->setText(typed);
         WriteSystemNote(*mainchat, kNotConnected);
-        return;
+        return false;
     }
     WriteOwnLine(*mainchat, OwnNick(), line);
-    Edit1->clear();
-    Edit1->setFocus();
+    return true;
 }
 
 // --- Actions ---
@@ -429,8 +419,7 @@ void TForm1::mainchatChange()
 
 void TForm1::ToolButton9Click()
 {
-    const QString host = Connection() ? FromWire(Connection()->Host()) : QString();
-    const QString folder = UserDataFolder(host, OwnNick());
+    const QString folder = frame_ ? frame_->AccountFolder() : QString();
     const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
                                                 QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
     if (path.isEmpty())

@@ -175,8 +175,12 @@ public slots:
     void Leave(const QString& reason);
     // The key the next join sends with the room name; used once.
     void SetJoinKey(const QString& key) { joinKey_ = key; }
-    // A command typed into Edit1 (room_commands.cpp).
+    // A command typed into Edit1, the parser's usage checks passed
+    // (room_commands.cpp).
     void RunTypedCommand(const TypedLine& line);
+    // Sends line to the room as it stands and echoes it as the own line; a
+    // closed connection gets a note, and false.
+    bool SendMessage(const QString& line);
     // The nick-list menu's Ignore and UnIgnore for any nick, listed or not.
     void IgnoreNickNamed(const QString& nick);
     void UnignoreNickNamed(const QString& nick);

@@ -25,9 +25,12 @@ public:
     virtual LineConnection& Connection() = 0;
     // The user's nick on the current connection.
     virtual QString CurrentNick() const = 0;
-    // The server renamed the user: the nick follows everywhere the frame
-    // shows or compares it.
+    // A login succeeded with nick: it is the current nick, and the account
+    // whose folder holds the user's lists and saved chats until the next login.
     virtual void SetCurrentNick(const QString& nick) = 0;
+    // The server renamed the user: the nick follows everywhere the frame
+    // shows or compares it, while the account stays the login's.
+    virtual void FollowOwnRename(const QString& nick) = 0;
 
     // The ignore list: entries are nicks, "@nick" for one ignored while a
     // room operator. Read and changed under the frame's lock, so the reader
@@ -45,8 +48,9 @@ public:
     // message box over asker and changes nothing; false then.
     virtual bool IgnoreForGood(const QString& nick, QWidget* asker) = 0;
 
-    // The user data folder of the connection's host and the current nick,
-    // where the account's list files live.
+    // The user data folder of the connection's host and the nick the login
+    // used (not the current nick, which the server may have changed since),
+    // where the account's list files live and Save Chat starts.
     virtual QString AccountFolder() const = 0;
 
     // The server log in the room list window.

@@ -91,7 +91,7 @@ void HandleNick(ChatSession& session, const ircmessageencoder& line)
 
     if (!own) return;
     session.SetOwnNick(newNick);
-    frame.SetCurrentNick(newNick);
+    frame.FollowOwnRename(newNick);
     for (QWidget* child : children)
         if (auto* w = qobject_cast<TForm3*>(child)) w->SetOwnNick(newNick);
 }

@@ -64,6 +64,13 @@ void TMainForm::SetCurrentNick(const QString& nick)
 {
     QMutexLocker lock(&sharedLock_);
     currentNick_ = nick;
+    accountNick_ = nick;
+}
+
+void TMainForm::FollowOwnRename(const QString& nick)
+{
+    QMutexLocker lock(&sharedLock_);
+    currentNick_ = nick;
 }
 
 QString TMainForm::PendingPrivateNick() const
@@ -90,7 +97,15 @@ void TMainForm::SetWhoPurpose(const QString& purpose)
     whoPurpose_ = purpose;
 }
 
-QString TMainForm::AccountFolder() const { return UserDataFolder(FromWire(IdTCPClient1.Host()), CurrentNick()); }
+QString TMainForm::AccountFolder() const
+{
+    QString nick;
+    {
+        QMutexLocker lock(&sharedLock_);
+        nick = accountNick_;
+    }
+    return UserDataFolder(FromWire(IdTCPClient1.Host()), nick);
+}
 
 QStringList TMainForm::IgnoreList() const { return lists_->IgnoreList(); }
 

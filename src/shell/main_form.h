@@ -60,6 +60,7 @@ public:
     // --- Shared values, each accessor copies under one lock ---
     QString CurrentNick() const override;
     void SetCurrentNick(const QString& nick) override;
+    void FollowOwnRename(const QString& nick) override;
     QString PendingPrivateNick() const;
     void SetPendingPrivateNick(const QString& nick) override;
     QString WhoPurpose() const override;
@@ -213,6 +214,7 @@ private:
 
     mutable QMutex sharedLock_;
     QString currentNick_;
+    QString accountNick_;  // the login's nick, which names the account's folder
     QString pendingPrivateNick_;
     QString whoPurpose_;
 

@@ -5,6 +5,7 @@
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "protocol/line_connection.h"
+#include "shell/main_form.h"
 #include "support/prompt_recorder.h"
 #include "common/user_data_folder.h"
 #include "support/scripted_server.h"
@@ -347,8 +348,16 @@ void TestPrivateWindow::savesTranscriptAsRtf()
     QTemporaryDir dir;
     const QString path = dir.filePath("chat.rtf");
     prompts_->saveAnswer = path;
+    // The dialog starts in the folder of the login's nick, even after the
+    // server renamed the user.
+    TMainForm frame;
+    frame.IdTCPClient1.SetHost("127.0.0.1");
+    frame.SetCurrentNick("alice");
+    frame.FollowOwnRename("alice_");
+    w_->SetFrame(&frame);
     w_->AppendIncomingLine("bob", "look :)", IncomingKind::Message);
     w_->ToolButton4->click();
+    w_->SetFrame(nullptr);
 
     QCOMPARE(prompts_->saveAsked.value(0), QStringLiteral("Save chat"));
     QCOMPARE(prompts_->saveAsked.value(3), QStringLiteral("rtf"));

@@ -1,13 +1,17 @@
 // Nick changes from the server: nick lists of every room, the lines that
-// say so, private windows, the user's own nick and the ignore list.
+// say so, private windows, the user's own nick, the ignore list, and the
+// account's lists, which stay those of the nick the user logged in with.
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/rich_text_view.h"
 #include "chat/room_window.h"
+#include "common/account_lists.h"
 #include "events/chat_session.h"
 #include "events/event_router.h"
 #include "shell/main_form.h"
+#include "support/temp_user_data.h"
 
+#include <QMenu>
 #include <QtTest>
 
 namespace {
@@ -123,9 +127,14 @@ void TestNickEvents::renames()
     QFETCH(QStringList, privates);
     QFETCH(QString, own);
 
+    TempUserData data;
     TMainForm frame;
+    frame.IdTCPClient1.SetHost("irc.example.org");
     frame.Lists().SetIgnoreList(ignore);
     frame.SetCurrentNick("me");
+    const QString account = UserDataFolder("irc.example.org", "me");
+    QString error;
+    QVERIFY(AccountListFile(account, AccountList::Favorites).Add("home", &error));
     ChatSession session(frame, "me");
     const auto feed = [&session](const QByteArray& raw) {
         ircmessageencoder line;
@@ -153,6 +162,14 @@ void TestNickEvents::renames()
     QCOMPARE(roomOne->OwnNick(), own);
     QCOMPARE(bob->OwnNick(), own);
     QCOMPARE(frame.IgnoreList(), ignore);  // the list keeps the names the user ignored
+
+    // The account is the login's, whatever the server calls the user now:
+    // its lists are read from and written to the same folder as before.
+    frame.Lists().LoadFavoritesMenu();
+    QCOMPARE(frame.Favorites1->actions().size(), 1);
+    QCOMPARE(frame.Favorites1->actions()[0]->iconText(), QStringLiteral("home"));
+    QVERIFY(frame.IgnoreForGood("pest", &frame));
+    QCOMPARE(AccountListFile(account, AccountList::Ignore).Names(), QStringList{"pest"});
 }
 
 void TestNickEvents::renamedEntryStaysSelected()

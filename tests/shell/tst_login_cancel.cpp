@@ -3,13 +3,10 @@
 // at once and nothing more is sent; a server that never falls silent is given
 // up after the burst limit; a connect that hears nothing can be cancelled.
 #include "shell/blocking_wait.h"
-#include "shell/login_dialog.h"
-#include "shell/main_form.h"
 #include "shell/registration_dialog.h"
-#include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/deaf_listener.h"
-#include "support/scripted_server.h"
+#include "support/login_rig.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -38,36 +35,23 @@ void Trickle(ScriptedServer& s)
 
 // A frame, its connection aimed at the scripted server, and an open login
 // dialog; the registration dialog is opened from it, as the user does.
-struct Rig {
-    PromptRecorder prompts;
-    ShrunkTimings timings{1000, 2000};  // every wait of the exchange is far longer than it takes to cancel
-    ScriptedServer server;
-    TMainForm frame;
-    TForm5 login{&frame};
+struct Rig : LoginRig {
     QString regLog;  // the registration dialog's log when its run ended
 
-    explicit Rig(int port = 0)
-    {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(port ? port : server.Port());
-        login.setIdTCPClient(&frame.IdTCPClient1);
-        frame.show();
-        login.open();
-    }
-    TForm2* Registration() const { return login.findChild<TForm2*>(); }
+    // Every wait of the exchange is far longer than it takes to cancel.
+    explicit Rig(int port = 0) : LoginRig(1000, 2000, port) {}
+    TForm2* Registration() const { return dialog.findChild<TForm2*>(); }
 
-    // Runs the exchange of `dialog` ("guest", "registered" or "registration")
-    // to its end, the way the user starts it.
-    void Run(const QString& dialog)
+    // Runs the exchange ("guest", "registered" or "registration") to its
+    // end, the way the user starts it.
+    void Run(const QString& exchange)
     {
-        if (dialog != "registration") {
-            login.nick->setText("alice");
-            login.password->setText("pw");
-            login.CheckBox1->setChecked(dialog == "guest");
-            QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
+        if (exchange != "registration") {
+            Fill("alice", "pw", exchange == "guest");
+            ClickOk();
             return;
         }
-        QTimer::singleShot(0, &login, [this] {
+        QTimer::singleShot(0, &dialog, [this] {
             TForm2* r = Registration();
             if (!r) return;
             r->fullname->setText("Alice Liddell");
@@ -78,7 +62,7 @@ struct Rig {
             regLog = r->reglog->toPlainText();
             if (r->isVisible()) r->reject();  // the user closes it after reading the log
         });
-        QTest::mouseClick(login.BitBtn3, Qt::LeftButton);  // returns once the registration dialog has closed
+        QTest::mouseClick(dialog.BitBtn3, Qt::LeftButton);  // returns once the registration dialog has closed
     }
 };
 
@@ -191,7 +175,7 @@ void TestLoginCancel::callingOffEachWait()
         if (!seen) return;
         if (!sinceTrigger.isValid()) sinceTrigger.start();
         if (sinceTrigger.elapsed() < 300) return;
-        QDialog* target = dialog == "registration" ? static_cast<QDialog*>(rig.Registration()) : &rig.login;
+        QDialog* target = dialog == "registration" ? static_cast<QDialog*>(rig.Registration()) : &rig.dialog;
         if (!target) return;
         calledOff = target;
         receivedAtCallOff = rig.server.Received().size();
@@ -208,17 +192,17 @@ void TestLoginCancel::callingOffEachWait()
     QTRY_VERIFY(!calledOff || !calledOff->isVisible());
     QVERIFY(!rig.frame.IdTCPClient1.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
-    QVERIFY(!rig.login.LoggedIn());
+    QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY2(rig.prompts.records.isEmpty(), qPrintable(rig.prompts.Texts().join(" / ")));
     QTRY_VERIFY(!rig.server.ClientConnected());
     QTest::qWait(200);
     QCOMPARE(rig.server.Received().size(), receivedAtCallOff);  // nothing more was sent
     if (how == "frame close") {
         QTRY_VERIFY(!rig.frame.isVisible());  // the frame followed the dialogs
-        QVERIFY(!rig.login.isVisible());
+        QVERIFY(!rig.dialog.isVisible());
     } else {
         QVERIFY(rig.frame.isVisible());
-        QCOMPARE(rig.login.isVisible(), dialog == "registration");  // back at the login dialog
+        QCOMPARE(rig.dialog.isVisible(), dialog == "registration");  // back at the login dialog
     }
 }
 
@@ -228,15 +212,15 @@ void TestLoginCancel::cancelWhileConnecting()
     if (deaf.Port() == 0) QSKIP("the system answered every connect");
     Rig rig(deaf.Port());
     QElapsedTimer sinceCancel;
-    QTimer::singleShot(300, &rig.login, [&] {
+    QTimer::singleShot(300, &rig.dialog, [&] {
         QVERIFY(blocking_wait::Active());  // still connecting
         sinceCancel.start();
-        QTest::mouseClick(rig.login.BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(rig.dialog.BitBtn2, Qt::LeftButton);
     });
     rig.Run("guest");
     QVERIFY(sinceCancel.isValid());
     QVERIFY2(sinceCancel.elapsed() < 1500, qPrintable(QString::number(sinceCancel.elapsed())));
-    QVERIFY(!rig.login.isVisible());
+    QVERIFY(!rig.dialog.isVisible());
     QVERIFY(rig.prompts.records.isEmpty());
     QVERIFY(!rig.frame.IdTCPClient1.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
@@ -289,12 +273,12 @@ void TestLoginCancel::serverThatNeverFallsSilent()
     if (dialog == "registration") {
         QVERIFY(rig.prompts.records.isEmpty());  // a broken run shows its end in its log
         QVERIFY2(rig.regLog.endsWith(why), qPrintable(rig.regLog));
-        QVERIFY(rig.login.isVisible());
+        QVERIFY(rig.dialog.isVisible());
     } else {
         QCOMPARE(rig.prompts.Errors(), QStringList{why});
         QVERIFY(!openDuringBox);  // closed already, as the box says
-        QVERIFY(rig.login.isVisible());
-        QVERIFY(!rig.login.LoggedIn());
+        QVERIFY(rig.dialog.isVisible());
+        QVERIFY(!rig.dialog.LoggedIn());
     }
     QVERIFY(!rig.frame.IdTCPClient1.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));

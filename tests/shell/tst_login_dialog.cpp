@@ -4,8 +4,7 @@
 #include "shell/login_dialog.h"
 #include "shell/main_form.h"
 #include "side/room_list_window.h"
-#include "support/scripted_server.h"
-#include "shell/shell_test_support.h"
+#include "support/login_rig.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -45,32 +44,6 @@ QString Refused(const char* why)
 }
 
 QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
-
-// A frame, its connection aimed at the scripted server, and a login dialog.
-struct Rig {
-    PromptRecorder prompts;
-    ShrunkTimings timings;
-    ScriptedServer server;
-    TMainForm frame;
-    TForm5 dialog{&frame};
-
-    Rig()
-    {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(server.Port());
-        dialog.setIdTCPClient(&frame.IdTCPClient1);
-        frame.show();
-        dialog.open();
-    }
-    void Fill(const QString& nick, const QString& password, bool guest)
-    {
-        dialog.nick->setText(nick);
-        dialog.password->setText(password);
-        dialog.CheckBox1->setChecked(guest);
-    }
-    void ClickOk() { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); }
-    QString Status() const { return frame.StatusPanel1->text(); }
-};
 
 // The server side of a login that goes through.
 void GoodLogin(ScriptedServer& s, const std::string& nick)
@@ -155,7 +128,7 @@ void TestLoginDialog::validation()
     QFETCH(QString, password);
     QFETCH(bool, guest);
     QFETCH(QString, message);
-    Rig rig;
+    LoginRig rig;
     rig.Fill(nick, password, guest);
     rig.ClickOk();
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
@@ -168,7 +141,7 @@ void TestLoginDialog::validation()
 
 void TestLoginDialog::guestLoginLogsTheExchange()
 {
-    Rig rig;
+    LoginRig rig;
     const int gap = timing().greetingMs / 2;  // shorter than the silence that ends the greeting
     rig.server.Send(":irc.test NOTICE * :greeting one")
         .Pause(gap)
@@ -202,7 +175,7 @@ void TestLoginDialog::guestLoginLogsTheExchange()
 
 void TestLoginDialog::registeredLoginIdentifiesWithoutLoggingPassword()
 {
-    Rig rig;
+    LoginRig rig;
     rig.server.Expect("user alice localhost localhost alice")
         .Expect("nick alice")
         .Send(":irc.test 001 alice :Welcome")
@@ -252,7 +225,7 @@ void TestLoginDialog::refusals()
     QFETCH(QString, afterUser);
     QFETCH(QString, afterNick);
     QFETCH(QString, message);
-    Rig rig;
+    LoginRig rig;
     rig.server.Expect("user alice localhost localhost alice");
     if (!afterUser.isEmpty()) rig.server.Send(afterUser.toStdString());
     if (!afterNick.isEmpty()) rig.server.Expect("nick alice").Send(afterNick.toStdString());
@@ -287,7 +260,7 @@ void TestLoginDialog::pingAnsweredWithWholeToken_data()
 void TestLoginDialog::pingAnsweredWithWholeToken()
 {
     QFETCH(bool, guest);
-    Rig rig;
+    LoginRig rig;
     rig.server.Expect("user bob localhost localhost bob").Expect("nick bob").Send("PING :tok12345").Expect("PONG :tok12345");
     rig.Fill("bob", "pw", guest);
     rig.ClickOk();
@@ -300,7 +273,7 @@ void TestLoginDialog::pingAnsweredWithWholeToken()
 
 void TestLoginDialog::late461IsNotARefusal()
 {
-    Rig rig;
+    LoginRig rig;
     rig.server.Expect("user alice localhost localhost alice")
         .Pause(timing().replyMs + 100)
         .Send(":irc.test 461 alice USER :Not enough parameters")
@@ -314,7 +287,7 @@ void TestLoginDialog::late461IsNotARefusal()
 
 void TestLoginDialog::secondTryOpensNewConnection()
 {
-    Rig rig;
+    LoginRig rig;
     rig.server.Expect("user alice localhost localhost alice")
         .Expect("nick alice")
         .Send(":irc.test 433 * alice :Nickname is already in use.")
@@ -345,7 +318,7 @@ void TestLoginDialog::connectFailures()
     QFETCH(QString, host);
     QFETCH(bool, closedPort);
     QFETCH(QString, errorPart);
-    Rig rig;
+    LoginRig rig;
     int port = rig.server.Port();
     if (closedPort) {
         ScriptedServer gone;  // a port that nobody listens on once it is destroyed
@@ -393,7 +366,7 @@ void TestLoginDialog::misbehavingServers()
     QFETCH(QString, errorPart);
     const int socketsBefore = OpenSockets();
     {
-    Rig rig;
+    LoginRig rig;
     script(rig.server);
     rig.Fill("alice", "", true);
     rig.ClickOk();
@@ -432,7 +405,7 @@ void TestLoginDialog::largeGreetingsAreRead()
 {
     QFETCH(int, lineLength);
     QFETCH(int, lines);
-    Rig rig;
+    LoginRig rig;
     using namespace std::string_literals;
     const std::string line = lineLength ? ":irc.test NOTICE * :" + std::string(lineLength, 'g')
                                         : ":irc.test NOTICE * :\x01\x02\x00\xff\xfe bytes"s;
@@ -447,7 +420,7 @@ void TestLoginDialog::largeGreetingsAreRead()
 
 void TestLoginDialog::windowKeepsServingTimersDuringTheExchange()
 {
-    Rig rig;
+    LoginRig rig;
     timing().greetingMs = 300;
     rig.server.Expect("user alice localhost localhost alice")
         .Expect("nick alice")

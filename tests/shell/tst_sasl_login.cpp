@@ -2,11 +2,8 @@
 // refused or unavailable, servers without CAP, a guest, lists cut short or
 // flooded, and the password kept out of the server log.
 #include "protocol/sent_lines.h"
-#include "shell/login_dialog.h"
-#include "shell/main_form.h"
-#include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
-#include "support/scripted_server.h"
+#include "support/login_rig.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -44,23 +41,6 @@ ScriptedServer& Registers(ScriptedServer& s)
 {
     return s.Expect(kUser).Expect("nick alice").Send(":irc.test 001 alice :Welcome");
 }
-
-struct Rig {
-    PromptRecorder prompts;
-    ShrunkTimings timings;
-    ScriptedServer server;
-    TMainForm frame;
-    TForm5 dialog{&frame};
-
-    Rig()
-    {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(server.Port());
-        dialog.setIdTCPClient(&frame.IdTCPClient1);
-        frame.show();
-        dialog.open();
-    }
-};
 
 }  // namespace
 
@@ -155,12 +135,10 @@ void TestSaslLogin::exchange()
     QFETCH(QByteArrayList, received);
     QFETCH(QString, logged);
 
-    Rig rig;
+    LoginRig rig;
     script(rig.server);
-    rig.dialog.nick->setText("alice");
-    rig.dialog.password->setText(QString::fromStdString(kPassword));
-    rig.dialog.CheckBox1->setChecked(guest);
-    QTest::mouseClick(rig.dialog.BitBtn1, Qt::LeftButton);
+    rig.Fill("alice", QString::fromStdString(kPassword), guest);
+    rig.ClickOk();
 
     QVERIFY2(rig.server.WaitDone(3000), rig.server.Errors().empty() ? "" : rig.server.Errors().front().c_str());
     if (prompt.isEmpty()) {

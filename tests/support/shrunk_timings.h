@@ -1,0 +1,21 @@
+#pragma once
+// The program's waits made short for the life of a test object.
+#include "common/timings.h"
+
+// Shrinks the waits for the life of the object.
+class ShrunkTimings {
+public:
+    explicit ShrunkTimings(int greetingMs = 250, int replyMs = 150) : saved_(timing())
+    {
+        timing().greetingMs = greetingMs;
+        timing().replyMs = replyMs;
+        timing().splashMs = 50;
+        timing().readerStopMs = 1000;
+    }
+    ~ShrunkTimings() { timing() = saved_; }
+    ShrunkTimings(const ShrunkTimings&) = delete;
+    ShrunkTimings& operator=(const ShrunkTimings&) = delete;
+
+private:
+    Timings saved_;
+};
