@@ -2,6 +2,7 @@
 
 #include "chat/rich_text_view.h"
 #include "chat/rtf_writer.h"
+#include "common/prompts.h"
 
 #include <QEventLoop>
 #include <QPointer>
@@ -92,4 +93,18 @@ bool SaveTranscript(TRichTextBox& view, const QString& path)
     if (!error.isEmpty())
         throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() + "\": " + error.toStdString());
     return !progress.cancelled && alive;
+}
+
+void AskAndSaveTranscript(QWidget* window, TRichTextBox& view, const QString& folder)
+{
+    const QString path = prompts().SaveFileName(window, QStringLiteral("Save chat"), folder,
+                                                QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
+    if (path.isEmpty())
+        return;
+    const QPointer<QWidget> alive(window);  // the window may close while the file is written
+    try {
+        SaveTranscript(view, path);
+    } catch (const std::exception& error) {
+        prompts().Error(alive, QString::fromStdString(error.what()));
+    }
 }

@@ -2,6 +2,7 @@
 // Saving a transcript as an RTF file while the program goes on painting.
 #include <QString>
 
+class QWidget;
 class TRichTextBox;
 
 // Writes the transcript of view, as it stands when called, to path as RTF on
@@ -12,3 +13,7 @@ class TRichTextBox;
 // True when saved, false when cancelled; throws std::runtime_error (with
 // the sentence to show) when the file cannot be written.
 bool SaveTranscript(TRichTextBox& view, const QString& path);
+
+// Save Chat as the user starts it from window: asks for the file (starting
+// in folder), saves view's transcript there, and tells a failure.
+void AskAndSaveTranscript(QWidget* window, TRichTextBox& view, const QString& folder);

@@ -259,16 +259,7 @@ void TForm3::ToolButton3Click()
 
 void TForm3::ToolButton4Click()
 {
-    const QString folder = frame_ ? frame_->AccountFolder() : QString();
-    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
-                                                QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
-    if (path.isEmpty())
-        return;
-    try {
-        SaveTranscript(*privchat, path);
-    } catch (const std::exception& error) {
-        prompts().Error(this, QString::fromStdString(error.what()));
-    }
+    AskAndSaveTranscript(this, *privchat, frame_ ? frame_->AccountFolder() : QString());
 }
 
 void TForm3::CloseWindow()

@@ -419,16 +419,7 @@ void TForm1::mainchatChange()
 
 void TForm1::ToolButton9Click()
 {
-    const QString folder = frame_ ? frame_->AccountFolder() : QString();
-    const QString path = prompts().SaveFileName(this, QStringLiteral("Save chat"), folder,
-                                                QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));
-    if (path.isEmpty())
-        return;
-    try {
-        SaveTranscript(*mainchat, path);
-    } catch (const std::exception& error) {
-        prompts().Error(this, QString::fromStdString(error.what()));
-    }
+    AskAndSaveTranscript(this, *mainchat, frame_ ? frame_->AccountFolder() : QString());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
