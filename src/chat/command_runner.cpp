@@ -53,12 +53,12 @@ void RunAway(const CommandPlace& place, const TypedLine& line, bool away)
 
 void RunInvite(const CommandPlace& place, const TypedLine& line)
 {
-    const QString room = line.args.size() > 1 ? Bare(line.args.at(1)) : place.room;
-    if (room.isEmpty()) {
+    const std::string room = line.args.size() > 1 ? ToWire(Bare(line.args.at(1))) : place.room;
+    if (room.empty()) {
         WriteCommandNote(*place.view, QStringLiteral("Usage: ") + CommandUsage(line.name));
         return;
     }
-    SendCommandLines(place, {sent::InviteLine(ToWire(line.args.at(0)), ToWire(room))});
+    SendCommandLines(place, {sent::InviteLine(ToWire(line.args.at(0)), room)});
 }
 
 void RunHelp(const CommandPlace& place, const TypedLine& line)

@@ -18,7 +18,7 @@ struct CommandPlace {
     ChatFrame* frame = nullptr;
     TRichTextBox* view = nullptr;
     QWidget* window = nullptr;
-    QString room;  // without "#"; empty in a private window
+    std::string room;  // the room as the server knows it, without "#"; empty in a private window
 };
 
 // The commands every chat window knows (joining, private messages, nick,

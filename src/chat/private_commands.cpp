@@ -6,16 +6,17 @@
 #include "chat/rich_text_view.h"
 #include "chat/typed_commands.h"
 #include "common/chat_frame.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/sent_lines.h"
 
 void TForm3::RunTypedCommand(const TypedLine& line)
 {
     const QString& name = line.name;
-    const CommandPlace place{frame_, privchat, this, QString()};
+    const CommandPlace place{frame_, privchat, this, {}};
     if (name == QLatin1String("me")) {
         const QString action = line.args.at(0);
-        if (SendCommandLines(place, sent::PrivateActionLines(ToWire(Title()), ToWire(action)))) {
+        if (SendCommandLines(place, sent::PrivateActionLines(NameOnWire(Title()), ToWire(action)))) {
             MoveToAppendPosition(*privchat);
             WriteActionLine(*privchat, frame_ ? frame_->CurrentNick() : ownNick_, action);
         }

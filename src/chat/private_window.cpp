@@ -9,6 +9,7 @@
 #include "chat/command_runner.h"
 #include "chat/typed_commands.h"
 #include "chat/rich_text_view.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -224,7 +225,7 @@ bool TForm3::SendMessage(const QString& line)
     try {
         if (!connection_)
             throw TransportError("Not connected.");
-        connection_->WriteLines(sent::PrivateMessageLines(ToWire(Title()), ToWire(line)));
+        connection_->WriteLines(sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line)));
     } catch (const TransportError&) {
         WriteSystemNote(*privchat, QStringLiteral("You are not connected to a server: nothing was sent"));
         return false;

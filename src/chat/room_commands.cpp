@@ -19,7 +19,7 @@ void TForm1::RunTypedCommand(const TypedLine& line)
         WriteCommandNote(*mainchat, QStringLiteral("Please join a room first"));
         return;
     }
-    const std::string room = ToWire(Title());
+    const std::string room = RoomOnWire();
     if (name == QLatin1String("me"))
         SendAction(line.args.at(0));
     else if (name == QLatin1String("part"))
@@ -37,5 +37,5 @@ void TForm1::RunTypedCommand(const TypedLine& line)
     else if (name == QLatin1String("unignore"))
         UnignoreNickNamed(line.args.at(0));
     else
-        RunCommonCommand(CommandPlace{frame_, mainchat, this, InRoom() ? Title() : QString()}, line);
+        RunCommonCommand(CommandPlace{frame_, mainchat, this, InRoom() ? room : std::string()}, line);
 }

@@ -12,6 +12,7 @@
 #include "common/line_writes.h"
 #include "common/list_writes.h"
 #include "common/prompts.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -130,7 +131,7 @@ void TForm1::Button3Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (SendRoomLine(sent::KickLine(RoomOnWire(), ToWire(nick), ToWire(Panel4->Edit3->text()))))
+    if (SendRoomLine(sent::KickLine(RoomOnWire(), NameOnWire(nick), ToWire(Panel4->Edit3->text()))))
         Panel4->hide();
 }
 
@@ -139,7 +140,7 @@ void TForm1::Ban1Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (SendRoomLine(sent::BanLine(RoomOnWire(), ToWire(nick))))
+    if (SendRoomLine(sent::BanLine(RoomOnWire(), NameOnWire(nick))))
         NoteBan(nick);
 }
 
@@ -148,7 +149,7 @@ void TForm1::KickandBan1Click()
     const QString nick = ListView1->SelectedNick();
     if (nick.isEmpty())
         return;
-    if (!SendRoomLine(sent::BanLine(RoomOnWire(), ToWire(nick))))
+    if (!SendRoomLine(sent::BanLine(RoomOnWire(), NameOnWire(nick))))
         return;
     NoteBan(nick);
     // The kick itself waits for the reason panel's Kick.
@@ -161,12 +162,12 @@ void TForm1::MakeHost1Click()
     // The list changes when the server's MODE line comes back.
     const QString nick = ListView1->SelectedNick();
     if (!nick.isEmpty())
-        SendRoomLine(sent::MakeHostLine(RoomOnWire(), ToWire(nick)));
+        SendRoomLine(sent::MakeHostLine(RoomOnWire(), NameOnWire(nick)));
 }
 
 void TForm1::DeHost1Click()
 {
     const QString nick = ListView1->SelectedNick();
     if (!nick.isEmpty())
-        SendRoomLine(sent::DeHostLine(RoomOnWire(), ToWire(nick)));
+        SendRoomLine(sent::DeHostLine(RoomOnWire(), NameOnWire(nick)));
 }

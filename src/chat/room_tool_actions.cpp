@@ -9,6 +9,7 @@
 #include "common/chat_frame.h"
 #include "common/prompts.h"
 #include "common/timings.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/line_connection.h"
 #include "protocol/sent_lines.h"
@@ -45,7 +46,7 @@ void TForm1::Button5Click()
     // The ban went out on the bare nick, which the server keeps as a mask.
     // Once lifted it is no longer the room's: the panel does not show it again.
     const QString nick = selected->text();
-    if (!SendRoomLine(sent::UnbanLine(RoomOnWire(), sent::BanMaskOf(ToWire(nick)))))
+    if (!SendRoomLine(sent::UnbanLine(RoomOnWire(), sent::BanMaskOf(NameOnWire(nick)))))
         return;
     delete selected;
     banList_.removeIf([&nick](const QString& banned) { return banned.compare(nick, Qt::CaseInsensitive) == 0; });
@@ -94,7 +95,7 @@ void TForm1::Timer2Timer()
     ++advertisementPosition_;
     // The text the input line holds now: editing it changes what the rest
     // get, and an input line emptied meanwhile sends nothing.
-    const std::vector<std::string> lines = sent::PrivateMessageLines(ToWire(nick), ToWire(Edit1->text()));
+    const std::vector<std::string> lines = sent::PrivateMessageLines(NameOnWire(nick), ToWire(Edit1->text()));
     if (Edit1->text().trimmed().isEmpty() || lines.empty())
         return;
     if (!SendRoomLines(lines)) {

@@ -60,6 +60,13 @@ QString ShownText(const QString& text)
 
 QString ShownWireText(const std::string& bytes) { return ShownText(FromWire(bytes)); }
 
+std::string NameOnWire(const QString& shownName)
+{
+    const bool isolated = shownName.size() >= 2 && shownName.front().unicode() == 0x2068 &&
+                          shownName.back().unicode() == 0x2069;
+    return ToWire(isolated ? shownName.mid(1, shownName.size() - 2) : shownName);
+}
+
 QString ShownBlock(const QStringList& lines)
 {
     QStringList shown;

@@ -35,6 +35,11 @@ QString ShownText(const QString& text);
 // text reaches a place that shows plain text.
 QString ShownWireText(const std::string& bytes);
 
+// A nick or room name as ShownText showed it, in bytes to send back to the
+// server: the isolate ShownText put around a name holding direction controls
+// is not part of the name, so it is taken off again.
+std::string NameOnWire(const QString& shownName);
+
 // Entries for a plain-text log: each as ShownText, joined by line feeds, so
 // that each shows as exactly one line.
 QString ShownBlock(const QStringList& lines);

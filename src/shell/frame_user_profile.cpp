@@ -3,6 +3,7 @@
 #include "shell/main_form.h"
 
 #include "common/line_writes.h"
+#include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/sent_lines.h"
 #include "side/user_info_window.h"
@@ -18,7 +19,7 @@ void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
     form8_ = new TForm8(this);
     form8_->SetAskedNick(nick);
     SetWhoPurpose(QStringLiteral("profile"));
-    if (!WriteLinesOrTell(&IdTCPClient1, {sent::WhoLine(ToWire(nick))}, asker ? asker : this)) return;
+    if (!WriteLinesOrTell(&IdTCPClient1, {sent::WhoLine(NameOnWire(nick))}, asker ? asker : this)) return;
     // The reader's replies are drained by this wait's event loop, so the
     // fields fill while the window is open.
     form8_->exec();

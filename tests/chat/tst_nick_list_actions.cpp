@@ -6,6 +6,7 @@
 #include "chat/room_panels.h"
 #include "chat/room_window.h"
 #include "common/account_lists.h"
+#include "common/shown_text.h"
 #include "common/timings.h"
 #include "common/user_data_folder.h"
 #include "side/user_info_window.h"
@@ -156,6 +157,14 @@ void TestNickListActions::menuEntry_data()
     QTest::newRow("de-host: the list waits for the server") << "DeHost1" << "Bob"
                                                             << QStringList{"mode #Germany -o Bob"} << none << none
                                                             << none << kHostIcon << none << false;
+    // A nick holding a direction control shows in an isolate that is no part of the nick.
+    const QString eve = ShownText(QStringLiteral(u"\u202eEve"));
+    QTest::newRow("ban a nick holding a direction control")
+        << "Ban1" << eve << QStringList{QStringLiteral(u"mode #Germany +b \u202eEve")} << none << none << none
+        << kNormalIcon << QStringList{eve} << false;
+    QTest::newRow("make host of a nick holding a direction control")
+        << "MakeHost1" << eve << QStringList{QStringLiteral(u"mode #Germany +o \u202eEve")} << none << none << none
+        << kNormalIcon << none << false;
     for (const char* entry : {"Addtobuddylist1", "Whisper1", "Ignore1", "UnIgnore1", "Kick1", "KickandBan1", "Ban1",
                               "MakeHost1", "DeHost1", "Information1"})
         QTest::newRow(qPrintable(QStringLiteral("%1 without a selection").arg(QLatin1String(entry))))
@@ -167,6 +176,8 @@ void TestNickListActions::menuEntry()
     QFETCH(QString, entry);
     QFETCH(QString, selected);
     Room room;
+    if (!selected.isEmpty() && !room.Entry(selected))
+        room.window->ListView1->AddEntry(selected, kNormalIcon);
     room.Select(selected);
     const int privateWindowsBefore = room.c.frame.ChildWindows().size();
 

@@ -7,6 +7,7 @@
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/typed_commands.h"
+#include "common/shown_text.h"
 #include "support/connected_frame.h"
 #include "common/user_data_folder.h"
 #include "support/prompt_recorder.h"
@@ -106,7 +107,10 @@ void TestTypedCommands::parse()
 
 void TestTypedCommands::typed_data()
 {
-    QTest::addColumn<QString>("window");  // "room" (in #Germany), "left" (room left) or "private" (with Bob)
+    // "room" (in #Germany), "left" (room left), "listed" (#Germany joined from a room-list row whose name
+    // the server spells "Germ^Bany"), "private" (with Bob) or "bidi private" (with a Bob whose nick holds
+    // a direction control, shown in an isolate)
+    QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QString>("note");     // the transcript's last line afterwards; empty: not checked
@@ -159,6 +163,17 @@ void TestTypedCommands::typed_data()
                                   << dora;
     QTest::newRow("invite from private needs a room")
         << "private" << "/invite Dora" << none << "Talvessa: Usage: /invite NICK [#room]" << dora;
+    const QString rloBob = QStringLiteral(u"\u202eBob");
+    QTest::newRow("listed: topic") << "listed" << "/topic" << QStringList{Bytes("topic #Germ\x02" "any")} << "" << dora;
+    QTest::newRow("listed: invite") << "listed" << "/invite Dora" << QStringList{Bytes("INVITE Dora #Germ\x02" "any")}
+                                    << "" << dora;
+    QTest::newRow("listed: kick") << "listed" << "/kick carl" << QStringList{Bytes("kick #Germ\x02" "any carl :")}
+                                  << "" << dora;
+    QTest::newRow("bidi partner: message") << "bidi private" << "hi" << QStringList{"privmsg " + rloBob + " :hi"}
+                                           << "" << dora;
+    QTest::newRow("bidi partner: me") << "bidi private" << "/me waves"
+                                      << QStringList{"privmsg " + rloBob + Bytes(" :\x01" "Action waves")} << ""
+                                      << dora;
     QTest::newRow("kick") << "room" << "/kick carl" << QStringList{"kick #Germany carl :"} << "" << dora;
     QTest::newRow("kick with reason") << "room" << "/kick carl too loud" << QStringList{"kick #Germany carl :too loud"}
                                       << "" << dora;
@@ -200,10 +215,13 @@ void TestTypedCommands::typed()
     c.frame.ChangeIgnoreList([](IgnoreEntries& list) { list.Append(QStringLiteral("Dora")); });
     if (window == QLatin1String("left"))
         room->partbtnClick();
+    if (window == QLatin1String("listed"))
+        room->SetRoomOnWire("Germ\x02" "any");
     QLineEdit* edit = room->Edit1;
     TRichTextBox* view = room->mainchat;
-    if (window == QLatin1String("private")) {
-        auto* partner = qobject_cast<TForm3*>(c.frame.OpenPrivateWindowFromUser(QStringLiteral("Bob")));
+    if (window.endsWith(QLatin1String("private"))) {
+        const QString bob = window == QLatin1String("private") ? QStringLiteral("Bob") : ShownText(QStringLiteral(u"\u202eBob"));
+        auto* partner = qobject_cast<TForm3*>(c.frame.OpenPrivateWindowFromUser(bob));
         QVERIFY(partner);
         edit = partner->Edit1;
         view = partner->privchat;
