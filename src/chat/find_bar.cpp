@@ -149,6 +149,9 @@ void TFindBar::ShowCurrent()
     countLabel->setText(CountText());
     if (current_ < 0) {
         view_->setExtraSelections({});
+        QTextCursor unmarked = view_->textCursor();
+        unmarked.clearSelection();
+        view_->setTextCursor(unmarked);
         return;
     }
     QTextCursor found(view_->document());

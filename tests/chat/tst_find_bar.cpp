@@ -32,6 +32,7 @@ void TestFindBar::find_data()
     QTest::newRow("previous") << "apple" << "p" << "2 of 3" << 2;
     QTest::newRow("case does not count") << "APPLE PIE" << "" << "1 of 1" << 2;
     QTest::newRow("no match") << "cherry" << "n" << "No match" << -1;
+    QTest::newRow("typed on past the matches") << "apricot" << "" << "No match" << -1;
     QTest::newRow("empty field") << "" << "" << "" << -1;
     QTest::newRow("overlapping") << "aa" << "" << "2 of 2" << 3;
 }
@@ -61,6 +62,8 @@ void TestFindBar::find()
     if (line >= 0) {
         QCOMPARE(view->textCursor().block().blockNumber(), line);
         QCOMPARE(view->textCursor().selectedText().toLower(), needle.toLower());
+    } else {
+        QVERIFY(!view->textCursor().hasSelection());  // nothing still marked as if found
     }
     QTest::keyClick(bar.findEdit, Qt::Key_Escape);
     QVERIFY(!bar.isVisible());
