@@ -257,11 +257,13 @@ bool WriteRtf(const QTextDocument& document, QIODevice& out, RtfProgress* progre
     return WriteRtf(TakeRtfSnapshot(document), out, progress);
 }
 
-QByteArray WriteRtf(const QTextDocument& document)
+QByteArray WriteRtf(const RtfSnapshot& snapshot)
 {
     QByteArray rtf;
     QBuffer buffer(&rtf);
     buffer.open(QIODevice::WriteOnly);
-    WriteRtf(document, buffer);
+    WriteRtf(snapshot, buffer);
     return rtf;
 }
+
+QByteArray WriteRtf(const QTextDocument& document) { return WriteRtf(TakeRtfSnapshot(document)); }

@@ -53,7 +53,6 @@ public:
     // Copies paragraphs for about budgetMs milliseconds; true once all is
     // copied, or when the document is gone.
     bool CopySome(int budgetMs);
-    bool DocumentGone() const { return document_.isNull(); }
     // The snapshot, once CopySome has returned true; the taker is spent.
     RtfSnapshot Take();
 
@@ -74,6 +73,8 @@ private:
 // picture is shown holds its data again. Each distinct picture is encoded
 // once, though, and its encoded group copied to every place it stands.
 QByteArray WriteRtf(const QTextDocument& document);
+// The same from a snapshot (RtfSnapshotTaker, TakeRtfSnapshot).
+QByteArray WriteRtf(const RtfSnapshot& snapshot);
 
 // The same, written to out in pieces as it goes (memory stays small however
 // large the file). Touches nothing but document, out and progress, so it may

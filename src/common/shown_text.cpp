@@ -6,6 +6,14 @@
 #include <algorithm>
 #include <vector>
 
+namespace {
+
+// The isolate BidiContained puts around a field: first strong isolate, pop isolate.
+constexpr char16_t kFsi = 0x2068;
+constexpr char16_t kPdi = 0x2069;
+
+}  // namespace
+
 bool IsUnshowable(char16_t u)
 {
     return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1;
@@ -21,8 +29,6 @@ QString BidiContained(const QString& text)
     const auto firstControl = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return IsBidiControl(c.unicode()); });
     if (firstControl == text.cend()) return text;
     constexpr char16_t kPdf = 0x202C;
-    constexpr char16_t kFsi = 0x2068;
-    constexpr char16_t kPdi = 0x2069;
     QString out;
     out.reserve(text.size() + 2);
     out += QChar(kFsi);
@@ -62,8 +68,8 @@ QString ShownWireText(const std::string& bytes) { return ShownText(FromWire(byte
 
 std::string NameOnWire(const QString& shownName)
 {
-    const bool isolated = shownName.size() >= 2 && shownName.front().unicode() == 0x2068 &&
-                          shownName.back().unicode() == 0x2069;
+    const bool isolated = shownName.size() >= 2 && shownName.front().unicode() == kFsi &&
+                          shownName.back().unicode() == kPdi;
     return ToWire(isolated ? shownName.mid(1, shownName.size() - 2) : shownName);
 }
 

@@ -5,7 +5,6 @@
 #include "chat/rich_text_view.h"
 #include "chat/rtf_writer.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
@@ -261,15 +260,6 @@ void FillLines(TRichTextBox& view, int first, int last)
     }
 }
 
-QByteArray RtfOf(const RtfSnapshot& snapshot)
-{
-    QByteArray rtf;
-    QBuffer out(&rtf);
-    out.open(QIODevice::WriteOnly);
-    WriteRtf(snapshot, out);
-    return rtf;
-}
-
 }  // namespace
 
 void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas_data()
@@ -316,7 +306,7 @@ void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
         if (i > 0) expected.SetSelText(QStringLiteral("\n"));
         if (saved[i] >= 0) FillLines(expected, saved[i], saved[i]);
     }
-    QCOMPARE(RtfOf(taker.Take()), WriteRtf(*expected.document()));
+    QCOMPARE(WriteRtf(taker.Take()), WriteRtf(*expected.document()));
 }
 
 void TestRtfWriter::saveEndsWhenTheWindowGoes()
