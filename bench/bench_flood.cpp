@@ -47,26 +47,9 @@ void BM_RoomFlood(benchmark::State& state)
         TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        const int before = room->mainchat->document()->blockCount();
-        const int wanted = before + kRoomLines;
-        // Completion is seen the moment the drain closes the batch with the last line.
-        bool finished = false;
-        QElapsedTimer clock;
-        QObject::connect(room->mainchat, &TRichTextBox::Change, [&] {
-            if (!finished && room->mainchat->document()->blockCount() >= wanted) {
-                finished = true;
-                state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-            }
-        });
-        clock.start();
-        server.SendMany(mix, kRoomLines / mix.size());
-        qint64 stall = 0;
-        if (!RunUntil([&] { return finished; }, stall)) {
-            state.SkipWithError("the flood did not reach the transcript in time");
+        if (!bench::TimeTranscriptFlood(state, *room->mainchat, kRoomLines,
+                                        [&] { server.SendMany(mix, kRoomLines / mix.size()); }))
             break;
-        }
-        state.counters["lines_per_s"] = kRoomLines / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
-        state.counters["longest_stall_ms"] = static_cast<double>(stall);
         state.counters["rss_after_MiB"] = ResidentMiB();
         frame.Lifecycle().StopReader(2000);
     }

@@ -1,13 +1,17 @@
 #pragma once
 // What the benchmarks with widgets share: resident memory, an event loop that
 // measures the longest stall, and a frame connected as after a login.
+#include "chat/rich_text_view.h"
 #include "shell/main_form.h"
 #include "support/scripted_server.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QTextDocument>
 #include <QTimer>
+
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <functional>
@@ -53,6 +57,36 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs, in
     giveUp.start(giveUpMs);
     loop.exec();
     return !timedOut;
+}
+
+// Times lines received lines on their way into view: start() sets them
+// going, and the iteration time is taken the moment the drain closes the
+// batch that holds the last one. Sets lines_per_s and longest_stall_ms;
+// false, with the benchmark skipped, when they did not all arrive in time.
+inline bool TimeTranscriptFlood(benchmark::State& state, TRichTextBox& view, int lines,
+                                const std::function<void()>& start)
+{
+    const int wanted = view.document()->blockCount() + lines;
+    bool finished = false;
+    QElapsedTimer clock;
+    const QMetaObject::Connection watch = QObject::connect(&view, &TRichTextBox::Change, [&] {
+        if (!finished && view.document()->blockCount() >= wanted) {
+            finished = true;
+            state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        }
+    });
+    clock.start();
+    start();
+    qint64 stall = 0;
+    const bool arrived = RunUntil([&] { return finished; }, stall);
+    QObject::disconnect(watch);
+    if (!arrived) {
+        state.SkipWithError("the flood did not reach the transcript in time");
+        return false;
+    }
+    state.counters["lines_per_s"] = lines / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    state.counters["longest_stall_ms"] = static_cast<double>(stall);
+    return true;
 }
 
 // The chat texts of a busy room: plain lines, colour, bold and underline codes.

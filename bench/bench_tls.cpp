@@ -78,24 +78,7 @@ void BM_RoomFlood(benchmark::State& state)
         TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        const int wanted = room->mainchat->document()->blockCount() + kRoomLines;
-        bool finished = false;
-        QElapsedTimer clock;
-        QObject::connect(room->mainchat, &TRichTextBox::Change, [&] {
-            if (!finished && room->mainchat->document()->blockCount() >= wanted) {
-                finished = true;
-                state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
-            }
-        });
-        clock.start();
-        server->Release();
-        qint64 stall = 0;
-        if (!bench::RunUntil([&] { return finished; }, stall)) {
-            state.SkipWithError("the flood did not reach the transcript in time");
-            break;
-        }
-        state.counters["lines_per_s"] = kRoomLines / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
-        state.counters["longest_stall_ms"] = static_cast<double>(stall);
+        if (!bench::TimeTranscriptFlood(state, *room->mainchat, kRoomLines, [&] { server->Release(); })) break;
         frame.Lifecycle().StopReader(2000);
     }
 }
