@@ -114,24 +114,19 @@ void TFindBar::Search(const QString& text)
     ShowCurrent();
 }
 
-void TFindBar::FindNext()
+void TFindBar::FindNext() { Step(1); }
+
+void TFindBar::FindPrevious() { Step(-1); }
+
+void TFindBar::Step(int by)
 {
     // What came in meanwhile counts too.
     if (textStale_)
         Search(findEdit->text());
     if (matches_.isEmpty())
         return;
-    current_ = (current_ + 1) % int(matches_.size());
-    ShowCurrent();
-}
-
-void TFindBar::FindPrevious()
-{
-    if (textStale_)
-        Search(findEdit->text());
-    if (matches_.isEmpty())
-        return;
-    current_ = (current_ + int(matches_.size()) - 1) % int(matches_.size());
+    const int count = int(matches_.size());
+    current_ = (current_ + count + by) % count;
     ShowCurrent();
 }
 

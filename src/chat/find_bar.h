@@ -42,6 +42,7 @@ protected:
 
 private:
     void Place();
+    void Step(int by);  // to the next (1) or previous (-1) match, going round
     void ShowCurrent();
     // The transcript's text as it stands (read again only after a change).
     const QString& Text();
