@@ -12,11 +12,11 @@
 //   BM_HostileLongLines      16,000-byte lines while the UI thread is stalled:
 //                            resident memory grows by the queue's byte cap, no more
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/timings.h"
 #include "events/chat_session.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/scripted_server.h"
 
 #include "bench_support.h"
@@ -54,7 +54,7 @@ struct EndingFigures {
 // the windows; at halfway the disconnect command is given (kDisconnect), or
 // the reader ends on the server's hang-up (kHangUp). Done once the frame has
 // shown every line of the ended connection.
-EndingFigures RunEnding(TMainForm& frame, Ending ending, int halfway, const std::function<int()>& shown)
+EndingFigures RunEnding(MainWindow& frame, Ending ending, int halfway, const std::function<int()>& shown)
 {
     EndingFigures out;
     QEventLoop loop;
@@ -76,7 +76,7 @@ EndingFigures RunEnding(TMainForm& frame, Ending ending, int halfway, const std:
         // The reader's end is seen at a tick: when the frame has already
         // handled it, the look came within the time since the last tick,
         // which then stands for it (an upper bound).
-        if (!ended && ending == kHangUp && (!frame.ReaderThread() || frame.ReaderThread()->Finished())) {
+        if (!ended && ending == kHangUp && (!frame.Reader() || frame.Reader()->Finished())) {
             ended = true;
             sinceEnd.start();
             if (!frame.ConnectedLook()) out.lookMs = gap;
@@ -112,7 +112,7 @@ void Report(benchmark::State& state, const EndingFigures& f, int shown, int sent
 
 // The frame connected as by the connect command, so that the command also
 // disconnects it.
-void ShowConnectedByCommand(TMainForm& frame, ScriptedServer& server)
+void ShowConnectedByCommand(MainWindow& frame, ScriptedServer& server)
 {
     timing().defaultPort = server.Port();
     frame.servercombo->setEditText(QStringLiteral("127.0.0.1"));
@@ -136,15 +136,15 @@ void BM_RoomFloodEnding(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         server.SetTimeout(60000);
-        TMainForm frame;
+        MainWindow frame;
         ShowConnectedByCommand(frame, server);
-        TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
+        RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        const int before = room->mainchat->document()->blockCount();
+        const int before = room->transcript_->document()->blockCount();
         server.SendMany(mix, kLines / mix.size());
         if (ending == kHangUp) server.Close();
-        const auto shown = [&] { return room->mainchat->document()->blockCount() - before; };
+        const auto shown = [&] { return room->transcript_->document()->blockCount() - before; };
         const EndingFigures f = RunEnding(frame, ending, kLines / 2, shown);
         if (f.timedOut) {
             state.SkipWithError("the ended connection's lines were not shown in time");
@@ -163,7 +163,7 @@ void BM_PrivateFloodEnding(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         server.SetTimeout(60000);
-        TMainForm frame;
+        MainWindow frame;
         ShowConnectedByCommand(frame, server);
         QCoreApplication::processEvents();
         server.SendMany(lines);
@@ -173,12 +173,12 @@ void BM_PrivateFloodEnding(benchmark::State& state)
         const auto shown = [&frame] {
             int written = 0;
             for (QWidget* w : frame.ChildWindows())
-                if (auto* p = qobject_cast<TForm3*>(w); p && !p->privchat->document()->isEmpty()) ++written;
+                if (auto* p = qobject_cast<PrivateWindow*>(w); p && !p->transcript_->document()->isEmpty()) ++written;
             return written;
         };
         const auto made = [&frame] {
             int windows = 0;
-            for (QWidget* w : frame.ChildWindows()) windows += qobject_cast<TForm3*>(w) != nullptr;
+            for (QWidget* w : frame.ChildWindows()) windows += qobject_cast<PrivateWindow*>(w) != nullptr;
             return windows;
         };
         const EndingFigures f = RunEnding(frame, ending, kPartners / 2, made);
@@ -202,7 +202,7 @@ void BM_HostileLongLines(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         server.SetTimeout(120000);
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         const double before = ResidentMiB();

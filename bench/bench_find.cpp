@@ -9,7 +9,7 @@
 //                                one line in ten with an address or a room
 #include "chat/find_bar.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "common/link_spans.h"
 
 #include "bench_support.h"
@@ -41,11 +41,11 @@ const QStringList& Texts()
 // One transcript for every run: filling it takes longer than the finding.
 struct Transcript {
     QWidget host;
-    TRichTextBox* view = new TRichTextBox(&host);
-    TFindBar* bar = new TFindBar(view, &host);
+    TranscriptView* view = new TranscriptView(&host);
+    FindBar* bar = new FindBar(view, &host);
     Transcript()
     {
-        TRichTextBox::Batch batch(*view);
+        TranscriptView::Batch batch(*view);
         for (int i = 0; i < kLines; ++i) {
             MoveToAppendPosition(*view);
             StyledInsert(*view, Qt::blue, true, false, QStringLiteral("nick%1: ").arg(i % 50));

@@ -9,9 +9,9 @@
 //                       then the oldest partner's window brought to the front
 //                       among all of them (front_ms)
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/scripted_server.h"
 
 #include "bench_support.h"
@@ -42,12 +42,12 @@ void BM_RoomFlood(benchmark::State& state)
     const std::vector<std::string> mix = bench::RoomMix();
     for (auto _ : state) {
         ScriptedServer server;
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
-        TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
+        RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        if (!bench::TimeTranscriptFlood(state, *room->mainchat, kRoomLines,
+        if (!bench::TimeTranscriptFlood(state, *room->transcript_, kRoomLines,
                                         [&] { server.SendMany(mix, kRoomLines / mix.size()); }))
             break;
         state.counters["rss_after_MiB"] = ResidentMiB();
@@ -61,7 +61,7 @@ void BM_Partners(benchmark::State& state)
     const std::vector<std::string> lines = bench::PartnerLines(kPartners);
     for (auto _ : state) {
         ScriptedServer server;
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         // Lines are handled in arrival order: once the last partner's line is
@@ -69,8 +69,8 @@ void BM_Partners(benchmark::State& state)
         const QString last = QStringLiteral("partner%1").arg(kPartners - 1);
         const auto allWritten = [&frame, &last] {
             const QList<QWidget*> named = frame.PrivateWindowsNamed(last);
-            auto* p = named.isEmpty() ? nullptr : qobject_cast<TForm3*>(named.first());
-            return p && !p->privchat->document()->isEmpty();
+            auto* p = named.isEmpty() ? nullptr : qobject_cast<PrivateWindow*>(named.first());
+            return p && !p->transcript_->document()->isEmpty();
         };
         QElapsedTimer clock;
         clock.start();
@@ -83,7 +83,7 @@ void BM_Partners(benchmark::State& state)
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
         int written = 0;
         for (QWidget* w : frame.ChildWindows())
-            if (auto* p = qobject_cast<TForm3*>(w); p && !p->privchat->document()->isEmpty()) ++written;
+            if (auto* p = qobject_cast<PrivateWindow*>(w); p && !p->transcript_->document()->isEmpty()) ++written;
         if (written != kPartners) {
             state.SkipWithError("some partner has no window with its line");
             break;

@@ -6,7 +6,7 @@
 // resident memory afterwards.
 //
 //   BM_InviteFlood/N   N invitations in one burst
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/invitation_prompt.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -34,13 +34,13 @@ void BM_InviteFlood(benchmark::State& state)
         lines.push_back(":inviter" + std::to_string(i) + "!~i@198.51.100.7 INVITE me :#room" + std::to_string(i));
     for (auto _ : state) {
         ScriptedServer server;
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         const int logged = kInvitations - InvitationPrompts::kMostOpen;
         const auto prompts = [&frame] {
             int shown = 0;
-            for (const TForm9* prompt : frame.findChildren<TForm9*>()) shown += prompt->isVisible() ? 1 : 0;
+            for (const InvitationPrompt* prompt : frame.findChildren<InvitationPrompt*>()) shown += prompt->isVisible() ? 1 : 0;
             return shown;
         };
         const auto handled = [&] {

@@ -2,7 +2,7 @@
 // menu, into the ignore list in memory and into the options dialog's list
 // box (each with its layout), and the ignore test a received line makes.
 #include "common/user_data_folder.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/options_dialog.h"
 
 #include "qt_benchmark_main.h"
@@ -22,13 +22,13 @@ constexpr int kEntries = 5000;
 // entries: nick0 ... nick4999.
 struct ListsRig {
     QTemporaryDir root;
-    TMainForm frame;
+    MainWindow frame;
     QString folder;
 
     ListsRig()
     {
         SetUserDataRoot(root.path());
-        frame.IdTCPClient1.SetHost("bench.host");
+        frame.connection_.SetHost("bench.host");
         frame.SetCurrentNick("me");
         folder = frame.AccountFolder();
         QByteArray bytes;
@@ -108,7 +108,7 @@ BENCHMARK(BM_LoadIgnoreList)->Unit(benchmark::kMillisecond)->Repetitions(10)->Re
 void BM_FillOptionsList(benchmark::State& state)
 {
     ListsRig rig;
-    TForm10 dialog(rig.folder);
+    OptionsDialog dialog(rig.folder);
     dialog.show();
     for (auto _ : state) {
         dialog.PageControl1Change(2);

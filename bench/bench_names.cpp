@@ -4,8 +4,8 @@
 #include "chat/room_window.h"
 #include "events/chat_session.h"
 #include "events/event_router.h"
-#include "protocol/irc_message.h"
-#include "shell/main_form.h"
+#include "protocol/irc/irc_message.h"
+#include "shell/main_window.h"
 
 #include "qt_benchmark_main.h"
 #include <QApplication>
@@ -23,7 +23,7 @@ constexpr int kNames = 5000;
 
 // kNames distinct nicks in a shuffled order, one in ten a host, cut into 353
 // replies of namesPerLine names each.
-std::vector<ircmessageencoder> NamesBurst(int namesPerLine)
+std::vector<IrcMessage> NamesBurst(int namesPerLine)
 {
     std::vector<std::string> nicks;
     nicks.reserve(kNames);
@@ -37,13 +37,13 @@ std::vector<ircmessageencoder> NamesBurst(int namesPerLine)
         nicks.push_back(std::move(nick));
     }
     std::shuffle(nicks.begin(), nicks.end(), random);
-    std::vector<ircmessageencoder> lines;
+    std::vector<IrcMessage> lines;
     for (int start = 0; start < kNames; start += namesPerLine) {
         std::string raw = ":irc.test 353 me = #room :";
         for (int i = start; i < std::min(kNames, start + namesPerLine); ++i)
             raw += nicks[static_cast<std::size_t>(i)] + ' ';
         raw.pop_back();
-        ircmessageencoder line;
+        IrcMessage line;
         line.ParseLine(raw);
         lines.push_back(std::move(line));
     }
@@ -52,22 +52,22 @@ std::vector<ircmessageencoder> NamesBurst(int namesPerLine)
 
 void BM_NamesBurst(benchmark::State& state)
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
-    TForm1* window = frame.NewRoomWindow();
+    RoomWindow* window = frame.NewRoomWindow();
     window->SetTitle(QStringLiteral("room"));
-    const std::vector<ircmessageencoder> burst = NamesBurst(static_cast<int>(state.range(0)));
+    const std::vector<IrcMessage> burst = NamesBurst(static_cast<int>(state.range(0)));
     ChatSession session(frame, QStringLiteral("me"));
     for (auto _ : state) {
         state.PauseTiming();
-        window->ListView1->ClearEntries();
+        window->nickList_->ClearEntries();
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        for (const ircmessageencoder& line : burst)
+        for (const IrcMessage& line : burst)
             RouteLine(session, line);
         QCoreApplication::processEvents();  // the list's layout and paint
     }
-    if (window->ListView1->Count() != kNames)
+    if (window->nickList_->Count() != kNames)
         state.SkipWithError("names were lost");
     state.SetItemsProcessed(state.iterations() * kNames);
 }

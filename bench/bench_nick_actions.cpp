@@ -25,8 +25,8 @@ struct NickRig {
     QTemporaryDir root;
     PromptRecorder prompts;  // the advertisement's question answered Yes
     ScriptedServer server;
-    TMainForm frame;
-    TForm1* window = nullptr;
+    MainWindow frame;
+    RoomWindow* window = nullptr;
 
     explicit NickRig(int entries)
     {
@@ -35,9 +35,9 @@ struct NickRig {
         bench::ShowConnected(frame, server);
         window = frame.OpenRoomWindow(QStringLiteral("big"));
         for (int i = 0; i < entries; ++i)
-            window->ListView1->AddEntry(QStringLiteral("nick%1").arg(i, 5, 10, QLatin1Char('0')),
+            window->nickList_->AddEntry(QStringLiteral("nick%1").arg(i, 5, 10, QLatin1Char('0')),
                                         i % 10 == 0 ? kHostIcon : kNormalIcon);
-        window->ListView1->setCurrentItem(window->ListView1->EntryAt(entries / 2));
+        window->nickList_->setCurrentItem(window->nickList_->EntryAt(entries / 2));
         QCoreApplication::processEvents();
     }
     ~NickRig() { SetUserDataRoot(QString()); }
@@ -47,7 +47,7 @@ void BM_OpenNickMenu(benchmark::State& state)
 {
     NickRig rig(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        rig.window->PopupMenu1->popup(rig.window->ListView1->mapToGlobal(QPoint(10, 10)));
+        rig.window->PopupMenu1->popup(rig.window->nickList_->mapToGlobal(QPoint(10, 10)));
         QCoreApplication::processEvents();
         state.PauseTiming();
         rig.window->PopupMenu1->hide();
@@ -67,7 +67,7 @@ void BM_IgnoreThenUnignore(benchmark::State& state)
         rig.window->UnIgnore1->trigger();
         QCoreApplication::processEvents();
     }
-    if (TNickListView::IconNumber(rig.window->ListView1->SelectedEntry()) == kIgnoredIcon)
+    if (NickListView::IconNumber(rig.window->nickList_->SelectedEntry()) == kIgnoredIcon)
         state.SkipWithError("the entry stayed ignored");
 }
 BENCHMARK(BM_IgnoreThenUnignore)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

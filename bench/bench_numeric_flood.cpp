@@ -5,7 +5,7 @@
 // wait for an answer; resident memory is sampled at each tick.
 //
 //   BM_NumericFlood   lines_per_s, longest_stall_ms, peak_rss_MiB, log_lines
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 
@@ -48,7 +48,7 @@ void BM_NumericFlood(benchmark::State& state)
     for (auto _ : state) {
         ScriptedServer server;
         server.SetTimeout(60000);
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         const double rssBefore = bench::ResidentMiB();

@@ -1,8 +1,8 @@
 // Parsing rate of realistic server lines, and the reader loop end to end over
 // loopback beside a loop that only reads and frames the same lines (the ceiling).
-#include "protocol/irc_message.h"
-#include "protocol/line_connection.h"
-#include "protocol/reader_thread.h"
+#include "protocol/irc/irc_message.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/reader_thread.h"
 #include "support/scripted_server.h"
 
 #include <benchmark/benchmark.h>
@@ -34,7 +34,7 @@ void BM_ParseLine(benchmark::State& state)
     const auto lines = MixedLines();
     std::size_t n = 0;
     for (auto _ : state) {
-        ircmessageencoder m;
+        IrcMessage m;
         m.ParseLine(lines[n++ % lines.size()]);
         benchmark::DoNotOptimize(m);
     }
@@ -73,7 +73,7 @@ public:
 private:
     void Run()
     {
-        std::vector<ircmessageencoder> batch;
+        std::vector<IrcMessage> batch;
         for (;;) {
             {
                 std::unique_lock lock(mutex_);
@@ -120,7 +120,7 @@ void BM_ReaderLoopEndToEnd(benchmark::State& state)
         const auto t0 = std::chrono::steady_clock::now();
         server.SendMany(lines, kRepeat);
         {
-            chandler reader(conn, "ann", queue, consumer);
+            ReaderThread reader(conn, "ann", queue, consumer);
             consumer.WaitFor(queued);
             const auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
             state.SetIterationTime(secs);

@@ -9,7 +9,7 @@
 //                       listing of 50,000 rows
 //   BM_SortRoomList     one header click on 50,000 rows, per column
 //   BM_UnroutedNumerics 50,000 numerics that no handler takes, into the log
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -52,7 +52,7 @@ std::vector<std::string> Listing()
     return lines;
 }
 
-int VisibleRows(TMainForm& frame) { return frame.Form4()->RoomList->model()->rowCount(); }
+int VisibleRows(MainWindow& frame) { return frame.Form4()->RoomList->model()->rowCount(); }
 
 void ReportRun(benchmark::State& state, const QElapsedTimer& clock, qint64 stall)
 {
@@ -66,7 +66,7 @@ void BM_RoomListing(benchmark::State& state)
     const std::vector<std::string> listing = Listing();
     for (auto _ : state) {
         ScriptedServer server;
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         QElapsedTimer clock;
@@ -87,9 +87,9 @@ void BM_SecondListing(benchmark::State& state)
     const std::vector<std::string> listing = Listing();
     for (auto _ : state) {
         ScriptedServer server;
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
-        frame.Form4()->setIdTCPClient(&frame.IdTCPClient1);
+        frame.Form4()->setIdTCPClient(&frame.connection_);
         server.SendMany(listing).Expect("LIST");
         qint64 stall = 0;
         if (!bench::RunUntil([&] { return VisibleRows(frame) == kRooms; }, stall)) {
@@ -111,10 +111,10 @@ void BM_SecondListing(benchmark::State& state)
 
 void BM_SortRoomList(benchmark::State& state)
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.resize(1000, 700);
     frame.show();
-    TForm4& list = *frame.Form4();
+    RoomListWindow& list = *frame.Form4();
     for (int i = 0; i < kRooms; ++i)
         list.AddRoomRow(QStringLiteral("room%1 ").arg(i * 7919 % 100003), QStringLiteral("[+nt] topic %1 ").arg(i % 977),
                         QStringLiteral("%1 ").arg(1 + i * 31 % 997));
@@ -141,7 +141,7 @@ void BM_UnroutedNumerics(benchmark::State& state)
         lines.push_back(":irc.test 372 me :- " + std::to_string(i) + " \x02motd\x02 line of the server's long greeting");
     for (auto _ : state) {
         ScriptedServer server;
-        TMainForm frame;
+        MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
         QPlainTextEdit* log = frame.Form4()->log;

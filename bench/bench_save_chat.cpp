@@ -8,7 +8,7 @@
 //   BM_TakeSnapshot      the part of a save that runs on the UI thread
 #include "chat/chat_saving.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/rtf_writer.h"
 
 #include "bench_support.h"
@@ -29,7 +29,7 @@ namespace {
 constexpr int kLines = 2000;
 constexpr int kEmoticonsPerLine = 100;
 
-void FillTranscript(TRichTextBox& view)
+void FillTranscript(TranscriptView& view)
 {
     const char* faces[] = {":)", ":(", ";)", ":O", ":P"};
     for (int line = 0; line < kLines; ++line) {
@@ -44,7 +44,7 @@ void FillTranscript(TRichTextBox& view)
 
 void BM_SaveChat(benchmark::State& state)
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.resize(600, 400);
     view.show();
     FillTranscript(view);
@@ -77,7 +77,7 @@ void BM_SaveChat(benchmark::State& state)
 
 void BM_WriteRtfInMemory(benchmark::State& state)
 {
-    TRichTextBox view;
+    TranscriptView view;
     FillTranscript(view);
     for (auto _ : state) {
         const QByteArray rtf = WriteRtf(*view.document());
@@ -88,7 +88,7 @@ void BM_WriteRtfInMemory(benchmark::State& state)
 
 void BM_TakeSnapshot(benchmark::State& state)
 {
-    TRichTextBox view;
+    TranscriptView view;
     FillTranscript(view);
     for (auto _ : state) {
         const RtfSnapshot snapshot = TakeRtfSnapshot(*view.document());

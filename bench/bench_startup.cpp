@@ -3,7 +3,7 @@
 // adds beyond the silences it is meant to wait for.
 #include "shell/application.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "support/scripted_server.h"
 
@@ -51,7 +51,7 @@ double StartUpMs()
 {
     QElapsedTimer clock;
     clock.start();
-    TMainForm* frame = StartProgram();
+    MainWindow* frame = StartProgram();
     if (!QTest::qWaitForWindowExposed(frame)) std::fprintf(stderr, "frame never exposed\n");
     const double ms = clock.nsecsElapsed() / 1e6;
     delete frame;
@@ -71,11 +71,11 @@ double LoginOverheadMs(int silenceMs)
         .Expect("quit")
         .Close();
     timing().defaultPort = server.Port();
-    TMainForm frame;
+    MainWindow frame;
     frame.servercombo->setEditText("127.0.0.1");
     QElapsedTimer clock;
     QTimer::singleShot(0, &frame, [&] {
-        auto* login = frame.findChild<TForm5*>();
+        auto* login = frame.findChild<LoginDialog*>();
         login->nick->setText("bench");
         login->CheckBox1->setChecked(true);
         clock.start();
@@ -83,7 +83,7 @@ double LoginOverheadMs(int silenceMs)
     });
     frame.Connectitem->trigger();  // returns once the reader runs and the first requests are out
     const double ms = clock.nsecsElapsed() / 1e6;
-    if (!frame.ReaderThread()) std::fprintf(stderr, "login failed\n");
+    if (!frame.Reader()) std::fprintf(stderr, "login failed\n");
     frame.Connectitem->trigger();
     // Waited by design: greeting silence, the reply to USER (none comes), the
     // silence after the welcome.

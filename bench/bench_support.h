@@ -1,8 +1,8 @@
 #pragma once
 // What the benchmarks with widgets share: resident memory, an event loop that
 // measures the longest stall, and a frame connected as after a login.
-#include "chat/rich_text_view.h"
-#include "shell/main_form.h"
+#include "chat/transcript_view.h"
+#include "shell/main_window.h"
 #include "support/scripted_server.h"
 
 #include <QElapsedTimer>
@@ -63,13 +63,13 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs, in
 // going, and the iteration time is taken the moment the drain closes the
 // batch that holds the last one. Sets lines_per_s and longest_stall_ms;
 // false, with the benchmark skipped, when they did not all arrive in time.
-inline bool TimeTranscriptFlood(benchmark::State& state, TRichTextBox& view, int lines,
+inline bool TimeTranscriptFlood(benchmark::State& state, TranscriptView& view, int lines,
                                 const std::function<void()>& start)
 {
     const int wanted = view.document()->blockCount() + lines;
     bool finished = false;
     QElapsedTimer clock;
-    const QMetaObject::Connection watch = QObject::connect(&view, &TRichTextBox::Change, [&] {
+    const QMetaObject::Connection watch = QObject::connect(&view, &TranscriptView::Change, [&] {
         if (!finished && view.document()->blockCount() >= wanted) {
             finished = true;
             state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
@@ -133,13 +133,13 @@ inline std::vector<std::string> PartnerLines(int partners)
 
 // The frame shown at 1000 x 700, connected to server and its reader
 // started, as after a login.
-inline void ShowConnected(TMainForm& frame, ScriptedServer& server)
+inline void ShowConnected(MainWindow& frame, ScriptedServer& server)
 {
     frame.resize(1000, 700);
     frame.show();
-    frame.IdTCPClient1.SetHost("127.0.0.1");
-    frame.IdTCPClient1.SetPort(server.Port());
-    frame.IdTCPClient1.Connect();
+    frame.connection_.SetHost("127.0.0.1");
+    frame.connection_.SetPort(server.Port());
+    frame.connection_.Connect();
     frame.SetCurrentNick(QStringLiteral("me"));
     frame.Lifecycle().StartReader();
 }

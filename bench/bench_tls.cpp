@@ -9,9 +9,9 @@
 //                       cut off (the 30 s stall limit)
 //   BM_TlsCancel        Cancel while the server never answers the handshake:
 //                       time from Disconnect until Connect gives up
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/tls_test_server.h"
 
 #include "bench_support.h"
@@ -68,17 +68,17 @@ void BM_RoomFlood(benchmark::State& state)
         // The same server either way, so only the secure layer differs.
         const auto server = MakeServer(tls ? TlsTestServer::Mode::Send : TlsTestServer::Mode::SendPlain, mix,
                                        kRoomLines / mix.size(), true);
-        TMainForm frame;
+        MainWindow frame;
         frame.resize(1000, 700);
         frame.show();
-        AimAt(frame.IdTCPClient1, server->Port(), tls);
-        frame.IdTCPClient1.Connect();
+        AimAt(frame.connection_, server->Port(), tls);
+        frame.connection_.Connect();
         frame.SetCurrentNick(QStringLiteral("me"));
         frame.Lifecycle().StartReader();
-        TForm1* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
+        RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        if (!bench::TimeTranscriptFlood(state, *room->mainchat, kRoomLines, [&] { server->Release(); })) break;
+        if (!bench::TimeTranscriptFlood(state, *room->transcript_, kRoomLines, [&] { server->Release(); })) break;
         frame.Lifecycle().StopReader(2000);
     }
 }

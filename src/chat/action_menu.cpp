@@ -1,7 +1,7 @@
 #include "chat/action_menu.h"
 
 #include "common/line_breaks.h"
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,7 +57,7 @@ QMenu* BuildActionMenu(QWidget* parent)
     return menu;
 }
 
-TCustomActionPanel::TCustomActionPanel(QWidget* parent)
+CustomActionPanel::CustomActionPanel(QWidget* parent)
     : QFrame(parent)
 {
     setObjectName(QStringLiteral("Panel3"));
@@ -92,7 +92,7 @@ TCustomActionPanel::TCustomActionPanel(QWidget* parent)
     hide();
 }
 
-void TCustomActionPanel::Open()
+void CustomActionPanel::Open()
 {
     show();
     raise();

@@ -32,11 +32,11 @@ QMenu* BuildActionMenu(QWidget* parent);
 // The custom action panel (Panel3): the user types an action text and
 // confirms it with Ok or Enter, or cancels. The typed text stays for the next
 // time the panel opens.
-class TCustomActionPanel : public QFrame {
+class CustomActionPanel : public QFrame {
     Q_OBJECT
 
 public:
-    explicit TCustomActionPanel(QWidget* parent = nullptr);
+    explicit CustomActionPanel(QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;
     QLineEdit* Edit2 = nullptr;

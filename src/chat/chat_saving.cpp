@@ -1,6 +1,6 @@
 #include "chat/chat_saving.h"
 
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/rtf_writer.h"
 #include "common/prompts.h"
 
@@ -34,11 +34,11 @@ QString WriteFile(const RtfSnapshot& snapshot, const QString& path, RtfProgress&
 
 }  // namespace
 
-bool SaveTranscript(TRichTextBox& view, const QString& path)
+bool SaveTranscript(TranscriptView& view, const QString& path)
 {
     // The window may go while the event loop runs (its close box works until
     // the dialog shows): the dialog goes with it, and the save is cancelled.
-    const QPointer<TRichTextBox> alive(&view);
+    const QPointer<TranscriptView> alive(&view);
     const QPointer<QProgressDialog> dialog =
         new QProgressDialog(QStringLiteral("Saving the chat..."), QStringLiteral("Cancel"), 0, 0, &view);
     dialog->setObjectName(QStringLiteral("saveProgress"));
@@ -95,7 +95,7 @@ bool SaveTranscript(TRichTextBox& view, const QString& path)
     return !progress.cancelled && alive;
 }
 
-void AskAndSaveTranscript(QWidget* window, TRichTextBox& view, const QString& folder)
+void AskAndSaveTranscript(QWidget* window, TranscriptView& view, const QString& folder)
 {
     const QString path = prompts().SaveFileName(window, QStringLiteral("Save chat"), folder,
                                                 QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("rtf"));

@@ -3,7 +3,7 @@
 #include <QString>
 
 class QWidget;
-class TRichTextBox;
+class TranscriptView;
 
 // Writes the transcript of view, as it stands when called, to path as RTF on
 // a worker thread; lines that arrive meanwhile go on into the view. A
@@ -12,8 +12,8 @@ class TRichTextBox;
 // cancelled or failed write leaves whatever was at path before untouched.
 // True when saved, false when cancelled; throws std::runtime_error (with
 // the sentence to show) when the file cannot be written.
-bool SaveTranscript(TRichTextBox& view, const QString& path);
+bool SaveTranscript(TranscriptView& view, const QString& path);
 
 // Save Chat as the user starts it from window: asks for the file (starting
 // in folder), saves view's transcript there, and tells a failure.
-void AskAndSaveTranscript(QWidget* window, TRichTextBox& view, const QString& folder);
+void AskAndSaveTranscript(QWidget* window, TranscriptView& view, const QString& folder);

@@ -1,15 +1,15 @@
 #include "chat/command_runner.h"
 
 #include "chat/ignore_nick.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/chat_frame.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void RunPrivate(const CommandPlace& place, const QString& nick, const QString& t
     QWidget* found = place.frame->OpenPrivateWindowFromUser(nick);
     if (text.isEmpty())
         return;
-    if (auto* partner = qobject_cast<TForm3*>(found))
+    if (auto* partner = qobject_cast<PrivateWindow*>(found))
         partner->SendMessage(text);
     else if (SendCommandLines(place, sent::PrivateMessageLines(ToWire(nick), ToWire(text))))
         WriteCommandNote(*place.view, QStringLiteral("Sent to %1: %2").arg(nick, text));
@@ -72,7 +72,7 @@ void RunHelp(const CommandPlace& place, const TypedLine& line)
             WriteCommandNote(*place.view, CommandUsage(name) + QStringLiteral(": ") + CommandSummary(name));
         return;
     }
-    TRichTextBox::Batch batch(*place.view);
+    TranscriptView::Batch batch(*place.view);
     WriteCommandNote(*place.view, QStringLiteral("Commands (a line starting with // is sent as a message):"));
     for (const QString& each : CommandNames())
         WriteCommandNote(*place.view, CommandUsage(each) + QStringLiteral(": ") + CommandSummary(each));
@@ -80,7 +80,7 @@ void RunHelp(const CommandPlace& place, const TypedLine& line)
 
 }  // namespace
 
-void RunTypedLine(TInputLine& input, TRichTextBox& view, const std::function<void(const TypedLine&)>& runCommand,
+void RunTypedLine(InputBar& input, TranscriptView& view, const std::function<void(const TypedLine&)>& runCommand,
                   const std::function<bool(const QString&)>& send, const std::function<bool()>& maySend)
 {
     QLineEdit& edit = *input.Edit1;
@@ -109,7 +109,7 @@ void RunTypedLine(TInputLine& input, TRichTextBox& view, const std::function<voi
     edit.setFocus();
 }
 
-void WriteCommandNote(TRichTextBox& view, const QString& note)
+void WriteCommandNote(TranscriptView& view, const QString& note)
 {
     MoveToAppendPosition(view);
     WriteSystemNote(view, note);

@@ -8,15 +8,15 @@
 
 class ChatFrame;
 class QWidget;
-class TInputLine;
-class TRichTextBox;
+class InputBar;
+class TranscriptView;
 struct TypedLine;
 
 // Where a typed command runs: the window's frame, its transcript, the window
 // itself (the parent of any message box) and, in a room window, the room.
 struct CommandPlace {
     ChatFrame* frame = nullptr;
-    TRichTextBox* view = nullptr;
+    TranscriptView* view = nullptr;
     QWidget* window = nullptr;
     std::string room;  // the room as the server knows it, without "#"; empty in a private window
 };
@@ -34,12 +34,12 @@ bool RunCommonCommand(const CommandPlace& place, const TypedLine& line);
 // style bar's styles are put on it and send sends and echoes it. When send
 // says nothing went out, the line gets back the text as typed, unstyled, so a
 // second Enter styles it once only; when it went out, the line is emptied.
-void RunTypedLine(TInputLine& input, TRichTextBox& view, const std::function<void(const TypedLine&)>& runCommand,
+void RunTypedLine(InputBar& input, TranscriptView& view, const std::function<void(const TypedLine&)>& runCommand,
                   const std::function<bool(const QString&)>& send, const std::function<bool()>& maySend = {});
 
 // A usage note, an unknown command's note or a command's answer: one
 // "Talvessa: " line at the end of the transcript.
-void WriteCommandNote(TRichTextBox& view, const QString& note);
+void WriteCommandNote(TranscriptView& view, const QString& note);
 
 // Writes lines to the frame's connection. A line the connection would refuse
 // (a line break or NUL inside) and a closed connection get a note in the

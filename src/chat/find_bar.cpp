@@ -38,7 +38,7 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle)
     return found;
 }
 
-TFindBar::TFindBar(QPlainTextEdit* view, QWidget* host)
+FindBar::FindBar(QPlainTextEdit* view, QWidget* host)
     : QFrame(view), view_(view)
 {
     setObjectName(QStringLiteral("FindBar"));
@@ -66,21 +66,21 @@ TFindBar::TFindBar(QPlainTextEdit* view, QWidget* host)
     layout->addWidget(next);
     layout->addWidget(close);
 
-    connect(findEdit, &QLineEdit::textEdited, this, &TFindBar::Search);
-    connect(previous, &QToolButton::clicked, this, &TFindBar::FindPrevious);
-    connect(next, &QToolButton::clicked, this, &TFindBar::FindNext);
-    connect(close, &QToolButton::clicked, this, &TFindBar::Close);
+    connect(findEdit, &QLineEdit::textEdited, this, &FindBar::Search);
+    connect(previous, &QToolButton::clicked, this, &FindBar::FindPrevious);
+    connect(next, &QToolButton::clicked, this, &FindBar::FindNext);
+    connect(close, &QToolButton::clicked, this, &FindBar::Close);
     connect(view_->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
     findEdit->installEventFilter(this);
     view_->installEventFilter(this);
 
     auto* shortcut = new QShortcut(QKeySequence::Find, host);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(shortcut, &QShortcut::activated, this, &TFindBar::Open);
+    connect(shortcut, &QShortcut::activated, this, &FindBar::Open);
     hide();
 }
 
-void TFindBar::Open()
+void FindBar::Open()
 {
     Place();
     show();
@@ -91,14 +91,14 @@ void TFindBar::Open()
         Search(findEdit->text());
 }
 
-void TFindBar::Close()
+void FindBar::Close()
 {
     hide();
     view_->setExtraSelections({});
     view_->setFocus();
 }
 
-const QString& TFindBar::Text()
+const QString& FindBar::Text()
 {
     if (textStale_) {
         text_ = view_->document()->toPlainText();
@@ -107,18 +107,18 @@ const QString& TFindBar::Text()
     return text_;
 }
 
-void TFindBar::Search(const QString& text)
+void FindBar::Search(const QString& text)
 {
     matches_ = FindAllMatches(Text(), text);
     current_ = matches_.isEmpty() ? -1 : int(matches_.size()) - 1;
     ShowCurrent();
 }
 
-void TFindBar::FindNext() { Step(1); }
+void FindBar::FindNext() { Step(1); }
 
-void TFindBar::FindPrevious() { Step(-1); }
+void FindBar::FindPrevious() { Step(-1); }
 
-void TFindBar::Step(int by)
+void FindBar::Step(int by)
 {
     // What came in meanwhile counts too.
     if (textStale_)
@@ -130,7 +130,7 @@ void TFindBar::Step(int by)
     ShowCurrent();
 }
 
-QString TFindBar::CountText() const
+QString FindBar::CountText() const
 {
     if (findEdit->text().isEmpty())
         return QString();
@@ -139,7 +139,7 @@ QString TFindBar::CountText() const
     return tr("%1 of %2").arg(current_ + 1).arg(matches_.size());
 }
 
-void TFindBar::ShowCurrent()
+void FindBar::ShowCurrent()
 {
     countLabel->setText(CountText());
     if (current_ < 0) {
@@ -160,13 +160,13 @@ void TFindBar::ShowCurrent()
     view_->centerCursor();
 }
 
-void TFindBar::Place()
+void FindBar::Place()
 {
     const int width = qMin(view_->width() - 8, qMax(260, sizeHint().width()));
     setGeometry(view_->width() - width - 4, 4, width, sizeHint().height());
 }
 
-bool TFindBar::eventFilter(QObject* watched, QEvent* event)
+bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == view_ && event->type() == QEvent::Resize && isVisible())
         Place();

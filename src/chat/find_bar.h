@@ -17,11 +17,11 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle);
 // the transcript; typing finds every match at once and selects the newest;
 // Enter goes to the next match, Shift+Enter to the previous one (both
 // round), Escape closes the bar. The label shows "n of m".
-class TFindBar : public QFrame {
+class FindBar : public QFrame {
     Q_OBJECT
 
 public:
-    TFindBar(QPlainTextEdit* view, QWidget* host);
+    FindBar(QPlainTextEdit* view, QWidget* host);
 
     void Open();
     void Close();

@@ -20,10 +20,10 @@ int CompareNicks(const QString& a, const QString& b)
 
 }  // namespace
 
-TNickListView::TNickListView(QWidget* parent)
+NickListView::NickListView(QWidget* parent)
     : QTreeWidget(parent)
 {
-    setObjectName(QStringLiteral("ListView1"));
+    setObjectName(QStringLiteral("nickList"));
     setColumnCount(2);
     hideColumn(kHostColumn);
     setHeaderHidden(true);
@@ -47,7 +47,7 @@ TNickListView::TNickListView(QWidget* parent)
     setPalette(colours);
 }
 
-int TNickListView::LowerBound(const QString& text) const
+int NickListView::LowerBound(const QString& text) const
 {
     int low = 0;
     int high = topLevelItemCount();
@@ -61,7 +61,7 @@ int TNickListView::LowerBound(const QString& text) const
     return low;
 }
 
-int TNickListView::InsertPosition(const QString& nick) const
+int NickListView::InsertPosition(const QString& nick) const
 {
     int low = 0;
     int high = topLevelItemCount();
@@ -75,7 +75,7 @@ int TNickListView::InsertPosition(const QString& nick) const
     return low;
 }
 
-QTreeWidgetItem* TNickListView::FindPrefix(const QString& text) const
+QTreeWidgetItem* NickListView::FindPrefix(const QString& text) const
 {
     // Every nick that begins with text sorts at or after text, and those
     // nicks sit together; the first of them is where text would go.
@@ -84,13 +84,13 @@ QTreeWidgetItem* TNickListView::FindPrefix(const QString& text) const
     return entry && entry->text(kNickColumn).startsWith(text, Qt::CaseInsensitive) ? entry : nullptr;
 }
 
-QTreeWidgetItem* TNickListView::FindExact(const QString& text) const
+QTreeWidgetItem* NickListView::FindExact(const QString& text) const
 {
     QTreeWidgetItem* entry = topLevelItem(LowerBound(text));
     return entry && QString::compare(entry->text(kNickColumn), text, Qt::CaseInsensitive) == 0 ? entry : nullptr;
 }
 
-QTreeWidgetItem* TNickListView::AddEntry(const QString& nick, int icon, const QString& host)
+QTreeWidgetItem* NickListView::AddEntry(const QString& nick, int icon, const QString& host)
 {
     auto* entry = new QTreeWidgetItem;
     entry->setText(kNickColumn, nick);
@@ -102,7 +102,7 @@ QTreeWidgetItem* TNickListView::AddEntry(const QString& nick, int icon, const QS
     return entry;
 }
 
-void TNickListView::RemoveEntry(QTreeWidgetItem* entry)
+void NickListView::RemoveEntry(QTreeWidgetItem* entry)
 {
     if (!entry)
         return;
@@ -121,27 +121,27 @@ void TNickListView::RemoveEntry(QTreeWidgetItem* entry)
         clearSelection();
 }
 
-void TNickListView::ClearEntries()
+void NickListView::ClearEntries()
 {
     clear();
 }
 
-QString TNickListView::Nick(const QTreeWidgetItem* entry)
+QString NickListView::Nick(const QTreeWidgetItem* entry)
 {
     return entry ? entry->text(kNickColumn) : QString();
 }
 
-QString TNickListView::Host(const QTreeWidgetItem* entry)
+QString NickListView::Host(const QTreeWidgetItem* entry)
 {
     return entry ? entry->text(kHostColumn) : QString();
 }
 
-int TNickListView::IconNumber(const QTreeWidgetItem* entry)
+int NickListView::IconNumber(const QTreeWidgetItem* entry)
 {
     return entry ? entry->data(kNickColumn, kIconRole).toInt() : 0;
 }
 
-void TNickListView::SetIconNumber(QTreeWidgetItem* entry, int icon)
+void NickListView::SetIconNumber(QTreeWidgetItem* entry, int icon)
 {
     if (!entry || IconNumber(entry) == icon)
         return;
@@ -149,7 +149,7 @@ void TNickListView::SetIconNumber(QTreeWidgetItem* entry, int icon)
     entry->setIcon(kNickColumn, NickIcon(icon));
 }
 
-QStringList TNickListView::Nicks() const
+QStringList NickListView::Nicks() const
 {
     QStringList nicks;
     nicks.reserve(topLevelItemCount());
@@ -158,13 +158,13 @@ QStringList TNickListView::Nicks() const
     return nicks;
 }
 
-QTreeWidgetItem* TNickListView::SelectedEntry() const
+QTreeWidgetItem* NickListView::SelectedEntry() const
 {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-QString TNickListView::SelectedNick() const
+QString NickListView::SelectedNick() const
 {
     QString nick = Nick(SelectedEntry());
     if (nick.startsWith(u'@'))

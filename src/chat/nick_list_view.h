@@ -11,11 +11,11 @@
 // Entries go straight to their sorted place (a binary search), so both
 // lookups are binary searches too and a burst of thousands of names stays
 // cheap; the widget's own sorting is never switched on.
-class TNickListView : public QTreeWidget {
+class NickListView : public QTreeWidget {
     Q_OBJECT
 
 public:
-    explicit TNickListView(QWidget* parent = nullptr);
+    explicit NickListView(QWidget* parent = nullptr);
 
     // The first entry, in list order, whose nick begins with text, ignoring case.
     QTreeWidgetItem* FindPrefix(const QString& text) const;

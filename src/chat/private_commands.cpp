@@ -3,27 +3,27 @@
 
 #include "chat/command_runner.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 
-void TForm3::RunTypedCommand(const TypedLine& line)
+void PrivateWindow::RunTypedCommand(const TypedLine& line)
 {
     const QString& name = line.name;
-    const CommandPlace place{frame_, privchat, this, {}};
+    const CommandPlace place{frame_, transcript_, this, {}};
     if (name == QLatin1String("me")) {
         const QString action = line.args.at(0);
         if (SendCommandLines(place, sent::PrivateActionLines(NameOnWire(Title()), ToWire(action)))) {
-            MoveToAppendPosition(*privchat);
-            WriteActionLine(*privchat, frame_ ? frame_->CurrentNick() : ownNick_, action);
+            MoveToAppendPosition(*transcript_);
+            WriteActionLine(*transcript_, frame_ ? frame_->CurrentNick() : ownNick_, action);
         }
         return;
     }
     if (QStringList{"part", "topic", "kick", "op", "deop"}.contains(name)) {
-        WriteCommandNote(*privchat, QStringLiteral("/%1 works in a room window").arg(name));
+        WriteCommandNote(*transcript_, QStringLiteral("/%1 works in a room window").arg(name));
         return;
     }
     RunCommonCommand(place, line);

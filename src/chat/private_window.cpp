@@ -2,17 +2,17 @@
 #include "chat/chat_saving.h"
 
 #include "chat/find_bar.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/transcript_links.h"
 #include "chat/nick_icons.h"
 #include "chat/renderer.h"
 #include "chat/command_runner.h"
 #include "chat/typed_commands.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 #include "common/app_icons.h"
 #include "common/chat_frame.h"
 #include "common/prompts.h"
@@ -65,15 +65,15 @@ QToolButton* ToolButton(QWidget* bar, const QString& name, const QIcon& icon, co
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent)
+PrivateWindow::PrivateWindow(QWidget* parent)
     : QWidget(parent)
 {
     BuildWindow();
 }
 
-void TForm3::BuildWindow()
+void PrivateWindow::BuildWindow()
 {
-    setObjectName(QStringLiteral("TForm3"));
+    setObjectName(QStringLiteral("PrivateWindow"));
 
     // A plain strip rather than a QToolBar: this window is made once per new
     // partner, and a QToolBar loads its extension button's picture each time.
@@ -91,12 +91,12 @@ void TForm3::BuildWindow()
     titleid->setObjectName(QStringLiteral("titleid"));
     titleid->hide();
 
-    privchat = new TRichTextBox(this);
-    privchat->setObjectName(QStringLiteral("privchat"));
-    new TFindBar(privchat, this);
-    FollowLinks(*privchat, [this] { return frame_; });
+    transcript_ = new TranscriptView(this);
+    transcript_->setObjectName(QStringLiteral("transcript"));
+    new FindBar(transcript_, this);
+    FollowLinks(*transcript_, [this] { return frame_; });
 
-    Panel2 = new TInputLine(this);
+    Panel2 = new InputBar(this);
     Panel2->SetCompletionNicks([this] { return QStringList{TrimControls(Title())}; });
     ToolButton5 = Panel2->ToolButton5;
     ToolButton6 = Panel2->ToolButton6;
@@ -109,31 +109,31 @@ void TForm3::BuildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(ToolBar1);
-    layout->addWidget(privchat, 1);
+    layout->addWidget(transcript_, 1);
     layout->addWidget(Panel2);
 
-    connect(privchat, &TRichTextBox::Change, this, &TForm3::privchatChange);
-    connect(Panel2, &TInputLine::EnterPressed, this, &TForm3::edit1KeyDown);
-    connect(ToolButton1, &QToolButton::clicked, this, &TForm3::ToolButton1Click);
-    connect(ToolButton3, &QToolButton::clicked, this, &TForm3::ToolButton3Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &TForm3::ToolButton4Click);
+    connect(transcript_, &TranscriptView::Change, this, &PrivateWindow::privchatChange);
+    connect(Panel2, &InputBar::EnterPressed, this, &PrivateWindow::edit1KeyDown);
+    connect(ToolButton1, &QToolButton::clicked, this, &PrivateWindow::ToolButton1Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &PrivateWindow::ToolButton3Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &PrivateWindow::ToolButton4Click);
 
     setFocusProxy(Edit1);
     resize(kWidth, kHeight);
 }
 
-void TForm3::SetTitle(const QString& nick)
+void PrivateWindow::SetTitle(const QString& nick)
 {
     setWindowTitle(nick);
 }
 
-QWidget* TForm3::OuterWindow()
+QWidget* PrivateWindow::OuterWindow()
 {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     return frame ? static_cast<QWidget*>(frame) : this;
 }
 
-void TForm3::ApplyDefaultSize()
+void PrivateWindow::ApplyDefaultSize()
 {
     QWidget* outer = OuterWindow();
     if (outer->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
@@ -141,7 +141,7 @@ void TForm3::ApplyDefaultSize()
     outer->resize(kWidth, kHeight);
 }
 
-bool TForm3::event(QEvent* event)
+bool PrivateWindow::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::ParentChange)
@@ -153,7 +153,7 @@ bool TForm3::event(QEvent* event)
 
 // Once inside a child-window frame, the window goes back to its default size
 // every time it becomes the active child.
-void TForm3::WatchChildFrame()
+void PrivateWindow::WatchChildFrame()
 {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!frame || frame == watchedFrame_)
@@ -168,108 +168,108 @@ void TForm3::WatchChildFrame()
             });
 }
 
-void TForm3::privchatChange()
+void PrivateWindow::privchatChange()
 {
-    MoveToAppendPosition(*privchat);
-    privchat->ScrollCaretIntoView();
+    MoveToAppendPosition(*transcript_);
+    transcript_->ScrollCaretIntoView();
 }
 
-void TForm3::AppendIncomingLine(const QString& sender, const QString& text, IncomingKind kind)
+void PrivateWindow::AppendIncomingLine(const QString& sender, const QString& text, IncomingKind kind)
 {
-    TRichTextBox::Batch batch(*privchat);
-    MoveToAppendPosition(*privchat);
+    TranscriptView::Batch batch(*transcript_);
+    MoveToAppendPosition(*transcript_);
     QColor colour = kBlue;
-    StartPlainLine(*privchat);
+    StartPlainLine(*transcript_);
     switch (kind) {
     case IncomingKind::AwayReply:
-        StyledInsert(*privchat, kBlue, false, std::nullopt, Title() + QStringLiteral(" is away(Auto Reply): "));
+        StyledInsert(*transcript_, kBlue, false, std::nullopt, Title() + QStringLiteral(" is away(Auto Reply): "));
         break;
     case IncomingKind::Notice:
         Edit1->setReadOnly(true);
         Edit1->setEnabled(false);
         colour = kRed;
-        StyledInsert(*privchat, kRed, false, std::nullopt, Title() + QStringLiteral(" (Notice): "));
+        StyledInsert(*transcript_, kRed, false, std::nullopt, Title() + QStringLiteral(" (Notice): "));
         break;
     case IncomingKind::Message:
         if (sender == QLatin1String("NickServ") || sender == QLatin1String("MemoServ"))
             Edit1->setReadOnly(true);
         break;
     }
-    StyledInsert(*privchat, colour, false, std::nullopt, sender + QStringLiteral(": "));
-    privchat->SetSelColor(kBlack);
-    privchat->SetSelBold(false);
-    RenderFormatted(*privchat, text, RenderMode::Incoming);
-    privchat->SetSelText(QStringLiteral("\n"));
+    StyledInsert(*transcript_, colour, false, std::nullopt, sender + QStringLiteral(": "));
+    transcript_->SetSelColor(kBlack);
+    transcript_->SetSelBold(false);
+    RenderFormatted(*transcript_, text, RenderMode::Incoming);
+    transcript_->SetSelText(QStringLiteral("\n"));
 }
 
-void TForm3::PartnerQuit(const QString& nick, const QString& reason)
+void PrivateWindow::PartnerQuit(const QString& nick, const QString& reason)
 {
-    MoveToAppendPosition(*privchat);
-    StartPlainLine(*privchat);
-    StyledInsert(*privchat, kGrey, true, true, nick + QStringLiteral(" has lost connection. ") + reason + u'\n');
+    MoveToAppendPosition(*transcript_);
+    StartPlainLine(*transcript_);
+    StyledInsert(*transcript_, kGrey, true, true, nick + QStringLiteral(" has lost connection. ") + reason + u'\n');
     Edit1->setReadOnly(true);
 }
 
-void TForm3::edit1KeyDown()
+void PrivateWindow::edit1KeyDown()
 {
     // A partner who has gone, or a connection that has ended, takes nothing.
     if (Edit1->isReadOnly() || !Edit1->isEnabled())
         return;
-    RunTypedLine(*Panel2, *privchat, [this](const TypedLine& line) { RunTypedCommand(line); },
+    RunTypedLine(*Panel2, *transcript_, [this](const TypedLine& line) { RunTypedCommand(line); },
                  [this](const QString& line) { return SendMessage(line); });
 }
 
-bool TForm3::SendMessage(const QString& line)
+bool PrivateWindow::SendMessage(const QString& line)
 {
-    MoveToAppendPosition(*privchat);
+    MoveToAppendPosition(*transcript_);
     try {
         if (!connection_)
             throw TransportError("Not connected.");
         connection_->WriteLines(sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line)));
     } catch (const TransportError&) {
-        WriteSystemNote(*privchat, QStringLiteral("You are not connected to a server: nothing was sent"));
+        WriteSystemNote(*transcript_, QStringLiteral("You are not connected to a server: nothing was sent"));
         return false;
     }
-    TRichTextBox::Batch batch(*privchat);
-    StartPlainLine(*privchat);
-    StyledInsert(*privchat, kGreen, true, false, QStringLiteral("you said: "));
-    privchat->SetSelColor(kBlack);
-    privchat->SetSelBold(false);
-    RenderFormatted(*privchat, line, RenderMode::Echo);
-    privchat->SetSelText(QStringLiteral("\n"));
+    TranscriptView::Batch batch(*transcript_);
+    StartPlainLine(*transcript_);
+    StyledInsert(*transcript_, kGreen, true, false, QStringLiteral("you said: "));
+    transcript_->SetSelColor(kBlack);
+    transcript_->SetSelBold(false);
+    RenderFormatted(*transcript_, line, RenderMode::Echo);
+    transcript_->SetSelText(QStringLiteral("\n"));
     return true;
 }
 
-void TForm3::ConnectionLost(bool byUser)
+void PrivateWindow::ConnectionLost(bool byUser)
 {
-    MoveToAppendPosition(*privchat);
-    WriteSystemNote(*privchat, byUser ? QStringLiteral("Disconnected from the server.")
+    MoveToAppendPosition(*transcript_);
+    WriteSystemNote(*transcript_, byUser ? QStringLiteral("Disconnected from the server.")
                                  : QStringLiteral("The connection to the server was lost"));
 }
 
-void TForm3::ToolButton1Click()
+void PrivateWindow::ToolButton1Click()
 {
     emit IgnorePartner(Title());
     CloseWindow();
 }
 
-void TForm3::ToolButton3Click()
+void PrivateWindow::ToolButton3Click()
 {
     CloseWindow();
 }
 
-void TForm3::ToolButton4Click()
+void PrivateWindow::ToolButton4Click()
 {
-    AskAndSaveTranscript(this, *privchat, frame_ ? frame_->AccountFolder() : QString());
+    AskAndSaveTranscript(this, *transcript_, frame_ ? frame_->AccountFolder() : QString());
 }
 
-void TForm3::CloseWindow()
+void PrivateWindow::CloseWindow()
 {
     OuterWindow()->close();
 }
 
-void TForm3::ConnectionEndedBecause(const QString& why)
+void PrivateWindow::ConnectionEndedBecause(const QString& why)
 {
-    MoveToAppendPosition(*privchat);
-    WriteSystemNote(*privchat, why);
+    MoveToAppendPosition(*transcript_);
+    WriteSystemNote(*transcript_, why);
 }

@@ -9,8 +9,8 @@ struct TypedLine;
 class QComboBox;
 class QLineEdit;
 class QToolButton;
-class TInputLine;
-class TRichTextBox;
+class InputBar;
+class TranscriptView;
 
 // What a received line written into a private window is.
 enum class IncomingKind {
@@ -21,7 +21,7 @@ enum class IncomingKind {
 
 // The private chat window: one conversation with one other user. Its title
 // is the partner's nick and is the window's identity.
-class TForm3 : public QWidget {
+class PrivateWindow : public QWidget {
     Q_OBJECT
 
 public:
@@ -30,15 +30,15 @@ public:
     static constexpr int kWidth = 450;
     static constexpr int kHeight = 234;
 
-    explicit TForm3(QWidget* parent = nullptr);
+    explicit PrivateWindow(QWidget* parent = nullptr);
 
     QWidget* ToolBar1 = nullptr;         // the tool bar strip at the top
     QToolButton* ToolButton1 = nullptr;  // ignore the partner and close
     QToolButton* ToolButton3 = nullptr;  // close
     QToolButton* ToolButton4 = nullptr;  // save the transcript
     QLineEdit* titleid = nullptr;        // hidden; openers put the nick in it
-    TRichTextBox* privchat = nullptr;    // the transcript
-    TInputLine* Panel2 = nullptr;        // style bar and input line
+    TranscriptView* transcript_ = nullptr;    // the transcript
+    InputBar* Panel2 = nullptr;        // style bar and input line
     QToolButton* ToolButton5 = nullptr;  // bold
     QToolButton* ToolButton6 = nullptr;  // underline
     QToolButton* ToolButton7 = nullptr;  // strike-through

@@ -2,7 +2,7 @@
 
 #include "chat/emoticons.h"
 #include "chat/irc_colors.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "common/link_spans.h"
 #include "common/shown_text.h"
 
@@ -41,7 +41,7 @@ int ReadColorNumber(const QString& text, qsizetype& pos)
 // as one run each time the look is about to change.
 class FormattedRenderer {
 public:
-    FormattedRenderer(TRichTextBox& view, const QString& text) : view_(view), text_(text) {}
+    FormattedRenderer(TranscriptView& view, const QString& text) : view_(view), text_(text) {}
 
     void Run()
     {
@@ -186,7 +186,7 @@ private:
     }
 
 public:
-    static void ResetAll(TRichTextBox& view)
+    static void ResetAll(TranscriptView& view)
     {
         view.SetSelBold(false);
         view.SetSelItalic(false);
@@ -198,7 +198,7 @@ public:
     }
 
 private:
-    TRichTextBox& view_;
+    TranscriptView& view_;
     const QString& text_;
     qsizetype runStart_ = -1;
     qsizetype runEnd_ = -1;
@@ -211,12 +211,12 @@ private:
 
 }  // namespace
 
-void MoveToAppendPosition(TRichTextBox& view)
+void MoveToAppendPosition(TranscriptView& view)
 {
     view.SetSelStart(view.TextLength());
 }
 
-void StartPlainLine(TRichTextBox& view)
+void StartPlainLine(TranscriptView& view)
 {
     view.SetSelBold(false);
     view.SetSelItalic(false);
@@ -226,7 +226,7 @@ void StartPlainLine(TRichTextBox& view)
     view.SetSelBackground(QColor());
 }
 
-void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optional<bool> italic,
+void StyledInsert(TranscriptView& view, const QColor& color, bool bold, std::optional<bool> italic,
                   const QString& text)
 {
     view.SetSelColor(color);
@@ -236,7 +236,7 @@ void StyledInsert(TRichTextBox& view, const QColor& color, bool bold, std::optio
     view.SetSelText(text);
 }
 
-void MarkMentionLine(TRichTextBox& view, int position)
+void MarkMentionLine(TranscriptView& view, int position)
 {
     QTextCursor line(view.document()->findBlock(position));
     QTextBlockFormat look;
@@ -244,18 +244,18 @@ void MarkMentionLine(TRichTextBox& view, int position)
     line.mergeBlockFormat(look);
 }
 
-void WriteSystemNote(TRichTextBox& view, const QString& message)
+void WriteSystemNote(TranscriptView& view, const QString& message)
 {
-    TRichTextBox::Batch batch(view);
+    TranscriptView::Batch batch(view);
     StartPlainLine(view);
     StyledInsert(view, kMaroon, true, std::nullopt, QStringLiteral("Talvessa: "));
     StyledInsert(view, kRed, false, std::nullopt, message);
     view.SetSelText(QStringLiteral("\n"));
 }
 
-void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& line)
+void WriteOwnLine(TranscriptView& view, const QString& ownNick, const QString& line)
 {
-    TRichTextBox::Batch batch(view);
+    TranscriptView::Batch batch(view);
     StartPlainLine(view);
     StyledInsert(view, kBlue, true, std::nullopt, ownNick + QStringLiteral(": "));
     view.SetSelColor(kBlack);
@@ -266,19 +266,19 @@ void WriteOwnLine(TRichTextBox& view, const QString& ownNick, const QString& lin
     view.ScrollCaretIntoView();
 }
 
-void WriteActionLine(TRichTextBox& view, const QString& ownNick, const QString& action)
+void WriteActionLine(TranscriptView& view, const QString& ownNick, const QString& action)
 {
     StartPlainLine(view);
     StyledInsert(view, kPurple, true, true, ownNick + u' ' + action + u'\n');
 }
 
-void WriteWarningNote(TRichTextBox& view, const QString& message)
+void WriteWarningNote(TranscriptView& view, const QString& message)
 {
     StartPlainLine(view);
     StyledInsert(view, kRed, true, true, message + u'\n');
 }
 
-void WriteAdvertisementProgress(TRichTextBox& view, const QString& text)
+void WriteAdvertisementProgress(TranscriptView& view, const QString& text)
 {
     // In black: the colour left at the caret is the last line's (a red
     // kick, a green join), which would make progress look like an error.
@@ -287,7 +287,7 @@ void WriteAdvertisementProgress(TRichTextBox& view, const QString& text)
     view.SetSelText(text);
 }
 
-void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode)
+void RenderFormatted(TranscriptView& view, const QString& text, RenderMode mode)
 {
     // Everything runs on the user-interface thread, so no input can slip in
     // between the inserts; the echo still shuts the view for the duration.
@@ -295,7 +295,7 @@ void RenderFormatted(TRichTextBox& view, const QString& text, RenderMode mode)
     if (mode == RenderMode::Echo)
         view.SetInputEnabled(false);
     {
-        TRichTextBox::Batch batch(view);
+        TranscriptView::Batch batch(view);
         // The text's own direction controls stay inside it.
         const QString contained = BidiContained(text);
         FormattedRenderer(view, contained).Run();

@@ -4,19 +4,19 @@
 
 #include "chat/command_runner.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/wire_text.h"
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 
 #include <QLineEdit>
 
-void TForm1::RunTypedCommand(const TypedLine& line)
+void RoomWindow::RunTypedCommand(const TypedLine& line)
 {
     const QString& name = line.name;
     const bool roomOnly = QStringList{"me", "part", "topic", "kick", "op", "deop"}.contains(name);
     if (roomOnly && !InRoom()) {
-        WriteCommandNote(*mainchat, QStringLiteral("Please join a room first"));
+        WriteCommandNote(*transcript_, QStringLiteral("Please join a room first"));
         return;
     }
     const std::string room = RoomOnWire();
@@ -37,5 +37,5 @@ void TForm1::RunTypedCommand(const TypedLine& line)
     else if (name == QLatin1String("unignore"))
         UnignoreNickNamed(line.args.at(0));
     else
-        RunCommonCommand(CommandPlace{frame_, mainchat, this, InRoom() ? room : std::string()}, line);
+        RunCommonCommand(CommandPlace{frame_, transcript_, this, InRoom() ? room : std::string()}, line);
 }

@@ -51,7 +51,7 @@ void LayOut(QFrame* panel, QWidget* label, QWidget* body, std::initializer_list<
 
 }  // namespace
 
-TKickReasonPanel::TKickReasonPanel(QWidget* parent)
+KickReasonPanel::KickReasonPanel(QWidget* parent)
     : QFrame(parent)
 {
     LookLikeAPanel(this, "Panel4");
@@ -62,19 +62,19 @@ TKickReasonPanel::TKickReasonPanel(QWidget* parent)
     Button4 = Named(new QPushButton(QStringLiteral("Cancel"), this), "Button4");
     LayOut(this, Label2, Edit3, {Button3, Button4});
 
-    connect(Button3, &QPushButton::clicked, this, &TKickReasonPanel::KickRequested);
-    connect(Edit3, &QLineEdit::returnPressed, this, &TKickReasonPanel::KickRequested);
+    connect(Button3, &QPushButton::clicked, this, &KickReasonPanel::KickRequested);
+    connect(Edit3, &QLineEdit::returnPressed, this, &KickReasonPanel::KickRequested);
     connect(Button4, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void TKickReasonPanel::Open()
+void KickReasonPanel::Open()
 {
     show();
     raise();
     Edit3->setFocus();
 }
 
-TBanListPanel::TBanListPanel(QWidget* parent)
+BanListPanel::BanListPanel(QWidget* parent)
     : QFrame(parent)
 {
     LookLikeAPanel(this, "Panel5");
@@ -87,7 +87,7 @@ TBanListPanel::TBanListPanel(QWidget* parent)
     connect(Button6, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-TInvitePanel::TInvitePanel(QWidget* parent)
+InvitePanel::InvitePanel(QWidget* parent)
     : QFrame(parent)
 {
     LookLikeAPanel(this, "invitepanel");

@@ -11,11 +11,11 @@ class QPushButton;
 
 // Panel4: why the selected user is kicked. Kick (or Enter in Edit3) asks
 // for the kick; Cancel hides the panel. Edit3 keeps its text for the next kick.
-class TKickReasonPanel : public QFrame {
+class KickReasonPanel : public QFrame {
     Q_OBJECT
 
 public:
-    explicit TKickReasonPanel(QWidget* parent = nullptr);
+    explicit KickReasonPanel(QWidget* parent = nullptr);
 
     QLabel* Label2 = nullptr;        // "Why"
     QLineEdit* Edit3 = nullptr;
@@ -30,11 +30,11 @@ signals:
 };
 
 // Panel5: the nicks banned from the room, one of which Remove Ban lifts.
-class TBanListPanel : public QFrame {
+class BanListPanel : public QFrame {
     Q_OBJECT
 
 public:
-    explicit TBanListPanel(QWidget* parent = nullptr);
+    explicit BanListPanel(QWidget* parent = nullptr);
 
     QLabel* Label3 = nullptr;        // "Baned Nicks for this room"
     QListWidget* ListBox1 = nullptr;
@@ -43,11 +43,11 @@ public:
 };
 
 // invitepanel: the buddies to invite into the room, several at a time.
-class TInvitePanel : public QFrame {
+class InvitePanel : public QFrame {
     Q_OBJECT
 
 public:
-    explicit TInvitePanel(QWidget* parent = nullptr);
+    explicit InvitePanel(QWidget* parent = nullptr);
 
     QLabel* Label4 = nullptr;          // "Invite Buddies to this room"
     QListWidget* invitelist = nullptr;

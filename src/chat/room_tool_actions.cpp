@@ -4,15 +4,15 @@
 
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_panels.h"
 #include "common/chat_frame.h"
 #include "common/prompts.h"
 #include "common/timings.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,7 +21,7 @@
 
 // --- Panels ---
 
-void TForm1::OpenPanel(QWidget* panel, QListWidget* list)
+void RoomWindow::OpenPanel(QWidget* panel, QListWidget* list)
 {
     if (list)
         list->clear();
@@ -32,13 +32,13 @@ void TForm1::OpenPanel(QWidget* panel, QListWidget* list)
 
 // --- Ban list ---
 
-void TForm1::blockbtnClick()
+void RoomWindow::blockbtnClick()
 {
     OpenPanel(Panel5, Panel5->ListBox1);
     Panel5->ListBox1->addItems(banList_);
 }
 
-void TForm1::Button5Click()
+void RoomWindow::Button5Click()
 {
     QListWidgetItem* selected = Panel5->ListBox1->currentItem();
     if (!selected || !selected->isSelected())
@@ -54,12 +54,12 @@ void TForm1::Button5Click()
 
 // --- Advertisement ---
 
-void TForm1::addbtnClick()
+void RoomWindow::addbtnClick()
 {
-    MoveToAppendPosition(*mainchat);
+    MoveToAppendPosition(*transcript_);
     // Blanks alone would go out as nothing to everyone.
     if (Edit1->text().trimmed().isEmpty()) {
-        WriteWarningNote(*mainchat, QStringLiteral(
+        WriteWarningNote(*transcript_, QStringLiteral(
             "No advertisement message to send - Please write any message in the chat edit box below."));
         return;
     }
@@ -72,7 +72,7 @@ void TForm1::addbtnClick()
     addbtn->setEnabled(false);
 }
 
-void TForm1::Timer2Timer()
+void RoomWindow::Timer2Timer()
 {
     LineConnection* connection = Connection();
     if (!connection || !connection->Connected()) {
@@ -80,16 +80,16 @@ void TForm1::Timer2Timer()
         return;
     }
     // One entry per tick, found by its place: the cost does not grow with the list.
-    QTreeWidgetItem* entry = ListView1->EntryAt(advertisementPosition_);
+    QTreeWidgetItem* entry = nickList_->EntryAt(advertisementPosition_);
     if (!entry) {
         advertisementPosition_ = 0;
         Timer2->stop();
         addbtn->setEnabled(InRoom());
-        MoveToAppendPosition(*mainchat);
-        WriteAdvertisementProgress(*mainchat, QStringLiteral("addvertisement finished "));
+        MoveToAppendPosition(*transcript_);
+        WriteAdvertisementProgress(*transcript_, QStringLiteral("addvertisement finished "));
         return;
     }
-    QString nick = TNickListView::Nick(entry);
+    QString nick = NickListView::Nick(entry);
     if (nick.startsWith(u'@'))
         nick.remove(0, 1);
     ++advertisementPosition_;
@@ -103,11 +103,11 @@ void TForm1::Timer2Timer()
         addbtn->setEnabled(InRoom());
         return;
     }
-    MoveToAppendPosition(*mainchat);
-    WriteAdvertisementProgress(*mainchat, QStringLiteral("addvertisement to ") + nick + QStringLiteral(" send\n"));
+    MoveToAppendPosition(*transcript_);
+    WriteAdvertisementProgress(*transcript_, QStringLiteral("addvertisement to ") + nick + QStringLiteral(" send\n"));
 }
 
-void TForm1::StopAdvertisement()
+void RoomWindow::StopAdvertisement()
 {
     Timer2->stop();
     advertisementPosition_ = 0;
@@ -115,14 +115,14 @@ void TForm1::StopAdvertisement()
 
 // --- Favourites and invitations ---
 
-void TForm1::favbtnClick()
+void RoomWindow::favbtnClick()
 {
     // A room joined from the room list carries the list's trailing space.
     if (AddToAccountList(AccountList::Favorites, TrimControls(Title())))
         frame_->ReloadFavoritesNotification();
 }
 
-void TForm1::invitetoolbtnClick()
+void RoomWindow::invitetoolbtnClick()
 {
     OpenPanel(invitepanel, invitepanel->invitelist);
     if (!frame_)
@@ -130,7 +130,7 @@ void TForm1::invitetoolbtnClick()
     invitepanel->invitelist->addItems(AccountListFile(frame_->AccountFolder(), AccountList::Buddies).Names());
 }
 
-void TForm1::invitebtnClick()
+void RoomWindow::invitebtnClick()
 {
     invitepanel->hide();
     QListWidget* list = invitepanel->invitelist;

@@ -5,18 +5,18 @@
 #include "chat/country_rooms.h"
 #include "chat/find_bar.h"
 #include "chat/transcript_links.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_menu.h"
 #include "chat/nick_list_view.h"
 #include "chat/room_panels.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/command_runner.h"
 #include "chat/typed_commands.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 #include "common/chat_frame.h"
 #include "common/line_writes.h"
 #include "common/line_breaks.h"
@@ -61,10 +61,10 @@ bool SplitsOnTheWire(const QString& room)
 
 }  // namespace
 
-TForm1::TForm1(ChatFrame* frame, QWidget* parent)
+RoomWindow::RoomWindow(ChatFrame* frame, QWidget* parent)
     : QWidget(parent), frame_(frame)
 {
-    setObjectName(QStringLiteral("TForm1"));
+    setObjectName(QStringLiteral("RoomWindow"));
     setWindowTitle(QStringLiteral("Rovezorirud"));
     setWindowIcon(NickIcon(kNormalIcon));
 
@@ -74,35 +74,35 @@ TForm1::TForm1(ChatFrame* frame, QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(timing().flashMs);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, &RoomWindow::Timer1Timer);
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(Timer2, &QTimer::timeout, this, &RoomWindow::Timer2Timer);
 
     SetInRoomLook(false);
     resize(kWidth, kHeight);
 }
 
-TForm1::~TForm1() = default;
+RoomWindow::~RoomWindow() = default;
 
-LineConnection* TForm1::Connection() const { return frame_ ? &frame_->Connection() : nullptr; }
-QString TForm1::OwnNick() const { return frame_ ? frame_->CurrentNick() : QString(); }
+LineConnection* RoomWindow::Connection() const { return frame_ ? &frame_->Connection() : nullptr; }
+QString RoomWindow::OwnNick() const { return frame_ ? frame_->CurrentNick() : QString(); }
 
-void TForm1::WriteLine(const std::string& line)
+void RoomWindow::WriteLine(const std::string& line)
 {
     if (!frame_)
         throw TransportError("not connected");
     frame_->Connection().WriteLine(line);
 }
 
-void TForm1::WriteLines(const std::vector<std::string>& lines)
+void RoomWindow::WriteLines(const std::vector<std::string>& lines)
 {
     if (!frame_)
         throw TransportError("not connected");
     frame_->Connection().WriteLines(lines);
 }
 
-void TForm1::FormCreate()
+void RoomWindow::FormCreate()
 {
     QMdiSubWindow* sub = SubWindow();
     if (!sub) {
@@ -112,7 +112,7 @@ void TForm1::FormCreate()
     if (sub_ != sub) {
         sub_ = sub;
         sub->installEventFilter(this);
-        connect(sub, &QMdiSubWindow::windowStateChanged, this, &TForm1::SubWindowStateChanged);
+        connect(sub, &QMdiSubWindow::windowStateChanged, this, &RoomWindow::SubWindowStateChanged);
     }
     // A window opened while another is maximised is maximised too; its
     // restored size is set when it is restored.
@@ -120,34 +120,34 @@ void TForm1::FormCreate()
         sub->resize(kWidth, kHeight);
 }
 
-QMdiSubWindow* TForm1::SubWindow() const
+QMdiSubWindow* RoomWindow::SubWindow() const
 {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
 
-bool TForm1::InRoom() const { return !joinbtn->isEnabled(); }
+bool RoomWindow::InRoom() const { return !joinbtn->isEnabled(); }
 
 // --- Joining and leaving ---
 
-void TForm1::SetTitle(const QString& title)
+void RoomWindow::SetTitle(const QString& title)
 {
     if (title != windowTitle()) roomWire_.clear();
     setWindowTitle(title);
 }
 
-std::string TForm1::WireNameFor(const QString& room) const
+std::string RoomWindow::WireNameFor(const QString& room) const
 {
     return !roomWire_.empty() && room == Title() ? roomWire_ : ToWire(room);
 }
 
-void TForm1::NoteBan(const QString& nick)
+void RoomWindow::NoteBan(const QString& nick)
 {
     if (!banList_.contains(nick, Qt::CaseInsensitive)) banList_ << nick;
 }
 
-void TForm1::joinbtnClick()
+void RoomWindow::joinbtnClick()
 {
-    MoveToAppendPosition(*mainchat);
+    MoveToAppendPosition(*transcript_);
     QString room = ComboBoxEx1->currentText();
     // A typed "#" is the one the line puts in front anyway.
     if (room.startsWith(u'#')) {
@@ -155,30 +155,30 @@ void TForm1::joinbtnClick()
         ComboBoxEx1->setEditText(room);
     }
     if (room == kSelectRoom || TrimControls(room).isEmpty()) {
-        WriteSystemNote(*mainchat, QStringLiteral("Please selece a room from the list or type the room name"));
+        WriteSystemNote(*transcript_, QStringLiteral("Please selece a room from the list or type the room name"));
         return;
     }
     // A name the server listed goes back as it came, whatever its shown
     // text holds in place of its control bytes.
     const bool serversOwn = HasRoomOnWire() && room == Title();
     if (!serversOwn && SplitsOnTheWire(room)) {
-        WriteSystemNote(*mainchat, QStringLiteral("A room name cannot hold spaces or commas"));
+        WriteSystemNote(*transcript_, QStringLiteral("A room name cannot hold spaces or commas"));
         return;
     }
     banList_.clear();
-    WriteSystemNote(*mainchat, QStringLiteral("Trying to join room \"") + room + u'"');
+    WriteSystemNote(*transcript_, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
     try {
         WriteLine(sent::JoinLine(WireNameFor(room), ToWire(std::exchange(joinKey_, QString()))));
     } catch (const TransportError&) {
-        WriteSystemNote(*mainchat, kNotConnected);
+        WriteSystemNote(*transcript_, kNotConnected);
         return;  // the controls stay as they were
     }
     SetInRoomLook(true);
     Edit1->setFocus();
 }
 
-void TForm1::ConnectionLost(bool byUser)
+void RoomWindow::ConnectionLost(bool byUser)
 {
     if (InRoom()) {
         rejoinPending_ = true;
@@ -186,14 +186,14 @@ void TForm1::ConnectionLost(bool byUser)
     }
     StopAdvertisement();
     SetInRoomLook(false);
-    ListView1->ClearEntries();
+    nickList_->ClearEntries();
     SetHostControlsEnabled(false);
-    MoveToAppendPosition(*mainchat);
-    WriteSystemNote(*mainchat, byUser ? QStringLiteral("Disconnected from the server.")
+    MoveToAppendPosition(*transcript_);
+    WriteSystemNote(*transcript_, byUser ? QStringLiteral("Disconnected from the server.")
                                  : QStringLiteral("The connection to the server was lost"));
 }
 
-void TForm1::Rejoin()
+void RoomWindow::Rejoin()
 {
     if (!rejoinPending_)
         return;
@@ -202,9 +202,9 @@ void TForm1::Rejoin()
     joinbtnClick();
 }
 
-void TForm1::partbtnClick() { Leave(QString()); }
+void RoomWindow::partbtnClick() { Leave(QString()); }
 
-void TForm1::Leave(const QString& reason)
+void RoomWindow::Leave(const QString& reason)
 {
     try {
         WriteLine(sent::PartSelectorLine(WireNameFor(ComboBoxEx1->currentText()), ToWire(reason)));
@@ -214,11 +214,11 @@ void TForm1::Leave(const QString& reason)
     StopAdvertisement();
     SetInRoomLook(false);
     exitbtn->setEnabled(true);
-    ListView1->ClearEntries();
+    nickList_->ClearEntries();
     SetTitle(QString());
 }
 
-void TForm1::exitbtnClick()
+void RoomWindow::exitbtnClick()
 {
     if (QMdiSubWindow* sub = SubWindow())
         sub->close();
@@ -226,7 +226,7 @@ void TForm1::exitbtnClick()
         close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void RoomWindow::closeEvent(QCloseEvent* event)
 {
     // Only a window that is in a room has a room to leave.
     if (InRoom() && Connection() && Connection()->Connected()) {
@@ -243,68 +243,68 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 // --- Input line ---
 
-void TForm1::Edit1KeyDown()
+void RoomWindow::Edit1KeyDown()
 {
     const auto inRoom = [this] {
         if (InRoom()) return true;
-        WriteSystemNote(*mainchat, QStringLiteral("Please join a room first"));
+        WriteSystemNote(*transcript_, QStringLiteral("Please join a room first"));
         return false;
     };
-    RunTypedLine(*Panel2, *mainchat, [this](const TypedLine& line) { RunTypedCommand(line); },
+    RunTypedLine(*Panel2, *transcript_, [this](const TypedLine& line) { RunTypedCommand(line); },
                  [this](const QString& line) { return SendMessage(line); }, inRoom);
 }
 
-bool TForm1::SendMessage(const QString& line)
+bool RoomWindow::SendMessage(const QString& line)
 {
-    MoveToAppendPosition(*mainchat);
+    MoveToAppendPosition(*transcript_);
     try {
         WriteLines(sent::RoomMessageLines(RoomOnWire(), ToWire(line)));
     } catch (const TransportError&) {
-        WriteSystemNote(*mainchat, kNotConnected);
+        WriteSystemNote(*transcript_, kNotConnected);
         return false;
     }
-    WriteOwnLine(*mainchat, OwnNick(), line);
+    WriteOwnLine(*transcript_, OwnNick(), line);
     return true;
 }
 
 // --- Actions ---
 
-bool TForm1::SendAction(const QString& action)
+bool RoomWindow::SendAction(const QString& action)
 {
     if (!WriteLinesOrTell(frame_ ? &frame_->Connection() : nullptr,
                           sent::RoomActionLines(RoomOnWire(), ToWire(action)), this))
         return false;
-    MoveToAppendPosition(*mainchat);
-    WriteActionLine(*mainchat, OwnNick(), action);
+    MoveToAppendPosition(*transcript_);
+    WriteActionLine(*transcript_, OwnNick(), action);
     return true;
 }
 
-void TForm1::OfferDate1Click() { RunCannedAction(8); }
+void RoomWindow::OfferDate1Click() { RunCannedAction(8); }
 
-void TForm1::Custom1Click()
+void RoomWindow::Custom1Click()
 {
     PlacePanels();
     Panel3->Open();
 }
 
-void TForm1::Button1Click()
+void RoomWindow::Button1Click()
 {
     // After a failure (reported already) the panel stays open with its text.
     if (SendAction(Panel3->Edit2->text()))
         Panel3->hide();
 }
 
-void TForm1::Button2Click() { Panel3->hide(); }
+void RoomWindow::Button2Click() { Panel3->hide(); }
 
 // --- Activation and attention flashing ---
 
-void TForm1::SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
+void RoomWindow::SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
 {
     if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive))
         FormActivate();
 }
 
-void TForm1::FormActivate()
+void RoomWindow::FormActivate()
 {
     flashPhase_ = 0;
     if (!frame_)
@@ -315,19 +315,19 @@ void TForm1::FormActivate()
             // An empty entry would begin every nick.
             if (entry.isEmpty())
                 continue;
-            QTreeWidgetItem* match = ListView1->FindPrefix(entry);
-            if (!match || TNickListView::IconNumber(match) == kIgnoredIcon)
+            QTreeWidgetItem* match = nickList_->FindPrefix(entry);
+            if (!match || NickListView::IconNumber(match) == kIgnoredIcon)
                 continue;
-            if (TNickListView::IconNumber(match) == kHostIcon && !entry.startsWith(u'@')) {
+            if (NickListView::IconNumber(match) == kHostIcon && !entry.startsWith(u'@')) {
                 list.RemoveOne(entry);
-                list.Append(u'@' + TNickListView::Nick(match));
+                list.Append(u'@' + NickListView::Nick(match));
             }
-            TNickListView::SetIconNumber(match, kIgnoredIcon);
+            NickListView::SetIconNumber(match, kIgnoredIcon);
         }
     });
 }
 
-void TForm1::StartAttention()
+void RoomWindow::StartAttention()
 {
     if (frame_ && frame_->IsActiveChild(this))
         return;
@@ -335,7 +335,7 @@ void TForm1::StartAttention()
         Timer1->start(timing().flashMs);
 }
 
-void TForm1::Timer1Timer()
+void RoomWindow::Timer1Timer()
 {
     if (frame_ && frame_->IsActiveChild(this)) {
         Timer1->stop();
@@ -353,7 +353,7 @@ void TForm1::Timer1Timer()
         sub_->update();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool RoomWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == sub_ && event->type() == QEvent::Paint && flashLit_ && !paintingFlash_) {
         // The frame and title bar first, as always; then the title bar once
@@ -386,7 +386,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::PaintFlashLook()
+void RoomWindow::PaintFlashLook()
 {
     if (!sub_ || sub_->isMaximized())
         return;
@@ -411,25 +411,25 @@ void TForm1::PaintFlashLook()
 
 // --- Transcript ---
 
-void TForm1::mainchatChange()
+void RoomWindow::mainchatChange()
 {
-    MoveToAppendPosition(*mainchat);
-    mainchat->ScrollCaretIntoView();
+    MoveToAppendPosition(*transcript_);
+    transcript_->ScrollCaretIntoView();
 }
 
-void TForm1::ToolButton9Click()
+void RoomWindow::ToolButton9Click()
 {
-    AskAndSaveTranscript(this, *mainchat, frame_ ? frame_->AccountFolder() : QString());
+    AskAndSaveTranscript(this, *transcript_, frame_ ? frame_->AccountFolder() : QString());
 }
 
-void TForm1::resizeEvent(QResizeEvent* event)
+void RoomWindow::resizeEvent(QResizeEvent* event)
 {
     FitRowsToHeight();
     QWidget::resizeEvent(event);
     PlacePanels();
 }
 
-void TForm1::FitRowsToHeight()
+void RoomWindow::FitRowsToHeight()
 {
     const int essential = ToolBar1->sizeHint().height() + kLeastTranscriptHeight +
                           Panel2->sizeHint().height() - (Panel2->StyleBarShown() ? Panel2->StyleBarHeight() : 0);
@@ -448,11 +448,11 @@ void TForm1::FitRowsToHeight()
     StatusBar1->setVisible(statusBar);
 }
 
-void TForm1::PlacePanels()
+void RoomWindow::PlacePanels()
 {
     // The panels float over the top left of the transcript; the lists get
     // the height the transcript leaves them.
-    const QRect chat = mainchat->geometry();
+    const QRect chat = transcript_->geometry();
     const int width = qMax(160, qMin(chat.width() - 16, 380));
     const int listHeight = qMax(120, qMin(chat.height() - 16, 260));
     const auto place = [&](QWidget* panel, int height) {
@@ -465,8 +465,8 @@ void TForm1::PlacePanels()
     place(invitepanel, listHeight);
 }
 
-void TForm1::ConnectionEndedBecause(const QString& why)
+void RoomWindow::ConnectionEndedBecause(const QString& why)
 {
-    MoveToAppendPosition(*mainchat);
-    WriteSystemNote(*mainchat, why);
+    MoveToAppendPosition(*transcript_);
+    WriteSystemNote(*transcript_, why);
 }

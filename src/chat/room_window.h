@@ -24,13 +24,13 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
-class TBanListPanel;
-class TCustomActionPanel;
-class TInputLine;
-class TInvitePanel;
-class TKickReasonPanel;
-class TNickListView;
-class TRichTextBox;
+class BanListPanel;
+class CustomActionPanel;
+class InputBar;
+class InvitePanel;
+class KickReasonPanel;
+class NickListView;
+class TranscriptView;
 struct TypedLine;
 
 // The room window: one IRC channel ("room"), its transcript, its nick list,
@@ -39,7 +39,7 @@ struct TypedLine;
 // The window title is the room name without "#" and is the window's identity:
 // the reader's handlers find the window by it. The connection and the own
 // nick are the frame's, shared by every room window.
-class TForm1 : public QWidget, public NickListMenu {
+class RoomWindow : public QWidget, public NickListMenu {
     Q_OBJECT
 
 public:
@@ -49,8 +49,8 @@ public:
 
     // The window is not placed anywhere yet; the frame's openers put it into
     // the frame and then call FormCreate().
-    explicit TForm1(ChatFrame* frame, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit RoomWindow(ChatFrame* frame, QWidget* parent = nullptr);
+    ~RoomWindow() override;
 
     // The frame's connection (null without a frame) and the user's nick.
     LineConnection* Connection() const;
@@ -111,15 +111,15 @@ public:
     QToolButton* exitbtn = nullptr;
     QLineEdit* titleid = nullptr;        // hidden; openers put the room name here
     QFrame* Panel1 = nullptr;
-    TRichTextBox* mainchat = nullptr;
-    TNickListView* ListView1 = nullptr;
+    TranscriptView* transcript_ = nullptr;
+    NickListView* nickList_ = nullptr;
     // PopupMenu1 and its entries: see NickListMenu.
-    TKickReasonPanel* Panel4 = nullptr;  // why a user is kicked
-    TBanListPanel* Panel5 = nullptr;     // the room's ban list
-    TInvitePanel* invitepanel = nullptr; // buddies to invite
+    KickReasonPanel* Panel4 = nullptr;  // why a user is kicked
+    BanListPanel* Panel5 = nullptr;     // the room's ban list
+    InvitePanel* invitepanel = nullptr; // buddies to invite
     QMenu* PopupMenu2 = nullptr;         // the action menu
-    TCustomActionPanel* Panel3 = nullptr;
-    TInputLine* Panel2 = nullptr;        // style bar and input line
+    CustomActionPanel* Panel3 = nullptr;
+    InputBar* Panel2 = nullptr;        // style bar and input line
     QLineEdit* Edit1 = nullptr;          // the input line (inside Panel2)
     QStatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;            // attention flashing

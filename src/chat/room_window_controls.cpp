@@ -6,17 +6,17 @@
 #include "chat/country_rooms.h"
 #include "chat/find_bar.h"
 #include "chat/transcript_links.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_menu.h"
 #include "chat/nick_list_view.h"
 #include "chat/room_panels.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 #include "common/chat_frame.h"
 #include "common/line_writes.h"
 #include "common/line_breaks.h"
@@ -65,7 +65,7 @@ QToolButton* ToolButton(QWidget* parent, const QString& name, const QString& hin
 
 }  // namespace
 
-void TForm1::BuildToolBar()
+void RoomWindow::BuildToolBar()
 {
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -129,14 +129,14 @@ void TForm1::BuildToolBar()
     ToolBar1->addWidget(ToolButton9);
     ToolBar1->addWidget(exitbtn);
 
-    connect(joinbtn, &QToolButton::clicked, this, &TForm1::joinbtnClick);
-    connect(partbtn, &QToolButton::clicked, this, &TForm1::partbtnClick);
-    connect(exitbtn, &QToolButton::clicked, this, &TForm1::exitbtnClick);
-    connect(ToolButton9, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
-    connect(blockbtn, &QToolButton::clicked, this, &TForm1::blockbtnClick);
-    connect(addbtn, &QToolButton::clicked, this, &TForm1::addbtnClick);
-    connect(favbtn, &QToolButton::clicked, this, &TForm1::favbtnClick);
-    connect(invitetoolbtn, &QToolButton::clicked, this, &TForm1::invitetoolbtnClick);
+    connect(joinbtn, &QToolButton::clicked, this, &RoomWindow::joinbtnClick);
+    connect(partbtn, &QToolButton::clicked, this, &RoomWindow::partbtnClick);
+    connect(exitbtn, &QToolButton::clicked, this, &RoomWindow::exitbtnClick);
+    connect(ToolButton9, &QToolButton::clicked, this, &RoomWindow::ToolButton9Click);
+    connect(blockbtn, &QToolButton::clicked, this, &RoomWindow::blockbtnClick);
+    connect(addbtn, &QToolButton::clicked, this, &RoomWindow::addbtnClick);
+    connect(favbtn, &QToolButton::clicked, this, &RoomWindow::favbtnClick);
+    connect(invitetoolbtn, &QToolButton::clicked, this, &RoomWindow::invitetoolbtnClick);
     connect(PopupMenu2, &QMenu::triggered, this, [this](QAction* action) {
         const int index = action->data().toInt();
         if (index < 0)
@@ -150,33 +150,33 @@ void TForm1::BuildToolBar()
     titleid->hide();
 }
 
-void TForm1::BuildBody()
+void RoomWindow::BuildBody()
 {
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(19);
     Panel1->setFrameShape(QFrame::NoFrame);
 
-    mainchat = new TRichTextBox(this);
-    mainchat->setObjectName(QStringLiteral("mainchat"));
-    connect(mainchat, &TRichTextBox::Change, this, &TForm1::mainchatChange);
-    new TFindBar(mainchat, this);
-    FollowLinks(*mainchat, [this] { return frame_; });
+    transcript_ = new TranscriptView(this);
+    transcript_->setObjectName(QStringLiteral("transcript"));
+    connect(transcript_, &TranscriptView::Change, this, &RoomWindow::mainchatChange);
+    new FindBar(transcript_, this);
+    FollowLinks(*transcript_, [this] { return frame_; });
 
-    ListView1 = new TNickListView(this);
-    ListView1->setFixedWidth(kNickListWidth);
+    nickList_ = new NickListView(this);
+    nickList_->setFixedWidth(kNickListWidth);
     // Both shrink with the window: their own minimum would push the rows
     // below them over each other.
-    mainchat->setMinimumHeight(1);
-    ListView1->setMinimumHeight(1);
-    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    transcript_->setMinimumHeight(1);
+    nickList_->setMinimumHeight(1);
+    nickList_->setContextMenuPolicy(Qt::CustomContextMenu);
 
     BuildNickListMenu();
 
-    Panel2 = new TInputLine(this);
+    Panel2 = new InputBar(this);
     Edit1 = Panel2->Edit1;
-    Panel2->SetCompletionNicks([this] { return ListView1->Nicks(); });
-    connect(Panel2, &TInputLine::EnterPressed, this, &TForm1::Edit1KeyDown);
+    Panel2->SetCompletionNicks([this] { return nickList_->Nicks(); });
+    connect(Panel2, &InputBar::EnterPressed, this, &RoomWindow::Edit1KeyDown);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -187,8 +187,8 @@ void TForm1::BuildBody()
     auto* middle = new QHBoxLayout;
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(2);
-    middle->addWidget(mainchat, 1);
-    middle->addWidget(ListView1);
+    middle->addWidget(transcript_, 1);
+    middle->addWidget(nickList_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -200,23 +200,23 @@ void TForm1::BuildBody()
     layout->addWidget(StatusBar1);
 }
 
-void TForm1::BuildPanels()
+void RoomWindow::BuildPanels()
 {
-    Panel3 = new TCustomActionPanel(this);
-    connect(Panel3, &TCustomActionPanel::Accepted, this, &TForm1::Button1Click);
-    connect(Panel3->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    Panel3 = new CustomActionPanel(this);
+    connect(Panel3, &CustomActionPanel::Accepted, this, &RoomWindow::Button1Click);
+    connect(Panel3->Button2, &QPushButton::clicked, this, &RoomWindow::Button2Click);
 
-    Panel4 = new TKickReasonPanel(this);
-    connect(Panel4, &TKickReasonPanel::KickRequested, this, &TForm1::Button3Click);
+    Panel4 = new KickReasonPanel(this);
+    connect(Panel4, &KickReasonPanel::KickRequested, this, &RoomWindow::Button3Click);
 
-    Panel5 = new TBanListPanel(this);
-    connect(Panel5->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    Panel5 = new BanListPanel(this);
+    connect(Panel5->Button5, &QPushButton::clicked, this, &RoomWindow::Button5Click);
 
-    invitepanel = new TInvitePanel(this);
-    connect(invitepanel->invitebtn, &QPushButton::clicked, this, &TForm1::invitebtnClick);
+    invitepanel = new InvitePanel(this);
+    connect(invitepanel->invitebtn, &QPushButton::clicked, this, &RoomWindow::invitebtnClick);
 }
 
-void TForm1::SetInRoomLook(bool inRoom)
+void RoomWindow::SetInRoomLook(bool inRoom)
 {
     ComboBoxEx1->setEnabled(!inRoom);
     joinbtn->setEnabled(!inRoom);
@@ -226,32 +226,32 @@ void TForm1::SetInRoomLook(bool inRoom)
         addbtn->setEnabled(false);
 }
 
-void TForm1::SetHostControlsEnabled(bool enabled)
+void RoomWindow::SetHostControlsEnabled(bool enabled)
 {
     for (QAction* entry : {Kick1, KickandBan1, Ban1, MakeHost1, DeHost1})
         entry->setEnabled(enabled);
     blockbtn->setEnabled(enabled);
 }
 
-void TForm1::RunCannedAction(int index)
+void RoomWindow::RunCannedAction(int index)
 {
     const QList<CannedAction>& entries = CannedActions();
     if (index < 0 || index >= entries.size())
         return;
     const CannedAction& entry = entries[index];
-    const QString nick = ListView1->SelectedNick();
+    const QString nick = nickList_->SelectedNick();
     if (entry.needsNick && nick.isEmpty()) {
-        WriteWarningNote(*mainchat, QStringLiteral("To use this action first select a user in the list"));
+        WriteWarningNote(*transcript_, QStringLiteral("To use this action first select a user in the list"));
         return;
     }
     SendAction(QString::fromStdString(entry.text(ToWire(nick))));
 }
 
-void TForm1::Dance2Click() { RunCannedAction(0); }
-void TForm1::Laugh2Click() { RunCannedAction(1); }
-void TForm1::Jump2Click() { RunCannedAction(2); }
-void TForm1::Scared2Click() { RunCannedAction(3); }
-void TForm1::Sing2Click() { RunCannedAction(4); }
-void TForm1::Kiss1Click() { RunCannedAction(5); }
-void TForm1::Slap1Click() { RunCannedAction(6); }
-void TForm1::Love1Click() { RunCannedAction(7); }
+void RoomWindow::Dance2Click() { RunCannedAction(0); }
+void RoomWindow::Laugh2Click() { RunCannedAction(1); }
+void RoomWindow::Jump2Click() { RunCannedAction(2); }
+void RoomWindow::Scared2Click() { RunCannedAction(3); }
+void RoomWindow::Sing2Click() { RunCannedAction(4); }
+void RoomWindow::Kiss1Click() { RunCannedAction(5); }
+void RoomWindow::Slap1Click() { RunCannedAction(6); }
+void RoomWindow::Love1Click() { RunCannedAction(7); }

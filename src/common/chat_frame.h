@@ -56,8 +56,8 @@ public:
     // The server log in the room list window.
     virtual void AppendLog(const QString& line) = 0;
     virtual void AppendLogLines(const QStringList& lines) = 0;
-    // The room list window (a TForm4), which lives as long as the frame.
-    virtual QWidget* RoomListWindow() const = 0;
+    // The room list window (a RoomListWindow), which lives as long as the frame.
+    virtual QWidget* RoomListPane() const = 0;
 
     // Why the last WHO request was sent ("profile" for the nick list's
     // Profile entry), and where a WHO reply for that purpose goes.
@@ -71,7 +71,7 @@ public:
 
     // The child windows' widgets in the frame's order (creation order).
     virtual QList<QWidget*> ChildWindows() const = 0;
-    // The private windows (TForm3) whose partner is partner: titles compared
+    // The private windows (PrivateWindow) whose partner is partner: titles compared
     // without control characters and regardless of letter case; oldest first.
     // A hashed lookup, however many windows are open.
     virtual QList<QWidget*> PrivateWindowsNamed(const QString& partner) const = 0;
@@ -83,7 +83,7 @@ public:
     // Shows child (restored when minimised) as the current child, on top.
     virtual void BringToFront(QWidget* child) = 0;
 
-    // A room window for room, joined at once (a TForm1). wireName, when
+    // A room window for room, joined at once (a RoomWindow). wireName, when
     // given, is the room's name as the server sent it, room its shown text.
     virtual QWidget* OpenRoomWindow(const QString& room, const std::string& wireName = {}) = 0;
     // A typed join: the open window of room (titles compared regardless of
@@ -108,7 +108,7 @@ public:
     // without one, a room window opened and joined. Null for a blank name.
     virtual QWidget* ShowRoom(const QString& room, const std::string& wireName = {}) = 0;
     // The open-private-window request for a line that came in: a private
-    // window (a TForm3) titled with the pending nick, made without taking the
+    // window (a PrivateWindow) titled with the pending nick, made without taking the
     // front; null while no nick is pending.
     virtual void SetPendingPrivateNick(const QString& nick) = 0;
     virtual QWidget* OpenPrivateWindowRequest() = 0;

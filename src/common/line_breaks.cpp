@@ -32,7 +32,7 @@ QString FlattenLineBreaks(const QString& text)
     return flat;
 }
 
-QValidator::State TLineBreakFilter::validate(QString& input, int& pos) const
+QValidator::State LineBreakFilter::validate(QString& input, int& pos) const
 {
     if (std::none_of(input.cbegin(), input.cend(), IsLineBreak))
         return Acceptable;
@@ -46,5 +46,5 @@ QValidator::State TLineBreakFilter::validate(QString& input, int& pos) const
 
 void KeepOnOneLine(QLineEdit* field)
 {
-    field->setValidator(new TLineBreakFilter(field));
+    field->setValidator(new LineBreakFilter(field));
 }

@@ -12,7 +12,7 @@ QString FlattenLineBreaks(const QString& text);
 
 // A field's validator that turns line breaks into spaces as text comes in,
 // keeping the caret after the same text.
-class TLineBreakFilter : public QValidator {
+class LineBreakFilter : public QValidator {
     Q_OBJECT
 
 public:
@@ -20,5 +20,5 @@ public:
     State validate(QString& input, int& pos) const override;
 };
 
-// Gives `field` a TLineBreakFilter (owned by the field) as its validator.
+// Gives `field` a LineBreakFilter (owned by the field) as its validator.
 void KeepOnOneLine(QLineEdit* field);

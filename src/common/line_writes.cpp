@@ -1,7 +1,7 @@
 #include "common/line_writes.h"
 
 #include "common/prompts.h"
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 
 bool WriteLinesOrTell(LineConnection* connection, const std::vector<std::string>& lines, QWidget* asker)
 {

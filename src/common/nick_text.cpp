@@ -1,7 +1,7 @@
 #include "common/nick_text.h"
 
 #include "common/wire_text.h"
-#include "protocol/nick_rules.h"
+#include "protocol/irc/nick_rules.h"
 
 QString NickRefusal(const QString& nick)
 {

@@ -1,6 +1,6 @@
 #include "common/strip_formatting.h"
 
-#include "protocol/formatting_codes.h"
+#include "protocol/irc/formatting_codes.h"
 
 QString StripFormatting(const QString& text)
 {

@@ -1,7 +1,7 @@
 #include "events/chat_session.h"
 
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "common/chat_frame.h"
 #include "common/wire_text.h"
 #include "events/line_drain.h"
@@ -29,7 +29,7 @@ ChatSession::~ChatSession()
 void ChatSession::StartReader(LineConnection& connection)
 {
     DisposeReader();
-    reader_ = std::make_unique<chandler>(connection, ownnick_.toStdString(), *queue_, *drain_);
+    reader_ = std::make_unique<ReaderThread>(connection, ownnick_.toStdString(), *queue_, *drain_);
 }
 
 bool ChatSession::StopReaderWithin(std::chrono::milliseconds timeout)
@@ -49,7 +49,7 @@ void ChatSession::FinishLines()
     if (ending_) return;
     ending_ = true;
     for (QWidget* w : frame_.ChildWindows())
-        if (auto* partner = qobject_cast<TForm3*>(w)) NotePrivateWindow(TrimControls(partner->Title()));
+        if (auto* partner = qobject_cast<PrivateWindow*>(w)) NotePrivateWindow(TrimControls(partner->Title()));
     connect(drain_, &LineDrain::Emptied, this, &ChatSession::LinesDone, Qt::UniqueConnection);
     drain_->DrainRest();
 }
@@ -88,7 +88,7 @@ void ChatSession::NotePrivateWindow(const QString& partner)
     if (ending_) endedPartners_.insert(partner.toCaseFolded());
 }
 
-void ChatSession::JoinBatch(TRichTextBox* view)
+void ChatSession::JoinBatch(TranscriptView* view)
 {
     if (!draining_ || !view) return;
     for (const auto& v : batchedViews_)
@@ -100,7 +100,7 @@ void ChatSession::JoinBatch(TRichTextBox* view)
 void ChatSession::BeginLines()
 {
     draining_ = true;
-    if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->BeginLogBatch();
+    if (auto* list = qobject_cast<RoomListWindow*>(frame_.RoomListPane())) list->BeginLogBatch();
 }
 
 void ChatSession::EndLines()
@@ -110,7 +110,7 @@ void ChatSession::EndLines()
     draining_ = false;
     for (const auto& v : views)
         if (v) v->EndBatch();
-    if (auto* list = qobject_cast<TForm4*>(frame_.RoomListWindow())) list->EndLogBatch();
+    if (auto* list = qobject_cast<RoomListWindow*>(frame_.RoomListPane())) list->EndLogBatch();
     // Activating a child window costs more the more windows are open (the
     // area restacks every one): during a flood from many partners it waits
     // until the drain has caught up, instead of coming once per slice.

@@ -1,7 +1,7 @@
 #pragma once
 // One server connection's life on the program's side.
-#include "protocol/line_queue.h"
-#include "protocol/reader_thread.h"
+#include "protocol/irc/line_queue.h"
+#include "protocol/irc/reader_thread.h"
 
 #include <QHash>
 #include <QObject>
@@ -17,7 +17,7 @@ class ChatFrame;
 class LineConnection;
 class LineDrain;
 class QWidget;
-class TRichTextBox;
+class TranscriptView;
 
 // Everything that lasts as long as one connection: the reader thread, its
 // line queue, the drain that carries the lines to the handlers, and what the
@@ -58,7 +58,7 @@ public:
 
     // --- The reader ---
     void StartReader(LineConnection& connection);
-    chandler* Reader() const { return reader_.get(); }
+    ReaderThread* Reader() const { return reader_.get(); }
     // Asks the reader to stop and waits at most timeout; false when it still runs.
     bool StopReaderWithin(std::chrono::milliseconds timeout);
     // Joins and disposes of the reader (its connection must be closed or the
@@ -86,7 +86,7 @@ public:
 
     // A handler about to write into a transcript calls this: the view's
     // inserts are grouped until the current drain ends.
-    void JoinBatch(TRichTextBox* view);
+    void JoinBatch(TranscriptView* view);
     // The drain's bracket around the lines it handles in one go: the
     // transcripts and the server log written meanwhile are laid out once.
     void BeginLines();
@@ -111,9 +111,9 @@ private:
     QHash<QString, QString> ignoredAs_;  // nick taken since -> the name on the ignore list
     std::shared_ptr<LineQueue> queue_;  // shared with the drain, which may outlive a disposal mid-call
     LineDrain* drain_;                  // a child of this session
-    std::unique_ptr<chandler> reader_;
+    std::unique_ptr<ReaderThread> reader_;
 
-    std::vector<QPointer<TRichTextBox>> batchedViews_;
+    std::vector<QPointer<TranscriptView>> batchedViews_;
     bool draining_ = false;
     void QueueFront();
 

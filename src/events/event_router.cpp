@@ -6,11 +6,11 @@
 #include "events/message_events.h"
 #include "events/nick_events.h"
 #include "events/server_replies.h"
-#include "protocol/dispatch.h"
+#include "protocol/irc/dispatch.h"
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
 
-void RouteLine(ChatSession& session, const ircmessageencoder& line)
+void RouteLine(ChatSession& session, const IrcMessage& line)
 {
     const Route route = DispatchRoute(line);
     switch (route.handler) {

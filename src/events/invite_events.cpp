@@ -24,7 +24,7 @@ QString InvitedChannel(const QString& text)
     return channel;
 }
 
-void HandleInvite(ChatSession& session, const ircmessageencoder& line)
+void HandleInvite(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const QString inviter = SenderName(line);

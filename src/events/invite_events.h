@@ -1,6 +1,6 @@
 #pragma once
 // What a received INVITE does: a prompt, or a log line for an ignored inviter.
-#include "protocol/irc_message.h"
+#include "protocol/irc/irc_message.h"
 
 #include <QString>
 
@@ -13,7 +13,7 @@ class ChatSession;
 // that names no inviter or no room a join could go to (nothing left once
 // every "#" is gone, or a comma or control character in it) opens no prompt:
 // the raw line goes to the server log.
-void HandleInvite(ChatSession& session, const ircmessageencoder& line);
+void HandleInvite(ChatSession& session, const IrcMessage& line);
 
 // The room an INVITE's text names: its first word, as the line gives it
 // ("#" included); empty when no join could go there.

@@ -1,7 +1,7 @@
 #pragma once
 // Carries the reader's queued lines onto the UI thread and hands each to its handler.
-#include "protocol/line_queue.h"
-#include "protocol/reader_thread.h"
+#include "protocol/irc/line_queue.h"
+#include "protocol/irc/reader_thread.h"
 
 #include <QObject>
 #include <QString>
@@ -55,7 +55,7 @@ private:
     ChatSession& session_;
     std::shared_ptr<LineQueue> queue_;  // shared, so a drain disposed of later never sees it freed
     std::atomic<bool> pending_{false};
-    std::vector<ircmessageencoder> batch_;  // the batch being handled, from next_ on
+    std::vector<IrcMessage> batch_;  // the batch being handled, from next_ on
     std::size_t next_ = 0;
     bool handling_ = false;
     bool rest_ = false;     // the reader is gone: emptying the queue ends this drain's work

@@ -3,7 +3,7 @@
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
@@ -25,9 +25,9 @@ const QColor kRed(255, 0, 0);
 
 // One status line at the end of the transcript, italic, in colour, bold only
 // when the line names it.
-void AppendStatus(ChatSession& session, TForm1& window, const QColor& colour, std::optional<bool> bold, const QString& text)
+void AppendStatus(ChatSession& session, RoomWindow& window, const QColor& colour, std::optional<bool> bold, const QString& text)
 {
-    TRichTextBox& view = *window.mainchat;
+    TranscriptView& view = *window.transcript_;
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);
@@ -88,7 +88,7 @@ private:
 
 }  // namespace
 
-void UpdateOwnStatus(TForm1& window, const QString& entry, const QString& ownnick)
+void UpdateOwnStatus(RoomWindow& window, const QString& entry, const QString& ownnick)
 {
     if (entry == u'@' + ownnick)
         window.SetHostControlsEnabled(true);
@@ -96,14 +96,14 @@ void UpdateOwnStatus(TForm1& window, const QString& entry, const QString& ownnic
         window.SetHostControlsEnabled(false);
 }
 
-void HandleJoin(ChatSession& session, const ircmessageencoder& line)
+void HandleJoin(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
-    TForm1* window = FindRoomWindow(frame, line);
+    RoomWindow* window = FindRoomWindow(frame, line);
     if (!window)
         return;
     const QString nick = ShownWireText(line.nick);
-    TNickListView& list = *window->ListView1;
+    NickListView& list = *window->nickList_;
     if (!TrimControls(nick).isEmpty() && !FindNickEntryExact(list, nick) &&
         !FindNickEntryExact(list, u'@' + TrimControls(nick))) {
         const int icon = IgnoreSnapshot(session).Holds(nick) ? kIgnoredIcon : kNormalIcon;
@@ -112,56 +112,56 @@ void HandleJoin(ChatSession& session, const ircmessageencoder& line)
     AppendStatus(session, *window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
 }
 
-void HandlePart(ChatSession& session, const ircmessageencoder& line)
+void HandlePart(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const QString& ownnick = session.OwnNick();
-    TForm1* window = FindRoomWindow(frame, line);
+    RoomWindow* window = FindRoomWindow(frame, line);
     const QString nick = ShownWireText(line.nick);
     // Leaving a room oneself is the window's own business.
     if (!window || nick == ownnick)
         return;
-    window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, nick));
+    window->nickList_->RemoveEntry(FindNickEntryExact(*window->nickList_, nick));
     AppendStatus(session, *window, kGrey, true, nick + QStringLiteral(" has left the room"));
 }
 
-void HandleQuit(ChatSession& session, const ircmessageencoder& line)
+void HandleQuit(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const QString nick = ShownWireText(line.nick);
     const QString text = nick + QStringLiteral(" has lost connection. ") + ShownWireText(line.params);
     for (QWidget* child : frame.ChildWindows()) {
-        if (auto* room = qobject_cast<TForm1*>(child)) {
+        if (auto* room = qobject_cast<RoomWindow*>(child)) {
             // Written only where the user was listed.
-            QTreeWidgetItem* entry = FindNickEntryExact(*room->ListView1, nick);
+            QTreeWidgetItem* entry = FindNickEntryExact(*room->nickList_, nick);
             if (!entry)
                 continue;
-            room->ListView1->RemoveEntry(entry);
+            room->nickList_->RemoveEntry(entry);
             AppendStatus(session, *room, kGrey, true, text);
         }
     }
     HandlePrivatePartnerQuit(session, line);
 }
 
-void HandleKick(ChatSession& session, const ircmessageencoder& line)
+void HandleKick(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
-    TForm1* window = FindRoomWindow(frame, line);
+    RoomWindow* window = FindRoomWindow(frame, line);
     if (!window)
         return;
     const QString kicked = ShownWireText(SecondWord(line.params));
     const QString reason = TrailingText(line.params, 2);
-    window->ListView1->RemoveEntry(FindNickEntryExact(*window->ListView1, TrimControls(kicked)));
+    window->nickList_->RemoveEntry(FindNickEntryExact(*window->nickList_, TrimControls(kicked)));
     AppendStatus(session, *window, kRed, true,
                  ShownWireText(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
                      u')');
 }
 
-void HandleMode(ChatSession& session, const ircmessageencoder& line)
+void HandleMode(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const QString& ownnick = session.OwnNick();
-    TForm1* window = FindRoomWindow(frame, line);
+    RoomWindow* window = FindRoomWindow(frame, line);
     if (!window)
         return;
     const std::string& params = line.params;
@@ -177,38 +177,38 @@ void HandleMode(ChatSession& session, const ircmessageencoder& line)
     const QString bareTarget = TrimControls(target);
     const QString mode = TrimControls(FromWire(modeWord));
 
-    TRichTextBox& view = *window->mainchat;
+    TranscriptView& view = *window->transcript_;
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);
     view.SetSelColor(kRed);
     view.SetSelBold(true);
     view.SetSelItalic(true);
-    TNickListView& list = *window->ListView1;
+    NickListView& list = *window->nickList_;
     if (mode == QLatin1String("+b")) {
         view.SetSelText(nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room"));
     } else if (mode == QLatin1String("-b")) {
         view.SetSelText(nick + QStringLiteral(" has removed ban from ") + target);
     } else if (mode == QLatin1String("+o")) {
-        TNickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kHostIcon);
+        NickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kHostIcon);
         view.SetSelText(nick + QStringLiteral(" has made ") + target + QStringLiteral(" the operator"));
         UpdateOwnStatus(*window, u'@' + bareTarget, ownnick);
     } else if (mode == QLatin1String("-o")) {
-        TNickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kNormalIcon);
+        NickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kNormalIcon);
         view.SetSelText(nick + QStringLiteral(" has made ") + target + QStringLiteral(" a normal user"));
         UpdateOwnStatus(*window, bareTarget, ownnick);
     }
     view.SetSelText(QStringLiteral("\n"));
 }
 
-void HandleNames(ChatSession& session, const ircmessageencoder& line)
+void HandleNames(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const QString& ownnick = session.OwnNick();
-    TForm1* window = FindRoomWindow(frame, line);
+    RoomWindow* window = FindRoomWindow(frame, line);
     if (!window)
         return;
-    TNickListView& list = *window->ListView1;
+    NickListView& list = *window->nickList_;
     const IgnoreSnapshot ignored(session);
     const QStringList names = TrailingText(line.params, 3).split(u' ', Qt::SkipEmptyParts);
     for (const QString& name : names) {
@@ -226,10 +226,10 @@ void HandleNames(ChatSession& session, const ircmessageencoder& line)
     }
 }
 
-void HandleTopic(ChatSession& session, const ircmessageencoder& line)
+void HandleTopic(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
-    TForm1* window = FindRoomWindow(frame, line);
+    RoomWindow* window = FindRoomWindow(frame, line);
     if (!window)
         return;
     AppendStatus(session, *window, kGreen, true, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');

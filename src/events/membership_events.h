@@ -1,25 +1,25 @@
 #pragma once
 // What room membership lines do to the room windows: joins, parts, quits,
 // kicks, operator and ban modes, name lists and topics.
-#include "protocol/irc_message.h"
+#include "protocol/irc/irc_message.h"
 
 #include <QString>
 
-class TForm1;
+class RoomWindow;
 class ChatSession;
 
 // Each handler runs on the UI thread with one parsed line and the session
 // of the connection it came from (which knows the user's nick). A line for a room without a window
 // changes nothing.
-void HandleJoin(ChatSession& session, const ircmessageencoder& line);
-void HandlePart(ChatSession& session, const ircmessageencoder& line);
-void HandleQuit(ChatSession& session, const ircmessageencoder& line);
-void HandleKick(ChatSession& session, const ircmessageencoder& line);
-void HandleMode(ChatSession& session, const ircmessageencoder& line);
-void HandleNames(ChatSession& session, const ircmessageencoder& line);   // 353
-void HandleTopic(ChatSession& session, const ircmessageencoder& line);   // 332
+void HandleJoin(ChatSession& session, const IrcMessage& line);
+void HandlePart(ChatSession& session, const IrcMessage& line);
+void HandleQuit(ChatSession& session, const IrcMessage& line);
+void HandleKick(ChatSession& session, const IrcMessage& line);
+void HandleMode(ChatSession& session, const IrcMessage& line);
+void HandleNames(ChatSession& session, const IrcMessage& line);   // 353
+void HandleTopic(ChatSession& session, const IrcMessage& line);   // 332
 
 // The user's own host status in window, from a nick-list text: "@" + own nick
 // enables the host-only controls, the bare own nick disables them, anything
 // else changes nothing. Comparisons are exact.
-void UpdateOwnStatus(TForm1& window, const QString& entry, const QString& ownnick);
+void UpdateOwnStatus(RoomWindow& window, const QString& entry, const QString& ownnick);

@@ -2,8 +2,8 @@
 
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
-#include "chat/input_line.h"
+#include "chat/transcript_view.h"
+#include "chat/input_bar.h"
 #include "chat/room_window.h"
 #include "common/link_spans.h"
 #include "common/strip_formatting.h"
@@ -12,7 +12,7 @@
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
 #include "events/room_lookup.h"
-#include "protocol/text_util.h"
+#include "protocol/irc/text_util.h"
 
 
 #include <string_view>
@@ -57,10 +57,10 @@ std::string Word(const std::string& s, int n)
     return s.substr(start, s.find(' ', start) - start);
 }
 
-bool IsAwayReply(const ircmessageencoder& line) { return line.kind == "code" && line.code == 301; }
+bool IsAwayReply(const IrcMessage& line) { return line.kind == "code" && line.code == 301; }
 
 // The partner a private line concerns: the away user for a 301, else the sender.
-QString PartnerName(const ircmessageencoder& line)
+QString PartnerName(const IrcMessage& line)
 {
     if (IsAwayReply(line)) return TrimControls(ShownWireText(Word(line.params, 1)));
     return SenderName(line);
@@ -69,13 +69,13 @@ QString PartnerName(const ircmessageencoder& line)
 // A chat text as a desktop notification shows it: without formatting bytes.
 QString StrippedForNotice(const QString& text) { return ShownText(StripFormatting(text)); }
 
-void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
+void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
 {
-    TForm1* room = FindRoomWindow(session.Frame(), line);
+    RoomWindow* room = FindRoomWindow(session.Frame(), line);
     if (!room) return;
-    TRichTextBox& view = *room->mainchat;
+    TranscriptView& view = *room->transcript_;
     session.JoinBatch(&view);
-    TRichTextBox::Batch batch(view);
+    TranscriptView::Batch batch(view);
     MoveToAppendPosition(view);
     const int lineStart = view.SelStart();
     StartPlainLine(view);
@@ -102,16 +102,16 @@ void ShowRoomMessage(ChatSession& session, const ircmessageencoder& line)
     room->StartAttention();
 }
 
-void ShowPrivateLine(ChatSession& session, const ircmessageencoder& line)
+void ShowPrivateLine(ChatSession& session, const IrcMessage& line)
 {
-    TForm3* w = FindPrivateWindow(session, line);
+    PrivateWindow* w = FindPrivateWindow(session, line);
     if (!w) return;
     IncomingKind kind = IncomingKind::Message;
     if (IsAwayReply(line))
         kind = IncomingKind::AwayReply;
     else if (text::LowerAscii(line.command) == "notice")
         kind = IncomingKind::Notice;
-    session.JoinBatch(w->privchat);
+    session.JoinBatch(w->transcript_);
     const QString text = MessageText(line);
     w->AppendIncomingLine(SenderName(line), text, kind);
     if (kind == IncomingKind::Message)
@@ -121,12 +121,12 @@ void ShowPrivateLine(ChatSession& session, const ircmessageencoder& line)
 
 }  // namespace
 
-QString MessageTarget(const ircmessageencoder& line)
+QString MessageTarget(const IrcMessage& line)
 {
     return FromWire(text::Trim(Word(line.params, 0)));
 }
 
-QString MessageText(const ircmessageencoder& line)
+QString MessageText(const IrcMessage& line)
 {
     const std::string& params = line.params;
     std::size_t colon = std::string::npos;
@@ -145,14 +145,14 @@ QString MessageText(const ircmessageencoder& line)
     return FromWire(TrimBlankBytes(text));
 }
 
-QString SenderName(const ircmessageencoder& line)
+QString SenderName(const IrcMessage& line)
 {
     QString name = TrimControls(ShownWireText(line.nick));
     if (name.startsWith(u':')) name = TrimControls(name.mid(1));
     return name;
 }
 
-TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
+PrivateWindow* FindPrivateWindow(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     if (session.IsIgnored(SenderName(line))) {
@@ -166,7 +166,7 @@ TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
         return nullptr;
     }
     for (QWidget* child : frame.PrivateWindowsNamed(partner)) {
-        auto* w = qobject_cast<TForm3*>(child);
+        auto* w = qobject_cast<PrivateWindow*>(child);
         if (w && TrimControls(w->Title()).compare(partner, Qt::CaseInsensitive) == 0) {
             w->ApplyDefaultSize();
             session.BringToFrontSoon(w);
@@ -177,7 +177,7 @@ TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
     // while its last lines were still arriving: they go with the window.
     if (session.Ending() && session.HadPrivateWindow(partner)) return nullptr;
     frame.SetPendingPrivateNick(partner);
-    auto* made = qobject_cast<TForm3*>(frame.OpenPrivateWindowRequest());
+    auto* made = qobject_cast<PrivateWindow*>(frame.OpenPrivateWindowRequest());
     if (!made) return nullptr;
     session.NotePrivateWindow(partner);
     made->SetConnection(&frame.Connection());
@@ -186,7 +186,7 @@ TForm3* FindPrivateWindow(ChatSession& session, const ircmessageencoder& line)
     return made;
 }
 
-void HandleMessage(ChatSession& session, const ircmessageencoder& line)
+void HandleMessage(ChatSession& session, const IrcMessage& line)
 {
     if (MessageTarget(line).startsWith(u'#'))
         ShowRoomMessage(session, line);
@@ -194,7 +194,7 @@ void HandleMessage(ChatSession& session, const ircmessageencoder& line)
         ShowPrivateLine(session, line);
 }
 
-void HandleMemoServNotice(ChatSession& session, const ircmessageencoder& line)
+void HandleMemoServNotice(ChatSession& session, const IrcMessage& line)
 {
     const QString text = FromWire(text::From(line.params, static_cast<long long>(text::Pos(':', line.params)) + 1));
     const QString lower = text.toLower();
@@ -209,12 +209,12 @@ void HandleMemoServNotice(ChatSession& session, const ircmessageencoder& line)
     if (!session.memolisting) session.Frame().AppendLog(text);
 }
 
-void HandlePrivatePartnerQuit(ChatSession& session, const ircmessageencoder& line)
+void HandlePrivatePartnerQuit(ChatSession& session, const IrcMessage& line)
 {
     const QString nick = ShownWireText(line.nick);
     for (QWidget* child : session.Frame().PrivateWindowsNamed(nick))
-        if (auto* w = qobject_cast<TForm3*>(child); w && w->Title() == nick) {
-            session.JoinBatch(w->privchat);
+        if (auto* w = qobject_cast<PrivateWindow*>(child); w && w->Title() == nick) {
+            session.JoinBatch(w->transcript_);
             w->PartnerQuit(nick, ShownWireText(line.params));
         }
 }

@@ -4,14 +4,14 @@
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
 #include "events/message_events.h"
-#include "protocol/text_util.h"
+#include "protocol/irc/text_util.h"
 
 #include <QColor>
 
@@ -20,7 +20,7 @@ namespace {
 const QColor kGrey(128, 128, 128);
 
 // The new nick: the first parameter, without the ":" servers put before it.
-QString NewNickOf(const ircmessageencoder& line)
+QString NewNickOf(const IrcMessage& line)
 {
     std::string param = text::Trim(line.params);
     if (!param.empty() && param.front() == ':') param.erase(0, 1);
@@ -28,7 +28,7 @@ QString NewNickOf(const ircmessageencoder& line)
     return TrimControls(ShownWireText(param));
 }
 
-void AppendRenameLine(ChatSession& session, TRichTextBox& view, const QString& text)
+void AppendRenameLine(ChatSession& session, TranscriptView& view, const QString& text)
 {
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
@@ -38,7 +38,7 @@ void AppendRenameLine(ChatSession& session, TRichTextBox& view, const QString& t
 
 // The entry that stands for nick, bare or with the mark a list may show in
 // front of it ("@" for an operator, "+" for a voiced user); its mark goes to mark.
-QTreeWidgetItem* FindMember(const TNickListView& list, const QString& nick, QString& mark)
+QTreeWidgetItem* FindMember(const NickListView& list, const QString& nick, QString& mark)
 {
     for (const QString& candidate : {QString(), QStringLiteral("@"), QStringLiteral("+")}) {
         if (QTreeWidgetItem* entry = list.FindExact(candidate + nick)) {
@@ -51,10 +51,10 @@ QTreeWidgetItem* FindMember(const TNickListView& list, const QString& nick, QStr
 
 // Takes entry out and puts newText in at its sorted place, with the same
 // icon (or the ignored one) and host, still selected if it was.
-void RenameEntry(TNickListView& list, QTreeWidgetItem* entry, const QString& newText, bool ignored)
+void RenameEntry(NickListView& list, QTreeWidgetItem* entry, const QString& newText, bool ignored)
 {
-    const int icon = ignored ? kIgnoredIcon : TNickListView::IconNumber(entry);
-    const QString host = TNickListView::Host(entry);
+    const int icon = ignored ? kIgnoredIcon : NickListView::IconNumber(entry);
+    const QString host = NickListView::Host(entry);
     const bool selected = entry->isSelected();
     const bool current = list.currentItem() == entry;
     list.RemoveEntry(entry);
@@ -65,7 +65,7 @@ void RenameEntry(TNickListView& list, QTreeWidgetItem* entry, const QString& new
 
 }  // namespace
 
-void HandleNick(ChatSession& session, const ircmessageencoder& line)
+void HandleNick(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const QString oldNick = SenderName(line);
@@ -78,20 +78,20 @@ void HandleNick(ChatSession& session, const ircmessageencoder& line)
     const QString text = oldNick + QStringLiteral(" is now known as ") + newNick;
     const QList<QWidget*> children = frame.ChildWindows();
     for (QWidget* child : children) {
-        auto* room = qobject_cast<TForm1*>(child);
+        auto* room = qobject_cast<RoomWindow*>(child);
         if (!room) continue;
         QString mark;
-        QTreeWidgetItem* entry = FindMember(*room->ListView1, oldNick, mark);
+        QTreeWidgetItem* entry = FindMember(*room->nickList_, oldNick, mark);
         if (!entry) continue;  // said only where they are
-        RenameEntry(*room->ListView1, entry, mark + newNick, ignored);
-        AppendRenameLine(session, *room->mainchat, text);
+        RenameEntry(*room->nickList_, entry, mark + newNick, ignored);
+        AppendRenameLine(session, *room->transcript_, text);
     }
     for (QWidget* child : frame.PrivateWindowsNamed(oldNick))
-        if (auto* w = qobject_cast<TForm3*>(child)) AppendRenameLine(session, *w->privchat, text);
+        if (auto* w = qobject_cast<PrivateWindow*>(child)) AppendRenameLine(session, *w->transcript_, text);
 
     if (!own) return;
     session.SetOwnNick(newNick);
     frame.FollowOwnRename(newNick);
     for (QWidget* child : children)
-        if (auto* w = qobject_cast<TForm3*>(child)) w->SetOwnNick(newNick);
+        if (auto* w = qobject_cast<PrivateWindow*>(child)) w->SetOwnNick(newNick);
 }

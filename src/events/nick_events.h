@@ -1,6 +1,6 @@
 #pragma once
 // What a nick change does to the windows: ":old!user@host NICK :new".
-#include "protocol/irc_message.h"
+#include "protocol/irc/irc_message.h"
 
 class ChatSession;
 
@@ -9,4 +9,4 @@ class ChatSession;
 // so; a private window with old keeps its title and says so too (lines from
 // new open a window of their own). When old is the user's own nick, the
 // session's and the frame's nick become new. An ignored user stays ignored.
-void HandleNick(ChatSession& session, const ircmessageencoder& line);
+void HandleNick(ChatSession& session, const IrcMessage& line);

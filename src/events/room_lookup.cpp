@@ -3,7 +3,7 @@
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
 #include "common/wire_text.h"
-#include "protocol/text_util.h"
+#include "protocol/irc/text_util.h"
 #include "common/chat_frame.h"
 
 namespace {
@@ -31,7 +31,7 @@ std::string RoomWithSpace(const std::string& params)
     return params.substr(hash, space == std::string::npos ? std::string::npos : space - hash + 1);
 }
 
-std::string RoomBytesOf(const ircmessageencoder& line)
+std::string RoomBytesOf(const IrcMessage& line)
 {
     if (line.kind == "code") {
         switch (line.code) {
@@ -52,7 +52,7 @@ std::string RoomBytesOf(const ircmessageencoder& line)
     return {};
 }
 
-std::string RoomWireNameOf(const ircmessageencoder& line)
+std::string RoomWireNameOf(const IrcMessage& line)
 {
     std::string name = text::Trim(RoomBytesOf(line));
     if (!name.empty() && name.front() == ':')
@@ -62,15 +62,15 @@ std::string RoomWireNameOf(const ircmessageencoder& line)
 
 }  // namespace
 
-QString RoomNameOf(const ircmessageencoder& line) { return FromWire(RoomWireNameOf(line)); }
+QString RoomNameOf(const IrcMessage& line) { return FromWire(RoomWireNameOf(line)); }
 
-TForm1* FindRoomWindowByName(ChatFrame& frame, const QString& room)
+RoomWindow* FindRoomWindowByName(ChatFrame& frame, const QString& room)
 {
     const QString wanted = TrimControls(room);
     if (wanted.isEmpty())
         return nullptr;
     for (QWidget* child : frame.ChildWindows()) {
-        auto* window = qobject_cast<TForm1*>(child);
+        auto* window = qobject_cast<RoomWindow*>(child);
         // A window that has left its room (empty title) stands for no room, not for "#".
         if (!window || TrimControls(window->Title()).isEmpty())
             continue;
@@ -80,7 +80,7 @@ TForm1* FindRoomWindowByName(ChatFrame& frame, const QString& room)
     return nullptr;
 }
 
-TForm1* FindRoomWindow(ChatFrame& frame, const ircmessageencoder& line)
+RoomWindow* FindRoomWindow(ChatFrame& frame, const IrcMessage& line)
 {
     // A window joined from the room list knows its room by the server's
     // bytes, which its cleaned title may no longer spell.
@@ -88,7 +88,7 @@ TForm1* FindRoomWindow(ChatFrame& frame, const ircmessageencoder& line)
     if (bytes.size() > 1) {
         const std::string wanted = text::LowerAscii(bytes);
         for (QWidget* child : frame.ChildWindows()) {
-            auto* window = qobject_cast<TForm1*>(child);
+            auto* window = qobject_cast<RoomWindow*>(child);
             if (window && window->HasRoomOnWire() && text::LowerAscii(text::Trim('#' + window->RoomOnWire())) == wanted)
                 return window;
         }
@@ -96,12 +96,12 @@ TForm1* FindRoomWindow(ChatFrame& frame, const ircmessageencoder& line)
     return FindRoomWindowByName(frame, FromWire(bytes));
 }
 
-QTreeWidgetItem* FindNickEntry(const TNickListView& list, const QString& text)
+QTreeWidgetItem* FindNickEntry(const NickListView& list, const QString& text)
 {
     return list.FindPrefix(text);
 }
 
-QTreeWidgetItem* FindNickEntryExact(const TNickListView& list, const QString& text)
+QTreeWidgetItem* FindNickEntryExact(const NickListView& list, const QString& text)
 {
     return list.FindExact(text);
 }

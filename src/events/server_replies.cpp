@@ -1,15 +1,15 @@
 #include "events/server_replies.h"
 
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
 #include "events/room_lookup.h"
-#include "protocol/line_connection.h"
-#include "protocol/text_util.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/text_util.h"
 #include "side/room_list_window.h"
 
 #include <QLineEdit>
@@ -19,7 +19,7 @@
 
 namespace {
 
-TForm4* RoomListOf(ChatSession& session) { return qobject_cast<TForm4*>(session.Frame().RoomListWindow()); }
+RoomListWindow* RoomListOf(ChatSession& session) { return qobject_cast<RoomListWindow*>(session.Frame().RoomListPane()); }
 
 // params without the space that the parser appends to it.
 std::string_view WithoutParserSpace(const std::string& params)
@@ -60,9 +60,9 @@ UserProfile ParseWhoReply(const std::string& params)
     return profile;
 }
 
-void HandleRoomListEntry(ChatSession& session, const ircmessageencoder& line)
+void HandleRoomListEntry(ChatSession& session, const IrcMessage& line)
 {
-    TForm4* list = RoomListOf(session);
+    RoomListWindow* list = RoomListOf(session);
     // A listing cut short by a disconnect leaves its rest in the queue: the
     // list was emptied for the new state, and those rooms are gone with it.
     if (!list || session.Ending()) return;
@@ -80,9 +80,9 @@ void HandleRoomListEntry(ChatSession& session, const ircmessageencoder& line)
     list->AddRoomRow(ShownWireText(name), ShownWireText(topic), ShownWireText(count), name);
 }
 
-void HandleChannelCount(ChatSession& session, const ircmessageencoder& line)
+void HandleChannelCount(ChatSession& session, const IrcMessage& line)
 {
-    TForm4* list = RoomListOf(session);
+    RoomListWindow* list = RoomListOf(session);
     const std::size_t space = line.params.find(' ');
     if (!list || space == std::string::npos) return;
     const std::size_t colon = line.params.find(':', space);
@@ -90,9 +90,9 @@ void HandleChannelCount(ChatSession& session, const ircmessageencoder& line)
     list->SetTotalChannels(ShownWireText(text::Trim(count)));
 }
 
-void HandleUserCount(ChatSession& session, const ircmessageencoder& line)
+void HandleUserCount(ChatSession& session, const IrcMessage& line)
 {
-    TForm4* list = RoomListOf(session);
+    RoomListWindow* list = RoomListOf(session);
     static const std::string kIHave = ":I have ";
     const std::string_view params = WithoutParserSpace(line.params);
     const std::size_t at = params.find(kIHave);
@@ -102,7 +102,7 @@ void HandleUserCount(ChatSession& session, const ircmessageencoder& line)
     list->SetTotalUsers(ShownWireText(text::Trim(std::string(count))));
 }
 
-void HandleWhoReply(ChatSession& session, const ircmessageencoder& line)
+void HandleWhoReply(ChatSession& session, const IrcMessage& line)
 {
     ChatFrame& frame = session.Frame();
     const UserProfile profile = ParseWhoReply(line.params);
@@ -111,16 +111,16 @@ void HandleWhoReply(ChatSession& session, const ircmessageencoder& line)
     if (frame.WhoPurpose() == QLatin1String("profile")) frame.ShowUserProfile(profile);
 }
 
-void HandleLoginError(ChatSession& session, const ircmessageencoder& line)
+void HandleLoginError(ChatSession& session, const IrcMessage& line)
 {
     (void)line;
     // The reader's end and the frame's disconnected handling take it from here.
     session.Frame().Connection().Disconnect();
 }
 
-void HandleJoinError(ChatSession& session, const ircmessageencoder& line, int code)
+void HandleJoinError(ChatSession& session, const IrcMessage& line, int code)
 {
-    TForm1* window = FindRoomWindow(session.Frame(), line);
+    RoomWindow* window = FindRoomWindow(session.Frame(), line);
     if (!window) return;
     QString text;
     switch (code) {
@@ -128,7 +128,7 @@ void HandleJoinError(ChatSession& session, const ircmessageencoder& line, int co
     case 474: text = QStringLiteral("Can not join this room, You are banned"); break;
     default: text = ShownWireText(line.params); break;  // the server's own words
     }
-    TRichTextBox& view = *window->mainchat;
+    TranscriptView& view = *window->transcript_;
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);

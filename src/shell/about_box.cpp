@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName("AboutBox");
     setWindowTitle("About");
@@ -71,7 +71,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     layout->addWidget(OKButton, 0, Qt::AlignHCenter);
 }
 
-void TAboutBox::showEvent(QShowEvent* event)
+void AboutBox::showEvent(QShowEvent* event)
 {
     // Centred on the screen each time it is shown.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

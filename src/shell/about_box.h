@@ -7,10 +7,10 @@ class QLabel;
 class QPushButton;
 
 // The about box, made once and shown modally from Help, About.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
     QFrame* Panel1 = nullptr;
     QLabel* ProgramIcon = nullptr;

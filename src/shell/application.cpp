@@ -2,10 +2,10 @@
 
 #include "common/wire_text.h"
 #include "shell/frame_layout.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/product_info.h"
 #include "common/prompts.h"
-#include "shell/splash_form.h"
+#include "shell/splash_window.h"
 #include "shell/start_options.h"
 
 #include <exception>
@@ -15,11 +15,11 @@ namespace {
 
 // The room of a link on the command line: joined after the first login to
 // the link's server (letter case aside); a login elsewhere leaves it waiting.
-void JoinAfterLogin(TMainForm& frame, const QString& host, const QString& room)
+void JoinAfterLogin(MainWindow& frame, const QString& host, const QString& room)
 {
     auto joined = std::make_shared<QMetaObject::Connection>();
-    *joined = QObject::connect(&frame, &TMainForm::LoggedIn, &frame, [&frame, host, room, joined] {
-        if (FromWire(frame.IdTCPClient1.Host()).compare(host, Qt::CaseInsensitive) != 0) return;
+    *joined = QObject::connect(&frame, &MainWindow::LoggedIn, &frame, [&frame, host, room, joined] {
+        if (FromWire(frame.connection_.Host()).compare(host, Qt::CaseInsensitive) != 0) return;
         QObject::disconnect(*joined);
         frame.OpenRoomWindow(room);
     });
@@ -55,20 +55,20 @@ void TalvessaApplication::ShowException(const QString& text)
                     text);
 }
 
-TMainForm* StartProgram()
+MainWindow* StartProgram()
 {
     return StartProgram(StartOptions{});
 }
 
-TMainForm* StartProgram(const StartOptions& options)
+MainWindow* StartProgram(const StartOptions& options)
 {
     {
-        TForm6 splash;
+        SplashWindow splash;
         splash.exec();  // closes itself when its timer fires
     }
-    auto* frame = new TMainForm;
+    auto* frame = new MainWindow;
     frame->setAttribute(Qt::WA_DeleteOnClose);
-    frame->AboutBox();  // made now, shown when asked for
+    frame->AboutDialog();  // made now, shown when asked for
     if (options.resetLayout) ForgetFrameLayout();
     RestoreFrameLayout(*frame, options.server.isEmpty() ? RememberedServer::Select : RememberedServer::Leave);
     RememberFrameLayoutAtClose(*frame);

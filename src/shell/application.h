@@ -3,7 +3,7 @@
 // failures that no handler caught, and the start-up sequence.
 #include <QApplication>
 
-class TMainForm;
+class MainWindow;
 struct StartOptions;
 
 // The application object of the program.
@@ -27,5 +27,5 @@ public:
 // comes back where it was last closed, with its last server; a server named
 // on the command line is put into the frame's server box instead, and a
 // link's room is joined after the login.
-TMainForm* StartProgram();
-TMainForm* StartProgram(const StartOptions& options);
+MainWindow* StartProgram();
+MainWindow* StartProgram(const StartOptions& options);

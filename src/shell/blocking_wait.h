@@ -1,6 +1,6 @@
 #pragma once
 // Runs a blocking socket call off the UI thread while the window stays painted.
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 
 #include <functional>
 #include <optional>

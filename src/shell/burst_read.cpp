@@ -1,7 +1,7 @@
 #include "shell/burst_read.h"
 
 #include "common/timings.h"
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "common/prompts.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 
 QString CertificateQuestion(const CertificateError& error)
 {

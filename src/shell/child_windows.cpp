@@ -212,28 +212,28 @@ void ChildWindowRegistry::Closing(QMdiSubWindow* sub)
 
 QString ChildWindowRegistry::RoomKey(const QString& room) { return TrimControls(room).toCaseFolded(); }
 
-TForm1* ChildWindowRegistry::FindRoom(const QString& room) const
+RoomWindow* ChildWindowRegistry::FindRoom(const QString& room) const
 {
     const QString wanted = RoomKey(room);
     if (wanted.isEmpty()) return nullptr;
     for (QWidget* child : All())
-        if (auto* window = qobject_cast<TForm1*>(child); window && RoomKey(window->Title()) == wanted)
+        if (auto* window = qobject_cast<RoomWindow*>(child); window && RoomKey(window->Title()) == wanted)
             return window;
     return nullptr;
 }
 
-TForm1* ChildWindowRegistry::NewRoom()
+RoomWindow* ChildWindowRegistry::NewRoom()
 {
-    auto* window = new TForm1(&frame_);
+    auto* window = new RoomWindow(&frame_);
     window->SetTitle(QStringLiteral("No Room"));
-    Add(window, [window](QMdiSubWindow*) { window->FormCreate(); }, QSize(TForm1::kWidth, TForm1::kHeight));
+    Add(window, [window](QMdiSubWindow*) { window->FormCreate(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
     return window;
 }
 
-TForm1* ChildWindowRegistry::OpenRoom(const QString& room, const std::string& wireName)
+RoomWindow* ChildWindowRegistry::OpenRoom(const QString& room, const std::string& wireName)
 {
-    auto* window = new TForm1(&frame_);
-    Add(window, [window](QMdiSubWindow*) { window->FormCreate(); }, QSize(TForm1::kWidth, TForm1::kHeight));
+    auto* window = new RoomWindow(&frame_);
+    Add(window, [window](QMdiSubWindow*) { window->FormCreate(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
     window->SetTitle(room);
     window->SetRoomOnWire(wireName);
     window->titleid->setText(room);
@@ -242,17 +242,17 @@ TForm1* ChildWindowRegistry::OpenRoom(const QString& room, const std::string& wi
     return window;
 }
 
-TForm1* ChildWindowRegistry::ShowRoom(const QString& room, const std::string& wireName)
+RoomWindow* ChildWindowRegistry::ShowRoom(const QString& room, const std::string& wireName)
 {
     if (RoomKey(room).isEmpty()) return nullptr;
-    TForm1* open = FindRoom(room);
+    RoomWindow* open = FindRoom(room);
     if (!open) return OpenRoom(room, wireName);
     BringToFront(open);
     // In its room once the server listed the user there: a join the server
     // refused leaves the window as it was, without the user in its list.
     const QString own = TrimControls(frame_.CurrentNick());
     const bool listed = open->InRoom() && !own.isEmpty() &&
-                        (open->ListView1->FindExact(own) || open->ListView1->FindExact(u'@' + own));
+                        (open->nickList_->FindExact(own) || open->nickList_->FindExact(u'@' + own));
     if (!listed) {
         open->ComboBoxEx1->setEditText(open->Title());
         open->joinbtnClick();
@@ -264,11 +264,11 @@ QList<QWidget*> ChildWindowRegistry::PrivateWindowsNamed(const QString& partner)
 {
     QList<QWidget*> out;
     for (const QObject* w : privateByName_.value(TrimControls(partner).toCaseFolded()))
-        out << static_cast<TForm3*>(const_cast<QObject*>(w));
+        out << static_cast<PrivateWindow*>(const_cast<QObject*>(w));
     return out;
 }
 
-void ChildWindowRegistry::Index(TForm3* w)
+void ChildWindowRegistry::Index(PrivateWindow* w)
 {
     PrivateKey key{TrimControls(w->Title()).toCaseFolded(), 0};
     const QObject* object = w;
@@ -306,9 +306,9 @@ void ChildWindowRegistry::Unindex(const QObject* w)
 // handler brings it there. Each activation re-lays the title bar of every
 // other child window, and a flood of new partners would pay that for every
 // window it makes, not only for the one that ends up in front.
-TForm3* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
+PrivateWindow* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
 {
-    auto* w = new TForm3;
+    auto* w = new PrivateWindow;
     w->titleid->setText(nick);
     w->SetConnection(&frame_.Connection());
     w->SetFrame(&frame_);
@@ -316,7 +316,7 @@ TForm3* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
     // Indexed by its title, from the moment it has one.
     connect(w, &QWidget::windowTitleChanged, this, [this, w] { Index(w); });
     // A closed window is found no more, though it is destroyed a moment later.
-    connect(w, &TForm3::Closed, this, [this, w] {
+    connect(w, &PrivateWindow::Closed, this, [this, w] {
         Unindex(w);
         // It may be destroyed after the frame: nothing more of it comes here.
         disconnect(w, &QWidget::windowTitleChanged, this, nullptr);
@@ -324,13 +324,13 @@ TForm3* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
     });
     connect(w, &QObject::destroyed, this, [this](QObject* gone) { Unindex(gone); });
     // Queued: the window closes itself right after asking.
-    connect(w, &TForm3::IgnorePartner, this, &ChildWindowRegistry::IgnorePartner, Qt::QueuedConnection);
+    connect(w, &PrivateWindow::IgnorePartner, this, &ChildWindowRegistry::IgnorePartner, Qt::QueuedConnection);
     // Made inside the area, so that it takes the frame's icon instead of
     // loading a picture of its own.
     auto* sub = new ChildFrame(area_);
     // Sized before it holds the window: each change of size or content makes
     // the title bar fit its text anew, which takes a text layout each time.
-    sub->resize(TForm3::kWidth, TForm3::kHeight);
+    sub->resize(PrivateWindow::kWidth, PrivateWindow::kHeight);
     sub->setWidget(w);
     // A frame that is disabled is shown without being activated. Only the
     // frame's own flag, for the moment it is shown: disabling it the usual
@@ -348,16 +348,16 @@ TForm3* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
 
 // Callers pass the nick as it should be the title: a menu caption has its
 // accelerator "&"s removed first.
-TForm3* ChildWindowRegistry::ShowPrivate(const QString& nick)
+PrivateWindow* ChildWindowRegistry::ShowPrivate(const QString& nick)
 {
     if (nick.isEmpty()) return nullptr;
     for (QWidget* child : PrivateWindowsNamed(nick))
         if (child->windowTitle() == nick) {
             BringToFront(child);
-            return qobject_cast<TForm3*>(child);
+            return qobject_cast<PrivateWindow*>(child);
         }
     for (QWidget* child : All())
-        if (!qobject_cast<TForm3*>(child) && child->windowTitle() == nick) {
+        if (!qobject_cast<PrivateWindow*>(child) && child->windowTitle() == nick) {
             BringToFront(child);
             return nullptr;
         }

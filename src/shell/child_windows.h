@@ -17,8 +17,8 @@ class ChatFrame;
 class QMainWindow;
 class QMdiArea;
 class QMdiSubWindow;
-class TForm1;
-class TForm3;
+class RoomWindow;
+class PrivateWindow;
 
 class ChildWindowRegistry : public QObject {
     Q_OBJECT
@@ -52,31 +52,31 @@ public:
     // letter case aside.
     static QString RoomKey(const QString& room);
     // The open room window of room, if any (the first made).
-    TForm1* FindRoom(const QString& room) const;
+    RoomWindow* FindRoom(const QString& room) const;
     // Chat, New: an empty room window "No Room".
-    TForm1* NewRoom();
+    RoomWindow* NewRoom();
     // A new room window for room, joined at once.
-    TForm1* OpenRoom(const QString& room, const std::string& wireName = {});
+    RoomWindow* OpenRoom(const QString& room, const std::string& wireName = {});
     // The room list, a favourite, an accepted invitation: the window of room
     // to the front (joined through its join button when it is not in its
     // room), or a new one opened and joined.
-    TForm1* ShowRoom(const QString& room, const std::string& wireName = {});
+    RoomWindow* ShowRoom(const QString& room, const std::string& wireName = {});
 
     // --- Private windows ---
     // Partner titles compared without control characters, letter case
     // aside; oldest first.
     QList<QWidget*> PrivateWindowsNamed(const QString& partner) const;
     // A new private window for nick; activate: the user asked for it.
-    TForm3* MakePrivate(const QString& nick, bool activate);
+    PrivateWindow* MakePrivate(const QString& nick, bool activate);
     // Whisper, buddies: the window titled nick, found or made, in front.
-    TForm3* ShowPrivate(const QString& nick);
+    PrivateWindow* ShowPrivate(const QString& nick);
 
 signals:
     // A private window's partner is to be ignored for good.
     void IgnorePartner(const QString& nick);
 
 private:
-    void Index(TForm3* w);
+    void Index(PrivateWindow* w);
     void Unindex(const QObject* w);
     void Activated(QMdiSubWindow* sub);
     void Closing(QMdiSubWindow* sub);
@@ -91,7 +91,7 @@ private:
         QString name;
         quint64 made = 0;
     };
-    QHash<QString, QList<const QObject*>> privateByName_;  // TForm3s, kept as objects: a window that goes is one no more
+    QHash<QString, QList<const QObject*>> privateByName_;  // PrivateWindows, kept as objects: a window that goes is one no more
     QHash<const QObject*, PrivateKey> privateKeyOf_;
     quint64 privateMade_ = 0;
     // The windows activated, most recent last (each once): when the active

@@ -7,9 +7,9 @@
 #include "common/timings.h"
 #include "events/chat_session.h"
 #include "events/line_drain.h"
-#include "protocol/line_connection.h"
-#include "protocol/reader_thread.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/reader_thread.h"
+#include "protocol/irc/sent_lines.h"
 #include "shell/application.h"
 
 #include <QCoreApplication>
@@ -58,7 +58,7 @@ void ConnectionLifecycle::ApplySendLimits()
     connection_.SetLimits(limits);
 }
 
-chandler* ConnectionLifecycle::ReaderThread() const { return session_ ? session_->Reader() : nullptr; }
+ReaderThread* ConnectionLifecycle::Reader() const { return session_ ? session_->Reader() : nullptr; }
 
 void ConnectionLifecycle::LoggedIn()
 {
@@ -70,7 +70,7 @@ void ConnectionLifecycle::RejoinRooms()
 {
     const bool sameServer = connection_.Host() == rejoinHost_;
     for (QWidget* child : frame_.ChildWindows()) {
-        auto* room = qobject_cast<TForm1*>(child);
+        auto* room = qobject_cast<RoomWindow*>(child);
         if (!room || !room->RejoinPending()) continue;
         if (sameServer)
             room->Rejoin();
@@ -218,7 +218,7 @@ void ConnectionLifecycle::QuitAndStopReader(std::chrono::milliseconds within, Re
         return std::max(std::chrono::milliseconds(0),
                         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
     };
-    if (ReaderThread()) ReaderThread()->Terminate();
+    if (Reader()) Reader()->Terminate();
     bool quitSent = false;
     try {
         connection_.WriteLine(sent::QuitLine());
@@ -232,7 +232,7 @@ void ConnectionLifecycle::QuitAndStopReader(std::chrono::milliseconds within, Re
     }
     // The reader ends when the server answers the quit by closing; a server
     // that does not is cut off after the wait, which ends the reader's read.
-    if (quitSent && ReaderThread()) ReaderThread()->WaitFor(left());
+    if (quitSent && Reader()) Reader()->WaitFor(left());
     StopReader(0, rest);  // the lines that came before the end come first
 }
 
@@ -251,7 +251,7 @@ void ConnectionLifecycle::Closed()
 {
     connectedLook_ = false;
     looks_.disconnected();
-    if (ReaderThread() && !ReaderThread()->Finished()) WaitForReader(timing().readerStopMs);
+    if (Reader() && !Reader()->Finished()) WaitForReader(timing().readerStopMs);
     const bool wasLoggedIn = std::exchange(loggedIn_, false);
     if (wasLoggedIn) rejoinHost_ = connection_.Host();
     // Lines of the ended connection may still be arriving in their windows:
@@ -272,9 +272,9 @@ void ConnectionLifecycle::CloseConnection()
 void ConnectionLifecycle::TellWindowsConnectionLost(bool byUser)
 {
     for (QWidget* child : frame_.ChildWindows()) {
-        if (auto* room = qobject_cast<TForm1*>(child))
+        if (auto* room = qobject_cast<RoomWindow*>(child))
             room->ConnectionLost(byUser);
-        else if (auto* partner = qobject_cast<TForm3*>(child))
+        else if (auto* partner = qobject_cast<PrivateWindow*>(child))
             partner->ConnectionLost(byUser);
     }
 }
@@ -282,9 +282,9 @@ void ConnectionLifecycle::TellWindowsConnectionLost(bool byUser)
 void ConnectionLifecycle::TellWindowsWhyConnectionEnded(const QString& why)
 {
     for (QWidget* child : frame_.ChildWindows()) {
-        if (auto* room = qobject_cast<TForm1*>(child))
+        if (auto* room = qobject_cast<RoomWindow*>(child))
             room->ConnectionEndedBecause(why);
-        else if (auto* partner = qobject_cast<TForm3*>(child))
+        else if (auto* partner = qobject_cast<PrivateWindow*>(child))
             partner->ConnectionEndedBecause(why);
     }
 }

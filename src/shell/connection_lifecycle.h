@@ -14,7 +14,7 @@ class ChatFrame;
 class ChatSession;
 class LineConnection;
 class QWidget;
-class chandler;
+class ReaderThread;
 
 class ConnectionLifecycle : public QObject {
     Q_OBJECT
@@ -72,7 +72,7 @@ public:
 
     // --- State ---
     ChatSession* Session() const { return session_; }
-    chandler* ReaderThread() const;
+    ReaderThread* Reader() const;
     // True while the lines of an ended connection are still being shown.
     bool ShowingRestOfLines() const { return endingSession_ != nullptr; }
     // True while received lines wait to be handled (a flood).

@@ -5,7 +5,7 @@
 #include "common/server_address.h"
 #include "common/timings.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 
 bool AimConnection(QWidget* parent, LineConnection& connection, const QString& boxText, bool tlsSwitch)
 {

@@ -1,7 +1,7 @@
 // The frame's side of typed commands and mentions: joining a typed room, the
 // away commands, marking a window that named the user, and the find bar of
 // the server log.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 
 #include "chat/find_bar.h"
 #include "chat/room_window.h"
@@ -26,10 +26,10 @@ QMdiSubWindow* SubWindowOf(QWidget* child)
 
 }  // namespace
 
-QWidget* TMainForm::JoinRoom(const QString& room, const QString& key)
+QWidget* MainWindow::JoinRoom(const QString& room, const QString& key)
 {
     for (QWidget* child : ChildWindows()) {
-        auto* window = qobject_cast<TForm1*>(child);
+        auto* window = qobject_cast<RoomWindow*>(child);
         if (!window || window->Title().compare(room, Qt::CaseInsensitive) != 0)
             continue;
         if (!window->InRoom()) {
@@ -41,7 +41,7 @@ QWidget* TMainForm::JoinRoom(const QString& room, const QString& key)
         return window;
     }
     // The opener's road, with the key for the one join it makes.
-    TForm1* window = NewRoomWindow();
+    RoomWindow* window = NewRoomWindow();
     window->SetTitle(room);
     window->titleid->setText(room);
     window->ComboBoxEx1->setEditText(room);
@@ -51,21 +51,21 @@ QWidget* TMainForm::JoinRoom(const QString& room, const QString& key)
     return window;
 }
 
-void TMainForm::SetAway(const QString& text)
+void MainWindow::SetAway(const QString& text)
 {
     Edit1->setText(text.isEmpty() ? QStringLiteral("Away") : text);
     Button1Click();
 }
 
-void TMainForm::SetBack()
+void MainWindow::SetBack()
 {
     awaybtn->setChecked(false);
     awaybtnClick();
 }
 
-bool TMainForm::MentionMarked(const QWidget* child) { return child && child->property(kMentionMark).toBool(); }
+bool MainWindow::MentionMarked(const QWidget* child) { return child && child->property(kMentionMark).toBool(); }
 
-void TMainForm::SetMentionMark(QWidget* child, bool on)
+void MainWindow::SetMentionMark(QWidget* child, bool on)
 {
     if (!child || MentionMarked(child) == on)
         return;
@@ -74,7 +74,7 @@ void TMainForm::SetMentionMark(QWidget* child, bool on)
         sub->setWindowTitle(on ? QStringLiteral("* ") + child->windowTitle() : child->windowTitle());
 }
 
-void TMainForm::NoteMention(QWidget* child, const QString& sender, const QString& text)
+void MainWindow::NoteMention(QWidget* child, const QString& sender, const QString& text)
 {
     // A window already marked has called for attention once: a busy room
     // does not call again for every line until the user has looked.
@@ -87,16 +87,16 @@ void TMainForm::NoteMention(QWidget* child, const QString& sender, const QString
     }
 }
 
-void TMainForm::InstallTypedCommandHelpers()
+void MainWindow::InstallTypedCommandHelpers()
 {
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         if (sub && isActiveWindow())
             SetMentionMark(sub->widget(), false);
     });
-    new TFindBar(form4_->log, form4_);
+    new FindBar(form4_->log, form4_);
 }
 
-void TMainForm::FrameActivated()
+void MainWindow::FrameActivated()
 {
     if (QMdiSubWindow* sub = mdiArea_->activeSubWindow())
         SetMentionMark(sub->widget(), false);

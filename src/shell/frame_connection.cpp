@@ -1,13 +1,13 @@
 // The frame's connection controls: Connect and Disconnect, the connected and
 // disconnected looks, away status and the room-list button.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
 #include "shell/tls_switch.h"
 #include "shell/user_lists.h"
 
 #include "common/wire_text.h"
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 #include "shell/login_dialog.h"
 #include "common/prompts.h"
 #include "common/timings.h"
@@ -24,29 +24,29 @@
 
 #include <utility>
 
-void TMainForm::ConnectitemClick()
+void MainWindow::ConnectitemClick()
 {
-    form4_->setIdTCPClient(&IdTCPClient1);
+    form4_->setIdTCPClient(&connection_);
     const QString server = servercombo->currentText();
     if (server.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please select a server."));
         return;
     }
-    if (IdTCPClient1.Connected()) {
+    if (connection_.Connected()) {
         lifecycle_->Disconnect();
         Buddies1->clear();
         return;
     }
-    if (!AimConnection(this, IdTCPClient1, server, tlsbtn->isChecked())) return;
+    if (!AimConnection(this, connection_, server, tlsbtn->isChecked())) return;
     lifecycle_->ApplySendLimits();
     Connect();
 }
 
-void TMainForm::Connect()
+void MainWindow::Connect()
 {
     lifecycle_->SettleEndedReader();
-    TForm5 dialog(this);
-    dialog.setIdTCPClient(&IdTCPClient1);
+    LoginDialog dialog(this);
+    dialog.setIdTCPClient(&connection_);
     dialog.exec();
     LineConnection& connection = *dialog.getIdTCPClient();
     if (!dialog.LoggedIn() && connection.Connected()) {
@@ -74,9 +74,9 @@ void TMainForm::Connect()
     emit LoggedIn();
 }
 
-void TMainForm::Options1Click() { lists_->ShowOptions(); }
+void MainWindow::Options1Click() { lists_->ShowOptions(); }
 
-void TMainForm::ApplyConnectedLook()
+void MainWindow::ApplyConnectedLook()
 {
     pacer_->PaintSoon();  // seen at once, even in the middle of a flood
     servercombo->setEnabled(false);
@@ -92,7 +92,7 @@ void TMainForm::ApplyConnectedLook()
     lists_->SetIgnoreList(QStringList());
 }
 
-void TMainForm::ApplyDisconnectedLook()
+void MainWindow::ApplyDisconnectedLook()
 {
     pacer_->PaintSoon();  // seen at once, even in the middle of a flood
     servercombo->setEnabled(true);
@@ -108,7 +108,7 @@ void TMainForm::ApplyDisconnectedLook()
     lists_->SetIgnoreList(QStringList());
 }
 
-void TMainForm::awaybtnClick()
+void MainWindow::awaybtnClick()
 {
     if (awaybtn->isChecked()) {
         Panel1->show();
@@ -116,32 +116,32 @@ void TMainForm::awaybtnClick()
         Edit1->setFocus();
         return;
     }
-    IdTCPClient1.WriteLine(sent::BackLine());
+    connection_.WriteLine(sent::BackLine());
     AppendLog(QStringLiteral("Your status is nolonger set to away."));
     Panel1->hide();
     awaybtn->setChecked(false);
 }
 
-void TMainForm::Button1Click()
+void MainWindow::Button1Click()
 {
-    IdTCPClient1.WriteLine(sent::AwayLine(ToWire(Edit1->text())));
+    connection_.WriteLine(sent::AwayLine(ToWire(Edit1->text())));
     AppendLog(QStringLiteral("Your status is set to away."));
     Panel1->hide();
     awaybtn->setChecked(true);
 }
 
-void TMainForm::Button2Click()
+void MainWindow::Button2Click()
 {
     Panel1->hide();
     awaybtn->setChecked(false);
 }
 
-void TMainForm::Edit1KeyDown(int key)
+void MainWindow::Edit1KeyDown(int key)
 {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) Button1Click();
 }
 
-void TMainForm::roomlistbtnClick()
+void MainWindow::roomlistbtnClick()
 {
     form4_->ClearRows();
     form4_->ShowServerPanel();

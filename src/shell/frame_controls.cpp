@@ -1,6 +1,6 @@
 // The frame window's controls: menus, tool bar, status bar, away panel and
 // the hidden emoticon pictures, with their hints and their start state.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/tls_switch.h"
 
 #include "chat/emoticons.h"
@@ -92,7 +92,7 @@ QLabel* MakePanel(QStatusBar* bar, const char* name, int width)
 
 }  // namespace
 
-const QStringList& TMainForm::PresetServers()
+const QStringList& MainWindow::PresetServers()
 {
     static const QStringList presets{
         QStringLiteral("irc.libera.chat"), QStringLiteral("irc.oftc.net"),    QStringLiteral("irc.rizon.net"),
@@ -101,7 +101,7 @@ const QStringList& TMainForm::PresetServers()
     return presets;
 }
 
-void TMainForm::SelectServer(const QString& host)
+void MainWindow::SelectServer(const QString& host)
 {
     const int index = servercombo->findText(host, Qt::MatchFixedString);
     if (index >= 0)
@@ -140,7 +140,7 @@ void ShareStandardPictures()
 
 }  // namespace
 
-void TMainForm::BuildWindow()
+void MainWindow::BuildWindow()
 {
     ShareStandardPictures();
     setObjectName("MainForm");
@@ -176,7 +176,7 @@ void TMainForm::BuildWindow()
     setWindowState(Qt::WindowMaximized);
 
     // The room list lives as long as the frame: no close button, no deletion.
-    form4_ = new TForm4;
+    form4_ = new RoomListWindow;
     form4_->SetFrame(this);
     QMdiSubWindow* roomListFrame =
         mdiArea_->addSubWindow(form4_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -194,7 +194,7 @@ void TMainForm::BuildWindow()
     Connectitem->setText(QStringLiteral("&Connect"));
 }
 
-void TMainForm::BuildMenus()
+void MainWindow::BuildMenus()
 {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
@@ -214,10 +214,10 @@ void TMainForm::BuildMenus()
     File1->addAction(Options1);
     File1->addSeparator();
     File1->addAction(FileExitItem);
-    connect(newitem, &QAction::triggered, this, &TMainForm::newitemClick);
-    connect(Connectitem, &QAction::triggered, this, &TMainForm::ConnectitemClick);
-    connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExit1Execute);
-    connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
+    connect(newitem, &QAction::triggered, this, &MainWindow::newitemClick);
+    connect(Connectitem, &QAction::triggered, this, &MainWindow::ConnectitemClick);
+    connect(FileExitItem, &QAction::triggered, this, &MainWindow::FileExit1Execute);
+    connect(Options1, &QAction::triggered, this, &MainWindow::Options1Click);
 
     // Filled per server and nick once a connection exists.
     Favorites1 = MainMenu1->addMenu(QStringLiteral("Favorites"));
@@ -240,12 +240,12 @@ void TMainForm::BuildMenus()
                                     QStringLiteral("Minimize All"));
     WindowArrangeItem = MakeAction(ActionList1, "WindowArrangeItem", QStringLiteral("&Arrange"));
     Window1->addActions({WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem});
-    connect(WindowCascadeItem, &QAction::triggered, this, &TMainForm::WindowCascade1Execute);
-    connect(WindowTileItem, &QAction::triggered, this, &TMainForm::WindowTileHorizontal1Execute);
-    connect(WindowTileItem2, &QAction::triggered, this, &TMainForm::WindowTileVertical1Execute);
-    connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeAll1Execute);
-    connect(WindowArrangeItem, &QAction::triggered, this, &TMainForm::WindowArrange1Execute);
-    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::FillWindowMenu);
+    connect(WindowCascadeItem, &QAction::triggered, this, &MainWindow::WindowCascade1Execute);
+    connect(WindowTileItem, &QAction::triggered, this, &MainWindow::WindowTileHorizontal1Execute);
+    connect(WindowTileItem2, &QAction::triggered, this, &MainWindow::WindowTileVertical1Execute);
+    connect(WindowMinimizeItem, &QAction::triggered, this, &MainWindow::WindowMinimizeAll1Execute);
+    connect(WindowArrangeItem, &QAction::triggered, this, &MainWindow::WindowArrange1Execute);
+    connect(Window1, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     // The keys of a child window's Close (Ctrl+W, Ctrl+F4), held once here
     // for whichever child is active.
     closeChildAction_ = new QAction(this);
@@ -268,12 +268,12 @@ void TMainForm::BuildMenus()
     Help1->addAction(WebSite1);
     Help1->addSeparator();
     Help1->addAction(HelpAboutItem);
-    connect(Checkforupdates1, &QAction::triggered, this, &TMainForm::Checkforupdates1Click);
-    connect(WebSite1, &QAction::triggered, this, &TMainForm::Checkforupdates1Click);
-    connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
+    connect(Checkforupdates1, &QAction::triggered, this, &MainWindow::Checkforupdates1Click);
+    connect(WebSite1, &QAction::triggered, this, &MainWindow::Checkforupdates1Click);
+    connect(HelpAboutItem, &QAction::triggered, this, &MainWindow::HelpAbout1Execute);
 }
 
-void TMainForm::BuildToolBar()
+void MainWindow::BuildToolBar()
 {
     ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
     ToolBar2->setObjectName("ToolBar2");
@@ -283,7 +283,7 @@ void TMainForm::BuildToolBar()
     ToolBar2->toggleViewAction()->setVisible(false);
 
     ToolButton6 = MakeButton(ToolBar2, "ToolButton6", Glyph::NewWindow, QStringLiteral("New chat window"));
-    connect(ToolButton6, &QToolButton::clicked, this, &TMainForm::newitemClick);
+    connect(ToolButton6, &QToolButton::clicked, this, &MainWindow::newitemClick);
     ToolBar2->addSeparator();
 
     servercombo = new QComboBox(ToolBar2);
@@ -298,8 +298,8 @@ void TMainForm::BuildToolBar()
 
     ToolButton9 = MakeButton(ToolBar2, "ToolButton9", Glyph::Connect, QStringLiteral("Connect"));
     ToolButton1 = MakeButton(ToolBar2, "ToolButton1", Glyph::Disconnect, QStringLiteral("Disconnect"));
-    connect(ToolButton9, &QToolButton::clicked, this, &TMainForm::ConnectitemClick);
-    connect(ToolButton1, &QToolButton::clicked, this, &TMainForm::ConnectitemClick);
+    connect(ToolButton9, &QToolButton::clicked, this, &MainWindow::ConnectitemClick);
+    connect(ToolButton1, &QToolButton::clicked, this, &MainWindow::ConnectitemClick);
     ToolBar2->addSeparator();
 
     // The window arrangement buttons mirror their menu items (state and hint).
@@ -320,15 +320,15 @@ void TMainForm::BuildToolBar()
 
     awaybtn = MakeButton(ToolBar2, "awaybtn", Glyph::Away, QStringLiteral("Set your status to away"));
     awaybtn->setCheckable(true);
-    connect(awaybtn, &QToolButton::clicked, this, &TMainForm::awaybtnClick);
+    connect(awaybtn, &QToolButton::clicked, this, &MainWindow::awaybtnClick);
     roomlistbtn = MakeButton(ToolBar2, "roomlistbtn", Glyph::RoomList, QStringLiteral("Fetch Room list"));
-    connect(roomlistbtn, &QToolButton::clicked, this, &TMainForm::roomlistbtnClick);
+    connect(roomlistbtn, &QToolButton::clicked, this, &MainWindow::roomlistbtnClick);
     ToolBar2->addSeparator();
     ToolButton12 = MakeButton(ToolBar2, "ToolButton12", Glyph::Exit, QStringLiteral("Exit"));
-    connect(ToolButton12, &QToolButton::clicked, this, &TMainForm::ToolButton12Click);
+    connect(ToolButton12, &QToolButton::clicked, this, &MainWindow::ToolButton12Click);
 }
 
-void TMainForm::BuildStatusBar()
+void MainWindow::BuildStatusBar()
 {
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName("StatusBar");
@@ -338,7 +338,7 @@ void TMainForm::BuildStatusBar()
     StatusPanel2 = MakePanel(StatusBar, "StatusPanel2", 50);  // drawn by its owner, which draws nothing
 }
 
-void TMainForm::BuildAwayPanel()
+void MainWindow::BuildAwayPanel()
 {
     Panel1 = new QFrame(mdiArea_);
     Panel1->setObjectName("Panel1");
@@ -361,13 +361,13 @@ void TMainForm::BuildAwayPanel()
     Button2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
     Button2->setObjectName("Button2");
     Button2->setGeometry(242, 58, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
     Panel1->hide();
 }
 
 
-void TMainForm::BuildPictures()
+void MainWindow::BuildPictures()
 {
     // The emoticon pictures, kept here by their names and never shown.
     Panel8 = new QWidget(this);
@@ -380,7 +380,7 @@ void TMainForm::BuildPictures()
     Panel8->hide();
 }
 
-bool TMainForm::event(QEvent* event)
+bool MainWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip && StatusPanel0) {
         // Panel 0 shows the long hint of what is under the pointer; where
@@ -393,7 +393,7 @@ bool TMainForm::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Edit1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -403,15 +403,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::newitemClick() { NewRoomWindow(); }
+void MainWindow::newitemClick() { NewRoomWindow(); }
 
-void TMainForm::FileExit1Execute() { close(); }
+void MainWindow::FileExit1Execute() { close(); }
 
-void TMainForm::ToolButton12Click() { close(); }
+void MainWindow::ToolButton12Click() { close(); }
 
-void TMainForm::HelpAbout1Execute() { AboutBox()->exec(); }
+void MainWindow::HelpAbout1Execute() { AboutDialog()->exec(); }
 
-void TMainForm::Checkforupdates1Click()
+void MainWindow::Checkforupdates1Click()
 {
     if (!QDesktopServices::openUrl(QUrl(product::kWebAddress)))
         prompts().Information(this, QStringLiteral("No web browser could be started. The address is:\n%1")

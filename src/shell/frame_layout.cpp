@@ -1,6 +1,6 @@
 #include "shell/frame_layout.h"
 
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -60,12 +60,12 @@ QSettings LayoutSettings()
     return QSettings(FrameLayoutFile(), QSettings::IniFormat);
 }
 
-ServerChoice CurrentServerChoice(const TMainForm& frame)
+ServerChoice CurrentServerChoice(const MainWindow& frame)
 {
     return ServerChoice{frame.servercombo->currentText()};
 }
 
-void ApplyServerChoice(TMainForm& frame, const ServerChoice& server)
+void ApplyServerChoice(MainWindow& frame, const ServerChoice& server)
 {
     if (!server.host.trimmed().isEmpty()) frame.SelectServer(server.host);
 }
@@ -73,7 +73,7 @@ void ApplyServerChoice(TMainForm& frame, const ServerChoice& server)
 // Writes the frame's layout when it closes.
 class LayoutKeeper : public QObject {
 public:
-    explicit LayoutKeeper(TMainForm& frame) : QObject(&frame), frame_(frame) { frame.installEventFilter(this); }
+    explicit LayoutKeeper(MainWindow& frame) : QObject(&frame), frame_(frame) { frame.installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -83,7 +83,7 @@ protected:
     }
 
 private:
-    TMainForm& frame_;
+    MainWindow& frame_;
 };
 
 }  // namespace
@@ -137,7 +137,7 @@ void ForgetFrameLayout()
     QFile::remove(FrameLayoutFile());
 }
 
-FrameLayout CurrentFrameLayout(const TMainForm& frame)
+FrameLayout CurrentFrameLayout(const MainWindow& frame)
 {
     FrameLayout layout;
     layout.geometry = frame.isMaximized() || frame.isFullScreen() ? frame.normalGeometry() : frame.geometry();
@@ -146,7 +146,7 @@ FrameLayout CurrentFrameLayout(const TMainForm& frame)
     return layout;
 }
 
-void RestoreFrameLayout(TMainForm& frame, RememberedServer server)
+void RestoreFrameLayout(MainWindow& frame, RememberedServer server)
 {
     const std::optional<FrameLayout> saved = ReadFrameLayout();
     if (!saved) return;
@@ -158,7 +158,7 @@ void RestoreFrameLayout(TMainForm& frame, RememberedServer server)
     if (server == RememberedServer::Select) ApplyServerChoice(frame, layout.server);
 }
 
-void RememberFrameLayoutAtClose(TMainForm& frame)
+void RememberFrameLayoutAtClose(MainWindow& frame)
 {
     new LayoutKeeper(frame);
 }

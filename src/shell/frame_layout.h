@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class TMainForm;
+class MainWindow;
 
 // The server the frame was last set to.
 struct ServerChoice {
@@ -39,7 +39,7 @@ void WriteFrameLayout(const FrameLayout& layout);
 void ForgetFrameLayout();
 
 // The frame's layout as it stands.
-FrameLayout CurrentFrameLayout(const TMainForm& frame);
+FrameLayout CurrentFrameLayout(const MainWindow& frame);
 // What a restore does with the remembered server.
 enum class RememberedServer {
     Select,  // put into the server box
@@ -47,6 +47,6 @@ enum class RememberedServer {
 };
 // Puts the remembered layout, if there is one, on the frame before it is
 // shown, fitted to the current screens.
-void RestoreFrameLayout(TMainForm& frame, RememberedServer server = RememberedServer::Select);
+void RestoreFrameLayout(MainWindow& frame, RememberedServer server = RememberedServer::Select);
 // From now on the frame's layout is remembered each time the frame closes.
-void RememberFrameLayoutAtClose(TMainForm& frame);
+void RememberFrameLayoutAtClose(MainWindow& frame);

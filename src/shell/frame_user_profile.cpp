@@ -1,31 +1,31 @@
 // The frame's share of the user information window: opening it for Profile
 // and filling it from WHO replies.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 
 #include "common/line_writes.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 #include "side/user_info_window.h"
 
-TForm8* TMainForm::UserInformationWindow() const { return form8_; }
+UserInfoWindow* MainWindow::UserInformationWindow() const { return form8_; }
 
-void TMainForm::OpenUserProfile(const QString& nick, QWidget* asker)
+void MainWindow::OpenUserProfile(const QString& nick, QWidget* asker)
 {
     if (nick.isEmpty()) return;
     // Each Profile gets a new window; the one before (closed, as the modal
     // wait ended) goes.
     if (form8_) form8_->deleteLater();
-    form8_ = new TForm8(this);
+    form8_ = new UserInfoWindow(this);
     form8_->SetAskedNick(nick);
     SetWhoPurpose(QStringLiteral("profile"));
-    if (!WriteLinesOrTell(&IdTCPClient1, {sent::WhoLine(NameOnWire(nick))}, asker ? asker : this)) return;
+    if (!WriteLinesOrTell(&connection_, {sent::WhoLine(NameOnWire(nick))}, asker ? asker : this)) return;
     // The reader's replies are drained by this wait's event loop, so the
     // fields fill while the window is open.
     form8_->exec();
 }
 
-void TMainForm::ShowUserProfile(const UserProfile& profile)
+void MainWindow::ShowUserProfile(const UserProfile& profile)
 {
     if (form8_) form8_->Fill(profile);
 }

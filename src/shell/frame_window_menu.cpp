@@ -1,5 +1,5 @@
 // The frame's Window menu: arranging the child windows and the list of them.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,15 +18,15 @@ QList<QMdiSubWindow*> ShownWindows(QMdiArea* area)
 
 }  // namespace
 
-void TMainForm::UpdateWindowActions() { SetWindowActionsEnabled(!mdiArea_->subWindowList().isEmpty()); }
+void MainWindow::UpdateWindowActions() { SetWindowActionsEnabled(!mdiArea_->subWindowList().isEmpty()); }
 
-void TMainForm::SetWindowActionsEnabled(bool any)
+void MainWindow::SetWindowActionsEnabled(bool any)
 {
     for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem})
         a->setEnabled(any);
 }
 
-void TMainForm::FillWindowMenu()
+void MainWindow::FillWindowMenu()
 {
     // The fixed items first, then one numbered entry per child window; the
     // active one is checked and choosing an entry activates its window.
@@ -61,9 +61,9 @@ void TMainForm::FillWindowMenu()
     }
 }
 
-void TMainForm::WindowCascade1Execute() { mdiArea_->cascadeSubWindows(); }
+void MainWindow::WindowCascade1Execute() { mdiArea_->cascadeSubWindows(); }
 
-void TMainForm::WindowTileHorizontal1Execute()
+void MainWindow::WindowTileHorizontal1Execute()
 {
     // One full-width strip per window, stacked top to bottom.
     const QList<QMdiSubWindow*> subs = ShownWindows(mdiArea_);
@@ -76,7 +76,7 @@ void TMainForm::WindowTileHorizontal1Execute()
     }
 }
 
-void TMainForm::WindowTileVertical1Execute()
+void MainWindow::WindowTileVertical1Execute()
 {
     // One full-height column per window, side by side.
     const QList<QMdiSubWindow*> subs = ShownWindows(mdiArea_);
@@ -89,12 +89,12 @@ void TMainForm::WindowTileVertical1Execute()
     }
 }
 
-void TMainForm::WindowMinimizeAll1Execute()
+void MainWindow::WindowMinimizeAll1Execute()
 {
     for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder)) sub->showMinimized();
 }
 
-void TMainForm::WindowArrange1Execute()
+void MainWindow::WindowArrange1Execute()
 {
     // Minimised windows in a row along the bottom edge, wrapping upwards.
     const QRect area = mdiArea_->viewport()->rect();

@@ -8,9 +8,9 @@ InvitationPrompts::InvitationPrompts(ChatFrame& frame, QWidget* owner) : QObject
 {
 }
 
-TForm9* InvitationPrompts::Show(const QString& inviter, const QString& channel)
+InvitationPrompt* InvitationPrompts::Show(const QString& inviter, const QString& channel)
 {
-    open_.removeIf([](const QPointer<TForm9>& prompt) { return !prompt || !prompt->isVisible(); });
+    open_.removeIf([](const QPointer<InvitationPrompt>& prompt) { return !prompt || !prompt->isVisible(); });
     if (open_.size() >= kMostOpen) {
         frame_.AppendLog(ShownText(inviter) + QStringLiteral(" invites you to ") + ShownText(channel));
         return nullptr;
@@ -19,7 +19,7 @@ TForm9* InvitationPrompts::Show(const QString& inviter, const QString& channel)
     // a second invitation does not hide the first.
     constexpr int kStep = 24;
     const int shift = static_cast<int>(open_.size()) * kStep;
-    auto* prompt = new TForm9(&frame_, owner_);
+    auto* prompt = new InvitationPrompt(&frame_, owner_);
     prompt->SetInvitation(inviter, channel);
     prompt->show();
     prompt->move(prompt->pos() + QPoint(shift, shift));

@@ -8,7 +8,7 @@
 
 class ChatFrame;
 class QWidget;
-class TForm9;
+class InvitationPrompt;
 
 class InvitationPrompts : public QObject {
     Q_OBJECT
@@ -22,12 +22,12 @@ public:
     // A prompt for the invitation, shown without taking the keyboard from the
     // window the user is in; with kMostOpen prompts open, one line in the
     // server log instead (null then).
-    TForm9* Show(const QString& inviter, const QString& channel);
+    InvitationPrompt* Show(const QString& inviter, const QString& channel);
     // The invitation notification: Show once the caller has returned.
     void ShowSoon(const QString& inviter, const QString& channel);
 
 private:
     ChatFrame& frame_;
     QWidget* owner_;
-    QList<QPointer<TForm9>> open_;
+    QList<QPointer<InvitationPrompt>> open_;
 };

@@ -4,17 +4,17 @@
 #include "common/nick_text.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/dispatch.h"
-#include "protocol/irc_message.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
-#include "protocol/text_util.h"
+#include "protocol/irc/dispatch.h"
+#include "protocol/irc/irc_message.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
+#include "protocol/irc/text_util.h"
 #include "shell/blocking_wait.h"
 #include "shell/burst_read.h"
 #include "shell/certificate_prompt.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "common/prompts.h"
 #include "shell/registration_dialog.h"
 #include "shell/sasl_login.h"
@@ -67,7 +67,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, con
 
 }  // namespace
 
-TForm5::TForm5(TMainForm* frame)
+LoginDialog::LoginDialog(MainWindow* frame)
     : QDialog(frame), frame_(frame), log_([frame](const QStringList& lines) { frame->AppendLogLines(lines); })
 {
     setObjectName("Form5");
@@ -111,14 +111,14 @@ TForm5::TForm5(TMainForm* frame)
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, BitBtn3);
 
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm5::CheckBox1Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm5::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &LoginDialog::CheckBox1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &LoginDialog::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &LoginDialog::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &LoginDialog::BitBtn3Click);
     CheckBox1Click();
 }
 
-void TForm5::showEvent(QShowEvent* event)
+void LoginDialog::showEvent(QShowEvent* event)
 {
     // Centred over the frame.
     if (QWidget* owner = parentWidget()) {
@@ -129,7 +129,7 @@ void TForm5::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TForm5::CheckBox1Click()
+void LoginDialog::CheckBox1Click()
 {
     const bool guest = CheckBox1->isChecked();
     password->setEnabled(!guest);
@@ -141,7 +141,7 @@ void TForm5::CheckBox1Click()
     password->setPalette(p);
 }
 
-void TForm5::reject()
+void LoginDialog::reject()
 {
     if (busy_) {
         CancelExchange();  // the dialog closes once the exchange has let go
@@ -150,7 +150,7 @@ void TForm5::reject()
     QDialog::reject();
 }
 
-void TForm5::closeEvent(QCloseEvent* event)
+void LoginDialog::closeEvent(QCloseEvent* event)
 {
     if (busy_) {
         event->ignore();
@@ -160,9 +160,9 @@ void TForm5::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void TForm5::BitBtn2Click() { reject(); }
+void LoginDialog::BitBtn2Click() { reject(); }
 
-void TForm5::Abandon()
+void LoginDialog::Abandon()
 {
     abandoned_ = true;
     if (registration_)
@@ -171,7 +171,7 @@ void TForm5::Abandon()
         reject();
 }
 
-void TForm5::CancelExchange()
+void LoginDialog::CancelExchange()
 {
     if (cancelRequested_) return;
     cancelRequested_ = true;
@@ -180,7 +180,7 @@ void TForm5::CancelExchange()
     frame_->CloseConnection();
 }
 
-void TForm5::SetBusy(bool busy)
+void LoginDialog::SetBusy(bool busy)
 {
     // While an exchange runs, only Cancel works: the exchange reads the nick,
     // the password and the guest box as it goes.
@@ -190,33 +190,33 @@ void TForm5::SetBusy(bool busy)
     if (!busy) CheckBox1Click();
 }
 
-void TForm5::BitBtn3Click()
+void LoginDialog::BitBtn3Click()
 {
     if (busy_) return;
-    TForm2 registration(frame_, this);
+    RegistrationDialog registration(frame_, this);
     registration_ = &registration;
     registration.setIdTCPClient(connection_);
     registration.exec();
     if (abandoned_) QDialog::reject();
 }
 
-void TForm5::Log(const QString& line) { log_.Add(line); }
+void LoginDialog::Log(const QString& line) { log_.Add(line); }
 
-void TForm5::Log(const std::string& line) { log_.Add(FromWire(line)); }
+void LoginDialog::Log(const std::string& line) { log_.Add(FromWire(line)); }
 
-std::string TForm5::ReadLine(int timeoutMs)
+std::string LoginDialog::ReadLine(int timeoutMs)
 {
     // What the dialog logged is in the server log before any wait, so the
     // user sees it and the frame's own lines come after it.
     return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
 }
 
-BurstRead TForm5::Burst()
+BurstRead LoginDialog::Burst()
 {
     return BurstRead([this](int timeoutMs) { return ReadLine(timeoutMs); });
 }
 
-void TForm5::BitBtn1Click()
+void LoginDialog::BitBtn1Click()
 {
     if (busy_) return;
     const QString n = nick->text();
@@ -269,7 +269,7 @@ void TForm5::BitBtn1Click()
     prompts().Error(this, failure);
 }
 
-void TForm5::RunLogin(const std::string& n)
+void LoginDialog::RunLogin(const std::string& n)
 {
     Log(QStringLiteral("Trying to connect with %1 at port %2%3....")
             .arg(FromWire(connection_->Host()))
@@ -300,7 +300,7 @@ void TForm5::RunLogin(const std::string& n)
 
     connection_->WriteLine(sent::UserLine(n));
     if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
-        ircmessageencoder reply;
+        IrcMessage reply;
         reply.ParseLine(line);
         if (reply.code == 461) {
             Log(line);
@@ -312,7 +312,7 @@ void TForm5::RunLogin(const std::string& n)
     if (ok) FinishLogin(n);
 }
 
-bool TForm5::GuestLogin(const std::string& n)
+bool LoginDialog::GuestLogin(const std::string& n)
 {
     // A server that hung up after USER gave no login; that is a failure, not
     // a success with nothing behind it.
@@ -321,7 +321,7 @@ bool TForm5::GuestLogin(const std::string& n)
     BurstRead replies = Burst();
     for (std::string line = replies.Next(timing().greetingMs); !line.empty(); line = replies.Next(timing().greetingMs)) {
         Log(line);
-        ircmessageencoder reply;
+        IrcMessage reply;
         reply.ParseLine(line);
         if (reply.code == 433) {
             FinishLogin(kNickInUse);
@@ -345,12 +345,12 @@ bool TForm5::GuestLogin(const std::string& n)
     return true;
 }
 
-bool TForm5::RegisteredLogin(const std::string& n, bool identified)
+bool LoginDialog::RegisteredLogin(const std::string& n, bool identified)
 {
     connection_->WriteLine(sent::NickLine(n));
     BurstRead replies = Burst();
     for (std::string line = replies.Next(timing().greetingMs); !line.empty(); line = replies.Next(timing().greetingMs)) {
-        ircmessageencoder reply;
+        IrcMessage reply;
         reply.ParseLine(line);
         if (reply.code == 433) {
             FinishLogin(kNickInUse);
@@ -374,17 +374,17 @@ bool TForm5::RegisteredLogin(const std::string& n, bool identified)
     return true;
 }
 
-void TForm5::FinishLogin(const std::string&)
+void LoginDialog::FinishLogin(const std::string&)
 {
     frame_->SetCurrentNick(nick->text());
     loggedIn_ = true;
 }
 
-void TForm5::FinishLogin(const QString& failureMessage)
+void LoginDialog::FinishLogin(const QString& failureMessage)
 {
     log_.Flush();
     prompts().Information(this, failureMessage);
     frame_->CloseConnection();  // also tidies up after a server that hung up first
 }
 
-void TForm5::AbandonConnection() { frame_->CloseConnection(); }
+void LoginDialog::AbandonConnection() { frame_->CloseConnection(); }

@@ -14,14 +14,14 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TForm2;
-class TMainForm;
+class RegistrationDialog;
+class MainWindow;
 
 // The login dialog, made anew for every connect command.
-class TForm5 : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm5(TMainForm* frame);
+    explicit LoginDialog(MainWindow* frame);
 
     void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
     LineConnection* getIdTCPClient() const { return connection_; }
@@ -75,12 +75,12 @@ private:
     void Log(const QString& line);
     void Log(const std::string& line);
 
-    TMainForm* frame_;
+    MainWindow* frame_;
     LineConnection* connection_ = nullptr;
     bool busy_ = false;
     bool cancelRequested_ = false;
     bool abandoned_ = false;
     bool loggedIn_ = false;
-    QPointer<TForm2> registration_;  // while the registration dialog is open
+    QPointer<RegistrationDialog> registration_;  // while the registration dialog is open
     LogBatch log_;  // the server log's share of this dialog, in blocks
 };

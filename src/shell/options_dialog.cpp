@@ -20,9 +20,9 @@ constexpr int kSectionRole = Qt::UserRole;
 
 }  // namespace
 
-TForm10::TForm10(QString folder, QWidget* parent) : QDialog(parent), folder_(std::move(folder))
+OptionsDialog::OptionsDialog(QString folder, QWidget* parent) : QDialog(parent), folder_(std::move(folder))
 {
-    setObjectName(QStringLiteral("TForm10"));
+    setObjectName(QStringLiteral("OptionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(kFixedDialogFlags);
     setFixedSize(277, 375);
@@ -44,16 +44,16 @@ TForm10::TForm10(QString folder, QWidget* parent) : QDialog(parent), folder_(std
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);
 
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm10::PageControl1Change);
-    connect(Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
-    connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
-    connect(Button6, &QPushButton::clicked, this, &TForm10::Button6Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm10::Button3Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm10::Button5Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &OptionsDialog::PageControl1Change);
+    connect(Button1, &QPushButton::clicked, this, &OptionsDialog::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, &OptionsDialog::Button4Click);
+    connect(Button6, &QPushButton::clicked, this, &OptionsDialog::Button6Click);
+    connect(Button2, &QPushButton::clicked, this, &OptionsDialog::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &OptionsDialog::Button3Click);
+    connect(Button5, &QPushButton::clicked, this, &OptionsDialog::Button5Click);
 }
 
-QWidget* TForm10::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
+QWidget* OptionsDialog::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
                            const QString& removeName, QPushButton** ok, const QString& okName)
 {
     auto* page = new QWidget;
@@ -79,15 +79,15 @@ QWidget* TForm10::MakePage(const QString& name, QListWidget** list, const QStrin
     return page;
 }
 
-void TForm10::showEvent(QShowEvent* event)
+void OptionsDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous()) FormShow();
 }
 
-void TForm10::FormShow() { FillListBox(favlist, AccountList::Favorites); }
+void OptionsDialog::FormShow() { FillListBox(favlist, AccountList::Favorites); }
 
-void TForm10::PageControl1Change(int index)
+void OptionsDialog::PageControl1Change(int index)
 {
     switch (index) {
     case 0: FillListBox(favlist, AccountList::Favorites); break;
@@ -97,7 +97,7 @@ void TForm10::PageControl1Change(int index)
     }
 }
 
-void TForm10::FillListBox(QListWidget* list, AccountList which)
+void OptionsDialog::FillListBox(QListWidget* list, AccountList which)
 {
     list->clear();
     const QList<ListEntry> entries = AccountListFile(folder_, which).Entries();
@@ -108,7 +108,7 @@ void TForm10::FillListBox(QListWidget* list, AccountList which)
     }
 }
 
-void TForm10::RemoveSelected(QListWidget* list, AccountList which)
+void OptionsDialog::RemoveSelected(QListWidget* list, AccountList which)
 {
     QStringList sections;
     for (int row = 0; row < list->count(); ++row)
@@ -117,9 +117,9 @@ void TForm10::RemoveSelected(QListWidget* list, AccountList which)
     FillListBox(list, which);
 }
 
-void TForm10::Button1Click() { RemoveSelected(favlist, AccountList::Favorites); }
-void TForm10::Button4Click() { RemoveSelected(buddieslist, AccountList::Buddies); }
-void TForm10::Button6Click() { RemoveSelected(ignorelist, AccountList::Ignore); }
-void TForm10::Button2Click() { accept(); }
-void TForm10::Button3Click() { accept(); }
-void TForm10::Button5Click() { accept(); }
+void OptionsDialog::Button1Click() { RemoveSelected(favlist, AccountList::Favorites); }
+void OptionsDialog::Button4Click() { RemoveSelected(buddieslist, AccountList::Buddies); }
+void OptionsDialog::Button6Click() { RemoveSelected(ignorelist, AccountList::Ignore); }
+void OptionsDialog::Button2Click() { accept(); }
+void OptionsDialog::Button3Click() { accept(); }
+void OptionsDialog::Button5Click() { accept(); }

@@ -12,12 +12,12 @@ class QTabWidget;
 
 // The options dialog with the user's three lists. Changes go straight to the
 // list files; the frame reads them again once the dialog has closed.
-class TForm10 : public QDialog {
+class OptionsDialog : public QDialog {
     Q_OBJECT
 
 public:
     // folder: the account's user data folder, where the list files are.
-    explicit TForm10(QString folder, QWidget* parent = nullptr);
+    explicit OptionsDialog(QString folder, QWidget* parent = nullptr);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;  // "Favorites"

@@ -4,16 +4,16 @@
 #include "common/nick_text.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/dispatch.h"
-#include "protocol/irc_message.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
-#include "protocol/text_util.h"
+#include "protocol/irc/dispatch.h"
+#include "protocol/irc/irc_message.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
+#include "protocol/irc/text_util.h"
 #include "shell/blocking_wait.h"
 #include "shell/burst_read.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "common/prompts.h"
 #include "common/timings.h"
 
@@ -68,7 +68,7 @@ bool Contains(const std::string& haystack, const char* needle) { return haystack
 
 }  // namespace
 
-TForm2::TForm2(TMainForm* frame, QWidget* parent)
+RegistrationDialog::RegistrationDialog(MainWindow* frame, QWidget* parent)
     : QDialog(parent), frame_(frame), log_([this](const QStringList& lines) {
           // Services make words bold or coloured; the log shows plain text,
           // one line for each entry.
@@ -106,11 +106,11 @@ TForm2::TForm2(TMainForm* frame, QWidget* parent)
     reglog->setReadOnly(true);
     reglog->setGeometry(16, 213, inner, 65);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &RegistrationDialog::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &RegistrationDialog::BitBtn2Click);
 }
 
-void TForm2::showEvent(QShowEvent* event)
+void RegistrationDialog::showEvent(QShowEvent* event)
 {
     // Centred over the frame.
     QWidget* owner = frame_ ? static_cast<QWidget*>(frame_) : parentWidget();
@@ -122,7 +122,7 @@ void TForm2::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TForm2::reject()
+void RegistrationDialog::reject()
 {
     if (busy_) {
         if (cancelRequested_) return;
@@ -135,7 +135,7 @@ void TForm2::reject()
     QDialog::reject();
 }
 
-void TForm2::closeEvent(QCloseEvent* event)
+void RegistrationDialog::closeEvent(QCloseEvent* event)
 {
     if (busy_) {
         event->ignore();
@@ -145,30 +145,30 @@ void TForm2::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void TForm2::SetBusy(bool busy)
+void RegistrationDialog::SetBusy(bool busy)
 {
     // While a run goes on, only Close works: the run reads the fields as it goes.
     busy_ = busy;
     for (QWidget* w : std::initializer_list<QWidget*>{fullname, email, nick, password, BitBtn1}) w->setEnabled(!busy);
 }
 
-void TForm2::BitBtn2Click() { reject(); }
+void RegistrationDialog::BitBtn2Click() { reject(); }
 
-void TForm2::Append(const QString& line) { log_.Add(line); }
+void RegistrationDialog::Append(const QString& line) { log_.Add(line); }
 
-void TForm2::Append(const std::string& line) { log_.Add(FromWire(line)); }
+void RegistrationDialog::Append(const std::string& line) { log_.Add(FromWire(line)); }
 
-std::string TForm2::ReadLine(int timeoutMs)
+std::string RegistrationDialog::ReadLine(int timeoutMs)
 {
     return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
 }
 
-BurstRead TForm2::Burst()
+BurstRead RegistrationDialog::Burst()
 {
     return BurstRead([this](int timeoutMs) { return ReadLine(timeoutMs); });
 }
 
-void TForm2::BitBtn1Click()
+void RegistrationDialog::BitBtn1Click()
 {
     if (busy_) return;
     const struct {
@@ -208,7 +208,7 @@ void TForm2::BitBtn1Click()
     }
 }
 
-void TForm2::Refuse(const std::string& line, const QString& message)
+void RegistrationDialog::Refuse(const std::string& line, const QString& message)
 {
     Append(line);
     log_.Flush();
@@ -216,7 +216,7 @@ void TForm2::Refuse(const std::string& line, const QString& message)
     frame_->CloseConnection();
 }
 
-void TForm2::Register(const std::string& f, const std::string& e, const std::string& n, const std::string& p)
+void RegistrationDialog::Register(const std::string& f, const std::string& e, const std::string& n, const std::string& p)
 {
     Append(QStringLiteral("Connecting...."));
     if (!connection_->Connected()) ConnectWhilePainting(*connection_);
@@ -229,7 +229,7 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
     Append(QStringLiteral("Sending user information."));
     connection_->WriteLine(sent::RegistrationUserLine(n, f));
     if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
-        ircmessageencoder reply;
+        IrcMessage reply;
         reply.ParseLine(line);
         if (reply.code == 461) return Refuse(line, QStringLiteral("Error in registration data."));
     }
@@ -238,7 +238,7 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
     Append(QStringLiteral("Sending nick name."));
     connection_->WriteLine(sent::NickLine(n));
     if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
-        ircmessageencoder reply;
+        IrcMessage reply;
         reply.ParseLine(line);
         if (reply.code == 432) return Refuse(line, QStringLiteral("Invalid Nick name."));
         if (reply.code == 433) return Refuse(line, QStringLiteral("Nick name is already in use."));
@@ -260,7 +260,7 @@ void TForm2::Register(const std::string& f, const std::string& e, const std::str
         // Judged on its own: a code left over from an earlier reply must not
         // decide the outcome of this one.
         const std::string line = ReadLine(timing().greetingMs);
-        ircmessageencoder reply;
+        IrcMessage reply;
         reply.ParseLine(line);
         if (reply.code == 440) return Refuse(line, QStringLiteral("Service not available."));
         if (reply.code == 462) return Refuse(line, kAlreadyRegistered);

@@ -13,13 +13,13 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TMainForm;
+class MainWindow;
 
 // The nick registration dialog, opened from the login dialog.
-class TForm2 : public QDialog {
+class RegistrationDialog : public QDialog {
     Q_OBJECT
 public:
-    TForm2(TMainForm* frame, QWidget* parent);
+    RegistrationDialog(MainWindow* frame, QWidget* parent);
 
     void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
     // True while a run goes on. Close and the close box then call it off:
@@ -62,7 +62,7 @@ private:
     void Append(const QString& line);
     void Append(const std::string& line);
 
-    TMainForm* frame_;
+    MainWindow* frame_;
     LineConnection* connection_ = nullptr;
     bool busy_ = false;
     bool cancelRequested_ = false;

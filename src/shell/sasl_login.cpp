@@ -1,7 +1,7 @@
 #include "shell/sasl_login.h"
 
 #include "common/timings.h"
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 #include "shell/burst_read.h"
 
 CapNegotiation::Outcome NegotiateSasl(LineConnection& connection, const std::function<std::string(int)>& read,

@@ -1,6 +1,6 @@
 #pragma once
 // The capability talk of a login with a password, run over the login's reads.
-#include "protocol/cap_negotiation.h"
+#include "protocol/irc/cap_negotiation.h"
 
 #include <functional>
 #include <string>

@@ -137,7 +137,7 @@ void UserLists::LoadAccountLists()
 void UserLists::ShowOptions()
 {
     {
-        TForm10 dialog(frame_.AccountFolder(), owner_);
+        OptionsDialog dialog(frame_.AccountFolder(), owner_);
         dialog.exec();
     }
     LoadFavoritesMenu();

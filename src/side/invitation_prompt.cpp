@@ -19,9 +19,9 @@ constexpr int kRoomWidth = 260;
 
 }  // namespace
 
-TForm9::TForm9(ChatFrame* frame, QWidget* parent) : QDialog(parent), frame_(frame)
+InvitationPrompt::InvitationPrompt(ChatFrame* frame, QWidget* parent) : QDialog(parent), frame_(frame)
 {
-    setObjectName(QStringLiteral("TForm9"));
+    setObjectName(QStringLiteral("InvitationPrompt"));
     setWindowTitle(QStringLiteral("Invitation"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
@@ -62,13 +62,13 @@ TForm9::TForm9(ChatFrame* frame, QWidget* parent) : QDialog(parent), frame_(fram
     layout->addWidget(Label1, 1);
     layout->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm9::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm9::Button3Click);
+    connect(Button1, &QPushButton::clicked, this, &InvitationPrompt::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &InvitationPrompt::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &InvitationPrompt::Button3Click);
     resize(kWidth, kHeight);
 }
 
-void TForm9::SetInvitation(const QString& inviter, const QString& channel)
+void InvitationPrompt::SetInvitation(const QString& inviter, const QString& channel)
 {
     inviter_ = inviter;
     room_ = channel;
@@ -80,23 +80,23 @@ void TForm9::SetInvitation(const QString& inviter, const QString& channel)
                     QStringLiteral(". Do you want to accept this invitation ?"));
 }
 
-void TForm9::Button1Click()
+void InvitationPrompt::Button1Click()
 {
     if (frame_ && !room_.isEmpty()) frame_->ShowRoom(room_);
     accept();
 }
 
-void TForm9::Button2Click() { reject(); }
+void InvitationPrompt::Button2Click() { reject(); }
 
-void TForm9::Button3Click()
+void InvitationPrompt::Button3Click()
 {
     if (frame_ && !frame_->IgnoreForGood(inviter_, this)) return;
     accept();
 }
 
-void TForm9::FormActivate() { resize(kWidth, kHeight); }
+void InvitationPrompt::FormActivate() { resize(kWidth, kHeight); }
 
-bool TForm9::event(QEvent* event)
+bool InvitationPrompt::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate) FormActivate();
     return QDialog::event(event);

@@ -11,7 +11,7 @@ class QPushButton;
 // windows. It keeps its own invitation (room and inviter), so with several
 // prompts open each answers its own. Closing it by any way destroys it
 // once control is back in the event loop.
-class TForm9 : public QDialog {
+class InvitationPrompt : public QDialog {
     Q_OBJECT
 
 public:
@@ -20,7 +20,7 @@ public:
 
     // frame opens the room and keeps the ignore list; parent is the frame
     // window, which the prompt stays with.
-    TForm9(ChatFrame* frame, QWidget* parent = nullptr);
+    InvitationPrompt(ChatFrame* frame, QWidget* parent = nullptr);
 
     // Takes the invitation (room: channel with every "#" removed) and asks
     // the question; the caller shows the prompt.

@@ -5,8 +5,8 @@
 #include "common/scroll_place.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 #include "side/room_list_model.h"
 #include "common/app_icons.h"
 
@@ -69,7 +69,7 @@ private:
 
 }  // namespace
 
-TForm4::TForm4(QWidget* parent) : QWidget(parent)
+RoomListWindow::RoomListWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName("Form4");
     setWindowTitle("Select a room from below list");
@@ -81,7 +81,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
     RoomList->setModel(Rooms);
     RoomList->header()->setSectionsClickable(true);
     RoomList->header()->setSortIndicatorShown(false);
-    connect(RoomList->header(), &QHeaderView::sectionClicked, this, &TForm4::RoomListColumnClick);
+    connect(RoomList->header(), &QHeaderView::sectionClicked, this, &RoomListWindow::RoomListColumnClick);
     connect(RoomList, &QTreeView::doubleClicked, this, [this] { RoomListDblClick(); });
     RoomList->setColumnWidth(0, 91);
     RoomList->setColumnWidth(1, 310);
@@ -121,7 +121,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent)
     FormCreate();
 }
 
-void TForm4::BuildServerPanel()
+void RoomListWindow::BuildServerPanel()
 {
     serverstat = new QFrame(this);
     serverstat->setObjectName("serverstat");
@@ -148,7 +148,7 @@ void TForm4::BuildServerPanel()
     SpeedButton1->setIconSize(QSize(10, 10));
     SpeedButton1->setAutoRaise(true);
     SpeedButton1->setGeometry(265 - 24, 4, 20, 20);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm4::SpeedButton1Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, &RoomListWindow::SpeedButton1Click);
 
     Label2 = new QLabel(QStringLiteral("Total Chat Rooms:"), serverstat);
     Label2->setObjectName("Label2");
@@ -169,12 +169,12 @@ void TForm4::BuildServerPanel()
     Button6 = new QPushButton(QStringLiteral("Load Full Room List"), serverstat);
     Button6->setObjectName("Button6");
     Button6->setGeometry(10, 104, 243, 28);
-    connect(Button6, &QPushButton::clicked, this, &TForm4::Button6Click);
+    connect(Button6, &QPushButton::clicked, this, &RoomListWindow::Button6Click);
 
     Button1 = new QPushButton(QStringLiteral("Load Rooms Start With"), serverstat);
     Button1->setObjectName("Button1");
     Button1->setGeometry(10, 144, 170, 28);
-    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &RoomListWindow::Button1Click);
     Edit3 = new QLineEdit(QStringLiteral("a"), serverstat);
     Edit3->setObjectName("Edit3");
     Edit3->setGeometry(188, 146, 65, 24);
@@ -183,32 +183,32 @@ void TForm4::BuildServerPanel()
     serverstat->hide();
 }
 
-void TForm4::FormCreate()
+void RoomListWindow::FormCreate()
 {
     // The window lives as long as the program: its close command is refused
     // (closeEvent) and its frame shows no close button (set by the frame).
 }
 
-void TForm4::closeEvent(QCloseEvent* event) { event->ignore(); }
+void RoomListWindow::closeEvent(QCloseEvent* event) { event->ignore(); }
 
-void TForm4::resizeEvent(QResizeEvent* event)
+void RoomListWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     PlaceServerPanel();
 }
 
-void TForm4::PlaceServerPanel()
+void RoomListWindow::PlaceServerPanel()
 {
     // Floats over the list, centred across it, near its top.
     const QRect list = RoomList->geometry();
     serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
 }
 
-const QString TForm4::kLogDroppedNote = QStringLiteral("(Older lines of this log were dropped.)");
+const QString RoomListWindow::kLogDroppedNote = QStringLiteral("(Older lines of this log were dropped.)");
 
 // Server lines keep their bold and colour codes, and may hold line breaks of
 // their own; the log shows each entry as one line of plain text.
-void TForm4::AppendLogLine(const QString& line)
+void RoomListWindow::AppendLogLine(const QString& line)
 {
     if (logBatchDepth_ > 0)
         HoldLogLines({line});
@@ -216,7 +216,7 @@ void TForm4::AppendLogLine(const QString& line)
         AddToLog({line});
 }
 
-void TForm4::AppendLogLines(const QStringList& lines)
+void RoomListWindow::AppendLogLines(const QStringList& lines)
 {
     if (logBatchDepth_ > 0)
         HoldLogLines(lines);
@@ -224,7 +224,7 @@ void TForm4::AppendLogLines(const QStringList& lines)
         AddToLog(lines);
 }
 
-void TForm4::HoldLogLines(const QStringList& lines)
+void RoomListWindow::HoldLogLines(const QStringList& lines)
 {
     pendingLog_ << lines;
     // A block this large is worth its layout now: the drain then counts its
@@ -236,7 +236,7 @@ void TForm4::HoldLogLines(const QStringList& lines)
     }
 }
 
-void TForm4::AddToLog(const QStringList& lines)
+void RoomListWindow::AddToLog(const QStringList& lines)
 {
     QStringList shown;
     shown.reserve(lines.size());
@@ -251,7 +251,7 @@ void TForm4::AddToLog(const QStringList& lines)
     DropOldLogLines();
 }
 
-void TForm4::DropOldLogLines()
+void RoomListWindow::DropOldLogLines()
 {
     QTextDocument* text = log->document();
     const bool noted = text->firstBlock().text() == kLogDroppedNote;
@@ -266,9 +266,9 @@ void TForm4::DropOldLogLines()
     if (!noted) cut.insertText(kLogDroppedNote + u'\n');
 }
 
-void TForm4::BeginLogBatch() { ++logBatchDepth_; }
+void RoomListWindow::BeginLogBatch() { ++logBatchDepth_; }
 
-void TForm4::EndLogBatch()
+void RoomListWindow::EndLogBatch()
 {
     if (logBatchDepth_ == 0 || --logBatchDepth_ > 0) return;
     const QStringList lines = std::move(pendingLog_);
@@ -276,23 +276,23 @@ void TForm4::EndLogBatch()
     AppendLogLines(lines);
 }
 
-void TForm4::AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
+void RoomListWindow::AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
                         const std::string& wireName)
 {
     Rooms->Append({name, topic, chatters, -1, wireName});
 }
 
-void TForm4::ClearRows() { Rooms->Clear(); }
+void RoomListWindow::ClearRows() { Rooms->Clear(); }
 
-int TForm4::RowCount() const { return Rooms->Count(); }
+int RoomListWindow::RowCount() const { return Rooms->Count(); }
 
-void TForm4::RoomListColumnClick(int column)
+void RoomListWindow::RoomListColumnClick(int column)
 {
     sortColumn_ = column;
     Rooms->SortBy(column);
 }
 
-void TForm4::RoomListDblClick()
+void RoomListWindow::RoomListDblClick()
 {
     const QModelIndex current = RoomList->currentIndex();
     if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
@@ -301,37 +301,37 @@ void TForm4::RoomListDblClick()
     frame_->ShowRoom(row.name, row.wireName);
 }
 
-void TForm4::ShowServerPanel()
+void RoomListWindow::ShowServerPanel()
 {
     PlaceServerPanel();
     serverstat->show();
     serverstat->raise();
 }
 
-void TForm4::HideServerPanel() { serverstat->hide(); }
+void RoomListWindow::HideServerPanel() { serverstat->hide(); }
 
-void TForm4::SetTotalChannels(const QString& count) { totalchannelstxt->setText(count); }
+void RoomListWindow::SetTotalChannels(const QString& count) { totalchannelstxt->setText(count); }
 
-void TForm4::SetTotalUsers(const QString& count) { totaluserstxt->setText(count); }
+void RoomListWindow::SetTotalUsers(const QString& count) { totaluserstxt->setText(count); }
 
-void TForm4::WriteLine(const std::string& line)
+void RoomListWindow::WriteLine(const std::string& line)
 {
     if (!connection_) throw TransportError("Not connected.");
     connection_->WriteLine(line);
 }
 
-void TForm4::Button6Click()
+void RoomListWindow::Button6Click()
 {
     HideServerPanel();
     ClearRows();
     WriteLine(sent::ListLine());
 }
 
-void TForm4::Button1Click()
+void RoomListWindow::Button1Click()
 {
     HideServerPanel();
     ClearRows();
     WriteLine(sent::ListStartingLine(ToWire(Edit3->text())));
 }
 
-void TForm4::SpeedButton1Click() { HideServerPanel(); }
+void RoomListWindow::SpeedButton1Click() { HideServerPanel(); }

@@ -19,10 +19,10 @@ class QToolButton;
 class QTreeView;
 
 // The room list window, a child of the frame for the whole run.
-class TForm4 : public QWidget {
+class RoomListWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget* parent = nullptr);
+    explicit RoomListWindow(QWidget* parent = nullptr);
 
     // The server connection the load buttons write to (the frame's).
     void setIdTCPClient(LineConnection* connection) { connection_ = connection; }

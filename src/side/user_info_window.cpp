@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TForm8::TForm8(QWidget* parent)
+UserInfoWindow::UserInfoWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
 {
-    setObjectName(QStringLiteral("TForm8"));
+    setObjectName(QStringLiteral("UserInfoWindow"));
     setWindowTitle(QStringLiteral("User Information"));
     setFixedSize(kWidth, kHeight);
 
@@ -42,15 +42,15 @@ TForm8::TForm8(QWidget* parent)
     OK->setDefault(true);
     layout->addStretch(1);
     layout->addWidget(OK, 0, Qt::AlignHCenter);
-    connect(OK, &QPushButton::clicked, this, &TForm8::OKClick);
+    connect(OK, &QPushButton::clicked, this, &UserInfoWindow::OKClick);
 }
 
-QString TForm8::UserType(const QString& flags)
+QString UserInfoWindow::UserType(const QString& flags)
 {
     return flags.contains(u'@') ? QStringLiteral("Operatory / Host") : QStringLiteral("Normal User");
 }
 
-bool TForm8::Fill(const UserProfile& profile)
+bool UserInfoWindow::Fill(const UserProfile& profile)
 {
     if (!askedNick_.isEmpty() && profile.nick.compare(askedNick_, Qt::CaseInsensitive) != 0) return false;
     ipaddress->setText(profile.host);
@@ -62,4 +62,4 @@ bool TForm8::Fill(const UserProfile& profile)
     return true;
 }
 
-void TForm8::OKClick() { accept(); }
+void UserInfoWindow::OKClick() { accept(); }

@@ -10,14 +10,14 @@ class QPushButton;
 // "User Information": full name, nick, address, server and whether the user
 // is a room operator, in read-only fields that stay empty until a WHO reply
 // fills them (while the window is open, modally).
-class TForm8 : public QDialog {
+class UserInfoWindow : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int kWidth = 273;
     static constexpr int kHeight = 312;
 
-    explicit TForm8(QWidget* parent = nullptr);
+    explicit UserInfoWindow(QWidget* parent = nullptr);
 
     // The nick this window was opened for: only a reply about that nick
     // (letter case aside) fills it. Empty: any reply does.

@@ -1,7 +1,7 @@
 // The transcript's find bar and the links the renderer leaves in a transcript.
 #include "chat/find_bar.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -45,13 +45,13 @@ void TestFindBar::find()
     QFETCH(int, line);
 
     QWidget host;
-    auto* view = new TRichTextBox(&host);
+    auto* view = new TranscriptView(&host);
     for (const char* text : {"an apple a day", "pears", "Apple pie", "aaa", "apple again"}) {
         MoveToAppendPosition(*view);
         RenderFormatted(*view, QString::fromLatin1(text), RenderMode::Incoming);
         view->SetSelText(QStringLiteral("\n"));
     }
-    TFindBar bar(view, &host);
+    FindBar bar(view, &host);
     host.show();
     bar.Open();
     QVERIFY(bar.isVisible());
@@ -92,7 +92,7 @@ void TestFindBar::renderedLinks()
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QFETCH(QStringList, targets);
-    TRichTextBox view;
+    TranscriptView view;
     RenderFormatted(view, text, RenderMode::Incoming);
     QCOMPARE(view.toPlainText(), shown);
     QStringList seen;

@@ -1,7 +1,7 @@
 // The input line's own helpers: Tab completion of nicks and commands, and the
 // history of sent lines walked with Up and Down.
 #include "chat/input_history.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/nick_completion.h"
 #include "chat/typed_commands.h"
 
@@ -116,7 +116,7 @@ void TestInputHelpers::history()
 
 void TestInputHelpers::keysInTheInputLine()
 {
-    TInputLine input;
+    InputBar input;
     input.SetCompletionNicks([] { return QStringList{"Bob", "Bea"}; });
     input.NoteSpeaker(QStringLiteral("Bob"));
     input.Edit1->setText(QStringLiteral("b"));

@@ -1,9 +1,9 @@
 // The style bar and input line: building the outgoing chat line, the
 // emoticon picker, and multi-line pastes.
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/irc_colors.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -95,7 +95,7 @@ void TestInputLine::builtLineRendersAsTyped()
     // What the user typed is what everyone reads, in the chosen colour.
     QFETCH(QString, typed);
     QFETCH(int, colour);
-    TRichTextBox view;
+    TranscriptView view;
     RenderFormatted(view, BuildLineText(typed, colour, true, false, false), RenderMode::Echo);
     QCOMPARE(view.document()->toPlainText(), typed);
     const QTextCharFormat format = view.document()->begin().begin().fragment().charFormat();
@@ -105,7 +105,7 @@ void TestInputLine::builtLineRendersAsTyped()
 
 void TestInputLine::startsUnstyled()
 {
-    TInputLine input;
+    InputBar input;
     QCOMPARE(input.objectName(), QStringLiteral("Panel2"));
     for (const char* name : {"ToolButton5", "ToolButton6", "ToolButton7"}) {
         auto* button = input.findChild<QToolButton*>(QLatin1String(name));
@@ -129,7 +129,7 @@ void TestInputLine::startsUnstyled()
 void TestInputLine::colourListShowsWholeNames()
 {
     // The box itself may be narrow; its drop-down list shows every name whole.
-    TInputLine input;
+    InputBar input;
     QComboBox* colours = input.colorcomo;
     const QFontMetrics metrics(colours->view()->font());
     int longest = 0;
@@ -152,8 +152,8 @@ void TestInputLine::boxesSizedAsTheirEntriesNeed()
     // Boxes of one kind share the size worked out for one of them: a box in
     // another state still gets the size its own entries need.
     QFETCH(QString, change);
-    TInputLine lines[3];
-    for (TInputLine& line : lines) line.show();
+    InputBar lines[3];
+    for (InputBar& line : lines) line.show();
     for (QComboBox* box : {lines[1].colorcomo, lines[1].iconcomo}) {
         if (change == QLatin1String("list opened")) {
             box->showPopup();
@@ -166,7 +166,7 @@ void TestInputLine::boxesSizedAsTheirEntriesNeed()
             box->addItem(QStringLiteral("a much longer entry than any colour name"));
         }
     }
-    for (TInputLine& line : lines)
+    for (InputBar& line : lines)
         for (QComboBox* box : {line.colorcomo, line.iconcomo}) {
             QCOMPARE(box->sizeHint(), box->QComboBox::sizeHint());
             QCOMPARE(box->minimumSizeHint(), box->QComboBox::minimumSizeHint());
@@ -177,7 +177,7 @@ void TestInputLine::boxesSizedAsTheirEntriesNeed()
 
 void TestInputLine::appliesControlsToInput()
 {
-    TInputLine input;
+    InputBar input;
     input.colorcomo->setCurrentIndex(4);
     input.ToolButton5->click();
     input.ToolButton7->click();
@@ -213,8 +213,8 @@ void TestInputLine::emoticonPickerInserts()
     QFETCH(int, entry);
     QFETCH(QString, after);
 
-    TInputLine input;
-    QSignalSpy sent(&input, &TInputLine::EnterPressed);
+    InputBar input;
+    QSignalSpy sent(&input, &InputBar::EnterPressed);
     input.Edit1->setText(before);
     if (selectionLength > 0)
         input.Edit1->setSelection(selectionStart, selectionLength);
@@ -239,7 +239,7 @@ void TestInputLine::flattensPastedLines()
 {
     QFETCH(QString, clipboard);
     QFETCH(QString, line);
-    TInputLine input;
+    InputBar input;
     input.Edit1->setText(QStringLiteral("say "));
     QApplication::clipboard()->setText(clipboard);
     input.Edit1->setFocus();
@@ -252,8 +252,8 @@ void TestInputLine::flattensPastedLines()
 
 void TestInputLine::enterIsReported()
 {
-    TInputLine input;
-    QSignalSpy sent(&input, &TInputLine::EnterPressed);
+    InputBar input;
+    QSignalSpy sent(&input, &InputBar::EnterPressed);
     QTest::keyClicks(input.Edit1, QStringLiteral("hello"));
     QTest::keyClick(input.Edit1, Qt::Key_Return);
     QTest::keyClick(input.Edit1, Qt::Key_Enter, Qt::KeypadModifier);

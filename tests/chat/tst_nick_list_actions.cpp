@@ -2,7 +2,7 @@
 // list files they change, the panels, the advertisement and the profile.
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_panels.h"
 #include "chat/room_window.h"
 #include "common/account_lists.h"
@@ -37,24 +37,24 @@ struct Room {
         window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
         for (const auto& [entry, icon] : {std::pair{"Ann", kHostIcon}, {"Bob", kHostIcon},
                                           {"carl", kNormalIcon}, {"Dora", kNormalIcon}})
-            window->ListView1->AddEntry(QString::fromLatin1(entry), icon);
+            window->nickList_->AddEntry(QString::fromLatin1(entry), icon);
         c.Sent();
     }
     void Select(const QString& entry)
     {
-        window->ListView1->clearSelection();
+        window->nickList_->clearSelection();
         if (!entry.isEmpty())
-            window->ListView1->setCurrentItem(window->ListView1->FindExact(entry));
+            window->nickList_->setCurrentItem(window->nickList_->FindExact(entry));
     }
-    QTreeWidgetItem* Entry(const QString& entry) const { return window->ListView1->FindExact(entry); }
+    QTreeWidgetItem* Entry(const QString& entry) const { return window->nickList_->FindExact(entry); }
     QStringList File(AccountList list) const { return AccountListFile(c.frame.AccountFolder(), list).Names(); }
-    QString Transcript() const { return window->mainchat->toPlainText(); }
+    QString Transcript() const { return window->transcript_->toPlainText(); }
 
     Connected c;
-    TForm1* window = nullptr;
+    RoomWindow* window = nullptr;
 };
 
-QAction* MenuEntry(TForm1* window, const QString& name)
+QAction* MenuEntry(RoomWindow* window, const QString& name)
 {
     for (QAction* entry : window->PopupMenu1->actions())
         if (entry->objectName() == name)
@@ -118,7 +118,7 @@ void TestNickListActions::cleanup()
 
 void TestNickListActions::menuOrder()
 {
-    TForm1 window(nullptr);
+    RoomWindow window(nullptr);
     QStringList shown;
     for (QAction* entry : window.PopupMenu1->actions())
         shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
@@ -177,7 +177,7 @@ void TestNickListActions::menuEntry()
     QFETCH(QString, selected);
     Room room;
     if (!selected.isEmpty() && !room.Entry(selected))
-        room.window->ListView1->AddEntry(selected, kNormalIcon);
+        room.window->nickList_->AddEntry(selected, kNormalIcon);
     room.Select(selected);
     const int privateWindowsBefore = room.c.frame.ChildWindows().size();
 
@@ -188,7 +188,7 @@ void TestNickListActions::menuEntry()
     QTEST(room.File(AccountList::Ignore), "ignoreFile");
     QTEST(room.c.frame.IgnoreList(), "ignoreList");
     if (!selected.isEmpty())
-        QTEST(TNickListView::IconNumber(room.Entry(selected)), "icon");
+        QTEST(NickListView::IconNumber(room.Entry(selected)), "icon");
     QTEST(room.window->BanList(), "banList");
     QTEST(room.window->Panel4->isVisibleTo(room.window), "kickPanel");
     QCOMPARE(room.c.frame.ChildWindows().size(), privateWindowsBefore);  // only Whisper opens one
@@ -209,7 +209,7 @@ void TestNickListActions::whisper()
     room.c.frame.show();
     room.Select(QStringLiteral("Bob"));  // a host: the window is titled without any mark
     if (doubleClick) {
-        QTreeWidget* list = room.window->ListView1;
+        QTreeWidget* list = room.window->nickList_;
         const QPoint at = list->visualItemRect(room.Entry(QStringLiteral("Bob"))).center();
         // A double-click is a click and then the second press.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -257,7 +257,7 @@ void TestNickListActions::unignore()
     QFETCH(int, iconBefore);
     QFETCH(QStringList, listBefore);
     Room room;
-    TNickListView::SetIconNumber(room.Entry(selected), iconBefore);
+    NickListView::SetIconNumber(room.Entry(selected), iconBefore);
     room.c.frame.ChangeIgnoreList([&](IgnoreEntries& list) { list.Reset(listBefore); });
     const QString& nick = selected;
     QString error;
@@ -268,7 +268,7 @@ void TestNickListActions::unignore()
     room.window->UnIgnore1->trigger();
 
     QTEST(room.c.frame.IgnoreList(), "listAfter");
-    QTEST(TNickListView::IconNumber(room.Entry(selected)), "iconAfter");
+    QTEST(NickListView::IconNumber(room.Entry(selected)), "iconAfter");
     QCOMPARE(room.File(AccountList::Ignore), QStringList{"keep"});
     QCOMPARE(room.c.Sent(), QStringList());
 }
@@ -309,7 +309,7 @@ void TestNickListActions::kickPanel()
     why->clear();
     why->insert(reason);
     if (selectedAtKick.isEmpty())
-        room.window->ListView1->RemoveEntry(room.Entry(QStringLiteral("carl")));  // the selection must not pass on
+        room.window->nickList_->RemoveEntry(room.Entry(QStringLiteral("carl")));  // the selection must not pass on
     else
         room.Select(selectedAtKick);
     const QString before = room.Transcript();
@@ -457,7 +457,7 @@ void TestNickListActions::advertisementStops()
     } else if (ending == 1) {
         room.window->ConnectionLost();
     } else {
-        room.c.frame.IdTCPClient1.Disconnect();
+        room.c.frame.connection_.Disconnect();
         room.window->Timer2Timer();
     }
     QVERIFY(!room.window->Timer2->isActive());
@@ -549,7 +549,7 @@ void TestNickListActions::profileFillsWhileOpen()
     QStringList seen;
     QString emptyBefore;
     QTimer::singleShot(0, [&] {
-        auto* window = qobject_cast<TForm8*>(QApplication::activeModalWidget());
+        auto* window = qobject_cast<UserInfoWindow*>(QApplication::activeModalWidget());
         if (!window) return;
         emptyBefore = window->nick->text() + window->usertype->text();
         room.c.frame.ShowUserProfile(profile);  // a WHO reply arriving while it is open

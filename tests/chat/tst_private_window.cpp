@@ -1,11 +1,11 @@
 // The private chat window on its own: sending with the style bar, the echo,
 // the input line's three states, incoming line layouts, partner quit, saving,
 // and the ignore button.
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
-#include "protocol/line_connection.h"
-#include "shell/main_form.h"
+#include "chat/transcript_view.h"
+#include "protocol/stream/line_connection.h"
+#include "shell/main_window.h"
 #include "support/prompt_recorder.h"
 #include "common/user_data_folder.h"
 #include "support/scripted_server.h"
@@ -28,14 +28,14 @@ namespace {
 
 
 // The look of the character at pos of the view.
-QTextCharFormat FormatAt(const TRichTextBox& view, int pos)
+QTextCharFormat FormatAt(const TranscriptView& view, int pos)
 {
     QTextCursor c(view.document());
     c.setPosition(pos + 1);
     return c.charFormat();
 }
 
-void PressEnter(TForm3& w) { QTest::keyClick(w.Edit1, Qt::Key_Return); }
+void PressEnter(PrivateWindow& w) { QTest::keyClick(w.Edit1, Qt::Key_Return); }
 
 }  // namespace
 
@@ -69,7 +69,7 @@ private slots:
 private:
     std::unique_ptr<ScriptedServer> server_;
     std::unique_ptr<LineConnection> conn_;
-    std::unique_ptr<TForm3> w_;
+    std::unique_ptr<PrivateWindow> w_;
     std::optional<PromptRecorder> prompts_;  // installed for each test function
     QTemporaryDir dataRoot_;
 };
@@ -83,7 +83,7 @@ void TestPrivateWindow::init()
     conn_->SetHost("127.0.0.1");
     conn_->SetPort(server_->Port());
     conn_->Connect();
-    w_ = std::make_unique<TForm3>();
+    w_ = std::make_unique<PrivateWindow>();
     w_->SetTitle("bob");
     w_->SetConnection(conn_.get());
     w_->SetOwnNick("alice");
@@ -101,7 +101,7 @@ void TestPrivateWindow::cleanup()
 
 void TestPrivateWindow::namedControls()
 {
-    for (const char* name : {"privchat", "Edit1", "ToolButton1", "ToolButton3", "ToolButton4", "ToolButton5",
+    for (const char* name : {"transcript", "Edit1", "ToolButton1", "ToolButton3", "ToolButton4", "ToolButton5",
                              "ToolButton6", "ToolButton7", "colorcomo", "iconcomo", "titleid", "Panel2"})
         QVERIFY2(w_->findChild<QWidget*>(name), name);
     QCOMPARE(w_->titleid->text(), QStringLiteral("0"));
@@ -159,7 +159,7 @@ void TestPrivateWindow::sendsStyledLineAndEchoes()
     PressEnter(*w_);
 
     QVERIFY(server_->WaitForReceived(sent.toStdString()));
-    QCOMPARE(w_->privchat->toPlainText(), echo);
+    QCOMPARE(w_->transcript_->toPlainText(), echo);
     QVERIFY(w_->Edit1->text().isEmpty());
     QVERIFY(prompts_->Errors().isEmpty());
 }
@@ -170,13 +170,13 @@ void TestPrivateWindow::echoShowsStylesNotControlBytes()
     w_->ToolButton5->setChecked(true);
     w_->Edit1->setText("hi");
     PressEnter(*w_);
-    QCOMPARE(w_->privchat->toPlainText(), QStringLiteral("you said: hi\n"));
+    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral("you said: hi\n"));
 
-    const QTextCharFormat prefix = FormatAt(*w_->privchat, 0);
+    const QTextCharFormat prefix = FormatAt(*w_->transcript_, 0);
     QCOMPARE(prefix.foreground().color(), QColor(0, 128, 0));
     QCOMPARE(prefix.fontWeight(), int(QFont::Bold));
     QVERIFY(!prefix.fontItalic());
-    const QTextCharFormat text = FormatAt(*w_->privchat, 10);
+    const QTextCharFormat text = FormatAt(*w_->transcript_, 10);
     QCOMPARE(text.foreground().color(), QColor(255, 0, 0));
     QCOMPARE(text.fontWeight(), int(QFont::Bold));
 }
@@ -245,20 +245,20 @@ void TestPrivateWindow::failedWriteKeepsTypedTextAndReports()
     w_->Edit1->setText("hello");
     PressEnter(*w_);
     const QString note = QStringLiteral("Talvessa: You are not connected to a server: nothing was sent\n");
-    QCOMPARE(w_->privchat->toPlainText(), note);
+    QCOMPARE(w_->transcript_->toPlainText(), note);
     // The unstyled text stays, so a second try does not double the style bytes.
     QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
 
     w_->SetConnection(nullptr);
     PressEnter(*w_);
-    QCOMPARE(w_->privchat->toPlainText(), note + note);
+    QCOMPARE(w_->transcript_->toPlainText(), note + note);
     QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
     QVERIFY(prompts_->Errors().isEmpty());
 
     // Enter on an empty or blank line sends nothing and writes nothing.
     w_->Edit1->setText(QStringLiteral("   "));
     PressEnter(*w_);
-    QCOMPARE(w_->privchat->toPlainText(), note + note);
+    QCOMPARE(w_->transcript_->toPlainText(), note + note);
 }
 
 void TestPrivateWindow::incomingLayouts_data()
@@ -286,46 +286,46 @@ void TestPrivateWindow::incomingLayouts()
 
     w_->AppendIncomingLine(sender, text, IncomingKind(kind));
     // The line ends with a line break.
-    QCOMPARE(w_->privchat->toPlainText(), shown + u'\n');
+    QCOMPARE(w_->transcript_->toPlainText(), shown + u'\n');
 }
 
 void TestPrivateWindow::incomingColours()
 {
     w_->AppendIncomingLine("bob", "hi", IncomingKind::Message);
     w_->AppendIncomingLine("bob", "no", IncomingKind::Notice);
-    const QTextDocument& doc = *w_->privchat->document();
+    const QTextDocument& doc = *w_->transcript_->document();
     const int second = doc.findBlockByNumber(1).position();
 
-    QCOMPARE(FormatAt(*w_->privchat, 0).foreground().color(), QColor(0, 0, 255));  // "bob: "
-    QCOMPARE(FormatAt(*w_->privchat, 0).fontWeight(), int(QFont::Normal));
-    QCOMPARE(FormatAt(*w_->privchat, 5).foreground().color(), QColor(0, 0, 0));  // "hi"
-    QCOMPARE(FormatAt(*w_->privchat, second).foreground().color(), QColor(255, 0, 0));       // "bob (Notice): "
-    QCOMPARE(FormatAt(*w_->privchat, second + 14).foreground().color(), QColor(255, 0, 0));  // "bob: "
-    QCOMPARE(FormatAt(*w_->privchat, second + 19).foreground().color(), QColor(0, 0, 0));    // "no"
+    QCOMPARE(FormatAt(*w_->transcript_, 0).foreground().color(), QColor(0, 0, 255));  // "bob: "
+    QCOMPARE(FormatAt(*w_->transcript_, 0).fontWeight(), int(QFont::Normal));
+    QCOMPARE(FormatAt(*w_->transcript_, 5).foreground().color(), QColor(0, 0, 0));  // "hi"
+    QCOMPARE(FormatAt(*w_->transcript_, second).foreground().color(), QColor(255, 0, 0));       // "bob (Notice): "
+    QCOMPARE(FormatAt(*w_->transcript_, second + 14).foreground().color(), QColor(255, 0, 0));  // "bob: "
+    QCOMPARE(FormatAt(*w_->transcript_, second + 19).foreground().color(), QColor(0, 0, 0));    // "no"
 }
 
 void TestPrivateWindow::incomingEmoticonSitsBetweenItsText()
 {
     w_->AppendIncomingLine("bob", "a :) b", IncomingKind::Message);
     w_->AppendIncomingLine("bob", "(h)", IncomingKind::Message);
-    QCOMPARE(w_->privchat->toPlainText(), QStringLiteral(u"bob: a \ufffc b\nbob: \ufffc\n"));
-    QVERIFY(FormatAt(*w_->privchat, 7).isImageFormat());
+    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral(u"bob: a \ufffc b\nbob: \ufffc\n"));
+    QVERIFY(FormatAt(*w_->transcript_, 7).isImageFormat());
 }
 
 void TestPrivateWindow::lineAfterPartnerQuitIsNotItalic()
 {
     w_->PartnerQuit("bob", ":bye ");
     w_->AppendIncomingLine("bob", "back", IncomingKind::Message);
-    const int second = w_->privchat->document()->findBlockByNumber(1).position();
-    QVERIFY(!FormatAt(*w_->privchat, second).fontItalic());
-    QVERIFY(!FormatAt(*w_->privchat, second + 5).fontItalic());
+    const int second = w_->transcript_->document()->findBlockByNumber(1).position();
+    QVERIFY(!FormatAt(*w_->transcript_, second).fontItalic());
+    QVERIFY(!FormatAt(*w_->transcript_, second + 5).fontItalic());
 }
 
 void TestPrivateWindow::partnerQuitNoteAndReadOnly()
 {
     w_->PartnerQuit("bob", ":gone now ");
-    QCOMPARE(w_->privchat->toPlainText(), QStringLiteral("bob has lost connection. :gone now \n"));
-    const QTextCharFormat note = FormatAt(*w_->privchat, 0);
+    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral("bob has lost connection. :gone now \n"));
+    const QTextCharFormat note = FormatAt(*w_->transcript_, 0);
     QCOMPARE(note.foreground().color(), QColor(128, 128, 128));
     QCOMPARE(note.fontWeight(), int(QFont::Bold));
     QVERIFY(note.fontItalic());
@@ -336,11 +336,11 @@ void TestPrivateWindow::partnerQuitNoteAndReadOnly()
 void TestPrivateWindow::typedCharactersNeverReachTranscript()
 {
     w_->AppendIncomingLine("bob", "hi", IncomingKind::Message);
-    w_->privchat->setFocus();
-    QTest::keyClicks(w_->privchat, "xyz");
-    QCOMPARE(w_->privchat->toPlainText(), QStringLiteral("bob: hi\n"));
+    w_->transcript_->setFocus();
+    QTest::keyClicks(w_->transcript_, "xyz");
+    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral("bob: hi\n"));
     // The program's caret stays at the end for the next line.
-    QCOMPARE(w_->privchat->SelStart(), w_->privchat->TextLength());
+    QCOMPARE(w_->transcript_->SelStart(), w_->transcript_->TextLength());
 }
 
 void TestPrivateWindow::savesTranscriptAsRtf()
@@ -350,8 +350,8 @@ void TestPrivateWindow::savesTranscriptAsRtf()
     prompts_->saveAnswer = path;
     // The dialog starts in the folder of the login's nick, even after the
     // server renamed the user.
-    TMainForm frame;
-    frame.IdTCPClient1.SetHost("127.0.0.1");
+    MainWindow frame;
+    frame.connection_.SetHost("127.0.0.1");
     frame.SetCurrentNick("alice");
     frame.FollowOwnRename("alice_");
     w_->SetFrame(&frame);
@@ -394,7 +394,7 @@ void TestPrivateWindow::unwritableSaveIsReported()
 
 void TestPrivateWindow::ignoreButtonHandsOverPartnerAndCloses()
 {
-    QSignalSpy spy(w_.get(), &TForm3::IgnorePartner);
+    QSignalSpy spy(w_.get(), &PrivateWindow::IgnorePartner);
     w_->ToolButton1->click();
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("bob"));

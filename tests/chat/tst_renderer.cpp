@@ -2,7 +2,7 @@
 // note styles, and the view operations the windows rely on.
 #include "chat/emoticons.h"
 #include "chat/renderer.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "common/wire_text.h"
 
 #include <QApplication>
@@ -216,7 +216,7 @@ void TestRenderer::rendersRuns()
     QFETCH(QString, text);
     QFETCH(Runs, expected);
     for (const RenderMode mode : {RenderMode::Incoming, RenderMode::Echo}) {
-        TRichTextBox view;
+        TranscriptView view;
         RenderFormatted(view, text, mode);
         // Whatever the text left switched on, the next insert is plain black.
         view.SetSelText(QStringLiteral("\n"));
@@ -233,7 +233,7 @@ void TestRenderer::keepsAttributesNoByteChanged()
 {
     // Switches start at 0 in every call, but what the caller set stays in
     // force until a byte changes it: the first 0x1D finds italic already on.
-    TRichTextBox view;
+    TranscriptView view;
     view.SetSelItalic(true);
     view.SetSelColor(QColor(0x80, 0x00, 0x80));
     RenderFormatted(view, Wire("a\x02" "b\x1d" "c\x1d" "d"), RenderMode::Incoming);
@@ -264,7 +264,7 @@ void TestRenderer::writesNoteStyles()
 {
     QFETCH(QString, entry);
     QFETCH(Runs, expected);
-    TRichTextBox view;
+    TranscriptView view;
     for (const QString& step : entry.split(u'+')) {
         if (step == u"system")
             WriteSystemNote(view, QStringLiteral("Please join a room first"));
@@ -291,9 +291,9 @@ void TestRenderer::echoShutsInputOnlyWhileDrawing()
 {
     QFETCH(int, mode);
     QFETCH(bool, enabledWhileDrawing);
-    TRichTextBox view;
+    TranscriptView view;
     QList<bool> seen;
-    connect(&view, &TRichTextBox::Change, this, [&] { seen << view.InputEnabled(); });
+    connect(&view, &TranscriptView::Change, this, [&] { seen << view.InputEnabled(); });
     RenderFormatted(view, QStringLiteral("text :) more"), RenderMode(mode));
     QCOMPARE(seen, QList<bool>{enabledWhileDrawing});
     QVERIFY(view.InputEnabled());
@@ -301,8 +301,8 @@ void TestRenderer::echoShutsInputOnlyWhileDrawing()
 
 void TestRenderer::oneChangePerRenderedText()
 {
-    TRichTextBox view;
-    QSignalSpy changes(&view, &TRichTextBox::Change);
+    TranscriptView view;
+    QSignalSpy changes(&view, &TranscriptView::Change);
     RenderFormatted(view, Wire("a\x02" "b:)c\x03" "4d(h)e\x0f" "f"), RenderMode::Incoming);
     QCOMPARE(changes.count(), 1);
     RenderFormatted(view, QString(), RenderMode::Incoming);
@@ -313,7 +313,7 @@ void TestRenderer::oneChangePerRenderedText()
 
 void TestRenderer::leavesClipboardAndUserSelectionAlone()
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.SetSelText(QStringLiteral("copy this line\n"));
     QTextCursor selection(view.document());
     selection.setPosition(5);
@@ -347,7 +347,7 @@ void TestRenderer::picturesAreDistinct()
 
 void TestRenderer::caretAndLength()
 {
-    TRichTextBox view;
+    TranscriptView view;
     QCOMPARE(view.TextLength(), 0);
     view.SetSelText(QStringLiteral("ab\ncd"));
     QCOMPARE(view.TextLength(), 5);
@@ -367,11 +367,11 @@ void TestRenderer::caretAndLength()
 
 void TestRenderer::typedCharactersAreOfferedAndDiscarded()
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.SetSelText(QStringLiteral("text"));
     QString offered;
     bool keep = false;
-    connect(&view, &TRichTextBox::KeyPress, this, [&](QChar key, bool& discard) {
+    connect(&view, &TranscriptView::KeyPress, this, [&](QChar key, bool& discard) {
         offered += key;
         if (keep)
             discard = false;
@@ -393,7 +393,7 @@ void TestRenderer::typedCharactersAreOfferedAndDiscarded()
 
 void TestRenderer::copiesSelection()
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.SetSelText(QStringLiteral("hello world"));
     QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
     QApplication::clipboard()->clear();
@@ -403,11 +403,11 @@ void TestRenderer::copiesSelection()
 
 void TestRenderer::batchDefersChangeAndScroll()
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.resize(300, 120);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QSignalSpy changes(&view, &TRichTextBox::Change);
+    QSignalSpy changes(&view, &TranscriptView::Change);
     view.BeginBatch();
     view.BeginBatch();
     for (int i = 0; i < 200; ++i)
@@ -426,7 +426,7 @@ void TestRenderer::batchDefersChangeAndScroll()
 
 void TestRenderer::scrollsCaretIntoView()
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.resize(300, 120);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -450,7 +450,7 @@ void TestRenderer::scrollsCaretIntoView()
 
 void TestRenderer::saveToUnwritablePathThrows()
 {
-    TRichTextBox view;
+    TranscriptView view;
     view.SetSelText(QStringLiteral("x"));
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/missing/chat.rtf");

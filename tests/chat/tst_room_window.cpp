@@ -2,12 +2,12 @@
 // the input line, the action menu, activation and attention flashing.
 #include "chat/action_menu.h"
 #include "chat/country_rooms.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/prompt_recorder.h"
 #include "common/timings.h"
 #include "support/connected_frame.h"
@@ -39,19 +39,19 @@ void PressEnter(QWidget* widget)
     QTest::keyClick(widget, Qt::Key_Return);
 }
 
-QString Transcript(const TForm1& window)
+QString Transcript(const RoomWindow& window)
 {
-    return window.mainchat->toPlainText();
+    return window.transcript_->toPlainText();
 }
 
-QTextCharFormat FormatAt(const TRichTextBox& view, int position)
+QTextCharFormat FormatAt(const TranscriptView& view, int position)
 {
     QTextCursor cursor(view.document());
     cursor.setPosition(position + 1);
     return cursor.charFormat();
 }
 
-QStringList EnabledControls(const TForm1& w)
+QStringList EnabledControls(const RoomWindow& w)
 {
     QStringList names;
     for (QWidget* control : QList<QWidget*>{w.ComboBoxEx1, w.joinbtn, w.partbtn, w.actionbtn, w.blockbtn, w.addbtn,
@@ -65,7 +65,7 @@ const QStringList kNotInRoom{"ComboBoxEx1", "joinbtn", "ToolButton9", "exitbtn"}
 const QStringList kInRoom{"partbtn", "actionbtn", "blockbtn", "addbtn", "favbtn", "invitetoolbtn", "ToolButton9",
                           "exitbtn"};
 
-QMdiSubWindow* SubOf(TForm1* window)
+QMdiSubWindow* SubOf(RoomWindow* window)
 {
     return qobject_cast<QMdiSubWindow*>(window->parentWidget());
 }
@@ -132,14 +132,14 @@ void TestRoomWindow::cleanup()
 void TestRoomWindow::newWindowLooksEmpty()
 {
     Connected c;
-    TForm1* window = c.frame.NewRoomWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
     QCOMPARE(window->Title(), QStringLiteral("No Room"));
     QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("[Select Room]"));
     QCOMPARE(window->titleid->text(), QStringLiteral("0"));
     QVERIFY(window->titleid->isHidden());
     QCOMPARE(EnabledControls(*window), kNotInRoom);
     QCOMPARE(window->actionbtn->text(), QStringLiteral("Action"));
-    QCOMPARE(window->ListView1->Count(), 0);
+    QCOMPARE(window->nickList_->Count(), 0);
     QVERIFY(!window->Timer1->isActive());
     QCOMPARE(window->Timer1->interval(), timing().flashMs);
     QVERIFY(window->Panel3->isHidden());
@@ -147,13 +147,13 @@ void TestRoomWindow::newWindowLooksEmpty()
     QCOMPARE(window->OwnNick(), QStringLiteral("Ann"));
     QCOMPARE(c.Sent(), QStringList());
     // A bare window before any opener touched it.
-    TForm1 bare(nullptr);
+    RoomWindow bare(nullptr);
     QCOMPARE(bare.Title(), QStringLiteral("Rovezorirud"));
 }
 
 void TestRoomWindow::countryRoomsCarryFlags()
 {
-    TForm1 window(nullptr);
+    RoomWindow window(nullptr);
     QCOMPARE(window.ComboBoxEx1->count(), 39);
     QCOMPARE(window.ComboBoxEx1->itemText(0), QStringLiteral("Argentina"));
     QCOMPARE(window.ComboBoxEx1->itemText(8), QStringLiteral("Crotia"));  // the room's name as it exists
@@ -168,7 +168,7 @@ void TestRoomWindow::countryRoomsCarryFlags()
 void TestRoomWindow::openedWindowJoins()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     QCOMPARE(c.Sent(), QStringList{"join #Germany"});
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
     QCOMPARE(window->titleid->text(), QStringLiteral("Germany"));
@@ -182,7 +182,7 @@ void TestRoomWindow::openedWindowJoins()
 void TestRoomWindow::blankLineSendsNothing()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
     const QString before = Transcript(*window);
     for (const QString& typed : {QString(), QStringLiteral("   ")}) {
@@ -236,7 +236,7 @@ void TestRoomWindow::enterInSelectorJoins()
     QFETCH(int, key);
     QFETCH(bool, toLineEdit);
     Connected c;
-    TForm1* window = c.frame.NewRoomWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
     window->ComboBoxEx1->setEditText(QStringLiteral("room"));
     QWidget* target = toLineEdit ? static_cast<QWidget*>(window->ComboBoxEx1->lineEdit()) : window->ComboBoxEx1;
     QTest::keyPress(target, Qt::Key(key));
@@ -250,7 +250,7 @@ void TestRoomWindow::enterReleasedWithoutItsPressJoinsNothing()
 {
     // The Enter that chose Chat > New is let go in the new window's selector.
     Connected c;
-    TForm1* window = c.frame.NewRoomWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
     window->ComboBoxEx1->setEditText(QStringLiteral("room"));
     QTest::keyRelease(window->ComboBoxEx1, Qt::Key_Return);
     QCOMPARE(c.Sent(), QStringList());
@@ -266,7 +266,7 @@ void TestRoomWindow::join()
     QFETCH(QString, note);
 
     Connected c;
-    TForm1* window = c.frame.NewRoomWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
     window->ComboBoxEx1->setEditText(typed);
     // Enter released in the room selector joins, as the join button does. A
     // key press goes to the combo box, which has the focus.
@@ -281,8 +281,8 @@ void TestRoomWindow::join()
 void TestRoomWindow::joinOnClosedConnectionKeepsControls()
 {
     Connected c;
-    TForm1* window = c.frame.NewRoomWindow();
-    c.frame.IdTCPClient1.Disconnect();
+    RoomWindow* window = c.frame.NewRoomWindow();
+    c.frame.connection_.Disconnect();
     window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
     window->joinbtn->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
@@ -294,22 +294,22 @@ void TestRoomWindow::joinOnClosedConnectionKeepsControls()
 void TestRoomWindow::leaveEmptiesListAndTitle()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->ListView1->AddEntry(QStringLiteral("bob"), kNormalIcon);
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->nickList_->AddEntry(QStringLiteral("bob"), kNormalIcon);
     window->SetHostControlsEnabled(true);
     const QString before = Transcript(*window);
     c.Sent();
     window->partbtn->click();
     QCOMPARE(c.Sent(), QStringList{"part #Germany"});
     QCOMPARE(window->Title(), QString());
-    QCOMPARE(window->ListView1->Count(), 0);
+    QCOMPARE(window->nickList_->Count(), 0);
     QCOMPARE(Transcript(*window), before);
     QCOMPARE(EnabledControls(*window), kNotInRoom);
 
     // Leaving on a closed connection changes nothing.
     window->joinbtn->click();
     c.Sent();
-    c.frame.IdTCPClient1.Disconnect();
+    c.frame.connection_.Disconnect();
     window->partbtn->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
     QCOMPARE(EnabledControls(*window), kInRoom);
@@ -318,7 +318,7 @@ void TestRoomWindow::leaveEmptiesListAndTitle()
 void TestRoomWindow::rejoinEmptiesNothingButTheBanList()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     window->partbtn->click();
     window->ComboBoxEx1->setEditText(QStringLiteral("France"));
     window->joinbtn->click();
@@ -347,17 +347,17 @@ void TestRoomWindow::close()
     QFETCH(QStringList, sent);
 
     Connected c;
-    TForm1* window = how == QLatin1String("empty") ? c.frame.NewRoomWindow()
+    RoomWindow* window = how == QLatin1String("empty") ? c.frame.NewRoomWindow()
                                                      : c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     if (how == QLatin1String("after leaving"))
         window->partbtn->click();
-    QPointer<TForm1> watch(window);
+    QPointer<RoomWindow> watch(window);
     QStringList expected = sent;
     if (how != QLatin1String("empty"))
         expected.prepend(QStringLiteral("join #Germany"));
     if (how == QLatin1String("disconnected")) {
         QCOMPARE(c.Sent(), QStringList{"join #Germany"});
-        c.frame.IdTCPClient1.Disconnect();
+        c.frame.connection_.Disconnect();
         SubOf(window)->close();
         QTRY_VERIFY(watch.isNull());
         return;
@@ -405,9 +405,9 @@ void TestRoomWindow::inputLine()
     QFETCH(QString, echo);
 
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
-    window->mainchat->clear();
+    window->transcript_->clear();
     window->Panel2->colorcomo->setCurrentIndex(colour);
     window->Panel2->ToolButton5->setChecked(bold);
     window->Panel2->ToolButton6->setChecked(underline);
@@ -418,7 +418,7 @@ void TestRoomWindow::inputLine()
     QCOMPARE(Transcript(*window), echo);
     QCOMPARE(window->Edit1->text(), QString());
     // The nick goes first in blue bold.
-    const QTextCharFormat nick = FormatAt(*window->mainchat, 0);
+    const QTextCharFormat nick = FormatAt(*window->transcript_, 0);
     QCOMPARE(nick.foreground().color(), QColor(0, 0, 255));
     QCOMPARE(nick.fontWeight(), int(QFont::Bold));
     // The toggles and the picker stay as they were for the next line.
@@ -429,9 +429,9 @@ void TestRoomWindow::inputLine()
 void TestRoomWindow::longLineGoesOutInPiecesEchoedWhole()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
-    window->mainchat->clear();
+    window->transcript_->clear();
     QString typed;
     for (int i = 0; i < 100; ++i) typed += (i ? QStringLiteral(" w") : QStringLiteral("w")) + QString::number(100 + i);
     window->Panel2->ToolButton5->setChecked(true);  // bold stays on in the continuation
@@ -447,7 +447,7 @@ void TestRoomWindow::longLineGoesOutInPiecesEchoedWhole()
 void TestRoomWindow::inputLineOutsideARoom()
 {
     Connected c;
-    TForm1* window = c.frame.NewRoomWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
     window->Edit1->setText(QStringLiteral("hello"));
     PressEnter(window->Edit1);
     QCOMPARE(c.Sent(), QStringList());
@@ -458,9 +458,9 @@ void TestRoomWindow::inputLineOutsideARoom()
 void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     const QString before = Transcript(*window);
-    c.frame.IdTCPClient1.Disconnect();
+    c.frame.connection_.Disconnect();
     window->Panel2->ToolButton5->setChecked(true);
     window->Edit1->setText(QStringLiteral("hello"));
     PressEnter(window->Edit1);
@@ -498,13 +498,13 @@ void TestRoomWindow::actions()
     QFETCH(QString, shown);
 
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->ListView1->AddEntry(QStringLiteral("bob"), kNormalIcon);
-    window->ListView1->AddEntry(QStringLiteral("carol"), kNormalIcon);
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->nickList_->AddEntry(QStringLiteral("bob"), kNormalIcon);
+    window->nickList_->AddEntry(QStringLiteral("carol"), kNormalIcon);
     if (!selected.isEmpty())
-        window->ListView1->FindExact(selected)->setSelected(true);
+        window->nickList_->FindExact(selected)->setSelected(true);
     c.Sent();
-    window->mainchat->clear();
+    window->transcript_->clear();
     auto* action = window->PopupMenu2->findChild<QAction*>(entry);
     QVERIFY(action);
     action->trigger();
@@ -515,9 +515,9 @@ void TestRoomWindow::actions()
 void TestRoomWindow::customActionPanel()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
-    window->mainchat->clear();
+    window->transcript_->clear();
     const QStringList captions = [&] {
         QStringList list;
         for (QAction* a : window->PopupMenu2->actions())
@@ -554,9 +554,9 @@ void TestRoomWindow::customActionPanel()
 void TestRoomWindow::actionOnClosedConnectionIsReported()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     const QString before = Transcript(*window);
-    c.frame.IdTCPClient1.Disconnect();
+    c.frame.connection_.Disconnect();
     window->Dance2Click();
     QCOMPARE(prompts_->Errors().size(), 1);
     QCOMPARE(Transcript(*window), before);
@@ -572,10 +572,10 @@ void TestRoomWindow::actionOnClosedConnectionIsReported()
 void TestRoomWindow::actionLineLook()
 {
     Connected c;
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->mainchat->clear();
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    window->transcript_->clear();
     window->Sing2Click();
-    const QTextCharFormat format = FormatAt(*window->mainchat, 0);
+    const QTextCharFormat format = FormatAt(*window->transcript_, 0);
     QCOMPARE(format.foreground().color(), QColor(0x80, 0x00, 0x80));
     QCOMPARE(format.fontWeight(), int(QFont::Bold));
     QVERIFY(format.fontItalic());
@@ -584,10 +584,10 @@ void TestRoomWindow::actionLineLook()
 void TestRoomWindow::ownNickIsSharedByAllWindows()
 {
     Connected c;
-    TForm1* first = c.frame.OpenRoomWindow(QStringLiteral("one"));
+    RoomWindow* first = c.frame.OpenRoomWindow(QStringLiteral("one"));
     c.frame.SetCurrentNick(QStringLiteral("Bea"));
     c.frame.OpenRoomWindow(QStringLiteral("two"));
-    first->mainchat->clear();
+    first->transcript_->clear();
     first->Edit1->setText(QStringLiteral("hi"));
     PressEnter(first->Edit1);
     QCOMPARE(Transcript(*first), QStringLiteral("Bea: hi\n"));
@@ -618,18 +618,18 @@ void TestRoomWindow::activationMarksIgnoredNicks()
     QFETCH(QString, after);
     QFETCH(QStringList, ignoreAfter);
 
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
     for (const QString& part : nicks.split(u' ')) {
         const QStringList fields = part.split(u':');
-        window->ListView1->AddEntry(fields[0], fields[1].toInt());
+        window->nickList_->AddEntry(fields[0], fields[1].toInt());
     }
     frame.Lists().SetIgnoreList(ignore);
     window->FormActivate();
     QStringList described;
-    for (int i = 0; i < window->ListView1->Count(); ++i)
-        described << TNickListView::Nick(window->ListView1->EntryAt(i)) + u':' +
-                         QString::number(TNickListView::IconNumber(window->ListView1->EntryAt(i)));
+    for (int i = 0; i < window->nickList_->Count(); ++i)
+        described << NickListView::Nick(window->nickList_->EntryAt(i)) + u':' +
+                         QString::number(NickListView::IconNumber(window->nickList_->EntryAt(i)));
     QCOMPARE(described.join(u' '), after);
     QCOMPARE(frame.IgnoreList(), ignoreAfter);
 }
@@ -637,12 +637,12 @@ void TestRoomWindow::activationMarksIgnoredNicks()
 void TestRoomWindow::flashingUntilActivated()
 {
     timing().flashMs = 20;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
-    TForm1* quiet = frame.NewRoomWindow();
-    TForm1* other = frame.NewRoomWindow();
+    RoomWindow* quiet = frame.NewRoomWindow();
+    RoomWindow* other = frame.NewRoomWindow();
     other->SetTitle(QStringLiteral("Busy room"));
     frame.BringToFront(quiet);
     QTRY_VERIFY(frame.IsActiveChild(quiet));
@@ -670,13 +670,13 @@ void TestRoomWindow::flashingUntilActivated()
 void TestRoomWindow::twoWindowsFlashTogether()
 {
     timing().flashMs = 15;
-    TMainForm frame;
-    TForm1* first = frame.NewRoomWindow();
-    TForm1* second = frame.NewRoomWindow();
+    MainWindow frame;
+    RoomWindow* first = frame.NewRoomWindow();
+    RoomWindow* second = frame.NewRoomWindow();
     first->StartAttention();
     second->StartAttention();
     // Each window keeps its own rhythm: both blink, neither is stuck.
-    for (TForm1* window : {first, second}) {
+    for (RoomWindow* window : {first, second}) {
         QTRY_VERIFY(window->FlashLit());
         QTRY_VERIFY(!window->FlashLit());
     }
@@ -685,28 +685,28 @@ void TestRoomWindow::twoWindowsFlashTogether()
 
 void TestRoomWindow::caretReturnsToTheEndAfterEveryChange()
 {
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
-    window->mainchat->SetSelText(QStringLiteral("first line\n"));
-    window->mainchat->SetSelStart(3);
-    window->mainchat->SetSelText(QStringLiteral("X"));
-    QCOMPARE(window->mainchat->SelStart(), window->mainchat->TextLength());
-    window->mainchat->SetSelText(QStringLiteral("tail"));
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
+    window->transcript_->SetSelText(QStringLiteral("first line\n"));
+    window->transcript_->SetSelStart(3);
+    window->transcript_->SetSelText(QStringLiteral("X"));
+    QCOMPARE(window->transcript_->SelStart(), window->transcript_->TextLength());
+    window->transcript_->SetSelText(QStringLiteral("tail"));
     QCOMPARE(Transcript(*window), QStringLiteral("firXst line\ntail"));
 }
 
 void TestRoomWindow::transcriptIgnoresTyping()
 {
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
-    window->mainchat->setFocus();
-    QTest::keyClicks(window->mainchat, QStringLiteral("typed"));
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
+    window->transcript_->setFocus();
+    QTest::keyClicks(window->transcript_, QStringLiteral("typed"));
     QCOMPARE(Transcript(*window), QString());
 }
 
 void TestRoomWindow::hostOnlyEntriesArePresent()
 {
-    TForm1 window(nullptr);
+    RoomWindow window(nullptr);
     QStringList captions;
     for (QAction* a : window.PopupMenu1->actions())
         if (!a->isSeparator())
@@ -737,7 +737,7 @@ void TestRoomWindow::rowsNeverOverlap()
     Connected c;
     c.frame.resize(1000, 800);
     c.frame.show();
-    TForm1* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     // The sub-window's size less its frame and title bar is the window's.
     SubOf(window)->resize(541, height + SubOf(window)->height() - window->height());
     QCoreApplication::processEvents();
@@ -746,7 +746,7 @@ void TestRoomWindow::rowsNeverOverlap()
     QTEST(window->StatusBar1->isVisible(), "statusBar");
     QTEST(window->Panel2->StyleBarShown(), "styleBar");
     QList<QWidget*> rows;
-    for (QWidget* row : QList<QWidget*>{window->ToolBar1, window->Panel1, window->mainchat, window->Panel2,
+    for (QWidget* row : QList<QWidget*>{window->ToolBar1, window->Panel1, window->transcript_, window->Panel2,
                                         window->StatusBar1})
         if (row->isVisible())
             rows << row;
@@ -765,7 +765,7 @@ void TestRoomWindow::typingReplacesTheSelectorPrompt()
     Connected c;
     c.frame.show();
     c.frame.activateWindow();
-    TForm1* window = c.frame.NewRoomWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
     window->ComboBoxEx1->setFocus();
     QTRY_VERIFY(window->ComboBoxEx1->lineEdit()->hasSelectedText());
     QTest::keyClicks(window->ComboBoxEx1, QStringLiteral("linux"));

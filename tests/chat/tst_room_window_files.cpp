@@ -1,7 +1,7 @@
 // Saving a room's chat and the account folder it starts in.
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/file_size_limit.h"
 #include "support/prompt_recorder.h"
 #include "common/user_data_folder.h"
@@ -96,11 +96,11 @@ void TestRoomWindowFiles::userDataFolderWithoutOverride()
 
 void TestRoomWindowFiles::saveChat()
 {
-    TMainForm frame;
-    frame.IdTCPClient1.SetHost("irc.example.org");
+    MainWindow frame;
+    frame.connection_.SetHost("irc.example.org");
     frame.SetCurrentNick(QStringLiteral("Ann"));
-    TForm1* window = frame.NewRoomWindow();
-    window->mainchat->SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
+    RoomWindow* window = frame.NewRoomWindow();
+    window->transcript_->SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
     prompts_->saveAnswer = root_.filePath(QStringLiteral("chat.rtf"));
     window->ToolButton9->click();
 
@@ -117,8 +117,8 @@ void TestRoomWindowFiles::saveChat()
 
 void TestRoomWindowFiles::saveChatCancelled()
 {
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
     window->ToolButton9->click();
     QCOMPARE(prompts_->saveAsked.value(0), QStringLiteral("Save chat"));
     QVERIFY(prompts_->Errors().isEmpty());
@@ -126,8 +126,8 @@ void TestRoomWindowFiles::saveChatCancelled()
 
 void TestRoomWindowFiles::saveChatFailureIsReported()
 {
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
     prompts_->saveAnswer = root_.filePath(QStringLiteral("no/such/folder/chat.rtf"));
     window->ToolButton9Click();
     QCOMPARE(prompts_->Errors().size(), 1);
@@ -147,13 +147,13 @@ void TestRoomWindowFiles::saveLeavesWholeFileOrNone_data()
 void TestRoomWindowFiles::saveLeavesWholeFileOrNone()
 {
     QFETCH(QString, ending);
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
     {
-        TRichTextBox::Batch batch(*window->mainchat);
+        TranscriptView::Batch batch(*window->transcript_);
         QString lines;
         for (int i = 0; i < 40000; ++i) lines += QStringLiteral("line %1 of a long evening in the room\n").arg(i);
-        window->mainchat->SetSelText(lines);
+        window->transcript_->SetSelText(lines);
     }
     QDir folder(root_.filePath(QStringLiteral("saves")));
     QVERIFY(folder.mkpath(QStringLiteral(".")));

@@ -2,7 +2,7 @@
 // styles and pictures must all come back.
 #include "chat/chat_saving.h"
 #include "chat/emoticons.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/rtf_writer.h"
 
 #include <QDir>
@@ -24,7 +24,7 @@ namespace {
 using Piece = std::pair<QString, QString>;
 using Pieces = QList<Piece>;
 
-void Apply(TRichTextBox& view, const QString& look)
+void Apply(TranscriptView& view, const QString& look)
 {
     const QStringList words = look.split(u' ', Qt::SkipEmptyParts);
     view.SetSelBold(words.contains(u"b"));
@@ -42,7 +42,7 @@ void Apply(TRichTextBox& view, const QString& look)
     }
 }
 
-void Fill(TRichTextBox& view, const Pieces& pieces)
+void Fill(TranscriptView& view, const Pieces& pieces)
 {
     for (const auto& [text, look] : pieces) {
         if (look.startsWith(u"pic=")) {
@@ -145,7 +145,7 @@ private slots:
 
 private:
     // Saves the view, runs the reader on the file in dir; returns its HTML.
-    QString ReadBack(const TRichTextBox& view, const QTemporaryDir& dir);
+    QString ReadBack(const TranscriptView& view, const QTemporaryDir& dir);
 
     QString unrtf_;
 };
@@ -155,7 +155,7 @@ void TestRtfWriter::initTestCase()
     unrtf_ = QStandardPaths::findExecutable(QStringLiteral("unrtf"));
 }
 
-QString TestRtfWriter::ReadBack(const TRichTextBox& view, const QTemporaryDir& dir)
+QString TestRtfWriter::ReadBack(const TranscriptView& view, const QTemporaryDir& dir)
 {
     const QString path = dir.filePath(QStringLiteral("chat.rtf"));
     view.SaveToFile(path);
@@ -210,7 +210,7 @@ void TestRtfWriter::roundTripsThroughReader()
     if (unrtf_.isEmpty())
         QSKIP("unrtf is not installed");
 
-    TRichTextBox view;
+    TranscriptView view;
     Fill(view, written);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -236,7 +236,7 @@ void TestRtfWriter::roundTripsThroughReader()
 void TestRtfWriter::writesPlainAsciiOnly()
 {
     // Whatever the text, the file itself is 7-bit: every other character is escaped.
-    TRichTextBox view;
+    TranscriptView view;
     view.SetSelText(QStringLiteral(u"Grüße ☺ 😀 \u0001\u007f tab\there"));
     const QByteArray rtf = WriteRtf(*view.document());
     for (const char c : rtf)
@@ -250,7 +250,7 @@ namespace {
 
 // Lines first..last of a transcript, each "line N" in blue with a picture,
 // the last one without its line break.
-void FillLines(TRichTextBox& view, int first, int last)
+void FillLines(TranscriptView& view, int first, int last)
 {
     view.SetSelColor(Qt::blue);
     for (int i = first; i <= last; ++i) {
@@ -283,7 +283,7 @@ void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
     QFETCH(QString, change);
     QFETCH(QList<int>, saved);
 
-    TRichTextBox view;
+    TranscriptView view;
     FillLines(view, 0, 29);
     RtfSnapshotTaker taker(*view.document());
     QVERIFY(!taker.CopySome(0));  // one paragraph per slice
@@ -301,7 +301,7 @@ void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
     while (!taker.CopySome(0)) ++slices;
     QVERIFY(slices > 1 || change == u"clear");
 
-    TRichTextBox expected;
+    TranscriptView expected;
     for (int i = 0; i < saved.size(); ++i) {
         if (i > 0) expected.SetSelText(QStringLiteral("\n"));
         if (saved[i] >= 0) FillLines(expected, saved[i], saved[i]);
@@ -313,9 +313,9 @@ void TestRtfWriter::saveEndsWhenTheWindowGoes()
 {
     // The window's close box works until the progress dialog shows.
     QTemporaryDir dir;
-    auto* view = new TRichTextBox;
+    auto* view = new TranscriptView;
     FillLines(*view, 0, 2000);
-    QPointer<TRichTextBox> watch(view);
+    QPointer<TranscriptView> watch(view);
     QTimer::singleShot(0, view, [view] { delete view; });
     QVERIFY(!SaveTranscript(*view, dir.filePath(QStringLiteral("chat.rtf"))));
     QVERIFY(watch.isNull());

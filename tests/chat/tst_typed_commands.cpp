@@ -2,7 +2,7 @@
 // server receives for each command, the notes for commands typed wrong, and
 // the ignore list the ignore commands change.
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
@@ -25,7 +25,7 @@ namespace {
 QString Bytes(const char* text) { return QString::fromLatin1(text); }
 
 // The transcript's last line.
-QString LastLine(const TRichTextBox* view)
+QString LastLine(const TranscriptView* view)
 {
     QStringList lines = view->toPlainText().split(u'\n', Qt::SkipEmptyParts);
     return lines.isEmpty() ? QString() : lines.last();
@@ -208,23 +208,23 @@ void TestTypedCommands::typed()
     QFETCH(QStringList, ignore);
 
     Connected c;
-    TForm1* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    room->ListView1->AddEntry(QStringLiteral("Bob"), kHostIcon);
-    room->ListView1->AddEntry(QStringLiteral("carl"), kNormalIcon);
-    room->ListView1->AddEntry(QStringLiteral("Dora"), kIgnoredIcon);
+    RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    room->nickList_->AddEntry(QStringLiteral("Bob"), kHostIcon);
+    room->nickList_->AddEntry(QStringLiteral("carl"), kNormalIcon);
+    room->nickList_->AddEntry(QStringLiteral("Dora"), kIgnoredIcon);
     c.frame.ChangeIgnoreList([](IgnoreEntries& list) { list.Append(QStringLiteral("Dora")); });
     if (window == QLatin1String("left"))
         room->partbtnClick();
     if (window == QLatin1String("listed"))
         room->SetRoomOnWire("Germ\x02" "any");
     QLineEdit* edit = room->Edit1;
-    TRichTextBox* view = room->mainchat;
+    TranscriptView* view = room->transcript_;
     if (window.endsWith(QLatin1String("private"))) {
         const QString bob = window == QLatin1String("private") ? QStringLiteral("Bob") : ShownText(QStringLiteral(u"\u202eBob"));
-        auto* partner = qobject_cast<TForm3*>(c.frame.OpenPrivateWindowFromUser(bob));
+        auto* partner = qobject_cast<PrivateWindow*>(c.frame.OpenPrivateWindowFromUser(bob));
         QVERIFY(partner);
         edit = partner->Edit1;
-        view = partner->privchat;
+        view = partner->transcript_;
     }
     c.Sent();
     // The profile window is modal: it is closed as soon as it shows.
@@ -252,8 +252,8 @@ void TestTypedCommands::typed()
 void TestTypedCommands::joinBringsAnOpenRoomToTheFront()
 {
     Connected c;
-    TForm1* germany = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    TForm1* rust = c.frame.OpenRoomWindow(QStringLiteral("rust"));
+    RoomWindow* germany = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* rust = c.frame.OpenRoomWindow(QStringLiteral("rust"));
     c.frame.BringToFront(rust);
     c.Sent();
     rust->Edit1->setText(QStringLiteral("/join #GERMANY"));

@@ -4,10 +4,10 @@
 // reaches a window: no server can forge a line that looks like someone else's.
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/test_session.h"
@@ -54,36 +54,36 @@ const QList<BidiControl>& BidiControls()
     return list;
 }
 
-void Feed(TMainForm& frame, const QByteArray& raw)
+void Feed(MainWindow& frame, const QByteArray& raw)
 {
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw.toStdString());
     RouteLine(TestSession(frame), line);
 }
 
 // The transcript's text without the line break that ends its last line.
-QString Shown(const TRichTextBox* view)
+QString Shown(const TranscriptView* view)
 {
     QString text = view->toPlainText();
     if (text.endsWith(u'\n')) text.chop(1);
     return text;
 }
 
-QList<TForm3*> PrivateWindows(const TMainForm& frame)
+QList<PrivateWindow*> PrivateWindows(const MainWindow& frame)
 {
-    QList<TForm3*> out;
+    QList<PrivateWindow*> out;
     for (QWidget* w : frame.ChildWindows())
-        if (auto* p = qobject_cast<TForm3*>(w)) out << p;
+        if (auto* p = qobject_cast<PrivateWindow*>(w)) out << p;
     return out;
 }
 
 // What the user sees at place after the lines went through the handlers.
-QString Seen(const TMainForm& frame, const TForm1& room, const QString& place)
+QString Seen(const MainWindow& frame, const RoomWindow& room, const QString& place)
 {
-    if (place == "room") return Shown(room.mainchat);
+    if (place == "room") return Shown(room.transcript_);
     if (place == "nicks") {
         QStringList nicks;
-        for (int i = 0; i < room.ListView1->Count(); ++i) nicks << TNickListView::Nick(room.ListView1->EntryAt(i));
+        for (int i = 0; i < room.nickList_->Count(); ++i) nicks << NickListView::Nick(room.nickList_->EntryAt(i));
         return nicks.join(u'|');
     }
     if (place == "log") return frame.Form4()->log->toPlainText();
@@ -93,10 +93,10 @@ QString Seen(const TMainForm& frame, const TForm1& room, const QString& place)
         for (int i = 0; i < rows.Count(); ++i) cells << rows.Row(i).name << rows.Row(i).topic << rows.Row(i).chatters;
         return cells.join(u'|');
     }
-    const QList<TForm3*> windows = PrivateWindows(frame);
+    const QList<PrivateWindow*> windows = PrivateWindows(frame);
     if (windows.size() != 1) return QStringLiteral("%1 private windows").arg(windows.size());
     if (place == "title") return windows.first()->Title();
-    return Shown(windows.first()->privchat);  // "private"
+    return Shown(windows.first()->transcript_);  // "private"
 }
 
 }  // namespace
@@ -191,8 +191,8 @@ void TestForgedLines::serverTextStaysOnItsLine()
 
     if (controls == QLatin1String("bidi")) {
         for (const BidiControl& control : BidiControls()) {
-            TMainForm frame;
-            TForm1* room = frame.NewRoomWindow();
+            MainWindow frame;
+            RoomWindow* room = frame.NewRoomWindow();
             room->SetTitle(QStringLiteral("room"));
             for (const QByteArray& line : before) Feed(frame, line);
             Feed(frame, QByteArray(raw).replace("{S}", control.bytes));
@@ -207,8 +207,8 @@ void TestForgedLines::serverTextStaysOnItsLine()
         return;
     }
     for (const auto& [name, separator] : Separators()) {
-        TMainForm frame;
-        TForm1* room = frame.NewRoomWindow();
+        MainWindow frame;
+        RoomWindow* room = frame.NewRoomWindow();
         room->SetTitle(QStringLiteral("room"));
         for (const QByteArray& line : before) Feed(frame, line);
         Feed(frame, QByteArray(raw).replace("{S}", separator));

@@ -4,8 +4,8 @@
 #include "events/chat_session.h"
 #include "events/event_router.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
-#include "shell/main_form.h"
+#include "chat/transcript_view.h"
+#include "shell/main_window.h"
 #include "side/room_list_window.h"
 
 #include <QPlainTextEdit>
@@ -21,7 +21,7 @@ LineQueue::Batch LogLines(int from, int count)
 {
     LineQueue::Batch batch;
     for (int i = from; i < from + count; ++i) {
-        ircmessageencoder m;
+        IrcMessage m;
         m.ParseLine(":irc.test 372 ann :- line " + std::to_string(i));
         batch.push_back(std::move(m));
     }
@@ -42,7 +42,7 @@ private slots:
 
 void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
 {
-    TMainForm frame;
+    MainWindow frame;
     ChatSession session(frame, "ann", 100000, nullptr, std::size_t(1) << 30);
     const auto queue = session.Queue();
     LineDrain& drain = session.Drain();
@@ -67,8 +67,8 @@ void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
     QVERIFY(ticks > 1);
     // The log keeps the last of them, in order, under its note.
     const QStringList lines = frame.Form4()->log->toPlainText().split('\n');
-    QCOMPARE(lines.first(), TForm4::kLogDroppedNote);
-    QVERIFY(lines.size() - 1 >= TForm4::kLogKeptLines && lines.size() - 1 <= TForm4::kLogKeptLines + TForm4::kLogDropBlock);
+    QCOMPARE(lines.first(), RoomListWindow::kLogDroppedNote);
+    QVERIFY(lines.size() - 1 >= RoomListWindow::kLogKeptLines && lines.size() - 1 <= RoomListWindow::kLogKeptLines + RoomListWindow::kLogDropBlock);
     int expected = total - int(lines.size() - 1);
     for (const QString& line : lines.mid(1)) QCOMPARE(line, QString(":irc.test 372 ann :- line %1").arg(expected++));
     QCOMPARE(expected, total);
@@ -76,7 +76,7 @@ void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
 
 void TestLineDrain::drainAllHandlesWhatIsLeft()
 {
-    TMainForm frame;
+    MainWindow frame;
     ChatSession session(frame, "ann", 1000);
     const auto queue = session.Queue();
     LineDrain& drain = session.Drain();
@@ -105,17 +105,17 @@ void TestLineDrain::restOfLinesSparesClosedPrivateWindows()
     QFETCH(bool, hadWindow);
     QFETCH(bool, closed);
     QFETCH(bool, windowAfter);
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     ChatSession session(frame, "me", 1000);
     const auto line = [&](const QString& text) {
-        ircmessageencoder m;
+        IrcMessage m;
         m.ParseLine(":" + partner.toStdString() + "!u@h PRIVMSG me :" + text.toStdString());
         return m;
     };
-    const auto windowOf = [&]() -> TForm3* {
+    const auto windowOf = [&]() -> PrivateWindow* {
         const QList<QWidget*> found = frame.PrivateWindowsNamed(partner);
-        return found.isEmpty() ? nullptr : qobject_cast<TForm3*>(found.first());
+        return found.isEmpty() ? nullptr : qobject_cast<PrivateWindow*>(found.first());
     };
     if (hadWindow) frame.OpenPrivateWindowFromUser("bob");
     QSignalSpy done(&session, &ChatSession::LinesDone);
@@ -127,21 +127,21 @@ void TestLineDrain::restOfLinesSparesClosedPrivateWindows()
     }
     RouteLine(session, line("after the end"));
     QCOMPARE(windowOf() != nullptr, windowAfter);
-    if (windowAfter) QVERIFY(windowOf()->privchat->toPlainText().contains("after the end"));
+    if (windowAfter) QVERIFY(windowOf()->transcript_->toPlainText().contains("after the end"));
 }
 
 void TestLineDrain::privateWindowsFoundByNameAsTitlesChange()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     const auto titles = [&](const QString& name) {
         QStringList out;
         for (QWidget* w : frame.PrivateWindowsNamed(name)) out << w->windowTitle();
         return out;
     };
-    TForm3* dave = frame.OpenPrivateWindowFromUser("dave");
-    TForm3* bigDave = frame.OpenPrivateWindowFromUser("Dave");
-    TForm3* carl = frame.OpenPrivateWindowFromUser("carl");
+    PrivateWindow* dave = frame.OpenPrivateWindowFromUser("dave");
+    PrivateWindow* bigDave = frame.OpenPrivateWindowFromUser("Dave");
+    PrivateWindow* carl = frame.OpenPrivateWindowFromUser("carl");
     QCOMPARE(titles("DAVE"), (QStringList{"dave", "Dave"}));  // oldest first
     QCOMPARE(titles("dave\x02"), (QStringList{"dave", "Dave"}));  // control characters do not count
     carl->SetTitle("dave");

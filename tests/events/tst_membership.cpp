@@ -2,12 +2,12 @@
 // status lines and the user's own host controls.
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "events/membership_events.h"
 #include "events/room_lookup.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 
@@ -21,35 +21,35 @@ namespace {
 
 const QString kOwn = QStringLiteral("me");
 
-ircmessageencoder Parse(const QByteArray& raw)
+IrcMessage Parse(const QByteArray& raw)
 {
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw.toStdString());
     return line;
 }
 
-void Feed(TMainForm& frame, const QByteArray& raw, const QString& own = kOwn)
+void Feed(MainWindow& frame, const QByteArray& raw, const QString& own = kOwn)
 {
     RouteLine(TestSession(frame, own), Parse(raw));
 }
 
 // "nick:icon" for every entry, in list order.
-QString Describe(const TNickListView& list)
+QString Describe(const NickListView& list)
 {
     QStringList parts;
     for (int i = 0; i < list.Count(); ++i)
-        parts << TNickListView::Nick(list.EntryAt(i)) + u':' + QString::number(TNickListView::IconNumber(list.EntryAt(i)));
+        parts << NickListView::Nick(list.EntryAt(i)) + u':' + QString::number(NickListView::IconNumber(list.EntryAt(i)));
     return parts.join(u' ');
 }
 
-TForm1* RoomWindow(TMainForm& frame, const QString& title)
+RoomWindow* RoomWindowTitled(MainWindow& frame, const QString& title)
 {
-    TForm1* window = frame.NewRoomWindow();
+    RoomWindow* window = frame.NewRoomWindow();
     window->SetTitle(title);
     return window;
 }
 
-bool HostControlsEnabled(const TForm1& window)
+bool HostControlsEnabled(const RoomWindow& window)
 {
     const bool all = window.Kick1->isEnabled() && window.KickandBan1->isEnabled() && window.Ban1->isEnabled() &&
                      window.MakeHost1->isEnabled() && window.DeHost1->isEnabled() && window.blockbtn->isEnabled();
@@ -61,7 +61,7 @@ bool HostControlsEnabled(const TForm1& window)
 }
 
 // Character format of the first character of transcript line n (0-based).
-QTextCharFormat FormatOfLine(const TRichTextBox& view, int n)
+QTextCharFormat FormatOfLine(const TranscriptView& view, int n)
 {
     QTextCursor cursor(view.document()->findBlockByNumber(n));
     cursor.movePosition(QTextCursor::NextCharacter);
@@ -206,13 +206,13 @@ void TestMembership::nickListAndTranscript()
     QFETCH(QString, nicks);
     QFETCH(QString, transcript);
 
-    TMainForm frame;
+    MainWindow frame;
     frame.Lists().SetIgnoreList(ignore);
-    TForm1* window = RoomWindow(frame, QStringLiteral("room"));
+    RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     for (const QByteArray& raw : lines)
         Feed(frame, raw);
-    QCOMPARE(Describe(*window->ListView1), nicks);
-    QCOMPARE(window->mainchat->toPlainText(), transcript);
+    QCOMPARE(Describe(*window->nickList_), nicks);
+    QCOMPARE(window->transcript_->toPlainText(), transcript);
 }
 
 void TestMembership::ownHostStatus_data()
@@ -239,8 +239,8 @@ void TestMembership::ownHostStatus()
     QFETCH(QByteArray, line);
     QFETCH(bool, enabled);
 
-    TMainForm frame;
-    TForm1* window = RoomWindow(frame, QStringLiteral("room"));
+    MainWindow frame;
+    RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     window->SetHostControlsEnabled(startEnabled);
     Feed(frame, line);
     QCOMPARE(HostControlsEnabled(*window), enabled);
@@ -265,10 +265,10 @@ void TestMembership::statusLineLooks()
     QFETCH(QColor, colour);
     QFETCH(bool, bold);
 
-    TMainForm frame;
-    TForm1* window = RoomWindow(frame, QStringLiteral("room"));
+    MainWindow frame;
+    RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     Feed(frame, line);
-    const QTextCharFormat format = FormatOfLine(*window->mainchat, 0);
+    const QTextCharFormat format = FormatOfLine(*window->transcript_, 0);
     QCOMPARE(format.foreground().color(), colour);
     QCOMPARE(format.fontWeight() == QFont::Bold, bold);
     QVERIFY(format.fontItalic());
@@ -276,22 +276,22 @@ void TestMembership::statusLineLooks()
 
 void TestMembership::quitReachesEveryRoomWhereListed()
 {
-    TMainForm frame;
-    TForm1* first = RoomWindow(frame, QStringLiteral("one"));
-    TForm1* second = RoomWindow(frame, QStringLiteral("two"));
-    TForm1* third = RoomWindow(frame, QStringLiteral("three"));
+    MainWindow frame;
+    RoomWindow* first = RoomWindowTitled(frame, QStringLiteral("one"));
+    RoomWindow* second = RoomWindowTitled(frame, QStringLiteral("two"));
+    RoomWindow* third = RoomWindowTitled(frame, QStringLiteral("three"));
     Feed(frame, ":srv 353 me = #one :bob carol");
     Feed(frame, ":srv 353 me = #two :@bob");
     Feed(frame, ":srv 353 me = #three :carol");
     Feed(frame, ":bob!b@h QUIT :Client exited");
 
-    QCOMPARE(Describe(*first->ListView1), QStringLiteral("carol:41"));
-    QCOMPARE(Describe(*second->ListView1), QString());
-    QCOMPARE(Describe(*third->ListView1), QStringLiteral("carol:41"));
+    QCOMPARE(Describe(*first->nickList_), QStringLiteral("carol:41"));
+    QCOMPARE(Describe(*second->nickList_), QString());
+    QCOMPARE(Describe(*third->nickList_), QStringLiteral("carol:41"));
     const QString line = QStringLiteral("bob has lost connection. :Client exited \n");
-    QCOMPARE(first->mainchat->toPlainText(), line);
-    QCOMPARE(second->mainchat->toPlainText(), line);
-    QCOMPARE(third->mainchat->toPlainText(), QString());
+    QCOMPARE(first->transcript_->toPlainText(), line);
+    QCOMPARE(second->transcript_->toPlainText(), line);
+    QCOMPARE(third->transcript_->toPlainText(), QString());
 }
 
 void TestMembership::findRoomWindow_data()
@@ -320,13 +320,13 @@ void TestMembership::findRoomWindow()
     QFETCH(QByteArray, line);
     QFETCH(QString, found);
 
-    TMainForm frame;
-    RoomWindow(frame, QString());
-    TForm1* lobby = RoomWindow(frame, QStringLiteral("Lobby"));
-    RoomWindow(frame, QStringLiteral("spaced "));
-    TForm1* twice = RoomWindow(frame, QStringLiteral("twice"));
-    RoomWindow(frame, QStringLiteral("twice"));
-    TForm1* window = FindRoomWindow(frame, Parse(line));
+    MainWindow frame;
+    RoomWindowTitled(frame, QString());
+    RoomWindow* lobby = RoomWindowTitled(frame, QStringLiteral("Lobby"));
+    RoomWindowTitled(frame, QStringLiteral("spaced "));
+    RoomWindow* twice = RoomWindowTitled(frame, QStringLiteral("twice"));
+    RoomWindowTitled(frame, QStringLiteral("twice"));
+    RoomWindow* window = FindRoomWindow(frame, Parse(line));
     if (found == QLatin1String("-")) {
         QVERIFY(!window);
         return;
@@ -364,10 +364,10 @@ void TestMembership::nickLookups()
     QFETCH(QString, prefixMatch);
     QFETCH(QString, exactMatch);
 
-    TNickListView list;
+    NickListView list;
     for (const QString& nick : entries)
         list.AddEntry(nick, kNormalIcon);
-    const auto name = [](QTreeWidgetItem* entry) { return entry ? TNickListView::Nick(entry) : QStringLiteral("-"); };
+    const auto name = [](QTreeWidgetItem* entry) { return entry ? NickListView::Nick(entry) : QStringLiteral("-"); };
     QCOMPARE(name(FindNickEntry(list, search)), prefixMatch);
     QCOMPARE(name(FindNickEntryExact(list, search)), exactMatch);
 }
@@ -390,30 +390,30 @@ void TestMembership::linesForUnknownRoomsChangeNothing()
 {
     QFETCH(QByteArray, line);
 
-    TMainForm frame;
-    TForm1* window = RoomWindow(frame, QStringLiteral("room"));
+    MainWindow frame;
+    RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     Feed(frame, ":srv 353 me = #room :bob carol");
     window->SetHostControlsEnabled(false);
     const int children = frame.ChildWindows().size();
     Feed(frame, line);
-    QCOMPARE(Describe(*window->ListView1), QStringLiteral("bob:41 carol:41"));
-    QCOMPARE(window->mainchat->toPlainText(), QString());
+    QCOMPARE(Describe(*window->nickList_), QStringLiteral("bob:41 carol:41"));
+    QCOMPARE(window->transcript_->toPlainText(), QString());
     QVERIFY(!HostControlsEnabled(*window));
     QCOMPARE(frame.ChildWindows().size(), children);
 }
 
 void TestMembership::joinAddsHostSubItem()
 {
-    TMainForm frame;
-    TForm1* window = RoomWindow(frame, QStringLiteral("room"));
+    MainWindow frame;
+    RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     Feed(frame, ":ann!a@host.example JOIN :#room");
     Feed(frame, ":srv 353 me = #room :bob");
-    QCOMPARE(TNickListView::Host(window->ListView1->FindExact("ann")), QStringLiteral("host.example "));
-    QCOMPARE(TNickListView::Host(window->ListView1->FindExact("bob")), QString());
+    QCOMPARE(NickListView::Host(window->nickList_->FindExact("ann")), QStringLiteral("host.example "));
+    QCOMPARE(NickListView::Host(window->nickList_->FindExact("bob")), QString());
     // A host entry from the name list replaces the joined one, host and all.
     Feed(frame, ":srv 353 me = #room :@ann");
-    QCOMPARE(TNickListView::Host(window->ListView1->FindExact("ann")), QString());
-    QCOMPARE(TNickListView::IconNumber(window->ListView1->FindExact("ann")), kHostIcon);
+    QCOMPARE(NickListView::Host(window->nickList_->FindExact("ann")), QString());
+    QCOMPARE(NickListView::IconNumber(window->nickList_->FindExact("ann")), kHostIcon);
 }
 
 QTEST_MAIN(TestMembership)

@@ -3,10 +3,10 @@
 // and the desktop notification, caught by a notification service of the
 // test's own on a private session bus.
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/temp_user_data.h"
 #include "support/test_session.h"
 
@@ -21,15 +21,15 @@
 
 namespace {
 
-void Route(TMainForm& frame, const std::string& raw)
+void Route(MainWindow& frame, const std::string& raw)
 {
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw);
     RouteLine(TestSession(frame), line);
 }
 
 // The lines of view whose background is set, by their text.
-QStringList Highlighted(const TRichTextBox* view)
+QStringList Highlighted(const TranscriptView* view)
 {
     QStringList out;
     for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
@@ -75,12 +75,12 @@ private:
     QProcess bus_;
     FakeNotifications notifications_;
     TempUserData userData_;
-    std::unique_ptr<TMainForm> frame_;
+    std::unique_ptr<MainWindow> frame_;
 };
 
 void TestMentions::init()
 {
-    frame_ = std::make_unique<TMainForm>();
+    frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick(QStringLiteral("Ann"));
     frame_->show();
     frame_->activateWindow();
@@ -141,47 +141,47 @@ void TestMentions::roomLines()
     QFETCH(QStringList, highlighted);
     QFETCH(bool, marked);
     frame_->ChangeIgnoreList([](IgnoreEntries& list) { list.Append(QStringLiteral("Troll")); });
-    TForm1* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
-    TForm1* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
+    RoomWindow* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
     frame_->BringToFront(inFront ? germany : rust);
     Route(*frame_, raw.toStdString());
     Route(*frame_, ":Bob!u@h PRIVMSG #Germany :a line after it");
-    QCOMPARE(Highlighted(germany->mainchat), highlighted);
-    QCOMPARE(TMainForm::MentionMarked(germany), marked);
+    QCOMPARE(Highlighted(germany->transcript_), highlighted);
+    QCOMPARE(MainWindow::MentionMarked(germany), marked);
     QCOMPARE(FrameTitle(germany), marked ? QStringLiteral("* Germany") : QStringLiteral("Germany"));
     QCOMPARE(germany->Title(), QStringLiteral("Germany"));  // the identity stays
     frame_->BringToFront(germany);
-    QVERIFY(!TMainForm::MentionMarked(germany));
+    QVERIFY(!MainWindow::MentionMarked(germany));
     QCOMPARE(FrameTitle(germany), QStringLiteral("Germany"));
 }
 
 void TestMentions::privateMessageMarksItsWindow()
 {
-    TForm1* room = frame_->OpenRoomWindow(QStringLiteral("rust"));
+    RoomWindow* room = frame_->OpenRoomWindow(QStringLiteral("rust"));
     Route(*frame_, ":Bob!u@h PRIVMSG Ann :psst");
-    auto* bob = qobject_cast<TForm3*>(frame_->PrivateWindowsNamed(QStringLiteral("Bob")).value(0));
+    auto* bob = qobject_cast<PrivateWindow*>(frame_->PrivateWindowsNamed(QStringLiteral("Bob")).value(0));
     QVERIFY(bob);
     // The window comes to the front soon after, and that clears the mark.
     QTRY_COMPARE(frame_->CurrentChild(), bob);
-    QVERIFY(!TMainForm::MentionMarked(bob));
+    QVERIFY(!MainWindow::MentionMarked(bob));
     frame_->BringToFront(room);
     Route(*frame_, ":Bob!u@h NOTICE Ann :a notice is no mention");
-    QVERIFY(!TMainForm::MentionMarked(bob));
+    QVERIFY(!MainWindow::MentionMarked(bob));
     QTRY_COMPARE(frame_->CurrentChild(), bob);
     frame_->BringToFront(room);
     Route(*frame_, ":Bob!u@h PRIVMSG Ann :still there?");
-    QVERIFY(TMainForm::MentionMarked(bob));
+    QVERIFY(MainWindow::MentionMarked(bob));
 }
 
 void TestMentions::desktopNoticeWhileTheFrameIsInactive()
 {
     if (bus_.state() != QProcess::Running) QSKIP("dbus-daemon is not installed");
-    TForm1* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
-    TForm1* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
+    RoomWindow* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
+    RoomWindow* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
     frame_->OpenRoomWindow(QStringLiteral("perl"));
     // The user looks at the frame: the mark, but no notice.
     Route(*frame_, ":Bob!u@h PRIVMSG #Germany :ann: are you there?");
-    QVERIFY(TMainForm::MentionMarked(germany));
+    QVERIFY(MainWindow::MentionMarked(germany));
     // The user is in another program: a notice, once however many lines
     // follow, and at most one every few seconds for all windows together.
     QWidget elsewhere;
@@ -191,7 +191,7 @@ void TestMentions::desktopNoticeWhileTheFrameIsInactive()
     Route(*frame_, ":Eve!u@h PRIVMSG #rust :Ann, \x02look\x02 at this");
     Route(*frame_, ":Eve!u@h PRIVMSG #rust :ann?");
     Route(*frame_, ":Bob!u@h PRIVMSG #perl :ann: and here");
-    QVERIFY(TMainForm::MentionMarked(rust));
+    QVERIFY(MainWindow::MentionMarked(rust));
     QTRY_COMPARE(notifications_.received, QStringList{"Eve in rust | Ann, look at this"});
     QTest::qWait(200);
     QCOMPARE(notifications_.received.size(), 1);

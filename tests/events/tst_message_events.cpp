@@ -2,12 +2,12 @@
 // private-window lookup, the MemoServ listing switch, partner quit, and the
 // frame's private-window openers.
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "events/event_router.h"
 #include "events/message_events.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/temp_user_data.h"
 #include "support/test_session.h"
 #include "side/room_list_window.h"
@@ -34,35 +34,35 @@ std::string Bytes(const char (&text)[N])
     return std::string(text, N - 1);
 }
 
-void Route(TMainForm& frame, const std::string& raw)
+void Route(MainWindow& frame, const std::string& raw)
 {
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw);
     RouteLine(TestSession(frame), line);
 }
 
-QList<TForm3*> PrivateWindows(const TMainForm& frame)
+QList<PrivateWindow*> PrivateWindows(const MainWindow& frame)
 {
-    QList<TForm3*> out;
+    QList<PrivateWindow*> out;
     for (QWidget* w : frame.ChildWindows())
-        if (auto* p = qobject_cast<TForm3*>(w)) out << p;
+        if (auto* p = qobject_cast<PrivateWindow*>(w)) out << p;
     return out;
 }
 
-QStringList Titles(const QList<TForm3*>& windows)
+QStringList Titles(const QList<PrivateWindow*>& windows)
 {
     QStringList out;
-    for (const TForm3* w : windows) out << w->Title();
+    for (const PrivateWindow* w : windows) out << w->Title();
     return out;
 }
 
-QStringList LogLines(const TMainForm& frame)
+QStringList LogLines(const MainWindow& frame)
 {
     const QString text = frame.Form4()->log->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
-QTextCharFormat FormatAt(const TRichTextBox& view, int pos)
+QTextCharFormat FormatAt(const TranscriptView& view, int pos)
 {
     QTextCursor c(view.document());
     c.setPosition(pos + 1);
@@ -70,7 +70,7 @@ QTextCharFormat FormatAt(const TRichTextBox& view, int pos)
 }
 
 // The transcript's text without the line break that ends its last line.
-QString Shown(const TRichTextBox* view)
+QString Shown(const TranscriptView* view)
 {
     QString text = view->toPlainText();
     if (text.endsWith(u'\n')) text.chop(1);
@@ -113,12 +113,12 @@ private slots:
 
 private:
     TempUserData userData_;  // ignoring a partner writes the account's ignore file here
-    std::unique_ptr<TMainForm> frame_;
+    std::unique_ptr<MainWindow> frame_;
 };
 
 void TestMessageEvents::init()
 {
-    frame_ = std::make_unique<TMainForm>();
+    frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("me");
     frame_->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
@@ -176,19 +176,19 @@ void TestMessageEvents::privateLines()
     QFETCH(bool, enabled);
 
     Route(*frame_, raw.toStdString());
-    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(Titles(windows), QStringList{title});
-    TForm3* w = windows.first();
-    QCOMPARE(Shown(w->privchat), shown);
+    PrivateWindow* w = windows.first();
+    QCOMPARE(Shown(w->transcript_), shown);
     QCOMPARE(w->Edit1->isReadOnly(), readOnly);
     QCOMPARE(w->Edit1->isEnabled(), enabled);
     QCOMPARE(w->titleid->text(), title);
-    QCOMPARE(w->Connection(), &frame_->IdTCPClient1);
+    QCOMPARE(w->Connection(), &frame_->connection_);
 
     // The second line from the same partner lands in the same window.
     Route(*frame_, raw.toStdString());
     QCOMPARE(PrivateWindows(*frame_).size(), 1);
-    QCOMPARE(w->privchat->document()->blockCount(), 3);
+    QCOMPARE(w->transcript_->document()->blockCount(), 3);
 }
 
 void TestMessageEvents::linesWithoutPartnerOpenNothing_data()
@@ -205,7 +205,7 @@ void TestMessageEvents::linesWithoutPartnerOpenNothing()
     Route(*frame_, raw.toStdString());
     QVERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(LogLines(*frame_).size(), 1);
-    for (TForm3* w : PrivateWindows(*frame_)) QVERIFY(!w->Title().isEmpty());
+    for (PrivateWindow* w : PrivateWindows(*frame_)) QVERIFY(!w->Title().isEmpty());
 }
 
 void TestMessageEvents::ignoredSenderIsLoggedOnly()
@@ -241,11 +241,11 @@ void TestMessageEvents::lookupIgnoresCaseAndBlanks()
     QFETCH(QByteArray, raw);
     QFETCH(bool, reused);
 
-    TForm3* old = frame_->OpenPrivateWindowFromUser(existing);
+    PrivateWindow* old = frame_->OpenPrivateWindowFromUser(existing);
     QVERIFY(old);
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw.toStdString());
-    TForm3* found = FindPrivateWindow(TestSession(*frame_), line);
+    PrivateWindow* found = FindPrivateWindow(TestSession(*frame_), line);
     QVERIFY(found);
     QCOMPARE(found == old, reused);
     QCOMPARE(PrivateWindows(*frame_).size(), reused ? 1 : 2);
@@ -255,19 +255,19 @@ void TestMessageEvents::lookupIgnoresCaseAndBlanks()
 void TestMessageEvents::newWindowIsActiveSizedAndConnected()
 {
     // A room window with the partner's name is not a private window.
-    auto* room = new TForm1(frame_.get());
+    auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("bob");
 
     Route(*frame_, ":bob!b@h PRIVMSG me :hi");
-    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(windows.size(), 1);
-    TForm3* w = windows.first();
+    PrivateWindow* w = windows.first();
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(w));
-    QCOMPARE(SubOf(w)->size(), QSize(TForm3::kWidth, TForm3::kHeight));
+    QCOMPARE(SubOf(w)->size(), QSize(PrivateWindow::kWidth, PrivateWindow::kHeight));
     QCOMPARE(w->OwnNick(), QStringLiteral("me"));
-    QVERIFY(Shown(room->mainchat).isEmpty());
+    QVERIFY(Shown(room->transcript_).isEmpty());
     // Typing goes into the input line, never into a button of the window.
     frame_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
@@ -282,19 +282,19 @@ void TestMessageEvents::incomingBringsInactiveWindowToFront()
 {
     Route(*frame_, ":bob!b@h PRIVMSG me :one");
     Route(*frame_, ":carol!c@h PRIVMSG me :two");
-    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(Titles(windows), (QStringList{"bob", "carol"}));
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[1]));
 
     Route(*frame_, ":bob!b@h PRIVMSG me :three");
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[0]));
-    QCOMPARE(Shown(windows[0]->privchat), QStringLiteral("bob: one\nbob: three"));
+    QCOMPARE(Shown(windows[0]->transcript_), QStringLiteral("bob: one\nbob: three"));
 }
 
 void TestMessageEvents::windowReturnsToItsSizeWhenActivated()
 {
-    TForm3* bob = frame_->OpenPrivateWindowFromUser("bob");
-    TForm3* carol = frame_->OpenPrivateWindowFromUser("carol");
+    PrivateWindow* bob = frame_->OpenPrivateWindowFromUser("bob");
+    PrivateWindow* carol = frame_->OpenPrivateWindowFromUser("carol");
     QCOMPARE(SubOf(bob)->size(), QSize(450, 234));
     frame_->BringToFront(bob);
     SubOf(bob)->resize(600, 400);
@@ -316,27 +316,27 @@ void TestMessageEvents::burstOfPartnersActivatesLastWindowOnly()
     Route(*frame_, ":bob!b@h PRIVMSG me :one");
     Route(*frame_, ":carol!c@h PRIVMSG me :two");
     Route(*frame_, ":dave!d@h PRIVMSG me :three");
-    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(windows.size(), 3);
-    for (TForm3* w : windows) QVERIFY(w->isVisible());
+    for (PrivateWindow* w : windows) QVERIFY(w->isVisible());
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows.last()));
     QCOMPARE(activated.size(), 1);
-    QCOMPARE(SubOf(windows.last())->size(), QSize(TForm3::kWidth, TForm3::kHeight));
+    QCOMPARE(SubOf(windows.last())->size(), QSize(PrivateWindow::kWidth, PrivateWindow::kHeight));
 }
 
 void TestMessageEvents::userOpenerComparesExactly()
 {
-    TForm3* bob = frame_->OpenPrivateWindowFromUser("bob");
+    PrivateWindow* bob = frame_->OpenPrivateWindowFromUser("bob");
     QVERIFY(bob);
     QCOMPARE(bob->titleid->text(), QStringLiteral("bob"));
-    QVERIFY(Shown(bob->privchat).isEmpty());
+    QVERIFY(Shown(bob->transcript_).isEmpty());
     QCOMPARE(frame_->OpenPrivateWindowFromUser("bob"), bob);
 
-    TForm3* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
+    PrivateWindow* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
     QVERIFY(bigBob && bigBob != bob);
 
     // A room window of that title is shown instead.
-    auto* room = new TForm1(frame_.get());
+    auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("lobby");
@@ -351,7 +351,7 @@ void TestMessageEvents::userOpenerComparesExactly()
 void TestMessageEvents::ignoreButtonIgnoresPartner()
 {
     Route(*frame_, ":bob!b@h PRIVMSG me :hi");
-    TForm3* w = PrivateWindows(*frame_).first();
+    PrivateWindow* w = PrivateWindows(*frame_).first();
     w->ToolButton1->click();
     QTRY_VERIFY(frame_->IsIgnored("bob"));
     QTRY_VERIFY(PrivateWindows(*frame_).isEmpty());
@@ -370,14 +370,14 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
 void TestMessageEvents::messageRightAfterCloseOpensNewWindow()
 {
     Route(*frame_, ":bob!b@h PRIVMSG me :one");
-    TForm3* old = PrivateWindows(*frame_).first();
+    PrivateWindow* old = PrivateWindows(*frame_).first();
     old->ToolButton3->click();
     // The next line arrives before the closed window is gone.
     Route(*frame_, ":bob!b@h PRIVMSG me :two");
     QTRY_COMPARE(PrivateWindows(*frame_).size(), 1);
-    TForm3* w = PrivateWindows(*frame_).first();
+    PrivateWindow* w = PrivateWindows(*frame_).first();
     QVERIFY(w->isVisible());
-    QCOMPARE(Shown(w->privchat), QStringLiteral("bob: two"));
+    QCOMPARE(Shown(w->transcript_), QStringLiteral("bob: two"));
 }
 
 void TestMessageEvents::roomLines_data()
@@ -413,25 +413,25 @@ void TestMessageEvents::roomLines()
     QFETCH(QString, lobby);
     QFETCH(QString, other);
 
-    auto* lobbyWindow = new TForm1(frame_.get());
+    auto* lobbyWindow = new RoomWindow(frame_.get());
     frame_->Windows().Add(lobbyWindow);
     lobbyWindow->FormCreate();
     lobbyWindow->SetTitle("Lobby");
-    auto* otherWindow = new TForm1(frame_.get());
+    auto* otherWindow = new RoomWindow(frame_.get());
     frame_->Windows().Add(otherWindow);
     otherWindow->FormCreate();
     otherWindow->SetTitle("other");
 
     Route(*frame_, raw.toStdString());
-    QCOMPARE(Shown(lobbyWindow->mainchat), lobby);
-    QCOMPARE(Shown(otherWindow->mainchat), other);
+    QCOMPARE(Shown(lobbyWindow->transcript_), lobby);
+    QCOMPARE(Shown(otherWindow->transcript_), other);
     QVERIFY(PrivateWindows(*frame_).isEmpty());
     QVERIFY(LogLines(*frame_).isEmpty());
 }
 
 void TestMessageEvents::roomLineAfterActionIsNotItalic()
 {
-    auto* room = new TForm1(frame_.get());
+    auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("lobby");
@@ -440,8 +440,8 @@ void TestMessageEvents::roomLineAfterActionIsNotItalic()
 
     Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :hello");
-    QCOMPARE(Shown(room->mainchat), QStringLiteral("alice waves\nalice: hello"));
-    const TRichTextBox& view = *room->mainchat;
+    QCOMPARE(Shown(room->transcript_), QStringLiteral("alice waves\nalice: hello"));
+    const TranscriptView& view = *room->transcript_;
     const QTextCharFormat action = FormatAt(view, 0);
     QCOMPARE(action.foreground().color(), QColor(128, 0, 128));
     QCOMPARE(action.fontWeight(), int(QFont::Bold));
@@ -459,7 +459,7 @@ void TestMessageEvents::roomLineAfterActionIsNotItalic()
 
 void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
 {
-    auto* room = new TForm1(frame_.get());
+    auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
     room->FormCreate();
     room->SetTitle("lobby");
@@ -525,19 +525,19 @@ void TestMessageEvents::memoServListing()
 
 void TestMessageEvents::partnerQuitMarksExactTitleOnly()
 {
-    TForm3* bob = frame_->OpenPrivateWindowFromUser("bob");
-    TForm3* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
-    TForm3* carol = frame_->OpenPrivateWindowFromUser("carol");
+    PrivateWindow* bob = frame_->OpenPrivateWindowFromUser("bob");
+    PrivateWindow* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
+    PrivateWindow* carol = frame_->OpenPrivateWindowFromUser("carol");
     Route(*frame_, ":bob!b@h QUIT :gone now");
-    QCOMPARE(Shown(bob->privchat), QStringLiteral("bob has lost connection. :gone now "));
+    QCOMPARE(Shown(bob->transcript_), QStringLiteral("bob has lost connection. :gone now "));
     QVERIFY(bob->Edit1->isReadOnly());
-    QVERIFY(Shown(bigBob->privchat).isEmpty());
+    QVERIFY(Shown(bigBob->transcript_).isEmpty());
     QVERIFY(!bigBob->Edit1->isReadOnly());
-    QVERIFY(Shown(carol->privchat).isEmpty());
+    QVERIFY(Shown(carol->transcript_).isEmpty());
 
     // The partner comes back: the window shows the message, still read-only.
     Route(*frame_, ":bob!b@h PRIVMSG me :back");
-    QCOMPARE(Shown(bob->privchat), QStringLiteral("bob has lost connection. :gone now \nbob: back"));
+    QCOMPARE(Shown(bob->transcript_), QStringLiteral("bob has lost connection. :gone now \nbob: back"));
     QVERIFY(bob->Edit1->isReadOnly());
 }
 
@@ -551,12 +551,12 @@ void TestMessageEvents::manyPartnersManyWindows()
         if (i % 16 == 15) QCoreApplication::processEvents();
     }
     QCoreApplication::processEvents();
-    const QList<TForm3*> windows = PrivateWindows(*frame_);
+    const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(windows.size(), kPartners);
     QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows.last()));
     for (int i = 0; i < kPartners; ++i) {
         QCOMPARE(windows[i]->Title(), QStringLiteral("nick%1").arg(i));
-        QCOMPARE(Shown(windows[i]->privchat), QStringLiteral("nick%1: hello %1").arg(i));
+        QCOMPARE(Shown(windows[i]->transcript_), QStringLiteral("nick%1: hello %1").arg(i));
     }
 }
 

@@ -3,7 +3,7 @@
 #include "events/message_events.h"
 #include "shell/login_dialog.h"
 #include "events/chat_session.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -48,12 +48,12 @@ void TestMessageLogin::loginEndsAnOpenMemoListing()
     ShrunkTimings timings;
     ScriptedServer server;
     timing().defaultPort = server.Port();
-    TMainForm frame;
+    MainWindow frame;
     frame.servercombo->setEditText("127.0.0.1");
     frame.show();
     const auto logIn = [&frame] {
         QTimer::singleShot(0, &frame, [&frame] {
-            if (auto* login = frame.findChild<TForm5*>()) {
+            if (auto* login = frame.findChild<LoginDialog*>()) {
                 login->nick->setText("alice");
                 login->CheckBox1->setChecked(true);
                 QTest::mouseClick(login->BitBtn1, Qt::LeftButton);

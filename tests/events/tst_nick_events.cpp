@@ -3,12 +3,12 @@
 // account's lists, which stay those of the nick the user logged in with.
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/account_lists.h"
 #include "events/chat_session.h"
 #include "events/event_router.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/temp_user_data.h"
 
 #include <QMenu>
@@ -17,19 +17,19 @@
 namespace {
 
 // "nick:icon" for every entry, in list order.
-QString Describe(const TNickListView& list)
+QString Describe(const NickListView& list)
 {
     QStringList parts;
     for (int i = 0; i < list.Count(); ++i)
-        parts << TNickListView::Nick(list.EntryAt(i)) + u':' + QString::number(TNickListView::IconNumber(list.EntryAt(i)));
+        parts << NickListView::Nick(list.EntryAt(i)) + u':' + QString::number(NickListView::IconNumber(list.EntryAt(i)));
     return parts.join(u' ');
 }
 
-QStringList PrivateTitles(const TMainForm& frame)
+QStringList PrivateTitles(const MainWindow& frame)
 {
     QStringList titles;
     for (QWidget* w : frame.ChildWindows())
-        if (auto* p = qobject_cast<TForm3*>(w)) titles << p->Title();
+        if (auto* p = qobject_cast<PrivateWindow*>(w)) titles << p->Title();
     return titles;
 }
 
@@ -128,8 +128,8 @@ void TestNickEvents::renames()
     QFETCH(QString, own);
 
     TempUserData data;
-    TMainForm frame;
-    frame.IdTCPClient1.SetHost("irc.example.org");
+    MainWindow frame;
+    frame.connection_.SetHost("irc.example.org");
     frame.Lists().SetIgnoreList(ignore);
     frame.SetCurrentNick("me");
     const QString account = UserDataFolder("irc.example.org", "me");
@@ -137,24 +137,24 @@ void TestNickEvents::renames()
     QVERIFY(AccountListFile(account, AccountList::Favorites).Add("home", &error));
     ChatSession session(frame, "me");
     const auto feed = [&session](const QByteArray& raw) {
-        ircmessageencoder line;
+        IrcMessage line;
         line.ParseLine(raw.toStdString());
         RouteLine(session, line);
     };
-    TForm1* roomOne = frame.NewRoomWindow();
+    RoomWindow* roomOne = frame.NewRoomWindow();
     roomOne->SetTitle("one");
-    TForm1* roomTwo = frame.NewRoomWindow();
+    RoomWindow* roomTwo = frame.NewRoomWindow();
     roomTwo->SetTitle("two");
     feed(":srv 353 me = #one :+dave @bob carol me");
     feed(":srv 353 me = #two :carol me");
-    TForm3* bob = frame.OpenPrivateWindowFromUser("bob");
+    PrivateWindow* bob = frame.OpenPrivateWindowFromUser("bob");
     for (const QByteArray& raw : lines) feed(raw);
 
-    QCOMPARE(Describe(*roomOne->ListView1), one);
-    QCOMPARE(Describe(*roomTwo->ListView1), two);
-    QCOMPARE(roomOne->mainchat->toPlainText(), oneText);
-    QCOMPARE(roomTwo->mainchat->toPlainText(), twoText);
-    QCOMPARE(bob->privchat->toPlainText(), bobText);
+    QCOMPARE(Describe(*roomOne->nickList_), one);
+    QCOMPARE(Describe(*roomTwo->nickList_), two);
+    QCOMPARE(roomOne->transcript_->toPlainText(), oneText);
+    QCOMPARE(roomTwo->transcript_->toPlainText(), twoText);
+    QCOMPARE(bob->transcript_->toPlainText(), bobText);
     QCOMPARE(bob->Title(), QStringLiteral("bob"));  // the window keeps its title
     QCOMPARE(PrivateTitles(frame), privates);
     QCOMPARE(frame.CurrentNick(), own);
@@ -174,22 +174,22 @@ void TestNickEvents::renames()
 
 void TestNickEvents::renamedEntryStaysSelected()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.SetCurrentNick("me");
     ChatSession session(frame, "me");
-    TForm1* room = frame.NewRoomWindow();
+    RoomWindow* room = frame.NewRoomWindow();
     room->SetTitle("one");
     const auto feed = [&session](const char* raw) {
-        ircmessageencoder line;
+        IrcMessage line;
         line.ParseLine(raw);
         RouteLine(session, line);
     };
     feed(":srv 353 me = #one :alice bob carol");
-    room->ListView1->setCurrentItem(room->ListView1->FindExact("bob"));
-    QCOMPARE(room->ListView1->SelectedNick(), QStringLiteral("bob"));
+    room->nickList_->setCurrentItem(room->nickList_->FindExact("bob"));
+    QCOMPARE(room->nickList_->SelectedNick(), QStringLiteral("bob"));
     feed(":bob!b@h NICK :zoe");
-    QCOMPARE(room->ListView1->SelectedNick(), QStringLiteral("zoe"));
-    QCOMPARE(Describe(*room->ListView1), QStringLiteral("alice:41 carol:41 zoe:41"));
+    QCOMPARE(room->nickList_->SelectedNick(), QStringLiteral("zoe"));
+    QCOMPARE(Describe(*room->nickList_), QStringLiteral("alice:41 carol:41 zoe:41"));
 }
 
 QTEST_MAIN(TestNickEvents)

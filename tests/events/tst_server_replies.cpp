@@ -1,10 +1,10 @@
 // What numeric replies do: room list rows, totals, WHO replies, join
 // refusals, and a login refusal that closes the connection in mid-drain.
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "events/server_replies.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "side/user_info_window.h"
@@ -21,14 +21,14 @@
 
 namespace {
 
-void Feed(TMainForm& frame, const QByteArray& raw)
+void Feed(MainWindow& frame, const QByteArray& raw)
 {
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw.toStdString());
     RouteLine(TestSession(frame), line);
 }
 
-QStringList Rows(TForm4& form)
+QStringList Rows(RoomListWindow& form)
 {
     QStringList out;
     for (int i = 0; i < form.Rooms->Count(); ++i) {
@@ -85,7 +85,7 @@ void TestServerReplies::roomListRows()
     QFETCH(QByteArray, raw);
     QFETCH(QStringList, rows);
     QFETCH(bool, ended);
-    TMainForm frame;
+    MainWindow frame;
     if (ended) TestSession(frame).FinishLines();
     Feed(frame, raw);
     QCOMPARE(Rows(*frame.Form4()), rows);
@@ -110,7 +110,7 @@ void TestServerReplies::totals()
     QFETCH(QByteArray, raw);
     QFETCH(QString, rooms);
     QFETCH(QString, users);
-    TMainForm frame;
+    MainWindow frame;
     frame.Form4()->SetTotalChannels("r0");
     frame.Form4()->SetTotalUsers("u0");
     Feed(frame, raw);
@@ -144,7 +144,7 @@ void TestServerReplies::whoFieldsByPosition()
 void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
 {
     Connected connected;
-    TMainForm& frame = connected.frame;
+    MainWindow& frame = connected.frame;
     const QByteArray raw = ":irc.test 352 me #room bob 127.0.0.1 irc.test bob H :0 Bob B";
     Feed(frame, raw);
     QCOMPARE(frame.Form4()->log->toPlainText(),
@@ -155,7 +155,7 @@ void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
     QStringList unasked;
     QStringList asked;
     QTimer::singleShot(0, &frame, [&] {
-        TForm8* window = frame.UserInformationWindow();
+        UserInfoWindow* window = frame.UserInformationWindow();
         const auto fields = [window] { return QStringList{window->nick->text(), window->fullname->text()}; };
         frame.SetWhoPurpose(QString());
         Feed(frame, raw);
@@ -186,7 +186,7 @@ void TestServerReplies::profileWindowTakesTheAskedNick()
 {
     QFETCH(QString, asked);
     QFETCH(QByteArray, reply);
-    TForm8 window;
+    UserInfoWindow window;
     window.SetAskedNick(asked);
     window.Fill(ParseWhoReply((reply + ' ').toStdString()));
     QTEST(window.nick->text(), "shown");
@@ -211,14 +211,14 @@ void TestServerReplies::joinRefusals()
 {
     QFETCH(QByteArray, raw);
     QFETCH(QString, written);
-    TMainForm frame;
-    TForm1* window = frame.NewRoomWindow();
+    MainWindow frame;
+    RoomWindow* window = frame.NewRoomWindow();
     window->SetTitle(QStringLiteral("room"));
-    window->mainchat->clear();
+    window->transcript_->clear();
     Feed(frame, raw);
-    QCOMPARE(window->mainchat->toPlainText(), written);
+    QCOMPARE(window->transcript_->toPlainText(), written);
     if (written.isEmpty()) return;
-    QTextCursor at(window->mainchat->document());
+    QTextCursor at(window->transcript_->document());
     at.setPosition(2);
     const QTextCharFormat format = at.charFormat();
     QCOMPARE(format.foreground().color(), QColor(255, 0, 0));
@@ -233,15 +233,15 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
     server.ExpectPrefix("user alice").ExpectPrefix("nick alice")
         .SendRaw(":srv 001 alice :Welcome\r\n:srv 372 alice :- before\r\n"
                  ":srv 464 alice :Password incorrect\r\n:srv 372 alice :- after\r\n");
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice", 5000));
     QTRY_VERIFY(!frame.ConnectedLook());
-    QTRY_VERIFY(!frame.ReaderThread());
+    QTRY_VERIFY(!frame.Reader());
     QTRY_VERIFY(frame.Form4()->log->toPlainText().contains(QStringLiteral("Disconnected..")));
     const QString log = frame.Form4()->log->toPlainText();
     QVERIFY(log.indexOf(QStringLiteral("- before")) < log.indexOf(QStringLiteral("Disconnected..")));
-    QVERIFY(!frame.IdTCPClient1.Connected());
+    QVERIFY(!frame.connection_.Connected());
     QTest::qWait(50);  // the disposed session's deferred deletion runs without harm
     QVERIFY(!frame.Session());
 }

@@ -5,7 +5,7 @@
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/invitation_prompt.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
@@ -21,23 +21,23 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-QList<TForm9*> OpenPrompts(const TMainForm& frame) { return frame.findChildren<TForm9*>(); }
+QList<InvitationPrompt*> OpenPrompts(const MainWindow& frame) { return frame.findChildren<InvitationPrompt*>(); }
 
-TForm1* RoomWindow(const TMainForm& frame, const QString& title)
+RoomWindow* RoomWindowTitled(const MainWindow& frame, const QString& title)
 {
     for (QWidget* w : frame.ChildWindows())
-        if (auto* room = qobject_cast<TForm1*>(w); room && room->Title() == title) return room;
+        if (auto* room = qobject_cast<RoomWindow*>(w); room && room->Title() == title) return room;
     return nullptr;
 }
 
-int PrivateWindowCount(const TMainForm& frame)
+int PrivateWindowCount(const MainWindow& frame)
 {
     int n = 0;
-    for (QWidget* w : frame.ChildWindows()) n += qobject_cast<TForm3*>(w) ? 1 : 0;
+    for (QWidget* w : frame.ChildWindows()) n += qobject_cast<PrivateWindow*>(w) ? 1 : 0;
     return n;
 }
 
-QStringList LogLines(const TMainForm& frame) { return frame.Form4()->log->toPlainText().split(u'\n'); }
+QStringList LogLines(const MainWindow& frame) { return frame.Form4()->log->toPlainText().split(u'\n'); }
 
 }  // namespace
 
@@ -64,7 +64,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
     TempUserData userData;
 
-    TMainForm frame;
+    MainWindow frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     frame.Lists().LoadAccountLists();  // what the login command does after the reader starts
     TestIrcClient bob;
@@ -77,14 +77,14 @@ void TestInvitations::acceptThenIgnoreInviter()
     // Invited, accepted, joined.
     bob.Send("invite alice #party");
     QTRY_COMPARE_WITH_TIMEOUT(OpenPrompts(frame).size(), 1, kWaitMs);
-    TForm9* prompt = OpenPrompts(frame)[0];
+    InvitationPrompt* prompt = OpenPrompts(frame)[0];
     QCOMPARE(prompt->Inviter(), QStringLiteral("bob"));
     QCOMPARE(prompt->Room(), QStringLiteral("party"));
     prompt->Button1->click();
     QVERIFY(!bob.WaitFor("JOIN").empty());
     QVERIFY(bob.Seen().back().find(":alice!") == 0);
-    QVERIFY(RoomWindow(frame, "party"));
-    QTRY_VERIFY_WITH_TIMEOUT(RoomWindow(frame, "party")->InRoom(), kWaitMs);
+    QVERIFY(RoomWindowTitled(frame, "party"));
+    QTRY_VERIFY_WITH_TIMEOUT(RoomWindowTitled(frame, "party")->InRoom(), kWaitMs);
     QTRY_VERIFY(OpenPrompts(frame).isEmpty());
 
     // The next invitation: Ignore User.
@@ -107,7 +107,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     QCoreApplication::processEvents();
     QVERIFY(OpenPrompts(frame).isEmpty());
     QCOMPARE(PrivateWindowCount(frame), 0);
-    QVERIFY(!RoomWindow(frame, "third"));
+    QVERIFY(!RoomWindowTitled(frame, "third"));
 
     frame.Lifecycle().StopReader(2000);
 }

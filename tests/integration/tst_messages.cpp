@@ -2,14 +2,14 @@
 // private message, away reply and notice reach the right windows, the user's
 // styled private line reaches the second user, and the partner's quit locks
 // the private window.
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/message_events.h"
-#include "protocol/dispatch.h"
-#include "protocol/sent_lines.h"
-#include "shell/main_form.h"
+#include "protocol/irc/dispatch.h"
+#include "protocol/irc/sent_lines.h"
+#include "shell/main_window.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
 
@@ -28,18 +28,18 @@ namespace {
 constexpr int kWaitMs = 15000;
 
 
-TForm3* PrivateWindow(const TMainForm& frame, const QString& title)
+PrivateWindow* PrivateWindowTitled(const MainWindow& frame, const QString& title)
 {
     for (QWidget* w : frame.ChildWindows())
-        if (auto* p = qobject_cast<TForm3*>(w); p && p->Title() == title) return p;
+        if (auto* p = qobject_cast<PrivateWindow*>(w); p && p->Title() == title) return p;
     return nullptr;
 }
 
-int PrivateWindowCount(const TMainForm& frame)
+int PrivateWindowCount(const MainWindow& frame)
 {
     int n = 0;
     for (QWidget* w : frame.ChildWindows())
-        if (qobject_cast<TForm3*>(w)) ++n;
+        if (qobject_cast<PrivateWindow*>(w)) ++n;
     return n;
 }
 
@@ -68,10 +68,10 @@ void TestMessages::chatLinesReachTheirWindows()
     RealIrcServer server(kind);
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
 
-    TMainForm frame;
+    MainWindow frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    TForm1* room = frame.OpenRoomWindow(QStringLiteral("room"));
-    const auto roomText = [room] { return room->mainchat->toPlainText(); };
+    RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("room"));
+    const auto roomText = [room] { return room->transcript_->toPlainText(); };
 
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
@@ -88,9 +88,9 @@ void TestMessages::chatLinesReachTheirWindows()
 
     // A private message opens the partner's window.
     bob.Send("privmsg alice :psst");
-    QTRY_VERIFY_WITH_TIMEOUT(PrivateWindow(frame, "bob"), kWaitMs);
-    TForm3* w = PrivateWindow(frame, "bob");
-    const auto privateText = [w] { return w->privchat->toPlainText(); };
+    QTRY_VERIFY_WITH_TIMEOUT(PrivateWindowTitled(frame, "bob"), kWaitMs);
+    PrivateWindow* w = PrivateWindowTitled(frame, "bob");
+    const auto privateText = [w] { return w->transcript_->toPlainText(); };
     QTRY_COMPARE_WITH_TIMEOUT(privateText(), QStringLiteral("bob: psst\n"), kWaitMs);
 
     // The user answers in red and bold; bob is away, so the server's away reply follows.
@@ -114,7 +114,7 @@ void TestMessages::chatLinesReachTheirWindows()
 
     if (kind == RealIrcServer::Kind::InspircdWithServices) {
         // MemoServ notices go to the server log, never to a window.
-        frame.IdTCPClient1.WriteLine(sent::MemoServListLine());
+        frame.connection_.WriteLine(sent::MemoServListLine());
         QTRY_VERIFY_WITH_TIMEOUT(frame.Form4()->log->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
                                  kWaitMs);
         QCOMPARE(PrivateWindowCount(frame), 1);

@@ -4,7 +4,7 @@
 #include "chat/nick_list_view.h"
 #include "chat/room_panels.h"
 #include "chat/room_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/user_info_window.h"
 #include "support/irc_servers.h"
 #include "support/prompt_recorder.h"
@@ -41,17 +41,17 @@ void TestModerationReal::hostActionsReachTheOtherUser()
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
     PromptRecorder prompts;
 
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    TForm1* window = frame.OpenRoomWindow(QStringLiteral("modroom"));
+    RoomWindow* window = frame.OpenRoomWindow(QStringLiteral("modroom"));
     QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled(), kWaitMs);  // the first in a room is its host
 
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
     bob.Send("join #modroom");
-    QTRY_VERIFY_WITH_TIMEOUT(window->ListView1->FindExact(QStringLiteral("bob")), kWaitMs);
-    window->ListView1->setCurrentItem(window->ListView1->FindExact(QStringLiteral("bob")));
+    QTRY_VERIFY_WITH_TIMEOUT(window->nickList_->FindExact(QStringLiteral("bob")), kWaitMs);
+    window->nickList_->setCurrentItem(window->nickList_->FindExact(QStringLiteral("bob")));
 
     window->MakeHost1->trigger();
     QVERIFY(!bob.WaitFor("MODE #modroom +o").empty());
@@ -68,13 +68,13 @@ void TestModerationReal::hostActionsReachTheOtherUser()
     QVERIFY(!bob.WaitFor("MODE #modroom -b :bob!*@*").empty());
 
     // Profile: the window shows the WHO reply while it is open.
-    window->ListView1->setCurrentItem(window->ListView1->FindExact(QStringLiteral("bob")));
+    window->nickList_->setCurrentItem(window->nickList_->FindExact(QStringLiteral("bob")));
     QStringList profile;
     QElapsedTimer waited;
     waited.start();
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-        auto* shown = qobject_cast<TForm8*>(QApplication::activeModalWidget());
+        auto* shown = qobject_cast<UserInfoWindow*>(QApplication::activeModalWidget());
         if (!shown)
             return;
         if (shown->nick->text().isEmpty() && waited.elapsed() < kWaitMs)
@@ -92,7 +92,7 @@ void TestModerationReal::hostActionsReachTheOtherUser()
     QTest::keyClick(window->Panel4->Edit3, Qt::Key_Return);
     const std::string kick = bob.WaitFor("KICK #modroom bob");
     QVERIFY2(kick.find("behave") != std::string::npos, kick.c_str());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->ListView1->FindExact(QStringLiteral("bob")), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->nickList_->FindExact(QStringLiteral("bob")), kWaitMs);
     QCOMPARE(prompts.records.size(), 0);
 }
 

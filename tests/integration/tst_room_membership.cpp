@@ -3,11 +3,11 @@
 // each of these shows in the window.
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "protocol/dispatch.h"
-#include "protocol/sent_lines.h"
-#include "shell/main_form.h"
+#include "protocol/irc/dispatch.h"
+#include "protocol/irc/sent_lines.h"
+#include "shell/main_window.h"
 #include "support/irc_servers.h"
 
 #include <QAction>
@@ -22,11 +22,11 @@ namespace {
 constexpr int kWaitMs = 15000;
 
 
-QString NickIcons(const TNickListView& list)
+QString NickIcons(const NickListView& list)
 {
     QStringList parts;
     for (int i = 0; i < list.Count(); ++i)
-        parts << TNickListView::Nick(list.EntryAt(i)) + u':' + QString::number(TNickListView::IconNumber(list.EntryAt(i)));
+        parts << NickListView::Nick(list.EntryAt(i)) + u':' + QString::number(NickListView::IconNumber(list.EntryAt(i)));
     return parts.join(u' ');
 }
 
@@ -55,11 +55,11 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     RealIrcServer server(kind);
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
 
-    TMainForm frame;
+    MainWindow frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    TForm1* window = frame.OpenRoomWindow(QStringLiteral("room"));
-    TNickListView& list = *window->ListView1;
-    const auto transcript = [window] { return window->mainchat->toPlainText(); };
+    RoomWindow* window = frame.OpenRoomWindow(QStringLiteral("room"));
+    NickListView& list = *window->nickList_;
+    const auto transcript = [window] { return window->transcript_->toPlainText(); };
 
     // The first user of a room is its host.
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
@@ -71,9 +71,9 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     bob.Send("join #room");
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:41"), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("bob has joined the room")));
-    QVERIFY(TNickListView::Host(list.FindExact(QStringLiteral("bob"))).startsWith(QStringLiteral("127.0.0.1")));
+    QVERIFY(NickListView::Host(list.FindExact(QStringLiteral("bob"))).startsWith(QStringLiteral("127.0.0.1")));
 
-    frame.IdTCPClient1.WriteLine(sent::MakeHostLine("room", "bob"));
+    frame.connection_.WriteLine(sent::MakeHostLine("room", "bob"));
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:39"), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("alice has made bob  the operator")));
 
@@ -90,7 +90,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
 
     bob.Send("join #room");
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:41"), kWaitMs);
-    frame.IdTCPClient1.WriteLine(sent::KickLine("room", "bob", "behave"));
+    frame.connection_.WriteLine(sent::KickLine("room", "bob", "behave"));
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("alice has kicked the bob  (behave )")));
 

@@ -4,10 +4,10 @@
 // user's own nick followed in the room and private windows.
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
@@ -31,14 +31,14 @@ constexpr int kWaitMs = 15000;
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(TMainForm& frame) { return frame.Form4()->log->toPlainText(); }
+QString Log(MainWindow& frame) { return frame.Form4()->log->toPlainText(); }
 
 // The connect command, the login dialog filled in and Ok clicked; a dialog
 // left open by a refusal is closed.
-void LogIn(TMainForm& frame, const QString& nick, const QString& password)
+void LogIn(MainWindow& frame, const QString& nick, const QString& password)
 {
     QTimer::singleShot(0, &frame, [&frame, nick, password] {
-        auto* login = frame.findChild<TForm5*>();
+        auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
         login->nick->setText(nick);
         login->password->setText(password);
@@ -49,7 +49,7 @@ void LogIn(TMainForm& frame, const QString& nick, const QString& password)
     frame.Connectitem->trigger();
 }
 
-QString Names(const TNickListView& list) { return list.Nicks().join(u' '); }
+QString Names(const NickListView& list) { return list.Nicks().join(u' '); }
 
 }  // namespace
 
@@ -113,7 +113,7 @@ void TestSaslNickReal::passwordLogin()
     timing().readerStopMs = 5000;
     timing().defaultPort = server.Port();
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     frame.servercombo->setEditText("127.0.0.1");
     const QString typed = rightPassword ? password : password + "wrong";
@@ -122,14 +122,14 @@ void TestSaslNickReal::passwordLogin()
     const QString log = Log(frame);
     if (prompt.isEmpty()) {
         QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
-        QVERIFY(frame.ReaderThread());
+        QVERIFY(frame.Reader());
         QCOMPARE(frame.CurrentNick(), nick);
         QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 251 %1 :There are").arg(nick)), kWaitMs);
         frame.Connectitem->trigger();
     } else {
         QCOMPARE(prompts.Texts(), QStringList{prompt});
-        QVERIFY(!frame.ReaderThread());
-        QVERIFY(!frame.IdTCPClient1.Connected());
+        QVERIFY(!frame.Reader());
+        QVERIFY(!frame.connection_.Connected());
     }
     for (QString part : logged) QVERIFY2(log.contains(part.replace("%1", nick)), qPrintable(part + " in:\n" + log));
     for (const QString& part : unlogged) QVERIFY2(!log.contains(part), qPrintable(part));
@@ -150,27 +150,27 @@ void TestSaslNickReal::nickChangesFollowed()
     RealIrcServer server(kind);
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
     ShrunkTimings timings;
-    TMainForm frame;
+    MainWindow frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    TForm1* room = frame.OpenRoomWindow(QStringLiteral("room"));
+    RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("room"));
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
     bob.Send("join #room");
-    QTRY_COMPARE_WITH_TIMEOUT(Names(*room->ListView1), QStringLiteral("alice bob"), kWaitMs);
-    TForm3* whisper = frame.OpenPrivateWindowFromUser("bob");
+    QTRY_COMPARE_WITH_TIMEOUT(Names(*room->nickList_), QStringLiteral("alice bob"), kWaitMs);
+    PrivateWindow* whisper = frame.OpenPrivateWindowFromUser("bob");
 
     // Another user renames: the room's list and both windows follow.
     bob.Send("NICK zed");
-    QTRY_COMPARE_WITH_TIMEOUT(Names(*room->ListView1), QStringLiteral("alice zed"), kWaitMs);
-    QVERIFY(room->mainchat->toPlainText().contains("bob is now known as zed"));
-    QVERIFY(whisper->privchat->toPlainText().contains("bob is now known as zed"));
+    QTRY_COMPARE_WITH_TIMEOUT(Names(*room->nickList_), QStringLiteral("alice zed"), kWaitMs);
+    QVERIFY(room->transcript_->toPlainText().contains("bob is now known as zed"));
+    QVERIFY(whisper->transcript_->toPlainText().contains("bob is now known as zed"));
     QCOMPARE(whisper->Title(), QStringLiteral("bob"));
 
     // The user's own nick changes (as a services rename would): the frame follows.
-    frame.IdTCPClient1.WriteLine("NICK alice2");
+    frame.connection_.WriteLine("NICK alice2");
     QTRY_COMPARE_WITH_TIMEOUT(frame.CurrentNick(), QStringLiteral("alice2"), kWaitMs);
-    QCOMPARE(Names(*room->ListView1), QStringLiteral("alice2 zed"));
-    QVERIFY(room->mainchat->toPlainText().contains("alice is now known as alice2"));
+    QCOMPARE(Names(*room->nickList_), QStringLiteral("alice2 zed"));
+    QVERIFY(room->transcript_->toPlainText().contains("alice is now known as alice2"));
     // A message to the new nick from the renamed user opens a window of its own.
     bob.Send("privmsg alice2 :still here");
     QTRY_VERIFY_WITH_TIMEOUT(frame.PrivateWindowsNamed("zed").size() == 1, kWaitMs);

@@ -1,10 +1,10 @@
 // Server replies from the real inspircd: the room list of rooms another user
 // made, the server's totals, a refused join in the room window, and a WHO
 // reply for a user of a shared room as the user's profile.
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "protocol/sent_lines.h"
-#include "shell/main_form.h"
+#include "protocol/irc/sent_lines.h"
+#include "shell/main_window.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "side/user_info_window.h"
@@ -19,7 +19,7 @@ namespace {
 constexpr int kWaitMs = 15000;
 
 // The row of room, or an empty row when the list does not hold it.
-RoomRow RowOf(TForm4& list, const QString& room)
+RoomRow RowOf(RoomListWindow& list, const QString& room)
 {
     for (int i = 0; i < list.RowCount(); ++i)
         if (list.Rooms->Row(i).name == room + u' ') return list.Rooms->Row(i);
@@ -49,14 +49,14 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     bob.Send("mode #beta +b alice!*@*");
     QVERIFY(!bob.WaitFor("+b").empty());
 
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    TForm4& list = *frame.Form4();
-    list.setIdTCPClient(&frame.IdTCPClient1);
+    RoomListWindow& list = *frame.Form4();
+    list.setIdTCPClient(&frame.connection_);
 
     // The totals of "lusers"; inspircd counts bob and the services.
-    frame.IdTCPClient1.WriteLine(sent::LusersLine());
+    frame.connection_.WriteLine(sent::LusersLine());
     QTRY_VERIFY_WITH_TIMEOUT(!list.totaluserstxt->text().isEmpty(), kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(list.totalchannelstxt->text(), QStringLiteral("2"), kWaitMs);
 
@@ -74,20 +74,20 @@ void TestServerRepliesReal::repliesReachTheirWindows()
             list.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
     list.RoomListDblClick();
-    TForm1* beta = nullptr;
+    RoomWindow* beta = nullptr;
     for (QWidget* child : frame.ChildWindows())
-        if (child->windowTitle() == QStringLiteral("beta ")) beta = qobject_cast<TForm1*>(child);
+        if (child->windowTitle() == QStringLiteral("beta ")) beta = qobject_cast<RoomWindow*>(child);
     QVERIFY(beta);
-    QTRY_VERIFY_WITH_TIMEOUT(beta->mainchat->toPlainText().contains(QStringLiteral("Can not join this room, You are banned")),
+    QTRY_VERIFY_WITH_TIMEOUT(beta->transcript_->toPlainText().contains(QStringLiteral("Can not join this room, You are banned")),
                              kWaitMs);
 
     // WHO for a user of a shared room fills the profile.
-    TForm1* alpha = frame.OpenRoomWindow(QStringLiteral("alpha"));
-    QTRY_VERIFY_WITH_TIMEOUT(alpha->mainchat->toPlainText().contains(QStringLiteral("alice has joined the room")), kWaitMs);
+    RoomWindow* alpha = frame.OpenRoomWindow(QStringLiteral("alpha"));
+    QTRY_VERIFY_WITH_TIMEOUT(alpha->transcript_->toPlainText().contains(QStringLiteral("alice has joined the room")), kWaitMs);
     // Through the profile window, as Profile opens it: filled while it is open.
     UserProfile bobProfile;
     QTimer::singleShot(0, &frame, [&] {
-        TForm8* window = frame.UserInformationWindow();
+        UserInfoWindow* window = frame.UserInformationWindow();
         auto* poll = new QTimer(window);
         QElapsedTimer waited;
         waited.start();

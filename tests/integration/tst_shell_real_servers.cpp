@@ -4,7 +4,7 @@
 // logged-in client. inspircd runs with the real waits (its welcome comes about
 // a second after NICK); ngircd answers at once, so its waits are shortened.
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
@@ -31,7 +31,7 @@ namespace {
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(TMainForm& frame) { return frame.Form4()->log->toPlainText(); }
+QString Log(MainWindow& frame) { return frame.Form4()->log->toPlainText(); }
 
 // Waits suited to the server: real ones for inspircd, short ones for ngircd.
 std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)
@@ -45,24 +45,24 @@ std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)
     return t;
 }
 
-void AimFrame(TMainForm& frame, const RealIrcServer& server)
+void AimFrame(MainWindow& frame, const RealIrcServer& server)
 {
     timing().defaultPort = server.Port();
     frame.servercombo->setEditText("127.0.0.1");
 }
 
 // The connect command with the login dialog answered by drive.
-void RunConnect(TMainForm& frame, const std::function<void(TForm5&)>& drive)
+void RunConnect(MainWindow& frame, const std::function<void(LoginDialog&)>& drive)
 {
     QTimer::singleShot(0, &frame, [&frame, drive] {
-        if (auto* login = frame.findChild<TForm5*>()) drive(*login);
+        if (auto* login = frame.findChild<LoginDialog*>()) drive(*login);
     });
     frame.Connectitem->trigger();
 }
 
-void LogIn(TMainForm& frame, const QString& nick, const QString& password = {})
+void LogIn(MainWindow& frame, const QString& nick, const QString& password = {})
 {
-    RunConnect(frame, [nick, password](TForm5& login) {
+    RunConnect(frame, [nick, password](LoginDialog& login) {
         login.nick->setText(nick);
         login.password->setText(password);
         login.CheckBox1->setChecked(password.isEmpty());
@@ -101,14 +101,14 @@ void TestShellRealServers::guestLoginAndDisconnect()
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
     const auto timings = TimingsFor(kind);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     AimFrame(frame, server);
     const QString nick = UniqueNick("guest");
 
     LogIn(frame, nick);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
-    QVERIFY(frame.ReaderThread());
+    QVERIFY(frame.Reader());
     QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Connected"));
     QCOMPARE(frame.CurrentNick(), nick);
     QVERIFY(Log(frame).contains(QStringLiteral(" 001 %1 ").arg(nick)));  // the welcome, logged by the login
@@ -118,8 +118,8 @@ void TestShellRealServers::guestLoginAndDisconnect()
         QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 421 %1 memoserv ").arg(nick)), 10000);
 
     frame.Connectitem->trigger();
-    QVERIFY(!frame.ReaderThread());
-    QVERIFY(!frame.IdTCPClient1.Connected());
+    QVERIFY(!frame.Reader());
+    QVERIFY(!frame.connection_.Connected());
     QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
 }
@@ -131,7 +131,7 @@ void TestShellRealServers::registerNickThenLogInWithIt()
     QVERIFY2(server.Ok(), qPrintable(server.Error()));
     const auto timings = TimingsFor(Kind::InspircdWithServices);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     AimFrame(frame, server);
     const QString nick = UniqueNick("reg");
@@ -139,9 +139,9 @@ void TestShellRealServers::registerNickThenLogInWithIt()
 
     // Register through the login dialog's button, as a user would.
     QString reglog;
-    RunConnect(frame, [&](TForm5& login) {
+    RunConnect(frame, [&](LoginDialog& login) {
         QTimer::singleShot(0, &login, [&] {
-            auto* registration = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+            auto* registration = qobject_cast<RegistrationDialog*>(QApplication::activeModalWidget());
             if (!registration) return;
             registration->fullname->setText("Test User");
             registration->email->setText(nick + "@example.org");
@@ -161,14 +161,14 @@ void TestShellRealServers::registerNickThenLogInWithIt()
              QStringList{"Nick registration sent to server, Please check the server response in log box."});
     QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
-    QVERIFY(!frame.ReaderThread());
+    QVERIFY(!frame.Reader());
 
     // A registered login with it: the server takes SASL, so the password
     // goes there before registering and no identify request follows.
     prompts.records.clear();
     LogIn(frame, nick, password);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
-    QVERIFY(frame.ReaderThread());
+    QVERIFY(frame.Reader());
     QVERIFY(Log(frame).contains("AUTHENTICATE PLAIN ..."));
     QVERIFY(!Log(frame).contains("nickserv identify"));
     QVERIFY(!Log(frame).contains(password));
@@ -190,14 +190,14 @@ void TestShellRealServers::refusedLoginNickInUse()
     QVERIFY(other.Login(server.Port(), nick.toStdString()));
     const auto timings = TimingsFor(Kind::InspircdWithServices);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     AimFrame(frame, server);
 
     LogIn(frame, nick);
     QCOMPARE(prompts.Texts(), QStringList{"Nick name is already in use."});
-    QVERIFY(!frame.ReaderThread());
-    QVERIFY(!frame.IdTCPClient1.Connected());
+    QVERIFY(!frame.Reader());
+    QVERIFY(!frame.connection_.Connected());
     QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).contains(QStringLiteral(" 433 ")));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
@@ -210,15 +210,15 @@ void TestShellRealServers::serverGoesAwayUnderLoggedInClient()
     QVERIFY2(server->Ok(), qPrintable(server->Error()));
     const auto timings = TimingsFor(Kind::Ngircd);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     AimFrame(frame, *server);
     LogIn(frame, UniqueNick("gone"));
-    QVERIFY(frame.ReaderThread());
+    QVERIFY(frame.Reader());
 
     server.reset();  // the server stops and its connections close
     QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Not Connected"), 15000);
-    QVERIFY(!frame.ReaderThread());
+    QVERIFY(!frame.Reader());
     QVERIFY(frame.servercombo->isEnabled());
     QVERIFY(Log(frame).endsWith("Disconnected.."));
     QVERIFY(prompts.records.isEmpty());  // the log says it; no box

@@ -5,11 +5,11 @@
 // certificate changes), and a TLS connection to a plain port or a plain one to
 // a TLS port ending with a clear message within 10 s.
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
-#include "protocol/line_connection.h"
-#include "protocol/sent_lines.h"
+#include "chat/transcript_view.h"
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/sent_lines.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "shell/tls_switch.h"
 #include "side/room_list_window.h"
@@ -60,21 +60,21 @@ QString OpenSslFingerprint(const QString& pem)
     return out.mid(out.indexOf('=') + 1);
 }
 
-TForm3* PrivateWindow(const TMainForm& frame, const QString& title)
+PrivateWindow* PrivateWindowTitled(const MainWindow& frame, const QString& title)
 {
     for (QWidget* w : frame.ChildWindows())
-        if (auto* p = qobject_cast<TForm3*>(w); p && p->Title() == title) return p;
+        if (auto* p = qobject_cast<PrivateWindow*>(w); p && p->Title() == title) return p;
     return nullptr;
 }
 
 // The connect command for what the server box says, the login dialog answered
 // with a guest login (and left if it stays open: refused, or a failure).
-void LogIn(TMainForm& frame, const QString& box, const QString& nick, bool tlsSwitch = false)
+void LogIn(MainWindow& frame, const QString& box, const QString& nick, bool tlsSwitch = false)
 {
     frame.servercombo->setEditText(box);
     frame.tlsbtn->setChecked(tlsSwitch);
     QTimer::singleShot(0, &frame, [&frame, nick] {
-        auto* login = frame.findChild<TForm5*>();
+        auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
         login->nick->setText(nick);
         login->CheckBox1->setChecked(true);
@@ -184,7 +184,7 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
 {
     ShrunkTimings timings(3000, 2000);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     timing().defaultPort = server_->Port();
     const QString nick = UniqueNick("alice");
@@ -193,23 +193,23 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     LogIn(frame, QStringLiteral("ircs://127.0.0.1:%1").arg(server_->Port(TlsPort::Verified)), nick);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
-    QVERIFY(frame.IdTCPClient1.Secure());
+    QVERIFY(frame.connection_.Secure());
     QVERIFY(frame.Form4()->log->toPlainText().contains(
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1 (TLS)....").arg(server_->Port(TlsPort::Verified))));
 
     TestIrcClient bob;  // on the plain port of the same server
     QVERIFY(bob.Login(server_->Port(), partnerNick.toStdString()));
     bob.Send(("privmsg " + nick + " :hello over the wire").toStdString());
-    QTRY_VERIFY_WITH_TIMEOUT(PrivateWindow(frame, partnerNick), 10000);
-    TForm3* w = PrivateWindow(frame, partnerNick);
-    QTRY_VERIFY_WITH_TIMEOUT(w->privchat->toPlainText().contains("hello over the wire"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(PrivateWindowTitled(frame, partnerNick), 10000);
+    PrivateWindow* w = PrivateWindowTitled(frame, partnerNick);
+    QTRY_VERIFY_WITH_TIMEOUT(w->transcript_->toPlainText().contains("hello over the wire"), 10000);
 
     w->Edit1->setText(QStringLiteral("and back again"));
     QTest::keyClick(w->Edit1, Qt::Key_Return);
     QVERIFY(!bob.WaitFor(":and back again").empty());
 
     frame.Connectitem->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.IdTCPClient1.Connected(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
 }
 
 void TestTlsReal::trustFlow_data()
@@ -247,7 +247,7 @@ void TestTlsReal::trustFlow()
     ShrunkTimings timings(3000, 2000);
     PromptRecorder prompts;
     prompts.confirmAnswer = answer;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     // The switch: a host and port without a scheme.
     LogIn(frame, QStringLiteral("127.0.0.1:%1").arg(server_->Port(port)), UniqueNick("pin"), true);
@@ -264,11 +264,11 @@ void TestTlsReal::trustFlow()
         QVERIFY(question.contains("trust this certificate for 127.0.0.1"));
     }
     QVERIFY2(prompts.Errors().isEmpty(), qPrintable(prompts.Errors().join('|')));
-    QCOMPARE(frame.IdTCPClient1.Connected(), loggedIn);
+    QCOMPARE(frame.connection_.Connected(), loggedIn);
     QCOMPARE(!frame.CurrentNick().isEmpty(), loggedIn);
     if (loggedIn) {
         frame.Connectitem->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!frame.IdTCPClient1.Connected(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
     } else {
         QVERIFY(frame.Form4()->log->toPlainText().contains("is not trusted"));
     }
@@ -290,7 +290,7 @@ void TestTlsReal::wrongKindOfPort()
 
     ShrunkTimings timings(3000, 2000);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     const QString box = tlsToPlain ? QStringLiteral("ircs://127.0.0.1:%1").arg(server_->Port())
                                    : QStringLiteral("127.0.0.1:%1").arg(server_->Port(TlsPort::Verified));
@@ -301,7 +301,7 @@ void TestTlsReal::wrongKindOfPort()
     QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + frame.Form4()->log->toPlainText()));
     QVERIFY2(prompts.Errors().first().contains(message), qPrintable(prompts.Errors().first()));
     QVERIFY2(took < 10000, qPrintable(QString::number(took)));
-    QVERIFY(!frame.IdTCPClient1.Connected());
+    QVERIFY(!frame.connection_.Connected());
 }
 
 QTEST_MAIN(TestTlsReal)

@@ -1,7 +1,7 @@
 // The capability talk before registering: what goes out for each thing the
 // server says (or does not say), how it ends, and what the log may show.
-#include "protocol/cap_negotiation.h"
-#include "protocol/sent_lines.h"
+#include "protocol/irc/cap_negotiation.h"
+#include "protocol/irc/sent_lines.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // The routing decision: which handler each kind of server line reaches.
-#include "protocol/dispatch.h"
+#include "protocol/irc/dispatch.h"
 
 #include <QtTest>
 
@@ -62,7 +62,7 @@ void TestDispatch::routes()
     QFETCH(QByteArray, line);
     QFETCH(Handler, handler);
     QFETCH(int, joinErrorCode);
-    ircmessageencoder m;
+    IrcMessage m;
     m.ParseLine(line.toStdString());
     const Route r = DispatchRoute(m);
     QCOMPARE(HandlerName(r.handler), HandlerName(handler));

@@ -1,6 +1,6 @@
 // The line parser: every field of the worked lines, the odd shapes servers and
 // users can produce, and the one conversion failure.
-#include "protocol/irc_message.h"
+#include "protocol/irc/irc_message.h"
 
 #include <QtTest>
 
@@ -76,7 +76,7 @@ void TestIrcMessage::parsesFields_data()
 void TestIrcMessage::parsesFields()
 {
     QFETCH(QByteArray, line);
-    ircmessageencoder m;
+    IrcMessage m;
     m.ParseLine(line.toStdString());
     QCOMPARE(B(m.rawline), line);
     QTEST(B(m.prefixtoken), "prefixtoken");
@@ -102,7 +102,7 @@ void TestIrcMessage::hostAndUserhost_data()
 void TestIrcMessage::hostAndUserhost()
 {
     QFETCH(QByteArray, line);
-    ircmessageencoder m;
+    IrcMessage m;
     m.ParseLine(line.toStdString());
     QTEST(B(m.userhost), "userhost");
     QTEST(B(m.host), "host");
@@ -124,7 +124,7 @@ void TestIrcMessage::numericConversion()
 {
     QFETCH(QByteArray, line);
     QFETCH(bool, fails);
-    ircmessageencoder m;
+    IrcMessage m;
     bool threw = false;
     try {
         m.ParseLine(line.toStdString());
@@ -138,7 +138,7 @@ void TestIrcMessage::reusedRecordKeepsOtherKindsField()
 {
     // The registration dialog reads every reply into one record: a command line
     // leaves the last numeric in place and a numeric leaves the last command.
-    ircmessageencoder m;
+    IrcMessage m;
     m.ParseLine(":s 376 me :End of MOTD");
     m.ParseLine(":NickServ!n@s NOTICE me :hello");
     QCOMPARE(m.code, 376);
@@ -159,7 +159,7 @@ void TestIrcMessage::hostileLinesNeverCrash()
         std::string line;
         const int len = static_cast<int>(rng() % 64);
         for (int k = 0; k < len; ++k) line += alphabet[rng() % alphabet.size()];
-        ircmessageencoder m;
+        IrcMessage m;
         try {
             m.ParseLine(line);
         } catch (const ConversionError&) {
@@ -170,7 +170,7 @@ void TestIrcMessage::hostileLinesNeverCrash()
         QVERIFY(m.kind == "code" || m.kind == "command");
     }
     for (const std::size_t size : {16383u, 16384u, 16385u, 200000u}) {
-        ircmessageencoder m;
+        IrcMessage m;
         m.ParseLine(":x!y@z PRIVMSG #r :" + std::string(size, 'a'));
         QCOMPARE(m.command, std::string("PRIVMSG"));
     }

@@ -1,7 +1,7 @@
 // The line connection against a scripted peer: framing, time-outs, the line
 // limit, refused lines, closes from either side, writes from two threads, and
 // a server that stops reading or never answers a connect.
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 #include "support/deaf_listener.h"
 #include "support/scripted_server.h"
 

@@ -1,5 +1,5 @@
 // Which nicks the program refuses to send.
-#include "protocol/nick_rules.h"
+#include "protocol/irc/nick_rules.h"
 
 #include <QtTest>
 

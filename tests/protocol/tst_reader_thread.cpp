@@ -1,6 +1,6 @@
 // The reader thread against a scripted peer: keep-alive answers, what reaches
 // the queue, malformed and hostile input, the full queue and the end report.
-#include "protocol/reader_thread.h"
+#include "protocol/irc/reader_thread.h"
 #include "support/scripted_server.h"
 
 #include <QElapsedTimer>
@@ -82,7 +82,7 @@ struct Fixture {
     LineConnection conn;
     LineQueue queue{1024};
     RecordingConsumer consumer;
-    std::unique_ptr<chandler> reader;
+    std::unique_ptr<ReaderThread> reader;
 
     ~Fixture()
     {
@@ -95,7 +95,7 @@ struct Fixture {
         conn.SetHost("127.0.0.1");
         conn.SetPort(server.Port());
         conn.Connect();
-        reader = std::make_unique<chandler>(conn, "ann", queue, consumer);
+        reader = std::make_unique<ReaderThread>(conn, "ann", queue, consumer);
     }
 };
 
@@ -241,7 +241,7 @@ void TestReaderThread::fullQueueHoldsReaderUntilStopRequested()
     conn.SetHost("127.0.0.1");
     conn.SetPort(server.Port());
     conn.Connect();
-    chandler reader(conn, "ann", queue, consumer);
+    ReaderThread reader(conn, "ann", queue, consumer);
     QTRY_VERIFY(queue.Size() >= 4);
     QTest::qWait(200);
     const std::size_t held = queue.Size();
@@ -286,12 +286,12 @@ void TestReaderThread::queueBoundedInLinesAndBytes()
     conn.Connect();
     LineQueue queue(lineCap, byteCap);
     RecordingConsumer consumer;
-    chandler reader(conn, "ann", queue, consumer);
+    ReaderThread reader(conn, "ann", queue, consumer);
 
     const std::size_t held = SettledSize(queue);
     QVERIFY2(held < std::size_t(lines), "the reader queued everything instead of waiting");
     // Over a bound by one hand-over at most: a batch is never split.
-    const std::size_t oneLine = LineQueue::Cost(ircmessageencoder()) + 3 * (lineBytes + 1);
+    const std::size_t oneLine = LineQueue::Cost(IrcMessage()) + 3 * (lineBytes + 1);
     const std::size_t oneBatch = std::min<std::size_t>(256, 64 * 1024 / lineBytes + 2);
     QVERIFY2(held <= std::size_t(lineCap) + oneBatch, qPrintable(QString::number(held)));
     QVERIFY2(queue.Bytes() <= std::size_t(byteCap) + oneBatch * oneLine,
@@ -356,7 +356,7 @@ void TestReaderThread::endingWaitOnFullQueueKeepsWhatWasRead()
     conn.Connect();
     LineQueue queue(16);
     RecordingConsumer consumer;
-    chandler reader(conn, "ann", queue, consumer);
+    ReaderThread reader(conn, "ann", queue, consumer);
     const std::size_t held = SettledSize(queue);
     QVERIFY(held >= 16 && held < std::size_t(kLines));
     if (ending == "close") conn.Disconnect();
@@ -392,7 +392,7 @@ void TestReaderThread::unexpectedFailureIsReported()
     conn.Connect();
     LineQueue queue(64);
     FailingConsumer consumer(standard);
-    chandler reader(conn, "ann", queue, consumer);
+    ReaderThread reader(conn, "ann", queue, consumer);
     QVERIFY(reader.WaitFor(std::chrono::seconds(5)));
     QCOMPARE(consumer.ended.load(), 1);
     std::lock_guard lock(consumer.mutex);

@@ -1,5 +1,5 @@
 // Every line the client sends, in its exact form.
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // Splitting a long outgoing chat text into lines the server will not cut.
-#include "protocol/text_split.h"
+#include "protocol/irc/text_split.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

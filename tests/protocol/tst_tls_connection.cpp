@@ -4,7 +4,7 @@
 // handshake given up on, one that hangs up in it or while the client writes
 // (no SIGPIPE ends the test), one that offers only an
 // outdated TLS, and Cancel during the handshake.
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 #include "support/tls_test_server.h"
 
 #include <QTemporaryDir>

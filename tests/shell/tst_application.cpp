@@ -2,12 +2,12 @@
 // the splash, and the start-up sequence.
 #include "shell/about_box.h"
 #include "shell/application.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/product_info.h"
 #include "shell/shell_test_support.h"
 #include "shell/login_dialog.h"
 #include "shell/registration_dialog.h"
-#include "shell/splash_form.h"
+#include "shell/splash_window.h"
 #include "side/room_list_window.h"
 
 #include <QElapsedTimer>
@@ -67,10 +67,10 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     // The load button writes on a connection that is not open: the failure is
     // reported, the steps before the write stand, the program goes on.
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
-    TForm4* rooms = frame.Form4();
-    rooms->setIdTCPClient(&frame.IdTCPClient1);
+    RoomListWindow* rooms = frame.Form4();
+    rooms->setIdTCPClient(&frame.connection_);
     rooms->AddRoomRow("room ", "topic", "3 ");
     rooms->ShowServerPanel();
     QTest::mouseClick(rooms->Button6, Qt::LeftButton);
@@ -88,10 +88,10 @@ void TestApplication::failedWriteEndsOnlyItsAction()
 
 void TestApplication::splash()
 {
-    TForm6 splash;
+    SplashWindow splash;
     QVERIFY(splash.testAttribute(Qt::WA_TranslucentBackground));
     QCOMPARE(splash.Label2->text(), product::kWebAddress);
-    const QImage picture = TForm6::Picture().toImage();
+    const QImage picture = SplashWindow::Picture().toImage();
     QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);  // the corners are see-through
     QVERIFY(picture.pixelColor(225, 125).alpha() > 0);
 }
@@ -103,14 +103,14 @@ void TestApplication::splashClosesItselfBeforeTheFrame()
     bool frameDuringSplash = true;
     bool splashShown = false;
     QTimer::singleShot(50, [&] {
-        splashShown = qobject_cast<TForm6*>(QApplication::activeModalWidget()) != nullptr;
+        splashShown = qobject_cast<SplashWindow*>(QApplication::activeModalWidget()) != nullptr;
         frameDuringSplash = false;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<TMainForm*>(w)) frameDuringSplash = true;
+            if (qobject_cast<MainWindow*>(w)) frameDuringSplash = true;
     });
     QElapsedTimer clock;
     clock.start();
-    QPointer<TMainForm> frame = StartProgram();
+    QPointer<MainWindow> frame = StartProgram();
     const qint64 took = clock.elapsed();
 
     QVERIFY(splashShown);
@@ -119,10 +119,10 @@ void TestApplication::splashClosesItselfBeforeTheFrame()
     QVERIFY(frame->isVisible());
     QVERIFY(frame->windowState() & Qt::WindowMaximized);
     QCOMPARE(frame->ChildWindows(), QList<QWidget*>{frame->Form4()});
-    QVERIFY(frame->findChild<TAboutBox*>());
-    QVERIFY(!frame->AboutBox()->isVisible());
+    QVERIFY(frame->findChild<AboutBox*>());
+    QVERIFY(!frame->AboutDialog()->isVisible());
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Talvessa"));
-    for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TForm6*>(w));  // the splash is gone
+    for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<SplashWindow*>(w));  // the splash is gone
     frame->close();  // deletes itself on close
     QTRY_VERIFY(frame.isNull());
 }
@@ -151,16 +151,16 @@ void TestApplication::fixedDialogsHaveNoMinMaxButtons_data()
 void TestApplication::fixedDialogsHaveNoMinMaxButtons()
 {
     QFETCH(QString, dialog);
-    TMainForm frame;
+    MainWindow frame;
     std::unique_ptr<QDialog> window;
     if (dialog == QLatin1String("login"))
-        window = std::make_unique<TForm5>(&frame);
+        window = std::make_unique<LoginDialog>(&frame);
     else if (dialog == QLatin1String("registration"))
-        window = std::make_unique<TForm2>(&frame, &frame);
+        window = std::make_unique<RegistrationDialog>(&frame, &frame);
     else if (dialog == QLatin1String("about"))
-        window = std::make_unique<TAboutBox>(&frame);
+        window = std::make_unique<AboutBox>(&frame);
     else
-        window = std::make_unique<TForm6>();
+        window = std::make_unique<SplashWindow>();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     const Qt::WindowFlags flags = window->windowFlags();

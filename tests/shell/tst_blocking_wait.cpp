@@ -1,6 +1,6 @@
 // Running a blocking call off the UI thread: results and failures come back,
 // timers keep running meanwhile, and what the call posted is handled first.
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 #include "shell/blocking_wait.h"
 #include "support/scripted_server.h"
 

@@ -2,7 +2,7 @@
 // is added or brought to the front, which borders are painted anew, and the
 // Close keys that the frame holds for whichever child is active.
 #include "chat/private_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,14 +13,14 @@ namespace {
 
 QMdiSubWindow* SubOf(QWidget* w) { return w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr; }
 
-QWidget* PrivateForLine(TMainForm& frame, const QString& nick)
+QWidget* PrivateForLine(MainWindow& frame, const QString& nick)
 {
     frame.SetPendingPrivateNick(nick);
     return frame.OpenPrivateWindowRequest();
 }
 
 // The child windows of the area from the bottom of the stack to its top.
-QList<QMdiSubWindow*> Stack(TMainForm& frame)
+QList<QMdiSubWindow*> Stack(MainWindow& frame)
 {
     QList<QMdiSubWindow*> out;
     for (QObject* o : frame.MdiArea()->viewport()->children())
@@ -66,7 +66,7 @@ void TestChildFrames::frontAndActive()
 {
     QFETCH(QString, step);
     QFETCH(bool, pinned);
-    TMainForm frame;
+    MainWindow frame;
     frame.resize(900, 700);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
@@ -155,13 +155,13 @@ void TestChildFrames::closeKeys()
     QFETCH(QString, active);
     QFETCH(int, key);
     QFETCH(bool, closes);
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QWidget* other = PrivateForLine(frame, QStringLiteral("bystander"));
     QWidget* chosen = active == QLatin1String("private") ? PrivateForLine(frame, QStringLiteral("alice"))
                       : active == QLatin1String("room")  ? static_cast<QWidget*>(frame.OpenRoomWindow(QStringLiteral("lobby")))
-                                                         : frame.RoomListWindow();
+                                                         : frame.RoomListPane();
     frame.BringToFront(chosen);
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));

@@ -3,12 +3,12 @@
 // looks, a server that hangs up or ignores "quit", closing the frame, away
 // status and the room-list button.
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/chat_session.h"
 #include "events/line_drain.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "common/user_data_folder.h"
 #include "side/room_list_window.h"
@@ -48,7 +48,7 @@ void GoodLogin(ScriptedServer& s, const std::string& nick)
         .Send(":irc.test 001 " + nick + " :Welcome");
 }
 
-QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
 
 void WriteListFile(const QString& nick, const QString& file, const QByteArray& bytes)
 {
@@ -76,7 +76,7 @@ struct Rig {
     ShrunkTimings timings;
     TempUserData userData;  // the account's lists live here, not in the user's own folder
     ScriptedServer server;
-    TMainForm frame;
+    MainWindow frame;
 
     Rig()
     {
@@ -85,16 +85,16 @@ struct Rig {
         frame.show();
     }
     // Runs the connect command; drive answers the login dialog.
-    void Connect(const std::function<void(TForm5&)>& drive)
+    void Connect(const std::function<void(LoginDialog&)>& drive)
     {
         QTimer::singleShot(0, &frame, [this, drive] {
-            if (auto* login = frame.findChild<TForm5*>()) drive(*login);
+            if (auto* login = frame.findChild<LoginDialog*>()) drive(*login);
         });
         frame.Connectitem->trigger();
     }
     void LogIn(const QString& nick)
     {
-        Connect([nick](TForm5& login) {
+        Connect([nick](LoginDialog& login) {
             login.nick->setText(nick);
             login.CheckBox1->setChecked(true);
             QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
@@ -103,9 +103,9 @@ struct Rig {
     // Opens the connection directly, without a login (no reader).
     void OpenConnection()
     {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(server.Port());
-        frame.IdTCPClient1.Connect();
+        frame.connection_.SetHost("127.0.0.1");
+        frame.connection_.SetPort(server.Port());
+        frame.connection_.Connect();
     }
     QString Status() const { return frame.StatusPanel1->text(); }
 };
@@ -152,11 +152,11 @@ void TestConnectionLifecycle::loginStartsReaderThenSendsFirstRequests()
     auto expected = LoginLines("alice");
     expected.insert(expected.end(), {"memoserv list", "lusers"});
     QCOMPARE(rig.server.Received(), expected);
-    QVERIFY(rig.frame.ReaderThread());
+    QVERIFY(rig.frame.Reader());
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :the reader is reading"));
     QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-    QCOMPARE(rig.frame.IdTCPClient1.Host(), std::string("127.0.0.1"));  // typed text used unchanged
-    QCOMPARE(rig.frame.IdTCPClient1.Port(), rig.server.Port());
+    QCOMPARE(rig.frame.connection_.Host(), std::string("127.0.0.1"));  // typed text used unchanged
+    QCOMPARE(rig.frame.connection_.Port(), rig.server.Port());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
     QCOMPARE(rig.frame.Form4()->servertitle->text(), QStringLiteral("127.0.0.1"));
@@ -189,8 +189,8 @@ void TestConnectionLifecycle::disconnectCommand()
     QVERIFY(rig.server.WaitDone(2000));
     const auto received = rig.server.Received();
     QCOMPARE(std::count(received.begin(), received.end(), "quit"), 1);
-    QVERIFY(!rig.frame.ReaderThread());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.Reader());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     QVERIFY(!rig.frame.roomlistbtn->isEnabled());
@@ -220,7 +220,7 @@ void TestConnectionLifecycle::disconnectFromServerThatIgnoresQuit()
 
     QVERIFY2(took >= 250 && took < 3000, qPrintable(QString::number(took)));
     QVERIFY(rig.server.WaitDone(2000));  // the connection was closed anyway
-    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.Reader());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
 }
@@ -235,7 +235,7 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     rig.LogIn("alice");
 
     QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.Reader());
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     QVERIFY(rig.frame.servercombo->isEnabled());
     QCOMPARE(rig.frame.Form4()->RowCount(), 0);
@@ -246,7 +246,7 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     rig.LogIn("alice");
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.server.Connections(), 2);
-    QVERIFY(rig.frame.ReaderThread());
+    QVERIFY(rig.frame.Reader());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
 }
 
@@ -271,19 +271,19 @@ void TestConnectionLifecycle::endingNotes()
         rig.server.Expect("join #lobby").Send(":bob!b@h PRIVMSG alice :hi").Close();
     rig.LogIn("alice");
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));
-    TForm1* room = rig.frame.OpenRoomWindow(QStringLiteral("lobby"));
-    TForm3* partner = nullptr;
+    RoomWindow* room = rig.frame.OpenRoomWindow(QStringLiteral("lobby"));
+    PrivateWindow* partner = nullptr;
     if (byUser) {
         partner = rig.frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
         rig.frame.Connectitem->trigger();
     } else {
         QTRY_VERIFY(!rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).isEmpty());
-        partner = qobject_cast<TForm3*>(rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).constFirst());
+        partner = qobject_cast<PrivateWindow*>(rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).constFirst());
     }
     QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QTRY_VERIFY(room->mainchat->toPlainText().contains(note));
-    QVERIFY(partner->privchat->toPlainText().contains(note));
-    for (const QString& text : {room->mainchat->toPlainText(), partner->privchat->toPlainText()})
+    QTRY_VERIFY(room->transcript_->toPlainText().contains(note));
+    QVERIFY(partner->transcript_->toPlainText().contains(note));
+    for (const QString& text : {room->transcript_->toPlainText(), partner->transcript_->toPlainText()})
         QCOMPARE(text.count(QStringLiteral("connection to the server was lost")) +
                      text.count(QStringLiteral("Disconnected from the server.")),
                  1);
@@ -327,7 +327,7 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
     clock.start();
     // No event loop here: nothing is drained while the queue fills.
     const auto filled = [&] {
-        return ending == "hang-up" ? rig.frame.ReaderThread()->Finished()
+        return ending == "hang-up" ? rig.frame.Reader()->Finished()
                                    : queue->Size() >= ChatSession::kQueueLines;
     };
     while (!filled() && clock.elapsed() < 20000) QThread::msleep(10);
@@ -349,7 +349,7 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
     const qint64 took = clock.elapsed();
 
     QVERIFY2(took < 2000, qPrintable(QString::number(took)));
-    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.Reader());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     const QString lastLine = QStringLiteral(":irc.test 372 alice :- flood %1");
@@ -389,14 +389,14 @@ void TestConnectionLifecycle::lostConnectionRejoinsRoomsAtNextLogin()
     rig.server.Expect("lusers").Expect("join #lobby");
     rig.LogIn("alice");
     QTRY_COMPARE(rig.Status(), QStringLiteral("Connected"));
-    TForm1* lobby = rig.frame.OpenRoomWindow(QStringLiteral("lobby"));
-    TForm1* empty = rig.frame.NewRoomWindow();
-    TForm3* partner = rig.frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
+    RoomWindow* lobby = rig.frame.OpenRoomWindow(QStringLiteral("lobby"));
+    RoomWindow* empty = rig.frame.NewRoomWindow();
+    PrivateWindow* partner = rig.frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
     QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
 
     const QString lost = QStringLiteral("Talvessa: The connection to the server was lost\n");
-    for (const QString& transcript : {lobby->mainchat->toPlainText(), empty->mainchat->toPlainText(),
-                                      partner->privchat->toPlainText()})
+    for (const QString& transcript : {lobby->transcript_->toPlainText(), empty->transcript_->toPlainText(),
+                                      partner->transcript_->toPlainText()})
         QVERIFY2(transcript.endsWith(lost), qPrintable(transcript));
     QVERIFY(!lobby->InRoom());
     QVERIFY(lobby->ComboBoxEx1->isEnabled());
@@ -416,7 +416,7 @@ void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()
 {
     Rig rig;
     rig.server.Expect("nick alice").Send(":irc.test 433 * alice :Nickname is already in use.").AwaitClientClose();
-    rig.Connect([](TForm5& login) {
+    rig.Connect([](LoginDialog& login) {
         login.nick->setText("alice");
         login.CheckBox1->setChecked(true);
         QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
@@ -424,7 +424,7 @@ void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()
     });
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{"Nick name is already in use."});
-    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.Reader());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
     QVERIFY(!rig.server.HasReceived("memoserv list"));
@@ -433,12 +433,12 @@ void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()
 void TestConnectionLifecycle::cancelledLoginChangesNothing()
 {
     Rig rig;
-    rig.Connect([](TForm5& login) { QTest::mouseClick(login.BitBtn2, Qt::LeftButton); });
-    QVERIFY(!rig.frame.findChild<TForm5*>());  // made for one use
+    rig.Connect([](LoginDialog& login) { QTest::mouseClick(login.BitBtn2, Qt::LeftButton); });
+    QVERIFY(!rig.frame.findChild<LoginDialog*>());  // made for one use
     QCOMPARE(rig.server.Connections(), 0);
     QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QVERIFY(!rig.frame.ReaderThread());
+    QVERIFY(!rig.frame.Reader());
 }
 
 void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
@@ -447,15 +447,15 @@ void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
     // the user then cancels.
     Rig rig;
     rig.server.Expect("user alice localhost localhost alice").Send(":irc.test 123abc alice :garbage");
-    rig.Connect([](TForm5& login) {
+    rig.Connect([](LoginDialog& login) {
         login.nick->setText("alice");
         login.CheckBox1->setChecked(true);
         QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
         QTest::mouseClick(login.BitBtn2, Qt::LeftButton);
     });
     QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
-    QVERIFY(!rig.frame.ReaderThread());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.Reader());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.server.HasReceived("memoserv list"));
 }
@@ -465,7 +465,7 @@ void TestConnectionLifecycle::emptyServerName()
     Rig rig;
     rig.frame.servercombo->setEditText("");
     bool dialogShown = false;
-    rig.Connect([&](TForm5& login) {
+    rig.Connect([&](LoginDialog& login) {
         dialogShown = true;
         login.reject();
     });
@@ -473,7 +473,7 @@ void TestConnectionLifecycle::emptyServerName()
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
     QTest::qWait(20);
     QVERIFY(!dialogShown);
-    QCOMPARE(rig.frame.IdTCPClient1.Host(), std::string());
+    QCOMPARE(rig.frame.connection_.Host(), std::string());
     QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
@@ -508,7 +508,7 @@ void TestConnectionLifecycle::looks()
     QCOMPARE(enabled(), connected);
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
-    rig.frame.IdTCPClient1.Disconnect();
+    rig.frame.connection_.Disconnect();
     QCOMPARE(enabled(), disconnected);
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));  // no "&" after a disconnect
@@ -537,7 +537,7 @@ void TestConnectionLifecycle::closingFrame()
         rig.server.Expect("lusers");
         if (serverAnswersQuit) rig.server.Expect("quit").Close();
         rig.LogIn("alice");
-        QVERIFY(rig.frame.ReaderThread());
+        QVERIFY(rig.frame.Reader());
     } else {
         rig.OpenConnection();
     }
@@ -549,7 +549,7 @@ void TestConnectionLifecycle::closingFrame()
     QVERIFY(rig.frame.close());
     const qint64 took = hidden.clock.elapsed();
     QVERIFY2(took < 1500, qPrintable(QString::number(took)));
-    QVERIFY(!rig.frame.ReaderThread());  // ended and disposed of before the close returned
+    QVERIFY(!rig.frame.Reader());  // ended and disposed of before the close returned
     QVERIFY(!rig.frame.isVisible());
     QVERIFY2(hidden.at >= 0 && hidden.at < 200, qPrintable(QString::number(hidden.at)));
     QTest::qWait(50);

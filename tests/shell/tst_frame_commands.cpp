@@ -2,7 +2,7 @@
 // opened from a transcript, and the away commands.
 #include "chat/find_bar.h"
 #include "chat/private_window.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "chat/transcript_links.h"
 #include "side/room_list_window.h"
@@ -53,12 +53,12 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
     QPlainTextEdit* view = nullptr;
     QWidget* focus = nullptr;
     if (where == QLatin1String("room")) {
-        TForm1* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-        view = room->mainchat;
+        RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+        view = room->transcript_;
         focus = room->Edit1;
     } else if (where == QLatin1String("private")) {
-        auto* partner = qobject_cast<TForm3*>(c.frame.OpenPrivateWindowFromUser(QStringLiteral("Bob")));
-        view = partner->privchat;
+        auto* partner = qobject_cast<PrivateWindow*>(c.frame.OpenPrivateWindowFromUser(QStringLiteral("Bob")));
+        view = partner->transcript_;
         focus = partner->Edit1;
     } else {
         c.frame.BringToFront(c.frame.Form4());
@@ -70,7 +70,7 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
     QVERIFY(QTest::qWaitForWindowActive(&c.frame));
     focus->setFocus();
     QTRY_VERIFY(focus->hasFocus());
-    auto* bar = view->findChild<TFindBar*>();
+    auto* bar = view->findChild<FindBar*>();
     QVERIFY(bar);
     QVERIFY(!bar->isVisible());
     QTest::keyClick(focus, Qt::Key_F, Qt::ControlModifier);

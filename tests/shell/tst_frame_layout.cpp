@@ -3,7 +3,7 @@
 // coming back with it at the next start, and forgetting it on request.
 #include "shell/application.h"
 #include "shell/frame_layout.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "shell/start_options.h"
 
@@ -30,12 +30,12 @@ namespace {
 const QRect kLeft(0, 0, 1920, 1050);      // the primary screen, less a panel
 const QRect kRight(1920, 0, 1280, 1024);  // a second screen to its right
 
-QPointer<TMainForm> Start(const QStringList& arguments = {})
+QPointer<MainWindow> Start(const QStringList& arguments = {})
 {
     return StartProgram(ParseStartOptions(QStringList{"talvessa"} + arguments));
 }
 
-void CloseFrame(QPointer<TMainForm>& frame)
+void CloseFrame(QPointer<MainWindow>& frame)
 {
     frame->close();
     QTRY_VERIFY(frame.isNull());
@@ -99,7 +99,7 @@ void TestFrameLayout::frameComesBackAsClosed_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<int>("serverIndex");
 
-    QTest::newRow("normal, a preset server") << false << TMainForm::PresetServers().at(3) << 3;
+    QTest::newRow("normal, a preset server") << false << MainWindow::PresetServers().at(3) << 3;
     QTest::newRow("maximised, a typed server") << true << QStringLiteral("localhost") << 0;
 }
 
@@ -113,7 +113,7 @@ void TestFrameLayout::frameComesBackAsClosed()
 
     // The offscreen display is one 800 x 600 screen.
     const QRect normal(40, 50, 700, 450);
-    QPointer<TMainForm> frame = Start();
+    QPointer<MainWindow> frame = Start();
     frame->showNormal();
     frame->setGeometry(normal);
     if (maximised) frame->showMaximized();
@@ -147,7 +147,7 @@ void TestFrameLayout::resetLayoutForgets()
 {
     ShrunkTimings timings;
     WriteFrameLayout(FrameLayout{QRect(-4000, 10, 700, 450), false, ServerChoice{"irc.efnet.org"}});
-    QPointer<TMainForm> frame = Start({"--reset-layout"});
+    QPointer<MainWindow> frame = Start({"--reset-layout"});
     QVERIFY(!QFile::exists(FrameLayoutFile()));
     // As at a first start: maximised, restored size 800 x 570, the first preset.
     QTRY_VERIFY(frame->isMaximized());

@@ -9,7 +9,7 @@
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/options_dialog.h"
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
@@ -46,7 +46,7 @@ QAction* Item(const QMenu* menu, const QString& shown)
 }
 
 template <typename T>
-QList<T*> Windows(const TMainForm& frame)
+QList<T*> Windows(const MainWindow& frame)
 {
     QList<T*> out;
     for (QWidget* w : frame.ChildWindows())
@@ -91,7 +91,7 @@ private:
     std::unique_ptr<PromptRecorder> prompts_;
     std::unique_ptr<TempUserData> root_;
     std::unique_ptr<ScriptedServer> server_;
-    std::unique_ptr<TMainForm> frame_;
+    std::unique_ptr<MainWindow> frame_;
 };
 
 void TestFrameLists::init()
@@ -99,11 +99,11 @@ void TestFrameLists::init()
     prompts_ = std::make_unique<PromptRecorder>();
     root_ = std::make_unique<TempUserData>();
     server_ = std::make_unique<ScriptedServer>();
-    frame_ = std::make_unique<TMainForm>();
+    frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("ann");
-    frame_->IdTCPClient1.SetHost("127.0.0.1");
-    frame_->IdTCPClient1.SetPort(server_->Port());
-    frame_->IdTCPClient1.Connect();
+    frame_->connection_.SetHost("127.0.0.1");
+    frame_->connection_.SetPort(server_->Port());
+    frame_->connection_.Connect();
     frame_->show();
 }
 
@@ -166,15 +166,15 @@ void TestFrameLists::favouriteJoinsOnceThenComesToFront()
     frame_->Lists().LoadFavoritesMenu();
     Item(frame_->Favorites1, "lobby")->trigger();
     QVERIFY(server_->WaitForReceived("join #lobby"));
-    QCOMPARE(Windows<TForm1>(*frame_).size(), 1);
-    TForm1* lobby = Windows<TForm1>(*frame_)[0];
+    QCOMPARE(Windows<RoomWindow>(*frame_).size(), 1);
+    RoomWindow* lobby = Windows<RoomWindow>(*frame_)[0];
     QCOMPARE(lobby->Title(), QStringLiteral("lobby"));
-    lobby->ListView1->AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
+    lobby->nickList_->AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
 
     frame_->NewRoomWindow();
     Item(frame_->Favorites1, "lobby")->trigger();
     QCOMPARE(frame_->CurrentChild(), lobby);
-    QCOMPARE(Windows<TForm1>(*frame_).size(), 2);
+    QCOMPARE(Windows<RoomWindow>(*frame_).size(), 2);
 
     Item(frame_->Favorites1, "r&b")->trigger();  // the "&" is part of the room
     QVERIFY(server_->WaitForReceived("join #r&b"));
@@ -186,14 +186,14 @@ void TestFrameLists::buddyOpensPrivateWindowSendingNothing()
     Write("buddies.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
     frame_->Lists().LoadBuddiesMenu();
     Item(frame_->Buddies1, "bob")->trigger();
-    QCOMPARE(Windows<TForm3>(*frame_).size(), 1);
-    TForm3* bob = Windows<TForm3>(*frame_)[0];
+    QCOMPARE(Windows<PrivateWindow>(*frame_).size(), 1);
+    PrivateWindow* bob = Windows<PrivateWindow>(*frame_)[0];
     QCOMPARE(bob->Title(), QStringLiteral("bob"));
     QCOMPARE(frame_->CurrentChild(), bob);
 
     Item(frame_->Buddies1, "amy")->trigger();
     Item(frame_->Buddies1, "bob")->trigger();
-    QCOMPARE(Windows<TForm3>(*frame_).size(), 2);
+    QCOMPARE(Windows<PrivateWindow>(*frame_).size(), 2);
     QCOMPARE(frame_->CurrentChild(), bob);
     QVERIFY(Sent().empty());
 }
@@ -209,7 +209,7 @@ void TestFrameLists::eachServerAndNickHasItsOwnLists()
     frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(frame_->Favorites1), QStringList{"bea-here"});
     frame_->SetCurrentNick("ann");
-    frame_->IdTCPClient1.SetHost("irc.other.net");
+    frame_->connection_.SetHost("irc.other.net");
     frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-there"});
     frame_->SetCurrentNick("cid");  // nothing written yet
@@ -295,7 +295,7 @@ void TestFrameLists::optionsChangesReachFrameWhenClosed()
     QStringList favouritesWhileOpen;
     bool bobWhileOpen = false;
     QTimer::singleShot(0, frame_.get(), [&] {
-        auto* dialog = frame_->findChild<TForm10*>();
+        auto* dialog = frame_->findChild<OptionsDialog*>();
         QVERIFY(dialog && dialog->isVisible());
         dialog->favlist->item(0)->setSelected(true);
         dialog->Button1->click();
@@ -312,7 +312,7 @@ void TestFrameLists::optionsChangesReachFrameWhenClosed()
     QVERIFY(bobWhileOpen);
     QCOMPARE(Shown(frame_->Favorites1), QStringList{"two"});
     QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});
-    QVERIFY(!frame_->findChild<TForm10*>());
+    QVERIFY(!frame_->findChild<OptionsDialog*>());
 }
 
 QTEST_MAIN(TestFrameLists)

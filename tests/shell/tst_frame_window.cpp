@@ -2,14 +2,14 @@
 // the Window menu with its list of child windows, the about box, the Help
 // items and the room list window that cannot be closed.
 #include "chat/private_window.h"
-#include "chat/input_line.h"
+#include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "shell/about_box.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/product_info.h"
 #include "shell/shell_test_support.h"
 #include "side/invitation_prompt.h"
@@ -92,7 +92,7 @@ private slots:
 namespace {
 
 // Opens one child the way a user or a received line does.
-QWidget* OpenChild(TMainForm& frame, const QString& how, int n)
+QWidget* OpenChild(MainWindow& frame, const QString& how, int n)
 {
     const QString name = QStringLiteral("w%1").arg(n);
     if (how == QLatin1String("chat new")) return frame.NewRoomWindow();
@@ -101,7 +101,7 @@ QWidget* OpenChild(TMainForm& frame, const QString& how, int n)
     // A private window for a received line, made by its handler; "behind":
     // another partner's line follows at once, and that window takes the front.
     const auto receive = [&frame](const QString& from) {
-        ircmessageencoder line;
+        IrcMessage line;
         line.ParseLine(":" + from.toStdString() + "!u@h PRIVMSG me :hi");
         RouteLine(TestSession(frame), line);
     };
@@ -116,7 +116,7 @@ QMdiSubWindow* SubOf(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parent
 
 void TestFrameWindow::newChildrenStayInsideTheArea()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     const QStringList kinds{"chat new", "private from user", "private for a line", "room"};
     for (int n = 0; n < 16; ++n) {
@@ -139,7 +139,7 @@ void TestFrameWindow::newChildWhileOneIsMaximised_data()
     QTest::addColumn<bool>("maximised");  // in front, so maximised as the one before it was
     QTest::addColumn<QSize>("restored");
     const QSize room(541, 388);
-    const QSize partner(TForm3::kWidth, TForm3::kHeight);
+    const QSize partner(PrivateWindow::kWidth, PrivateWindow::kHeight);
     QTest::newRow("chat new") << "chat new" << true << room;
     QTest::newRow("room") << "room" << true << room;
     QTest::newRow("private from user") << "private from user" << true << partner;
@@ -153,7 +153,7 @@ void TestFrameWindow::newChildWhileOneIsMaximised()
     QFETCH(QString, how);
     QFETCH(bool, maximised);
     QFETCH(QSize, restored);
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QMdiSubWindow* first = SubOf(frame.NewRoomWindow());
     first->showMaximized();
@@ -173,7 +173,7 @@ void TestFrameWindow::newChildWhileOneIsMaximised()
 
 void TestFrameWindow::captionFollowsMaximisedChildWhoseTitleEmpties()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QWidget* room = frame.NewRoomWindow();
     room->setWindowTitle(QStringLiteral("lobby"));
@@ -186,7 +186,7 @@ void TestFrameWindow::captionFollowsMaximisedChildWhoseTitleEmpties()
 
 void TestFrameWindow::menus()
 {
-    TMainForm frame;
+    MainWindow frame;
     QCOMPARE(frame.windowTitle(), QStringLiteral("Talvessa"));
     QCOMPARE(Texts(frame.MainMenu1->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
     QCOMPARE(Texts(frame.File1->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
@@ -203,7 +203,7 @@ void TestFrameWindow::menus()
 
 void TestFrameWindow::statusBarShowsLongHint()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QCOMPARE(frame.StatusPanel0->width(), 485);
     QCOMPARE(frame.StatusPanel1->width(), 100);
@@ -225,7 +225,7 @@ void TestFrameWindow::statusBarShowsLongHint()
 
 void TestFrameWindow::serverPresets()
 {
-    TMainForm frame;
+    MainWindow frame;
     QCOMPARE(frame.servercombo->count(), 6);
     QCOMPARE(frame.servercombo->currentIndex(), 0);
     QCOMPARE(frame.servercombo->currentText(), frame.servercombo->itemText(0));
@@ -233,13 +233,13 @@ void TestFrameWindow::serverPresets()
     QCOMPARE(frame.servercombo->width(), 233);
     QStringList hosts;
     for (int i = 0; i < frame.servercombo->count(); ++i) hosts << frame.servercombo->itemText(i);
-    QCOMPARE(hosts, TMainForm::PresetServers());
+    QCOMPARE(hosts, MainWindow::PresetServers());
     for (const QString& host : hosts) QVERIFY2(host.startsWith("irc.") && !host.contains(':'), qPrintable(host));
 }
 
 void TestFrameWindow::windowMenuListsChildren()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     frame.Windows().Add(Child("lounge"));
     QMdiSubWindow* second = frame.Windows().Add(Child("bob"));
@@ -261,7 +261,7 @@ void TestFrameWindow::windowMenuListsChildren()
 
 void TestFrameWindow::windowActionsArrangeChildren()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.resize(900, 700);
     frame.show();
     QMdiSubWindow* a = frame.Windows().Add(Child("a"));
@@ -291,7 +291,7 @@ void TestFrameWindow::windowActionsArrangeChildren()
 
 void TestFrameWindow::roomListWindowCannotBeClosed()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QMdiSubWindow* sub = frame.MdiArea()->subWindowList().first();
     QCOMPARE(sub->widget(), static_cast<QWidget*>(frame.Form4()));
@@ -306,13 +306,13 @@ void TestFrameWindow::roomListWindowCannotBeClosed()
 
 void TestFrameWindow::aboutBox()
 {
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QString title;
     QStringList labels;
     bool modal = false;
     QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
         if (!box) return;
         modal = true;
         title = box->windowTitle();
@@ -324,18 +324,18 @@ void TestFrameWindow::aboutBox()
     QVERIFY(modal);
     QCOMPARE(title, QStringLiteral("About"));
     QCOMPARE(labels, (QStringList{"Talvessa", "Version 2.3"}));
-    QCOMPARE(frame.AboutBox()->size(), QSize(298, 218));
-    QCOMPARE(frame.AboutBox()->ProductName->font().pixelSize(), 19);
-    QVERIFY(frame.AboutBox()->Comments->wordWrap());
-    QVERIFY(!frame.AboutBox()->Copyright->text().isEmpty());
-    QCOMPARE(frame.AboutBox(), frame.AboutBox());  // made once, reused
+    QCOMPARE(frame.AboutDialog()->size(), QSize(298, 218));
+    QCOMPARE(frame.AboutDialog()->ProductName->font().pixelSize(), 19);
+    QVERIFY(frame.AboutDialog()->Comments->wordWrap());
+    QVERIFY(!frame.AboutDialog()->Copyright->text().isEmpty());
+    QCOMPARE(frame.AboutDialog(), frame.AboutDialog());  // made once, reused
 }
 
 void TestFrameWindow::helpItemsOpenWebPage()
 {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "Open");
-    TMainForm frame;
+    MainWindow frame;
     frame.Checkforupdates1->trigger();
     frame.WebSite1->trigger();
     QDesktopServices::unsetUrlHandler("https");
@@ -355,7 +355,7 @@ void TestFrameWindow::helpItemsWithoutBrowserShowAddress()
     // user is told the address instead of nothing happening.
     QFETCH(QString, item);
     PromptRecorder prompts;
-    TMainForm frame;
+    MainWindow frame;
     QAction* action = frame.findChild<QAction*>(item);
     QVERIFY(action);
     action->trigger();
@@ -366,7 +366,7 @@ void TestFrameWindow::helpItemsWithoutBrowserShowAddress()
 void TestFrameWindow::exitClosesFrame()
 {
     for (int viaButton = 0; viaButton < 2; ++viaButton) {
-        TMainForm frame;
+        MainWindow frame;
         frame.show();
         if (viaButton)
             QTest::mouseClick(frame.ToolButton12, Qt::LeftButton);
@@ -393,7 +393,7 @@ void TestFrameWindow::closingActivatesWindowBefore()
     QFETCH(QString, how);
     PromptRecorder prompts;
     TempUserData userData;  // the Ignore button writes the account's ignore list
-    TMainForm frame;
+    MainWindow frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     const auto open = [&](const QString& name) -> QWidget* {
@@ -417,7 +417,7 @@ void TestFrameWindow::closingActivatesWindowBefore()
     else if (how == QLatin1String("ctrl+w"))
         QTest::keySequence(&frame, QKeySequence::Close);
     else
-        qobject_cast<TForm3*>(closing)->ToolButton1->click();
+        qobject_cast<PrivateWindow*>(closing)->ToolButton1->click();
     QTRY_VERIFY(!frame.ChildWindows().contains(closing));
     QTRY_COMPARE(frame.CurrentChild(), before);
     QTest::qWait(20);
@@ -444,16 +444,16 @@ void TestFrameWindow::roomRoadsFindOpenWindow()
     QFETCH(bool, joined);
     PromptRecorder prompts;
     Connected c;
-    TMainForm& frame = c.frame;
+    MainWindow& frame = c.frame;
     frame.show();
-    TForm1* open = frame.OpenRoomWindow(QStringLiteral("testroom"));
+    RoomWindow* open = frame.OpenRoomWindow(QStringLiteral("testroom"));
     QCOMPARE(c.Sent(), QStringList{"join #testroom"});
     // The server lists the user in the room; after a refusal it does not,
     // and the window stays as it was.
-    if (joined) open->ListView1->AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
+    if (joined) open->nickList_->AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
     frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));  // in front meanwhile
     if (road == QLatin1String("room list")) {
-        TForm4& list = *frame.Form4();
+        RoomListWindow& list = *frame.Form4();
         list.AddRoomRow(asked, QString(), QStringLiteral("1 "));
         list.Rooms->Flush();
         const QModelIndex at = list.RoomList->model()->index(0, 0);
@@ -466,7 +466,7 @@ void TestFrameWindow::roomRoadsFindOpenWindow()
         QTest::mouseClick(frame.Invitations().Show(QStringLiteral("bob"), u'#' + asked)->Button1, Qt::LeftButton);
     }
     int rooms = 0;
-    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<TForm1*>(child) ? 1 : 0;
+    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<RoomWindow*>(child) ? 1 : 0;
     QCOMPARE(rooms, 1);
     QCOMPARE(frame.CurrentChild(), open);
     QCOMPARE(c.Sent(), joined ? QStringList() : QStringList{"join #testroom"});

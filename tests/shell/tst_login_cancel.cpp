@@ -40,7 +40,7 @@ struct Rig : LoginRig {
 
     // Every wait of the exchange is far longer than it takes to cancel.
     explicit Rig(int port = 0) : LoginRig(1000, 2000, port) {}
-    TForm2* Registration() const { return dialog.findChild<TForm2*>(); }
+    RegistrationDialog* Registration() const { return dialog.findChild<RegistrationDialog*>(); }
 
     // Runs the exchange ("guest", "registered" or "registration") to its
     // end, the way the user starts it.
@@ -52,7 +52,7 @@ struct Rig : LoginRig {
             return;
         }
         QTimer::singleShot(0, &dialog, [this] {
-            TForm2* r = Registration();
+            RegistrationDialog* r = Registration();
             if (!r) return;
             r->fullname->setText("Alice Liddell");
             r->email->setText("alice@example.org");
@@ -190,7 +190,7 @@ void TestLoginCancel::callingOffEachWait()
     QVERIFY2(sinceCallOff.isValid(), "the exchange ended before it was called off");
     QVERIFY2(took >= 0 && took < 1500, qPrintable(QString::number(took)));  // at once, not at the end of a wait
     QTRY_VERIFY(!calledOff || !calledOff->isVisible());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY2(rig.prompts.records.isEmpty(), qPrintable(rig.prompts.Texts().join(" / ")));
@@ -222,7 +222,7 @@ void TestLoginCancel::cancelWhileConnecting()
     QVERIFY2(sinceCancel.elapsed() < 1500, qPrintable(QString::number(sinceCancel.elapsed())));
     QVERIFY(!rig.dialog.isVisible());
     QVERIFY(rig.prompts.records.isEmpty());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
 }
 
@@ -261,7 +261,7 @@ void TestLoginCancel::serverThatNeverFallsSilent()
     Rig rig;
     timing().burstLimitMs = 1500;
     bool openDuringBox = false;
-    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.IdTCPClient1.Connected(); };
+    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.connection_.Connected(); };
     script(rig.server);
     QElapsedTimer clock;
     clock.start();
@@ -280,7 +280,7 @@ void TestLoginCancel::serverThatNeverFallsSilent()
         QVERIFY(rig.dialog.isVisible());
         QVERIFY(!rig.dialog.LoggedIn());
     }
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QTRY_VERIFY(!rig.server.ClientConnected());
     if (!notSent.isEmpty()) QVERIFY(!rig.server.HasReceived(notSent.toStdString()));

@@ -2,7 +2,7 @@
 // and registered exchanges, every refusal, PING answers, and servers that
 // misbehave at each step.
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/room_list_window.h"
 #include "support/login_rig.h"
 
@@ -43,7 +43,7 @@ QString Refused(const char* why)
         .arg(QLatin1String(why));
 }
 
-QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
 
 // The server side of a login that goes through.
 void GoodLogin(ScriptedServer& s, const std::string& nick)
@@ -82,8 +82,8 @@ private slots:
 
 void TestLoginDialog::controlsAtStart()
 {
-    TMainForm frame;
-    TForm5 dialog(&frame);
+    MainWindow frame;
+    LoginDialog dialog(&frame);
     QCOMPARE(dialog.password->echoMode(), QLineEdit::Password);
     QCOMPARE(dialog.password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.password),
              int('*'));
@@ -95,8 +95,8 @@ void TestLoginDialog::controlsAtStart()
 
 void TestLoginDialog::guestTickDisablesPassword()
 {
-    TMainForm frame;
-    TForm5 dialog(&frame);
+    MainWindow frame;
+    LoginDialog dialog(&frame);
     dialog.password->setText("kept");
     dialog.CheckBox1->setChecked(true);
     QVERIFY(!dialog.password->isEnabled());
@@ -159,7 +159,7 @@ void TestLoginDialog::guestLoginLogsTheExchange()
     QVERIFY(!rig.dialog.isVisible());
     QCOMPARE(rig.dialog.result(), int(QDialog::Accepted));
     QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-    QVERIFY(rig.frame.IdTCPClient1.Connected());
+    QVERIFY(rig.frame.connection_.Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     const QStringList expected{
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1....").arg(rig.server.Port()),
@@ -239,7 +239,7 @@ void TestLoginDialog::refusals()
     QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY(rig.dialog.isVisible());
     QCOMPARE(rig.frame.CurrentNick(), QString());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
@@ -324,8 +324,8 @@ void TestLoginDialog::connectFailures()
         ScriptedServer gone;  // a port that nobody listens on once it is destroyed
         port = gone.Port();
     }
-    rig.frame.IdTCPClient1.SetHost(host.toStdString());
-    rig.frame.IdTCPClient1.SetPort(port);
+    rig.frame.connection_.SetHost(host.toStdString());
+    rig.frame.connection_.SetPort(port);
     rig.Fill("alice", "", true);
     rig.ClickOk();
 
@@ -333,7 +333,7 @@ void TestLoginDialog::connectFailures()
     QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Trying to connect with %1 at port %2....").arg(host).arg(port));
     QVERIFY(rig.dialog.isVisible());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
 
@@ -375,14 +375,14 @@ void TestLoginDialog::misbehavingServers()
     QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
     QVERIFY(rig.dialog.isVisible());
     QVERIFY(!rig.dialog.LoggedIn());
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
 
     // Still usable: the next try logs in on a fresh connection.
     ScriptedServer good;
     GoodLogin(good, "alice");
-    rig.frame.IdTCPClient1.SetPort(good.Port());
+    rig.frame.connection_.SetPort(good.Port());
     rig.prompts.records.clear();
     rig.ClickOk();
     QVERIFY(rig.prompts.records.isEmpty());

@@ -2,9 +2,9 @@
 // frame resizes, tiles or cascades its windows (at the end they stay at the
 // end and new lines show; scrolled up they keep the same line at the top),
 // and they keep only their last lines, saying that older ones were dropped.
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/room_list_window.h"
 
 #include <QTextDocument>
@@ -58,19 +58,19 @@ void TestLongViews::keepsPlace()
     QFETCH(QString, view);
     QFETCH(bool, atEnd);
     QFETCH(QString, action);
-    TMainForm frame;
+    MainWindow frame;
     frame.resize(900, 700);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    TForm1* room = frame.NewRoomWindow();
+    RoomWindow* room = frame.NewRoomWindow();
     for (int i = 0; i < 3; ++i) frame.NewRoomWindow();  // tiles share the frame four ways
-    QPlainTextEdit* shown = view == QLatin1String("log") ? frame.Form4()->log : room->mainchat;
+    QPlainTextEdit* shown = view == QLatin1String("log") ? frame.Form4()->log : room->transcript_;
     const auto write = [&](int i) {
         if (view == QLatin1String("log")) {
             frame.Form4()->AppendLogLine(LongLine(i));
         } else {
-            room->mainchat->SetSelStart(room->mainchat->TextLength());
-            room->mainchat->SetSelText(LongLine(i) + u'\n');
+            room->transcript_->SetSelStart(room->transcript_->TextLength());
+            room->transcript_->SetSelText(LongLine(i) + u'\n');
         }
     };
     for (int i = 0; i < 200; ++i) write(i);
@@ -118,15 +118,15 @@ void TestLongViews::keepsLastLines_data()
     QTest::addColumn<QString>("view");
     QTest::addColumn<QList<int>>("bursts");   // lines written in each burst, numbered on from 0
     QTest::addColumn<int>("kept");            // lines kept after the note (all lines: no note)
-    const int log = TForm4::kLogKeptLines;
-    const int chat = TRichTextBox::kKeptLines;
-    QTest::newRow("log up to its block: nothing dropped") << "log" << QList<int>{log + TForm4::kLogDropBlock} << -1;
-    QTest::newRow("log past it: back to its last lines") << "log" << QList<int>{log + TForm4::kLogDropBlock + 1} << log;
+    const int log = RoomListWindow::kLogKeptLines;
+    const int chat = TranscriptView::kKeptLines;
+    QTest::newRow("log up to its block: nothing dropped") << "log" << QList<int>{log + RoomListWindow::kLogDropBlock} << -1;
+    QTest::newRow("log past it: back to its last lines") << "log" << QList<int>{log + RoomListWindow::kLogDropBlock + 1} << log;
     QTest::newRow("log dropped twice: one note") << "log" << QList<int>{log + 2100, 2500} << log;
     QTest::newRow("log in small bursts") << "log" << QList<int>(23, 1000) << log;
-    QTest::newRow("transcript past its block") << "transcript" << QList<int>{chat + TRichTextBox::kDropBlock + 1} << chat;
+    QTest::newRow("transcript past its block") << "transcript" << QList<int>{chat + TranscriptView::kDropBlock + 1} << chat;
     QTest::newRow("transcript dropped twice: one note")
-        << "transcript" << QList<int>{chat + TRichTextBox::kDropBlock + 1, TRichTextBox::kDropBlock + 1} << chat;
+        << "transcript" << QList<int>{chat + TranscriptView::kDropBlock + 1, TranscriptView::kDropBlock + 1} << chat;
 }
 
 void TestLongViews::keepsLastLines()
@@ -134,8 +134,8 @@ void TestLongViews::keepsLastLines()
     QFETCH(QString, view);
     QFETCH(QList<int>, bursts);
     QFETCH(int, kept);
-    TForm4 list;
-    TRichTextBox chat;
+    RoomListWindow list;
+    TranscriptView chat;
     QPlainTextEdit* shown = view == QLatin1String("log") ? list.log : &chat;
     int written = 0;
     for (const int burst : bursts) {
@@ -144,13 +144,13 @@ void TestLongViews::keepsLastLines()
         if (view == QLatin1String("log")) {
             list.AppendLogLines(lines);
         } else {
-            TRichTextBox::Batch batch(chat);
+            TranscriptView::Batch batch(chat);
             chat.SetSelStart(chat.TextLength());
             chat.SetSelText(lines.join(u'\n') + u'\n');
         }
     }
     QTextDocument* text = shown->document();
-    const QString note = view == QLatin1String("log") ? TForm4::kLogDroppedNote : TRichTextBox::kDroppedNote;
+    const QString note = view == QLatin1String("log") ? RoomListWindow::kLogDroppedNote : TranscriptView::kDroppedNote;
     const int trailing = view == QLatin1String("log") ? 0 : 1;  // the transcript's empty line after the last break
     if (kept < 0) {
         QCOMPARE(text->blockCount(), written + trailing);

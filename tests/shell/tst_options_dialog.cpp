@@ -49,8 +49,8 @@ private:
         QFile f(dir_->filePath(file));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QListWidget* List(TForm10& d, int page) { return QList<QListWidget*>{d.favlist, d.buddieslist, d.ignorelist}[page]; }
-    QPushButton* Remove(TForm10& d, int page) { return QList<QPushButton*>{d.Button1, d.Button4, d.Button6}[page]; }
+    QListWidget* List(OptionsDialog& d, int page) { return QList<QListWidget*>{d.favlist, d.buddieslist, d.ignorelist}[page]; }
+    QPushButton* Remove(OptionsDialog& d, int page) { return QList<QPushButton*>{d.Button1, d.Button4, d.Button6}[page]; }
 
     std::unique_ptr<QTemporaryDir> dir_;
     PromptRecorder prompts_;
@@ -63,7 +63,7 @@ void TestOptionsDialog::pagesFillFromTheirFilesWhenActive()
     Write("fav.ini", "[zeta]\nName=zeta\n[alpha]\nName=alpha\n");
     Write("buddies.ini", "[bob]\nName=bob\n");
     Write("ignore.ini", "[troll]\nName=troll\n[nameless]\n");
-    TForm10 dialog(dir_->path());
+    OptionsDialog dialog(dir_->path());
     dialog.show();
     QCOMPARE(dialog.PageControl1->currentIndex(), 0);
     QCOMPARE(Lines(dialog.favlist), (QStringList{"zeta", "alpha"}));
@@ -102,7 +102,7 @@ void TestOptionsDialog::removeTakesEverySelectedLine()
     QFETCH(QList<int>, selected);
     QFETCH(QStringList, left);
     Write(kFiles[page], before);
-    TForm10 dialog(dir_->path());
+    OptionsDialog dialog(dir_->path());
     dialog.show();
     dialog.PageControl1->setCurrentIndex(page);
     QListWidget* list = List(dialog, page);
@@ -118,7 +118,7 @@ void TestOptionsDialog::removalThatCannotBeWrittenIsReported()
 {
     const QByteArray before("[a]\nName=a\n[b]\nName=b\n");
     Write("fav.ini", before);
-    TForm10 dialog(dir_->path());
+    OptionsDialog dialog(dir_->path());
     dialog.show();
     dialog.favlist->item(1)->setSelected(true);
     {

@@ -1,7 +1,7 @@
 // The nick registration dialog driven against a scripted server: validation,
 // the whole exchange, every refusal, and servers that break off at each step.
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
@@ -41,20 +41,20 @@ struct Rig {
     PromptRecorder prompts;
     ShrunkTimings timings;
     ScriptedServer server;
-    TMainForm frame;
-    TForm2 dialog{&frame, &frame};
+    MainWindow frame;
+    RegistrationDialog dialog{&frame, &frame};
 
     Rig()
     {
         AimAt(server);
-        dialog.setIdTCPClient(&frame.IdTCPClient1);
+        dialog.setIdTCPClient(&frame.connection_);
         frame.show();
         dialog.open();
     }
     void AimAt(const ScriptedServer& s)
     {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(s.Port());
+        frame.connection_.SetHost("127.0.0.1");
+        frame.connection_.SetPort(s.Port());
     }
     void Fill(const QString& f = "Alice Liddell", const QString& e = "alice@example.org", const QString& n = "alice",
               const QString& p = "pw")
@@ -162,7 +162,7 @@ void TestRegistrationDialog::wholeExchange()
         ":NickServ!s@services NOTICE alice :Type /msg NickServ HELP for help",
     };
     QCOMPARE(rig.RegLog(), expected);
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
@@ -222,7 +222,7 @@ void TestRegistrationDialog::refusals()
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.RegLog().last(), offending);
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
     // A refusal ends the exchange: nothing is sent after the refused line.
@@ -279,7 +279,7 @@ void TestRegistrationDialog::brokenExchanges()
 
     QVERIFY(rig.prompts.records.isEmpty());  // no box: the log says how far it got
     QVERIFY2(rig.RegLog().last().contains(lastLogged), qPrintable(rig.RegLog().last()));
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
@@ -294,15 +294,15 @@ void TestRegistrationDialog::brokenExchanges()
 void TestRegistrationDialog::openedFromLoginDialog()
 {
     PromptRecorder prompts;
-    TMainForm frame;
-    TForm5 login(&frame);
-    login.setIdTCPClient(&frame.IdTCPClient1);
+    MainWindow frame;
+    LoginDialog login(&frame);
+    login.setIdTCPClient(&frame.connection_);
     login.nick->setText("kept");
     login.open();
-    QPointer<TForm2> seen;
+    QPointer<RegistrationDialog> seen;
     bool emptyLog = false;
     QTimer::singleShot(0, [&] {
-        seen = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+        seen = qobject_cast<RegistrationDialog*>(QApplication::activeModalWidget());
         if (!seen) return;
         emptyLog = seen->reglog->toPlainText().isEmpty();
         QTest::mouseClick(seen->BitBtn2, Qt::LeftButton);
@@ -316,8 +316,8 @@ void TestRegistrationDialog::openedFromLoginDialog()
 
 void TestRegistrationDialog::captionAndControlsFit()
 {
-    TMainForm frame;
-    TForm2 dialog(&frame, &frame);
+    MainWindow frame;
+    RegistrationDialog dialog(&frame, &frame);
     // Title bars draw the caption in bold; beside it go the window icon and
     // the close button, some 80 pixels with their margins.
     QFont bold = QApplication::font();

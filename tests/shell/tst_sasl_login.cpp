@@ -1,7 +1,7 @@
 // The login dialog's capability talk against a scripted server: SASL taken,
 // refused or unavailable, servers without CAP, a guest, lists cut short or
 // flooded, and the password kept out of the server log.
-#include "protocol/sent_lines.h"
+#include "protocol/irc/sent_lines.h"
 #include "side/room_list_window.h"
 #include "support/login_rig.h"
 
@@ -145,13 +145,13 @@ void TestSaslLogin::exchange()
         QCOMPARE(rig.prompts.Texts(), QStringList());
         QVERIFY(rig.dialog.LoggedIn());
         QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-        QVERIFY(rig.frame.IdTCPClient1.Connected());
+        QVERIFY(rig.frame.connection_.Connected());
     } else {
         QCOMPARE(rig.prompts.Texts().size(), 1);
         QVERIFY2(rig.prompts.Texts().first().contains(prompt), qPrintable(rig.prompts.Texts().first()));
         QVERIFY(!rig.dialog.LoggedIn());
         QVERIFY(rig.dialog.isVisible());
-        QVERIFY(!rig.frame.IdTCPClient1.Connected());
+        QVERIFY(!rig.frame.connection_.Connected());
     }
     QByteArrayList got;
     for (const std::string& line : rig.server.Received()) got << QByteArray::fromStdString(line);

@@ -2,7 +2,7 @@
 // login and registration dialogs: a pasted line break becomes a space.
 #include "chat/room_window.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "side/room_list_window.h"
 
@@ -23,14 +23,14 @@ namespace {
 
 // Every window that has such fields, made once per row.
 struct Windows {
-    TMainForm frame;
-    TForm5 login{&frame};
-    TForm2 registration{&frame, &frame};
+    MainWindow frame;
+    LoginDialog login{&frame};
+    RegistrationDialog registration{&frame, &frame};
 
     QLineEdit* Field(const QString& window, const QString& name)
     {
         if (window == QLatin1String("room")) {
-            TForm1* room = frame.NewRoomWindow();
+            RoomWindow* room = frame.NewRoomWindow();
             return name == QLatin1String("selector") ? room->ComboBoxEx1->lineEdit() : room->findChild<QLineEdit*>(name);
         }
         QWidget* owner = window == QLatin1String("frame")          ? static_cast<QWidget*>(&frame)

@@ -6,7 +6,7 @@
 #include "chat/room_window.h"
 #include "shell/application.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "shell/start_options.h"
 #include "support/scripted_server.h"
@@ -38,7 +38,7 @@ void TestStartOptions::serverBoxAtStart_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("text");
 
-    const QStringList presets = TMainForm::PresetServers();
+    const QStringList presets = MainWindow::PresetServers();
     QTest::newRow("no option: first preset") << QStringList{} << 0 << presets.at(0);
     QTest::newRow("preset host is selected") << QStringList{"--server", presets.at(2)} << 2 << presets.at(2);
     QTest::newRow("preset host in other letter case") << QStringList{"--server", presets.at(1).toUpper()} << 1
@@ -65,7 +65,7 @@ void TestStartOptions::serverBoxAtStart()
     QVERIFY(!options.helpWanted);
 
     ShrunkTimings timings;
-    QPointer<TMainForm> frame = StartProgram(options);
+    QPointer<MainWindow> frame = StartProgram(options);
     QComboBox* box = frame->servercombo;
     QCOMPARE(box->currentText(), text);
     QCOMPARE(box->lineEdit()->text(), text);
@@ -73,7 +73,7 @@ void TestStartOptions::serverBoxAtStart()
     // The box itself is untouched: the same items, still editable and enabled.
     QStringList items;
     for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-    QCOMPARE(items, TMainForm::PresetServers());
+    QCOMPARE(items, MainWindow::PresetServers());
     QVERIFY(box->isEditable());
     QVERIFY(box->isEnabled());
     frame->close();
@@ -169,12 +169,12 @@ void TestStartOptions::linkJoinsItsRoomAfterLogin()
         .Expect("lusers")
         .Expect("join #lobby");
 
-    QPointer<TMainForm> frame = StartProgram(ParseStartOptions({"talvessa", "irc://127.0.0.1/#lobby"}));
+    QPointer<MainWindow> frame = StartProgram(ParseStartOptions({"talvessa", "irc://127.0.0.1/#lobby"}));
     QCOMPARE(frame->servercombo->currentText(), QStringLiteral("127.0.0.1"));
     // Nothing is joined before the login: the frame holds only the room list.
     QCOMPARE(frame->ChildWindows().size(), 1);
     QTimer::singleShot(0, frame, [&frame] {
-        auto* login = frame->findChild<TForm5*>();
+        auto* login = frame->findChild<LoginDialog*>();
         login->nick->setText("ann");
         login->CheckBox1->setChecked(true);
         QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
@@ -182,7 +182,7 @@ void TestStartOptions::linkJoinsItsRoomAfterLogin()
     frame->Connectitem->trigger();
     QVERIFY(server.WaitDone(5000));
     QTRY_COMPARE(frame->ChildWindows().size(), 2);
-    auto* room = qobject_cast<TForm1*>(frame->ChildWindows().last());
+    auto* room = qobject_cast<RoomWindow*>(frame->ChildWindows().last());
     QVERIFY(room);
     QCOMPARE(room->Title(), QStringLiteral("lobby"));
     // Once only: the link is used up by its join.

@@ -2,10 +2,10 @@
 // with keep-alives: typing, disconnecting and closing the frame never wait on
 // the server, and a server that takes nothing for the stall limit is cut off
 // with a message.
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -22,13 +22,13 @@
 
 namespace {
 
-QStringList LogLines(TMainForm& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
 
 struct Rig {
     PromptRecorder prompts;
     ShrunkTimings timings;
     ScriptedServer server;
-    TMainForm frame;
+    MainWindow frame;
 
     Rig()
     {
@@ -39,7 +39,7 @@ struct Rig {
     void LogIn(const QString& nick)
     {
         QTimer::singleShot(0, &frame, [this, nick] {
-            auto* login = frame.findChild<TForm5*>();
+            auto* login = frame.findChild<LoginDialog*>();
             if (!login) return;
             login->nick->setText(nick);
             login->CheckBox1->setChecked(true);
@@ -87,12 +87,12 @@ void TestStuckServer::serverStopsReading()
         .SetTimeout(120000)
         .SendBulk("PING :" + std::string(1000, 't') + "\r\n", 20000);
     rig.LogIn("alice");
-    QVERIFY(rig.frame.ReaderThread());
-    TForm1* room = rig.frame.NewRoomWindow();
+    QVERIFY(rig.frame.Reader());
+    RoomWindow* room = rig.frame.NewRoomWindow();
     room->ComboBoxEx1->setEditText("lobby");
     room->joinbtnClick();
     // The system's buffers are full and the answers wait in the program.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.IdTCPClient1.Unsent() >= 256 * 1024, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.connection_.Unsent() >= 256 * 1024, 60000);
 
     QElapsedTimer clock;
     clock.start();
@@ -108,7 +108,7 @@ void TestStuckServer::serverStopsReading()
     QVERIFY2(took < boundMs, qPrintable(QString::number(took)));
 
     if (act == "type") {
-        QVERIFY(room->mainchat->toPlainText().contains("alice: hello"));  // taken, waiting to go out
+        QVERIFY(room->transcript_->toPlainText().contains("alice: hello"));  // taken, waiting to go out
         QCOMPARE(rig.Status(), QStringLiteral("Connected"));
         // No progress for the stall limit: cut off, with the reason.
         QTRY_COMPARE_WITH_TIMEOUT(rig.Status(), QStringLiteral("Not Connected"), 30000);
@@ -118,15 +118,15 @@ void TestStuckServer::serverStopsReading()
         const QStringList log = LogLines(rig.frame);
         QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
         QCOMPARE(log.at(log.size() - 2), rig.prompts.Errors().first());  // the reason, then the end
-        QVERIFY(room->mainchat->toPlainText().contains("The connection to the server was lost\nTalvessa: " +
+        QVERIFY(room->transcript_->toPlainText().contains("The connection to the server was lost\nTalvessa: " +
                                                        rig.prompts.Errors().first()));
         QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     } else {
         QVERIFY(rig.prompts.records.isEmpty());  // asked for, so nothing to report
-        QVERIFY(!rig.frame.ReaderThread());
+        QVERIFY(!rig.frame.Reader());
         QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     }
-    QVERIFY(!rig.frame.IdTCPClient1.Connected());
+    QVERIFY(!rig.frame.connection_.Connected());
     // The server has stopped reading: it sees the connection gone only when
     // its next write fails, which a loaded machine may take a while to get to.
     QTRY_VERIFY_WITH_TIMEOUT(!rig.server.ClientConnected(), 30000);
@@ -155,8 +155,8 @@ void TestStuckServer::serverSendsOverlongLine()
     for (int i = 0; i < before; ++i) rig.server.Send(":bob!b@h PRIVMSG #lobby :line " + std::to_string(i));
     rig.server.SendRaw(":bob!b@h PRIVMSG #lobby :" + std::string(static_cast<std::size_t>(length), 'x') + "\r\n");
     rig.LogIn("alice");
-    QVERIFY(rig.frame.ReaderThread());
-    TForm1* room = rig.frame.NewRoomWindow();
+    QVERIFY(rig.frame.Reader());
+    RoomWindow* room = rig.frame.NewRoomWindow();
     room->ComboBoxEx1->setEditText("lobby");
     room->joinbtnClick();
 
@@ -166,7 +166,7 @@ void TestStuckServer::serverSendsOverlongLine()
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QCOMPARE(log.at(log.size() - 2), why);
-    const QString transcript = room->mainchat->toPlainText();
+    const QString transcript = room->transcript_->toPlainText();
     QVERIFY2(transcript.contains("The connection to the server was lost\nTalvessa: " + why), qPrintable(transcript));
     if (before > 0) QVERIFY(transcript.contains(QStringLiteral("bob: line %1\n").arg(before - 1)));
 }

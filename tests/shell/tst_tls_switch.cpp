@@ -1,6 +1,6 @@
 // The TLS switch beside the server box: its state kept per host and brought
 // back when the box names that host again, in any form of its address.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "shell/tls_switch.h"
 
 #include <QComboBox>
@@ -38,7 +38,7 @@ void TestTlsSwitch::followsHost_data()
 void TestTlsSwitch::followsHost()
 {
     QFETCH(QStringList, steps);
-    TMainForm frame;
+    MainWindow frame;
     for (const QString& step : steps) {
         const QStringList parts = step.split(' ');
         frame.servercombo->setEditText(parts[0]);
@@ -46,7 +46,7 @@ void TestTlsSwitch::followsHost()
         QVERIFY2(frame.tlsbtn->isChecked() == (parts[2] == "on"), qPrintable(step));
     }
     // The next frame finds what was kept.
-    TMainForm next;
+    MainWindow next;
     next.servercombo->setEditText(steps.last().split(' ')[0]);
     QCOMPARE(next.tlsbtn->isChecked(), steps.last().split(' ')[2] == "on");
 }

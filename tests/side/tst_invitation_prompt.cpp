@@ -7,7 +7,7 @@
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
 #include "events/event_router.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "side/invitation_prompt.h"
 #include "side/room_list_window.h"
 #include "support/prompt_recorder.h"
@@ -28,26 +28,26 @@
 
 namespace {
 
-QList<TForm9*> OpenPrompts(const TMainForm& frame) { return frame.findChildren<TForm9*>(); }
+QList<InvitationPrompt*> OpenPrompts(const MainWindow& frame) { return frame.findChildren<InvitationPrompt*>(); }
 
-void Route(TMainForm& frame, const std::string& raw)
+void Route(MainWindow& frame, const std::string& raw)
 {
-    ircmessageencoder line;
+    IrcMessage line;
     line.ParseLine(raw);
     RouteLine(TestSession(frame), line);
 }
 
-QStringList LogLines(const TMainForm& frame)
+QStringList LogLines(const MainWindow& frame)
 {
     const QString text = frame.Form4()->log->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
-QList<TForm1*> RoomWindows(const TMainForm& frame)
+QList<RoomWindow*> RoomWindows(const MainWindow& frame)
 {
-    QList<TForm1*> out;
+    QList<RoomWindow*> out;
     for (QWidget* w : frame.ChildWindows())
-        if (auto* room = qobject_cast<TForm1*>(w)) out << room;
+        if (auto* room = qobject_cast<RoomWindow*>(w)) out << room;
     return out;
 }
 
@@ -85,7 +85,7 @@ private:
     std::unique_ptr<PromptRecorder> prompts_;
     std::unique_ptr<TempUserData> root_;
     std::unique_ptr<ScriptedServer> server_;
-    std::unique_ptr<TMainForm> frame_;
+    std::unique_ptr<MainWindow> frame_;
 };
 
 void TestInvitationPrompt::init()
@@ -93,11 +93,11 @@ void TestInvitationPrompt::init()
     prompts_ = std::make_unique<PromptRecorder>();
     root_ = std::make_unique<TempUserData>();
     server_ = std::make_unique<ScriptedServer>();
-    frame_ = std::make_unique<TMainForm>();
+    frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("me");
-    frame_->IdTCPClient1.SetHost("127.0.0.1");
-    frame_->IdTCPClient1.SetPort(server_->Port());
-    frame_->IdTCPClient1.Connect();
+    frame_->connection_.SetHost("127.0.0.1");
+    frame_->connection_.SetPort(server_->Port());
+    frame_->connection_.Connect();
     frame_->show();
 }
 
@@ -145,7 +145,7 @@ void TestInvitationPrompt::inviteLines()
     Route(*frame_, raw.toStdString());
     QVERIFY(OpenPrompts(*frame_).isEmpty());  // shown once the handler is done, not inside it
     QCoreApplication::processEvents();
-    const QList<TForm9*> prompts = OpenPrompts(*frame_);
+    const QList<InvitationPrompt*> prompts = OpenPrompts(*frame_);
     if (inviter.isEmpty()) {
         QVERIFY(prompts.isEmpty());
         QCOMPARE(LogLines(*frame_).size(), logged ? 1 : 0);
@@ -183,13 +183,13 @@ void TestInvitationPrompt::ignoredInviterIsLoggedOnly()
 
 void TestInvitationPrompt::staysOnTopWithoutBlocking()
 {
-    TForm9* prompt = frame_->Invitations().Show("bob", "#lobby");
+    InvitationPrompt* prompt = frame_->Invitations().Show("bob", "#lobby");
     QVERIFY(prompt->isVisible());
     QVERIFY(!prompt->isModal());
     QVERIFY(prompt->windowFlags() & Qt::WindowStaysOnTopHint);
     prompt->resize(300, 300);
     prompt->activateWindow();
-    QTRY_COMPARE(prompt->size(), QSize(TForm9::kWidth, TForm9::kHeight));
+    QTRY_COMPARE(prompt->size(), QSize(InvitationPrompt::kWidth, InvitationPrompt::kHeight));
     // The frame goes on working under it.
     frame_->NewRoomWindow();
     QCOMPARE(RoomWindows(*frame_).size(), 1);
@@ -197,9 +197,9 @@ void TestInvitationPrompt::staysOnTopWithoutBlocking()
 
 void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
 {
-    TForm9* first = frame_->Invitations().Show("amy", "#one");
-    TForm9* second = frame_->Invitations().Show("bob", "#two");
-    TForm9* third = frame_->Invitations().Show("carl", "#three");
+    InvitationPrompt* first = frame_->Invitations().Show("amy", "#one");
+    InvitationPrompt* second = frame_->Invitations().Show("bob", "#two");
+    InvitationPrompt* third = frame_->Invitations().Show("carl", "#three");
     QCOMPARE(OpenPrompts(*frame_).size(), 3);
     QVERIFY(second->pos() != first->pos());  // a later prompt does not hide an earlier one
 
@@ -214,7 +214,7 @@ void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
     QVERIFY(!frame_->IsIgnored("carl"));
     QCOMPARE(ListFile(IgnoreFile()).Names(), QStringList{"bob"});
 
-    QTRY_COMPARE(OpenPrompts(*frame_), QList<TForm9*>{third});
+    QTRY_COMPARE(OpenPrompts(*frame_), QList<InvitationPrompt*>{third});
     third->Button2->click();  // Reject
     QTRY_VERIFY(OpenPrompts(*frame_).isEmpty());
     QCOMPARE(Sent(), std::vector<std::string>{"join #one"});
@@ -223,9 +223,9 @@ void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
 
 void TestInvitationPrompt::acceptOnOpenRoomOutsideItJoins()
 {
-    TForm1* lobby = frame_->NewRoomWindow();
+    RoomWindow* lobby = frame_->NewRoomWindow();
     lobby->SetTitle("lobby");
-    TForm1* other = frame_->NewRoomWindow();
+    RoomWindow* other = frame_->NewRoomWindow();
     QCOMPARE(frame_->CurrentChild(), other);
     frame_->Invitations().Show("bob", "#lobby")->Button1->click();
     QCOMPARE(frame_->CurrentChild(), lobby);
@@ -271,7 +271,7 @@ void TestInvitationPrompt::atMostFivePrompts()
 
 void TestInvitationPrompt::promptTakesNoKeys()
 {
-    TForm1* room = frame_->NewRoomWindow();
+    RoomWindow* room = frame_->NewRoomWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
     room->Edit1->setFocus();
     QTest::keyClicks(room->Edit1, "first");
@@ -294,8 +294,8 @@ void TestInvitationPrompt::promptTakesNoKeys()
 
 void TestInvitationPrompt::ignoreUserTwiceKeepsOneEntry()
 {
-    TForm9* first = frame_->Invitations().Show("bob", "#one");
-    TForm9* second = frame_->Invitations().Show("bob", "#two");
+    InvitationPrompt* first = frame_->Invitations().Show("bob", "#one");
+    InvitationPrompt* second = frame_->Invitations().Show("bob", "#two");
     first->Button3->click();
     second->Button3->click();
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
@@ -312,14 +312,14 @@ void TestInvitationPrompt::ignoreUserThatCannotBeWrittenChangesNothing()
     blocker.close();
     frame_->Lists().SetIgnoreList(QStringList{"amy"});
 
-    TForm9* prompt = frame_->Invitations().Show("bob", "#lobby");
+    InvitationPrompt* prompt = frame_->Invitations().Show("bob", "#lobby");
     prompt->Button3->click();
     QCOMPARE(prompts_->Errors().size(), 1);
     QVERIFY2(prompts_->Errors()[0].contains("could not be written"), qPrintable(prompts_->Errors()[0]));
     QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});
     QVERIFY(!frame_->IsIgnored("bob"));
     QCoreApplication::processEvents();
-    QCOMPARE(OpenPrompts(*frame_), QList<TForm9*>{prompt});  // still there to be answered otherwise
+    QCOMPARE(OpenPrompts(*frame_), QList<InvitationPrompt*>{prompt});  // still there to be answered otherwise
     QVERIFY(prompt->isVisible());
 }
 

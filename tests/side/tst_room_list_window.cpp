@@ -1,13 +1,13 @@
 // The room list window as far as the shell uses it: its controls, the server
 // panel, the two load buttons, clearing rows, the log, and that it cannot close.
-#include "chat/rich_text_view.h"
+#include "chat/transcript_view.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
-#include "protocol/irc_message.h"
-#include "protocol/line_connection.h"
-#include "shell/main_form.h"
+#include "protocol/irc/irc_message.h"
+#include "protocol/stream/line_connection.h"
+#include "shell/main_window.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -30,7 +30,7 @@
 namespace {
 
 // Every row as "name|topic|chatters", in list order, once the view has them.
-QStringList Rows(TForm4& form)
+QStringList Rows(RoomListWindow& form)
 {
     form.Rooms->Flush();
     QStringList out;
@@ -41,7 +41,7 @@ QStringList Rows(TForm4& form)
     return out;
 }
 
-void SelectRow(TForm4& form, int row)
+void SelectRow(RoomListWindow& form, int row)
 {
     form.Rooms->Flush();
     const QModelIndex at = form.RoomList->model()->index(row, 0);
@@ -72,7 +72,7 @@ private slots:
 
 void TestRoomListWindow::controls()
 {
-    TForm4 form;
+    RoomListWindow form;
     QTreeView* list = form.findChild<QTreeView*>("RoomList");
     QVERIFY(list);
     const QAbstractItemModel* model = list->model();
@@ -87,7 +87,7 @@ void TestRoomListWindow::controls()
 
 void TestRoomListWindow::serverPanel()
 {
-    TForm4 form;
+    RoomListWindow form;
     form.show();
     QVERIFY(!form.serverstat->isVisible());
     form.ShowServerPanel();
@@ -122,7 +122,7 @@ void TestRoomListWindow::loadButtons()
     connection.SetHost("127.0.0.1");
     connection.SetPort(server.Port());
     connection.Connect();
-    TForm4 form;
+    RoomListWindow form;
     form.show();
     form.setIdTCPClient(&connection);
     form.AddRoomRow("old ", "", "1 ");
@@ -137,7 +137,7 @@ void TestRoomListWindow::loadButtons()
 
 void TestRoomListWindow::rowsKeepArrivalOrderUntilCleared()
 {
-    TForm4 form;
+    RoomListWindow form;
     form.AddRoomRow("zeta ", "last topic", "9 ");
     form.AddRoomRow("alpha ", "first topic", "12 ");
     QCOMPARE(form.RowCount(), 2);
@@ -162,7 +162,7 @@ void TestRoomListWindow::columnClickSorts()
 {
     QFETCH(int, column);
     QFETCH(QStringList, names);
-    TForm4 form;
+    RoomListWindow form;
     form.AddRoomRow("zeta ", "B topic", "20 ");
     form.AddRoomRow("Beta ", "c topic", "100 ");
     form.AddRoomRow("beta ", "C topic", "3 ");
@@ -199,27 +199,27 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     QFETCH(QStringList, sent);
     QFETCH(int, windows);
     ScriptedServer server;
-    TMainForm frame;
+    MainWindow frame;
     frame.SetCurrentNick(QStringLiteral("me"));
-    frame.IdTCPClient1.SetHost("127.0.0.1");
-    frame.IdTCPClient1.SetPort(server.Port());
-    frame.IdTCPClient1.Connect();
+    frame.connection_.SetHost("127.0.0.1");
+    frame.connection_.SetPort(server.Port());
+    frame.connection_.Connect();
     frame.show();
-    TForm1* open = nullptr;
+    RoomWindow* open = nullptr;
     if (!openTitle.isEmpty()) {
         open = frame.OpenRoomWindow(openTitle);
-        if (inRoom) open->ListView1->AddEntry(QStringLiteral("me"), kNormalIcon);
+        if (inRoom) open->nickList_->AddEntry(QStringLiteral("me"), kNormalIcon);
         frame.NewRoomWindow();  // in front of it
-        frame.IdTCPClient1.WriteLine("opened");
+        frame.connection_.WriteLine("opened");
         QVERIFY(server.WaitForReceived("opened", 2000));
     }
-    TForm4& form = *frame.Form4();
+    RoomListWindow& form = *frame.Form4();
     form.AddRoomRow("other ", "", "1 ");
     form.AddRoomRow("lobby ", "topic ", "12 ");
     form.RoomListDblClick();  // nothing selected: nothing happens
     SelectRow(form, 1);
     form.RoomListDblClick();
-    frame.IdTCPClient1.WriteLine("marker");
+    frame.connection_.WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     std::vector<std::string> received = server.Received();
     received.pop_back();
@@ -229,7 +229,7 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     for (const std::string& l : received) lines << QString::fromStdString(l);
     QCOMPARE(lines, sent);
     int rooms = 0;
-    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<TForm1*>(child) && child->windowTitle().startsWith("lobby", Qt::CaseInsensitive);
+    for (QWidget* child : frame.ChildWindows()) rooms += qobject_cast<RoomWindow*>(child) && child->windowTitle().startsWith("lobby", Qt::CaseInsensitive);
     QCOMPARE(rooms, windows);
     if (open) QCOMPARE(frame.CurrentChild(), open);
 }
@@ -250,30 +250,30 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     QFETCH(QByteArray, name);
     QFETCH(QString, title);
     ScriptedServer server;
-    TMainForm frame;
-    frame.IdTCPClient1.SetHost("127.0.0.1");
-    frame.IdTCPClient1.SetPort(server.Port());
-    frame.IdTCPClient1.Connect();
+    MainWindow frame;
+    frame.connection_.SetHost("127.0.0.1");
+    frame.connection_.SetPort(server.Port());
+    frame.connection_.Connect();
     frame.show();
-    ircmessageencoder reply;
+    IrcMessage reply;
     reply.ParseLine((":srv 322 me " + name + " 4 :topic").toStdString());
     RouteLine(TestSession(frame), reply);
-    TForm4& form = *frame.Form4();
+    RoomListWindow& form = *frame.Form4();
     SelectRow(form, 0);
     QCOMPARE(form.Rooms->Row(0).name, title);
     form.RoomListDblClick();
-    auto* window = qobject_cast<TForm1*>(frame.CurrentChild());
+    auto* window = qobject_cast<RoomWindow*>(frame.CurrentChild());
     QVERIFY(window);
     QCOMPARE(window->Title(), title);
     // What the server sends about the room finds the window by its bytes.
-    ircmessageencoder message;
+    IrcMessage message;
     message.ParseLine((":bob!b@h PRIVMSG " + name + " :hello there").toStdString());
     RouteLine(TestSession(frame), message);
-    QVERIFY(window->mainchat->toPlainText().contains(QStringLiteral("hello there")));
+    QVERIFY(window->transcript_->toPlainText().contains(QStringLiteral("hello there")));
     // The lines the window sends carry the same bytes.
     window->Edit1->setText(QStringLiteral("hi"));
     window->Edit1KeyDown();
-    frame.IdTCPClient1.WriteLine("marker");
+    frame.connection_.WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     const std::vector<std::string> got = server.Received();
     QCOMPARE(QByteArray::fromStdString(got.at(0)), "join " + name + ' ');
@@ -282,7 +282,7 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
 
 void TestRoomListWindow::logBatchKeepsOrder()
 {
-    TForm4 form;
+    RoomListWindow form;
     form.AppendLogLine("before");
     form.BeginLogBatch();
     form.AppendLogLine("one");
@@ -295,7 +295,7 @@ void TestRoomListWindow::logBatchKeepsOrder()
 
 void TestRoomListWindow::logOnlyGrows()
 {
-    TForm4 form;
+    RoomListWindow form;
     form.AppendLogLine("one");
     form.AppendLogLines({"two", "three"});
     form.AppendLogLines({});
@@ -313,7 +313,7 @@ void TestRoomListWindow::logOnlyGrows()
 
 void TestRoomListWindow::refusesToClose()
 {
-    TForm4 form;
+    RoomListWindow form;
     form.show();
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());

@@ -1,6 +1,6 @@
 #pragma once
 // A frame window connected to a scripted server, for tests of what windows send.
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/scripted_server.h"
 
 #include <QStringList>
@@ -13,9 +13,9 @@ class Connected {
 public:
     Connected()
     {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(server.Port());
-        frame.IdTCPClient1.Connect();
+        frame.connection_.SetHost("127.0.0.1");
+        frame.connection_.SetPort(server.Port());
+        frame.connection_.Connect();
         frame.SetCurrentNick(QStringLiteral("Ann"));
     }
 
@@ -24,7 +24,7 @@ public:
     QStringList Sent()
     {
         const std::string marker = "marker " + std::to_string(++markers_);
-        frame.IdTCPClient1.WriteLine(marker);
+        frame.connection_.WriteLine(marker);
         if (!server.WaitForReceived(marker))
             return {QStringLiteral("marker lost")};
         const std::vector<std::string> all = server.Received();
@@ -37,7 +37,7 @@ public:
     }
 
     ScriptedServer server;
-    TMainForm frame;
+    MainWindow frame;
 
 private:
     int markers_ = 0;

@@ -1,8 +1,8 @@
 #include "irc_servers.h"
 
-#include "protocol/dispatch.h"
-#include "protocol/sent_lines.h"
-#include "shell/main_form.h"
+#include "protocol/irc/dispatch.h"
+#include "protocol/irc/sent_lines.h"
+#include "shell/main_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,9 +135,9 @@ std::string TestIrcClient::WaitFor(const std::string& needle, int timeoutMs)
     return {};
 }
 
-bool LogInFrame(TMainForm& frame, int port, const std::string& nick, int timeoutMs)
+bool LogInFrame(MainWindow& frame, int port, const std::string& nick, int timeoutMs)
 {
-    LineConnection& connection = frame.IdTCPClient1;
+    LineConnection& connection = frame.connection_;
     connection.SetHost("127.0.0.1");
     connection.SetPort(port);
     connection.Connect();

@@ -1,7 +1,7 @@
 #pragma once
 // Real IRC servers from Debian (inspircd with atheme services, or ngircd) started
 // on free loopback ports for one test, and a plain line client to act as a second user.
-#include "protocol/line_connection.h"
+#include "protocol/stream/line_connection.h"
 
 #include <QString>
 #include <string>
@@ -41,12 +41,12 @@ private:
     QString error_;
 };
 
-class TMainForm;
+class MainWindow;
 
 // Registers the frame's connection as nick on a real server with raw USER and
 // NICK lines, as a successful login would, then stores the nick, ends any
 // MemoServ listing and starts the reader. False when no welcome came in time.
-bool LogInFrame(TMainForm& frame, int port, const std::string& nick, int timeoutMs = 15000);
+bool LogInFrame(MainWindow& frame, int port, const std::string& nick, int timeoutMs = 15000);
 
 // A second user for integration tests: registers a nick and then speaks raw lines.
 class TestIrcClient {

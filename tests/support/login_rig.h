@@ -2,7 +2,7 @@
 // A login dialog open over a frame whose connection is aimed at a scripted
 // server, for tests that drive the login exchange the way the user does.
 #include "shell/login_dialog.h"
-#include "shell/main_form.h"
+#include "shell/main_window.h"
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
 #include "support/shrunk_timings.h"
@@ -19,14 +19,14 @@ struct LoginRig {
     PromptRecorder prompts;
     ShrunkTimings timings;
     ScriptedServer server;
-    TMainForm frame;
-    TForm5 dialog{&frame};
+    MainWindow frame;
+    LoginDialog dialog{&frame};
 
     explicit LoginRig(int greetingMs = 250, int replyMs = 150, int port = 0) : timings(greetingMs, replyMs)
     {
-        frame.IdTCPClient1.SetHost("127.0.0.1");
-        frame.IdTCPClient1.SetPort(port ? port : server.Port());
-        dialog.setIdTCPClient(&frame.IdTCPClient1);
+        frame.connection_.SetHost("127.0.0.1");
+        frame.connection_.SetPort(port ? port : server.Port());
+        dialog.setIdTCPClient(&frame.connection_);
         frame.show();
         dialog.open();
     }

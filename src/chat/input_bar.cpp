@@ -1,0 +1,330 @@
+#include "chat/input_bar.h"
+
+#include "chat/emoticons.h"
+#include "chat/irc_colors.h"
+
+#include <algorithm>
+#include "chat/renderer.h"
+#include "chat/typed_commands.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <array>
+#include <functional>
+
+namespace {
+
+constexpr std::array<const char*, kEmoticonCount> kPickerTexts = {
+    ":)", ":))", ";)", ":o", ":p", ":(", "(h))", "(u)", "(f)", "(k)",
+};
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+QIcon Swatch(const QColor& color)
+{
+    QPixmap pixmap(16, 12);
+    pixmap.fill(color);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
+    return QIcon(pixmap);
+}
+
+// The pickers' pictures are drawn once for the program: every room and private
+// window has a style bar, and a burst of new private windows should not redraw them.
+const QIcon& SwatchIcon(int n)
+{
+    static const QVector<QIcon> icons = [] {
+        QVector<QIcon> v;
+        for (int i = 0; i < kPickerColorCount; ++i) v << Swatch(IrcColor(i));
+        return v;
+    }();
+    return icons[n];
+}
+
+const QIcon& EmoticonIcon(int n)
+{
+    static const QVector<QIcon> icons = [] {
+        QVector<QIcon> v;
+        for (int i = 1; i <= kEmoticonCount; ++i) v << QIcon(QPixmap::fromImage(EmoticonPicture(i)));
+        return v;
+    }();
+    return icons[n - 1];
+}
+
+// A combo box whose drop-down list is set up when it is first needed (the
+// list drops down, or an entry is chosen without it): setting it up makes the
+// list's view, which costs more than the rest of the box, and a flood of new
+// private windows makes many boxes that are never opened.
+//
+// Every box of one kind holds the same entries, and a box works out its size
+// by measuring the text of each entry: the size is worked out once per kind
+// (and font, style, icon size and number of entries) and shared.
+class LazyListCombo : public QComboBox {
+public:
+    struct Measured {
+        QString key;
+        QSize size;
+    };
+    struct Sizes {
+        Measured hint, minimum;
+    };
+
+    LazyListCombo(QWidget* parent, Sizes& sizes, std::function<void(QComboBox&)> setUp)
+        : QComboBox(parent), sizes_(sizes), setUp_(std::move(setUp))
+    {
+        connect(this, &QComboBox::activated, this, [this] { SetUpList(); });
+    }
+    void showPopup() override
+    {
+        SetUpList();
+        QComboBox::showPopup();
+    }
+    QSize sizeHint() const override { return Shared(sizes_.hint, [this] { return QComboBox::sizeHint(); }); }
+    QSize minimumSizeHint() const override
+    {
+        return Shared(sizes_.minimum, [this] { return QComboBox::minimumSizeHint(); });
+    }
+
+private:
+    template <typename Measure>
+    QSize Shared(Measured& measured, const Measure& measure) const
+    {
+        const QString key = QStringLiteral("%1|%2|%3x%4|%5")
+                                .arg(font().key())
+                                .arg(reinterpret_cast<quintptr>(style()))
+                                .arg(iconSize().width())
+                                .arg(iconSize().height())
+                                .arg(count());
+        if (measured.key != key) {
+            measured.size = measure();
+            measured.key = key;
+        }
+        return measured.size;
+    }
+
+    void SetUpList()
+    {
+        if (!setUp_) return;
+        const auto setUp = std::move(setUp_);
+        setUp_ = nullptr;
+        setUp(*this);
+    }
+    Sizes& sizes_;
+    std::function<void(QComboBox&)> setUp_;
+};
+
+QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& hint,
+                         void (QFont::*style)(bool))
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    button->setText(name == QLatin1String("ToolButton6") ? QStringLiteral("U") : QStringLiteral("B"));
+    button->setToolTip(hint);
+    QFont font = button->font();
+    (font.*style)(true);
+    button->setFont(font);
+    return button;
+}
+
+}  // namespace
+
+QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool underline, bool strike)
+{
+    QString text = FlattenLineBreaks(typed);
+    if (colourIndex > 0) {
+        QString number = QString::number(colourIndex);
+        if (number.size() == 1 && !text.isEmpty() && IsDigit(text.at(0)))
+            number.prepend(u'0');
+        if (text.size() >= 2 && text.at(0) == u',' && IsDigit(text.at(1)))
+            text.prepend(QString(2, QChar(kBoldByte)));
+        text.prepend(QChar(kColorByte) + number);
+    }
+    if (bold)
+        text.prepend(QChar(kBoldByte));
+    if (underline)
+        text.prepend(QChar(kUnderlineByte));
+    if (strike)
+        text.prepend(QChar(kStrikeByte));
+    return text;
+}
+
+QString EmoticonPickerText(int index)
+{
+    if (index < 0 || index >= kEmoticonCount)
+        return QString();
+    return QString::fromLatin1(kPickerTexts[static_cast<size_t>(index)]);
+}
+
+InputBar::InputBar(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Panel2"));
+
+    ToolButton5 = StyleToggle(this, QStringLiteral("ToolButton5"), tr("Bold"), &QFont::setBold);
+    ToolButton6 = StyleToggle(this, QStringLiteral("ToolButton6"), tr("Underline"), &QFont::setUnderline);
+    ToolButton7 = StyleToggle(this, QStringLiteral("ToolButton7"), tr("Strike-through"), &QFont::setStrikeOut);
+
+    // The drop-down list is as wide as its longest name needs, however
+    // narrow the box itself is, with room for a scroll bar.
+    static LazyListCombo::Sizes colourSizes, iconSizes;
+    colorcomo = new LazyListCombo(this, colourSizes, [](QComboBox& box) {
+        QAbstractItemView* list = box.view();
+        list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
+                              2 * list->frameWidth());
+    });
+    colorcomo->setObjectName(QStringLiteral("colorcomo"));
+    colorcomo->setToolTip(tr("Text colour"));
+    for (int n = 0; n < kPickerColorCount; ++n)
+        colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
+    colorcomo->setCurrentIndex(-1);
+
+    iconcomo = new LazyListCombo(this, iconSizes, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
+    iconcomo->setObjectName(QStringLiteral("iconcomo"));
+    iconcomo->setToolTip(tr("Emoticons"));
+    iconcomo->setFixedWidth(51);
+    for (int i = 0; i < kEmoticonCount; ++i) {
+        iconcomo->addItem(EmoticonIcon(i + 1), QString(), EmoticonPickerText(i));
+        iconcomo->setItemData(i, EmoticonPickerText(i), Qt::ToolTipRole);
+    }
+    iconcomo->setCurrentIndex(-1);
+    connect(iconcomo, &QComboBox::activated, this, &InputBar::iconcomoChange);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    KeepOnOneLine(Edit1);  // a chat line is one line: pasted line breaks become spaces
+    connect(Edit1, &QLineEdit::returnPressed, this, &InputBar::Entered);
+    Edit1->installEventFilter(this);
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setSpacing(2);
+    bar->addWidget(ToolButton5);
+    bar->addWidget(ToolButton6);
+    bar->addWidget(ToolButton7);
+    bar->addWidget(colorcomo);
+    bar->addWidget(iconcomo);
+    bar->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addLayout(bar);
+    layout->addWidget(Edit1);  // a layout row of its own: always as wide as the panel
+}
+
+void InputBar::SetStyleBarShown(bool shown)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{ToolButton5, ToolButton6, ToolButton7, colorcomo, iconcomo})
+        control->setVisible(shown);
+}
+
+bool InputBar::StyleBarShown() const { return !colorcomo->isHidden(); }
+
+int InputBar::StyleBarHeight() const
+{
+    int tallest = 0;
+    for (const QWidget* control :
+         std::initializer_list<const QWidget*>{ToolButton5, ToolButton6, ToolButton7, colorcomo, iconcomo})
+        tallest = std::max(tallest, control->sizeHint().height());
+    return tallest + layout()->spacing();
+}
+
+QString InputBar::ApplyStylesToInput()
+{
+    const QString line = BuildLineText(Edit1->text(), colorcomo->currentIndex(), ToolButton5->isChecked(),
+                                       ToolButton6->isChecked(), ToolButton7->isChecked());
+    Edit1->setText(line);
+    return line;
+}
+
+void InputBar::iconcomoChange(int index)
+{
+    const QString text = EmoticonPickerText(index);
+    if (text.isEmpty())
+        return;
+    Edit1->insert(text);  // replaces the selection, if there is one
+    Edit1->setFocus();
+}
+
+// --- History and completion ---
+
+namespace {
+constexpr int kSpeakersKept = 50;
+}
+
+void InputBar::NoteSpeaker(const QString& nick)
+{
+    if (!speakers_.isEmpty() && speakers_.front() == nick)
+        return;
+    speakers_.removeOne(nick);
+    speakers_.prepend(nick);
+    if (speakers_.size() > kSpeakersKept)
+        speakers_.removeLast();
+}
+
+SentInput InputBar::CurrentInput() const
+{
+    return {Edit1->text(), colorcomo->currentIndex(), ToolButton5->isChecked(), ToolButton6->isChecked(),
+            ToolButton7->isChecked()};
+}
+
+void InputBar::ShowInput(const SentInput& input)
+{
+    Edit1->setText(input.text);
+    colorcomo->setCurrentIndex(input.colourIndex);
+    ToolButton5->setChecked(input.bold);
+    ToolButton6->setChecked(input.underline);
+    ToolButton7->setChecked(input.strike);
+}
+
+void InputBar::Entered()
+{
+    if (!Edit1->isReadOnly() && !Edit1->text().trimmed().isEmpty())
+        history_.Add(CurrentInput());
+    emit EnterPressed();
+}
+
+bool InputBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Edit1 || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Tab: {
+        if (Edit1->isReadOnly())
+            return true;
+        const QStringList nicks = completionNicks_ ? completionNicks_() : QStringList();
+        const TabCompleter::Result done =
+            completer_.Complete(Edit1->text(), Edit1->cursorPosition(), nicks, speakers_, CommandNames());
+        Edit1->setText(done.text);
+        Edit1->setCursorPosition(done.cursor);
+        return true;
+    }
+    case Qt::Key_Up:
+        if (const auto older = history_.Up(CurrentInput()))
+            ShowInput(*older);
+        return true;
+    case Qt::Key_Down:
+        if (const auto newer = history_.Down())
+            ShowInput(*newer);
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "chat/input_history.h"
+#include "chat/nick_completion.h"
+#include "common/line_breaks.h"
+
+#include <QLineEdit>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QToolButton;
+
+// The chat line as it goes out: the typed text with its line breaks made
+// spaces, then the style bytes in front in this final order: 0x16 (strike),
+// 0x1F (underline), 0x02 (bold), 0x03 + colour number. Colour index 0 or
+// below adds nothing. When the typed text starts with a digit the colour
+// number is written with two digits, so the digit stays text; when it starts
+// with a comma and a digit, an empty bold pair keeps that comma from being
+// read as a background colour.
+QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool underline, bool strike);
+
+// The text that emoticon picker entry index (0-9) puts into the input line;
+// empty for any other index.
+QString EmoticonPickerText(int index);
+
+// The style bar and input line at the bottom of room and private windows
+// (Panel2): bold, underline and strike toggles, a colour picker, an emoticon
+// picker, and the line being typed.
+class InputBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit InputBar(QWidget* parent = nullptr);
+
+    QToolButton* ToolButton5 = nullptr;  // bold
+    QToolButton* ToolButton6 = nullptr;  // underline
+    QToolButton* ToolButton7 = nullptr;  // strike-through
+    QComboBox* colorcomo = nullptr;      // colour of the next lines; nothing chosen at first
+    QComboBox* iconcomo = nullptr;       // emoticon texts for the input line
+    QLineEdit* Edit1 = nullptr;          // the line being typed
+
+    // Builds the chat line from Edit1 and the style controls, leaves it in
+    // Edit1 and returns it.
+    QString ApplyStylesToInput();
+
+    // The row of style controls above Edit1: a window too short for it
+    // hides it rather than draw it over the line.
+    void SetStyleBarShown(bool shown);
+    bool StyleBarShown() const;
+    // The height the row takes when shown, with its spacing.
+    int StyleBarHeight() const;
+
+    // Tab completion: the nicks it completes from (the room's nick list, or
+    // the partner), asked at each new completion.
+    void SetCompletionNicks(std::function<QStringList()> nicks) { completionNicks_ = std::move(nicks); }
+    // nick said something: it comes first among the completions.
+    void NoteSpeaker(const QString& nick);
+    const QStringList& RecentSpeakers() const { return speakers_; }
+    const InputHistory& History() const { return history_; }
+
+signals:
+    // Enter in Edit1.
+    void EnterPressed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Enter: the line goes into the history, then EnterPressed.
+    void Entered();
+    SentInput CurrentInput() const;
+    void ShowInput(const SentInput& input);
+    // A new entry picked in iconcomo: its text replaces Edit1's selection, or
+    // goes in at Edit1's caret. Nothing is sent.
+    void iconcomoChange(int index);
+
+    InputHistory history_;
+    TabCompleter completer_;
+    std::function<QStringList()> completionNicks_;
+    QStringList speakers_;  // most recent first
+};

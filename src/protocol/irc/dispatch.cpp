@@ -1,0 +1,71 @@
+#include "protocol/irc/dispatch.h"
+
+#include "protocol/irc/text_util.h"
+
+bool IsPing(const std::string& rawline)
+{
+    return text::LowerAscii(rawline.substr(0, 4)) == "ping";
+}
+
+Route DispatchRoute(const IrcMessage& line)
+{
+    if (line.kind == "code") {
+        switch (line.code) {
+        case 254: return {Handler::HandleChannelCount};
+        case 255: return {Handler::HandleUserCount};
+        case 301: return {Handler::HandleMessage};
+        case 322: return {Handler::HandleRoomListEntry};
+        case 332: return {Handler::HandleTopic};
+        case 352: return {Handler::HandleWhoReply};
+        case 353: return {Handler::HandleNames};
+        // Once logged in, a nick in use answers a nick change the user typed:
+        // the connection stays, and the log shows the server's words.
+        case 464: return {Handler::HandleLoginError};
+        case 474:
+        case 477:
+        case 485: return {Handler::HandleJoinError, line.code};
+        default: return {Handler::Log};
+        }
+    }
+    if (IsPing(line.rawline)) return {Handler::Pong};
+
+    const std::string command = text::LowerAscii(line.command);
+    if (command == "join") return {Handler::HandleJoin};
+    if (command == "privmsg") return {Handler::HandleMessage};
+    if (command == "notice")
+        return {text::LowerAscii(line.nick) == "memoserv" ? Handler::HandleMemoServNotice : Handler::HandleMessage};
+    if (command == "part") return {Handler::HandlePart};
+    if (command == "quit") return {Handler::HandleQuit};
+    if (command == "kick") return {Handler::HandleKick};
+    if (command == "mode") return {Handler::HandleMode};
+    if (command == "invite") return {Handler::HandleInvite};
+    if (command == "nick") return {Handler::HandleNick};
+    return {Handler::Drop};
+}
+
+const char* HandlerName(Handler h)
+{
+    switch (h) {
+    case Handler::HandleJoin: return "HandleJoin";
+    case Handler::HandlePart: return "HandlePart";
+    case Handler::HandleQuit: return "HandleQuit";
+    case Handler::HandleKick: return "HandleKick";
+    case Handler::HandleMode: return "HandleMode";
+    case Handler::HandleNames: return "HandleNames";
+    case Handler::HandleTopic: return "HandleTopic";
+    case Handler::HandleMessage: return "HandleMessage";
+    case Handler::HandleMemoServNotice: return "HandleMemoServNotice";
+    case Handler::HandleInvite: return "HandleInvite";
+    case Handler::HandleNick: return "HandleNick";
+    case Handler::HandleRoomListEntry: return "HandleRoomListEntry";
+    case Handler::HandleWhoReply: return "HandleWhoReply";
+    case Handler::HandleChannelCount: return "HandleChannelCount";
+    case Handler::HandleUserCount: return "HandleUserCount";
+    case Handler::HandleLoginError: return "HandleLoginError";
+    case Handler::HandleJoinError: return "HandleJoinError";
+    case Handler::Pong: return "pong";
+    case Handler::Log: return "log";
+    case Handler::Drop: return "drop";
+    }
+    return "drop";
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Which handler a parsed server line goes to: one pure decision, no side effects.
+#include "protocol/irc/irc_message.h"
+
+enum class Handler {
+    HandleJoin,
+    HandlePart,
+    HandleQuit,
+    HandleKick,
+    HandleMode,
+    HandleNames,
+    HandleTopic,
+    HandleMessage,
+    HandleMemoServNotice,
+    HandleInvite,
+    HandleNick,
+    HandleRoomListEntry,
+    HandleWhoReply,
+    HandleChannelCount,
+    HandleUserCount,
+    HandleLoginError,
+    HandleJoinError,
+    Pong,  // keep-alive: the reader answers it itself
+    Log,   // numeric that no handler takes: its raw line goes to the server log
+    Drop,  // command that no handler takes: dropped without trace
+};
+
+struct Route {
+    Handler handler = Handler::Drop;
+    int joinErrorCode = 0;  // 474, 477 or 485 for HandleJoinError
+    bool operator==(const Route&) const = default;
+};
+
+Route DispatchRoute(const IrcMessage& line);
+
+// True when the raw line is a keep-alive request: its first four bytes spell
+// "ping" in any case.
+bool IsPing(const std::string& rawline);
+
+const char* HandlerName(Handler h);

@@ -1,0 +1,60 @@
+#pragma once
+// The reader thread: reads, parses and routes every server line while logged in.
+#include "protocol/stream/line_connection.h"
+#include "protocol/irc/line_queue.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// Where the reader's lines go. Both calls come from the reader thread and must
+// not block: typically they post a request to the UI thread.
+class LineConsumer {
+public:
+    virtual ~LineConsumer() = default;
+    // The queue went from empty to holding lines: one drain request is due.
+    virtual void LinesReady() = 0;
+    // The reader ended on its own (told once, never for a stop request): on a
+    // transport error, or, with unexpected set, on any other failure (error
+    // then says what it was).
+    virtual void ReaderEnded(const std::string& error, bool unexpected) = 0;
+};
+
+// Reads lines from the connection on its own thread, answers PING itself, drops
+// lines that no handler takes or that fail to parse, and queues the rest, by
+// value and in arrival order, for the consumer.
+class ReaderThread {
+public:
+    // The thread starts only once every field is set (the last act of construction).
+    ReaderThread(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer);
+    // Requests a stop and waits for the thread. The owner normally closes the
+    // connection first; if the thread is still reading, the connection is closed here.
+    ~ReaderThread();
+    ReaderThread(const ReaderThread&) = delete;
+    ReaderThread& operator=(const ReaderThread&) = delete;
+
+    // Sets the stop flag; the loop tests it between lines. Also ends a wait on a full queue.
+    void Terminate();
+    bool Terminated() const { return stop_; }
+    bool Finished() const { return finished_; }
+    // Waits until the thread has ended; false when the time ran out first.
+    bool WaitFor(std::chrono::milliseconds timeout);
+    const std::string& ownnick() const { return ownnick_; }
+
+private:
+    void Execute();
+    void End(const std::string* error, bool unexpected = false);
+
+    LineConnection& connection_;
+    const std::string ownnick_;
+    LineQueue& queue_;
+    LineConsumer& consumer_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::mutex endMutex_;
+    std::condition_variable ended_;
+    std::thread thread_;
+};

@@ -1,0 +1,233 @@
+#pragma once
+// The frame window: its menus, tool bar, status bar and away panel, the area
+// holding every other window, and the handlers of its controls, which hand
+// the work on: the connection's life to ConnectionLifecycle, the child
+// windows to ChildWindowRegistry, the user's lists to UserLists, the
+// invitations to InvitationPrompts.
+#include "chat/private_window.h"
+#include "chat/room_window.h"
+#include "common/chat_frame.h"
+#include "protocol/stream/line_connection.h"
+#include "shell/child_windows.h"
+#include "shell/connection_lifecycle.h"
+#include "shell/invitation_prompts.h"
+#include "shell/user_lists.h"
+
+#include <QMainWindow>
+#include <QMutex>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class ChatSession;
+class PaintPacer;
+class TlsSwitch;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class AboutBox;
+class RoomListWindow;
+class UserInfoWindow;
+class ReaderThread;
+
+// The frame window that holds every other window of the program.
+class MainWindow : public QMainWindow, public ChatFrame {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The one server connection, shared by every window that writes lines.
+    LineConnection connection_;
+    LineConnection& Connection() override { return connection_; }
+
+    // --- The pieces the frame hands its work to ---
+    ConnectionLifecycle& Lifecycle() const { return *lifecycle_; }
+    ChildWindowRegistry& Windows() const { return *windows_; }
+    UserLists& Lists() const { return *lists_; }
+    InvitationPrompts& Invitations() const { return *invitations_; }
+
+    // --- Shared values, each accessor copies under one lock ---
+    QString CurrentNick() const override;
+    void SetCurrentNick(const QString& nick) override;
+    void FollowOwnRename(const QString& nick) override;
+    QString PendingPrivateNick() const;
+    void SetPendingPrivateNick(const QString& nick) override;
+    QString WhoPurpose() const override;
+    void SetWhoPurpose(const QString& purpose);
+    QString AccountFolder() const override;
+
+    // --- The connection ---
+    ChatSession* Session() const { return lifecycle_->Session(); }
+    ReaderThread* Reader() const { return lifecycle_->Reader(); }
+    bool ConnectedLook() const { return lifecycle_->ConnectedLook(); }
+    // Closes the connection, with the disconnected handling run once.
+    void CloseConnection() { lifecycle_->CloseConnection(); }
+
+    // --- ChatFrame, handed on ---
+    QStringList IgnoreList() const override;
+    void ChangeIgnoreList(const std::function<void(IgnoreEntries&)>& change) override;
+    bool IsIgnored(const QString& nick) const override;
+    bool IgnoreForGood(const QString& nick, QWidget* asker) override;
+    void AppendLog(const QString& line) override;
+    void AppendLogLines(const QStringList& lines) override;
+    QWidget* RoomListPane() const override;
+    void ShowUserProfile(const UserProfile& profile) override;
+    void OpenUserProfile(const QString& nick, QWidget* asker) override;
+    QList<QWidget*> ChildWindows() const override;
+    QList<QWidget*> PrivateWindowsNamed(const QString& partner) const override;
+    QWidget* CurrentChild() const override;
+    bool IsActiveChild(const QWidget* child) const override;
+    void BringToFront(QWidget* child) override;
+    RoomWindow* OpenRoomWindow(const QString& room, const std::string& wireName = {}) override;
+    QWidget* ShowRoom(const QString& room, const std::string& wireName = {}) override;
+    PrivateWindow* OpenPrivateWindowRequest() override;
+    PrivateWindow* OpenPrivateWindowFromUser(const QString& nick) override;
+    void InvitationNotification(const QString& inviter, const QString& channel) override;
+
+    // --- Typed commands and mentions (frame_commands.cpp) ---
+    QWidget* JoinRoom(const QString& room, const QString& key) override;
+    void SetAway(const QString& text) override;
+    void SetBack() override;
+    void NoteMention(QWidget* child, const QString& sender, const QString& text) override;
+    // True while child carries the mark of a line that named the user.
+    static bool MentionMarked(const QWidget* child);
+
+    void ReloadFavoritesNotification() override;
+    void ReloadBuddiesNotification() override;
+
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    RoomListWindow* Form4() const { return form4_; }
+    // The current user information window (the last Profile's), if any.
+    UserInfoWindow* UserInformationWindow() const;
+    // The about box, made on first use and then reused.
+    AboutBox* AboutDialog();
+    // Chat, New: an empty room window "No Room".
+    RoomWindow* NewRoomWindow();
+
+    // --- Handlers of the controls ---
+    void FormCreate();
+    void ConnectitemClick();
+    void Options1Click();
+    void newitemClick();
+    void awaybtnClick();
+    void Button1Click();
+    void Button2Click();
+    void Edit1KeyDown(int key);
+    void roomlistbtnClick();
+    void FileExit1Execute();
+    void ToolButton12Click();
+    void HelpAbout1Execute();
+    void Checkforupdates1Click();
+    void WindowCascade1Execute();
+    void WindowTileHorizontal1Execute();
+    void WindowTileVertical1Execute();
+    void WindowMinimizeAll1Execute();
+    void WindowArrange1Execute();
+
+    // --- Components, by their names ---
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* newitem = nullptr;
+    QAction* Connectitem = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* FileExitItem = nullptr;
+    QMenu* Favorites1 = nullptr;
+    QMenu* Buddies1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QAction* WindowCascadeItem = nullptr;
+    QAction* WindowTileItem = nullptr;
+    QAction* WindowTileItem2 = nullptr;
+    QAction* WindowMinimizeItem = nullptr;
+    QAction* WindowArrangeItem = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Checkforupdates1 = nullptr;
+    QAction* WebSite1 = nullptr;
+    QAction* HelpAboutItem = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolButton* ToolButton6 = nullptr;
+    QComboBox* servercombo = nullptr;
+    TlsSwitch* tlsbtn = nullptr;  // beside servercombo: a bare host with TLS
+    QToolButton* ToolButton9 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton5 = nullptr;
+    QToolButton* ToolButton8 = nullptr;
+    QToolButton* ToolButton10 = nullptr;
+    QToolButton* awaybtn = nullptr;
+    QToolButton* roomlistbtn = nullptr;
+    QToolButton* ToolButton12 = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* StatusPanel0 = nullptr;  // hints
+    QLabel* StatusPanel1 = nullptr;  // connection state
+    QWidget* StatusPanel2 = nullptr; // drawn empty
+    QFrame* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QWidget* Panel8 = nullptr;
+    QObject* ActionList1 = nullptr;
+
+    // The six preset servers of servercombo.
+    static const QStringList& PresetServers();
+    // Selects host in servercombo when it is one of its items (letter case
+    // aside), otherwise types it into the box; the items stay as they are.
+    void SelectServer(const QString& host);
+    // The frame's own hint, shown where nothing under the pointer has one.
+    static QString FrameHint() { return QStringLiteral("List"); }
+
+signals:
+    // A login succeeded: the reader runs and the account's lists are loaded.
+    void LoggedIn();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void BuildAwayPanel();
+    void BuildPictures();
+    void UpdateWindowActions();
+    void SetWindowActionsEnabled(bool any);
+    void FillWindowMenu();
+    void ApplyConnectedLook();
+    void ApplyDisconnectedLook();
+    void Connect();
+    void SetMentionMark(QWidget* child, bool on);
+    void InstallTypedCommandHelpers();
+    void FrameActivated();  // the frame became the active window
+
+    mutable QMutex sharedLock_;
+    QString currentNick_;
+    QString accountNick_;  // the login's nick, which names the account's folder
+    QString pendingPrivateNick_;
+    QString whoPurpose_;
+
+    std::unique_ptr<ConnectionLifecycle> lifecycle_;  // goes before the connection it serves
+    ChildWindowRegistry* windows_ = nullptr;           // children
+    UserLists* lists_ = nullptr;
+    InvitationPrompts* invitations_ = nullptr;
+    PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait
+
+    QMdiArea* mdiArea_ = nullptr;
+    RoomListWindow* form4_ = nullptr;
+    AboutBox* aboutBox_ = nullptr;
+    QPointer<UserInfoWindow> form8_;  // the user information window of the last Profile
+    QList<QAction*> windowListActions_;
+    QAction* closeChildAction_ = nullptr;
+};

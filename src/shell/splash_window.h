@@ -1,0 +1,24 @@
+#pragma once
+// The splash window shown for a moment before the frame appears.
+#include <QDialog>
+
+class QLabel;
+class QTimer;
+
+// The splash window: the product picture and web address for one second.
+class SplashWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit SplashWindow(QWidget* parent = nullptr);
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    void Timer1Timer();
+    // The splash picture, 451 x 250, on a transparent background.
+    static QPixmap Picture();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
