@@ -1,0 +1,72 @@
+#pragma once
+// The network as data: the connection's state, the user's nick, the server's
+// name, and the rooms and conversations with their members.
+
+#include "model/conversation.h"
+#include "model/room.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+// The one network the program is connected to. The handlers change it; the
+// windows observe it. It owns its rooms and conversations.
+class Network : public QObject {
+    Q_OBJECT
+
+public:
+    enum class State { Disconnected, Connecting, LoggingIn, Connected };
+    Q_ENUM(State)
+
+    explicit Network(QObject* parent = nullptr);
+
+    State ConnectionState() const { return state_; }
+    void SetConnectionState(State state);
+    bool Connected() const { return state_ == State::Connected; }
+    const QString& OwnNick() const { return ownNick_; }
+    void SetOwnNick(const QString& nick);
+    const QString& ServerName() const { return serverName_; }
+    void SetServerName(const QString& name);
+
+    const QList<Room*>& Rooms() const { return rooms_; }
+    // The room a name denotes: with or without its "#", trimmed, letter case
+    // aside; null when there is none.
+    Room* FindRoom(const QString& name) const;
+    // The room of that name, made when there is none yet.
+    Room* AddRoom(const QString& shownName, const std::string& wireName);
+    // The room goes (its window closed); it is deleted later.
+    void RemoveRoom(Room* room);
+
+    const QList<Conversation*>& Conversations() const { return conversations_; }
+    Conversation* FindConversation(const QString& partner) const;
+    Conversation* AddConversation(const QString& partner);
+    void RemoveConversation(Conversation* conversation);
+
+    // A user took another nick: every room lists them under it, their
+    // conversation follows, and the user's own nick follows when it was theirs.
+    void RenameUser(const QString& oldNick, const QString& newNick);
+    // A user left the server: they leave every room that listed them (the
+    // rooms are returned in the network's order) and their conversation
+    // knows they are gone.
+    QList<Room*> UserQuit(const QString& nick);
+    // The connection ended: no room is joined and every member list is empty.
+    void ConnectionEnded();
+
+signals:
+    void ConnectionStateChanged(Network::State state);
+    void OwnNickChanged(const QString& nick);
+    void ServerNameChanged(const QString& name);
+    void RoomAdded(Room* room);
+    void RoomRemoved(Room* room);
+    void ConversationAdded(Conversation* conversation);
+    void ConversationRemoved(Conversation* conversation);
+
+private:
+    State state_ = State::Disconnected;
+    QString ownNick_;
+    QString serverName_;
+    QList<Room*> rooms_;
+    QList<Conversation*> conversations_;
+};
