@@ -154,6 +154,8 @@ std::vector<std::string> PrivateMessageLines(const std::string& partner, const s
 
 std::string ListLine() { return "LIST"; }
 std::string ListStartingLine(const std::string& letters) { return "LIST #" + letters + "*"; }
+std::string PingLine(const std::string& token) { return "PING :" + token; }
+std::string CtcpReplyLine(const std::string& nick, const std::string& reply) { return "NOTICE " + nick + " :\x01" + reply + "\x01"; }
 
 }  // namespace sent
 

@@ -63,6 +63,9 @@ std::vector<std::string> PrivateActionLines(const std::string& partner, const st
 // Room list window
 std::string ListLine();                                                              // "LIST"
 std::string ListStartingLine(const std::string& letters);                            // "LIST #L*"
+// Keep-alive and client requests
+std::string PingLine(const std::string& token);                                      // "PING :T"
+std::string CtcpReplyLine(const std::string& nick, const std::string& reply);        // "NOTICE N :\x01R\x01"
 
 }  // namespace sent
 
