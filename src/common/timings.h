@@ -11,6 +11,14 @@ struct Timings {
     int sendStallMs = 30000;   // a server that takes nothing for this long while lines wait is cut off
     int burstLimitMs = 60000;  // a login or registration read that ends at a silence gives up after this
     int defaultPort = 6667;
+    // Staying connected: the pace of sent lines, the watch on a silent link,
+    // the waits between reconnect tries.
+    int sendBurstLines = 5;       // lines that go at once after a quiet spell
+    int sendSpacingMs = 2000;     // then one line per this long
+    int quietBeforePingMs = 30000;  // no line from the server this long: a PING of our own
+    int pingAnswerMs = 90000;     // no line at all this long after it: the link is dead
+    int reconnectFirstMs = 2000;  // the first wait before reconnecting; it doubles each try
+    int reconnectLongestMs = 300000;
 };
 
 // The one set of timings the program uses; tests may change its fields.
