@@ -99,6 +99,7 @@ int HistoryStore::OpenFile(int flags)
     if (code == SQLITE_OK) code = ProbeFile();
     if (code != SQLITE_OK) {
         lastError_ = db_.ErrorText();
+        lastErrorCode_ = code;
         db_.Close();
     }
     return code;
@@ -112,6 +113,7 @@ int HistoryStore::PrepareSchema()
     if (code == SQLITE_OK) code = db_.Exec(kSchema);
     if (code == SQLITE_OK) return db_.Exec("COMMIT");
     lastError_ = db_.ErrorText();
+    lastErrorCode_ = code;
     db_.Exec("ROLLBACK");
     return code;
 }
@@ -189,6 +191,7 @@ HistoryWriteResult HistoryStore::Write(QList<HistoryLine>& lines)
     if (code == SQLITE_OK) return HistoryWriteResult::Written;
 
     lastError_ = db_.ErrorText();
+    lastErrorCode_ = code;
     db_.Exec("ROLLBACK");
     for (HistoryLine& line : lines) line.id = 0;
     // Buffers made in the transaction are gone with it.

@@ -98,6 +98,8 @@ public:
     QString OpenMessage() const { return openMessage_; }
     // The last failure, as SQLite words it.
     QString LastError() const { return lastError_; }
+    // The SQLite result code of the last failed open or write.
+    int LastErrorCode() const { return lastErrorCode_; }
     QString Path() const { return path_; }
 
     // Writes the lines in one transaction, all or none, and sets their ids.
@@ -146,6 +148,7 @@ private:
     bool readOnly_ = false;
     QString openMessage_;
     QString lastError_;
+    int lastErrorCode_ = SQLITE_OK;
     QHash<qint64, HistoryBuffer> buffersById_;
     QHash<QByteArray, qint64> bufferIds_;
 };

@@ -4,6 +4,25 @@
 
 #include <chrono>
 
+namespace {
+
+// Why history cannot be written, in the user's words.
+QString PauseReason(const HistoryStore& store)
+{
+    switch (store.LastErrorCode() & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("the history file is in use by another program");
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM: return QStringLiteral("the history file cannot be written");
+    case SQLITE_FULL:
+    case SQLITE_IOERR: return QStringLiteral("the disk is full or cannot be written");
+    default: return store.LastError();
+    }
+}
+
+}  // namespace
+
 HistoryWriter::HistoryWriter(HistoryWriterSettings settings, QObject* parent)
     : QObject(parent), settings_(std::move(settings)), thread_([this] { Run(); })
 {
@@ -23,7 +42,7 @@ void HistoryWriter::Add(HistoryLine line)
 {
     {
         std::lock_guard lock(mutex_);
-        if (refused_ || static_cast<qint64>(waiting_.size()) >= settings_.maxWaitingLines) {
+        if (refused_ || static_cast<qint64>(waiting_.size() + writing_) >= settings_.maxWaitingLines) {
             ++dropped_;
             return;
         }
@@ -99,10 +118,12 @@ void HistoryWriter::Run()
         }
         QList<HistoryLine> batch(std::make_move_iterator(waiting_.begin()), std::make_move_iterator(waiting_.end()));
         waiting_.clear();
+        writing_ = static_cast<std::size_t>(batch.size());
         lock.unlock();
         const HistoryWriteResult result = WriteBatch(store, batch);
         QString note;
         lock.lock();
+        writing_ = 0;
         if (result == HistoryWriteResult::Written || result == HistoryWriteResult::Refused) {
             if (result == HistoryWriteResult::Refused) {
                 refused_ = true;
@@ -123,7 +144,7 @@ void HistoryWriter::Run()
             if (!paused_) {
                 droppedAtPause = dropped_;
                 note = QStringLiteral("History is paused (%1). New lines are kept in memory and written as soon as the file can be written again.")
-                           .arg(store.LastError());
+                           .arg(PauseReason(store));
             } else {
                 retryMs = std::min(retryMs * 2, settings_.maxRetryMs);
             }

@@ -58,6 +58,7 @@ private:
     std::condition_variable wake_;
     std::condition_variable written_;
     std::deque<HistoryLine> waiting_;
+    std::size_t writing_ = 0;  // lines taken from waiting_ for the batch being written
     qint64 added_ = 0;
     qint64 done_ = 0;  // written or given up
     qint64 dropped_ = 0;
