@@ -55,11 +55,12 @@ QList<HistoryLine> HistoryStore::LinesBefore(const HistoryBuffer& buffer, qint64
 {
     const qint64 id = IsOpen() ? BufferId(buffer, false) : 0;
     if (id <= 0 || count <= 0) return {};
-    const QByteArray sql = QByteArray("SELECT ") + kLineColumns +
-                           " FROM lines l WHERE l.buffer = ?1 AND (?2 = 0 OR l.id < ?2) ORDER BY l.id DESC LIMIT ?3";
+    // The buffer's index walks back from the line given, or from its newest line.
+    const QByteArray sql = QByteArray("SELECT ") + kLineColumns + " FROM lines l WHERE l.buffer = ?1" +
+                           (beforeId > 0 ? " AND l.id < ?2" : "") + " ORDER BY l.id DESC LIMIT ?3";
     SqliteStatement query(db_, sql.constData());
     query.BindInt(1, id);
-    query.BindInt(2, beforeId);
+    if (beforeId > 0) query.BindInt(2, beforeId);
     query.BindInt(3, count);
     QList<HistoryLine> lines = ReadLines(query);
     std::reverse(lines.begin(), lines.end());

@@ -62,9 +62,13 @@ int RunChild(const QStringList& args)
     const QString path = args.value(2);
     if (args.value(1) == "--write") {
         // A writer of its own adds count lines by nick tag, then ends normally.
-        HistoryWriter writer(QuickSettings(path));
-        for (int i = 0; i < args.value(4).toInt(); ++i)
+        HistoryWriterSettings settings;
+        settings.path = path;
+        HistoryWriter writer(settings);
+        for (int i = 0; i < args.value(4).toInt(); ++i) {
             writer.Add(TestLine("#shared", i, args.value(3).toUtf8(), "line " + QByteArray::number(i)));
+            if (i % 100 == 99) std::this_thread::sleep_for(std::chrono::milliseconds(10));  // batches that overlap
+        }
         return writer.Flush(30000) ? 0 : 1;
     }
     // --crash: one batch written, then the process is killed in the middle of a long one.
@@ -268,8 +272,14 @@ void TestHistoryWriter::twoProcessesShareTheFile()
     first.start(QCoreApplication::applicationFilePath(), {"--write", path_, "first", "3000"});
     second.start(QCoreApplication::applicationFilePath(), {"--write", path_, "second", "3000"});
     {
-        HistoryWriter writer(QuickSettings(path_));
-        for (int i = 0; i < 3000; ++i) writer.Add(TestLine("#shared", i, "here", "line"));
+        // Each waits for the others' writes as long as the program does.
+        HistoryWriterSettings settings;
+        settings.path = path_;
+        HistoryWriter writer(settings);
+        for (int i = 0; i < 3000; ++i) {
+            writer.Add(TestLine("#shared", i, "here", "line"));
+            if (i % 100 == 99) QThread::msleep(10);
+        }
         QVERIFY(writer.Flush(30000));
     }
     for (QProcess* child : {&first, &second}) {
