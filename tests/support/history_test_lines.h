@@ -4,7 +4,7 @@
 
 #include <QDateTime>
 
-// A line as a test writes it: bytes given as C strings, NULs kept when the length is given.
+// A line as a test writes it.
 inline HistoryLine TestLine(const QByteArray& buffer, qint64 timeMs, const QByteArray& nick, const QByteArray& text,
                             HistoryKind kind = HistoryKind::Message, const QByteArray& network = "net")
 {
