@@ -1,0 +1,78 @@
+#include "model/history_text.h"
+
+#include "common/strip_formatting.h"
+#include "common/wire_text.h"
+
+#include <QStringList>
+
+#include <string>
+
+namespace {
+
+// A term as an FTS5 string: inside double quotes every character is literal
+// and a double quote is written twice.
+QString Quoted(const QString& term)
+{
+    QString quoted = term;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+// The index keeps letters and digits only: a term without any finds nothing
+// and would make the whole search find nothing.
+bool HasWordCharacters(const QString& term)
+{
+    for (const QChar c : term)
+        if (c.isLetterOrNumber() || c.isSurrogate()) return true;
+    return false;
+}
+
+}  // namespace
+
+QString HistoryPlainText(const QByteArray& lineBytes)
+{
+    return StripFormatting(FromWire(std::string(lineBytes.constData(), static_cast<std::size_t>(lineBytes.size()))));
+}
+
+QString HistoryMatchExpression(const QString& typed)
+{
+    QStringList terms;
+    qsizetype pos = 0;
+    const qsizetype size = typed.size();
+    while (pos < size) {
+        const QChar c = typed.at(pos);
+        if (c.isSpace()) {
+            ++pos;
+            continue;
+        }
+        if (c == u'"') {
+            // A phrase runs to the next quote, or to the end when it is not closed.
+            const qsizetype close = typed.indexOf(u'"', pos + 1);
+            const qsizetype end = close < 0 ? size : close;
+            const QString phrase = typed.mid(pos + 1, end - pos - 1).trimmed();
+            if (HasWordCharacters(phrase)) terms << Quoted(phrase);
+            pos = close < 0 ? size : close + 1;
+            continue;
+        }
+        qsizetype end = pos;
+        while (end < size && !typed.at(end).isSpace() && typed.at(end) != u'"') ++end;
+        QString word = typed.mid(pos, end - pos);
+        pos = end;
+        bool prefix = false;
+        while (word.endsWith(u'*')) {
+            word.chop(1);
+            prefix = true;
+        }
+        if (!HasWordCharacters(word)) continue;
+        terms << (prefix ? Quoted(word) + u'*' : Quoted(word));
+    }
+    return terms.join(u' ');
+}
+
+QByteArray HistoryFoldedName(const QByteArray& name)
+{
+    QByteArray folded = name;
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
