@@ -7,6 +7,7 @@
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"
+#include "shell/tls_switch.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
 #include "support/temp_user_data.h"
