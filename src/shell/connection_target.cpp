@@ -5,6 +5,7 @@
 #include "common/server_address.h"
 #include "common/timings.h"
 #include "common/wire_text.h"
+#include "protocol/stream/host_lookup.h"
 #include "protocol/stream/line_connection.h"
 
 bool AimConnection(QWidget* parent, LineConnection& connection, const QString& boxText, bool tlsSwitch)
@@ -30,4 +31,16 @@ bool AimConnection(QWidget* parent, LineConnection& connection, const QString& b
     }
     connection.SetTls(tls);
     return true;
+}
+
+QString ConnectedLine(const LineConnection& connection)
+{
+    const QString host = FromWire(connection.Host());
+    const QString address = FromWire(connection.PeerAddress());
+    const QString port = QString::number(connection.Port());
+    if (address.isEmpty()) return QStringLiteral("Connected.");
+    // A host written in numbers is the address itself, whichever way it was written.
+    if (SocketAddress::FromNumbers(connection.Host(), connection.Port()))
+        return QStringLiteral("Connected to %1 port %2.").arg(address, port);
+    return QStringLiteral("Connected to %1 (%2 port %3).").arg(host, address, port);
 }

@@ -12,6 +12,7 @@
 #include "shell/blocking_wait.h"
 #include "shell/burst_read.h"
 #include "shell/certificate_prompt.h"
+#include "shell/connection_target.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_window.h"
@@ -276,7 +277,7 @@ void LoginDialog::RunLogin(const std::string& n)
             .arg(connection_->Port())
             .arg(connection_->Tls().enabled ? QStringLiteral(" (TLS)") : QString()));
     if (!connection_->Connected()) ConnectWhilePainting(*connection_);
-    Log(QStringLiteral("Connected."));
+    Log(ConnectedLine(*connection_));
 
     // The greeting ends at the first silence; nothing is answered during it.
     BurstRead greeting = Burst();

@@ -11,6 +11,7 @@
 #include "protocol/irc/text_util.h"
 #include "shell/blocking_wait.h"
 #include "shell/burst_read.h"
+#include "shell/connection_target.h"
 #include "shell/fixed_dialog.h"
 #include "common/fit_text.h"
 #include "shell/main_window.h"
@@ -221,7 +222,7 @@ void RegistrationDialog::Register(const std::string& f, const std::string& e, co
     Append(QStringLiteral("Connecting...."));
     if (!connection_->Connected()) ConnectWhilePainting(*connection_);
     if (!connection_->Connected()) throw TransportError("The server closed the connection.");
-    Append(QStringLiteral("Connected."));
+    Append(ConnectedLine(*connection_));
     BurstRead greeting = Burst();
     for (std::string line = greeting.Next(timing().greetingMs); !line.empty(); line = greeting.Next(timing().greetingMs))
         Append(line);

@@ -81,8 +81,10 @@ std::optional<IrcLink> ParseIrcLink(const QString& text, QString* error)
 QString ServerBoxText(const StartOptions& options)
 {
     const QString port = options.port > 0 ? u':' + QString::number(options.port) : QString();
-    if (options.secure) return QStringLiteral("ircs://") + options.server + port;
-    return options.server + port;
+    // A link's IPv6 host comes without its brackets; before a port it needs them back.
+    const QString host = HostForAddress(options.server);
+    if (options.secure) return QStringLiteral("ircs://") + host + port;
+    return host + port;
 }
 
 QString VersionLine()

@@ -1,6 +1,7 @@
 // What the server box and --server take: host, host:port, irc:// and ircs://
-// addresses, the TLS switch for a bare host, and every malformed entry
-// refused with its reason before anything is opened.
+// addresses, IPv6 addresses in brackets or alone, the TLS switch for a bare
+// host, and every malformed entry refused with its reason before anything is
+// opened.
 #include "common/server_address.h"
 
 #include <QtTest>
@@ -37,6 +38,21 @@ void TestServerAddress::parse_data()
     QTest::newRow("switch: irc:// stays plain") << "irc://h" << true << "h" << 6667 << false << "";
     QTest::newRow("switch off: ircs:// is TLS") << "ircs://h" << false << "h" << 6697 << true << "";
 
+    QTest::newRow("IPv6 in brackets") << "[::1]" << false << "::1" << 6667 << false << "";
+    QTest::newRow("IPv6 in brackets, port") << "[::1]:6697" << false << "::1" << 6697 << false << "";
+    QTest::newRow("IPv6 documentation address") << "[2001:db8::1]:6697" << false << "2001:db8::1" << 6697 << false
+                                                 << "";
+    QTest::newRow("IPv6 alone") << "::1" << false << "::1" << 6667 << false << "";
+    QTest::newRow("IPv6 alone: the last group is no port") << "2001:db8::1:6697" << false << "2001:db8::1:6697"
+                                                           << 6667 << false << "";
+    QTest::newRow("IPv6 with a scope") << "[fe80::1%eth0]:7000" << false << "fe80::1%eth0" << 7000 << false << "";
+    QTest::newRow("IPv6 ending in IPv4") << "[::ffff:127.0.0.1]" << false << "::ffff:127.0.0.1" << 6667 << false
+                                         << "";
+    QTest::newRow("ircs, IPv6 and port") << "ircs://[::1]:6697" << false << "::1" << 6697 << true << "";
+    QTest::newRow("ircs, IPv6, default port") << "ircs://[::1]/" << false << "::1" << 6697 << true << "";
+    QTest::newRow("irc, IPv6 and port") << "irc://[2001:db8::1]:6668" << true << "2001:db8::1" << 6668 << false << "";
+    QTest::newRow("switch: IPv6 alone on 6697") << "::1" << true << "::1" << 6697 << true << "";
+
     QTest::newRow("port 0") << "h:0" << false << "" << 0 << false << "port";
     QTest::newRow("port over 65535") << "h:65536" << false << "" << 0 << false << "port";
     QTest::newRow("long port") << "h:0000006667" << false << "" << 0 << false << "port";
@@ -54,6 +70,22 @@ void TestServerAddress::parse_data()
     QTest::newRow("path after host") << "ircs://h/x" << false << "" << 0 << false << "cannot hold";
     QTest::newRow("two colons") << "h:1:2" << false << "" << 0 << false << "cannot hold";
     QTest::newRow("user part") << "ircs://me@h" << false << "" << 0 << false << "cannot hold";
+    QTest::newRow("unclosed bracket") << "[::1" << false << "" << 0 << false << "does not close";
+    QTest::newRow("unclosed bracket with port") << "ircs://[::1:6697" << false << "" << 0 << false
+                                                << "does not close";
+    QTest::newRow("empty brackets") << "[]:6667" << false << "" << 0 << false << "host name";
+    QTest::newRow("a name in brackets") << "[irc.example.net]:6667" << false << "" << 0 << false << "not an IPv6";
+    QTest::newRow("IPv4 in brackets") << "[127.0.0.1]" << false << "" << 0 << false << "not an IPv6";
+    QTest::newRow("too many groups") << "[1:2:3:4:5:6:7:8:9]" << false << "" << 0 << false << "not an IPv6";
+    QTest::newRow("empty scope") << "[fe80::1%]" << false << "" << 0 << false << "not an IPv6";
+    QTest::newRow("no colon before the port") << "[::1]6697" << false << "" << 0 << false << "only a port";
+    QTest::newRow("IPv6 empty port") << "[::1]:" << false << "" << 0 << false << "port";
+    QTest::newRow("IPv6 port 0") << "[::1]:0" << false << "" << 0 << false << "port";
+    QTest::newRow("IPv6 port over 65535") << "[::1]:65536" << false << "" << 0 << false << "port";
+    QTest::newRow("IPv6 with a room") << "ircs://[::1]:6697/#room" << false << "" << 0 << false << "cannot hold";
+    QTest::newRow("closing bracket alone") << "h]:6667" << false << "" << 0 << false << "cannot hold";
+    QTest::newRow("opening bracket inside") << "h[1]" << false << "" << 0 << false << "cannot hold";
+    QTest::newRow("IPv6 port without brackets") << "::1]:6667" << false << "" << 0 << false << "cannot hold";
 }
 
 void TestServerAddress::parse()

@@ -3,7 +3,9 @@
 // reading cut off after the stall limit, a server that never answers the
 // handshake given up on, one that hangs up in it or while the client writes
 // (no SIGPIPE ends the test), one that offers only an
-// outdated TLS, and Cancel during the handshake.
+// outdated TLS, and Cancel during the handshake; an address in numbers (IPv6
+// or IPv4) checked against the certificate's addresses and never sent as the
+// server name, which a host name is.
 #include "protocol/stream/line_connection.h"
 #include "support/tls_test_server.h"
 
@@ -27,6 +29,7 @@ long long MsSince(Clock::time_point t0)
 }  // namespace
 
 Q_DECLARE_METATYPE(TlsTestServer::Mode)
+Q_DECLARE_METATYPE(Loopback)
 
 class TestTlsConnection : public QObject {
     Q_OBJECT
@@ -35,6 +38,8 @@ private slots:
     void endings_data();
     void endings();
     void unreadableStoreIsNamed();
+    void addressesAreCheckedNotNamed_data();
+    void addressesAreCheckedNotNamed();
 
 private:
     QTemporaryDir dir_;
@@ -160,6 +165,53 @@ void TestTlsConnection::unreadableStoreIsNamed()
     qputenv("SSL_CERT_FILE", store);
     QVERIFY2(reason.contains(QStringLiteral("SSL_CERT_FILE (%1/missing.pem) cannot be read").arg(dir_.path())),
              qPrintable(reason));
+}
+
+void TestTlsConnection::addressesAreCheckedNotNamed_data()
+{
+    QTest::addColumn<Loopback>("family");  // where the server listens
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("serverName");  // what the handshake named; empty: nothing
+    QTest::addColumn<QString>("refusal");     // a word of why the certificate is refused; empty: it verifies
+
+    // The certificate names 127.0.0.1 and ::1, and no host name.
+    QTest::newRow("IPv6 address") << Loopback::Ipv6 << "::1" << "" << "";
+    QTest::newRow("IPv6 address written out") << Loopback::Ipv6 << "0:0:0:0:0:0:0:1" << "" << "";
+    QTest::newRow("IPv4 address") << Loopback::Ipv4 << "127.0.0.1" << "" << "";
+    QTest::newRow("a host name is named") << Loopback::Ipv4 << "localhost" << "localhost" << "another name";
+}
+
+void TestTlsConnection::addressesAreCheckedNotNamed()
+{
+    QFETCH(Loopback, family);
+    QFETCH(QString, host);
+    QFETCH(QString, serverName);
+    QFETCH(QString, refusal);
+
+    TlsTestServer server(dir_.path() + "/cert.pem", dir_.path() + "/key.pem", Mode::Send, {":irc.test NOTICE * :hi"},
+                         1, false, family);
+    QVERIFY(server.Port() > 0);
+    LineConnection c;
+    c.SetHost(host.toStdString());
+    c.SetPort(server.Port());
+    TlsSettings tls;
+    tls.enabled = true;
+    c.SetTls(tls);
+    if (refusal.isEmpty()) {
+        c.Connect();
+        QCOMPARE(c.ReadLine(5000), std::string(":irc.test NOTICE * :hi"));
+    } else {
+        QString reason;
+        try {
+            c.Connect();
+        } catch (const CertificateError& e) {
+            reason = QString::fromStdString(e.Reason());
+        }
+        QVERIFY2(reason.contains(refusal), qPrintable(reason));
+    }
+    QTRY_VERIFY(server.HandshakeDone());
+    QCOMPARE(QString::fromStdString(server.ServerName()), serverName);
+    c.Disconnect();
 }
 
 QTEST_GUILESS_MAIN(TestTlsConnection)

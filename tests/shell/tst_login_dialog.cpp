@@ -163,7 +163,7 @@ void TestLoginDialog::guestLoginLogsTheExchange()
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     const QStringList expected{
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1....").arg(rig.server.Port()),
-        "Connected.",
+        QStringLiteral("Connected to 127.0.0.1 port %1.").arg(rig.server.Port()),
         ":irc.test NOTICE * :greeting one",
         ":irc.test NOTICE * :greeting two",
         ":irc.test 001 alice :Welcome",
@@ -300,7 +300,7 @@ void TestLoginDialog::secondTryOpensNewConnection()
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.server.Connections(), 2);
     QVERIFY(rig.dialog.LoggedIn());
-    QCOMPARE(LogLines(rig.frame).count("Connected."), 2);
+    QCOMPARE(LogLines(rig.frame).count(QStringLiteral("Connected to 127.0.0.1 port %1.").arg(rig.server.Port())), 2);
 }
 
 void TestLoginDialog::connectFailures_data()

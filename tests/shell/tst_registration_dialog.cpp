@@ -149,7 +149,7 @@ void TestRegistrationDialog::wholeExchange()
     QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
     const QStringList expected{
         "Connecting....",
-        "Connected.",
+        QStringLiteral("Connected to 127.0.0.1 port %1.").arg(rig.server.Port()),
         ":irc.test NOTICE * :greeting",
         "Sending user information.",
         "User information accepted.",

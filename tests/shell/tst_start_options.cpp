@@ -52,6 +52,11 @@ void TestStartOptions::serverBoxAtStart_data()
                                                            << "ircs://localhost:6697";
     QTest::newRow("a TLS address is typed in") << QStringList{"--server", "ircs://127.0.0.1:7000"} << 0
                                                << "ircs://127.0.0.1:7000";
+    QTest::newRow("an IPv6 address and port are typed in") << QStringList{"--server", "[::1]:6697"} << 0
+                                                           << "[::1]:6697";
+    QTest::newRow("an IPv6 link gets its brackets back") << QStringList{"ircs://[::1]:6697/#room"} << 0
+                                                         << "ircs://[::1]:6697";
+    QTest::newRow("an IPv6 link without a port") << QStringList{"irc://[2001:db8::1]/#room"} << 0 << "[2001:db8::1]";
 }
 
 void TestStartOptions::serverBoxAtStart()
@@ -99,6 +104,9 @@ void TestStartOptions::unreadableCommandLines_data()
     QTest::newRow("a room with a space") << QStringList{"irc://a/%23two%20words"} << "room";
     QTest::newRow("a room with a control byte") << QStringList{"irc://a/%23x%07y"} << "room";
     QTest::newRow("--server with a bad port") << QStringList{"--server", "irc.example.net:66x"} << "port";
+    QTest::newRow("--server with an unclosed bracket") << QStringList{"--server", "[::1:6697"} << "bracket";
+    QTest::newRow("--server with an IPv6 port out of range") << QStringList{"--server", "[::1]:65536"} << "port";
+    QTest::newRow("a link with an unclosed bracket") << QStringList{"irc://[::1:6697/#x"} << "irc://";
 }
 
 void TestStartOptions::unreadableCommandLines()
@@ -133,6 +141,8 @@ void TestStartOptions::linksRead_data()
     QTest::newRow("no room") << "irc://irc.example.net" << "irc.example.net" << "" << 0 << false;
     QTest::newRow("only a slash") << "irc://irc.example.net:6668/" << "irc.example.net" << "" << 6668 << false;
     QTest::newRow("an address") << "irc://127.0.0.1:6667/#x" << "127.0.0.1" << "x" << 6667 << false;
+    QTest::newRow("IPv6 address, port and room") << "ircs://[::1]:6697/#room" << "::1" << "room" << 6697 << true;
+    QTest::newRow("IPv6 address without a port") << "irc://[2001:db8::1]/#x" << "2001:db8::1" << "x" << 0 << false;
     QTest::newRow("room in UTF-8") << "irc://h/#caf%C3%A9" << "h" << QStringLiteral("caf\u00e9") << 0 << false;
 }
 

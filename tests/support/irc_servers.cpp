@@ -20,27 +20,38 @@ namespace {
 
 QString ScriptDir() { return QStringLiteral(TALVESSA_SERVERS_DIR); }
 
-bool PortFree(int port)
+bool PortFree(int port, int family)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = ::socket(family, SOCK_STREAM, 0);
     if (fd < 0) return false;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    sockaddr_storage storage{};
+    socklen_t len;
+    if (family == AF_INET6) {
+        auto* addr = reinterpret_cast<sockaddr_in6*>(&storage);
+        addr->sin6_family = AF_INET6;
+        addr->sin6_addr = in6addr_loopback;
+        addr->sin6_port = htons(static_cast<uint16_t>(port));
+        len = sizeof *addr;
+    } else {
+        auto* addr = reinterpret_cast<sockaddr_in*>(&storage);
+        addr->sin_family = AF_INET;
+        addr->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr->sin_port = htons(static_cast<uint16_t>(port));
+        len = sizeof *addr;
+    }
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&storage), len) == 0;
     ::close(fd);
     return ok;
 }
 
 // A port whose count - 1 neighbours (the services link of inspircd, the TLS
-// ports) are free as well.
-int FreePorts(int count)
+// ports) are free as well, and with ipv6 the port itself on ::1 too.
+int FreePorts(int count, bool ipv6)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
         const int port = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
-        bool free = true;
-        for (int i = 0; i < count && free; ++i) free = PortFree(port + i);
+        bool free = !ipv6 || PortFree(port, AF_INET6);
+        for (int i = 0; i < count && free; ++i) free = PortFree(port + i, AF_INET);
         if (free) return port;
     }
     return 0;
@@ -56,7 +67,7 @@ bool RealIrcServer::Installed(Kind kind)
     return QFile::exists("/usr/sbin/inspircd") && QFile::exists("/usr/bin/atheme-services");
 }
 
-RealIrcServer::RealIrcServer(Kind kind, bool tls) : kind_(kind)
+RealIrcServer::RealIrcServer(Kind kind, bool tls, Families families) : kind_(kind)
 {
     if (!Installed(kind)) {
         error_ = QString("%1 is not installed").arg(Name(kind));
@@ -66,13 +77,13 @@ RealIrcServer::RealIrcServer(Kind kind, bool tls) : kind_(kind)
     tmp.setAutoRemove(false);
     dir_ = tmp.path();
     for (int attempt = 0; attempt < 3 && !ok_; ++attempt) {
-        port_ = FreePorts(tls ? 7 : 2);
+        const bool ipv6 = families == Families::Ipv4AndIpv6;
+        port_ = FreePorts(tls ? 7 : 2, ipv6);
         QProcess start;
-        if (tls) {
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("IRC_TLS", "1");
-            start.setProcessEnvironment(env);
-        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (tls) env.insert("IRC_TLS", "1");
+        if (ipv6) env.insert("IRC_IPV6", "1");
+        start.setProcessEnvironment(env);
         QStringList args;
         if (kind == Kind::Ngircd) args << "--ngircd";
         args << dir_ << QString::number(port_);

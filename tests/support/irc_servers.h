@@ -15,10 +15,14 @@ public:
     // certificate each one shows.
     enum class TlsPort { Verified, SelfSigned, Expired, WrongHost, UnknownIssuer };
 
+    // Where clients reach the server: 127.0.0.1, or [::1] as well.
+    enum class Families { Ipv4, Ipv4AndIpv6 };
+
     // Starts the server in a fresh temporary folder; check Ok() afterwards.
     // With tls, inspircd also listens with TLS (TlsPort), with certificates
-    // made now by an authority of the test's own (CaFile()).
-    explicit RealIrcServer(Kind kind, bool tls = false);
+    // made now by an authority of the test's own (CaFile()). With
+    // Ipv4AndIpv6, clients reach Port() on ::1 too.
+    explicit RealIrcServer(Kind kind, bool tls = false, Families families = Families::Ipv4);
     ~RealIrcServer();  // stops it and removes the folder
     RealIrcServer(const RealIrcServer&) = delete;
     RealIrcServer& operator=(const RealIrcServer&) = delete;

@@ -1,5 +1,7 @@
 #include "support/scripted_server.h"
 
+#include "support/loopback_listener.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -35,8 +37,9 @@ std::string SystemError(const char* what)
 std::string Quoted(const std::string& text)
 {
     constexpr std::size_t kMax = 200;
-    std::string shown = text.size() > kMax ? text.substr(0, kMax) + "..." : text;
-    return "\"" + shown + "\"";
+    std::string shown = "\"" + text.substr(0, kMax);
+    if (text.size() > kMax) shown += "...";
+    return shown + "\"";
 }
 
 }  // namespace
@@ -70,24 +73,9 @@ struct ScriptedServer::Connection {
     long long lingerUntil = 0;
 };
 
-ScriptedServer::ScriptedServer()
+ScriptedServer::ScriptedServer(Loopback family)
 {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0)
-        throw std::runtime_error(SystemError("socket"));
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    socklen_t len = sizeof addr;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0
-        || ::listen(listenFd_, 16) < 0
-        || ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
-        std::string error = SystemError("listen on 127.0.0.1");
-        ::close(listenFd_);
-        throw std::runtime_error(error);
-    }
-    port_ = ntohs(addr.sin_port);
+    listenFd_ = ListenOnLoopback(family, 16, SOCK_NONBLOCK, port_);
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) < 0) {

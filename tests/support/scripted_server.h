@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/loopback_listener.h"
+
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -28,7 +30,8 @@ class ScriptedServer {
 public:
     static constexpr int kDefaultTimeoutMs = 5000;
 
-    ScriptedServer();   // listens at once on 127.0.0.1:<free port>
+    // Listens at once on 127.0.0.1:<free port>, or on [::1]:<free port>.
+    explicit ScriptedServer(Loopback family = Loopback::Ipv4);
     ~ScriptedServer();  // stops the thread and closes every socket, even mid-step
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;

@@ -1,5 +1,7 @@
 #include "support/tls_test_server.h"
 
+#include <stdexcept>
+
 #include <QProcess>
 
 #include <openssl/err.h>
@@ -17,23 +19,19 @@ bool TlsTestServer::MakeCertificate(const QString& folder)
     QProcess p;
     p.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
                         "-keyout", folder + "/key.pem", "-out", folder + "/cert.pem", "-days", "2", "-subj",
-                        "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+                        "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,IP:::1"});
     return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 TlsTestServer::TlsTestServer(const QString& certFile, const QString& keyFile, Mode mode,
-                             std::vector<std::string> lines, std::size_t repeat, bool holdLines)
+                             std::vector<std::string> lines, std::size_t repeat, bool holdLines, Loopback family)
     : mode_(mode), lines_(std::move(lines)), repeat_(repeat), released_(!holdLines)
 {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
-        ::listen(listenFd_, 4) < 0 || ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) < 0)
-        return;
-    port_ = ntohs(addr.sin_port);
+    try {
+        listenFd_ = ListenOnLoopback(family, 4, 0, port_);
+    } catch (const std::runtime_error&) {
+        return;  // Port() stays 0
+    }
     stopFd_ = ::eventfd(0, EFD_CLOEXEC);
     thread_ = std::thread([this, cert = certFile.toStdString(), key = keyFile.toStdString()] { Run(cert, key); });
 }
@@ -106,6 +104,10 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
         ssl = SSL_new(ctx);
         SSL_set_fd(ssl, client);
         if (SSL_accept(ssl) == 1) {
+            if (const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name)) {
+                std::lock_guard lock(serverNameMutex_);
+                serverName_ = name;
+            }
             handshakeDone_ = true;
             if (mode_ == Mode::Close) ::shutdown(client, SHUT_RDWR);
             if (mode_ == Mode::Send) {
@@ -122,4 +124,10 @@ void TlsTestServer::Run(const std::string& certFile, const std::string& keyFile)
     if (ssl) SSL_free(ssl);
     if (ctx) SSL_CTX_free(ctx);
     ::close(client);
+}
+
+std::string TlsTestServer::ServerName() const
+{
+    std::lock_guard lock(serverNameMutex_);
+    return serverName_;
 }

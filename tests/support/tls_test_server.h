@@ -1,11 +1,14 @@
 #pragma once
-// A one-client TLS server on loopback for tests and benchmarks, with a
-// certificate made for 127.0.0.1 (MakeCertificate): it sends a block of lines
+// A one-client TLS server on loopback (127.0.0.1 or ::1) for tests and
+// benchmarks, with a certificate made for 127.0.0.1 and ::1 (MakeCertificate): it sends a block of lines
 // after the handshake, or takes part in the handshake and then reads nothing,
 // or takes the connection and never answers the handshake.
+#include "support/loopback_listener.h"
+
 #include <QString>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,7 +27,8 @@ public:
 
     // With holdLines, the lines wait for Release() after the handshake.
     TlsTestServer(const QString& certFile, const QString& keyFile, Mode mode,
-                  std::vector<std::string> lines = {}, std::size_t repeat = 1, bool holdLines = false);
+                  std::vector<std::string> lines = {}, std::size_t repeat = 1, bool holdLines = false,
+                  Loopback family = Loopback::Ipv4);
     ~TlsTestServer();
     TlsTestServer(const TlsTestServer&) = delete;
     TlsTestServer& operator=(const TlsTestServer&) = delete;
@@ -34,8 +38,10 @@ public:
     void Release() { released_ = true; }
     // The handshake with the client went through.
     bool HandshakeDone() const { return handshakeDone_; }
+    // The server name the client sent in the handshake; empty when it sent none.
+    std::string ServerName() const;
 
-    // A self-signed certificate and its key for 127.0.0.1 in folder
+    // A self-signed certificate and its key for 127.0.0.1 and ::1 in folder
     // (cert.pem, key.pem); it may stand as its own authority for SSL_CERT_FILE.
     static bool MakeCertificate(const QString& folder);
 
@@ -53,5 +59,7 @@ private:
     int port_ = 0;
     std::atomic<bool> handshakeDone_{false};
     std::atomic<bool> released_;
+    mutable std::mutex serverNameMutex_;
+    std::string serverName_;
     std::thread thread_;
 };

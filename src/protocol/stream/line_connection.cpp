@@ -40,6 +40,7 @@ struct LineConnection::Session {
     std::atomic<bool> closedByUs{false};
     std::atomic<bool> peerClosed{false};
     bool secure = false;
+    std::string peerAddress;  // the server's address in numbers, written before open
     std::atomic<bool> tooLong{false};  // the server sent an over-long line
 
     LineFraming framing;  // touched by the one reader
@@ -137,8 +138,6 @@ void LineConnection::Connect()
     }
     if (host.empty()) throw TransportError("No host name was given.");
 
-    SocketOpener opener(host, port);
-
     auto s = std::make_shared<Session>(limits);
     s->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (s->wakeFd < 0) throw TransportError("Cannot create the wake-up descriptor: " + SystemText(errno));
@@ -156,6 +155,9 @@ void LineConnection::Connect()
         if (session_ == s) session_.reset();
     };
 
+    // The lookup runs under the same wake-up as the connect: Disconnect
+    // calls off either.
+    SocketOpener opener(host, port);
     int fd = -1;
     try {
         fd = opener.Connect(s->wakeFd);
@@ -189,10 +191,17 @@ void LineConnection::Connect()
         if (s->closedByUs) throw TransportError(kCalledOff);
         s->stream = std::move(stream);
         s->secure = tls.enabled;
+        s->peerAddress = opener.Reached() ? opener.Reached()->Text() : std::string();
         s->open = true;
         s->out.Start(*s->stream, s->wakeFd);
     }
     if (onConnected) onConnected();
+}
+
+std::string LineConnection::PeerAddress() const
+{
+    const auto s = CurrentSession();
+    return s && s->open ? s->peerAddress : std::string();
 }
 
 bool LineConnection::Connected() const
@@ -295,8 +304,8 @@ std::string LineConnection::ReadLine(int timeoutMs)
         if (s->peerClosed) {
             if (!s->secure && s->framing.HoldsTlsRecord())
                 throw TransportError(
-                    "The server at this port speaks TLS: connect with ircs://" + Host() + ":" +
-                    std::to_string(Port()) + " or with the TLS button.");
+                    "The server at this port speaks TLS: connect with ircs://" + HostAndPort(Host(), Port()) +
+                    " or with the TLS button.");
             throw TransportError("Connection closed gracefully.");
         }
 

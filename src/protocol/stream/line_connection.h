@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-// IPv4 line connection: LF-framed reads (one CR before the LF dropped) with an
+// IPv6 or IPv4 line connection: LF-framed reads (one CR before the LF dropped) with an
 // optional time-out, and CR LF-terminated writes that never interleave between
 // threads and never wait on the server. A write only appends to a bounded
 // outgoing buffer; a writer thread of the connection hands the buffer to the
@@ -55,8 +55,11 @@ public:
     // cannot be resolved or the connect fails, CertificateError when the
     // server's certificate is not trusted (nothing was sent then), and
     // TransportError when Disconnect on another thread called the attempt
-    // off. (The name lookup itself cannot be called off.)
+    // off, during the name lookup as well as later.
     void Connect();
+    // The address in numbers ("::1", "192.0.2.1") the open connection
+    // reached; empty without one.
+    std::string PeerAddress() const;
     // True while the connection is open (neither side has closed it, and the
     // program's side has not given up on it).
     bool Connected() const;

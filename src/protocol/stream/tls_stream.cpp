@@ -19,10 +19,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The host without an IPv6 scope ("fe80::1%eth0" names the address fe80::1).
+std::string WithoutScope(const std::string& host) { return host.substr(0, host.find('%')); }
+
+// An IPv4 or IPv6 address in numbers: checked against the certificate's
+// address entries, and never sent as the server name (a name is not an address).
 bool IsAddress(const std::string& host)
 {
     unsigned char buf[16];
-    return ::inet_pton(AF_INET, host.c_str(), buf) == 1 || ::inet_pton(AF_INET6, host.c_str(), buf) == 1;
+    const std::string address = WithoutScope(host);
+    return ::inet_pton(AF_INET, address.c_str(), buf) == 1 || ::inet_pton(AF_INET6, address.c_str(), buf) == 1;
 }
 
 std::string Seconds(std::chrono::milliseconds ms)
@@ -152,7 +158,7 @@ bool TlsStream::Handshake(const std::string& host, const TlsSettings& settings, 
     SSL_set_verify(ssl_, SSL_VERIFY_NONE, nullptr);
     X509_VERIFY_PARAM* param = SSL_get0_param(ssl_);
     if (IsAddress(host)) {
-        X509_VERIFY_PARAM_set1_ip_asc(param, host.c_str());
+        X509_VERIFY_PARAM_set1_ip_asc(param, WithoutScope(host).c_str());
     } else {
         SSL_set_tlsext_host_name(ssl_, host.c_str());
         X509_VERIFY_PARAM_set_hostflags(param, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
