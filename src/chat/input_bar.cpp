@@ -245,7 +245,8 @@ bool InputBar::TakesInput() const { return !inputLine_->isReadOnly() && inputLin
 
 void InputBar::SetStyleBarShown(bool shown)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{boldButton_, underlineButton_, strikeButton_, colourPicker_, emoticonPicker_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{boldButton_, underlineButton_, strikeButton_, colourPicker_, emoticonPicker_})
         control->setVisible(shown);
 }
 
@@ -255,7 +256,8 @@ int InputBar::StyleBarHeight() const
 {
     int tallest = 0;
     for (const QWidget* control :
-         std::initializer_list<const QWidget*>{boldButton_, underlineButton_, strikeButton_, colourPicker_, emoticonPicker_})
+         std::initializer_list<const QWidget*>{boldButton_, underlineButton_, strikeButton_, colourPicker_,
+                                               emoticonPicker_})
         tallest = std::max(tallest, control->sizeHint().height());
     return tallest + layout()->spacing();
 }

@@ -172,7 +172,8 @@ void TestInputLine::boxesSizedAsTheirEntriesNeed()
             QCOMPARE(box->minimumSizeHint(), box->QComboBox::minimumSizeHint());
         }
     if (change != QLatin1String("none") && change != QLatin1String("list opened"))
-        QVERIFY(Control<QComboBox>(lines[1], "colourPicker")->sizeHint() != Control<QComboBox>(lines[0], "colourPicker")->sizeHint());
+        QVERIFY(Control<QComboBox>(lines[1], "colourPicker")->sizeHint() !=
+                Control<QComboBox>(lines[0], "colourPicker")->sizeHint());
 }
 
 void TestInputLine::appliesControlsToInput()

@@ -166,8 +166,8 @@ void TestNickListActions::menuEntry_data()
     QTest::newRow("make host of a nick holding a direction control")
         << "makeHostAction" << eve << QStringList{QStringLiteral(u"mode #Germany +o \u202eEve")} << none << none << none
         << kNormalIcon << none << false;
-    for (const char* entry : {"addBuddyAction", "whisperAction", "ignoreAction", "unignoreAction", "kickAction", "kickAndBanAction", "banAction",
-                              "makeHostAction", "deHostAction", "profileAction"})
+    for (const char* entry : {"addBuddyAction", "whisperAction", "ignoreAction", "unignoreAction", "kickAction",
+                              "kickAndBanAction", "banAction", "makeHostAction", "deHostAction", "profileAction"})
         QTest::newRow(qPrintable(QStringLiteral("%1 without a selection").arg(QLatin1String(entry))))
             << entry << "" << none << none << none << none << 0 << none << false;
 }

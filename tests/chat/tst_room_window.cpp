@@ -244,7 +244,8 @@ void TestRoomWindow::enterInSelectorJoins()
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
     Control<QComboBox>(*window, "roomSelector")->setEditText(QStringLiteral("room"));
-    QWidget* target = toLineEdit ? static_cast<QWidget*>(Control<QComboBox>(*window, "roomSelector")->lineEdit()) : Control<QComboBox>(*window, "roomSelector");
+    QComboBox* selector = Control<QComboBox>(*window, "roomSelector");
+    QWidget* target = toLineEdit ? static_cast<QWidget*>(selector->lineEdit()) : selector;
     QTest::keyPress(target, Qt::Key(key));
     QCOMPARE(c.Sent(), QStringList());  // the join waits for the release
     QTest::keyRelease(target, Qt::Key(key));
@@ -753,7 +754,8 @@ void TestRoomWindow::rowsNeverOverlap()
     QTEST(Control<QStatusBar>(*window, "statusBar")->isVisible(), "statusBar");
     QTEST(Control<InputBar>(*window, "inputBar")->StyleBarShown(), "styleBar");
     QList<QWidget*> rows;
-    for (QWidget* row : QList<QWidget*>{Control<QToolBar>(*window, "toolBar"), Control<QFrame>(*window, "topGap"), &window->Transcript(), Control<InputBar>(*window, "inputBar"),
+    for (QWidget* row : QList<QWidget*>{Control<QToolBar>(*window, "toolBar"), Control<QFrame>(*window, "topGap"),
+                                        &window->Transcript(), Control<InputBar>(*window, "inputBar"),
                                         Control<QStatusBar>(*window, "statusBar")})
         if (row->isVisible())
             rows << row;

@@ -64,7 +64,9 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
 
     // The first user of a room is its host.
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(Control<QAction>(*window, "kickAction")->isEnabled() && Control<QToolButton>(*window, "banListButton")->isEnabled(), kWaitMs);
+    QAction* kick = Control<QAction>(*window, "kickAction");
+    QToolButton* banList = Control<QToolButton>(*window, "banListButton");
+    QTRY_VERIFY_WITH_TIMEOUT(kick->isEnabled() && banList->isEnabled(), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("alice has joined the room")));
 
     TestIrcClient bob;
@@ -81,7 +83,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     // The other host takes the user's rights: the host-only controls go off.
     bob.Send("mode #room -o alice");
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:41 bob:39"), kWaitMs);
-    QVERIFY(!Control<QAction>(*window, "kickAction")->isEnabled() && !Control<QToolButton>(*window, "banListButton")->isEnabled());
+    QVERIFY(!kick->isEnabled() && !banList->isEnabled());
     bob.Send("mode #room +o alice");
     QTRY_VERIFY_WITH_TIMEOUT(Control<QAction>(*window, "kickAction")->isEnabled(), kWaitMs);
 
