@@ -28,9 +28,9 @@ const QList<CannedAction>& CannedActions();
 // entry's index in CannedActions() is its data, -1 for "Custom".
 QMenu* BuildActionMenu(QWidget* parent);
 
-// The custom action panel: the user types an action text and confirms it
-// with Ok or Enter, or cancels. The typed text stays for the next time the
-// panel opens.
+// The custom action panel.
+// The user types an action text and confirms it with Ok or Enter, or
+// cancels. The typed text stays for the next time the panel opens.
 class CustomActionPanel : public FloatingPanel {
     Q_OBJECT
 

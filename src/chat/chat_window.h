@@ -16,9 +16,10 @@ class TranscriptView;
 inline const QString kNotConnectedNote = QStringLiteral("You are not connected to a server: nothing was sent");
 inline const QString kUnsendableNote = QStringLiteral("A line break or NUL character cannot be sent: nothing was sent");
 
-// The part every chat window shares, room or private: the transcript with
-// its find bar and links, the input bar under it, the notes about the
-// connection, Save Chat, and the road its chat lines go out by.
+// The base of the room and private windows.
+// It holds what both share: the transcript with its find bar and links, the
+// input bar under it, the notes about the connection, Save Chat, and the road
+// their chat lines go out by.
 class ChatWindow : public QWidget {
     Q_OBJECT
 

@@ -26,8 +26,8 @@ QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool und
 // empty for any other index.
 QString EmoticonPickerText(int index);
 
-// The style bar and input line at the bottom of room and private windows:
-// bold, underline and strike toggles, a colour picker, an emoticon picker,
+// The style bar and input line at the bottom of room and private windows.
+// Bold, underline and strike toggles, a colour picker, an emoticon picker,
 // and the line being typed.
 class InputBar : public QWidget {
     Q_OBJECT

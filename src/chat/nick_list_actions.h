@@ -9,10 +9,10 @@ class QMenu;
 class RoomTools;
 class RoomWindow;
 
-// The nick list's menu: buddies, whispers, ignoring, the room operator's
-// kicks, bans and host rights, and the profile. Each entry acts on the nick
-// selected at that moment and does nothing without one. A double click on a
-// nick whispers to it.
+// The nick list's menu of a room window and what its entries do.
+// Buddies, whispers, ignoring, the room operator's kicks, bans and host
+// rights, and the profile. Each entry acts on the nick selected at that
+// moment and does nothing without one. A double click on a nick whispers to it.
 class NickListActions : public QObject {
     Q_OBJECT
 

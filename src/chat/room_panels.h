@@ -9,8 +9,9 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-// A panel over the top left of a transcript: it follows the transcript's
-// size, and a panel with a list gets the height the transcript leaves it.
+// A panel that floats over the top left of a transcript.
+// It follows the transcript's size; a panel with a list gets the height the
+// transcript leaves it.
 class FloatingPanel : public QFrame {
     Q_OBJECT
 
@@ -33,8 +34,9 @@ private:
     Height height_;
 };
 
-// Why the selected user is kicked. Kick (or Enter in the reason) asks for the
-// kick; Cancel hides the panel. The reason stays for the next kick.
+// The panel asking why the selected user is kicked.
+// Kick (or Enter in the reason) asks for the kick; Cancel hides the panel.
+// The reason stays for the next kick.
 class KickReasonPanel : public FloatingPanel {
     Q_OBJECT
 
@@ -52,7 +54,7 @@ private:
     QLineEdit* reasonLine_;
 };
 
-// The nicks banned from the room, one of which Remove Ban lifts.
+// The panel of the nicks banned from the room, one of which Remove Ban lifts.
 class BanListPanel : public FloatingPanel {
     Q_OBJECT
 
@@ -73,7 +75,7 @@ private:
     QListWidget* bannedList_;
 };
 
-// The buddies to invite into the room, several at a time.
+// The panel of the buddies to invite into the room, several at a time.
 class InvitePanel : public FloatingPanel {
     Q_OBJECT
 

@@ -7,10 +7,10 @@ class QComboBox;
 class QMenu;
 class QToolButton;
 
-// The room window's tool bar: the room selector with Join and Leave, the
-// Action menu, the room's tools (ban list, advertising, favourite,
-// invitation), Save Chat and Exit. It only shows and reports: the window
-// decides what a click does.
+// The room window's tool bar.
+// The room selector with Join and Leave, the Action menu, the room's tools
+// (ban list, advertising, favourite, invitation), Save Chat and Exit. It only
+// shows and reports: the window decides what a click does.
 class RoomToolBar : public QToolBar {
     Q_OBJECT
 

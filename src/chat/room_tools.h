@@ -9,8 +9,9 @@ class QTimer;
 class RoomToolBar;
 class RoomWindow;
 
-// The room-wide tools of a room window's tool bar: the ban list, advertising
-// to everyone in the room, the room as a favourite, and inviting buddies.
+// The room-wide tools of a room window.
+// The ban list, advertising to everyone in the room, the room as a favourite,
+// and inviting buddies.
 class RoomTools : public QObject {
     Q_OBJECT
 

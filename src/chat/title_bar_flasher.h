@@ -8,9 +8,9 @@
 
 class QTimer;
 
-// The attention flashing of a child window's title bar: while it runs, the
-// title bar switches between its own look and the active look at each tick,
-// until the window becomes the active one.
+// The attention flashing of a child window's title bar.
+// While it runs, the title bar switches between its own look and the active
+// look at each tick, until the window becomes the active one.
 class TitleBarFlasher : public QObject {
     Q_OBJECT
 
