@@ -14,6 +14,7 @@
 
 #include "bench_support.h"
 #include "qt_benchmark_main.h"
+#include "support/window_controls.h"
 
 #include <QLineEdit>
 #include <QWidget>
@@ -70,7 +71,7 @@ void BM_FindInTranscript(benchmark::State& state, const char* word)
         // New lines since the last search: the text is read again.
         MoveToAppendPosition(*t.view);
         t.view->SetSelText(QStringLiteral("one more line\n"));
-        t.bar->findEdit->setText(QString::fromLatin1(word));
+        Control<QLineEdit>(*t.bar, "findLine")->setText(QString::fromLatin1(word));
         t.bar->Search(QString::fromLatin1(word));
         benchmark::DoNotOptimize(t.bar->MatchCount());
     }
@@ -83,7 +84,7 @@ BENCHMARK_CAPTURE(BM_FindInTranscript, rare, "zebra")->Unit(benchmark::kMillisec
 void BM_FindNext(benchmark::State& state)
 {
     Transcript& t = Shared();
-    t.bar->findEdit->setText(QStringLiteral("meeting"));
+    Control<QLineEdit>(*t.bar, "findLine")->setText(QStringLiteral("meeting"));
     t.bar->Search(QStringLiteral("meeting"));
     for (auto _ : state)
         t.bar->FindNext();

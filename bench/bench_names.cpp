@@ -60,14 +60,14 @@ void BM_NamesBurst(benchmark::State& state)
     ChatSession session(frame, QStringLiteral("me"));
     for (auto _ : state) {
         state.PauseTiming();
-        window->nickList_->ClearEntries();
+        window->NickList().ClearEntries();
         QCoreApplication::processEvents();
         state.ResumeTiming();
         for (const IrcMessage& line : burst)
             RouteLine(session, line);
         QCoreApplication::processEvents();  // the list's layout and paint
     }
-    if (window->nickList_->Count() != kNames)
+    if (window->NickList().Count() != kNames)
         state.SkipWithError("names were lost");
     state.SetItemsProcessed(state.iterations() * kNames);
 }

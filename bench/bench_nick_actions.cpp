@@ -9,6 +9,7 @@
 #include "support/prompt_recorder.h"
 
 #include "qt_benchmark_main.h"
+#include "support/window_controls.h"
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,9 +36,9 @@ struct NickRig {
         bench::ShowConnected(frame, server);
         window = frame.OpenRoomWindow(QStringLiteral("big"));
         for (int i = 0; i < entries; ++i)
-            window->nickList_->AddEntry(QStringLiteral("nick%1").arg(i, 5, 10, QLatin1Char('0')),
+            window->NickList().AddEntry(QStringLiteral("nick%1").arg(i, 5, 10, QLatin1Char('0')),
                                         i % 10 == 0 ? kHostIcon : kNormalIcon);
-        window->nickList_->setCurrentItem(window->nickList_->EntryAt(entries / 2));
+        window->NickList().setCurrentItem(window->NickList().EntryAt(entries / 2));
         QCoreApplication::processEvents();
     }
     ~NickRig() { SetUserDataRoot(QString()); }
@@ -47,10 +48,10 @@ void BM_OpenNickMenu(benchmark::State& state)
 {
     NickRig rig(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        rig.window->PopupMenu1->popup(rig.window->nickList_->mapToGlobal(QPoint(10, 10)));
+        Control<QMenu>(*rig.window, "nickMenu")->popup(rig.window->NickList().mapToGlobal(QPoint(10, 10)));
         QCoreApplication::processEvents();
         state.PauseTiming();
-        rig.window->PopupMenu1->hide();
+        Control<QMenu>(*rig.window, "nickMenu")->hide();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -63,11 +64,11 @@ void BM_IgnoreThenUnignore(benchmark::State& state)
 {
     NickRig rig(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        rig.window->Ignore1->trigger();
-        rig.window->UnIgnore1->trigger();
+        Control<QAction>(*rig.window, "ignoreAction")->trigger();
+        Control<QAction>(*rig.window, "unignoreAction")->trigger();
         QCoreApplication::processEvents();
     }
-    if (NickListView::IconNumber(rig.window->nickList_->SelectedEntry()) == kIgnoredIcon)
+    if (NickListView::IconNumber(rig.window->NickList().SelectedEntry()) == kIgnoredIcon)
         state.SkipWithError("the entry stayed ignored");
 }
 BENCHMARK(BM_IgnoreThenUnignore)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -77,16 +78,16 @@ BENCHMARK(BM_IgnoreThenUnignore)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisec
 void BM_AdvertisementTick(benchmark::State& state)
 {
     NickRig rig(static_cast<int>(state.range(0)));
-    rig.window->Edit1->setText(QStringLiteral("come and see"));
-    rig.window->addbtnClick();
+    InputLine(*rig.window)->setText(QStringLiteral("come and see"));
+    Control<QToolButton>(*rig.window, "advertiseButton")->click();
     int steps = 0;
     for (auto _ : state) {
-        if (!rig.window->Timer2->isActive()) {
+        if (!Control<QTimer>(*rig.window, "advertisementTimer")->isActive()) {
             state.PauseTiming();
-            rig.window->addbtnClick();
+            Control<QToolButton>(*rig.window, "advertiseButton")->click();
             state.ResumeTiming();
         }
-        rig.window->Timer2Timer();
+        QMetaObject::invokeMethod(Control<QTimer>(*rig.window, "advertisementTimer"), "timeout");
         ++steps;
     }
     state.SetItemsProcessed(steps);

@@ -78,7 +78,7 @@ void BM_RoomFlood(benchmark::State& state)
         RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        if (!bench::TimeTranscriptFlood(state, *room->transcript_, kRoomLines, [&] { server->Release(); })) break;
+        if (!bench::TimeTranscriptFlood(state, room->Transcript(), kRoomLines, [&] { server->Release(); })) break;
         frame.Lifecycle().StopReader(2000);
     }
 }

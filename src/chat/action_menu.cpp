@@ -25,15 +25,15 @@ constexpr int kRoomWideCount = 5;  // the entries before the first separator
 const QList<CannedAction>& CannedActions()
 {
     static const QList<CannedAction> entries = {
-        {"Dance2", "Dance", false, &Dance},
-        {"Laugh2", "Laugh", false, &Laugh},
-        {"Jump2", "Jump", false, &Jump},
-        {"Scared2", "Scared", false, &Scared},
-        {"Sing2", "Sing", false, &Sing},
-        {"Kiss1", "Kiss", true, &actions::Kiss},
-        {"Slap1", "Slap", true, &actions::Slap},
-        {"Love1", "Love", true, &actions::Love},
-        {"OfferDate1", "Offer Date", true, &actions::OfferDate},
+        {"danceAction", "Dance", false, &Dance},
+        {"laughAction", "Laugh", false, &Laugh},
+        {"jumpAction", "Jump", false, &Jump},
+        {"scaredAction", "Scared", false, &Scared},
+        {"singAction", "Sing", false, &Sing},
+        {"kissAction", "Kiss", true, &actions::Kiss},
+        {"slapAction", "Slap", true, &actions::Slap},
+        {"loveAction", "Love", true, &actions::Love},
+        {"offerDateAction", "Offer Date", true, &actions::OfferDate},
     };
     return entries;
 }
@@ -41,60 +41,54 @@ const QList<CannedAction>& CannedActions()
 QMenu* BuildActionMenu(QWidget* parent)
 {
     auto* menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("PopupMenu2"));
+    menu->setObjectName(QStringLiteral("actionMenu"));
     const QList<CannedAction>& entries = CannedActions();
     for (int i = 0; i < entries.size(); ++i) {
         if (i == kRoomWideCount)
-            menu->addSeparator()->setObjectName(QStringLiteral("N6"));
+            menu->addSeparator()->setObjectName(QStringLiteral("nickActionsSeparator"));
         QAction* action = menu->addAction(QString::fromLatin1(entries[i].caption));
         action->setObjectName(QString::fromLatin1(entries[i].name));
         action->setData(i);
     }
-    menu->addSeparator()->setObjectName(QStringLiteral("N5"));
+    menu->addSeparator()->setObjectName(QStringLiteral("customActionSeparator"));
     QAction* custom = menu->addAction(QStringLiteral("Custom"));
-    custom->setObjectName(QStringLiteral("Custom1"));
+    custom->setObjectName(QStringLiteral("customAction"));
     custom->setData(-1);
     return menu;
 }
 
-CustomActionPanel::CustomActionPanel(QWidget* parent)
-    : QFrame(parent)
+CustomActionPanel::CustomActionPanel(QWidget* over, QWidget* parent)
+    : FloatingPanel(over, Height::Own, QStringLiteral("customActionPanel"), parent)
 {
-    setObjectName(QStringLiteral("Panel3"));
-    setFrameShape(QFrame::StyledPanel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
-
-    Label1 = new QLabel(QStringLiteral("Action (eg: is singing loudly - your nick will be added automatically)"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
-    Edit2 = new QLineEdit(this);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    KeepOnOneLine(Edit2);
-    Button1 = new QPushButton(QStringLiteral("Ok"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    auto* label =
+        new QLabel(QStringLiteral("Action (eg: is singing loudly - your nick will be added automatically)"), this);
+    label->setObjectName(QStringLiteral("customActionLabel"));
+    label->setWordWrap(true);
+    actionLine_ = new QLineEdit(this);
+    actionLine_->setObjectName(QStringLiteral("customActionLine"));
+    KeepOnOneLine(actionLine_);
+    auto* ok = new QPushButton(QStringLiteral("Ok"), this);
+    ok->setObjectName(QStringLiteral("customActionOkButton"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("customActionCancelButton"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 6, 8, 6);
-    layout->addWidget(Label1);
-    layout->addWidget(Edit2);
+    layout->addWidget(label);
+    layout->addWidget(actionLine_);
     layout->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { emit Accepted(Edit2->text()); });
-    connect(Edit2, &QLineEdit::returnPressed, this, [this] { emit Accepted(Edit2->text()); });
-    connect(Button2, &QPushButton::clicked, this, &QWidget::hide);
-    hide();
+    connect(ok, &QPushButton::clicked, this, [this] { emit Accepted(actionLine_->text()); });
+    connect(actionLine_, &QLineEdit::returnPressed, this, [this] { emit Accepted(actionLine_->text()); });
+    connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void CustomActionPanel::Open()
+void CustomActionPanel::OpenForAction()
 {
-    show();
-    raise();
-    Edit2->setFocus();
+    Open();
+    actionLine_->setFocus();
 }

@@ -1,5 +1,6 @@
 #include "chat/command_runner.h"
 
+#include "chat/chat_window.h"
 #include "chat/ignore_nick.h"
 #include "chat/input_bar.h"
 #include "chat/private_window.h"
@@ -47,7 +48,7 @@ void RunAway(const CommandPlace& place, const TypedLine& line, bool away)
         else
             place.frame->SetBack();
     } catch (const TransportError&) {
-        WriteCommandNote(*place.view, QStringLiteral("You are not connected to a server: nothing was sent"));
+        WriteCommandNote(*place.view, kNotConnectedNote);
     }
 }
 
@@ -83,15 +84,14 @@ void RunHelp(const CommandPlace& place, const TypedLine& line)
 void RunTypedLine(InputBar& input, TranscriptView& view, const std::function<void(const TypedLine&)>& runCommand,
                   const std::function<bool(const QString&)>& send, const std::function<bool()>& maySend)
 {
-    QLineEdit& edit = *input.Edit1;
-    const QString typed = edit.text();
+    const QString typed = input.Text();
     const TypedLine parsed = ParseTypedLine(typed);
     if (parsed.kind == TypedLine::Kind::Usage) {
         WriteCommandNote(view, parsed.note);
         return;
     }
     if (parsed.kind == TypedLine::Kind::Command) {
-        edit.clear();
+        input.Clear();
         MoveToAppendPosition(view);
         runCommand(parsed);
         return;
@@ -100,13 +100,13 @@ void RunTypedLine(InputBar& input, TranscriptView& view, const std::function<voi
         return;
     if (typed.trimmed().isEmpty())
         return;
-    edit.setText(parsed.text);
+    input.SetText(parsed.text);
     if (!send(input.ApplyStylesToInput())) {
-        edit.setText(typed);
+        input.SetText(typed);
         return;
     }
-    edit.clear();
-    edit.setFocus();
+    input.Clear();
+    input.FocusLine();
 }
 
 void WriteCommandNote(TranscriptView& view, const QString& note)
@@ -120,7 +120,7 @@ bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>&
 {
     for (const std::string& line : lines)
         if (!LineConnection::Sendable(line)) {
-            WriteCommandNote(*place.view, QStringLiteral("A line break or NUL character cannot be sent: nothing was sent"));
+            WriteCommandNote(*place.view, kUnsendableNote);
             return false;
         }
     try {
@@ -128,7 +128,7 @@ bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>&
             throw TransportError("not connected");
         place.frame->Connection().WriteLines(lines);
     } catch (const TransportError&) {
-        WriteCommandNote(*place.view, QStringLiteral("You are not connected to a server: nothing was sent"));
+        WriteCommandNote(*place.view, kNotConnectedNote);
         return false;
     }
     return true;
@@ -151,7 +151,7 @@ bool RunCommonCommand(const CommandPlace& place, const TypedLine& line)
     if (!known)
         return false;
     if (!place.frame) {
-        WriteCommandNote(*place.view, QStringLiteral("You are not connected to a server: nothing was sent"));
+        WriteCommandNote(*place.view, kNotConnectedNote);
         return true;
     }
     if (name == QLatin1String("join"))

@@ -41,37 +41,37 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle)
 FindBar::FindBar(QPlainTextEdit* view, QWidget* host)
     : QFrame(view), view_(view)
 {
-    setObjectName(QStringLiteral("FindBar"));
+    setObjectName(QStringLiteral("findBar"));
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
 
-    findEdit = new QLineEdit(this);
-    findEdit->setObjectName(QStringLiteral("FindEdit"));
-    findEdit->setPlaceholderText(tr("Find"));
-    findEdit->setClearButtonEnabled(true);
-    countLabel = new QLabel(this);
-    countLabel->setObjectName(QStringLiteral("FindCount"));
-    QToolButton* previous = BarButton(this, QStringLiteral("FindPrevious"), tr("Previous match (Shift+Enter)"),
+    findLine_ = new QLineEdit(this);
+    findLine_->setObjectName(QStringLiteral("findLine"));
+    findLine_->setPlaceholderText(tr("Find"));
+    findLine_->setClearButtonEnabled(true);
+    countLabel_ = new QLabel(this);
+    countLabel_->setObjectName(QStringLiteral("matchCount"));
+    QToolButton* previous = BarButton(this, QStringLiteral("previousMatchButton"), tr("Previous match (Shift+Enter)"),
                                       QStyle::SP_ArrowUp);
-    QToolButton* next = BarButton(this, QStringLiteral("FindNext"), tr("Next match (Enter)"), QStyle::SP_ArrowDown);
-    QToolButton* close = BarButton(this, QStringLiteral("FindClose"), tr("Close (Escape)"),
+    QToolButton* next = BarButton(this, QStringLiteral("nextMatchButton"), tr("Next match (Enter)"), QStyle::SP_ArrowDown);
+    QToolButton* close = BarButton(this, QStringLiteral("closeFindButton"), tr("Close (Escape)"),
                                    QStyle::SP_TitleBarCloseButton);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(3, 2, 3, 2);
     layout->setSpacing(2);
-    layout->addWidget(findEdit, 1);
-    layout->addWidget(countLabel);
+    layout->addWidget(findLine_, 1);
+    layout->addWidget(countLabel_);
     layout->addWidget(previous);
     layout->addWidget(next);
     layout->addWidget(close);
 
-    connect(findEdit, &QLineEdit::textEdited, this, &FindBar::Search);
+    connect(findLine_, &QLineEdit::textEdited, this, &FindBar::Search);
     connect(previous, &QToolButton::clicked, this, &FindBar::FindPrevious);
     connect(next, &QToolButton::clicked, this, &FindBar::FindNext);
     connect(close, &QToolButton::clicked, this, &FindBar::Close);
     connect(view_->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
-    findEdit->installEventFilter(this);
+    findLine_->installEventFilter(this);
     view_->installEventFilter(this);
 
     auto* shortcut = new QShortcut(QKeySequence::Find, host);
@@ -85,10 +85,10 @@ void FindBar::Open()
     Place();
     show();
     raise();
-    findEdit->setFocus();
-    findEdit->selectAll();
-    if (!findEdit->text().isEmpty())
-        Search(findEdit->text());
+    findLine_->setFocus();
+    findLine_->selectAll();
+    if (!findLine_->text().isEmpty())
+        Search(findLine_->text());
 }
 
 void FindBar::Close()
@@ -122,7 +122,7 @@ void FindBar::Step(int by)
 {
     // What came in meanwhile counts too.
     if (textStale_)
-        Search(findEdit->text());
+        Search(findLine_->text());
     if (matches_.isEmpty())
         return;
     const int count = int(matches_.size());
@@ -132,7 +132,7 @@ void FindBar::Step(int by)
 
 QString FindBar::CountText() const
 {
-    if (findEdit->text().isEmpty())
+    if (findLine_->text().isEmpty())
         return QString();
     if (matches_.isEmpty())
         return tr("No match");
@@ -141,7 +141,7 @@ QString FindBar::CountText() const
 
 void FindBar::ShowCurrent()
 {
-    countLabel->setText(CountText());
+    countLabel_->setText(CountText());
     if (current_ < 0) {
         view_->setExtraSelections({});
         QTextCursor unmarked = view_->textCursor();
@@ -151,7 +151,7 @@ void FindBar::ShowCurrent()
     }
     QTextCursor found(view_->document());
     found.setPosition(matches_.at(current_));
-    found.setPosition(matches_.at(current_) + int(findEdit->text().size()), QTextCursor::KeepAnchor);
+    found.setPosition(matches_.at(current_) + int(findLine_->text().size()), QTextCursor::KeepAnchor);
     QTextEdit::ExtraSelection mark;
     mark.cursor = found;
     mark.format.setBackground(kMatchBackground);
@@ -170,7 +170,7 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == view_ && event->type() == QEvent::Resize && isVisible())
         Place();
-    if (watched == findEdit && event->type() == QEvent::KeyPress) {
+    if (watched == findLine_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {
             Close();

@@ -34,9 +34,6 @@ public:
     int CurrentMatch() const { return current_; }  // 0-based; -1 without a match
     QString CountText() const;
 
-    QLineEdit* findEdit = nullptr;
-    QLabel* countLabel = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -48,6 +45,8 @@ private:
     const QString& Text();
 
     QPlainTextEdit* view_;
+    QLineEdit* findLine_;
+    QLabel* countLabel_;
     QList<int> matches_;
     int current_ = -1;
     QString text_;

@@ -125,14 +125,14 @@ private:
     std::function<void(QComboBox&)> setUp_;
 };
 
-QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& hint,
+QToolButton* StyleToggle(QWidget* parent, const QString& name, const QString& caption, const QString& hint,
                          void (QFont::*style)(bool))
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setCheckable(true);
     button->setAutoRaise(true);
-    button->setText(name == QLatin1String("ToolButton6") ? QStringLiteral("U") : QStringLiteral("B"));
+    button->setText(caption);
     button->setToolTip(hint);
     QFont font = button->font();
     (font.*style)(true);
@@ -172,92 +172,111 @@ QString EmoticonPickerText(int index)
 InputBar::InputBar(QWidget* parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("Panel2"));
+    setObjectName(QStringLiteral("inputBar"));
 
-    ToolButton5 = StyleToggle(this, QStringLiteral("ToolButton5"), tr("Bold"), &QFont::setBold);
-    ToolButton6 = StyleToggle(this, QStringLiteral("ToolButton6"), tr("Underline"), &QFont::setUnderline);
-    ToolButton7 = StyleToggle(this, QStringLiteral("ToolButton7"), tr("Strike-through"), &QFont::setStrikeOut);
+    const QString b = QStringLiteral("B");
+    boldButton_ = StyleToggle(this, QStringLiteral("boldButton"), b, tr("Bold"), &QFont::setBold);
+    underlineButton_ =
+        StyleToggle(this, QStringLiteral("underlineButton"), QStringLiteral("U"), tr("Underline"), &QFont::setUnderline);
+    strikeButton_ = StyleToggle(this, QStringLiteral("strikeButton"), b, tr("Strike-through"), &QFont::setStrikeOut);
 
     // The drop-down list is as wide as its longest name needs, however
     // narrow the box itself is, with room for a scroll bar.
     static LazyListCombo::Sizes colourSizes, iconSizes;
-    colorcomo = new LazyListCombo(this, colourSizes, [](QComboBox& box) {
+    colourPicker_ = new LazyListCombo(this, colourSizes, [](QComboBox& box) {
         QAbstractItemView* list = box.view();
         list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() +
                               2 * list->frameWidth());
     });
-    colorcomo->setObjectName(QStringLiteral("colorcomo"));
-    colorcomo->setToolTip(tr("Text colour"));
+    colourPicker_->setObjectName(QStringLiteral("colourPicker"));
+    colourPicker_->setToolTip(tr("Text colour"));
     for (int n = 0; n < kPickerColorCount; ++n)
-        colorcomo->addItem(SwatchIcon(n), IrcColorName(n));
-    colorcomo->setCurrentIndex(-1);
+        colourPicker_->addItem(SwatchIcon(n), IrcColorName(n));
+    colourPicker_->setCurrentIndex(-1);
 
-    iconcomo = new LazyListCombo(this, iconSizes, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
-    iconcomo->setObjectName(QStringLiteral("iconcomo"));
-    iconcomo->setToolTip(tr("Emoticons"));
-    iconcomo->setFixedWidth(51);
+    emoticonPicker_ = new LazyListCombo(this, iconSizes, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
+    emoticonPicker_->setObjectName(QStringLiteral("emoticonPicker"));
+    emoticonPicker_->setToolTip(tr("Emoticons"));
+    emoticonPicker_->setFixedWidth(51);
     for (int i = 0; i < kEmoticonCount; ++i) {
-        iconcomo->addItem(EmoticonIcon(i + 1), QString(), EmoticonPickerText(i));
-        iconcomo->setItemData(i, EmoticonPickerText(i), Qt::ToolTipRole);
+        emoticonPicker_->addItem(EmoticonIcon(i + 1), QString(), EmoticonPickerText(i));
+        emoticonPicker_->setItemData(i, EmoticonPickerText(i), Qt::ToolTipRole);
     }
-    iconcomo->setCurrentIndex(-1);
-    connect(iconcomo, &QComboBox::activated, this, &InputBar::iconcomoChange);
+    emoticonPicker_->setCurrentIndex(-1);
+    connect(emoticonPicker_, &QComboBox::activated, this, &InputBar::onEmoticonChosen);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    KeepOnOneLine(Edit1);  // a chat line is one line: pasted line breaks become spaces
-    connect(Edit1, &QLineEdit::returnPressed, this, &InputBar::Entered);
-    Edit1->installEventFilter(this);
+    inputLine_ = new QLineEdit(this);
+    inputLine_->setObjectName(QStringLiteral("inputLine"));
+    KeepOnOneLine(inputLine_);  // a chat line is one line: pasted line breaks become spaces
+    setFocusProxy(inputLine_);
+    connect(inputLine_, &QLineEdit::returnPressed, this, &InputBar::onLineEntered);
+    inputLine_->installEventFilter(this);
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setSpacing(2);
-    bar->addWidget(ToolButton5);
-    bar->addWidget(ToolButton6);
-    bar->addWidget(ToolButton7);
-    bar->addWidget(colorcomo);
-    bar->addWidget(iconcomo);
+    bar->addWidget(boldButton_);
+    bar->addWidget(underlineButton_);
+    bar->addWidget(strikeButton_);
+    bar->addWidget(colourPicker_);
+    bar->addWidget(emoticonPicker_);
     bar->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     layout->addLayout(bar);
-    layout->addWidget(Edit1);  // a layout row of its own: always as wide as the panel
+    layout->addWidget(inputLine_);  // a layout row of its own: always as wide as the panel
 }
+
+QString InputBar::Text() const { return inputLine_->text(); }
+void InputBar::SetText(const QString& text) { inputLine_->setText(text); }
+void InputBar::Clear() { inputLine_->clear(); }
+void InputBar::FocusLine() { inputLine_->setFocus(); }
+void InputBar::MakeReadOnly() { inputLine_->setReadOnly(true); }
+
+void InputBar::Lock()
+{
+    inputLine_->setReadOnly(true);
+    inputLine_->setEnabled(false);
+}
+
+bool InputBar::TakesInput() const { return !inputLine_->isReadOnly() && inputLine_->isEnabled(); }
 
 void InputBar::SetStyleBarShown(bool shown)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{ToolButton5, ToolButton6, ToolButton7, colorcomo, iconcomo})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{boldButton_, underlineButton_, strikeButton_, colourPicker_, emoticonPicker_})
         control->setVisible(shown);
 }
 
-bool InputBar::StyleBarShown() const { return !colorcomo->isHidden(); }
+bool InputBar::StyleBarShown() const { return !colourPicker_->isHidden(); }
 
 int InputBar::StyleBarHeight() const
 {
     int tallest = 0;
     for (const QWidget* control :
-         std::initializer_list<const QWidget*>{ToolButton5, ToolButton6, ToolButton7, colorcomo, iconcomo})
+         std::initializer_list<const QWidget*>{boldButton_, underlineButton_, strikeButton_, colourPicker_,
+                                               emoticonPicker_})
         tallest = std::max(tallest, control->sizeHint().height());
     return tallest + layout()->spacing();
 }
 
 QString InputBar::ApplyStylesToInput()
 {
-    const QString line = BuildLineText(Edit1->text(), colorcomo->currentIndex(), ToolButton5->isChecked(),
-                                       ToolButton6->isChecked(), ToolButton7->isChecked());
-    Edit1->setText(line);
+    const QString line = BuildLineText(inputLine_->text(), colourPicker_->currentIndex(), boldButton_->isChecked(),
+                                       underlineButton_->isChecked(), strikeButton_->isChecked());
+    inputLine_->setText(line);
     return line;
 }
 
-void InputBar::iconcomoChange(int index)
+void InputBar::onEmoticonChosen(int index)
 {
     const QString text = EmoticonPickerText(index);
     if (text.isEmpty())
         return;
-    Edit1->insert(text);  // replaces the selection, if there is one
-    Edit1->setFocus();
+    inputLine_->insert(text);  // replaces the selection, if there is one
+    inputLine_->setFocus();
 }
 
 // --- History and completion ---
@@ -278,42 +297,42 @@ void InputBar::NoteSpeaker(const QString& nick)
 
 SentInput InputBar::CurrentInput() const
 {
-    return {Edit1->text(), colorcomo->currentIndex(), ToolButton5->isChecked(), ToolButton6->isChecked(),
-            ToolButton7->isChecked()};
+    return {inputLine_->text(), colourPicker_->currentIndex(), boldButton_->isChecked(), underlineButton_->isChecked(),
+            strikeButton_->isChecked()};
 }
 
 void InputBar::ShowInput(const SentInput& input)
 {
-    Edit1->setText(input.text);
-    colorcomo->setCurrentIndex(input.colourIndex);
-    ToolButton5->setChecked(input.bold);
-    ToolButton6->setChecked(input.underline);
-    ToolButton7->setChecked(input.strike);
+    inputLine_->setText(input.text);
+    colourPicker_->setCurrentIndex(input.colourIndex);
+    boldButton_->setChecked(input.bold);
+    underlineButton_->setChecked(input.underline);
+    strikeButton_->setChecked(input.strike);
 }
 
-void InputBar::Entered()
+void InputBar::onLineEntered()
 {
-    if (!Edit1->isReadOnly() && !Edit1->text().trimmed().isEmpty())
+    if (!inputLine_->isReadOnly() && !inputLine_->text().trimmed().isEmpty())
         history_.Add(CurrentInput());
     emit EnterPressed();
 }
 
 bool InputBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != Edit1 || event->type() != QEvent::KeyPress)
+    if (watched != inputLine_ || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     switch (key->key()) {
     case Qt::Key_Tab: {
-        if (Edit1->isReadOnly())
+        if (inputLine_->isReadOnly())
             return true;
         const QStringList nicks = completionNicks_ ? completionNicks_() : QStringList();
         const TabCompleter::Result done =
-            completer_.Complete(Edit1->text(), Edit1->cursorPosition(), nicks, speakers_, CommandNames());
-        Edit1->setText(done.text);
-        Edit1->setCursorPosition(done.cursor);
+            completer_.Complete(inputLine_->text(), inputLine_->cursorPosition(), nicks, speakers_, CommandNames());
+        inputLine_->setText(done.text);
+        inputLine_->setCursorPosition(done.cursor);
         return true;
     }
     case Qt::Key_Up:

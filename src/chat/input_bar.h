@@ -26,27 +26,32 @@ QString BuildLineText(const QString& typed, int colourIndex, bool bold, bool und
 // empty for any other index.
 QString EmoticonPickerText(int index);
 
-// The style bar and input line at the bottom of room and private windows
-// (Panel2): bold, underline and strike toggles, a colour picker, an emoticon
-// picker, and the line being typed.
+// The style bar and input line at the bottom of room and private windows.
+// Bold, underline and strike toggles, a colour picker, an emoticon picker,
+// and the line being typed.
 class InputBar : public QWidget {
     Q_OBJECT
 
 public:
     explicit InputBar(QWidget* parent = nullptr);
 
-    QToolButton* ToolButton5 = nullptr;  // bold
-    QToolButton* ToolButton6 = nullptr;  // underline
-    QToolButton* ToolButton7 = nullptr;  // strike-through
-    QComboBox* colorcomo = nullptr;      // colour of the next lines; nothing chosen at first
-    QComboBox* iconcomo = nullptr;       // emoticon texts for the input line
-    QLineEdit* Edit1 = nullptr;          // the line being typed
+    // The line being typed.
+    QString Text() const;
+    void SetText(const QString& text);
+    void Clear();
+    void FocusLine();
+    // A line that takes no typing: read-only (a partner who is a service or
+    // has gone), or locked, that is read-only and greyed out (a notice came).
+    void MakeReadOnly();
+    void Lock();
+    // Neither read-only nor locked.
+    bool TakesInput() const;
 
-    // Builds the chat line from Edit1 and the style controls, leaves it in
-    // Edit1 and returns it.
+    // Builds the chat line from the typed text and the style controls,
+    // leaves it in the line and returns it.
     QString ApplyStylesToInput();
 
-    // The row of style controls above Edit1: a window too short for it
+    // The row of style controls above the line: a window too short for it
     // hides it rather than draw it over the line.
     void SetStyleBarShown(bool shown);
     bool StyleBarShown() const;
@@ -62,7 +67,7 @@ public:
     const InputHistory& History() const { return history_; }
 
 signals:
-    // Enter in Edit1.
+    // Enter in the line.
     void EnterPressed();
 
 protected:
@@ -70,13 +75,19 @@ protected:
 
 private:
     // Enter: the line goes into the history, then EnterPressed.
-    void Entered();
+    void onLineEntered();
     SentInput CurrentInput() const;
     void ShowInput(const SentInput& input);
-    // A new entry picked in iconcomo: its text replaces Edit1's selection, or
-    // goes in at Edit1's caret. Nothing is sent.
-    void iconcomoChange(int index);
+    // A new entry picked in the emoticon picker: its text replaces the
+    // line's selection, or goes in at the line's caret. Nothing is sent.
+    void onEmoticonChosen(int index);
 
+    QToolButton* boldButton_ = nullptr;
+    QToolButton* underlineButton_ = nullptr;
+    QToolButton* strikeButton_ = nullptr;
+    QComboBox* colourPicker_ = nullptr;    // colour of the next lines; nothing chosen at first
+    QComboBox* emoticonPicker_ = nullptr;  // emoticon texts for the line
+    QLineEdit* inputLine_ = nullptr;
     InputHistory history_;
     TabCompleter completer_;
     std::function<QStringList()> completionNicks_;

@@ -13,17 +13,17 @@
 void PrivateWindow::RunTypedCommand(const TypedLine& line)
 {
     const QString& name = line.name;
-    const CommandPlace place{frame_, transcript_, this, {}};
+    const CommandPlace place{Frame(), &Transcript(), this, {}};
     if (name == QLatin1String("me")) {
         const QString action = line.args.at(0);
         if (SendCommandLines(place, sent::PrivateActionLines(NameOnWire(Title()), ToWire(action)))) {
-            MoveToAppendPosition(*transcript_);
-            WriteActionLine(*transcript_, frame_ ? frame_->CurrentNick() : ownNick_, action);
+            MoveToAppendPosition(Transcript());
+            WriteActionLine(Transcript(), OwnNick(), action);
         }
         return;
     }
     if (QStringList{"part", "topic", "kick", "op", "deop"}.contains(name)) {
-        WriteCommandNote(*transcript_, QStringLiteral("/%1 works in a room window").arg(name));
+        WriteCommandNote(Transcript(), QStringLiteral("/%1 works in a room window").arg(name));
         return;
     }
     RunCommonCommand(place, line);

@@ -1,16 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QWidget>
+#include "chat/chat_window.h"
 
-class ChatFrame;
-class LineConnection;
+#include <QString>
+
 struct TypedLine;
-class QComboBox;
-class QLineEdit;
-class QToolButton;
-class InputBar;
-class TranscriptView;
 
 // What a received line written into a private window is.
 enum class IncomingKind {
@@ -21,7 +15,7 @@ enum class IncomingKind {
 
 // The private chat window: one conversation with one other user. Its title
 // is the partner's nick and is the window's identity.
-class PrivateWindow : public QWidget {
+class PrivateWindow : public ChatWindow {
     Q_OBJECT
 
 public:
@@ -32,31 +26,8 @@ public:
 
     explicit PrivateWindow(QWidget* parent = nullptr);
 
-    QWidget* ToolBar1 = nullptr;         // the tool bar strip at the top
-    QToolButton* ToolButton1 = nullptr;  // ignore the partner and close
-    QToolButton* ToolButton3 = nullptr;  // close
-    QToolButton* ToolButton4 = nullptr;  // save the transcript
-    QLineEdit* titleid = nullptr;        // hidden; openers put the nick in it
-    TranscriptView* transcript_ = nullptr;    // the transcript
-    InputBar* Panel2 = nullptr;        // style bar and input line
-    QToolButton* ToolButton5 = nullptr;  // bold
-    QToolButton* ToolButton6 = nullptr;  // underline
-    QToolButton* ToolButton7 = nullptr;  // strike-through
-    QComboBox* colorcomo = nullptr;
-    QComboBox* iconcomo = nullptr;
-    QLineEdit* Edit1 = nullptr;
-
     // The partner's nick.
-    QString Title() const { return windowTitle(); }
-    void SetTitle(const QString& nick);
-
-    // The server connection lines are written to (not owned; may be null).
-    void SetConnection(LineConnection* connection) { connection_ = connection; }
-    LineConnection* Connection() const { return connection_; }
-    // The user's own nick when the window was made: names the folder the
-    // save dialog starts in.
-    void SetOwnNick(const QString& nick) { ownNick_ = nick; }
-    QString OwnNick() const { return ownNick_; }
+    void SetTitle(const QString& nick) { setWindowTitle(nick); }
 
     // Sets the window (its child-window frame, when it has one) to 450 x 234,
     // unless it is maximised or minimised.
@@ -72,49 +43,36 @@ public:
     // read-only.
     void PartnerQuit(const QString& nick, const QString& reason);
 
-    // The connection ended (byUser: the user disconnected): a note in the transcript.
-    void ConnectionLost(bool byUser = false);
-    // Why the program closed the connection, after the "lost" note.
-    void ConnectionEndedBecause(const QString& why);
-
-    // The frame the window lives in, for typed commands (may stay null).
-    void SetFrame(ChatFrame* frame) { frame_ = frame; }
-    ChatFrame* Frame() const { return frame_; }
-
-    // Enter in Edit1: a typed command runs; any other line goes to the
-    // partner styled and is echoed.
-    void edit1KeyDown();
     // Sends line to the partner as it stands and echoes it; a closed
     // connection gets a note, and false.
     bool SendMessage(const QString& line);
-    // A command typed into Edit1, the parser's usage checks passed
+    // A command typed into the input line, the parser's usage checks passed
     // (private_commands.cpp).
     void RunTypedCommand(const TypedLine& line);
-    void ToolButton1Click();
-    void ToolButton3Click();
-    void ToolButton4Click();
 
     // Closes the window (its child-window frame, when it has one); it is
     // destroyed.
     void CloseWindow();
 
 signals:
-    // ToolButton1: the partner's nick, for the frame to ignore.
+    // Ignore this user: the partner's nick, for the frame to ignore.
     void IgnorePartner(const QString& nick);
     // The window was closed: it goes, though it may still exist for a moment.
     void Closed();
 
 protected:
+    // Enter in the input line: a typed command runs; any other line goes to
+    // the partner styled and is echoed. A partner who has gone, or a
+    // connection that has ended, takes nothing.
+    void onInputEntered() override;
     bool event(QEvent* event) override;
 
 private:
-    void BuildWindow();
-    void privchatChange();
+    void onIgnoreClicked();
+    // Once inside a child-window frame, the window goes back to its default
+    // size every time it becomes the active child.
     void WatchChildFrame();
     QWidget* OuterWindow();
 
-    LineConnection* connection_ = nullptr;
-    ChatFrame* frame_ = nullptr;
-    QString ownNick_;
     QWidget* watchedFrame_ = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "chat/renderer.h"
+#include "chat/chat_colors.h"
 
 #include "chat/emoticons.h"
 #include "chat/irc_colors.h"
@@ -9,13 +10,10 @@
 #include <QTextBlock>
 #include <QTextBlockFormat>
 
+using namespace chat_colors;
+
 namespace {
 
-const QColor kBlack(0x00, 0x00, 0x00);
-const QColor kBlue(0x00, 0x00, 0xFF);
-const QColor kMaroon(0x80, 0x00, 0x00);
-const QColor kRed(0xFF, 0x00, 0x00);
-const QColor kPurple(0x80, 0x00, 0x80);
 
 bool IsDigit(QChar c)
 {

@@ -3,6 +3,7 @@
 #include "chat/room_window.h"
 
 #include "chat/command_runner.h"
+#include "chat/nick_list_actions.h"
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
@@ -16,7 +17,7 @@ void RoomWindow::RunTypedCommand(const TypedLine& line)
     const QString& name = line.name;
     const bool roomOnly = QStringList{"me", "part", "topic", "kick", "op", "deop"}.contains(name);
     if (roomOnly && !InRoom()) {
-        WriteCommandNote(*transcript_, QStringLiteral("Please join a room first"));
+        WriteCommandNote(Transcript(), QStringLiteral("Please join a room first"));
         return;
     }
     const std::string room = RoomOnWire();
@@ -25,17 +26,17 @@ void RoomWindow::RunTypedCommand(const TypedLine& line)
     else if (name == QLatin1String("part"))
         Leave(line.args.value(0));
     else if (name == QLatin1String("topic"))
-        SendRoomLine(line.args.isEmpty() ? sent::TopicLine(room) : sent::TopicLine(room, ToWire(line.args.at(0))));
+        SendRoomLines({line.args.isEmpty() ? sent::TopicLine(room) : sent::TopicLine(room, ToWire(line.args.at(0)))});
     else if (name == QLatin1String("kick"))
-        SendRoomLine(sent::KickLine(room, ToWire(line.args.at(0)), ToWire(line.args.value(1))));
+        SendRoomLines({sent::KickLine(room, ToWire(line.args.at(0)), ToWire(line.args.value(1)))});
     else if (name == QLatin1String("op"))
-        SendRoomLine(sent::MakeHostLine(room, ToWire(line.args.at(0))));
+        SendRoomLines({sent::MakeHostLine(room, ToWire(line.args.at(0)))});
     else if (name == QLatin1String("deop"))
-        SendRoomLine(sent::DeHostLine(room, ToWire(line.args.at(0))));
+        SendRoomLines({sent::DeHostLine(room, ToWire(line.args.at(0)))});
     else if (name == QLatin1String("ignore"))
-        IgnoreNickNamed(line.args.at(0));
+        nickActions_->Ignore(line.args.at(0));
     else if (name == QLatin1String("unignore"))
-        UnignoreNickNamed(line.args.at(0));
+        nickActions_->Unignore(line.args.at(0));
     else
-        RunCommonCommand(CommandPlace{frame_, transcript_, this, InRoom() ? room : std::string()}, line);
+        RunCommonCommand(CommandPlace{Frame(), &Transcript(), this, InRoom() ? room : std::string()}, line);
 }

@@ -2,6 +2,7 @@
 
 #include "common/line_breaks.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,15 +11,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-void LookLikeAPanel(QFrame* panel, const char* name)
-{
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setAutoFillBackground(true);
-    panel->hide();
-}
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name)
@@ -51,49 +43,120 @@ void LayOut(QFrame* panel, QWidget* label, QWidget* body, std::initializer_list<
 
 }  // namespace
 
-KickReasonPanel::KickReasonPanel(QWidget* parent)
-    : QFrame(parent)
+FloatingPanel::FloatingPanel(QWidget* over, Height height, const QString& name, QWidget* parent)
+    : QFrame(parent), over_(over), height_(height)
 {
-    LookLikeAPanel(this, "Panel4");
-    Label2 = BoldLabel(this, "Label2", QStringLiteral("Why"));
-    Edit3 = Named(new QLineEdit(this), "Edit3");
-    KeepOnOneLine(Edit3);
-    Button3 = Named(new QPushButton(QStringLiteral("Kick"), this), "Button3");
-    Button4 = Named(new QPushButton(QStringLiteral("Cancel"), this), "Button4");
-    LayOut(this, Label2, Edit3, {Button3, Button4});
-
-    connect(Button3, &QPushButton::clicked, this, &KickReasonPanel::KickRequested);
-    connect(Edit3, &QLineEdit::returnPressed, this, &KickReasonPanel::KickRequested);
-    connect(Button4, &QPushButton::clicked, this, &QWidget::hide);
+    setObjectName(name);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Raised);
+    setAutoFillBackground(true);
+    hide();
+    over_->installEventFilter(this);
 }
 
-void KickReasonPanel::Open()
+void FloatingPanel::Open()
 {
+    Place();
     show();
     raise();
-    Edit3->setFocus();
 }
 
-BanListPanel::BanListPanel(QWidget* parent)
-    : QFrame(parent)
+bool FloatingPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    LookLikeAPanel(this, "Panel5");
-    Label3 = BoldLabel(this, "Label3", QStringLiteral("Baned Nicks for this room"));
-    ListBox1 = Named(new QListWidget(this), "ListBox1");
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    Button5 = Named(new QPushButton(QStringLiteral("Remove Ban"), this), "Button5");
-    Button6 = Named(new QPushButton(QStringLiteral("Ok"), this), "Button6");
-    LayOut(this, Label3, ListBox1, {Button5, Button6});
-    connect(Button6, &QPushButton::clicked, this, &QWidget::hide);
+    if (watched == over_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        Place();
+    return QFrame::eventFilter(watched, event);
 }
 
-InvitePanel::InvitePanel(QWidget* parent)
-    : QFrame(parent)
+void FloatingPanel::Place()
 {
-    LookLikeAPanel(this, "invitepanel");
-    Label4 = BoldLabel(this, "Label4", QStringLiteral("Invite Buddies to this room"));
-    invitelist = Named(new QListWidget(this), "invitelist");
-    invitelist->setSelectionMode(QAbstractItemView::MultiSelection);
-    invitebtn = Named(new QPushButton(QStringLiteral("Invite"), this), "invitebtn");
-    LayOut(this, Label4, invitelist, {invitebtn});
+    const QRect chat = over_->geometry();
+    const int width = qMax(160, qMin(chat.width() - 16, 380));
+    const int height = height_ == Height::List ? qMax(120, qMin(chat.height() - 16, 260)) : sizeHint().height();
+    setGeometry(chat.left() + 8, chat.top() + 8, width, height);
+    raise();
+}
+
+KickReasonPanel::KickReasonPanel(QWidget* over, QWidget* parent)
+    : FloatingPanel(over, Height::Own, QStringLiteral("kickReasonPanel"), parent)
+{
+    QLabel* label = BoldLabel(this, "kickReasonLabel", QStringLiteral("Why"));
+    reasonLine_ = Named(new QLineEdit(this), "kickReasonLine");
+    KeepOnOneLine(reasonLine_);
+    auto* kick = Named(new QPushButton(QStringLiteral("Kick"), this), "kickButton");
+    auto* cancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "kickCancelButton");
+    LayOut(this, label, reasonLine_, {kick, cancel});
+
+    connect(kick, &QPushButton::clicked, this, &KickReasonPanel::KickRequested);
+    connect(reasonLine_, &QLineEdit::returnPressed, this, &KickReasonPanel::KickRequested);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+QString KickReasonPanel::Reason() const { return reasonLine_->text(); }
+
+void KickReasonPanel::OpenForReason()
+{
+    Open();
+    reasonLine_->setFocus();
+}
+
+BanListPanel::BanListPanel(QWidget* over, QWidget* parent)
+    : FloatingPanel(over, Height::List, QStringLiteral("banListPanel"), parent)
+{
+    QLabel* label = BoldLabel(this, "banListLabel", QStringLiteral("Baned Nicks for this room"));
+    bannedList_ = Named(new QListWidget(this), "bannedList");
+    bannedList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto* remove = Named(new QPushButton(QStringLiteral("Remove Ban"), this), "removeBanButton");
+    auto* ok = Named(new QPushButton(QStringLiteral("Ok"), this), "banListOkButton");
+    LayOut(this, label, bannedList_, {remove, ok});
+    connect(remove, &QPushButton::clicked, this, &BanListPanel::RemoveBanRequested);
+    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void BanListPanel::OpenWith(const QStringList& nicks)
+{
+    bannedList_->clear();
+    Open();
+    bannedList_->addItems(nicks);
+}
+
+QString BanListPanel::SelectedNick() const
+{
+    const QListWidgetItem* selected = bannedList_->currentItem();
+    return selected && selected->isSelected() ? selected->text() : QString();
+}
+
+void BanListPanel::DropSelected()
+{
+    QListWidgetItem* selected = bannedList_->currentItem();
+    if (selected && selected->isSelected())
+        delete selected;
+}
+
+InvitePanel::InvitePanel(QWidget* over, QWidget* parent)
+    : FloatingPanel(over, Height::List, QStringLiteral("invitePanel"), parent)
+{
+    QLabel* label = BoldLabel(this, "inviteLabel", QStringLiteral("Invite Buddies to this room"));
+    buddyList_ = Named(new QListWidget(this), "buddyList");
+    buddyList_->setSelectionMode(QAbstractItemView::MultiSelection);
+    auto* invite = Named(new QPushButton(QStringLiteral("Invite"), this), "inviteBuddiesButton");
+    LayOut(this, label, buddyList_, {invite});
+    connect(invite, &QPushButton::clicked, this, &InvitePanel::InviteRequested);
+}
+
+void InvitePanel::OpenWith(const QStringList& buddies)
+{
+    buddyList_->clear();
+    Open();
+    buddyList_->addItems(buddies);
+}
+
+QStringList InvitePanel::TakeChosen()
+{
+    QStringList chosen;
+    for (int i = 0; i < buddyList_->count(); ++i)
+        if (buddyList_->item(i)->isSelected())
+            chosen << buddyList_->item(i)->text();
+    buddyList_->clear();
+    return chosen;
 }

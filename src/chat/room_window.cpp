@@ -1,53 +1,33 @@
 #include "chat/room_window.h"
-#include "chat/chat_saving.h"
 
 #include "chat/action_menu.h"
-#include "chat/country_rooms.h"
-#include "chat/find_bar.h"
-#include "chat/transcript_links.h"
+#include "chat/command_runner.h"
 #include "chat/input_bar.h"
 #include "chat/nick_icons.h"
-#include "chat/nick_list_menu.h"
+#include "chat/nick_list_actions.h"
 #include "chat/nick_list_view.h"
-#include "chat/room_panels.h"
 #include "chat/renderer.h"
+#include "chat/room_tool_bar.h"
+#include "chat/room_tools.h"
+#include "chat/title_bar_flasher.h"
 #include "chat/transcript_view.h"
-#include "chat/command_runner.h"
 #include "chat/typed_commands.h"
-#include "common/wire_text.h"
-#include "protocol/stream/line_connection.h"
-#include "protocol/irc/sent_lines.h"
 #include "common/chat_frame.h"
-#include "common/line_writes.h"
 #include "common/line_breaks.h"
-#include "common/prompts.h"
-#include "common/timings.h"
+#include "common/line_writes.h"
 #include "common/wire_text.h"
+#include "protocol/irc/sent_lines.h"
+#include "protocol/stream/line_connection.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QPainter>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QStyle>
-#include <QStyleOptionTitleBar>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
-
-#include <utility>
 
 namespace {
 
-const QString kNotConnected = QStringLiteral("You are not connected to a server: nothing was sent");
-const QString kSelectRoom = QStringLiteral("[Select Room]");
+constexpr int kNickListWidth = 128;
 // The transcript's least height before the window gives up other rows.
 constexpr int kLeastTranscriptHeight = 40;
 
@@ -62,70 +42,91 @@ bool SplitsOnTheWire(const QString& room)
 }  // namespace
 
 RoomWindow::RoomWindow(ChatFrame* frame, QWidget* parent)
-    : QWidget(parent), frame_(frame)
+    : ChatWindow(frame, parent)
 {
-    setObjectName(QStringLiteral("RoomWindow"));
+    setObjectName(QStringLiteral("roomWindow"));
     setWindowTitle(QStringLiteral("Rovezorirud"));
     setWindowIcon(NickIcon(kNormalIcon));
 
-    BuildToolBar();
-    BuildBody();
+    // The tool bar comes first in the Tab order: a new window starts in the
+    // room selector.
+    toolBar_ = new RoomToolBar(this);
+    topGap_ = new QFrame(this);
+    topGap_->setObjectName(QStringLiteral("topGap"));
+    topGap_->setFixedHeight(19);
+    topGap_->setFrameShape(QFrame::NoFrame);
+    BuildChatParts();
+    nickList_ = new NickListView(this);
+    nickList_->setFixedWidth(kNickListWidth);
+    // Both shrink with the window: their own minimum would push the rows
+    // below them over each other.
+    Transcript().setMinimumHeight(1);
+    nickList_->setMinimumHeight(1);
+    Input().SetCompletionNicks([this] { return nickList_->Nicks(); });
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("statusBar"));
+    statusBar_->setSizeGripEnabled(false);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(timing().flashMs);
-    connect(Timer1, &QTimer::timeout, this, &RoomWindow::Timer1Timer);
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(Timer2, &QTimer::timeout, this, &RoomWindow::Timer2Timer);
+    auto* middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(2);
+    middle->addWidget(&Transcript(), 1);
+    middle->addWidget(nickList_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolBar_);
+    layout->addWidget(topGap_);
+    layout->addLayout(middle, 1);
+    layout->addWidget(&Input());
+    layout->addWidget(statusBar_);
 
-    SetInRoomLook(false);
+    customActionPanel_ = new CustomActionPanel(&Transcript(), this);
+    connect(customActionPanel_, &CustomActionPanel::Accepted, this, [this](const QString& action) {
+        // After a failure (reported already) the panel stays open with its text.
+        if (SendAction(action)) customActionPanel_->hide();
+    });
+    tools_ = new RoomTools(*this, *toolBar_);
+    nickActions_ = new NickListActions(*this, *tools_);
+    flasher_ = new TitleBarFlasher([this] { return Frame() && Frame()->IsActiveChild(this); }, this);
+
+    connect(toolBar_, &RoomToolBar::JoinClicked, this, &RoomWindow::onJoinClicked);
+    connect(toolBar_, &RoomToolBar::LeaveClicked, this, [this] { Leave(QString()); });
+    connect(toolBar_, &RoomToolBar::ActionChosen, this, &RoomWindow::RunAction);
+    connect(toolBar_, &RoomToolBar::SaveClicked, this, &RoomWindow::onSaveClicked);
+    connect(toolBar_, &RoomToolBar::CloseClicked, this, [this] {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            sub->close();
+        else
+            close();
+    });
+
+    toolBar_->SetInRoomLook(false, false);
     resize(kWidth, kHeight);
 }
 
-RoomWindow::~RoomWindow() = default;
-
-LineConnection* RoomWindow::Connection() const { return frame_ ? &frame_->Connection() : nullptr; }
-QString RoomWindow::OwnNick() const { return frame_ ? frame_->CurrentNick() : QString(); }
-
-void RoomWindow::WriteLine(const std::string& line)
+void RoomWindow::PlaceInFrame()
 {
-    if (!frame_)
-        throw TransportError("not connected");
-    frame_->Connection().WriteLine(line);
-}
-
-void RoomWindow::WriteLines(const std::vector<std::string>& lines)
-{
-    if (!frame_)
-        throw TransportError("not connected");
-    frame_->Connection().WriteLines(lines);
-}
-
-void RoomWindow::FormCreate()
-{
-    QMdiSubWindow* sub = SubWindow();
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!sub) {
         resize(kWidth, kHeight);
         return;
     }
-    if (sub_ != sub) {
-        sub_ = sub;
-        sub->installEventFilter(this);
-        connect(sub, &QMdiSubWindow::windowStateChanged, this, &RoomWindow::SubWindowStateChanged);
-    }
+    if (flasher_->Watch(sub))
+        connect(sub, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
+                    if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive))
+                        onActivated();
+                });
     // A window opened while another is maximised is maximised too; its
     // restored size is set when it is restored.
     if (!sub->isMaximized())
         sub->resize(kWidth, kHeight);
 }
 
-QMdiSubWindow* RoomWindow::SubWindow() const
-{
-    return qobject_cast<QMdiSubWindow*>(parentWidget());
-}
+bool RoomWindow::InRoom() const { return toolBar_->InRoomLook(); }
 
-bool RoomWindow::InRoom() const { return !joinbtn->isEnabled(); }
+const QStringList& RoomWindow::BanList() const { return tools_->BanList(); }
 
 // --- Joining and leaving ---
 
@@ -140,90 +141,73 @@ std::string RoomWindow::WireNameFor(const QString& room) const
     return !roomWire_.empty() && room == Title() ? roomWire_ : ToWire(room);
 }
 
-void RoomWindow::NoteBan(const QString& nick)
-{
-    if (!banList_.contains(nick, Qt::CaseInsensitive)) banList_ << nick;
-}
+void RoomWindow::onJoinClicked() { Join(toolBar_->SelectedRoom()); }
 
-void RoomWindow::joinbtnClick()
+void RoomWindow::Join(const QString& typed, const QString& key)
 {
-    MoveToAppendPosition(*transcript_);
-    QString room = ComboBoxEx1->currentText();
+    if (typed != toolBar_->SelectedRoom())
+        toolBar_->SetSelectedRoom(typed);
+    TranscriptView& transcript = Transcript();
+    MoveToAppendPosition(transcript);
+    QString room = toolBar_->SelectedRoom();
     // A typed "#" is the one the line puts in front anyway.
     if (room.startsWith(u'#')) {
         room.remove(0, 1);
-        ComboBoxEx1->setEditText(room);
+        toolBar_->SetSelectedRoom(room);
     }
-    if (room == kSelectRoom || TrimControls(room).isEmpty()) {
-        WriteSystemNote(*transcript_, QStringLiteral("Please selece a room from the list or type the room name"));
+    if (TrimControls(room).isEmpty()) {
+        WriteSystemNote(transcript, QStringLiteral("Please selece a room from the list or type the room name"));
         return;
     }
     // A name the server listed goes back as it came, whatever its shown
     // text holds in place of its control bytes.
     const bool serversOwn = HasRoomOnWire() && room == Title();
     if (!serversOwn && SplitsOnTheWire(room)) {
-        WriteSystemNote(*transcript_, QStringLiteral("A room name cannot hold spaces or commas"));
+        WriteSystemNote(transcript, QStringLiteral("A room name cannot hold spaces or commas"));
         return;
     }
-    banList_.clear();
-    WriteSystemNote(*transcript_, QStringLiteral("Trying to join room \"") + room + u'"');
+    tools_->ClearBans();
+    WriteSystemNote(transcript, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
-    try {
-        WriteLine(sent::JoinLine(WireNameFor(room), ToWire(std::exchange(joinKey_, QString()))));
-    } catch (const TransportError&) {
-        WriteSystemNote(*transcript_, kNotConnected);
+    if (!WriteLinesOrNote({sent::JoinLine(WireNameFor(room), ToWire(key))}))
         return;  // the controls stay as they were
-    }
-    SetInRoomLook(true);
-    Edit1->setFocus();
+    toolBar_->SetInRoomLook(true, tools_->Advertising());
+    Input().FocusLine();
 }
 
 void RoomWindow::ConnectionLost(bool byUser)
 {
     if (InRoom()) {
         rejoinPending_ = true;
-        ComboBoxEx1->setEditText(Title());
+        toolBar_->SetSelectedRoom(Title());
     }
-    StopAdvertisement();
-    SetInRoomLook(false);
+    tools_->StopAdvertisement();
+    toolBar_->SetInRoomLook(false, false);
     nickList_->ClearEntries();
     SetHostControlsEnabled(false);
-    MoveToAppendPosition(*transcript_);
-    WriteSystemNote(*transcript_, byUser ? QStringLiteral("Disconnected from the server.")
-                                 : QStringLiteral("The connection to the server was lost"));
+    ChatWindow::ConnectionLost(byUser);
 }
 
-void RoomWindow::Rejoin()
+void RoomWindow::Rejoin(bool sameServer)
 {
-    if (!rejoinPending_)
+    if (!std::exchange(rejoinPending_, false) || !sameServer)
         return;
-    rejoinPending_ = false;
-    ComboBoxEx1->setEditText(Title());
-    joinbtnClick();
+    Join(Title());
 }
-
-void RoomWindow::partbtnClick() { Leave(QString()); }
 
 void RoomWindow::Leave(const QString& reason)
 {
     try {
-        WriteLine(sent::PartSelectorLine(WireNameFor(ComboBoxEx1->currentText()), ToWire(reason)));
+        if (!Connection())
+            throw TransportError("not connected");
+        Connection()->WriteLine(sent::PartSelectorLine(WireNameFor(toolBar_->SelectedRoom()), ToWire(reason)));
     } catch (const TransportError&) {
         return;
     }
-    StopAdvertisement();
-    SetInRoomLook(false);
-    exitbtn->setEnabled(true);
+    tools_->StopAdvertisement();
+    toolBar_->SetInRoomLook(false, false);
     nickList_->ClearEntries();
     SetTitle(QString());
-}
-
-void RoomWindow::exitbtnClick()
-{
-    if (QMdiSubWindow* sub = SubWindow())
-        sub->close();
-    else
-        close();
 }
 
 void RoomWindow::closeEvent(QCloseEvent* event)
@@ -231,85 +215,89 @@ void RoomWindow::closeEvent(QCloseEvent* event)
     // Only a window that is in a room has a room to leave.
     if (InRoom() && Connection() && Connection()->Connected()) {
         try {
-            WriteLine(sent::PartRoomLine(RoomOnWire()));
+            Connection()->WriteLine(sent::PartRoomLine(RoomOnWire()));
         } catch (const TransportError&) {
             // Closed meanwhile: the window goes all the same.
         }
     }
-    Timer1->stop();
-    Timer2->stop();
+    flasher_->Stop();
+    tools_->StopAdvertisement();
     event->accept();
 }
 
-// --- Input line ---
+// --- Input line and sending ---
 
-void RoomWindow::Edit1KeyDown()
+void RoomWindow::onInputEntered()
 {
     const auto inRoom = [this] {
         if (InRoom()) return true;
-        WriteSystemNote(*transcript_, QStringLiteral("Please join a room first"));
+        WriteSystemNote(Transcript(), QStringLiteral("Please join a room first"));
         return false;
     };
-    RunTypedLine(*Panel2, *transcript_, [this](const TypedLine& line) { RunTypedCommand(line); },
+    RunTypedLine(Input(), Transcript(), [this](const TypedLine& line) { RunTypedCommand(line); },
                  [this](const QString& line) { return SendMessage(line); }, inRoom);
 }
 
 bool RoomWindow::SendMessage(const QString& line)
 {
-    MoveToAppendPosition(*transcript_);
-    try {
-        WriteLines(sent::RoomMessageLines(RoomOnWire(), ToWire(line)));
-    } catch (const TransportError&) {
-        WriteSystemNote(*transcript_, kNotConnected);
+    if (!WriteLinesOrNote(sent::RoomMessageLines(RoomOnWire(), ToWire(line))))
         return false;
-    }
-    WriteOwnLine(*transcript_, OwnNick(), line);
+    WriteOwnLine(Transcript(), OwnNick(), line);
     return true;
 }
-
-// --- Actions ---
 
 bool RoomWindow::SendAction(const QString& action)
 {
-    if (!WriteLinesOrTell(frame_ ? &frame_->Connection() : nullptr,
-                          sent::RoomActionLines(RoomOnWire(), ToWire(action)), this))
+    if (!WriteLinesOrTell(Connection(), sent::RoomActionLines(RoomOnWire(), ToWire(action)), this))
         return false;
-    MoveToAppendPosition(*transcript_);
-    WriteActionLine(*transcript_, OwnNick(), action);
+    MoveToAppendPosition(Transcript());
+    WriteActionLine(Transcript(), OwnNick(), action);
     return true;
 }
 
-void RoomWindow::OfferDate1Click() { RunCannedAction(8); }
-
-void RoomWindow::Custom1Click()
+bool RoomWindow::SendRoomLines(const std::vector<std::string>& lines)
 {
-    PlacePanels();
-    Panel3->Open();
+    for (const std::string& line : lines)
+        if (!LineConnection::Sendable(line)) {
+            MoveToAppendPosition(Transcript());
+            WriteWarningNote(Transcript(), kUnsendableNote);
+            return false;
+        }
+    return WriteLinesOrTell(Connection(), lines, this);
 }
 
-void RoomWindow::Button1Click()
+void RoomWindow::RunAction(int index)
 {
-    // After a failure (reported already) the panel stays open with its text.
-    if (SendAction(Panel3->Edit2->text()))
-        Panel3->hide();
-}
-
-void RoomWindow::Button2Click() { Panel3->hide(); }
-
-// --- Activation and attention flashing ---
-
-void RoomWindow::SubWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
-{
-    if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive))
-        FormActivate();
-}
-
-void RoomWindow::FormActivate()
-{
-    flashPhase_ = 0;
-    if (!frame_)
+    if (index < 0) {
+        customActionPanel_->OpenForAction();
         return;
-    frame_->ChangeIgnoreList([this](IgnoreEntries& list) {
+    }
+    const QList<CannedAction>& entries = CannedActions();
+    if (index >= entries.size())
+        return;
+    const CannedAction& entry = entries[index];
+    const QString nick = nickList_->SelectedNick();
+    if (entry.needsNick && nick.isEmpty()) {
+        WriteWarningNote(Transcript(), QStringLiteral("To use this action first select a user in the list"));
+        return;
+    }
+    SendAction(QString::fromStdString(entry.text(ToWire(nick))));
+}
+
+void RoomWindow::SetHostControlsEnabled(bool enabled)
+{
+    nickActions_->SetHostEntriesEnabled(enabled);
+    toolBar_->SetBanListEnabled(enabled);
+}
+
+// --- Activation and attention ---
+
+void RoomWindow::onActivated()
+{
+    flasher_->Rest();
+    if (!Frame())
+        return;
+    Frame()->ChangeIgnoreList([this](IgnoreEntries& list) {
         const QStringList entries = list.Entries();
         for (const QString& entry : entries) {
             // An empty entry would begin every nick.
@@ -327,112 +315,13 @@ void RoomWindow::FormActivate()
     });
 }
 
-void RoomWindow::StartAttention()
-{
-    if (frame_ && frame_->IsActiveChild(this))
-        return;
-    if (!Timer1->isActive())
-        Timer1->start(timing().flashMs);
-}
-
-void RoomWindow::Timer1Timer()
-{
-    if (frame_ && frame_->IsActiveChild(this)) {
-        Timer1->stop();
-        flashPhase_ = 0;
-        if (flashLit_) {
-            flashLit_ = false;
-            if (sub_)
-                sub_->update();
-        }
-        return;
-    }
-    flashLit_ = flashPhase_ == 1;
-    flashPhase_ = 1 - flashPhase_;
-    if (sub_)
-        sub_->update();
-}
-
-bool RoomWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == sub_ && event->type() == QEvent::Paint && flashLit_ && !paintingFlash_) {
-        // The frame and title bar first, as always; then the title bar once
-        // more in the active look on top.
-        paintingFlash_ = true;
-        static_cast<QObject*>(sub_.data())->event(event);
-        paintingFlash_ = false;
-        PaintFlashLook();
-        return true;
-    }
-    // "[Select Room]" is a prompt: the first key typed replaces it.
-    if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) && event->type() == QEvent::FocusIn &&
-        ComboBoxEx1->currentText() == kSelectRoom)
-        QTimer::singleShot(0, ComboBoxEx1->lineEdit(), &QLineEdit::selectAll);
-    if ((watched == ComboBoxEx1 || watched == ComboBoxEx1->lineEdit()) &&
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Only an Enter pressed here joins on its release: the release of
-            // the Enter that chose Chat > New lands in the new window's selector.
-            if (event->type() == QEvent::KeyPress) {
-                enterPressedInSelector_ = !key->isAutoRepeat() || enterPressedInSelector_;
-            } else if (!key->isAutoRepeat() && enterPressedInSelector_) {
-                enterPressedInSelector_ = false;
-                if (ComboBoxEx1->isEnabled()) joinbtnClick();
-                return true;
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void RoomWindow::PaintFlashLook()
-{
-    if (!sub_ || sub_->isMaximized())
-        return;
-    QStyle* style = sub_->style();
-    QStyleOptionTitleBar option;
-    option.initFrom(sub_);
-    option.state |= QStyle::State_Active;
-    option.titleBarState = static_cast<int>(sub_->windowState()) | QStyle::State_Active;
-    option.titleBarFlags = sub_->windowFlags();
-    option.subControls = QStyle::SC_All;
-    option.activeSubControls = QStyle::SC_None;
-    option.palette.setCurrentColorGroup(QPalette::Active);
-    option.icon = sub_->windowIcon();
-    option.rect = QRect(0, 0, sub_->width(), style->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub_));
-
-    QPainter painter(sub_);
-    painter.setFont(QApplication::font("QMdiSubWindowTitleBar"));
-    const QRect label = style->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarLabel, sub_);
-    option.text = painter.fontMetrics().elidedText(sub_->windowTitle(), Qt::ElideRight, label.width());
-    style->drawComplexControl(QStyle::CC_TitleBar, &option, &painter, sub_);
-}
-
-// --- Transcript ---
-
-void RoomWindow::mainchatChange()
-{
-    MoveToAppendPosition(*transcript_);
-    transcript_->ScrollCaretIntoView();
-}
-
-void RoomWindow::ToolButton9Click()
-{
-    AskAndSaveTranscript(this, *transcript_, frame_ ? frame_->AccountFolder() : QString());
-}
+void RoomWindow::StartAttention() { flasher_->Start(); }
 
 void RoomWindow::resizeEvent(QResizeEvent* event)
 {
-    FitRowsToHeight();
-    QWidget::resizeEvent(event);
-    PlacePanels();
-}
-
-void RoomWindow::FitRowsToHeight()
-{
-    const int essential = ToolBar1->sizeHint().height() + kLeastTranscriptHeight +
-                          Panel2->sizeHint().height() - (Panel2->StyleBarShown() ? Panel2->StyleBarHeight() : 0);
+    InputBar& input = Input();
+    const int essential = toolBar_->sizeHint().height() + kLeastTranscriptHeight + input.sizeHint().height() -
+                          (input.StyleBarShown() ? input.StyleBarHeight() : 0);
     int room = height() - essential;
     const auto keep = [&room](int needed) {
         const bool fits = room >= needed;
@@ -440,33 +329,11 @@ void RoomWindow::FitRowsToHeight()
         return fits;
     };
     // The most useful part claims the room first.
-    const bool styleBar = keep(Panel2->StyleBarHeight());
-    const bool gap = keep(Panel1->minimumHeight());
-    const bool statusBar = keep(StatusBar1->sizeHint().height());
-    Panel2->SetStyleBarShown(styleBar);
-    Panel1->setVisible(gap);
-    StatusBar1->setVisible(statusBar);
-}
-
-void RoomWindow::PlacePanels()
-{
-    // The panels float over the top left of the transcript; the lists get
-    // the height the transcript leaves them.
-    const QRect chat = transcript_->geometry();
-    const int width = qMax(160, qMin(chat.width() - 16, 380));
-    const int listHeight = qMax(120, qMin(chat.height() - 16, 260));
-    const auto place = [&](QWidget* panel, int height) {
-        panel->setGeometry(chat.left() + 8, chat.top() + 8, width, height);
-        panel->raise();
-    };
-    place(Panel3, Panel3->sizeHint().height());
-    place(Panel4, Panel4->sizeHint().height());
-    place(Panel5, listHeight);
-    place(invitepanel, listHeight);
-}
-
-void RoomWindow::ConnectionEndedBecause(const QString& why)
-{
-    MoveToAppendPosition(*transcript_);
-    WriteSystemNote(*transcript_, why);
+    const bool styleBar = keep(input.StyleBarHeight());
+    const bool gap = keep(topGap_->minimumHeight());
+    const bool statusBar = keep(statusBar_->sizeHint().height());
+    input.SetStyleBarShown(styleBar);
+    topGap_->setVisible(gap);
+    statusBar_->setVisible(statusBar);
+    QWidget::resizeEvent(event);
 }

@@ -1,4 +1,5 @@
 #include "events/membership_events.h"
+#include "chat/chat_colors.h"
 
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
@@ -17,17 +18,16 @@
 
 #include <optional>
 
+using namespace chat_colors;
+
 namespace {
 
-const QColor kGreen(0, 128, 0);
-const QColor kGrey(128, 128, 128);
-const QColor kRed(255, 0, 0);
 
 // One status line at the end of the transcript, italic, in colour, bold only
 // when the line names it.
 void AppendStatus(ChatSession& session, RoomWindow& window, const QColor& colour, std::optional<bool> bold, const QString& text)
 {
-    TranscriptView& view = *window.transcript_;
+    TranscriptView& view = window.Transcript();
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);
@@ -103,7 +103,7 @@ void HandleJoin(ChatSession& session, const IrcMessage& line)
     if (!window)
         return;
     const QString nick = ShownWireText(line.nick);
-    NickListView& list = *window->nickList_;
+    NickListView& list = window->NickList();
     if (!TrimControls(nick).isEmpty() && !FindNickEntryExact(list, nick) &&
         !FindNickEntryExact(list, u'@' + TrimControls(nick))) {
         const int icon = IgnoreSnapshot(session).Holds(nick) ? kIgnoredIcon : kNormalIcon;
@@ -121,7 +121,7 @@ void HandlePart(ChatSession& session, const IrcMessage& line)
     // Leaving a room oneself is the window's own business.
     if (!window || nick == ownnick)
         return;
-    window->nickList_->RemoveEntry(FindNickEntryExact(*window->nickList_, nick));
+    window->NickList().RemoveEntry(FindNickEntryExact(window->NickList(), nick));
     AppendStatus(session, *window, kGrey, true, nick + QStringLiteral(" has left the room"));
 }
 
@@ -133,10 +133,10 @@ void HandleQuit(ChatSession& session, const IrcMessage& line)
     for (QWidget* child : frame.ChildWindows()) {
         if (auto* room = qobject_cast<RoomWindow*>(child)) {
             // Written only where the user was listed.
-            QTreeWidgetItem* entry = FindNickEntryExact(*room->nickList_, nick);
+            QTreeWidgetItem* entry = FindNickEntryExact(room->NickList(), nick);
             if (!entry)
                 continue;
-            room->nickList_->RemoveEntry(entry);
+            room->NickList().RemoveEntry(entry);
             AppendStatus(session, *room, kGrey, true, text);
         }
     }
@@ -151,7 +151,7 @@ void HandleKick(ChatSession& session, const IrcMessage& line)
         return;
     const QString kicked = ShownWireText(SecondWord(line.params));
     const QString reason = TrailingText(line.params, 2);
-    window->nickList_->RemoveEntry(FindNickEntryExact(*window->nickList_, TrimControls(kicked)));
+    window->NickList().RemoveEntry(FindNickEntryExact(window->NickList(), TrimControls(kicked)));
     AppendStatus(session, *window, kRed, true,
                  ShownWireText(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
                      u')');
@@ -177,14 +177,14 @@ void HandleMode(ChatSession& session, const IrcMessage& line)
     const QString bareTarget = TrimControls(target);
     const QString mode = TrimControls(FromWire(modeWord));
 
-    TranscriptView& view = *window->transcript_;
+    TranscriptView& view = window->Transcript();
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);
     view.SetSelColor(kRed);
     view.SetSelBold(true);
     view.SetSelItalic(true);
-    NickListView& list = *window->nickList_;
+    NickListView& list = window->NickList();
     if (mode == QLatin1String("+b")) {
         view.SetSelText(nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room"));
     } else if (mode == QLatin1String("-b")) {
@@ -208,7 +208,7 @@ void HandleNames(ChatSession& session, const IrcMessage& line)
     RoomWindow* window = FindRoomWindow(frame, line);
     if (!window)
         return;
-    NickListView& list = *window->nickList_;
+    NickListView& list = window->NickList();
     const IgnoreSnapshot ignored(session);
     const QStringList names = TrailingText(line.params, 3).split(u' ', Qt::SkipEmptyParts);
     for (const QString& name : names) {

@@ -1,4 +1,5 @@
 #include "events/message_events.h"
+#include "chat/chat_colors.h"
 
 #include "chat/private_window.h"
 #include "chat/renderer.h"
@@ -17,11 +18,10 @@
 
 #include <string_view>
 
+using namespace chat_colors;
+
 namespace {
 
-const QColor kBlack(0, 0, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kPurple(128, 0, 128);
 
 // Bytes that carry meaning in chat text: the CTCP marker and the formatting bytes.
 bool IsFormattingByte(unsigned char c)
@@ -73,7 +73,7 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
 {
     RoomWindow* room = FindRoomWindow(session.Frame(), line);
     if (!room) return;
-    TranscriptView& view = *room->transcript_;
+    TranscriptView& view = room->Transcript();
     session.JoinBatch(&view);
     TranscriptView::Batch batch(view);
     MoveToAppendPosition(view);
@@ -81,7 +81,7 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
     StartPlainLine(view);
     const QString nick = SenderName(line);
     const QString text = MessageText(line);
-    room->Panel2->NoteSpeaker(nick);
+    room->NoteSpeaker(nick);
     if (text.size() >= 7 && text.left(7).toLower() == QStringLiteral("\x01" "action")) {
         QString action = text.mid(7);
         // A closing marker from another client is not part of what is shown.
@@ -111,7 +111,7 @@ void ShowPrivateLine(ChatSession& session, const IrcMessage& line)
         kind = IncomingKind::AwayReply;
     else if (text::LowerAscii(line.command) == "notice")
         kind = IncomingKind::Notice;
-    session.JoinBatch(w->transcript_);
+    session.JoinBatch(&w->Transcript());
     const QString text = MessageText(line);
     w->AppendIncomingLine(SenderName(line), text, kind);
     if (kind == IncomingKind::Message)
@@ -214,7 +214,7 @@ void HandlePrivatePartnerQuit(ChatSession& session, const IrcMessage& line)
     const QString nick = ShownWireText(line.nick);
     for (QWidget* child : session.Frame().PrivateWindowsNamed(nick))
         if (auto* w = qobject_cast<PrivateWindow*>(child); w && w->Title() == nick) {
-            session.JoinBatch(w->transcript_);
+            session.JoinBatch(&w->Transcript());
             w->PartnerQuit(nick, ShownWireText(line.params));
         }
 }

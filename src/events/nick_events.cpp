@@ -1,4 +1,5 @@
 #include "events/nick_events.h"
+#include "chat/chat_colors.h"
 
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
@@ -15,9 +16,10 @@
 
 #include <QColor>
 
+using namespace chat_colors;
+
 namespace {
 
-const QColor kGrey(128, 128, 128);
 
 // The new nick: the first parameter, without the ":" servers put before it.
 QString NewNickOf(const IrcMessage& line)
@@ -81,13 +83,13 @@ void HandleNick(ChatSession& session, const IrcMessage& line)
         auto* room = qobject_cast<RoomWindow*>(child);
         if (!room) continue;
         QString mark;
-        QTreeWidgetItem* entry = FindMember(*room->nickList_, oldNick, mark);
+        QTreeWidgetItem* entry = FindMember(room->NickList(), oldNick, mark);
         if (!entry) continue;  // said only where they are
-        RenameEntry(*room->nickList_, entry, mark + newNick, ignored);
-        AppendRenameLine(session, *room->transcript_, text);
+        RenameEntry(room->NickList(), entry, mark + newNick, ignored);
+        AppendRenameLine(session, room->Transcript(), text);
     }
     for (QWidget* child : frame.PrivateWindowsNamed(oldNick))
-        if (auto* w = qobject_cast<PrivateWindow*>(child)) AppendRenameLine(session, *w->transcript_, text);
+        if (auto* w = qobject_cast<PrivateWindow*>(child)) AppendRenameLine(session, w->Transcript(), text);
 
     if (!own) return;
     session.SetOwnNick(newNick);

@@ -128,7 +128,7 @@ void HandleJoinError(ChatSession& session, const IrcMessage& line, int code)
     case 474: text = QStringLiteral("Can not join this room, You are banned"); break;
     default: text = ShownWireText(line.params); break;  // the server's own words
     }
-    TranscriptView& view = *window->transcript_;
+    TranscriptView& view = window->Transcript();
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);

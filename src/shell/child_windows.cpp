@@ -226,19 +226,17 @@ RoomWindow* ChildWindowRegistry::NewRoom()
 {
     auto* window = new RoomWindow(&frame_);
     window->SetTitle(QStringLiteral("No Room"));
-    Add(window, [window](QMdiSubWindow*) { window->FormCreate(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
+    Add(window, [window](QMdiSubWindow*) { window->PlaceInFrame(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
     return window;
 }
 
 RoomWindow* ChildWindowRegistry::OpenRoom(const QString& room, const std::string& wireName)
 {
     auto* window = new RoomWindow(&frame_);
-    Add(window, [window](QMdiSubWindow*) { window->FormCreate(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
+    Add(window, [window](QMdiSubWindow*) { window->PlaceInFrame(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
     window->SetTitle(room);
     window->SetRoomOnWire(wireName);
-    window->titleid->setText(room);
-    window->ComboBoxEx1->setEditText(window->Title());
-    window->joinbtnClick();
+    window->Join(window->Title());
     return window;
 }
 
@@ -252,11 +250,9 @@ RoomWindow* ChildWindowRegistry::ShowRoom(const QString& room, const std::string
     // refused leaves the window as it was, without the user in its list.
     const QString own = TrimControls(frame_.CurrentNick());
     const bool listed = open->InRoom() && !own.isEmpty() &&
-                        (open->nickList_->FindExact(own) || open->nickList_->FindExact(u'@' + own));
-    if (!listed) {
-        open->ComboBoxEx1->setEditText(open->Title());
-        open->joinbtnClick();
-    }
+                        (open->NickList().FindExact(own) || open->NickList().FindExact(u'@' + own));
+    if (!listed)
+        open->Join(open->Title());
     return open;
 }
 
@@ -309,7 +305,6 @@ void ChildWindowRegistry::Unindex(const QObject* w)
 PrivateWindow* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
 {
     auto* w = new PrivateWindow;
-    w->titleid->setText(nick);
     w->SetConnection(&frame_.Connection());
     w->SetFrame(&frame_);
     w->SetOwnNick(frame_.CurrentNick());

@@ -70,12 +70,7 @@ void ConnectionLifecycle::RejoinRooms()
 {
     const bool sameServer = connection_.Host() == rejoinHost_;
     for (QWidget* child : frame_.ChildWindows()) {
-        auto* room = qobject_cast<RoomWindow*>(child);
-        if (!room || !room->RejoinPending()) continue;
-        if (sameServer)
-            room->Rejoin();
-        else
-            room->ForgetRejoin();
+        if (auto* room = qobject_cast<RoomWindow*>(child)) room->Rejoin(sameServer);
     }
 }
 

@@ -32,21 +32,15 @@ QWidget* MainWindow::JoinRoom(const QString& room, const QString& key)
         auto* window = qobject_cast<RoomWindow*>(child);
         if (!window || window->Title().compare(room, Qt::CaseInsensitive) != 0)
             continue;
-        if (!window->InRoom()) {
-            window->ComboBoxEx1->setEditText(room);
-            window->SetJoinKey(key);
-            window->joinbtnClick();
-        }
+        if (!window->InRoom())
+            window->Join(room, key);
         BringToFront(window);
         return window;
     }
     // The opener's road, with the key for the one join it makes.
     RoomWindow* window = NewRoomWindow();
     window->SetTitle(room);
-    window->titleid->setText(room);
-    window->ComboBoxEx1->setEditText(room);
-    window->SetJoinKey(key);
-    window->joinbtnClick();
+    window->Join(room, key);
     BringToFront(window);
     return window;
 }

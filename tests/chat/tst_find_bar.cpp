@@ -2,6 +2,7 @@
 #include "chat/find_bar.h"
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -55,17 +56,17 @@ void TestFindBar::find()
     host.show();
     bar.Open();
     QVERIFY(bar.isVisible());
-    QTest::keyClicks(bar.findEdit, needle);
+    QTest::keyClicks(Control<QLineEdit>(bar, "findLine"), needle);
     for (const QChar key : keys)
-        QTest::keyClick(bar.findEdit, Qt::Key_Return, key == u'p' ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(bar.countLabel->text(), count);
+        QTest::keyClick(Control<QLineEdit>(bar, "findLine"), Qt::Key_Return, key == u'p' ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(Control<QLabel>(bar, "matchCount")->text(), count);
     if (line >= 0) {
         QCOMPARE(view->textCursor().block().blockNumber(), line);
         QCOMPARE(view->textCursor().selectedText().toLower(), needle.toLower());
     } else {
         QVERIFY(!view->textCursor().hasSelection());  // nothing still marked as if found
     }
-    QTest::keyClick(bar.findEdit, Qt::Key_Escape);
+    QTest::keyClick(Control<QLineEdit>(bar, "findLine"), Qt::Key_Escape);
     QVERIFY(!bar.isVisible());
     QVERIFY(view->extraSelections().isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "chat/input_bar.h"
 #include "chat/nick_completion.h"
 #include "chat/typed_commands.h"
+#include "support/window_controls.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -119,29 +120,29 @@ void TestInputHelpers::keysInTheInputLine()
     InputBar input;
     input.SetCompletionNicks([] { return QStringList{"Bob", "Bea"}; });
     input.NoteSpeaker(QStringLiteral("Bob"));
-    input.Edit1->setText(QStringLiteral("b"));
-    QTest::keyClick(input.Edit1, Qt::Key_Tab);
-    QCOMPARE(input.Edit1->text(), QStringLiteral("Bob: "));
-    QTest::keyClick(input.Edit1, Qt::Key_Tab);
-    QCOMPARE(input.Edit1->text(), QStringLiteral("Bea: "));
+    InputLine(input)->setText(QStringLiteral("b"));
+    QTest::keyClick(InputLine(input), Qt::Key_Tab);
+    QCOMPARE(InputLine(input)->text(), QStringLiteral("Bob: "));
+    QTest::keyClick(InputLine(input), Qt::Key_Tab);
+    QCOMPARE(InputLine(input)->text(), QStringLiteral("Bea: "));
 
     // Sent bold and red; recalled with the style, the draft without it.
-    input.ToolButton5->setChecked(true);
-    input.colorcomo->setCurrentIndex(4);
-    input.Edit1->setText(QStringLiteral("hello"));
-    QTest::keyClick(input.Edit1, Qt::Key_Return);
-    input.Edit1->clear();
-    input.ToolButton5->setChecked(false);
-    input.colorcomo->setCurrentIndex(-1);
-    input.Edit1->setText(QStringLiteral("half"));
-    QTest::keyClick(input.Edit1, Qt::Key_Up);
-    QCOMPARE(input.Edit1->text(), QStringLiteral("hello"));
-    QVERIFY(input.ToolButton5->isChecked());
-    QCOMPARE(input.colorcomo->currentIndex(), 4);
-    QTest::keyClick(input.Edit1, Qt::Key_Down);
-    QCOMPARE(input.Edit1->text(), QStringLiteral("half"));
-    QVERIFY(!input.ToolButton5->isChecked());
-    QCOMPARE(input.colorcomo->currentIndex(), -1);
+    Control<QToolButton>(input, "boldButton")->setChecked(true);
+    Control<QComboBox>(input, "colourPicker")->setCurrentIndex(4);
+    InputLine(input)->setText(QStringLiteral("hello"));
+    QTest::keyClick(InputLine(input), Qt::Key_Return);
+    InputLine(input)->clear();
+    Control<QToolButton>(input, "boldButton")->setChecked(false);
+    Control<QComboBox>(input, "colourPicker")->setCurrentIndex(-1);
+    InputLine(input)->setText(QStringLiteral("half"));
+    QTest::keyClick(InputLine(input), Qt::Key_Up);
+    QCOMPARE(InputLine(input)->text(), QStringLiteral("hello"));
+    QVERIFY(Control<QToolButton>(input, "boldButton")->isChecked());
+    QCOMPARE(Control<QComboBox>(input, "colourPicker")->currentIndex(), 4);
+    QTest::keyClick(InputLine(input), Qt::Key_Down);
+    QCOMPARE(InputLine(input)->text(), QStringLiteral("half"));
+    QVERIFY(!Control<QToolButton>(input, "boldButton")->isChecked());
+    QCOMPARE(Control<QComboBox>(input, "colourPicker")->currentIndex(), -1);
 }
 
 QTEST_MAIN(TestInputHelpers)

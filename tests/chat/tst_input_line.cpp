@@ -4,6 +4,7 @@
 #include "chat/irc_colors.h"
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -106,31 +107,30 @@ void TestInputLine::builtLineRendersAsTyped()
 void TestInputLine::startsUnstyled()
 {
     InputBar input;
-    QCOMPARE(input.objectName(), QStringLiteral("Panel2"));
-    for (const char* name : {"ToolButton5", "ToolButton6", "ToolButton7"}) {
+    for (const char* name : {"boldButton", "underlineButton", "strikeButton"}) {
         auto* button = input.findChild<QToolButton*>(QLatin1String(name));
         QVERIFY2(button && button->isCheckable() && !button->isChecked(), name);
     }
-    QComboBox* colours = input.findChild<QComboBox*>(QStringLiteral("colorcomo"));
+    QComboBox* colours = input.findChild<QComboBox*>(QStringLiteral("colourPicker"));
     QVERIFY(colours);
     QCOMPARE(colours->count(), 16);
     QCOMPARE(colours->currentIndex(), -1);
     QCOMPARE(colours->itemText(15), QStringLiteral("Light Grey"));
-    QComboBox* icons = input.findChild<QComboBox*>(QStringLiteral("iconcomo"));
+    QComboBox* icons = input.findChild<QComboBox*>(QStringLiteral("emoticonPicker"));
     QVERIFY(icons);
     QCOMPARE(icons->count(), 10);
     QCOMPARE(icons->currentIndex(), -1);
     QCOMPARE(icons->width(), 51);
     for (int i = 0; i < icons->count(); ++i)
         QVERIFY(!icons->itemIcon(i).isNull());
-    QVERIFY(input.findChild<QLineEdit*>(QStringLiteral("Edit1")));
+    QVERIFY(input.findChild<QLineEdit*>(QStringLiteral("inputLine")));
 }
 
 void TestInputLine::colourListShowsWholeNames()
 {
     // The box itself may be narrow; its drop-down list shows every name whole.
     InputBar input;
-    QComboBox* colours = input.colorcomo;
+    QComboBox* colours = Control<QComboBox>(input, "colourPicker");
     const QFontMetrics metrics(colours->view()->font());
     int longest = 0;
     for (int i = 0; i < colours->count(); ++i)
@@ -154,7 +154,7 @@ void TestInputLine::boxesSizedAsTheirEntriesNeed()
     QFETCH(QString, change);
     InputBar lines[3];
     for (InputBar& line : lines) line.show();
-    for (QComboBox* box : {lines[1].colorcomo, lines[1].iconcomo}) {
+    for (QComboBox* box : {Control<QComboBox>(lines[1], "colourPicker"), Control<QComboBox>(lines[1], "emoticonPicker")}) {
         if (change == QLatin1String("list opened")) {
             box->showPopup();
             box->hidePopup();
@@ -167,25 +167,26 @@ void TestInputLine::boxesSizedAsTheirEntriesNeed()
         }
     }
     for (InputBar& line : lines)
-        for (QComboBox* box : {line.colorcomo, line.iconcomo}) {
+        for (QComboBox* box : {Control<QComboBox>(line, "colourPicker"), Control<QComboBox>(line, "emoticonPicker")}) {
             QCOMPARE(box->sizeHint(), box->QComboBox::sizeHint());
             QCOMPARE(box->minimumSizeHint(), box->QComboBox::minimumSizeHint());
         }
     if (change != QLatin1String("none") && change != QLatin1String("list opened"))
-        QVERIFY(lines[1].colorcomo->sizeHint() != lines[0].colorcomo->sizeHint());
+        QVERIFY(Control<QComboBox>(lines[1], "colourPicker")->sizeHint() !=
+                Control<QComboBox>(lines[0], "colourPicker")->sizeHint());
 }
 
 void TestInputLine::appliesControlsToInput()
 {
     InputBar input;
-    input.colorcomo->setCurrentIndex(4);
-    input.ToolButton5->click();
-    input.ToolButton7->click();
-    input.Edit1->setText(QStringLiteral("hi"));
+    Control<QComboBox>(input, "colourPicker")->setCurrentIndex(4);
+    Control<QToolButton>(input, "boldButton")->click();
+    Control<QToolButton>(input, "strikeButton")->click();
+    InputLine(input)->setText(QStringLiteral("hi"));
     const QString line = input.ApplyStylesToInput();
     QCOMPARE(line, QStringLiteral(u"\u0016\u0002\u00034hi"));
     // The input line holds exactly what goes out, control bytes included.
-    QCOMPARE(input.Edit1->text(), line);
+    QCOMPARE(InputLine(input)->text(), line);
     // Pressing Enter again after a failed send puts the prefixes in front twice.
     QCOMPARE(input.ApplyStylesToInput(), QStringLiteral(u"\u0016\u0002\u00034\u0016\u0002\u00034hi"));
 }
@@ -215,13 +216,13 @@ void TestInputLine::emoticonPickerInserts()
 
     InputBar input;
     QSignalSpy sent(&input, &InputBar::EnterPressed);
-    input.Edit1->setText(before);
+    InputLine(input)->setText(before);
     if (selectionLength > 0)
-        input.Edit1->setSelection(selectionStart, selectionLength);
+        InputLine(input)->setSelection(selectionStart, selectionLength);
     else
-        input.Edit1->setCursorPosition(selectionStart);
-    emit input.iconcomo->activated(entry);
-    QCOMPARE(input.Edit1->text(), after);
+        InputLine(input)->setCursorPosition(selectionStart);
+    emit Control<QComboBox>(input, "emoticonPicker")->activated(entry);
+    QCOMPARE(InputLine(input)->text(), after);
     QCOMPARE(sent.count(), 0);
 }
 
@@ -240,25 +241,25 @@ void TestInputLine::flattensPastedLines()
     QFETCH(QString, clipboard);
     QFETCH(QString, line);
     InputBar input;
-    input.Edit1->setText(QStringLiteral("say "));
+    InputLine(input)->setText(QStringLiteral("say "));
     QApplication::clipboard()->setText(clipboard);
-    input.Edit1->setFocus();
-    QTest::keyClick(input.Edit1, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(input.Edit1->text(), line);
-    QCOMPARE(input.Edit1->cursorPosition(), line.size());
-    QTest::keyClicks(input.Edit1, QStringLiteral("!"));
-    QCOMPARE(input.Edit1->text(), line + u'!');
+    InputLine(input)->setFocus();
+    QTest::keyClick(InputLine(input), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(InputLine(input)->text(), line);
+    QCOMPARE(InputLine(input)->cursorPosition(), line.size());
+    QTest::keyClicks(InputLine(input), QStringLiteral("!"));
+    QCOMPARE(InputLine(input)->text(), line + u'!');
 }
 
 void TestInputLine::enterIsReported()
 {
     InputBar input;
     QSignalSpy sent(&input, &InputBar::EnterPressed);
-    QTest::keyClicks(input.Edit1, QStringLiteral("hello"));
-    QTest::keyClick(input.Edit1, Qt::Key_Return);
-    QTest::keyClick(input.Edit1, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClicks(InputLine(input), QStringLiteral("hello"));
+    QTest::keyClick(InputLine(input), Qt::Key_Return);
+    QTest::keyClick(InputLine(input), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(sent.count(), 2);
-    QCOMPARE(input.Edit1->text(), QStringLiteral("hello"));  // the window decides what to do with it
+    QCOMPARE(InputLine(input)->text(), QStringLiteral("hello"));  // the window decides what to do with it
 }
 
 QTEST_MAIN(TestInputLine)

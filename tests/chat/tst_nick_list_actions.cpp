@@ -12,6 +12,7 @@
 #include "side/user_info_window.h"
 #include "support/connected_frame.h"
 #include "support/prompt_recorder.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,18 +38,18 @@ struct Room {
         window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
         for (const auto& [entry, icon] : {std::pair{"Ann", kHostIcon}, {"Bob", kHostIcon},
                                           {"carl", kNormalIcon}, {"Dora", kNormalIcon}})
-            window->nickList_->AddEntry(QString::fromLatin1(entry), icon);
+            window->NickList().AddEntry(QString::fromLatin1(entry), icon);
         c.Sent();
     }
     void Select(const QString& entry)
     {
-        window->nickList_->clearSelection();
+        window->NickList().clearSelection();
         if (!entry.isEmpty())
-            window->nickList_->setCurrentItem(window->nickList_->FindExact(entry));
+            window->NickList().setCurrentItem(window->NickList().FindExact(entry));
     }
-    QTreeWidgetItem* Entry(const QString& entry) const { return window->nickList_->FindExact(entry); }
+    QTreeWidgetItem* Entry(const QString& entry) const { return window->NickList().FindExact(entry); }
     QStringList File(AccountList list) const { return AccountListFile(c.frame.AccountFolder(), list).Names(); }
-    QString Transcript() const { return window->transcript_->toPlainText(); }
+    QString Transcript() const { return window->Transcript().toPlainText(); }
 
     Connected c;
     RoomWindow* window = nullptr;
@@ -56,7 +57,7 @@ struct Room {
 
 QAction* MenuEntry(RoomWindow* window, const QString& name)
 {
-    for (QAction* entry : window->PopupMenu1->actions())
+    for (QAction* entry : Control<QMenu>(*window, "nickMenu")->actions())
         if (entry->objectName() == name)
             return entry;
     return nullptr;
@@ -120,7 +121,7 @@ void TestNickListActions::menuOrder()
 {
     RoomWindow window(nullptr);
     QStringList shown;
-    for (QAction* entry : window.PopupMenu1->actions())
+    for (QAction* entry : Control<QMenu>(window, "nickMenu")->actions())
         shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
     QCOMPARE(shown, (QStringList{"Add to buddy list", "Whisper", "-", "Ignore", "UnIgnore", "-", "Kick",
                                  "Kick and Ban", "-", "Ban", "-", "Make Host", "De-Host", "-", "Profile", "-"}));
@@ -128,7 +129,7 @@ void TestNickListActions::menuOrder()
 
 void TestNickListActions::menuEntry_data()
 {
-    QTest::addColumn<QString>("entry");      // the menu entry's component name
+    QTest::addColumn<QString>("entry");      // the menu entry's object name
     QTest::addColumn<QString>("selected");   // the selected nick-list entry, empty for none
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QStringList>("buddies");  // buddies.ini afterwards
@@ -139,34 +140,34 @@ void TestNickListActions::menuEntry_data()
     QTest::addColumn<bool>("kickPanel");
 
     const QStringList none;
-    QTest::newRow("buddy") << "Addtobuddylist1" << "carl" << none << QStringList{"carl"} << none << none
+    QTest::newRow("buddy") << "addBuddyAction" << "carl" << none << QStringList{"carl"} << none << none
                            << kNormalIcon << none << false;
-    QTest::newRow("ignore a normal user") << "Ignore1" << "carl" << none << none << QStringList{"carl"}
+    QTest::newRow("ignore a normal user") << "ignoreAction" << "carl" << none << none << QStringList{"carl"}
                                           << QStringList{"carl"} << kIgnoredIcon << none << false;
     QTest::newRow("ignore a host: @ in memory, plain nick in the file")
-        << "Ignore1" << "Bob" << none << none << QStringList{"Bob"} << QStringList{"@Bob"} << kIgnoredIcon
+        << "ignoreAction" << "Bob" << none << none << QStringList{"Bob"} << QStringList{"@Bob"} << kIgnoredIcon
         << none << false;
-    QTest::newRow("kick asks for the reason first") << "Kick1" << "carl" << none << none << none << none
+    QTest::newRow("kick asks for the reason first") << "kickAction" << "carl" << none << none << none << none
                                                     << kNormalIcon << none << true;
-    QTest::newRow("kick and ban bans at once") << "KickandBan1" << "Bob" << QStringList{"mode #Germany +b Bob"}
+    QTest::newRow("kick and ban bans at once") << "kickAndBanAction" << "Bob" << QStringList{"mode #Germany +b Bob"}
                                                << none << none << none << kHostIcon << QStringList{"Bob"} << true;
-    QTest::newRow("ban") << "Ban1" << "Dora" << QStringList{"mode #Germany +b Dora"} << none << none << none
+    QTest::newRow("ban") << "banAction" << "Dora" << QStringList{"mode #Germany +b Dora"} << none << none << none
                          << kNormalIcon << QStringList{"Dora"} << false;
-    QTest::newRow("make host") << "MakeHost1" << "carl" << QStringList{"mode #Germany +o carl"} << none << none
+    QTest::newRow("make host") << "makeHostAction" << "carl" << QStringList{"mode #Germany +o carl"} << none << none
                                << none << kNormalIcon << none << false;
-    QTest::newRow("de-host: the list waits for the server") << "DeHost1" << "Bob"
+    QTest::newRow("de-host: the list waits for the server") << "deHostAction" << "Bob"
                                                             << QStringList{"mode #Germany -o Bob"} << none << none
                                                             << none << kHostIcon << none << false;
     // A nick holding a direction control shows in an isolate that is no part of the nick.
     const QString eve = ShownText(QStringLiteral(u"\u202eEve"));
     QTest::newRow("ban a nick holding a direction control")
-        << "Ban1" << eve << QStringList{QStringLiteral(u"mode #Germany +b \u202eEve")} << none << none << none
+        << "banAction" << eve << QStringList{QStringLiteral(u"mode #Germany +b \u202eEve")} << none << none << none
         << kNormalIcon << QStringList{eve} << false;
     QTest::newRow("make host of a nick holding a direction control")
-        << "MakeHost1" << eve << QStringList{QStringLiteral(u"mode #Germany +o \u202eEve")} << none << none << none
+        << "makeHostAction" << eve << QStringList{QStringLiteral(u"mode #Germany +o \u202eEve")} << none << none << none
         << kNormalIcon << none << false;
-    for (const char* entry : {"Addtobuddylist1", "Whisper1", "Ignore1", "UnIgnore1", "Kick1", "KickandBan1", "Ban1",
-                              "MakeHost1", "DeHost1", "Information1"})
+    for (const char* entry : {"addBuddyAction", "whisperAction", "ignoreAction", "unignoreAction", "kickAction",
+                              "kickAndBanAction", "banAction", "makeHostAction", "deHostAction", "profileAction"})
         QTest::newRow(qPrintable(QStringLiteral("%1 without a selection").arg(QLatin1String(entry))))
             << entry << "" << none << none << none << none << 0 << none << false;
 }
@@ -177,7 +178,7 @@ void TestNickListActions::menuEntry()
     QFETCH(QString, selected);
     Room room;
     if (!selected.isEmpty() && !room.Entry(selected))
-        room.window->nickList_->AddEntry(selected, kNormalIcon);
+        room.window->NickList().AddEntry(selected, kNormalIcon);
     room.Select(selected);
     const int privateWindowsBefore = room.c.frame.ChildWindows().size();
 
@@ -190,7 +191,7 @@ void TestNickListActions::menuEntry()
     if (!selected.isEmpty())
         QTEST(NickListView::IconNumber(room.Entry(selected)), "icon");
     QTEST(room.window->BanList(), "banList");
-    QTEST(room.window->Panel4->isVisibleTo(room.window), "kickPanel");
+    QTEST(Control<KickReasonPanel>(*room.window, "kickReasonPanel")->isVisibleTo(room.window), "kickPanel");
     QCOMPARE(room.c.frame.ChildWindows().size(), privateWindowsBefore);  // only Whisper opens one
     QCOMPARE(prompts_->records.size(), 0);
 }
@@ -209,19 +210,19 @@ void TestNickListActions::whisper()
     room.c.frame.show();
     room.Select(QStringLiteral("Bob"));  // a host: the window is titled without any mark
     if (doubleClick) {
-        QTreeWidget* list = room.window->nickList_;
+        QTreeWidget* list = &room.window->NickList();
         const QPoint at = list->visualItemRect(room.Entry(QStringLiteral("Bob"))).center();
         // A double-click is a click and then the second press.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     } else {
-        room.window->Whisper1->trigger();
+        Control<QAction>(*room.window, "whisperAction")->trigger();
     }
     QWidget* front = room.c.frame.CurrentChild();
     QVERIFY(front);
     QCOMPARE(front->windowTitle(), QStringLiteral("Bob"));
     // Whispering again shows the same window.
-    room.window->Whisper1->trigger();
+    Control<QAction>(*room.window, "whisperAction")->trigger();
     int titled = 0;
     for (QWidget* child : room.c.frame.ChildWindows()) titled += child->windowTitle() == QLatin1String("Bob");
     QCOMPARE(titled, 1);
@@ -265,7 +266,7 @@ void TestNickListActions::unignore()
     QVERIFY(AccountListFile(room.c.frame.AccountFolder(), AccountList::Ignore).Add(QStringLiteral("keep"), &error));
     room.Select(selected);
 
-    room.window->UnIgnore1->trigger();
+    Control<QAction>(*room.window, "unignoreAction")->trigger();
 
     QTEST(room.c.frame.IgnoreList(), "listAfter");
     QTEST(NickListView::IconNumber(room.Entry(selected)), "iconAfter");
@@ -302,14 +303,14 @@ void TestNickListActions::kickPanel()
     Room room;
     room.c.frame.show();
     room.Select(QStringLiteral("carl"));
-    room.window->Kick1->trigger();
-    QVERIFY(room.window->Panel4->isVisible());
-    QLineEdit* why = room.window->Panel4->Edit3;
+    Control<QAction>(*room.window, "kickAction")->trigger();
+    QVERIFY(Control<KickReasonPanel>(*room.window, "kickReasonPanel")->isVisible());
+    QLineEdit* why = Control<QLineEdit>(*room.window, "kickReasonLine");
     // The field is a real single-line field: typed text goes through its filter.
     why->clear();
     why->insert(reason);
     if (selectedAtKick.isEmpty())
-        room.window->nickList_->RemoveEntry(room.Entry(QStringLiteral("carl")));  // the selection must not pass on
+        room.window->NickList().RemoveEntry(room.Entry(QStringLiteral("carl")));  // the selection must not pass on
     else
         room.Select(selectedAtKick);
     const QString before = room.Transcript();
@@ -317,16 +318,16 @@ void TestNickListActions::kickPanel()
     QTest::keyClick(why, Qt::Key_Return);
 
     QTEST(room.c.Sent(), "sent");
-    QTEST(room.window->Panel4->isVisible(), "panelStays");
+    QTEST(Control<KickReasonPanel>(*room.window, "kickReasonPanel")->isVisible(), "panelStays");
     QVERIFY(room.Transcript().endsWith(note));
     QVERIFY(room.Transcript().startsWith(before));
     QCOMPARE(prompts_->records.size(), 0);
     // The reason stays for the next kick; Cancel closes without a line.
     room.Select(QStringLiteral("Dora"));
-    room.window->Kick1->trigger();
+    Control<QAction>(*room.window, "kickAction")->trigger();
     QCOMPARE(why->text().isEmpty(), reason.isEmpty());
-    room.window->Panel4->Button4->click();
-    QVERIFY(!room.window->Panel4->isVisible());
+    Control<QPushButton>(*room.window, "kickCancelButton")->click();
+    QVERIFY(!Control<KickReasonPanel>(*room.window, "kickReasonPanel")->isVisible());
     QCOMPARE(room.c.Sent(), QStringList());
 }
 
@@ -337,35 +338,35 @@ void TestNickListActions::banListRemoveAndReopen()
     // Banned twice, and once more with Kick and Ban: listed once each.
     for (const char* nick : {"carl", "Dora", "carl"}) {
         room.Select(QString::fromLatin1(nick));
-        room.window->Ban1->trigger();
+        Control<QAction>(*room.window, "banAction")->trigger();
     }
     room.Select(QStringLiteral("Dora"));
-    room.window->KickandBan1->trigger();
+    Control<QAction>(*room.window, "kickAndBanAction")->trigger();
     room.c.Sent();
-    room.window->blockbtn->click();
-    QListWidget* list = room.window->Panel5->ListBox1;
-    QVERIFY(room.window->Panel5->isVisible());
+    Control<QToolButton>(*room.window, "banListButton")->click();
+    QListWidget* list = Control<QListWidget>(*room.window, "bannedList");
+    QVERIFY(Control<BanListPanel>(*room.window, "banListPanel")->isVisible());
     QCOMPARE(list->count(), 2);
 
-    room.window->Panel5->Button5->click();  // nothing selected yet
+    Control<QPushButton>(*room.window, "removeBanButton")->click();  // nothing selected yet
     QCOMPARE(room.c.Sent(), QStringList());
 
     list->setCurrentRow(1);
-    room.window->Panel5->Button5->click();
+    Control<QPushButton>(*room.window, "removeBanButton")->click();
     QCOMPARE(room.c.Sent(), QStringList{"mode #Germany -b Dora!*@*"});
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("carl"));
 
-    room.window->Panel5->Button6->click();
-    QVERIFY(!room.window->Panel5->isVisible());
-    room.window->blockbtn->click();
+    Control<QPushButton>(*room.window, "banListOkButton")->click();
+    QVERIFY(!Control<BanListPanel>(*room.window, "banListPanel")->isVisible());
+    Control<QToolButton>(*room.window, "banListButton")->click();
     QCOMPARE(list->count(), 1);  // the lifted ban does not come back
     QCOMPARE(room.window->BanList(), QStringList{"carl"});
 
     // A new join of the window empties the ban list.
-    room.window->partbtnClick();
-    room.window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
-    room.window->joinbtnClick();
+    room.window->Leave(QString());
+    Control<QComboBox>(*room.window, "roomSelector")->setEditText(QStringLiteral("Germany"));
+    room.window->onJoinClicked();
     QCOMPARE(room.window->BanList(), QStringList());
 }
 
@@ -373,33 +374,33 @@ void TestNickListActions::advertisementGoesToEachInTurn()
 {
     timing().advertiseMs = 3'600'000;  // the ticks are driven by hand
     Room room;
-    room.window->Edit1->setText(QStringLiteral("come to #linux"));
-    room.window->addbtn->click();
+    InputLine(*room.window)->setText(QStringLiteral("come to #linux"));
+    Control<QToolButton>(*room.window, "advertiseButton")->click();
     QCOMPARE(prompts_->confirmAsked,
              QStringList{"Your message \"come to #linux\" will be whisperd to all users in room \"Germany\""});
-    QVERIFY(room.window->Timer2->isActive());
-    QVERIFY(!room.window->addbtn->isEnabled());
+    QVERIFY(Control<QTimer>(*room.window, "advertisementTimer")->isActive());
+    QVERIFY(!Control<QToolButton>(*room.window, "advertiseButton")->isEnabled());
 
-    room.window->Timer2Timer();
-    room.window->Timer2Timer();
-    room.window->Edit1->setText(QStringLiteral("changed"));  // the rest get the new text
-    room.window->Timer2Timer();
-    room.window->Timer2Timer();
+    QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
+    QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
+    InputLine(*room.window)->setText(QStringLiteral("changed"));  // the rest get the new text
+    QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
+    QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
     QCOMPARE(room.c.Sent(), (QStringList{"privmsg Ann :come to #linux", "privmsg Bob :come to #linux",
                                          "privmsg carl :changed", "privmsg Dora :changed"}));
-    QVERIFY(room.window->Timer2->isActive());
+    QVERIFY(Control<QTimer>(*room.window, "advertisementTimer")->isActive());
     QVERIFY(room.Transcript().endsWith(QStringLiteral("addvertisement to Dora send\n")));
 
-    room.window->Timer2Timer();
-    QVERIFY(!room.window->Timer2->isActive());
-    QVERIFY(room.window->addbtn->isEnabled());
+    QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
+    QVERIFY(!Control<QTimer>(*room.window, "advertisementTimer")->isActive());
+    QVERIFY(Control<QToolButton>(*room.window, "advertiseButton")->isEnabled());
     QVERIFY(room.Transcript().endsWith(QStringLiteral("addvertisement finished ")));
     QCOMPARE(room.c.Sent(), QStringList());
 
     // With the real timer, shrunk: the whole round ends by itself.
     timing().advertiseMs = 5;
-    room.window->addbtn->click();
-    QTRY_VERIFY(!room.window->Timer2->isActive());
+    Control<QToolButton>(*room.window, "advertiseButton")->click();
+    QTRY_VERIFY(!Control<QTimer>(*room.window, "advertisementTimer")->isActive());
     QCOMPARE(room.c.Sent().size(), 4);
 }
 
@@ -426,12 +427,12 @@ void TestNickListActions::advertisementRefused()
     QFETCH(QString, note);
     Room room;
     prompts_->confirmAnswer = answer;
-    room.window->Edit1->setText(text);
+    InputLine(*room.window)->setText(text);
     const QString before = room.Transcript();
-    room.window->addbtn->click();
+    Control<QToolButton>(*room.window, "advertiseButton")->click();
     QTEST(int(prompts_->confirmAsked.size()), "questions");
-    QVERIFY(!room.window->Timer2->isActive());
-    QVERIFY(room.window->addbtn->isEnabled());
+    QVERIFY(!Control<QTimer>(*room.window, "advertisementTimer")->isActive());
+    QVERIFY(Control<QToolButton>(*room.window, "advertiseButton")->isEnabled());
     QCOMPARE(room.Transcript(), before + note);
 }
 
@@ -448,25 +449,25 @@ void TestNickListActions::advertisementStops()
     QFETCH(int, ending);
     timing().advertiseMs = 3'600'000;
     Room room;
-    room.window->Edit1->setText(QStringLiteral("ad"));
-    room.window->addbtn->click();
-    room.window->Timer2Timer();
+    InputLine(*room.window)->setText(QStringLiteral("ad"));
+    Control<QToolButton>(*room.window, "advertiseButton")->click();
+    QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
     QCOMPARE(room.c.Sent(), QStringList{"privmsg Ann :ad"});
     if (ending == 0) {
-        room.window->partbtn->click();
+        Control<QToolButton>(*room.window, "leaveButton")->click();
     } else if (ending == 1) {
         room.window->ConnectionLost();
     } else {
         room.c.frame.connection_.Disconnect();
-        room.window->Timer2Timer();
+        QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
     }
-    QVERIFY(!room.window->Timer2->isActive());
+    QVERIFY(!Control<QTimer>(*room.window, "advertisementTimer")->isActive());
     if (ending == 2)
         return;
     // Joined again, the button is there for a new advertisement.
-    room.window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
-    room.window->joinbtnClick();
-    QVERIFY(room.window->addbtn->isEnabled());
+    Control<QComboBox>(*room.window, "roomSelector")->setEditText(QStringLiteral("Germany"));
+    room.window->onJoinClicked();
+    QVERIFY(Control<QToolButton>(*room.window, "advertiseButton")->isEnabled());
 }
 
 void TestNickListActions::inviteBuddies_data()
@@ -489,17 +490,17 @@ void TestNickListActions::inviteBuddies()
     file.write("[zed]\r\nName=zed\r\n[nameless]\r\n[amy]\r\nName=amy\r\n");
     file.close();
 
-    room.window->invitetoolbtn->click();
-    QListWidget* list = room.window->invitepanel->invitelist;
-    QVERIFY(room.window->invitepanel->isVisible());
+    Control<QToolButton>(*room.window, "inviteButton")->click();
+    QListWidget* list = Control<QListWidget>(*room.window, "buddyList");
+    QVERIFY(Control<InvitePanel>(*room.window, "invitePanel")->isVisible());
     QStringList shown;
     for (int i = 0; i < list->count(); ++i) shown << list->item(i)->text();
     QCOMPARE(shown, (QStringList{"zed", "", "amy"}));
     for (int row : chosen) list->item(row)->setSelected(true);
 
-    room.window->invitepanel->invitebtn->click();
+    Control<QPushButton>(*room.window, "inviteBuddiesButton")->click();
     QTEST(room.c.Sent(), "sent");
-    QVERIFY(!room.window->invitepanel->isVisible());
+    QVERIFY(!Control<InvitePanel>(*room.window, "invitePanel")->isVisible());
     QCOMPARE(list->count(), 0);
 }
 
@@ -517,13 +518,13 @@ void TestNickListActions::favouriteReloadsTheMenu()
     QFETCH(QString, entry);
     Room room;
     room.window->SetTitle(title);
-    room.window->favbtn->click();
+    Control<QToolButton>(*room.window, "favoriteButton")->click();
     QCOMPARE(prompts_->records.size(), 0);
     QCOMPARE(room.File(AccountList::Favorites), QStringList{entry});
     QTRY_COMPARE(room.c.frame.Favorites1->actions().size(), 1);
     QCOMPARE(room.c.frame.Favorites1->actions().first()->text(), entry);
     room.Select(QStringLiteral("carl"));
-    room.window->Addtobuddylist1->trigger();
+    Control<QAction>(*room.window, "addBuddyAction")->trigger();
     QTRY_COMPARE(room.c.frame.Buddies1->actions().size(), 1);
 }
 
@@ -557,7 +558,7 @@ void TestNickListActions::profileFillsWhileOpen()
                 window->server->text(), window->usertype->text()};
         window->OK->click();
     });
-    room.window->Information1->trigger();  // returns when the window is closed
+    Control<QAction>(*room.window, "profileAction")->trigger();  // returns when the window is closed
 
     QCOMPARE(room.c.Sent(), QStringList{"who Bob"});
     QCOMPARE(room.c.frame.WhoPurpose(), QStringLiteral("profile"));

@@ -9,6 +9,7 @@
 #include "support/prompt_recorder.h"
 #include "common/user_data_folder.h"
 #include "support/scripted_server.h"
+#include "support/window_controls.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -35,7 +36,7 @@ QTextCharFormat FormatAt(const TranscriptView& view, int pos)
     return c.charFormat();
 }
 
-void PressEnter(PrivateWindow& w) { QTest::keyClick(w.Edit1, Qt::Key_Return); }
+void PressEnter(PrivateWindow& w) { QTest::keyClick(InputLine(w), Qt::Key_Return); }
 
 }  // namespace
 
@@ -101,15 +102,13 @@ void TestPrivateWindow::cleanup()
 
 void TestPrivateWindow::namedControls()
 {
-    for (const char* name : {"transcript", "Edit1", "ToolButton1", "ToolButton3", "ToolButton4", "ToolButton5",
-                             "ToolButton6", "ToolButton7", "colorcomo", "iconcomo", "titleid", "Panel2"})
+    for (const char* name : {"transcript", "inputLine", "ignoreButton", "closeButton", "saveButton", "boldButton",
+                             "underlineButton", "strikeButton", "colourPicker", "emoticonPicker", "inputBar"})
         QVERIFY2(w_->findChild<QWidget*>(name), name);
-    QCOMPARE(w_->titleid->text(), QStringLiteral("0"));
-    QVERIFY(w_->titleid->isHidden());
-    QCOMPARE(w_->ToolButton1->toolTip(), QStringLiteral("Ignore this user"));
-    QCOMPARE(w_->colorcomo->count(), 16);
-    QCOMPARE(w_->colorcomo->itemText(15), QStringLiteral("Light Grey"));
-    QCOMPARE(w_->iconcomo->count(), 10);
+    QCOMPARE(Control<QToolButton>(*w_, "ignoreButton")->toolTip(), QStringLiteral("Ignore this user"));
+    QCOMPARE(Control<QComboBox>(*w_, "colourPicker")->count(), 16);
+    QCOMPARE(Control<QComboBox>(*w_, "colourPicker")->itemText(15), QStringLiteral("Light Grey"));
+    QCOMPARE(Control<QComboBox>(*w_, "emoticonPicker")->count(), 10);
 }
 
 void TestPrivateWindow::sendsStyledLineAndEchoes_data()
@@ -151,47 +150,47 @@ void TestPrivateWindow::sendsStyledLineAndEchoes()
     QFETCH(QByteArray, sent);
     QFETCH(QString, echo);
 
-    w_->colorcomo->setCurrentIndex(colour);
-    w_->ToolButton5->setChecked(bold);
-    w_->ToolButton6->setChecked(underline);
-    w_->ToolButton7->setChecked(strike);
-    w_->Edit1->setText(typed);
+    Control<QComboBox>(*w_, "colourPicker")->setCurrentIndex(colour);
+    Control<QToolButton>(*w_, "boldButton")->setChecked(bold);
+    Control<QToolButton>(*w_, "underlineButton")->setChecked(underline);
+    Control<QToolButton>(*w_, "strikeButton")->setChecked(strike);
+    InputLine(*w_)->setText(typed);
     PressEnter(*w_);
 
     QVERIFY(server_->WaitForReceived(sent.toStdString()));
-    QCOMPARE(w_->transcript_->toPlainText(), echo);
-    QVERIFY(w_->Edit1->text().isEmpty());
+    QCOMPARE(w_->Transcript().toPlainText(), echo);
+    QVERIFY(InputLine(*w_)->text().isEmpty());
     QVERIFY(prompts_->Errors().isEmpty());
 }
 
 void TestPrivateWindow::echoShowsStylesNotControlBytes()
 {
-    w_->colorcomo->setCurrentIndex(4);
-    w_->ToolButton5->setChecked(true);
-    w_->Edit1->setText("hi");
+    Control<QComboBox>(*w_, "colourPicker")->setCurrentIndex(4);
+    Control<QToolButton>(*w_, "boldButton")->setChecked(true);
+    InputLine(*w_)->setText("hi");
     PressEnter(*w_);
-    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral("you said: hi\n"));
+    QCOMPARE(w_->Transcript().toPlainText(), QStringLiteral("you said: hi\n"));
 
-    const QTextCharFormat prefix = FormatAt(*w_->transcript_, 0);
+    const QTextCharFormat prefix = FormatAt(w_->Transcript(), 0);
     QCOMPARE(prefix.foreground().color(), QColor(0, 128, 0));
     QCOMPARE(prefix.fontWeight(), int(QFont::Bold));
     QVERIFY(!prefix.fontItalic());
-    const QTextCharFormat text = FormatAt(*w_->transcript_, 10);
+    const QTextCharFormat text = FormatAt(w_->Transcript(), 10);
     QCOMPARE(text.foreground().color(), QColor(255, 0, 0));
     QCOMPARE(text.fontWeight(), int(QFont::Bold));
 }
 
 void TestPrivateWindow::stylesStayAfterSending()
 {
-    w_->colorcomo->setCurrentIndex(3);
-    w_->ToolButton6->setChecked(true);
-    w_->Edit1->setText("one");
+    Control<QComboBox>(*w_, "colourPicker")->setCurrentIndex(3);
+    Control<QToolButton>(*w_, "underlineButton")->setChecked(true);
+    InputLine(*w_)->setText("one");
     PressEnter(*w_);
-    w_->Edit1->setText("two");
+    InputLine(*w_)->setText("two");
     PressEnter(*w_);
     QVERIFY(server_->WaitForReceived("privmsg bob :\x1f\x03" "3two"));
-    QCOMPARE(w_->colorcomo->currentIndex(), 3);
-    QVERIFY(w_->ToolButton6->isChecked());
+    QCOMPARE(Control<QComboBox>(*w_, "colourPicker")->currentIndex(), 3);
+    QVERIFY(Control<QToolButton>(*w_, "underlineButton")->isChecked());
 }
 
 void TestPrivateWindow::inputStates_data()
@@ -218,19 +217,19 @@ void TestPrivateWindow::inputStates()
     QFETCH(bool, enabled);
 
     w_->AppendIncomingLine(sender, "x", IncomingKind(kind));
-    QCOMPARE(w_->Edit1->isReadOnly(), readOnly);
-    QCOMPARE(w_->Edit1->isEnabled(), enabled);
+    QCOMPARE(InputLine(*w_)->isReadOnly(), readOnly);
+    QCOMPARE(InputLine(*w_)->isEnabled(), enabled);
 
     // A later ordinary message never unlocks it.
     w_->AppendIncomingLine("bob", "y", IncomingKind::Message);
-    QCOMPARE(w_->Edit1->isReadOnly(), readOnly);
-    QCOMPARE(w_->Edit1->isEnabled(), enabled);
+    QCOMPARE(InputLine(*w_)->isReadOnly(), readOnly);
+    QCOMPARE(InputLine(*w_)->isEnabled(), enabled);
 
     // Enter in a read-only line sends nothing and keeps the text.
-    w_->Edit1->setText("typed");
-    w_->edit1KeyDown();
+    InputLine(*w_)->setText("typed");
+    QTest::keyClick(InputLine(*w_), Qt::Key_Return);
     if (readOnly) {
-        QCOMPARE(w_->Edit1->text(), QStringLiteral("typed"));
+        QCOMPARE(InputLine(*w_)->text(), QStringLiteral("typed"));
         QTest::qWait(50);
         QVERIFY(!server_->HasReceivedPrefix("privmsg"));
     } else {
@@ -241,24 +240,24 @@ void TestPrivateWindow::inputStates()
 void TestPrivateWindow::failedWriteKeepsTypedTextAndReports()
 {
     conn_->Disconnect();
-    w_->ToolButton5->setChecked(true);
-    w_->Edit1->setText("hello");
+    Control<QToolButton>(*w_, "boldButton")->setChecked(true);
+    InputLine(*w_)->setText("hello");
     PressEnter(*w_);
     const QString note = QStringLiteral("Talvessa: You are not connected to a server: nothing was sent\n");
-    QCOMPARE(w_->transcript_->toPlainText(), note);
+    QCOMPARE(w_->Transcript().toPlainText(), note);
     // The unstyled text stays, so a second try does not double the style bytes.
-    QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
+    QCOMPARE(InputLine(*w_)->text(), QStringLiteral("hello"));
 
     w_->SetConnection(nullptr);
     PressEnter(*w_);
-    QCOMPARE(w_->transcript_->toPlainText(), note + note);
-    QCOMPARE(w_->Edit1->text(), QStringLiteral("hello"));
+    QCOMPARE(w_->Transcript().toPlainText(), note + note);
+    QCOMPARE(InputLine(*w_)->text(), QStringLiteral("hello"));
     QVERIFY(prompts_->Errors().isEmpty());
 
     // Enter on an empty or blank line sends nothing and writes nothing.
-    w_->Edit1->setText(QStringLiteral("   "));
+    InputLine(*w_)->setText(QStringLiteral("   "));
     PressEnter(*w_);
-    QCOMPARE(w_->transcript_->toPlainText(), note + note);
+    QCOMPARE(w_->Transcript().toPlainText(), note + note);
 }
 
 void TestPrivateWindow::incomingLayouts_data()
@@ -286,61 +285,61 @@ void TestPrivateWindow::incomingLayouts()
 
     w_->AppendIncomingLine(sender, text, IncomingKind(kind));
     // The line ends with a line break.
-    QCOMPARE(w_->transcript_->toPlainText(), shown + u'\n');
+    QCOMPARE(w_->Transcript().toPlainText(), shown + u'\n');
 }
 
 void TestPrivateWindow::incomingColours()
 {
     w_->AppendIncomingLine("bob", "hi", IncomingKind::Message);
     w_->AppendIncomingLine("bob", "no", IncomingKind::Notice);
-    const QTextDocument& doc = *w_->transcript_->document();
+    const QTextDocument& doc = *w_->Transcript().document();
     const int second = doc.findBlockByNumber(1).position();
 
-    QCOMPARE(FormatAt(*w_->transcript_, 0).foreground().color(), QColor(0, 0, 255));  // "bob: "
-    QCOMPARE(FormatAt(*w_->transcript_, 0).fontWeight(), int(QFont::Normal));
-    QCOMPARE(FormatAt(*w_->transcript_, 5).foreground().color(), QColor(0, 0, 0));  // "hi"
-    QCOMPARE(FormatAt(*w_->transcript_, second).foreground().color(), QColor(255, 0, 0));       // "bob (Notice): "
-    QCOMPARE(FormatAt(*w_->transcript_, second + 14).foreground().color(), QColor(255, 0, 0));  // "bob: "
-    QCOMPARE(FormatAt(*w_->transcript_, second + 19).foreground().color(), QColor(0, 0, 0));    // "no"
+    QCOMPARE(FormatAt(w_->Transcript(), 0).foreground().color(), QColor(0, 0, 255));  // "bob: "
+    QCOMPARE(FormatAt(w_->Transcript(), 0).fontWeight(), int(QFont::Normal));
+    QCOMPARE(FormatAt(w_->Transcript(), 5).foreground().color(), QColor(0, 0, 0));  // "hi"
+    QCOMPARE(FormatAt(w_->Transcript(), second).foreground().color(), QColor(255, 0, 0));       // "bob (Notice): "
+    QCOMPARE(FormatAt(w_->Transcript(), second + 14).foreground().color(), QColor(255, 0, 0));  // "bob: "
+    QCOMPARE(FormatAt(w_->Transcript(), second + 19).foreground().color(), QColor(0, 0, 0));    // "no"
 }
 
 void TestPrivateWindow::incomingEmoticonSitsBetweenItsText()
 {
     w_->AppendIncomingLine("bob", "a :) b", IncomingKind::Message);
     w_->AppendIncomingLine("bob", "(h)", IncomingKind::Message);
-    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral(u"bob: a \ufffc b\nbob: \ufffc\n"));
-    QVERIFY(FormatAt(*w_->transcript_, 7).isImageFormat());
+    QCOMPARE(w_->Transcript().toPlainText(), QStringLiteral(u"bob: a \ufffc b\nbob: \ufffc\n"));
+    QVERIFY(FormatAt(w_->Transcript(), 7).isImageFormat());
 }
 
 void TestPrivateWindow::lineAfterPartnerQuitIsNotItalic()
 {
     w_->PartnerQuit("bob", ":bye ");
     w_->AppendIncomingLine("bob", "back", IncomingKind::Message);
-    const int second = w_->transcript_->document()->findBlockByNumber(1).position();
-    QVERIFY(!FormatAt(*w_->transcript_, second).fontItalic());
-    QVERIFY(!FormatAt(*w_->transcript_, second + 5).fontItalic());
+    const int second = w_->Transcript().document()->findBlockByNumber(1).position();
+    QVERIFY(!FormatAt(w_->Transcript(), second).fontItalic());
+    QVERIFY(!FormatAt(w_->Transcript(), second + 5).fontItalic());
 }
 
 void TestPrivateWindow::partnerQuitNoteAndReadOnly()
 {
     w_->PartnerQuit("bob", ":gone now ");
-    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral("bob has lost connection. :gone now \n"));
-    const QTextCharFormat note = FormatAt(*w_->transcript_, 0);
+    QCOMPARE(w_->Transcript().toPlainText(), QStringLiteral("bob has lost connection. :gone now \n"));
+    const QTextCharFormat note = FormatAt(w_->Transcript(), 0);
     QCOMPARE(note.foreground().color(), QColor(128, 128, 128));
     QCOMPARE(note.fontWeight(), int(QFont::Bold));
     QVERIFY(note.fontItalic());
-    QVERIFY(w_->Edit1->isReadOnly());
-    QVERIFY(w_->Edit1->isEnabled());
+    QVERIFY(InputLine(*w_)->isReadOnly());
+    QVERIFY(InputLine(*w_)->isEnabled());
 }
 
 void TestPrivateWindow::typedCharactersNeverReachTranscript()
 {
     w_->AppendIncomingLine("bob", "hi", IncomingKind::Message);
-    w_->transcript_->setFocus();
-    QTest::keyClicks(w_->transcript_, "xyz");
-    QCOMPARE(w_->transcript_->toPlainText(), QStringLiteral("bob: hi\n"));
+    w_->Transcript().setFocus();
+    QTest::keyClicks(&w_->Transcript(), "xyz");
+    QCOMPARE(w_->Transcript().toPlainText(), QStringLiteral("bob: hi\n"));
     // The program's caret stays at the end for the next line.
-    QCOMPARE(w_->transcript_->SelStart(), w_->transcript_->TextLength());
+    QCOMPARE(w_->Transcript().SelStart(), w_->Transcript().TextLength());
 }
 
 void TestPrivateWindow::savesTranscriptAsRtf()
@@ -356,7 +355,7 @@ void TestPrivateWindow::savesTranscriptAsRtf()
     frame.FollowOwnRename("alice_");
     w_->SetFrame(&frame);
     w_->AppendIncomingLine("bob", "look :)", IncomingKind::Message);
-    w_->ToolButton4->click();
+    Control<QToolButton>(*w_, "saveButton")->click();
     w_->SetFrame(nullptr);
 
     QCOMPARE(prompts_->saveAsked.value(0), QStringLiteral("Save chat"));
@@ -379,7 +378,7 @@ void TestPrivateWindow::cancelledSaveWritesNothing()
     QTemporaryDir dir;
     w_->AppendIncomingLine("bob", "x", IncomingKind::Message);
     prompts_->saveAnswer.clear();
-    w_->ToolButton4->click();
+    Control<QToolButton>(*w_, "saveButton")->click();
     QCOMPARE(prompts_->saveCount, 1);
     QVERIFY(QDir(dir.path()).isEmpty());
     QVERIFY(prompts_->Errors().isEmpty());
@@ -388,14 +387,14 @@ void TestPrivateWindow::cancelledSaveWritesNothing()
 void TestPrivateWindow::unwritableSaveIsReported()
 {
     prompts_->saveAnswer = "/nonexistent-folder/for/sure/chat.rtf";
-    w_->ToolButton4->click();
+    Control<QToolButton>(*w_, "saveButton")->click();
     QCOMPARE(prompts_->Errors().size(), 1);
 }
 
 void TestPrivateWindow::ignoreButtonHandsOverPartnerAndCloses()
 {
     QSignalSpy spy(w_.get(), &PrivateWindow::IgnorePartner);
-    w_->ToolButton1->click();
+    Control<QToolButton>(*w_, "ignoreButton")->click();
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("bob"));
     QVERIFY(!w_->isVisible());

@@ -7,10 +7,12 @@
 #include "chat/nick_list_view.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
+#include "chat/title_bar_flasher.h"
 #include "shell/main_window.h"
 #include "support/prompt_recorder.h"
 #include "common/timings.h"
 #include "support/connected_frame.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,7 +43,13 @@ void PressEnter(QWidget* widget)
 
 QString Transcript(const RoomWindow& window)
 {
-    return window.transcript_->toPlainText();
+    return window.Transcript().toPlainText();
+}
+
+// Which look the window's title bar has while flashing: true for the active look.
+bool FlashLit(const RoomWindow& window)
+{
+    return Control<TitleBarFlasher>(window, "titleBarFlasher")->IsLit();
 }
 
 QTextCharFormat FormatAt(const TranscriptView& view, int position)
@@ -54,16 +62,16 @@ QTextCharFormat FormatAt(const TranscriptView& view, int position)
 QStringList EnabledControls(const RoomWindow& w)
 {
     QStringList names;
-    for (QWidget* control : QList<QWidget*>{w.ComboBoxEx1, w.joinbtn, w.partbtn, w.actionbtn, w.blockbtn, w.addbtn,
-                                            w.favbtn, w.invitetoolbtn, w.ToolButton9, w.exitbtn})
-        if (control->isEnabled())
-            names << control->objectName();
+    for (const char* name : {"roomSelector", "joinButton", "leaveButton", "actionButton", "banListButton",
+                             "advertiseButton", "favoriteButton", "inviteButton", "saveButton", "closeButton"})
+        if (Control<QWidget>(w, name)->isEnabled())
+            names << QString::fromLatin1(name);
     return names;
 }
 
-const QStringList kNotInRoom{"ComboBoxEx1", "joinbtn", "ToolButton9", "exitbtn"};
-const QStringList kInRoom{"partbtn", "actionbtn", "blockbtn", "addbtn", "favbtn", "invitetoolbtn", "ToolButton9",
-                          "exitbtn"};
+const QStringList kNotInRoom{"roomSelector", "joinButton", "saveButton", "closeButton"};
+const QStringList kInRoom{"leaveButton", "actionButton", "banListButton", "advertiseButton", "favoriteButton",
+                          "inviteButton", "saveButton", "closeButton"};
 
 QMdiSubWindow* SubOf(RoomWindow* window)
 {
@@ -134,15 +142,13 @@ void TestRoomWindow::newWindowLooksEmpty()
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
     QCOMPARE(window->Title(), QStringLiteral("No Room"));
-    QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("[Select Room]"));
-    QCOMPARE(window->titleid->text(), QStringLiteral("0"));
-    QVERIFY(window->titleid->isHidden());
+    QCOMPARE(Control<QComboBox>(*window, "roomSelector")->currentText(), QStringLiteral("[Select Room]"));
     QCOMPARE(EnabledControls(*window), kNotInRoom);
-    QCOMPARE(window->actionbtn->text(), QStringLiteral("Action"));
-    QCOMPARE(window->nickList_->Count(), 0);
-    QVERIFY(!window->Timer1->isActive());
-    QCOMPARE(window->Timer1->interval(), timing().flashMs);
-    QVERIFY(window->Panel3->isHidden());
+    QCOMPARE(Control<QToolButton>(*window, "actionButton")->text(), QStringLiteral("Action"));
+    QCOMPARE(window->NickList().Count(), 0);
+    QVERIFY(!Control<QTimer>(*window, "attentionTimer")->isActive());
+    QCOMPARE(Control<QTimer>(*window, "attentionTimer")->interval(), timing().flashMs);
+    QVERIFY(Control<CustomActionPanel>(*window, "customActionPanel")->isHidden());
     QCOMPARE(SubOf(window)->size(), QSize(541, 388));
     QCOMPARE(window->OwnNick(), QStringLiteral("Ann"));
     QCOMPARE(c.Sent(), QStringList());
@@ -154,12 +160,13 @@ void TestRoomWindow::newWindowLooksEmpty()
 void TestRoomWindow::countryRoomsCarryFlags()
 {
     RoomWindow window(nullptr);
-    QCOMPARE(window.ComboBoxEx1->count(), 39);
-    QCOMPARE(window.ComboBoxEx1->itemText(0), QStringLiteral("Argentina"));
-    QCOMPARE(window.ComboBoxEx1->itemText(8), QStringLiteral("Crotia"));  // the room's name as it exists
-    QCOMPARE(window.ComboBoxEx1->itemText(38), QStringLiteral("USA"));
-    for (int i = 0; i < window.ComboBoxEx1->count(); ++i)
-        QVERIFY2(!window.ComboBoxEx1->itemIcon(i).isNull(), qPrintable(window.ComboBoxEx1->itemText(i)));
+    QComboBox* selector = Control<QComboBox>(window, "roomSelector");
+    QCOMPARE(selector->count(), 39);
+    QCOMPARE(selector->itemText(0), QStringLiteral("Argentina"));
+    QCOMPARE(selector->itemText(8), QStringLiteral("Crotia"));  // the room's name as it exists
+    QCOMPARE(selector->itemText(38), QStringLiteral("USA"));
+    for (int i = 0; i < selector->count(); ++i)
+        QVERIFY2(!selector->itemIcon(i).isNull(), qPrintable(selector->itemText(i)));
     // A missing picture leaves the entry without a flag.
     QVERIFY(CountryFlag(QStringLiteral("no-such-country")).isNull());
     QVERIFY(CountryFlag(QString()).isNull());
@@ -171,8 +178,7 @@ void TestRoomWindow::openedWindowJoins()
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     QCOMPARE(c.Sent(), QStringList{"join #Germany"});
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
-    QCOMPARE(window->titleid->text(), QStringLiteral("Germany"));
-    QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("Germany"));
+    QCOMPARE(Control<QComboBox>(*window, "roomSelector")->currentText(), QStringLiteral("Germany"));
     QCOMPARE(EnabledControls(*window), kInRoom);
     QCOMPARE(SubOf(window)->size(), QSize(541, 388));
     QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"));
@@ -186,8 +192,8 @@ void TestRoomWindow::blankLineSendsNothing()
     c.Sent();
     const QString before = Transcript(*window);
     for (const QString& typed : {QString(), QStringLiteral("   ")}) {
-        window->Edit1->setText(typed);
-        PressEnter(window->Edit1);
+        InputLine(*window)->setText(typed);
+        PressEnter(InputLine(*window));
     }
     QCOMPARE(c.Sent(), QStringList());
     QCOMPARE(Transcript(*window), before);
@@ -237,8 +243,9 @@ void TestRoomWindow::enterInSelectorJoins()
     QFETCH(bool, toLineEdit);
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
-    window->ComboBoxEx1->setEditText(QStringLiteral("room"));
-    QWidget* target = toLineEdit ? static_cast<QWidget*>(window->ComboBoxEx1->lineEdit()) : window->ComboBoxEx1;
+    Control<QComboBox>(*window, "roomSelector")->setEditText(QStringLiteral("room"));
+    QComboBox* selector = Control<QComboBox>(*window, "roomSelector");
+    QWidget* target = toLineEdit ? static_cast<QWidget*>(selector->lineEdit()) : selector;
     QTest::keyPress(target, Qt::Key(key));
     QCOMPARE(c.Sent(), QStringList());  // the join waits for the release
     QTest::keyRelease(target, Qt::Key(key));
@@ -251,8 +258,8 @@ void TestRoomWindow::enterReleasedWithoutItsPressJoinsNothing()
     // The Enter that chose Chat > New is let go in the new window's selector.
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
-    window->ComboBoxEx1->setEditText(QStringLiteral("room"));
-    QTest::keyRelease(window->ComboBoxEx1, Qt::Key_Return);
+    Control<QComboBox>(*window, "roomSelector")->setEditText(QStringLiteral("room"));
+    QTest::keyRelease(Control<QComboBox>(*window, "roomSelector"), Qt::Key_Return);
     QCOMPARE(c.Sent(), QStringList());
     QCOMPARE(Transcript(*window), QString());
     QVERIFY(!window->InRoom());
@@ -267,15 +274,15 @@ void TestRoomWindow::join()
 
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
-    window->ComboBoxEx1->setEditText(typed);
+    Control<QComboBox>(*window, "roomSelector")->setEditText(typed);
     // Enter released in the room selector joins, as the join button does. A
     // key press goes to the combo box, which has the focus.
-    PressEnter(window->ComboBoxEx1);
+    PressEnter(Control<QComboBox>(*window, "roomSelector"));
     QCOMPARE(c.Sent(), sent);
     QCOMPARE(window->Title(), title);
     QCOMPARE(Transcript(*window), note);
     QCOMPARE(EnabledControls(*window), sent.isEmpty() ? kNotInRoom : kInRoom);
-    QCOMPARE(window->ComboBoxEx1->count(), CountryRooms().size());  // typed names are not added
+    QCOMPARE(Control<QComboBox>(*window, "roomSelector")->count(), CountryRooms().size());  // typed names are not added
 }
 
 void TestRoomWindow::joinOnClosedConnectionKeepsControls()
@@ -283,8 +290,8 @@ void TestRoomWindow::joinOnClosedConnectionKeepsControls()
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
     c.frame.connection_.Disconnect();
-    window->ComboBoxEx1->setEditText(QStringLiteral("Germany"));
-    window->joinbtn->click();
+    Control<QComboBox>(*window, "roomSelector")->setEditText(QStringLiteral("Germany"));
+    Control<QToolButton>(*window, "joinButton")->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
     QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n") + kNotSentNote);
     QCOMPARE(EnabledControls(*window), kNotInRoom);
@@ -295,22 +302,22 @@ void TestRoomWindow::leaveEmptiesListAndTitle()
 {
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->nickList_->AddEntry(QStringLiteral("bob"), kNormalIcon);
+    window->NickList().AddEntry(QStringLiteral("bob"), kNormalIcon);
     window->SetHostControlsEnabled(true);
     const QString before = Transcript(*window);
     c.Sent();
-    window->partbtn->click();
+    Control<QToolButton>(*window, "leaveButton")->click();
     QCOMPARE(c.Sent(), QStringList{"part #Germany"});
     QCOMPARE(window->Title(), QString());
-    QCOMPARE(window->nickList_->Count(), 0);
+    QCOMPARE(window->NickList().Count(), 0);
     QCOMPARE(Transcript(*window), before);
     QCOMPARE(EnabledControls(*window), kNotInRoom);
 
     // Leaving on a closed connection changes nothing.
-    window->joinbtn->click();
+    Control<QToolButton>(*window, "joinButton")->click();
     c.Sent();
     c.frame.connection_.Disconnect();
-    window->partbtn->click();
+    Control<QToolButton>(*window, "leaveButton")->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
     QCOMPARE(EnabledControls(*window), kInRoom);
 }
@@ -319,9 +326,9 @@ void TestRoomWindow::rejoinEmptiesNothingButTheBanList()
 {
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->partbtn->click();
-    window->ComboBoxEx1->setEditText(QStringLiteral("France"));
-    window->joinbtn->click();
+    Control<QToolButton>(*window, "leaveButton")->click();
+    Control<QComboBox>(*window, "roomSelector")->setEditText(QStringLiteral("France"));
+    Control<QToolButton>(*window, "joinButton")->click();
     QCOMPARE(c.Sent(), (QStringList{"join #Germany", "part #Germany", "join #France"}));
     QCOMPARE(window->Title(), QStringLiteral("France"));
     QVERIFY(window->BanList().isEmpty());
@@ -350,7 +357,7 @@ void TestRoomWindow::close()
     RoomWindow* window = how == QLatin1String("empty") ? c.frame.NewRoomWindow()
                                                      : c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     if (how == QLatin1String("after leaving"))
-        window->partbtn->click();
+        Control<QToolButton>(*window, "leaveButton")->click();
     QPointer<RoomWindow> watch(window);
     QStringList expected = sent;
     if (how != QLatin1String("empty"))
@@ -363,7 +370,7 @@ void TestRoomWindow::close()
         return;
     }
     if (how == QLatin1String("exit button"))
-        window->exitbtn->click();
+        Control<QToolButton>(*window, "closeButton")->click();
     else
         SubOf(window)->close();
     QTRY_VERIFY(watch.isNull());
@@ -407,23 +414,23 @@ void TestRoomWindow::inputLine()
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
-    window->transcript_->clear();
-    window->Panel2->colorcomo->setCurrentIndex(colour);
-    window->Panel2->ToolButton5->setChecked(bold);
-    window->Panel2->ToolButton6->setChecked(underline);
-    window->Panel2->ToolButton7->setChecked(strike);
-    window->Edit1->setText(typed);
-    PressEnter(window->Edit1);
+    window->Transcript().clear();
+    Control<QComboBox>(*window, "colourPicker")->setCurrentIndex(colour);
+    Control<QToolButton>(*window, "boldButton")->setChecked(bold);
+    Control<QToolButton>(*window, "underlineButton")->setChecked(underline);
+    Control<QToolButton>(*window, "strikeButton")->setChecked(strike);
+    InputLine(*window)->setText(typed);
+    PressEnter(InputLine(*window));
     QCOMPARE(c.Sent(), QStringList{sent});
     QCOMPARE(Transcript(*window), echo);
-    QCOMPARE(window->Edit1->text(), QString());
+    QCOMPARE(InputLine(*window)->text(), QString());
     // The nick goes first in blue bold.
-    const QTextCharFormat nick = FormatAt(*window->transcript_, 0);
+    const QTextCharFormat nick = FormatAt(window->Transcript(), 0);
     QCOMPARE(nick.foreground().color(), QColor(0, 0, 255));
     QCOMPARE(nick.fontWeight(), int(QFont::Bold));
     // The toggles and the picker stay as they were for the next line.
-    QCOMPARE(window->Panel2->ToolButton5->isChecked(), bold);
-    QCOMPARE(window->Panel2->colorcomo->currentIndex(), colour);
+    QCOMPARE(Control<QToolButton>(*window, "boldButton")->isChecked(), bold);
+    QCOMPARE(Control<QComboBox>(*window, "colourPicker")->currentIndex(), colour);
 }
 
 void TestRoomWindow::longLineGoesOutInPiecesEchoedWhole()
@@ -431,12 +438,12 @@ void TestRoomWindow::longLineGoesOutInPiecesEchoedWhole()
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
-    window->transcript_->clear();
+    window->Transcript().clear();
     QString typed;
     for (int i = 0; i < 100; ++i) typed += (i ? QStringLiteral(" w") : QStringLiteral("w")) + QString::number(100 + i);
-    window->Panel2->ToolButton5->setChecked(true);  // bold stays on in the continuation
-    window->Edit1->setText(typed);
-    PressEnter(window->Edit1);
+    Control<QToolButton>(*window, "boldButton")->setChecked(true);  // bold stays on in the continuation
+    InputLine(*window)->setText(typed);
+    PressEnter(InputLine(*window));
     const QStringList sent = c.Sent();
     QCOMPARE(sent.size(), 2);
     for (const QString& line : sent) QVERIFY(line.startsWith(QStringLiteral("privmsg #Germany :\x02")));
@@ -448,11 +455,11 @@ void TestRoomWindow::inputLineOutsideARoom()
 {
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
-    window->Edit1->setText(QStringLiteral("hello"));
-    PressEnter(window->Edit1);
+    InputLine(*window)->setText(QStringLiteral("hello"));
+    PressEnter(InputLine(*window));
     QCOMPARE(c.Sent(), QStringList());
     QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Please join a room first\n"));
-    QCOMPARE(window->Edit1->text(), QStringLiteral("hello"));
+    QCOMPARE(InputLine(*window)->text(), QStringLiteral("hello"));
 }
 
 void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
@@ -461,13 +468,13 @@ void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     const QString before = Transcript(*window);
     c.frame.connection_.Disconnect();
-    window->Panel2->ToolButton5->setChecked(true);
-    window->Edit1->setText(QStringLiteral("hello"));
-    PressEnter(window->Edit1);
-    PressEnter(window->Edit1);
+    Control<QToolButton>(*window, "boldButton")->setChecked(true);
+    InputLine(*window)->setText(QStringLiteral("hello"));
+    PressEnter(InputLine(*window));
+    PressEnter(InputLine(*window));
     QCOMPARE(Transcript(*window), before + kNotSentNote + kNotSentNote);
     // What the user typed, without the style bytes piling up.
-    QCOMPARE(window->Edit1->text(), QStringLiteral("hello"));
+    QCOMPARE(InputLine(*window)->text(), QStringLiteral("hello"));
     QVERIFY(prompts_->Errors().isEmpty());
 }
 
@@ -479,15 +486,15 @@ void TestRoomWindow::actions_data()
     QTest::addColumn<QString>("shown");
 
     const QString warning = QStringLiteral("To use this action first select a user in the list\n");
-    QTest::newRow("dance") << "Dance2" << "" << "privmsg #Germany :\x01" "Action is dancing all round in the room"
+    QTest::newRow("dance") << "danceAction" << "" << "privmsg #Germany :\x01" "Action is dancing all round in the room"
                            << "Ann is dancing all round in the room\n";
-    QTest::newRow("jump") << "Jump2" << "bob" << "privmsg #Germany :\x01" "Action is jumping all round in the room"
+    QTest::newRow("jump") << "jumpAction" << "bob" << "privmsg #Germany :\x01" "Action is jumping all round in the room"
                           << "Ann is jumping all round in the room\n";
-    QTest::newRow("kiss") << "Kiss1" << "bob" << "privmsg #Germany :\x01" "Action grabs bob gently and starts kissing"
+    QTest::newRow("kiss") << "kissAction" << "bob" << "privmsg #Germany :\x01" "Action grabs bob gently and starts kissing"
                           << "Ann grabs bob gently and starts kissing\n";
-    QTest::newRow("offer date") << "OfferDate1" << "bob" << "privmsg #Germany :\x01" "Action offers bob a Date"
+    QTest::newRow("offer date") << "offerDateAction" << "bob" << "privmsg #Germany :\x01" "Action offers bob a Date"
                                 << "Ann offers bob a Date\n";
-    QTest::newRow("offer date without a selected nick") << "OfferDate1" << "" << "" << warning;
+    QTest::newRow("offer date without a selected nick") << "offerDateAction" << "" << "" << warning;
 }
 
 void TestRoomWindow::actions()
@@ -499,13 +506,13 @@ void TestRoomWindow::actions()
 
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->nickList_->AddEntry(QStringLiteral("bob"), kNormalIcon);
-    window->nickList_->AddEntry(QStringLiteral("carol"), kNormalIcon);
+    window->NickList().AddEntry(QStringLiteral("bob"), kNormalIcon);
+    window->NickList().AddEntry(QStringLiteral("carol"), kNormalIcon);
     if (!selected.isEmpty())
-        window->nickList_->FindExact(selected)->setSelected(true);
+        window->NickList().FindExact(selected)->setSelected(true);
     c.Sent();
-    window->transcript_->clear();
-    auto* action = window->PopupMenu2->findChild<QAction*>(entry);
+    window->Transcript().clear();
+    auto* action = Control<QMenu>(*window, "actionMenu")->findChild<QAction*>(entry);
     QVERIFY(action);
     action->trigger();
     QCOMPARE(c.Sent(), sent.isEmpty() ? QStringList() : QStringList{sent});
@@ -517,36 +524,36 @@ void TestRoomWindow::customActionPanel()
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     c.Sent();
-    window->transcript_->clear();
+    window->Transcript().clear();
     const QStringList captions = [&] {
         QStringList list;
-        for (QAction* a : window->PopupMenu2->actions())
+        for (QAction* a : Control<QMenu>(*window, "actionMenu")->actions())
             list << (a->isSeparator() ? QStringLiteral("-") : a->text());
         return list;
     }();
     QCOMPARE(captions, (QStringList{"Dance", "Laugh", "Jump", "Scared", "Sing", "-", "Kiss", "Slap", "Love",
                                     "Offer Date", "-", "Custom"}));
 
-    window->PopupMenu2->findChild<QAction*>("Custom1")->trigger();
-    QVERIFY(!window->Panel3->isHidden());
-    QTest::keyClicks(window->Panel3->Edit2, QStringLiteral("waves"));
-    PressEnter(window->Panel3->Edit2);
-    QVERIFY(window->Panel3->isHidden());
+    Control<QMenu>(*window, "actionMenu")->findChild<QAction*>("customAction")->trigger();
+    QVERIFY(!Control<CustomActionPanel>(*window, "customActionPanel")->isHidden());
+    QTest::keyClicks(Control<QLineEdit>(*window, "customActionLine"), QStringLiteral("waves"));
+    PressEnter(Control<QLineEdit>(*window, "customActionLine"));
+    QVERIFY(Control<CustomActionPanel>(*window, "customActionPanel")->isHidden());
     QCOMPARE(c.Sent(), QStringList{"privmsg #Germany :\x01" "Action waves"});
     QCOMPARE(Transcript(*window), QStringLiteral("Ann waves\n"));
 
     // Cancel sends nothing; the text is still there next time.
-    window->Custom1Click();
-    window->Panel3->Edit2->setText(QStringLiteral("yawns"));
-    window->Panel3->Button2->click();
-    QVERIFY(window->Panel3->isHidden());
-    window->Custom1Click();
-    QCOMPARE(window->Panel3->Edit2->text(), QStringLiteral("yawns"));
+    Control<QAction>(*window, "customAction")->trigger();
+    Control<QLineEdit>(*window, "customActionLine")->setText(QStringLiteral("yawns"));
+    Control<QPushButton>(*window, "customActionCancelButton")->click();
+    QVERIFY(Control<CustomActionPanel>(*window, "customActionPanel")->isHidden());
+    Control<QAction>(*window, "customAction")->trigger();
+    QCOMPARE(Control<QLineEdit>(*window, "customActionLine")->text(), QStringLiteral("yawns"));
     QCOMPARE(c.Sent(), QStringList());
 
     // An empty custom action goes out as it stands.
-    window->Panel3->Edit2->clear();
-    window->Panel3->Button1->click();
+    Control<QLineEdit>(*window, "customActionLine")->clear();
+    Control<QPushButton>(*window, "customActionOkButton")->click();
     QCOMPARE(c.Sent(), QStringList{"privmsg #Germany :\x01" "Action "});
     QVERIFY(Transcript(*window).endsWith(QStringLiteral("Ann \n")));
 }
@@ -557,15 +564,15 @@ void TestRoomWindow::actionOnClosedConnectionIsReported()
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     const QString before = Transcript(*window);
     c.frame.connection_.Disconnect();
-    window->Dance2Click();
+    Control<QAction>(*window, "danceAction")->trigger();
     QCOMPARE(prompts_->Errors().size(), 1);
     QCOMPARE(Transcript(*window), before);
 
-    window->Custom1Click();
-    window->Panel3->Edit2->setText(QStringLiteral("waves"));
-    window->Panel3->Button1->click();
+    Control<QAction>(*window, "customAction")->trigger();
+    Control<QLineEdit>(*window, "customActionLine")->setText(QStringLiteral("waves"));
+    Control<QPushButton>(*window, "customActionOkButton")->click();
     QCOMPARE(prompts_->Errors().size(), 2);
-    QVERIFY(!window->Panel3->isHidden());
+    QVERIFY(!Control<CustomActionPanel>(*window, "customActionPanel")->isHidden());
     QCOMPARE(Transcript(*window), before);
 }
 
@@ -573,9 +580,9 @@ void TestRoomWindow::actionLineLook()
 {
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->transcript_->clear();
-    window->Sing2Click();
-    const QTextCharFormat format = FormatAt(*window->transcript_, 0);
+    window->Transcript().clear();
+    Control<QAction>(*window, "singAction")->trigger();
+    const QTextCharFormat format = FormatAt(window->Transcript(), 0);
     QCOMPARE(format.foreground().color(), QColor(0x80, 0x00, 0x80));
     QCOMPARE(format.fontWeight(), int(QFont::Bold));
     QVERIFY(format.fontItalic());
@@ -587,9 +594,9 @@ void TestRoomWindow::ownNickIsSharedByAllWindows()
     RoomWindow* first = c.frame.OpenRoomWindow(QStringLiteral("one"));
     c.frame.SetCurrentNick(QStringLiteral("Bea"));
     c.frame.OpenRoomWindow(QStringLiteral("two"));
-    first->transcript_->clear();
-    first->Edit1->setText(QStringLiteral("hi"));
-    PressEnter(first->Edit1);
+    first->Transcript().clear();
+    InputLine(*first)->setText(QStringLiteral("hi"));
+    PressEnter(InputLine(*first));
     QCOMPARE(Transcript(*first), QStringLiteral("Bea: hi\n"));
 }
 
@@ -622,14 +629,14 @@ void TestRoomWindow::activationMarksIgnoredNicks()
     RoomWindow* window = frame.NewRoomWindow();
     for (const QString& part : nicks.split(u' ')) {
         const QStringList fields = part.split(u':');
-        window->nickList_->AddEntry(fields[0], fields[1].toInt());
+        window->NickList().AddEntry(fields[0], fields[1].toInt());
     }
     frame.Lists().SetIgnoreList(ignore);
-    window->FormActivate();
+    window->onActivated();
     QStringList described;
-    for (int i = 0; i < window->nickList_->Count(); ++i)
-        described << NickListView::Nick(window->nickList_->EntryAt(i)) + u':' +
-                         QString::number(NickListView::IconNumber(window->nickList_->EntryAt(i)));
+    for (int i = 0; i < window->NickList().Count(); ++i)
+        described << NickListView::Nick(window->NickList().EntryAt(i)) + u':' +
+                         QString::number(NickListView::IconNumber(window->NickList().EntryAt(i)));
     QCOMPARE(described.join(u' '), after);
     QCOMPARE(frame.IgnoreList(), ignoreAfter);
 }
@@ -649,21 +656,21 @@ void TestRoomWindow::flashingUntilActivated()
 
     // The active window never flashes.
     quiet->StartAttention();
-    QVERIFY(!quiet->Timer1->isActive());
+    QVERIFY(!Control<QTimer>(*quiet, "attentionTimer")->isActive());
 
     other->StartAttention();
-    QVERIFY(other->Timer1->isActive());
-    QTRY_VERIFY(other->FlashLit());
+    QVERIFY(Control<QTimer>(*other, "attentionTimer")->isActive());
+    QTRY_VERIFY(FlashLit(*other));
     const QImage lit = SubOf(other)->grab().toImage();
-    QTRY_VERIFY(!other->FlashLit());
+    QTRY_VERIFY(!FlashLit(*other));
     const QImage dark = SubOf(other)->grab().toImage();
     QVERIFY2(lit != dark, "the title bar looks the same in both phases");
-    QTRY_VERIFY(other->FlashLit());
+    QTRY_VERIFY(FlashLit(*other));
     QVERIFY(frame.IsActiveChild(quiet));  // flashing never takes the focus
 
     frame.BringToFront(other);
-    QTRY_VERIFY(!other->Timer1->isActive());
-    QVERIFY(!other->FlashLit());
+    QTRY_VERIFY(!Control<QTimer>(*other, "attentionTimer")->isActive());
+    QVERIFY(!FlashLit(*other));
     timing().flashMs = Timings().flashMs;
 }
 
@@ -677,8 +684,8 @@ void TestRoomWindow::twoWindowsFlashTogether()
     second->StartAttention();
     // Each window keeps its own rhythm: both blink, neither is stuck.
     for (RoomWindow* window : {first, second}) {
-        QTRY_VERIFY(window->FlashLit());
-        QTRY_VERIFY(!window->FlashLit());
+        QTRY_VERIFY(FlashLit(*window));
+        QTRY_VERIFY(!FlashLit(*window));
     }
     timing().flashMs = Timings().flashMs;
 }
@@ -687,11 +694,11 @@ void TestRoomWindow::caretReturnsToTheEndAfterEveryChange()
 {
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
-    window->transcript_->SetSelText(QStringLiteral("first line\n"));
-    window->transcript_->SetSelStart(3);
-    window->transcript_->SetSelText(QStringLiteral("X"));
-    QCOMPARE(window->transcript_->SelStart(), window->transcript_->TextLength());
-    window->transcript_->SetSelText(QStringLiteral("tail"));
+    window->Transcript().SetSelText(QStringLiteral("first line\n"));
+    window->Transcript().SetSelStart(3);
+    window->Transcript().SetSelText(QStringLiteral("X"));
+    QCOMPARE(window->Transcript().SelStart(), window->Transcript().TextLength());
+    window->Transcript().SetSelText(QStringLiteral("tail"));
     QCOMPARE(Transcript(*window), QStringLiteral("firXst line\ntail"));
 }
 
@@ -699,8 +706,8 @@ void TestRoomWindow::transcriptIgnoresTyping()
 {
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
-    window->transcript_->setFocus();
-    QTest::keyClicks(window->transcript_, QStringLiteral("typed"));
+    window->Transcript().setFocus();
+    QTest::keyClicks(&window->Transcript(), QStringLiteral("typed"));
     QCOMPARE(Transcript(*window), QString());
 }
 
@@ -708,14 +715,15 @@ void TestRoomWindow::hostOnlyEntriesArePresent()
 {
     RoomWindow window(nullptr);
     QStringList captions;
-    for (QAction* a : window.PopupMenu1->actions())
+    for (QAction* a : Control<QMenu>(window, "nickMenu")->actions())
         if (!a->isSeparator())
             captions << a->text();
     for (const char* caption : {"Kick", "Kick and Ban", "Ban", "Make Host", "De-Host"})
         QVERIFY2(captions.contains(QLatin1String(caption)), caption);
-    QVERIFY(window.Kick1->isEnabled());
+    QVERIFY(Control<QAction>(window, "kickAction")->isEnabled());
     window.SetHostControlsEnabled(false);
-    QVERIFY(!window.Kick1->isEnabled() && !window.DeHost1->isEnabled() && !window.blockbtn->isEnabled());
+    QVERIFY(!Control<QAction>(window, "kickAction")->isEnabled() && !Control<QAction>(window, "deHostAction")->isEnabled() &&
+            !Control<QToolButton>(window, "banListButton")->isEnabled());
 }
 
 void TestRoomWindow::rowsNeverOverlap_data()
@@ -743,20 +751,21 @@ void TestRoomWindow::rowsNeverOverlap()
     QCoreApplication::processEvents();
     QCOMPARE(window->height(), height);
 
-    QTEST(window->StatusBar1->isVisible(), "statusBar");
-    QTEST(window->Panel2->StyleBarShown(), "styleBar");
+    QTEST(Control<QStatusBar>(*window, "statusBar")->isVisible(), "statusBar");
+    QTEST(Control<InputBar>(*window, "inputBar")->StyleBarShown(), "styleBar");
     QList<QWidget*> rows;
-    for (QWidget* row : QList<QWidget*>{window->ToolBar1, window->Panel1, window->transcript_, window->Panel2,
-                                        window->StatusBar1})
+    for (QWidget* row : QList<QWidget*>{Control<QToolBar>(*window, "toolBar"), Control<QFrame>(*window, "topGap"),
+                                        &window->Transcript(), Control<InputBar>(*window, "inputBar"),
+                                        Control<QStatusBar>(*window, "statusBar")})
         if (row->isVisible())
             rows << row;
-    QVERIFY(rows.contains(window->Panel2) && window->Edit1->isVisible());
+    QVERIFY(rows.contains(Control<InputBar>(*window, "inputBar")) && InputLine(*window)->isVisible());
     for (int i = 0; i + 1 < rows.size(); ++i)
         QVERIFY2(rows[i]->geometry().bottom() < rows[i + 1]->geometry().top(),
                  qPrintable(rows[i]->objectName() + " runs into " + rows[i + 1]->objectName()));
     if (height >= 110) {
         QVERIFY(rows.last()->geometry().bottom() < window->height());
-        QVERIFY(window->Edit1->height() >= window->Edit1->minimumSizeHint().height());
+        QVERIFY(InputLine(*window)->height() >= InputLine(*window)->minimumSizeHint().height());
     }
 }
 
@@ -766,10 +775,10 @@ void TestRoomWindow::typingReplacesTheSelectorPrompt()
     c.frame.show();
     c.frame.activateWindow();
     RoomWindow* window = c.frame.NewRoomWindow();
-    window->ComboBoxEx1->setFocus();
-    QTRY_VERIFY(window->ComboBoxEx1->lineEdit()->hasSelectedText());
-    QTest::keyClicks(window->ComboBoxEx1, QStringLiteral("linux"));
-    QCOMPARE(window->ComboBoxEx1->currentText(), QStringLiteral("linux"));
+    Control<QComboBox>(*window, "roomSelector")->setFocus();
+    QTRY_VERIFY(Control<QComboBox>(*window, "roomSelector")->lineEdit()->hasSelectedText());
+    QTest::keyClicks(Control<QComboBox>(*window, "roomSelector"), QStringLiteral("linux"));
+    QCOMPARE(Control<QComboBox>(*window, "roomSelector")->currentText(), QStringLiteral("linux"));
 }
 
 QTEST_MAIN(TestRoomWindow)

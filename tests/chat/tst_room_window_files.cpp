@@ -5,6 +5,7 @@
 #include "support/file_size_limit.h"
 #include "support/prompt_recorder.h"
 #include "common/user_data_folder.h"
+#include "support/window_controls.h"
 
 #include <QDir>
 #include <QProgressDialog>
@@ -100,9 +101,9 @@ void TestRoomWindowFiles::saveChat()
     frame.connection_.SetHost("irc.example.org");
     frame.SetCurrentNick(QStringLiteral("Ann"));
     RoomWindow* window = frame.NewRoomWindow();
-    window->transcript_->SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
+    window->Transcript().SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
     prompts_->saveAnswer = root_.filePath(QStringLiteral("chat.rtf"));
-    window->ToolButton9->click();
+    Control<QToolButton>(*window, "saveButton")->click();
 
     QCOMPARE(prompts_->saveAsked, (QStringList{"Save chat", root_.path() + "/userdata/irc.example.org/Ann",
                                           "Rich Text (*.rtf)", "rtf"}));
@@ -119,7 +120,7 @@ void TestRoomWindowFiles::saveChatCancelled()
 {
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
-    window->ToolButton9->click();
+    Control<QToolButton>(*window, "saveButton")->click();
     QCOMPARE(prompts_->saveAsked.value(0), QStringLiteral("Save chat"));
     QVERIFY(prompts_->Errors().isEmpty());
 }
@@ -129,7 +130,7 @@ void TestRoomWindowFiles::saveChatFailureIsReported()
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
     prompts_->saveAnswer = root_.filePath(QStringLiteral("no/such/folder/chat.rtf"));
-    window->ToolButton9Click();
+    window->onSaveClicked();
     QCOMPARE(prompts_->Errors().size(), 1);
     QVERIFY(!QFile::exists(prompts_->saveAnswer));
 }
@@ -150,10 +151,10 @@ void TestRoomWindowFiles::saveLeavesWholeFileOrNone()
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
     {
-        TranscriptView::Batch batch(*window->transcript_);
+        TranscriptView::Batch batch(window->Transcript());
         QString lines;
         for (int i = 0; i < 40000; ++i) lines += QStringLiteral("line %1 of a long evening in the room\n").arg(i);
-        window->transcript_->SetSelText(lines);
+        window->Transcript().SetSelText(lines);
     }
     QDir folder(root_.filePath(QStringLiteral("saves")));
     QVERIFY(folder.mkpath(QStringLiteral(".")));
@@ -169,7 +170,7 @@ void TestRoomWindowFiles::saveLeavesWholeFileOrNone()
     {
         std::optional<FileSizeLimit> full;
         if (ending == QLatin1String("disk full")) full.emplace(256 * 1024);
-        window->ToolButton9Click();
+        window->onSaveClicked();
     }
     QTEST(int(prompts_->Errors().size()), "errors");
     QFile after(path);

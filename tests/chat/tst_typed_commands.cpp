@@ -11,6 +11,7 @@
 #include "support/connected_frame.h"
 #include "common/user_data_folder.h"
 #include "support/prompt_recorder.h"
+#include "support/window_controls.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -209,22 +210,22 @@ void TestTypedCommands::typed()
 
     Connected c;
     RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    room->nickList_->AddEntry(QStringLiteral("Bob"), kHostIcon);
-    room->nickList_->AddEntry(QStringLiteral("carl"), kNormalIcon);
-    room->nickList_->AddEntry(QStringLiteral("Dora"), kIgnoredIcon);
+    room->NickList().AddEntry(QStringLiteral("Bob"), kHostIcon);
+    room->NickList().AddEntry(QStringLiteral("carl"), kNormalIcon);
+    room->NickList().AddEntry(QStringLiteral("Dora"), kIgnoredIcon);
     c.frame.ChangeIgnoreList([](IgnoreEntries& list) { list.Append(QStringLiteral("Dora")); });
     if (window == QLatin1String("left"))
-        room->partbtnClick();
+        room->Leave(QString());
     if (window == QLatin1String("listed"))
         room->SetRoomOnWire("Germ\x02" "any");
-    QLineEdit* edit = room->Edit1;
-    TranscriptView* view = room->transcript_;
+    QLineEdit* edit = InputLine(*room);
+    TranscriptView* view = &room->Transcript();
     if (window.endsWith(QLatin1String("private"))) {
         const QString bob = window == QLatin1String("private") ? QStringLiteral("Bob") : ShownText(QStringLiteral(u"\u202eBob"));
         auto* partner = qobject_cast<PrivateWindow*>(c.frame.OpenPrivateWindowFromUser(bob));
         QVERIFY(partner);
-        edit = partner->Edit1;
-        view = partner->transcript_;
+        edit = InputLine(*partner);
+        view = &partner->Transcript();
     }
     c.Sent();
     // The profile window is modal: it is closed as soon as it shows.
@@ -256,11 +257,11 @@ void TestTypedCommands::joinBringsAnOpenRoomToTheFront()
     RoomWindow* rust = c.frame.OpenRoomWindow(QStringLiteral("rust"));
     c.frame.BringToFront(rust);
     c.Sent();
-    rust->Edit1->setText(QStringLiteral("/join #GERMANY"));
-    QTest::keyClick(rust->Edit1, Qt::Key_Return);
+    InputLine(*rust)->setText(QStringLiteral("/join #GERMANY"));
+    QTest::keyClick(InputLine(*rust), Qt::Key_Return);
     QCOMPARE(c.frame.CurrentChild(), germany);
     QCOMPARE(c.Sent(), QStringList());
-    QVERIFY(rust->Edit1->text().isEmpty());
+    QVERIFY(InputLine(*rust)->text().isEmpty());
 }
 
 QTEST_MAIN(TestTypedCommands)

@@ -80,10 +80,10 @@ QList<PrivateWindow*> PrivateWindows(const MainWindow& frame)
 // What the user sees at place after the lines went through the handlers.
 QString Seen(const MainWindow& frame, const RoomWindow& room, const QString& place)
 {
-    if (place == "room") return Shown(room.transcript_);
+    if (place == "room") return Shown(&room.Transcript());
     if (place == "nicks") {
         QStringList nicks;
-        for (int i = 0; i < room.nickList_->Count(); ++i) nicks << NickListView::Nick(room.nickList_->EntryAt(i));
+        for (int i = 0; i < room.NickList().Count(); ++i) nicks << NickListView::Nick(room.NickList().EntryAt(i));
         return nicks.join(u'|');
     }
     if (place == "log") return frame.Form4()->log->toPlainText();
@@ -96,7 +96,7 @@ QString Seen(const MainWindow& frame, const RoomWindow& room, const QString& pla
     const QList<PrivateWindow*> windows = PrivateWindows(frame);
     if (windows.size() != 1) return QStringLiteral("%1 private windows").arg(windows.size());
     if (place == "title") return windows.first()->Title();
-    return Shown(windows.first()->transcript_);  // "private"
+    return Shown(&windows.first()->Transcript());  // "private"
 }
 
 }  // namespace

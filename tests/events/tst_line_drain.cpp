@@ -127,7 +127,7 @@ void TestLineDrain::restOfLinesSparesClosedPrivateWindows()
     }
     RouteLine(session, line("after the end"));
     QCOMPARE(windowOf() != nullptr, windowAfter);
-    if (windowAfter) QVERIFY(windowOf()->transcript_->toPlainText().contains("after the end"));
+    if (windowAfter) QVERIFY(windowOf()->Transcript().toPlainText().contains("after the end"));
 }
 
 void TestLineDrain::privateWindowsFoundByNameAsTitlesChange()

@@ -10,6 +10,7 @@
 #include "shell/main_window.h"
 #include "support/test_session.h"
 #include "side/room_list_window.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QTextBlock>
@@ -51,10 +52,13 @@ RoomWindow* RoomWindowTitled(MainWindow& frame, const QString& title)
 
 bool HostControlsEnabled(const RoomWindow& window)
 {
-    const bool all = window.Kick1->isEnabled() && window.KickandBan1->isEnabled() && window.Ban1->isEnabled() &&
-                     window.MakeHost1->isEnabled() && window.DeHost1->isEnabled() && window.blockbtn->isEnabled();
-    const bool none = !window.Kick1->isEnabled() && !window.KickandBan1->isEnabled() && !window.Ban1->isEnabled() &&
-                      !window.MakeHost1->isEnabled() && !window.DeHost1->isEnabled() && !window.blockbtn->isEnabled();
+    int enabled = 0;
+    const char* controls[] = {"kickAction", "kickAndBanAction", "banAction", "makeHostAction", "deHostAction"};
+    for (const char* name : controls)
+        enabled += Control<QAction>(window, name)->isEnabled();
+    enabled += Control<QToolButton>(window, "banListButton")->isEnabled();
+    const bool all = enabled == int(std::size(controls)) + 1;
+    const bool none = enabled == 0;
     if (!all && !none)
         qWarning("host controls are half enabled");
     return all;
@@ -211,8 +215,8 @@ void TestMembership::nickListAndTranscript()
     RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     for (const QByteArray& raw : lines)
         Feed(frame, raw);
-    QCOMPARE(Describe(*window->nickList_), nicks);
-    QCOMPARE(window->transcript_->toPlainText(), transcript);
+    QCOMPARE(Describe(window->NickList()), nicks);
+    QCOMPARE(window->Transcript().toPlainText(), transcript);
 }
 
 void TestMembership::ownHostStatus_data()
@@ -268,7 +272,7 @@ void TestMembership::statusLineLooks()
     MainWindow frame;
     RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     Feed(frame, line);
-    const QTextCharFormat format = FormatOfLine(*window->transcript_, 0);
+    const QTextCharFormat format = FormatOfLine(window->Transcript(), 0);
     QCOMPARE(format.foreground().color(), colour);
     QCOMPARE(format.fontWeight() == QFont::Bold, bold);
     QVERIFY(format.fontItalic());
@@ -285,13 +289,13 @@ void TestMembership::quitReachesEveryRoomWhereListed()
     Feed(frame, ":srv 353 me = #three :carol");
     Feed(frame, ":bob!b@h QUIT :Client exited");
 
-    QCOMPARE(Describe(*first->nickList_), QStringLiteral("carol:41"));
-    QCOMPARE(Describe(*second->nickList_), QString());
-    QCOMPARE(Describe(*third->nickList_), QStringLiteral("carol:41"));
+    QCOMPARE(Describe(first->NickList()), QStringLiteral("carol:41"));
+    QCOMPARE(Describe(second->NickList()), QString());
+    QCOMPARE(Describe(third->NickList()), QStringLiteral("carol:41"));
     const QString line = QStringLiteral("bob has lost connection. :Client exited \n");
-    QCOMPARE(first->transcript_->toPlainText(), line);
-    QCOMPARE(second->transcript_->toPlainText(), line);
-    QCOMPARE(third->transcript_->toPlainText(), QString());
+    QCOMPARE(first->Transcript().toPlainText(), line);
+    QCOMPARE(second->Transcript().toPlainText(), line);
+    QCOMPARE(third->Transcript().toPlainText(), QString());
 }
 
 void TestMembership::findRoomWindow_data()
@@ -396,8 +400,8 @@ void TestMembership::linesForUnknownRoomsChangeNothing()
     window->SetHostControlsEnabled(false);
     const int children = frame.ChildWindows().size();
     Feed(frame, line);
-    QCOMPARE(Describe(*window->nickList_), QStringLiteral("bob:41 carol:41"));
-    QCOMPARE(window->transcript_->toPlainText(), QString());
+    QCOMPARE(Describe(window->NickList()), QStringLiteral("bob:41 carol:41"));
+    QCOMPARE(window->Transcript().toPlainText(), QString());
     QVERIFY(!HostControlsEnabled(*window));
     QCOMPARE(frame.ChildWindows().size(), children);
 }
@@ -408,12 +412,12 @@ void TestMembership::joinAddsHostSubItem()
     RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
     Feed(frame, ":ann!a@host.example JOIN :#room");
     Feed(frame, ":srv 353 me = #room :bob");
-    QCOMPARE(NickListView::Host(window->nickList_->FindExact("ann")), QStringLiteral("host.example "));
-    QCOMPARE(NickListView::Host(window->nickList_->FindExact("bob")), QString());
+    QCOMPARE(NickListView::Host(window->NickList().FindExact("ann")), QStringLiteral("host.example "));
+    QCOMPARE(NickListView::Host(window->NickList().FindExact("bob")), QString());
     // A host entry from the name list replaces the joined one, host and all.
     Feed(frame, ":srv 353 me = #room :@ann");
-    QCOMPARE(NickListView::Host(window->nickList_->FindExact("ann")), QString());
-    QCOMPARE(NickListView::IconNumber(window->nickList_->FindExact("ann")), kHostIcon);
+    QCOMPARE(NickListView::Host(window->NickList().FindExact("ann")), QString());
+    QCOMPARE(NickListView::IconNumber(window->NickList().FindExact("ann")), kHostIcon);
 }
 
 QTEST_MAIN(TestMembership)

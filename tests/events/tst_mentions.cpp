@@ -146,7 +146,7 @@ void TestMentions::roomLines()
     frame_->BringToFront(inFront ? germany : rust);
     Route(*frame_, raw.toStdString());
     Route(*frame_, ":Bob!u@h PRIVMSG #Germany :a line after it");
-    QCOMPARE(Highlighted(germany->transcript_), highlighted);
+    QCOMPARE(Highlighted(&germany->Transcript()), highlighted);
     QCOMPARE(MainWindow::MentionMarked(germany), marked);
     QCOMPARE(FrameTitle(germany), marked ? QStringLiteral("* Germany") : QStringLiteral("Germany"));
     QCOMPARE(germany->Title(), QStringLiteral("Germany"));  // the identity stays

@@ -11,6 +11,7 @@
 #include "support/temp_user_data.h"
 #include "support/test_session.h"
 #include "side/room_list_window.h"
+#include "support/window_controls.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -179,16 +180,15 @@ void TestMessageEvents::privateLines()
     const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(Titles(windows), QStringList{title});
     PrivateWindow* w = windows.first();
-    QCOMPARE(Shown(w->transcript_), shown);
-    QCOMPARE(w->Edit1->isReadOnly(), readOnly);
-    QCOMPARE(w->Edit1->isEnabled(), enabled);
-    QCOMPARE(w->titleid->text(), title);
+    QCOMPARE(Shown(&w->Transcript()), shown);
+    QCOMPARE(InputLine(*w)->isReadOnly(), readOnly);
+    QCOMPARE(InputLine(*w)->isEnabled(), enabled);
     QCOMPARE(w->Connection(), &frame_->connection_);
 
     // The second line from the same partner lands in the same window.
     Route(*frame_, raw.toStdString());
     QCOMPARE(PrivateWindows(*frame_).size(), 1);
-    QCOMPARE(w->transcript_->document()->blockCount(), 3);
+    QCOMPARE(w->Transcript().document()->blockCount(), 3);
 }
 
 void TestMessageEvents::linesWithoutPartnerOpenNothing_data()
@@ -257,7 +257,7 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
     // A room window with the partner's name is not a private window.
     auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
-    room->FormCreate();
+    room->PlaceInFrame();
     room->SetTitle("bob");
 
     Route(*frame_, ":bob!b@h PRIVMSG me :hi");
@@ -267,13 +267,13 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(w));
     QCOMPARE(SubOf(w)->size(), QSize(PrivateWindow::kWidth, PrivateWindow::kHeight));
     QCOMPARE(w->OwnNick(), QStringLiteral("me"));
-    QVERIFY(Shown(room->transcript_).isEmpty());
+    QVERIFY(Shown(&room->Transcript()).isEmpty());
     // Typing goes into the input line, never into a button of the window.
     frame_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->Edit1));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(InputLine(*w)));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a reply"));
-    QCOMPARE(w->Edit1->text(), QStringLiteral("a reply"));
+    QCOMPARE(InputLine(*w)->text(), QStringLiteral("a reply"));
     QCOMPARE(PrivateWindows(*frame_).size(), 1);
     QVERIFY(!frame_->IsIgnored(QStringLiteral("bob")));
 }
@@ -288,7 +288,7 @@ void TestMessageEvents::incomingBringsInactiveWindowToFront()
 
     Route(*frame_, ":bob!b@h PRIVMSG me :three");
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[0]));
-    QCOMPARE(Shown(windows[0]->transcript_), QStringLiteral("bob: one\nbob: three"));
+    QCOMPARE(Shown(&windows[0]->Transcript()), QStringLiteral("bob: one\nbob: three"));
 }
 
 void TestMessageEvents::windowReturnsToItsSizeWhenActivated()
@@ -328,8 +328,7 @@ void TestMessageEvents::userOpenerComparesExactly()
 {
     PrivateWindow* bob = frame_->OpenPrivateWindowFromUser("bob");
     QVERIFY(bob);
-    QCOMPARE(bob->titleid->text(), QStringLiteral("bob"));
-    QVERIFY(Shown(bob->transcript_).isEmpty());
+    QVERIFY(Shown(&bob->Transcript()).isEmpty());
     QCOMPARE(frame_->OpenPrivateWindowFromUser("bob"), bob);
 
     PrivateWindow* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
@@ -338,7 +337,7 @@ void TestMessageEvents::userOpenerComparesExactly()
     // A room window of that title is shown instead.
     auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
-    room->FormCreate();
+    room->PlaceInFrame();
     room->SetTitle("lobby");
     frame_->BringToFront(bob);
     QCOMPARE(frame_->OpenPrivateWindowFromUser("lobby"), nullptr);
@@ -352,7 +351,7 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
 {
     Route(*frame_, ":bob!b@h PRIVMSG me :hi");
     PrivateWindow* w = PrivateWindows(*frame_).first();
-    w->ToolButton1->click();
+    Control<QToolButton>(*w, "ignoreButton")->click();
     QTRY_VERIFY(frame_->IsIgnored("bob"));
     QTRY_VERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
@@ -371,13 +370,13 @@ void TestMessageEvents::messageRightAfterCloseOpensNewWindow()
 {
     Route(*frame_, ":bob!b@h PRIVMSG me :one");
     PrivateWindow* old = PrivateWindows(*frame_).first();
-    old->ToolButton3->click();
+    Control<QToolButton>(*old, "closeButton")->click();
     // The next line arrives before the closed window is gone.
     Route(*frame_, ":bob!b@h PRIVMSG me :two");
     QTRY_COMPARE(PrivateWindows(*frame_).size(), 1);
     PrivateWindow* w = PrivateWindows(*frame_).first();
     QVERIFY(w->isVisible());
-    QCOMPARE(Shown(w->transcript_), QStringLiteral("bob: two"));
+    QCOMPARE(Shown(&w->Transcript()), QStringLiteral("bob: two"));
 }
 
 void TestMessageEvents::roomLines_data()
@@ -415,16 +414,16 @@ void TestMessageEvents::roomLines()
 
     auto* lobbyWindow = new RoomWindow(frame_.get());
     frame_->Windows().Add(lobbyWindow);
-    lobbyWindow->FormCreate();
+    lobbyWindow->PlaceInFrame();
     lobbyWindow->SetTitle("Lobby");
     auto* otherWindow = new RoomWindow(frame_.get());
     frame_->Windows().Add(otherWindow);
-    otherWindow->FormCreate();
+    otherWindow->PlaceInFrame();
     otherWindow->SetTitle("other");
 
     Route(*frame_, raw.toStdString());
-    QCOMPARE(Shown(lobbyWindow->transcript_), lobby);
-    QCOMPARE(Shown(otherWindow->transcript_), other);
+    QCOMPARE(Shown(&lobbyWindow->Transcript()), lobby);
+    QCOMPARE(Shown(&otherWindow->Transcript()), other);
     QVERIFY(PrivateWindows(*frame_).isEmpty());
     QVERIFY(LogLines(*frame_).isEmpty());
 }
@@ -433,15 +432,15 @@ void TestMessageEvents::roomLineAfterActionIsNotItalic()
 {
     auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
-    room->FormCreate();
+    room->PlaceInFrame();
     room->SetTitle("lobby");
     // An ignored user's room lines are shown all the same.
     frame_->Lists().SetIgnoreList(QStringList{"alice"});
 
     Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :hello");
-    QCOMPARE(Shown(room->transcript_), QStringLiteral("alice waves\nalice: hello"));
-    const TranscriptView& view = *room->transcript_;
+    QCOMPARE(Shown(&room->Transcript()), QStringLiteral("alice waves\nalice: hello"));
+    const TranscriptView& view = room->Transcript();
     const QTextCharFormat action = FormatAt(view, 0);
     QCOMPARE(action.foreground().color(), QColor(128, 0, 128));
     QCOMPARE(action.fontWeight(), int(QFont::Bold));
@@ -461,7 +460,7 @@ void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
 {
     auto* room = new RoomWindow(frame_.get());
     frame_->Windows().Add(room);
-    room->FormCreate();
+    room->PlaceInFrame();
     room->SetTitle("lobby");
     frame_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
@@ -469,16 +468,16 @@ void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
     QVERIFY(frame_->IsActiveChild(room));
 
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :hi");
-    QVERIFY(!room->Timer1->isActive());
+    QVERIFY(!Control<QTimer>(*room, "attentionTimer")->isActive());
 
     frame_->OpenPrivateWindowFromUser("bob");
     QVERIFY(!frame_->IsActiveChild(room));
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :again");
-    QVERIFY(room->Timer1->isActive());
+    QVERIFY(Control<QTimer>(*room, "attentionTimer")->isActive());
     // A room action flashes as well.
-    room->Timer1->stop();
+    Control<QTimer>(*room, "attentionTimer")->stop();
     Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
-    QVERIFY(room->Timer1->isActive());
+    QVERIFY(Control<QTimer>(*room, "attentionTimer")->isActive());
 }
 
 void TestMessageEvents::memoServListing_data()
@@ -529,16 +528,16 @@ void TestMessageEvents::partnerQuitMarksExactTitleOnly()
     PrivateWindow* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
     PrivateWindow* carol = frame_->OpenPrivateWindowFromUser("carol");
     Route(*frame_, ":bob!b@h QUIT :gone now");
-    QCOMPARE(Shown(bob->transcript_), QStringLiteral("bob has lost connection. :gone now "));
-    QVERIFY(bob->Edit1->isReadOnly());
-    QVERIFY(Shown(bigBob->transcript_).isEmpty());
-    QVERIFY(!bigBob->Edit1->isReadOnly());
-    QVERIFY(Shown(carol->transcript_).isEmpty());
+    QCOMPARE(Shown(&bob->Transcript()), QStringLiteral("bob has lost connection. :gone now "));
+    QVERIFY(InputLine(*bob)->isReadOnly());
+    QVERIFY(Shown(&bigBob->Transcript()).isEmpty());
+    QVERIFY(!InputLine(*bigBob)->isReadOnly());
+    QVERIFY(Shown(&carol->Transcript()).isEmpty());
 
     // The partner comes back: the window shows the message, still read-only.
     Route(*frame_, ":bob!b@h PRIVMSG me :back");
-    QCOMPARE(Shown(bob->transcript_), QStringLiteral("bob has lost connection. :gone now \nbob: back"));
-    QVERIFY(bob->Edit1->isReadOnly());
+    QCOMPARE(Shown(&bob->Transcript()), QStringLiteral("bob has lost connection. :gone now \nbob: back"));
+    QVERIFY(InputLine(*bob)->isReadOnly());
 }
 
 void TestMessageEvents::manyPartnersManyWindows()
@@ -556,7 +555,7 @@ void TestMessageEvents::manyPartnersManyWindows()
     QCOMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows.last()));
     for (int i = 0; i < kPartners; ++i) {
         QCOMPARE(windows[i]->Title(), QStringLiteral("nick%1").arg(i));
-        QCOMPARE(Shown(windows[i]->transcript_), QStringLiteral("nick%1: hello %1").arg(i));
+        QCOMPARE(Shown(&windows[i]->Transcript()), QStringLiteral("nick%1: hello %1").arg(i));
     }
 }
 

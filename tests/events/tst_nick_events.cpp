@@ -150,11 +150,11 @@ void TestNickEvents::renames()
     PrivateWindow* bob = frame.OpenPrivateWindowFromUser("bob");
     for (const QByteArray& raw : lines) feed(raw);
 
-    QCOMPARE(Describe(*roomOne->nickList_), one);
-    QCOMPARE(Describe(*roomTwo->nickList_), two);
-    QCOMPARE(roomOne->transcript_->toPlainText(), oneText);
-    QCOMPARE(roomTwo->transcript_->toPlainText(), twoText);
-    QCOMPARE(bob->transcript_->toPlainText(), bobText);
+    QCOMPARE(Describe(roomOne->NickList()), one);
+    QCOMPARE(Describe(roomTwo->NickList()), two);
+    QCOMPARE(roomOne->Transcript().toPlainText(), oneText);
+    QCOMPARE(roomTwo->Transcript().toPlainText(), twoText);
+    QCOMPARE(bob->Transcript().toPlainText(), bobText);
     QCOMPARE(bob->Title(), QStringLiteral("bob"));  // the window keeps its title
     QCOMPARE(PrivateTitles(frame), privates);
     QCOMPARE(frame.CurrentNick(), own);
@@ -185,11 +185,11 @@ void TestNickEvents::renamedEntryStaysSelected()
         RouteLine(session, line);
     };
     feed(":srv 353 me = #one :alice bob carol");
-    room->nickList_->setCurrentItem(room->nickList_->FindExact("bob"));
-    QCOMPARE(room->nickList_->SelectedNick(), QStringLiteral("bob"));
+    room->NickList().setCurrentItem(room->NickList().FindExact("bob"));
+    QCOMPARE(room->NickList().SelectedNick(), QStringLiteral("bob"));
     feed(":bob!b@h NICK :zoe");
-    QCOMPARE(room->nickList_->SelectedNick(), QStringLiteral("zoe"));
-    QCOMPARE(Describe(*room->nickList_), QStringLiteral("alice:41 carol:41 zoe:41"));
+    QCOMPARE(room->NickList().SelectedNick(), QStringLiteral("zoe"));
+    QCOMPARE(Describe(room->NickList()), QStringLiteral("alice:41 carol:41 zoe:41"));
 }
 
 QTEST_MAIN(TestNickEvents)

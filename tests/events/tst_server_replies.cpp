@@ -214,11 +214,11 @@ void TestServerReplies::joinRefusals()
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
     window->SetTitle(QStringLiteral("room"));
-    window->transcript_->clear();
+    window->Transcript().clear();
     Feed(frame, raw);
-    QCOMPARE(window->transcript_->toPlainText(), written);
+    QCOMPARE(window->Transcript().toPlainText(), written);
     if (written.isEmpty()) return;
-    QTextCursor at(window->transcript_->document());
+    QTextCursor at(window->Transcript().document());
     at.setPosition(2);
     const QTextCharFormat format = at.charFormat();
     QCOMPARE(format.foreground().color(), QColor(255, 0, 0));

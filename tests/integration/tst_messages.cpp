@@ -12,6 +12,7 @@
 #include "shell/main_window.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
+#include "support/window_controls.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -71,7 +72,7 @@ void TestMessages::chatLinesReachTheirWindows()
     MainWindow frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("room"));
-    const auto roomText = [room] { return room->transcript_->toPlainText(); };
+    const auto roomText = [room] { return room->Transcript().toPlainText(); };
 
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
@@ -81,7 +82,7 @@ void TestMessages::chatLinesReachTheirWindows()
     // Room message with an emoticon and a colour, then an action with its closing marker.
     bob.Send("privmsg #room :hello :) \x03" "4there");
     QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral(u"bob: hello \ufffc there\n")), kWaitMs);
-    QVERIFY(room->Timer1->isActive());  // the frame is not active: the room flashes
+    QVERIFY(Control<QTimer>(*room, "attentionTimer")->isActive());  // the frame is not active: the room flashes
     bob.Send("privmsg #room :\x01" "ACTION waves\x01");
     QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral("\nbob waves\n")), kWaitMs);
     QCOMPARE(PrivateWindowCount(frame), 0);
@@ -90,16 +91,16 @@ void TestMessages::chatLinesReachTheirWindows()
     bob.Send("privmsg alice :psst");
     QTRY_VERIFY_WITH_TIMEOUT(PrivateWindowTitled(frame, "bob"), kWaitMs);
     PrivateWindow* w = PrivateWindowTitled(frame, "bob");
-    const auto privateText = [w] { return w->transcript_->toPlainText(); };
+    const auto privateText = [w] { return w->Transcript().toPlainText(); };
     QTRY_COMPARE_WITH_TIMEOUT(privateText(), QStringLiteral("bob: psst\n"), kWaitMs);
 
     // The user answers in red and bold; bob is away, so the server's away reply follows.
     bob.Send("away :gone fishing");
     QVERIFY(!bob.WaitFor(" 306 ").empty());
-    w->colorcomo->setCurrentIndex(4);
-    w->ToolButton5->setChecked(true);
-    w->Edit1->setText("are you there?");
-    QTest::keyClick(w->Edit1, Qt::Key_Return);
+    Control<QComboBox>(*w, "colourPicker")->setCurrentIndex(4);
+    Control<QToolButton>(*w, "boldButton")->setChecked(true);
+    InputLine(*w)->setText("are you there?");
+    QTest::keyClick(InputLine(*w), Qt::Key_Return);
     QVERIFY(!bob.WaitFor("PRIVMSG bob :\x02\x03" "4are you there?").empty());
     QTRY_VERIFY_WITH_TIMEOUT(privateText().contains(QStringLiteral("bob is away(Auto Reply): ")), kWaitMs);
     QVERIFY(privateText().contains(QStringLiteral("you said: are you there?\n")));
@@ -108,8 +109,8 @@ void TestMessages::chatLinesReachTheirWindows()
     // A notice lands in the same window and locks its input line.
     bob.Send("notice alice :read this");
     QTRY_VERIFY_WITH_TIMEOUT(privateText().endsWith(QStringLiteral("bob (Notice): bob: read this\n")), kWaitMs);
-    QVERIFY(!w->Edit1->isEnabled());
-    QVERIFY(w->Edit1->isReadOnly());
+    QVERIFY(!InputLine(*w)->isEnabled());
+    QVERIFY(InputLine(*w)->isReadOnly());
     QCOMPARE(PrivateWindowCount(frame), 1);
 
     if (kind == RealIrcServer::Kind::InspircdWithServices) {
@@ -122,7 +123,7 @@ void TestMessages::chatLinesReachTheirWindows()
 
     bob.Send("quit :gone now");
     QTRY_VERIFY_WITH_TIMEOUT(privateText().contains(QStringLiteral("bob has lost connection. ")), kWaitMs);
-    QVERIFY(w->Edit1->isReadOnly());
+    QVERIFY(InputLine(*w)->isReadOnly());
     frame.Lifecycle().StopReader(2000);
 }
 

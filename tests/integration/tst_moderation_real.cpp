@@ -8,6 +8,7 @@
 #include "side/user_info_window.h"
 #include "support/irc_servers.h"
 #include "support/prompt_recorder.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,30 +46,30 @@ void TestModerationReal::hostActionsReachTheOtherUser()
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     RoomWindow* window = frame.OpenRoomWindow(QStringLiteral("modroom"));
-    QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled(), kWaitMs);  // the first in a room is its host
+    QTRY_VERIFY_WITH_TIMEOUT(Control<QAction>(*window, "kickAction")->isEnabled(), kWaitMs);  // the first in a room is its host
 
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
     bob.Send("join #modroom");
-    QTRY_VERIFY_WITH_TIMEOUT(window->nickList_->FindExact(QStringLiteral("bob")), kWaitMs);
-    window->nickList_->setCurrentItem(window->nickList_->FindExact(QStringLiteral("bob")));
+    QTRY_VERIFY_WITH_TIMEOUT(window->NickList().FindExact(QStringLiteral("bob")), kWaitMs);
+    window->NickList().setCurrentItem(window->NickList().FindExact(QStringLiteral("bob")));
 
-    window->MakeHost1->trigger();
+    Control<QAction>(*window, "makeHostAction")->trigger();
     QVERIFY(!bob.WaitFor("MODE #modroom +o").empty());
-    window->DeHost1->trigger();
+    Control<QAction>(*window, "deHostAction")->trigger();
     QVERIFY(!bob.WaitFor("MODE #modroom -o").empty());
-    window->Ban1->trigger();
+    Control<QAction>(*window, "banAction")->trigger();
     QVERIFY(!bob.WaitFor("MODE #modroom +b").empty());
 
-    window->blockbtn->click();
-    QListWidget* bans = window->Panel5->ListBox1;
+    Control<QToolButton>(*window, "banListButton")->click();
+    QListWidget* bans = Control<QListWidget>(*window, "bannedList");
     QCOMPARE(bans->count(), 1);
     bans->setCurrentRow(0);
-    window->Panel5->Button5->click();
+    Control<QPushButton>(*window, "removeBanButton")->click();
     QVERIFY(!bob.WaitFor("MODE #modroom -b :bob!*@*").empty());
 
     // Profile: the window shows the WHO reply while it is open.
-    window->nickList_->setCurrentItem(window->nickList_->FindExact(QStringLiteral("bob")));
+    window->NickList().setCurrentItem(window->NickList().FindExact(QStringLiteral("bob")));
     QStringList profile;
     QElapsedTimer waited;
     waited.start();
@@ -83,16 +84,16 @@ void TestModerationReal::hostActionsReachTheOtherUser()
         shown->OK->click();
     });
     poll.start(20);
-    window->Information1->trigger();
+    Control<QAction>(*window, "profileAction")->trigger();
     poll.stop();
     QCOMPARE(profile, (QStringList{"bob", "127.0.0.1", "irc.test", "Normal User"}));
 
-    window->Kick1->trigger();
-    window->Panel4->Edit3->setText(QStringLiteral("behave"));
-    QTest::keyClick(window->Panel4->Edit3, Qt::Key_Return);
+    Control<QAction>(*window, "kickAction")->trigger();
+    Control<QLineEdit>(*window, "kickReasonLine")->setText(QStringLiteral("behave"));
+    QTest::keyClick(Control<QLineEdit>(*window, "kickReasonLine"), Qt::Key_Return);
     const std::string kick = bob.WaitFor("KICK #modroom bob");
     QVERIFY2(kick.find("behave") != std::string::npos, kick.c_str());
-    QTRY_VERIFY_WITH_TIMEOUT(!window->nickList_->FindExact(QStringLiteral("bob")), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->NickList().FindExact(QStringLiteral("bob")), kWaitMs);
     QCOMPARE(prompts.records.size(), 0);
 }
 

@@ -9,6 +9,7 @@
 #include "protocol/irc/sent_lines.h"
 #include "shell/main_window.h"
 #include "support/irc_servers.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -58,12 +59,14 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     MainWindow frame;
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     RoomWindow* window = frame.OpenRoomWindow(QStringLiteral("room"));
-    NickListView& list = *window->nickList_;
-    const auto transcript = [window] { return window->transcript_->toPlainText(); };
+    NickListView& list = window->NickList();
+    const auto transcript = [window] { return window->Transcript().toPlainText(); };
 
     // The first user of a room is its host.
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled() && window->blockbtn->isEnabled(), kWaitMs);
+    QAction* kick = Control<QAction>(*window, "kickAction");
+    QToolButton* banList = Control<QToolButton>(*window, "banListButton");
+    QTRY_VERIFY_WITH_TIMEOUT(kick->isEnabled() && banList->isEnabled(), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("alice has joined the room")));
 
     TestIrcClient bob;
@@ -80,9 +83,9 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     // The other host takes the user's rights: the host-only controls go off.
     bob.Send("mode #room -o alice");
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:41 bob:39"), kWaitMs);
-    QVERIFY(!window->Kick1->isEnabled() && !window->blockbtn->isEnabled());
+    QVERIFY(!kick->isEnabled() && !banList->isEnabled());
     bob.Send("mode #room +o alice");
-    QTRY_VERIFY_WITH_TIMEOUT(window->Kick1->isEnabled(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(Control<QAction>(*window, "kickAction")->isEnabled(), kWaitMs);
 
     bob.Send("part #room :bye");
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
@@ -101,7 +104,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     QVERIFY(transcript().contains(QStringLiteral("bob has lost connection. ")));
 
     // Leaving empties the list; the server sees the part.
-    window->partbtn->click();
+    Control<QToolButton>(*window, "leaveButton")->click();
     QCOMPARE(list.Count(), 0);
     QCOMPARE(window->Title(), QString());
     frame.Lifecycle().StopReader(2000);

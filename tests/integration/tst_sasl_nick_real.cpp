@@ -156,21 +156,21 @@ void TestSaslNickReal::nickChangesFollowed()
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));
     bob.Send("join #room");
-    QTRY_COMPARE_WITH_TIMEOUT(Names(*room->nickList_), QStringLiteral("alice bob"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(Names(room->NickList()), QStringLiteral("alice bob"), kWaitMs);
     PrivateWindow* whisper = frame.OpenPrivateWindowFromUser("bob");
 
     // Another user renames: the room's list and both windows follow.
     bob.Send("NICK zed");
-    QTRY_COMPARE_WITH_TIMEOUT(Names(*room->nickList_), QStringLiteral("alice zed"), kWaitMs);
-    QVERIFY(room->transcript_->toPlainText().contains("bob is now known as zed"));
-    QVERIFY(whisper->transcript_->toPlainText().contains("bob is now known as zed"));
+    QTRY_COMPARE_WITH_TIMEOUT(Names(room->NickList()), QStringLiteral("alice zed"), kWaitMs);
+    QVERIFY(room->Transcript().toPlainText().contains("bob is now known as zed"));
+    QVERIFY(whisper->Transcript().toPlainText().contains("bob is now known as zed"));
     QCOMPARE(whisper->Title(), QStringLiteral("bob"));
 
     // The user's own nick changes (as a services rename would): the frame follows.
     frame.connection_.WriteLine("NICK alice2");
     QTRY_COMPARE_WITH_TIMEOUT(frame.CurrentNick(), QStringLiteral("alice2"), kWaitMs);
-    QCOMPARE(Names(*room->nickList_), QStringLiteral("alice2 zed"));
-    QVERIFY(room->transcript_->toPlainText().contains("alice is now known as alice2"));
+    QCOMPARE(Names(room->NickList()), QStringLiteral("alice2 zed"));
+    QVERIFY(room->Transcript().toPlainText().contains("alice is now known as alice2"));
     // A message to the new nick from the renamed user opens a window of its own.
     bob.Send("privmsg alice2 :still here");
     QTRY_VERIFY_WITH_TIMEOUT(frame.PrivateWindowsNamed("zed").size() == 1, kWaitMs);

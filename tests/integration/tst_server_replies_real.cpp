@@ -78,12 +78,12 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     for (QWidget* child : frame.ChildWindows())
         if (child->windowTitle() == QStringLiteral("beta ")) beta = qobject_cast<RoomWindow*>(child);
     QVERIFY(beta);
-    QTRY_VERIFY_WITH_TIMEOUT(beta->transcript_->toPlainText().contains(QStringLiteral("Can not join this room, You are banned")),
+    QTRY_VERIFY_WITH_TIMEOUT(beta->Transcript().toPlainText().contains(QStringLiteral("Can not join this room, You are banned")),
                              kWaitMs);
 
     // WHO for a user of a shared room fills the profile.
     RoomWindow* alpha = frame.OpenRoomWindow(QStringLiteral("alpha"));
-    QTRY_VERIFY_WITH_TIMEOUT(alpha->transcript_->toPlainText().contains(QStringLiteral("alice has joined the room")), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(alpha->Transcript().toPlainText().contains(QStringLiteral("alice has joined the room")), kWaitMs);
     // Through the profile window, as Profile opens it: filled while it is open.
     UserProfile bobProfile;
     QTimer::singleShot(0, &frame, [&] {

@@ -15,6 +15,7 @@
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
 #include "support/temp_user_data.h"
+#include "support/window_controls.h"
 
 #include <QComboBox>
 #include <QCheckBox>
@@ -202,10 +203,10 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     bob.Send(("privmsg " + nick + " :hello over the wire").toStdString());
     QTRY_VERIFY_WITH_TIMEOUT(PrivateWindowTitled(frame, partnerNick), 10000);
     PrivateWindow* w = PrivateWindowTitled(frame, partnerNick);
-    QTRY_VERIFY_WITH_TIMEOUT(w->transcript_->toPlainText().contains("hello over the wire"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w->Transcript().toPlainText().contains("hello over the wire"), 10000);
 
-    w->Edit1->setText(QStringLiteral("and back again"));
-    QTest::keyClick(w->Edit1, Qt::Key_Return);
+    InputLine(*w)->setText(QStringLiteral("and back again"));
+    QTest::keyClick(InputLine(*w), Qt::Key_Return);
     QVERIFY(!bob.WaitFor(":and back again").empty());
 
     frame.Connectitem->trigger();

@@ -14,6 +14,7 @@
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 #include "support/temp_user_data.h"
+#include "support/window_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -281,9 +282,9 @@ void TestConnectionLifecycle::endingNotes()
         partner = qobject_cast<PrivateWindow*>(rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).constFirst());
     }
     QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QTRY_VERIFY(room->transcript_->toPlainText().contains(note));
-    QVERIFY(partner->transcript_->toPlainText().contains(note));
-    for (const QString& text : {room->transcript_->toPlainText(), partner->transcript_->toPlainText()})
+    QTRY_VERIFY(room->Transcript().toPlainText().contains(note));
+    QVERIFY(partner->Transcript().toPlainText().contains(note));
+    for (const QString& text : {room->Transcript().toPlainText(), partner->Transcript().toPlainText()})
         QCOMPARE(text.count(QStringLiteral("connection to the server was lost")) +
                      text.count(QStringLiteral("Disconnected from the server.")),
                  1);
@@ -395,12 +396,12 @@ void TestConnectionLifecycle::lostConnectionRejoinsRoomsAtNextLogin()
     QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
 
     const QString lost = QStringLiteral("Talvessa: The connection to the server was lost\n");
-    for (const QString& transcript : {lobby->transcript_->toPlainText(), empty->transcript_->toPlainText(),
-                                      partner->transcript_->toPlainText()})
+    for (const QString& transcript : {lobby->Transcript().toPlainText(), empty->Transcript().toPlainText(),
+                                      partner->Transcript().toPlainText()})
         QVERIFY2(transcript.endsWith(lost), qPrintable(transcript));
     QVERIFY(!lobby->InRoom());
-    QVERIFY(lobby->ComboBoxEx1->isEnabled());
-    QCOMPARE(lobby->ComboBoxEx1->currentText(), QStringLiteral("lobby"));
+    QVERIFY(Control<QComboBox>(*lobby, "roomSelector")->isEnabled());
+    QCOMPARE(Control<QComboBox>(*lobby, "roomSelector")->currentText(), QStringLiteral("lobby"));
 
     // Only the window that was in a room joins again, by itself, as its button would.
     rig.LogIn("alice");

@@ -8,6 +8,7 @@
 #include "side/room_list_window.h"
 #include "support/connected_frame.h"
 #include "support/temp_user_data.h"
+#include "support/window_controls.h"
 
 #include <QDesktopServices>
 #include <QLineEdit>
@@ -54,12 +55,12 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
     QWidget* focus = nullptr;
     if (where == QLatin1String("room")) {
         RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-        view = room->transcript_;
-        focus = room->Edit1;
+        view = &room->Transcript();
+        focus = InputLine(*room);
     } else if (where == QLatin1String("private")) {
         auto* partner = qobject_cast<PrivateWindow*>(c.frame.OpenPrivateWindowFromUser(QStringLiteral("Bob")));
-        view = partner->transcript_;
-        focus = partner->Edit1;
+        view = &partner->Transcript();
+        focus = InputLine(*partner);
     } else {
         c.frame.BringToFront(c.frame.Form4());
         c.frame.AppendLog(QStringLiteral("a line of the log"));
@@ -75,8 +76,8 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
     QVERIFY(!bar->isVisible());
     QTest::keyClick(focus, Qt::Key_F, Qt::ControlModifier);
     QTRY_VERIFY(bar->isVisible());
-    QVERIFY(bar->findEdit->hasFocus());
-    QTest::keyClick(bar->findEdit, Qt::Key_Escape);
+    QVERIFY(Control<QLineEdit>(*bar, "findLine")->hasFocus());
+    QTest::keyClick(Control<QLineEdit>(*bar, "findLine"), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
 }
 

@@ -169,7 +169,7 @@ void TestFrameLists::favouriteJoinsOnceThenComesToFront()
     QCOMPARE(Windows<RoomWindow>(*frame_).size(), 1);
     RoomWindow* lobby = Windows<RoomWindow>(*frame_)[0];
     QCOMPARE(lobby->Title(), QStringLiteral("lobby"));
-    lobby->nickList_->AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
+    lobby->NickList().AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
 
     frame_->NewRoomWindow();
     Item(frame_->Favorites1, "lobby")->trigger();

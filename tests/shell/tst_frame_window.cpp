@@ -18,6 +18,7 @@
 #include "support/test_session.h"
 #include "support/temp_user_data.h"
 #include "side/room_list_window.h"
+#include "support/window_controls.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -417,7 +418,7 @@ void TestFrameWindow::closingActivatesWindowBefore()
     else if (how == QLatin1String("ctrl+w"))
         QTest::keySequence(&frame, QKeySequence::Close);
     else
-        qobject_cast<PrivateWindow*>(closing)->ToolButton1->click();
+        Control<QToolButton>(*closing, "ignoreButton")->click();
     QTRY_VERIFY(!frame.ChildWindows().contains(closing));
     QTRY_COMPARE(frame.CurrentChild(), before);
     QTest::qWait(20);
@@ -450,7 +451,7 @@ void TestFrameWindow::roomRoadsFindOpenWindow()
     QCOMPARE(c.Sent(), QStringList{"join #testroom"});
     // The server lists the user in the room; after a refusal it does not,
     // and the window stays as it was.
-    if (joined) open->nickList_->AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
+    if (joined) open->NickList().AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
     frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));  // in front meanwhile
     if (road == QLatin1String("room list")) {
         RoomListWindow& list = *frame.Form4();

@@ -64,13 +64,13 @@ void TestLongViews::keepsPlace()
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     RoomWindow* room = frame.NewRoomWindow();
     for (int i = 0; i < 3; ++i) frame.NewRoomWindow();  // tiles share the frame four ways
-    QPlainTextEdit* shown = view == QLatin1String("log") ? frame.Form4()->log : room->transcript_;
+    QPlainTextEdit* shown = view == QLatin1String("log") ? frame.Form4()->log : &room->Transcript();
     const auto write = [&](int i) {
         if (view == QLatin1String("log")) {
             frame.Form4()->AppendLogLine(LongLine(i));
         } else {
-            room->transcript_->SetSelStart(room->transcript_->TextLength());
-            room->transcript_->SetSelText(LongLine(i) + u'\n');
+            room->Transcript().SetSelStart(room->Transcript().TextLength());
+            room->Transcript().SetSelText(LongLine(i) + u'\n');
         }
     };
     for (int i = 0; i < 200; ++i) write(i);

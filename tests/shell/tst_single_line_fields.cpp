@@ -5,6 +5,7 @@
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "side/room_list_window.h"
+#include "support/window_controls.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,7 +32,8 @@ struct Windows {
     {
         if (window == QLatin1String("room")) {
             RoomWindow* room = frame.NewRoomWindow();
-            return name == QLatin1String("selector") ? room->ComboBoxEx1->lineEdit() : room->findChild<QLineEdit*>(name);
+            return name == QLatin1String("selector") ? Control<QComboBox>(*room, "roomSelector")->lineEdit()
+                                                       : room->findChild<QLineEdit*>(name);
         }
         QWidget* owner = window == QLatin1String("frame")          ? static_cast<QWidget*>(&frame)
                          : window == QLatin1String("room list")    ? static_cast<QWidget*>(frame.Form4())
@@ -59,7 +61,7 @@ void TestSingleLineFields::pastedLineBreaksBecomeSpaces_data()
     QTest::newRow("registration e-mail") << "registration" << "email" << "a\nb" << "a b";
     QTest::newRow("registration nick") << "registration" << "nick" << "a\u2028b" << "a b";
     QTest::newRow("room selector") << "room" << "selector" << "a\nb" << "a b";
-    QTest::newRow("custom action") << "room" << "Edit2" << "waves\r\nhello" << "waves hello";
+    QTest::newRow("custom action") << "room" << "customActionLine" << "waves\r\nhello" << "waves hello";
     QTest::newRow("registration password") << "registration" << "password" << "a\nb" << "a b";
 }
 

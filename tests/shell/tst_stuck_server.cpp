@@ -9,6 +9,7 @@
 #include "shell/shell_test_support.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
+#include "support/window_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -89,16 +90,16 @@ void TestStuckServer::serverStopsReading()
     rig.LogIn("alice");
     QVERIFY(rig.frame.Reader());
     RoomWindow* room = rig.frame.NewRoomWindow();
-    room->ComboBoxEx1->setEditText("lobby");
-    room->joinbtnClick();
+    Control<QComboBox>(*room, "roomSelector")->setEditText("lobby");
+    room->onJoinClicked();
     // The system's buffers are full and the answers wait in the program.
     QTRY_VERIFY_WITH_TIMEOUT(rig.frame.connection_.Unsent() >= 256 * 1024, 60000);
 
     QElapsedTimer clock;
     clock.start();
     if (act == "type") {
-        room->Edit1->setText("hello");
-        room->Edit1KeyDown();
+        InputLine(*room)->setText("hello");
+        QTest::keyClick(InputLine(*room), Qt::Key_Return);
     } else if (act == "disconnect") {
         rig.frame.Connectitem->trigger();
     } else {
@@ -108,7 +109,7 @@ void TestStuckServer::serverStopsReading()
     QVERIFY2(took < boundMs, qPrintable(QString::number(took)));
 
     if (act == "type") {
-        QVERIFY(room->transcript_->toPlainText().contains("alice: hello"));  // taken, waiting to go out
+        QVERIFY(room->Transcript().toPlainText().contains("alice: hello"));  // taken, waiting to go out
         QCOMPARE(rig.Status(), QStringLiteral("Connected"));
         // No progress for the stall limit: cut off, with the reason.
         QTRY_COMPARE_WITH_TIMEOUT(rig.Status(), QStringLiteral("Not Connected"), 30000);
@@ -118,7 +119,7 @@ void TestStuckServer::serverStopsReading()
         const QStringList log = LogLines(rig.frame);
         QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
         QCOMPARE(log.at(log.size() - 2), rig.prompts.Errors().first());  // the reason, then the end
-        QVERIFY(room->transcript_->toPlainText().contains("The connection to the server was lost\nTalvessa: " +
+        QVERIFY(room->Transcript().toPlainText().contains("The connection to the server was lost\nTalvessa: " +
                                                        rig.prompts.Errors().first()));
         QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
     } else {
@@ -157,8 +158,8 @@ void TestStuckServer::serverSendsOverlongLine()
     rig.LogIn("alice");
     QVERIFY(rig.frame.Reader());
     RoomWindow* room = rig.frame.NewRoomWindow();
-    room->ComboBoxEx1->setEditText("lobby");
-    room->joinbtnClick();
+    Control<QComboBox>(*room, "roomSelector")->setEditText("lobby");
+    room->onJoinClicked();
 
     const QString why = QStringLiteral("The server sent a line longer than 16384 bytes, so the connection was closed.");
     QTRY_COMPARE_WITH_TIMEOUT(rig.Status(), QStringLiteral("Not Connected"), 10000);
@@ -166,7 +167,7 @@ void TestStuckServer::serverSendsOverlongLine()
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QCOMPARE(log.at(log.size() - 2), why);
-    const QString transcript = room->transcript_->toPlainText();
+    const QString transcript = room->Transcript().toPlainText();
     QVERIFY2(transcript.contains("The connection to the server was lost\nTalvessa: " + why), qPrintable(transcript));
     if (before > 0) QVERIFY(transcript.contains(QStringLiteral("bob: line %1\n").arg(before - 1)));
 }

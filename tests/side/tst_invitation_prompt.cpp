@@ -14,6 +14,7 @@
 #include "support/scripted_server.h"
 #include "support/temp_user_data.h"
 #include "support/test_session.h"
+#include "support/window_controls.h"
 
 #include <QFile>
 #include <QLabel>
@@ -273,16 +274,17 @@ void TestInvitationPrompt::promptTakesNoKeys()
 {
     RoomWindow* room = frame_->NewRoomWindow();
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
-    room->Edit1->setFocus();
-    QTest::keyClicks(room->Edit1, "first");
+    QLineEdit* input = InputLine(*room);
+    input->setFocus();
+    QTest::keyClicks(input, "first");
     Route(*frame_, ":bob!b@h INVITE me :#elsewhere");
     QTRY_COMPARE(OpenPrompts(*frame_).size(), 1);
     // The keys the user goes on typing: to whatever has the keyboard now.
     QWidget* typedInto = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
     QVERIFY(typedInto);
     QTest::keyClicks(typedInto, " second");
-    if (typedInto == room->Edit1)
-        QCOMPARE(room->Edit1->text(), QStringLiteral("first second"));
+    if (typedInto == input)
+        QCOMPARE(input->text(), QStringLiteral("first second"));
     else
         QTest::keyClick(typedInto, Qt::Key_Return);  // a prompt that has the keys presses nothing
     QVERIFY(Sent().empty());

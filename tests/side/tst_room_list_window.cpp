@@ -12,6 +12,7 @@
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 #include "support/test_session.h"
+#include "support/window_controls.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -208,7 +209,7 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     RoomWindow* open = nullptr;
     if (!openTitle.isEmpty()) {
         open = frame.OpenRoomWindow(openTitle);
-        if (inRoom) open->nickList_->AddEntry(QStringLiteral("me"), kNormalIcon);
+        if (inRoom) open->NickList().AddEntry(QStringLiteral("me"), kNormalIcon);
         frame.NewRoomWindow();  // in front of it
         frame.connection_.WriteLine("opened");
         QVERIFY(server.WaitForReceived("opened", 2000));
@@ -269,10 +270,10 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     IrcMessage message;
     message.ParseLine((":bob!b@h PRIVMSG " + name + " :hello there").toStdString());
     RouteLine(TestSession(frame), message);
-    QVERIFY(window->transcript_->toPlainText().contains(QStringLiteral("hello there")));
+    QVERIFY(window->Transcript().toPlainText().contains(QStringLiteral("hello there")));
     // The lines the window sends carry the same bytes.
-    window->Edit1->setText(QStringLiteral("hi"));
-    window->Edit1KeyDown();
+    InputLine(*window)->setText(QStringLiteral("hi"));
+    QTest::keyClick(InputLine(*window), Qt::Key_Return);
     frame.connection_.WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     const std::vector<std::string> got = server.Received();
