@@ -74,7 +74,13 @@ void ConnectionLifecycle::LoginWelcomed()
 void ConnectionLifecycle::AbandonLogin()
 {
     loginUnderway_ = false;
-    CloseConnection();
+    // The disconnected handling runs once whenever the login had the
+    // connection open, also when the server hung up first.
+    const bool wasOpen = connection_.Opened() || connectedLook_;
+    quietClose_ = true;
+    connection_.Disconnect();
+    quietClose_ = false;
+    if (wasOpen) Closed();
     if (session_) StopReader(0, RestOfLines::Drop);
 }
 

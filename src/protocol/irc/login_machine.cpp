@@ -28,6 +28,20 @@ std::string RepliedCommand(const IrcMessage& line)
     return word;
 }
 
+// True for the lines the capability talk answers to: CAP and AUTHENTICATE,
+// and the numerics about capabilities, SASL and commands the server lacks.
+// Everything else (the server's notices, a long greeting) passes it by.
+bool ForCapabilityTalk(const IrcMessage& line)
+{
+    if (line.code != 0)
+        return line.code == 410 || line.code == 421 || line.code == 451 || (line.code >= 900 && line.code <= 908);
+    // Read from the raw line: servers send these without a source as well.
+    const std::vector<std::string> words = LineWords(line.rawline);
+    if (words.empty()) return false;
+    const std::string command = text::LowerAscii(words.front());
+    return command == "cap" || command == "authenticate";
+}
+
 }  // namespace
 
 LoginMachine::LoginMachine(Settings settings)
@@ -64,7 +78,7 @@ ExchangeStep LoginMachine::Receive(const IrcMessage& line, Ms now)
     if (Over() || stage_ == Stage::NotStarted) return {};
     lastLineAt_ = now;
     if (stage_ == Stage::Greeting) return AfterWelcome(line);
-    if (line.code == 1 && line.kind == "code") {
+    if (line.code == 1) {
         welcomedAt_ = now;
         return Welcome(line);
     }
@@ -73,7 +87,7 @@ ExchangeStep LoginMachine::Receive(const IrcMessage& line, Ms now)
 
 std::string LoginMachine::Refusal(const IrcMessage& line) const
 {
-    if (line.kind == "code") {
+    if (line.code != 0) {
         switch (line.code) {
         case 433: return kNickInUse;
         case 461: {
@@ -102,7 +116,7 @@ ExchangeStep LoginMachine::BeforeWelcome(const IrcMessage& line)
         step.Add(End(ExchangeStep::Ending::Refused, refusal));
         return step;
     }
-    if (cap_.Done() || IsPing(line.rawline)) {
+    if (cap_.Done() || IsPing(line.rawline) || !ForCapabilityTalk(line)) {
         ExchangeStep step;
         LogReceived(step, line);
         return step;
@@ -149,7 +163,7 @@ ExchangeStep LoginMachine::AfterWelcome(const IrcMessage& line)
 {
     ExchangeStep step;
     if (settings_.guest) LogReceived(step, line);
-    if (line.kind == "code" && (line.code == 376 || line.code == 422)) step.Add(End(ExchangeStep::Ending::Done));
+    if (line.code == 376 || line.code == 422) step.Add(End(ExchangeStep::Ending::Done));
     return step;
 }
 

@@ -13,7 +13,7 @@ const char kSent[] = "Nick registration sent to server, Please check the server 
 
 bool Contains(const std::string& haystack, const char* needle) { return haystack.find(needle) != std::string::npos; }
 
-bool IsNumeric(const IrcMessage& line) { return line.kind == "code"; }
+bool IsNumeric(const IrcMessage& line) { return line.code != 0; }
 
 bool IsNotice(const IrcMessage& line) { return !IsNumeric(line) && text::LowerAscii(line.command) == "notice"; }
 
