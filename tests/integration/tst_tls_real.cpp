@@ -15,6 +15,7 @@
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
 #include "support/temp_user_data.h"
+#include "support/login_controls.h"
 
 #include <QComboBox>
 #include <QCheckBox>
@@ -76,9 +77,7 @@ void LogIn(MainWindow& frame, const QString& box, const QString& nick, bool tlsS
     QTimer::singleShot(0, &frame, [&frame, nick] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
-        login->nick->setText(nick);
-        login->CheckBox1->setChecked(true);
-        QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+        StartLogin(login, nick);
         if (login->isVisible()) login->reject();
     });
     frame.Connectitem->trigger();

@@ -13,7 +13,7 @@ namespace {
 using Ending = ExchangeStep::Ending;
 
 const QString kPassword = QStringLiteral("s3cret pass");
-const QStringList kOpening{"CAP LS 302", "nick alice", "user alice localhost localhost alice"};
+const QStringList kOpening{"CAP LS 302", "user alice localhost localhost alice", "nick alice"};
 const QString kCapEnd = QStringLiteral("CAP END");
 const QString kIdentify = QStringLiteral("nickserv identify s3cret pass");
 const QString kWelcome = QStringLiteral("<:irc.test 001 alice :Welcome");

@@ -46,8 +46,8 @@ QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText
 // The server side of a login that goes through.
 void GoodLogin(ScriptedServer& s, const std::string& nick)
 {
-    s.Expect("nick " + nick)
-        .Expect("user " + nick + " localhost localhost " + nick)
+    s.Expect("user " + nick + " localhost localhost " + nick)
+        .Expect("nick " + nick)
         .Send(":irc.test 001 " + nick + " :Welcome")
         .Send(":irc.test 376 " + nick + " :End of message of the day.");
 }
@@ -150,8 +150,8 @@ void TestLoginDialog::guestLoginLogsTheExchangeWithoutWaiting()
     LoginRig rig(10000, 10000);  // silences far longer than the login may take
     rig.server.Send(":irc.test NOTICE * :greeting one")
         .Expect("CAP LS 302")
-        .Expect("nick alice")
         .Expect(kUser)
+        .Expect("nick alice")
         .Send(":irc.test NOTICE * :greeting two")
         .Send(":irc.test CAP * LS :multi-prefix")
         .Expect("CAP END")
@@ -181,7 +181,7 @@ void TestLoginDialog::guestLoginLogsTheExchangeWithoutWaiting()
         ":irc.test 376 alice :End of message of the day.",
     };
     QCOMPARE(LogLines(rig.frame), expected);
-    QCOMPARE(rig.server.Received(), (std::vector<std::string>{"CAP LS 302", "nick alice", kUser, "CAP END"}));
+    QCOMPARE(rig.server.Received(), (std::vector<std::string>{"CAP LS 302", kUser, "nick alice", "CAP END"}));
 }
 
 void TestLoginDialog::registeredLoginIdentifiesAfterTheWelcome()

@@ -47,6 +47,7 @@ struct Rig {
 
     Rig()
     {
+        timing().welcomeLimitMs = 2000;
         AimAt(server);
         dialog.SetConnection(&frame.connection_);
         frame.show();

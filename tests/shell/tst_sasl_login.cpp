@@ -59,7 +59,7 @@ void TestSaslLogin::exchange_data()
 
     const QByteArray identify = QByteArray::fromStdString(kIdentify);
     const QByteArray credentials = QByteArray::fromStdString(Credentials());
-    const QByteArrayList opening{"CAP LS 302", "nick alice", QByteArray::fromStdString(kUser)};
+    const QByteArrayList opening{"CAP LS 302", QByteArray::fromStdString(kUser), "nick alice"};
     const QByteArrayList toCredentials = opening + QByteArrayList{"CAP REQ :sasl", "AUTHENTICATE PLAIN", credentials};
 
     QTest::newRow("sasl accepted: no identify")
@@ -122,7 +122,7 @@ void TestSaslLogin::exchange_data()
         << false << "" << opening + QByteArrayList{"CAP END", identify}
         << "The server's capability list went on too long: logging in without SASL.";
     QTest::newRow("server closes during the talk")
-        << Script([](ScriptedServer& s) { s.Expect(kUser).Send(":irc.test CAP * LS * :a").Close(); }) << false
+        << Script([](ScriptedServer& s) { s.Expect("nick alice").Send(":irc.test CAP * LS * :a").Close(); }) << false
         << "closed" << opening << "";
 }
 

@@ -22,6 +22,8 @@ struct LoginRig {
 
     explicit LoginRig(int greetingMs = 250, int replyMs = 150, int port = 0) : timings(greetingMs, replyMs)
     {
+        timing().welcomeLimitMs = 2000;
+        timing().burstLimitMs = 3000;
         frame.connection_.SetHost("127.0.0.1");
         frame.connection_.SetPort(port ? port : server.Port());
         dialog.SetConnection(&frame.connection_);

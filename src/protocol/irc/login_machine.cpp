@@ -56,8 +56,8 @@ ExchangeStep LoginMachine::Start(Ms now)
     startedAt_ = lastLineAt_ = now;
     ExchangeStep step;
     step.send = cap_.Start().send;
-    step.send.push_back(sent::NickLine(settings_.nick));
     step.send.push_back(sent::UserLine(settings_.nick));
+    step.send.push_back(sent::NickLine(settings_.nick));
     step.progress = kLoggingIn;
     return step;
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-// One login try. It sends "CAP LS 302", the NICK and the USER line at once;
+// One login try. It sends "CAP LS 302", the USER and the NICK line at once;
 // a guest ends the capability talk with "CAP END" at its first answer, a
 // login with a password asks for SASL PLAIN when the server offers it. The
 // login succeeds only at the welcome (001): before it come the refusals, after
