@@ -84,9 +84,9 @@ double LoginOverheadMs(int silenceMs)
     const double ms = clock.nsecsElapsed() / 1e6;
     if (!frame.Reader()) std::fprintf(stderr, "login failed\n");
     frame.Connectitem->trigger();
-    // Waited by design: greeting silence, the reply to USER (none comes), the
-    // silence after the welcome.
-    return ms - 3.0 * silenceMs;
+    // Waited by design: the silence after the welcome (this server sends no
+    // end of its greeting).
+    return ms - silenceMs;
 }
 
 }  // namespace
