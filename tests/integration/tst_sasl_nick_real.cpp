@@ -41,8 +41,7 @@ void LogIn(MainWindow& frame, const QString& nick, const QString& password)
     QTimer::singleShot(0, &frame, [&frame, nick, password] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
-        StartLogin(login, nick, password);
-        if (login->isVisible()) login->reject();
+        LogInOrLeave(login, nick, password);
     });
     frame.Connectitem->trigger();
 }

@@ -67,8 +67,7 @@ void RunConnect(MainWindow& frame, const std::function<void(LoginDialog&)>& driv
 void LogIn(MainWindow& frame, const QString& nick, const QString& password = {})
 {
     RunConnect(frame, [nick, password](LoginDialog& login) {
-        StartLogin(&login, nick, password);
-        if (login.isVisible()) login.reject();  // refused: leave the dialog
+        LogInOrLeave(&login, nick, password);  // refused: leave the dialog
     });
 }
 

@@ -77,8 +77,7 @@ void LogIn(MainWindow& frame, const QString& box, const QString& nick, bool tlsS
     QTimer::singleShot(0, &frame, [&frame, nick] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
-        StartLogin(login, nick);
-        if (login->isVisible()) login->reject();
+        LogInOrLeave(login, nick);
     });
     frame.Connectitem->trigger();
 }

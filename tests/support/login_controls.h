@@ -24,6 +24,16 @@ inline void StartLogin(QWidget* login, const QString& nick, const QString& passw
     QTest::mouseClick(Button(login, "okButton"), Qt::LeftButton);
 }
 
+// Logs in the way StartLogin does and waits for the try to end (logged in,
+// refused or failed); a dialog left open by a refusal or a failure is left.
+inline void LogInOrLeave(LoginDialog* login, const QString& nick, const QString& password = {},
+                         int timeoutMs = 30000)
+{
+    StartLogin(login, nick, password);
+    if (!QTest::qWaitFor([login] { return !login->Busy(); }, timeoutMs)) qWarning("the login did not end in time");
+    if (login->isVisible()) login->reject();
+}
+
 // Fills the registration dialog's four fields and clicks Register.
 inline void StartRegistration(QWidget* registration, const QString& fullname, const QString& email,
                               const QString& nick, const QString& password)
