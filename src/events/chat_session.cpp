@@ -26,11 +26,20 @@ ChatSession::~ChatSession()
     DisposeReader();
 }
 
-void ChatSession::StartReader(LineConnection& connection)
+void ChatSession::StartReader(LineConnection& connection, LoginFeed* login)
 {
     DisposeReader();
-    reader_ = std::make_unique<ReaderThread>(connection, ownnick_.toStdString(), *queue_, *drain_);
+    drain_->FeedLogin(login);
+    reader_ = std::make_unique<ReaderThread>(connection, ownnick_.toStdString(), *queue_, *drain_, login != nullptr);
 }
+
+void ChatSession::EndLogin()
+{
+    if (reader_) reader_->EndLogin();
+    drain_->ReleaseLogin();
+}
+
+bool ChatSession::LoggingIn() const { return drain_->LoggingIn(); }
 
 bool ChatSession::StopReaderWithin(std::chrono::milliseconds timeout)
 {

@@ -16,6 +16,7 @@
 class ChatFrame;
 class LineConnection;
 class LineDrain;
+class LoginFeed;
 class QWidget;
 class TranscriptView;
 
@@ -57,7 +58,12 @@ public:
     LineDrain& Drain() const { return *drain_; }
 
     // --- The reader ---
-    void StartReader(LineConnection& connection);
+    // With login, the reader starts in its logging-in mode and every line
+    // goes to login until it says the login is over; the rest waits for EndLogin.
+    void StartReader(LineConnection& connection, LoginFeed* login = nullptr);
+    // The login succeeded: the lines after it go to the handlers.
+    void EndLogin();
+    bool LoggingIn() const;
     ReaderThread* Reader() const { return reader_.get(); }
     // Asks the reader to stop and waits at most timeout; false when it still runs.
     bool StopReaderWithin(std::chrono::milliseconds timeout);

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QMetaObject>
 
+#include <utility>
+
 LineDrain::LineDrain(ChatSession& session, std::shared_ptr<LineQueue> queue, QObject* parent)
     : QObject(parent), session_(session), queue_(std::move(queue))
 {
@@ -23,8 +25,46 @@ void LineDrain::ReaderEnded(const std::string& error, bool unexpected)
     const QString why = QString::fromStdString(error);
     // The owner decides what becomes of the lines still queued: they are
     // shown in slices after the end, never all at once here.
-    QMetaObject::invokeMethod(this, [this, why, unexpected] { emit ReaderStopped(why, unexpected); },
+    QMetaObject::invokeMethod(this, [this, why, unexpected] { TellReaderEnded(why, unexpected); },
                               Qt::QueuedConnection);
+}
+
+void LineDrain::TellReaderEnded(const QString& why, bool unexpected)
+{
+    if (loginFeed_) {
+        // The login hears of the end after every line that came before it.
+        HandleBatch(false);
+        if (LoginFeed* feed = loginFeed_) {
+            feed->LoginReaderEnded(why.toStdString());
+            return;
+        }
+    }
+    if (held_) {
+        endHeld_ = true;
+        heldWhy_ = why;
+        heldUnexpected_ = unexpected;
+        return;
+    }
+    emit ReaderStopped(why, unexpected);
+}
+
+void LineDrain::FeedLogin(LoginFeed* feed, bool hold)
+{
+    loginFeed_ = feed;
+    held_ = hold && !feed;
+}
+
+void LineDrain::ReleaseLogin()
+{
+    loginFeed_ = nullptr;
+    held_ = false;
+    if (HasLines() && !pending_.exchange(true)) QMetaObject::invokeMethod(this, &LineDrain::Drain, Qt::QueuedConnection);
+    if (std::exchange(endHeld_, false)) {
+        const QString why = heldWhy_;
+        const bool unexpected = heldUnexpected_;
+        QMetaObject::invokeMethod(this, [this, why, unexpected] { emit ReaderStopped(why, unexpected); },
+                                  Qt::QueuedConnection);
+    }
 }
 
 bool LineDrain::HasLines() const { return next_ < batch_.size() || queue_->Size() > 0; }
@@ -32,6 +72,7 @@ bool LineDrain::HasLines() const { return next_ < batch_.size() || queue_->Size(
 void LineDrain::Drain()
 {
     pending_ = false;
+    if (held_) return;  // ReleaseLogin asks again
     HandleBatch(true);
     if (HasLines()) {
         if (!pending_.exchange(true)) QMetaObject::invokeMethod(this, &LineDrain::Drain, Qt::QueuedConnection);
@@ -79,10 +120,22 @@ void LineDrain::HandleBatch(bool bounded)
             if (!queue_->TakeBatch(batch_)) break;
         }
         while (next_ < batch_.size()) {
-            try {
-                RouteLine(session_, batch_[next_]);
-            } catch (const std::exception&) {
-                // A failure while handling one line drops that line only.
+            if (held_) {
+                overBudget = true;
+                break;
+            }
+            if (loginFeed_) {
+                if (!loginFeed_->TakeLoginLine(batch_[next_])) {
+                    loginFeed_ = nullptr;
+                    held_ = true;
+                    break;
+                }
+            } else {
+                try {
+                    RouteLine(session_, batch_[next_]);
+                } catch (const std::exception&) {
+                    // A failure while handling one line drops that line only.
+                }
             }
             ++next_;
             ++handled;

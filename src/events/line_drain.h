@@ -12,6 +12,18 @@
 
 class ChatSession;
 
+// Takes a login's lines from the drain, in arrival order, before any handler
+// sees them (UI thread).
+class LoginFeed {
+public:
+    virtual ~LoginFeed() = default;
+    // One received line. False once the login is over: this line and the ones
+    // after it wait for the handlers until the drain is released.
+    virtual bool TakeLoginLine(const IrcMessage& line) = 0;
+    // The reader ended; every line it queued before the end was taken first.
+    virtual void LoginReaderEnded(const std::string& why) = 0;
+};
+
 // The UI side of the reader: one drain request at a time, lines handled in
 // arrival order in batches bounded by time, so painting and typing go on
 // during a flood. Everything a handler writes into a transcript during one
@@ -36,6 +48,14 @@ public:
     void DrainAll();
     // True while lines wait to be handled.
     bool HasLines() const;
+    // Lines go to feed until it says the login is over; they then wait,
+    // and so does the reader's end, until ReleaseLogin. With hold (and no
+    // feed), they wait from now on.
+    void FeedLogin(LoginFeed* feed, bool hold = false);
+    // The lines after the login go to the handlers (from the next turn of
+    // the event loop), and a reader's end that came meanwhile is told.
+    void ReleaseLogin();
+    bool LoggingIn() const { return loginFeed_ || held_; }
     // How long one drain may run before it yields to the event loop.
     static constexpr int kBudgetMs = 8;
 
@@ -51,6 +71,7 @@ private:
     void Drain();
     void HandleBatch(bool bounded);
     void TellEmptied();
+    void TellReaderEnded(const QString& why, bool unexpected);
 
     ChatSession& session_;
     std::shared_ptr<LineQueue> queue_;  // shared, so a drain disposed of later never sees it freed
@@ -60,4 +81,9 @@ private:
     bool handling_ = false;
     bool rest_ = false;     // the reader is gone: emptying the queue ends this drain's work
     bool emptied_ = false;  // Emptied was told
+    LoginFeed* loginFeed_ = nullptr;  // while logging in
+    bool held_ = false;               // the login is over and the lines wait for ReleaseLogin
+    bool endHeld_ = false;            // the reader ended while the lines waited
+    QString heldWhy_;
+    bool heldUnexpected_ = false;
 };

@@ -60,10 +60,41 @@ void ConnectionLifecycle::ApplySendLimits()
 
 ReaderThread* ConnectionLifecycle::Reader() const { return session_ ? session_->Reader() : nullptr; }
 
+void ConnectionLifecycle::BeginLogin() { loginUnderway_ = true; }
+
+void ConnectionLifecycle::StartLoginReader(LoginFeed& feed) { StartReader(&feed); }
+
+void ConnectionLifecycle::LoginWelcomed()
+{
+    if (connectedLook_ || !connection_.Opened()) return;
+    connectedLook_ = true;
+    looks_.connected();
+}
+
+void ConnectionLifecycle::AbandonLogin()
+{
+    loginUnderway_ = false;
+    // The disconnected handling runs once whenever the login had the
+    // connection open, also when the server hung up first.
+    const bool wasOpen = connection_.Opened() || connectedLook_;
+    quietClose_ = true;
+    connection_.Disconnect();
+    quietClose_ = false;
+    if (wasOpen) Closed();
+    if (session_) StopReader(0, RestOfLines::Drop);
+}
+
 void ConnectionLifecycle::LoggedIn()
 {
-    StartReader();
+    if (session_ && session_->LoggingIn()) {
+        session_->SetOwnNick(frame_.CurrentNick());
+        session_->EndLogin();
+    } else {
+        StartReader();
+    }
+    loginUnderway_ = false;
     loggedIn_ = true;
+    LoginWelcomed();
 }
 
 void ConnectionLifecycle::RejoinRooms()
@@ -74,13 +105,13 @@ void ConnectionLifecycle::RejoinRooms()
     }
 }
 
-void ConnectionLifecycle::StartReader()
+void ConnectionLifecycle::StartReader(LoginFeed* login)
 {
     if (session_) StopReader(0);  // an old reader that ended on its own
     FinishRestOfLines();          // the last connection's lines come before this one's
     session_ = new ChatSession(frame_, frame_.CurrentNick(), ChatSession::kQueueLines, owner_);
     connect(session_, &ChatSession::ReaderEnded, this, &ConnectionLifecycle::ReaderEndedByServer);
-    session_->StartReader(connection_);
+    session_->StartReader(connection_, login);
 }
 
 void ConnectionLifecycle::WaitForReader(int timeoutMs)
@@ -234,8 +265,9 @@ void ConnectionLifecycle::QuitAndStopReader(std::chrono::milliseconds within, Re
 void ConnectionLifecycle::Opened()
 {
     // A login called off while this notification was on its way closed the
-    // connection already: the disconnected look stays.
-    if (!connection_.Opened()) return;
+    // connection already: the disconnected look stays. A login shows the
+    // connected look only once the server has welcomed it.
+    if (!connection_.Opened() || loginUnderway_) return;
     // Even when the server has already hung up again: the look then changes
     // back when the program notices and closes its side.
     connectedLook_ = true;

@@ -13,6 +13,7 @@
 class ChatFrame;
 class ChatSession;
 class LineConnection;
+class LoginFeed;
 class QWidget;
 class ReaderThread;
 
@@ -35,13 +36,26 @@ public:
     void Teardown();
 
     // --- A login ---
-    // The login succeeded: the session is made, its reader started with the
-    // current nick, and rooms left by a lost connection to the same server
-    // are joined again once the caller has sent its first lines (Rejoin).
+    // A login or registration is about to open the connection: the frame
+    // keeps its disconnected look until the server welcomes the login.
+    void BeginLogin();
+    // The connection is open: the session is made and its reader started
+    // at once, handing every line to feed until the login is over.
+    void StartLoginReader(LoginFeed& feed);
+    // The server welcomed the login (001): the frame shows its connected look.
+    void LoginWelcomed();
+    // The login failed or was called off: the connection closes and the
+    // session goes with the lines it holds.
+    void AbandonLogin();
+    // The login succeeded: the session's lines go to the handlers from now on
+    // (a session is made and its reader started if there was none), and rooms
+    // left by a lost connection to the same server are joined again once the
+    // caller has sent its first lines (Rejoin).
     void LoggedIn();
     void RejoinRooms();
-    // Makes the session of the open connection and starts its reader.
-    void StartReader();
+    // Makes the session of the open connection and starts its reader (with
+    // login, in its logging-in mode).
+    void StartReader(LoginFeed* login = nullptr);
     // The connection's send limits, from the timings.
     void ApplySendLimits();
 
@@ -110,6 +124,7 @@ private:
     QList<std::function<void()>> afterLastLines_;
     bool connectedLook_ = false;
     bool loggedIn_ = false;         // a login succeeded and no disconnected handling followed yet
+    bool loginUnderway_ = false;    // between BeginLogin and the login's end
     bool userDisconnects_ = false;  // the ending under way is one the user asked for
     std::string rejoinHost_;        // the server the room windows' pending rejoins belong to
     bool stoppingReader_ = false;

@@ -46,9 +46,9 @@ void MainWindow::Connect()
 {
     lifecycle_->SettleEndedReader();
     LoginDialog dialog(this);
-    dialog.setIdTCPClient(&connection_);
+    dialog.SetConnection(&connection_);
     dialog.exec();
-    LineConnection& connection = *dialog.getIdTCPClient();
+    LineConnection& connection = *dialog.Connection();
     if (!dialog.LoggedIn() && connection.Connected()) {
         // Cancelled after a failed try that left the connection open: that
         // connection never finished logging in, so it is not taken as one.

@@ -1,30 +1,21 @@
 #include "shell/login_dialog.h"
+#include "shell/connection_target.h"
 
+#include "common/fit_text.h"
 #include "common/line_breaks.h"
 #include "common/nick_text.h"
-#include "common/shown_text.h"
-#include "common/wire_text.h"
-#include "protocol/irc/dispatch.h"
-#include "protocol/irc/irc_message.h"
-#include "protocol/stream/line_connection.h"
-#include "protocol/irc/sent_lines.h"
-#include "protocol/irc/text_util.h"
-#include "shell/blocking_wait.h"
-#include "shell/burst_read.h"
-#include "shell/certificate_prompt.h"
-#include "shell/connection_target.h"
-#include "shell/fixed_dialog.h"
-#include "common/fit_text.h"
-#include "shell/main_window.h"
 #include "common/prompts.h"
-#include "shell/registration_dialog.h"
-#include "shell/sasl_login.h"
+#include "common/shown_text.h"
 #include "common/timings.h"
-
-#include <optional>
+#include "common/wire_text.h"
+#include "protocol/irc/login_machine.h"
+#include "protocol/stream/line_connection.h"
+#include "shell/certificate_prompt.h"
+#include "shell/fixed_dialog.h"
+#include "shell/main_window.h"
+#include "shell/registration_dialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
@@ -33,9 +24,6 @@
 #include <QStyleOptionButton>
 
 namespace {
-
-const QString kNickInUse = QStringLiteral("Nick name is already in use.");
-const QString kNickRegistered = QStringLiteral("Nick name is registered.Please provide the password or change the nick.");
 
 // Masks the password field with "*" whatever the platform's own mask is.
 class StarMaskStyle : public QProxyStyle {
@@ -66,58 +54,79 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, con
     return l;
 }
 
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(geometry);
+    KeepOnOneLine(e);
+    return e;
+}
+
 }  // namespace
 
 LoginDialog::LoginDialog(MainWindow* frame)
-    : QDialog(frame), frame_(frame), log_([frame](const QStringList& lines) { frame->AppendLogLines(lines); })
+    : QDialog(frame),
+      frame_(frame),
+      exchange_(*frame),
+      log_([frame](const QStringList& lines) { frame->AppendLogLines(lines); })
 {
-    setObjectName("Form5");
+    setObjectName("loginDialog");
     setWindowTitle("Login");
     setWindowFlags(kFixedDialogFlags);
-    setFixedSize(276, 233);
+    setFixedSize(276, 252);
 
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("Nick Name"), QRect(21, 10, 233, 18));
-    nick = new QLineEdit(this);
-    nick->setObjectName("nick");
-    nick->setGeometry(21, 29, 233, 24);
-    Label2 = MakeLabel(this, "Label2", QStringLiteral("Password"), QRect(21, 58, 233, 18));
-    password = new QLineEdit(this);
-    password->setObjectName("password");
-    password->setGeometry(21, 77, 233, 24);
+    nickLabel_ = MakeLabel(this, "nickLabel", QStringLiteral("Nick Name"), QRect(21, 10, 233, 18));
+    nickEdit_ = MakeEdit(this, "nickEdit", QRect(21, 29, 233, 24));
+    passwordLabel_ = MakeLabel(this, "passwordLabel", QStringLiteral("Password"), QRect(21, 58, 233, 18));
+    passwordEdit_ = MakeEdit(this, "passwordEdit", QRect(21, 77, 233, 24));
     auto* mask = new StarMaskStyle;
-    mask->setParent(password);
-    password->setStyle(mask);
-    password->setEchoMode(QLineEdit::Password);
-    CheckBox1 = new QCheckBox(QStringLiteral("Connect as a guest (No password required)"), this);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setGeometry(12, 106, 258, 22);
+    mask->setParent(passwordEdit_);
+    passwordEdit_->setStyle(mask);
+    passwordEdit_->setEchoMode(QLineEdit::Password);
+    guestBox_ = new QCheckBox(QStringLiteral("Connect as a guest (No password required)"), this);
+    guestBox_->setObjectName("guestBox");
+    guestBox_->setGeometry(12, 106, 258, 22);
     {
         QStyleOptionButton option;
-        option.initFrom(CheckBox1);
-        const int box = CheckBox1->style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, CheckBox1) +
-                        CheckBox1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, CheckBox1);
-        FitFontToWidth(CheckBox1, CheckBox1->text(), CheckBox1->width() - box - 4);
+        option.initFrom(guestBox_);
+        const int box = guestBox_->style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, guestBox_) +
+                        guestBox_->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, guestBox_);
+        FitFontToWidth(guestBox_, guestBox_->text(), guestBox_->width() - box - 4);
     }
-    BitBtn1 = MakeButton(this, "BitBtn1", QStringLiteral("Ok"), QRect(59, 134, 92, 28));
-    BitBtn2 = MakeButton(this, "BitBtn2", QStringLiteral("Cancel"), QRect(162, 134, 92, 28));
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("OR"), QRect(21, 168, 233, 18));
-    Label3->setAlignment(Qt::AlignCenter);
-    BitBtn3 = MakeButton(this, "BitBtn3", QStringLiteral("Register a new nick"), QRect(21, 190, 233, 30));
+    okButton_ = MakeButton(this, "okButton", QStringLiteral("Ok"), QRect(59, 134, 92, 28));
+    cancelButton_ = MakeButton(this, "cancelButton", QStringLiteral("Cancel"), QRect(162, 134, 92, 28));
+    orLabel_ = MakeLabel(this, "orLabel", QStringLiteral("OR"), QRect(21, 168, 233, 18));
+    orLabel_->setAlignment(Qt::AlignCenter);
+    registerButton_ = MakeButton(this, "registerButton", QStringLiteral("Register a new nick"), QRect(21, 190, 233, 30));
+    // What the login is doing: connecting, logging in, reading the greeting.
+    progressLabel_ = MakeLabel(this, "progressLabel", QString(), QRect(12, 226, 252, 20));
+    progressLabel_->setAlignment(Qt::AlignCenter);
 
-    for (QLineEdit* field : {nick, password}) KeepOnOneLine(field);
+    setTabOrder(nickEdit_, passwordEdit_);
+    setTabOrder(passwordEdit_, guestBox_);
+    setTabOrder(guestBox_, okButton_);
+    setTabOrder(okButton_, cancelButton_);
+    setTabOrder(cancelButton_, registerButton_);
 
-    setTabOrder(nick, password);
-    setTabOrder(password, CheckBox1);
-    setTabOrder(CheckBox1, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn2);
-    setTabOrder(BitBtn2, BitBtn3);
+    connect(guestBox_, &QCheckBox::toggled, this, &LoginDialog::onGuestToggled);
+    connect(okButton_, &QPushButton::clicked, this, &LoginDialog::onOkClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &LoginDialog::onCancelClicked);
+    connect(registerButton_, &QPushButton::clicked, this, &LoginDialog::onRegisterClicked);
+    onGuestToggled();
 
-    connect(CheckBox1, &QCheckBox::toggled, this, &LoginDialog::CheckBox1Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &LoginDialog::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &LoginDialog::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &LoginDialog::BitBtn3Click);
-    CheckBox1Click();
+    logFlush_.setSingleShot(true);
+    logFlush_.setInterval(0);
+    connect(&logFlush_, &QTimer::timeout, this, [this] { log_.Flush(); });
+    exchange_.onOpened = [this] { Log(ConnectedLine(*connection_)); };
+    exchange_.onStep = [this](const ExchangeStep& step) { ShowStep(step); };
+    exchange_.onEnded = [this](const ExchangeStep& step) { Ended(step); };
+    exchange_.onOpenFailed = [this](const std::string& error, const CertificateError* untrusted) {
+        OpenFailed(error, untrusted);
+    };
 }
+
+LoginDialog::~LoginDialog() { exchange_.CallOff(); }
 
 void LoginDialog::showEvent(QShowEvent* event)
 {
@@ -130,38 +139,30 @@ void LoginDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void LoginDialog::CheckBox1Click()
+void LoginDialog::onGuestToggled()
 {
-    const bool guest = CheckBox1->isChecked();
-    password->setEnabled(!guest);
-    QPalette p = password->palette();
+    const bool guest = guestBox_->isChecked();
+    passwordEdit_->setEnabled(!guest && !busy_);
+    QPalette p = passwordEdit_->palette();
     const QColor base = guest ? palette().color(QPalette::Button) : QColor(Qt::white);
     p.setColor(QPalette::Active, QPalette::Base, base);
     p.setColor(QPalette::Inactive, QPalette::Base, base);
     p.setColor(QPalette::Disabled, QPalette::Base, base);
-    password->setPalette(p);
+    passwordEdit_->setPalette(p);
 }
 
 void LoginDialog::reject()
 {
     if (busy_) {
-        CancelExchange();  // the dialog closes once the exchange has let go
-        return;
+        // Called off at once: the connection closes and nothing more is sent.
+        exchange_.CallOff();
+        log_.Flush();
+        SetBusy(false);
     }
     QDialog::reject();
 }
 
-void LoginDialog::closeEvent(QCloseEvent* event)
-{
-    if (busy_) {
-        event->ignore();
-        CancelExchange();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void LoginDialog::BitBtn2Click() { reject(); }
+void LoginDialog::onCancelClicked() { reject(); }
 
 void LoginDialog::Abandon()
 {
@@ -172,55 +173,39 @@ void LoginDialog::Abandon()
         reject();
 }
 
-void LoginDialog::CancelExchange()
-{
-    if (cancelRequested_) return;
-    cancelRequested_ = true;
-    // The wait on the connection ends at once, and the exchange stops at its
-    // next step: nothing more can be sent on a closed connection.
-    frame_->CloseConnection();
-}
-
 void LoginDialog::SetBusy(bool busy)
 {
-    // While an exchange runs, only Cancel works: the exchange reads the nick,
-    // the password and the guest box as it goes.
+    // While a login runs, only Cancel works: the login was made from the
+    // fields as they were at Ok.
     busy_ = busy;
-    for (QWidget* w : std::initializer_list<QWidget*>{nick, password, CheckBox1, BitBtn1, BitBtn3})
+    for (QWidget* w : std::initializer_list<QWidget*>{nickEdit_, guestBox_, okButton_, registerButton_})
         w->setEnabled(!busy);
-    if (!busy) CheckBox1Click();
+    onGuestToggled();
+    if (!busy) ShowProgress(QString());
 }
 
-void LoginDialog::BitBtn3Click()
+void LoginDialog::ShowProgress(const QString& text) { progressLabel_->setText(text); }
+
+void LoginDialog::onRegisterClicked()
 {
     if (busy_) return;
     RegistrationDialog registration(frame_, this);
     registration_ = &registration;
-    registration.setIdTCPClient(connection_);
+    registration.SetConnection(connection_);
     registration.exec();
     if (abandoned_) QDialog::reject();
 }
 
-void LoginDialog::Log(const QString& line) { log_.Add(line); }
-
-void LoginDialog::Log(const std::string& line) { log_.Add(FromWire(line)); }
-
-std::string LoginDialog::ReadLine(int timeoutMs)
+void LoginDialog::Log(const QString& line)
 {
-    // What the dialog logged is in the server log before any wait, so the
-    // user sees it and the frame's own lines come after it.
-    return ReadLineWhilePainting(*connection_, timeoutMs, [this] { log_.Flush(); });
+    log_.Add(line);
+    if (!logFlush_.isActive()) logFlush_.start();
 }
 
-BurstRead LoginDialog::Burst()
-{
-    return BurstRead([this](int timeoutMs) { return ReadLine(timeoutMs); });
-}
-
-void LoginDialog::BitBtn1Click()
+void LoginDialog::onOkClicked()
 {
     if (busy_) return;
-    const QString n = nick->text();
+    const QString n = nickEdit_->text();
     if (n.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please enter a nick name."));
         return;
@@ -229,163 +214,80 @@ void LoginDialog::BitBtn1Click()
         prompts().Information(this, refusal);
         return;
     }
-    if (!CheckBox1->isChecked() && password->text().isEmpty()) {
+    const bool guest = guestBox_->isChecked();
+    if (!guest && passwordEdit_->text().isEmpty()) {
         prompts().Information(this, QStringLiteral("Please enter a password."));
         return;
     }
     SetBusy(true);
-    QString failure;
-    std::optional<CertificateError> untrusted;
-    try {
-        RunLogin(ToWire(n));
-    } catch (const CertificateError& e) {
-        untrusted = e;
-        failure = ShownText(FromWire(e.what()));
-    } catch (const std::exception& e) {
-        failure = ShownText(FromWire(e.what()));  // it may quote what the server sent
-    }
+    ShowProgress(QStringLiteral("Connecting..."));
+    Log(QStringLiteral("Trying to connect with %1 at port %2%3....")
+            .arg(FromWire(connection_->Host()))
+            .arg(connection_->Port())
+            .arg(connection_->Tls().enabled ? QStringLiteral(" (TLS)") : QString()));
     log_.Flush();
+
+    LoginMachine::Settings settings;
+    settings.nick = ToWire(n);
+    settings.password = guest ? std::string() : ToWire(passwordEdit_->text());
+    settings.guest = guest;
+    settings.capSilence = LoginMachine::Ms(timing().replyMs);
+    settings.welcomeLimit = LoginMachine::Ms(timing().welcomeLimitMs);
+    settings.greetingSilence = LoginMachine::Ms(timing().greetingMs);
+    settings.greetingLimit = LoginMachine::Ms(timing().burstLimitMs);
+    exchange_.Run(*connection_, std::make_unique<LoginMachine>(std::move(settings)));
+}
+
+void LoginDialog::ShowStep(const ExchangeStep& step)
+{
+    for (const std::string& line : step.log) Log(FromWire(line));
+    if (!step.progress.empty()) ShowProgress(FromWire(step.progress));
+    // The frame looks connected from the welcome on, never before it.
+    if (step.welcomed) frame_->Lifecycle().LoginWelcomed();
+}
+
+void LoginDialog::Ended(const ExchangeStep& step)
+{
+    log_.Flush();
+    switch (step.ending) {
+    case ExchangeStep::Ending::Done: FinishLogin(); break;
+    case ExchangeStep::Ending::Refused: FinishLogin(FromWire(step.message), false); break;
+    // It may quote what the server sent.
+    case ExchangeStep::Ending::Failed: FinishLogin(ShownText(FromWire(step.message)), true); break;
+    case ExchangeStep::Ending::None: break;
+    }
+}
+
+void LoginDialog::OpenFailed(const std::string& error, const CertificateError* untrusted)
+{
     SetBusy(false);
-    if (cancelRequested_) {
-        // Called off: whatever the exchange got to, the connection is closed
-        // and the dialog goes without a word.
-        cancelRequested_ = false;
-        loggedIn_ = false;
-        QDialog::reject();
-        return;
-    }
-    if (failure.isEmpty()) {
-        if (loggedIn_) accept();
-        return;
-    }
-    // Closed before the box is shown: a server that broke the exchange gets
-    // no more time, and the box tells what has already happened.
-    AbandonConnection();
+    const QString failure = ShownText(FromWire(error));
     if (untrusted) {
         Log(failure);
+        log_.Flush();
         // Trusted: the login goes ahead at once on a new connection.
-        if (TrustCertificateAfterAsking(this, *connection_, *untrusted)) BitBtn1Click();
+        if (TrustCertificateAfterAsking(this, *connection_, *untrusted)) onOkClicked();
         return;
     }
     prompts().Error(this, failure);
 }
 
-void LoginDialog::RunLogin(const std::string& n)
+void LoginDialog::FinishLogin()
 {
-    Log(QStringLiteral("Trying to connect with %1 at port %2%3....")
-            .arg(FromWire(connection_->Host()))
-            .arg(connection_->Port())
-            .arg(connection_->Tls().enabled ? QStringLiteral(" (TLS)") : QString()));
-    if (!connection_->Connected()) ConnectWhilePainting(*connection_);
-    Log(ConnectedLine(*connection_));
-
-    // The greeting ends at the first silence; nothing is answered during it.
-    BurstRead greeting = Burst();
-    for (std::string line = greeting.Next(timing().greetingMs); !line.empty(); line = greeting.Next(timing().greetingMs))
-        Log(line);
-
-    // With a password, the capability talk comes before registering: a
-    // server that takes SASL gets the password there, and no nick service
-    // identify follows.
-    bool identified = false;
-    if (!CheckBox1->isChecked()) {
-        const CapNegotiation::Outcome outcome =
-            NegotiateSasl(*connection_, [this](int timeoutMs) { return ReadLine(timeoutMs); },
-                          [this](const std::string& line) { Log(line); }, n, ToWire(password->text()));
-        if (outcome == CapNegotiation::Outcome::Refused) {
-            FinishLogin(QStringLiteral("Incorrect password."));
-            return;
-        }
-        identified = outcome == CapNegotiation::Outcome::LoggedIn;
-    }
-
-    connection_->WriteLine(sent::UserLine(n));
-    if (const std::string line = ReadLine(timing().replyMs); !line.empty()) {
-        IrcMessage reply;
-        reply.ParseLine(line);
-        if (reply.code == 461) {
-            Log(line);
-            FinishLogin(QStringLiteral("Invalid nick"));
-            return;
-        }
-    }
-    const bool ok = CheckBox1->isChecked() ? GuestLogin(n) : RegisteredLogin(n, identified);
-    if (ok) FinishLogin(n);
-}
-
-bool LoginDialog::GuestLogin(const std::string& n)
-{
-    // A server that hung up after USER gave no login; that is a failure, not
-    // a success with nothing behind it.
-    if (!connection_->Connected()) throw TransportError("The server closed the connection.");
-    connection_->WriteLine(sent::NickLine(n));
-    BurstRead replies = Burst();
-    for (std::string line = replies.Next(timing().greetingMs); !line.empty(); line = replies.Next(timing().greetingMs)) {
-        Log(line);
-        IrcMessage reply;
-        reply.ParseLine(line);
-        if (reply.code == 433) {
-            FinishLogin(kNickInUse);
-            return false;
-        }
-        if (reply.code == 512) {
-            FinishLogin(kNickRegistered);
-            return false;
-        }
-        if (text::LowerAscii(reply.command) == "notice" &&
-            text::LowerAscii(reply.params).find("is owned by someone else. please choose another") != std::string::npos) {
-            FinishLogin(kNickRegistered);
-            return false;
-        }
-        if (IsPing(reply.rawline)) {
-            const std::string pong = PongLineFor(reply.rawline);
-            Log(pong);
-            connection_->WriteLine(pong);
-        }
-    }
-    return true;
-}
-
-bool LoginDialog::RegisteredLogin(const std::string& n, bool identified)
-{
-    connection_->WriteLine(sent::NickLine(n));
-    BurstRead replies = Burst();
-    for (std::string line = replies.Next(timing().greetingMs); !line.empty(); line = replies.Next(timing().greetingMs)) {
-        IrcMessage reply;
-        reply.ParseLine(line);
-        if (reply.code == 433) {
-            FinishLogin(kNickInUse);
-            return false;
-        }
-        if (reply.code == 464) {
-            FinishLogin(QStringLiteral("Incorrect password."));
-            return false;
-        }
-        if (reply.code == 451) {
-            FinishLogin(QStringLiteral("Not registered. Login as a guest with this nick or register it first."));
-            return false;
-        }
-        if (IsPing(reply.rawline)) connection_->WriteLine(PongLineFor(reply.rawline));
-    }
-    if (identified) return true;
-    // The log shows the nick; the password goes to the nick service only.
-    Log("nickserv identify " + n);
-    log_.Flush();
-    connection_->WriteLine(sent::IdentifyLine(ToWire(password->text())));
-    return true;
-}
-
-void LoginDialog::FinishLogin(const std::string&)
-{
-    frame_->SetCurrentNick(nick->text());
+    frame_->SetCurrentNick(nickEdit_->text());
     loggedIn_ = true;
+    SetBusy(false);
+    accept();
 }
 
-void LoginDialog::FinishLogin(const QString& failureMessage)
+void LoginDialog::FinishLogin(const QString& failureMessage, bool error)
 {
-    log_.Flush();
-    prompts().Information(this, failureMessage);
-    frame_->CloseConnection();  // also tidies up after a server that hung up first
+    // Closed before the box is shown: a server that broke the login gets no
+    // more time, and the box tells what has already happened.
+    frame_->Lifecycle().AbandonLogin();
+    SetBusy(false);
+    if (error)
+        prompts().Error(this, failureMessage);
+    else
+        prompts().Information(this, failureMessage);
 }
-
-void LoginDialog::AbandonConnection() { frame_->CloseConnection(); }

@@ -2,12 +2,13 @@
 // The nick registration dialog: registers a new nick with the network's nick
 // service over a throw-away connection, showing the exchange in its own log.
 #include "common/log_batch.h"
+#include "shell/server_exchange.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <string>
 
-class BurstRead;
 class LineConnection;
 class QLabel;
 class QLineEdit;
@@ -15,56 +16,52 @@ class QPlainTextEdit;
 class QPushButton;
 class MainWindow;
 
-// The nick registration dialog, opened from the login dialog.
+// The nick registration dialog, opened from the login dialog. The run goes on
+// the event loop (a machine fed by the reader), so Close works at every step.
 class RegistrationDialog : public QDialog {
     Q_OBJECT
 public:
     RegistrationDialog(MainWindow* frame, QWidget* parent);
+    ~RegistrationDialog() override;
 
-    void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
-    // True while a run goes on. Close and the close box then call it off:
-    // the connection is closed at once, and the dialog closes as soon as the
-    // run has let go.
+    void SetConnection(LineConnection* connection) { connection_ = connection; }
+    // True while a run goes on; Close, Escape and the close box call it off.
     bool Busy() const { return busy_; }
     // The frame is closing: a run is called off and the dialog closes.
     void Abandon() { reject(); }
-
-    QLabel* Label1 = nullptr;
-    QLineEdit* fullname = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* email = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* nick = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* password = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QPlainTextEdit* reglog = nullptr;
-
-    void BitBtn1Click();
-    void BitBtn2Click();
 
 public slots:
     void reject() override;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+private slots:
+    void onRegisterClicked();
+    void onCloseClicked();
 
 private:
     void SetBusy(bool busy);
-    void Register(const std::string& f, const std::string& e, const std::string& n, const std::string& p);
-    // Shows a refusal, closes the connection; the run stops.
-    void Refuse(const std::string& line, const QString& message);
-    std::string ReadLine(int timeoutMs);
-    // Reads that end at a silence, and give up when none comes.
-    BurstRead Burst();
+    void Ended(const ExchangeStep& step);
     void Append(const QString& line);
-    void Append(const std::string& line);
 
     MainWindow* frame_;
     LineConnection* connection_ = nullptr;
+
+    QLabel* fullNameLabel_ = nullptr;
+    QLineEdit* fullNameEdit_ = nullptr;
+    QLabel* emailLabel_ = nullptr;
+    QLineEdit* emailEdit_ = nullptr;
+    QLabel* nickLabel_ = nullptr;
+    QLineEdit* nickEdit_ = nullptr;
+    QLabel* passwordLabel_ = nullptr;
+    QLineEdit* passwordEdit_ = nullptr;
+    QPushButton* registerButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QPlainTextEdit* registrationLog_ = nullptr;
+
+    ServerExchange exchange_;
     bool busy_ = false;
-    bool cancelRequested_ = false;
-    LogBatch log_;  // reglog's lines, in blocks
+    LogBatch log_;     // the registration log's lines, in blocks
+    QTimer logFlush_;  // hands the block over once the lines at hand are logged
 };

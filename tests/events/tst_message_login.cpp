@@ -8,6 +8,7 @@
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 #include "support/temp_user_data.h"
+#include "support/login_controls.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -54,9 +55,7 @@ void TestMessageLogin::loginEndsAnOpenMemoListing()
     const auto logIn = [&frame] {
         QTimer::singleShot(0, &frame, [&frame] {
             if (auto* login = frame.findChild<LoginDialog*>()) {
-                login->nick->setText("alice");
-                login->CheckBox1->setChecked(true);
-                QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+                StartLogin(login, "alice");
             }
         });
         frame.Connectitem->trigger();

@@ -12,6 +12,7 @@
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
 #include "support/temp_user_data.h"
+#include "support/login_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,11 +41,7 @@ void LogIn(MainWindow& frame, const QString& nick, const QString& password)
     QTimer::singleShot(0, &frame, [&frame, nick, password] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
-        login->nick->setText(nick);
-        login->password->setText(password);
-        login->CheckBox1->setChecked(false);
-        QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
-        if (login->isVisible()) login->reject();
+        LogInOrLeave(login, nick, password);
     });
     frame.Connectitem->trigger();
 }
@@ -111,6 +108,8 @@ void TestSaslNickReal::passwordLogin()
         timing().replyMs = 500;
     }
     timing().readerStopMs = 5000;
+    timing().welcomeLimitMs = Timings().welcomeLimitMs;  // a real server takes its time to welcome
+    timing().burstLimitMs = Timings().burstLimitMs;
     timing().defaultPort = server.Port();
     PromptRecorder prompts;
     MainWindow frame;

@@ -10,6 +10,7 @@
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
 #include "support/temp_user_data.h"
+#include "support/login_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 
@@ -42,6 +44,8 @@ std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)
         timing().replyMs = 500;
     }
     timing().readerStopMs = 5000;
+    timing().welcomeLimitMs = Timings().welcomeLimitMs;  // a real server takes its time to welcome
+    timing().burstLimitMs = Timings().burstLimitMs;
     return t;
 }
 
@@ -63,11 +67,7 @@ void RunConnect(MainWindow& frame, const std::function<void(LoginDialog&)>& driv
 void LogIn(MainWindow& frame, const QString& nick, const QString& password = {})
 {
     RunConnect(frame, [nick, password](LoginDialog& login) {
-        login.nick->setText(nick);
-        login.password->setText(password);
-        login.CheckBox1->setChecked(password.isEmpty());
-        QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
-        if (login.isVisible()) login.reject();  // refused: leave the dialog
+        LogInOrLeave(&login, nick, password);  // refused: leave the dialog
     });
 }
 
@@ -141,17 +141,16 @@ void TestShellRealServers::registerNickThenLogInWithIt()
     QString reglog;
     RunConnect(frame, [&](LoginDialog& login) {
         QTimer::singleShot(0, &login, [&] {
-            auto* registration = qobject_cast<RegistrationDialog*>(QApplication::activeModalWidget());
+            QPointer<RegistrationDialog> registration =
+                qobject_cast<RegistrationDialog*>(QApplication::activeModalWidget());
             if (!registration) return;
-            registration->fullname->setText("Test User");
-            registration->email->setText(nick + "@example.org");
-            registration->nick->setText(nick);
-            registration->password->setText(password);
-            QTest::mouseClick(registration->BitBtn1, Qt::LeftButton);
-            reglog = registration->reglog->toPlainText();
+            StartRegistration(registration, "Test User", nick + "@example.org", nick, password);
+            if (!QTest::qWaitFor([&] { return !registration || !registration->Busy(); }, 20000) || !registration)
+                return;
+            reglog = RegistrationLog(registration)->toPlainText();
             registration->reject();
         });
-        QTest::mouseClick(login.BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(Button(&login, "registerButton"), Qt::LeftButton);
         login.reject();
     });
     // The welcome burst was drained into the registration's own log.

@@ -16,6 +16,7 @@
 #include "support/irc_servers.h"
 #include "support/temp_user_data.h"
 #include "support/window_controls.h"
+#include "support/login_controls.h"
 
 #include <QComboBox>
 #include <QCheckBox>
@@ -77,10 +78,7 @@ void LogIn(MainWindow& frame, const QString& box, const QString& nick, bool tlsS
     QTimer::singleShot(0, &frame, [&frame, nick] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
-        login->nick->setText(nick);
-        login->CheckBox1->setChecked(true);
-        QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
-        if (login->isVisible()) login->reject();
+        LogInOrLeave(login, nick);
     });
     frame.Connectitem->trigger();
 }

@@ -90,12 +90,12 @@ struct Fixture {
         conn.Disconnect();
     }
 
-    void Start()
+    void Start(bool loggingIn = false)
     {
         conn.SetHost("127.0.0.1");
         conn.SetPort(server.Port());
         conn.Connect();
-        reader = std::make_unique<ReaderThread>(conn, "ann", queue, consumer);
+        reader = std::make_unique<ReaderThread>(conn, "ann", queue, consumer, loggingIn);
     }
 };
 
@@ -124,29 +124,44 @@ private slots:
 
 void TestReaderThread::routesOnlyHandledLines_data()
 {
+    QTest::addColumn<bool>("loggingIn");
     QTest::addColumn<QByteArrayList>("sent");
     QTest::addColumn<QByteArrayList>("queued");
+    QTest::addColumn<QByteArrayList>("answers");
+    const QByteArrayList none;
+    QTest::newRow("logging in: every line queued, the keep-alive answered as well")
+        << true << QByteArrayList{":a!b@c TOPIC #r :t", "PING :tok 1", "AUTHENTICATE +", "CAP * LS :sasl", ":s 123abc x"}
+        << QByteArrayList{":a!b@c TOPIC #r :t", "PING :tok 1", "AUTHENTICATE +", "CAP * LS :sasl"}
+        << QByteArrayList{"PONG :tok 1"};
+    QTest::newRow("logged in: the keep-alive answered, not queued")
+        << false << QByteArrayList{"PING :tok 1", ":a!b@c PART #r"} << QByteArrayList{":a!b@c PART #r"}
+        << QByteArrayList{"PONG :tok 1"};
     QTest::newRow("handled and logged lines keep their order")
-        << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"}
-        << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"};
+        << false << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"}
+        << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"} << none;
     QTest::newRow("unknown commands dropped, nick changes kept")
-        << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
-        << QByteArrayList{":a!b@c NICK :x", ":a!b@c PART #r"};
-    QTest::newRow("empty lines skipped") << QByteArrayList{"", "", ":a!b@c QUIT :bye"} << QByteArrayList{":a!b@c QUIT :bye"};
+        << false << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
+        << QByteArrayList{":a!b@c NICK :x", ":a!b@c PART #r"} << none;
+    QTest::newRow("empty lines skipped") << false << QByteArrayList{"", "", ":a!b@c QUIT :bye"} << QByteArrayList{":a!b@c QUIT :bye"}
+                                         << none;
     QTest::newRow("conversion failure drops one line")
-        << QByteArrayList{":s 123abc x", ":s 999999999999 y", ":a!b@c KICK #r d :x"} << QByteArrayList{":a!b@c KICK #r d :x"};
-    QTest::newRow("ping with prefix is neither answered nor queued") << QByteArrayList{":srv PING :x", ":s 254 ann 3 :ch"}
-                                                                     << QByteArrayList{":s 254 ann 3 :ch"};
+        << false << QByteArrayList{":s 123abc x", ":s 999999999999 y", ":a!b@c KICK #r d :x"} << QByteArrayList{":a!b@c KICK #r d :x"}
+        << none;
+    QTest::newRow("ping with prefix is neither answered nor queued") << false << QByteArrayList{":srv PING :x", ":s 254 ann 3 :ch"}
+                                                                     << QByteArrayList{":s 254 ann 3 :ch"} << none;
 }
 
 void TestReaderThread::routesOnlyHandledLines()
 {
+    QFETCH(bool, loggingIn);
     QFETCH(QByteArrayList, sent);
     QFETCH(QByteArrayList, queued);
+    QFETCH(QByteArrayList, answers);
     Fixture f;
     for (const QByteArray& line : sent) f.server.Send(line.toStdString());
     f.server.Send(":s 999 ann :marker");
-    f.Start();
+    for (const QByteArray& line : answers) f.server.Expect(line.toStdString());
+    f.Start(loggingIn);
     QTRY_VERIFY(f.queue.Size() == static_cast<std::size_t>(queued.size() + 1));
     auto lines = TakeAll(f.queue);
     lines.pop_back();
@@ -154,7 +169,8 @@ void TestReaderThread::routesOnlyHandledLines()
     for (const auto& l : lines) got << QByteArray::fromStdString(l);
     QCOMPARE(got, queued);
     QVERIFY(f.consumer.ready >= 1);
-    QCOMPARE(f.server.Received().size(), std::size_t(0));
+    QVERIFY(f.server.WaitDone(2000));
+    QCOMPARE(f.server.Received().size(), std::size_t(answers.size()));
 }
 
 void TestReaderThread::answersPingItself()

@@ -15,6 +15,7 @@
 #include "support/scripted_server.h"
 #include "support/temp_user_data.h"
 #include "support/window_controls.h"
+#include "support/login_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,7 +40,7 @@ namespace {
 
 std::vector<std::string> LoginLines(const std::string& nick)
 {
-    return {"user " + nick + " localhost localhost " + nick, "nick " + nick};
+    return {"CAP LS 302", "user " + nick + " localhost localhost " + nick, "nick " + nick};
 }
 
 void GoodLogin(ScriptedServer& s, const std::string& nick)
@@ -96,9 +97,7 @@ struct Rig {
     void LogIn(const QString& nick)
     {
         Connect([nick](LoginDialog& login) {
-            login.nick->setText(nick);
-            login.CheckBox1->setChecked(true);
-            QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
+            StartLogin(&login, nick);
         });
     }
     // Opens the connection directly, without a login (no reader).
@@ -417,11 +416,11 @@ void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()
 {
     Rig rig;
     rig.server.Expect("nick alice").Send(":irc.test 433 * alice :Nickname is already in use.").AwaitClientClose();
-    rig.Connect([](LoginDialog& login) {
-        login.nick->setText("alice");
-        login.CheckBox1->setChecked(true);
-        QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
-        QTest::mouseClick(login.BitBtn2, Qt::LeftButton);
+    rig.Connect([&rig](LoginDialog& login) {
+        StartLogin(&login, "alice");
+        // The user reads the refusal, then cancels.
+        if (QTest::qWaitFor([&] { return !rig.prompts.records.isEmpty(); }, 5000))
+            QTest::mouseClick(Button(&login, "cancelButton"), Qt::LeftButton);
     });
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{"Nick name is already in use."});
@@ -434,7 +433,7 @@ void TestConnectionLifecycle::refusedLoginLeavesFrameDisconnected()
 void TestConnectionLifecycle::cancelledLoginChangesNothing()
 {
     Rig rig;
-    rig.Connect([](LoginDialog& login) { QTest::mouseClick(login.BitBtn2, Qt::LeftButton); });
+    rig.Connect([](LoginDialog& login) { QTest::mouseClick(Button(&login, "cancelButton"), Qt::LeftButton); });
     QVERIFY(!rig.frame.findChild<LoginDialog*>());  // made for one use
     QCOMPARE(rig.server.Connections(), 0);
     QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
@@ -447,12 +446,11 @@ void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
     // A try that broke off with an error must not be taken for a login when
     // the user then cancels.
     Rig rig;
-    rig.server.Expect("user alice localhost localhost alice").Send(":irc.test 123abc alice :garbage");
-    rig.Connect([](LoginDialog& login) {
-        login.nick->setText("alice");
-        login.CheckBox1->setChecked(true);
-        QTest::mouseClick(login.BitBtn1, Qt::LeftButton);
-        QTest::mouseClick(login.BitBtn2, Qt::LeftButton);
+    rig.server.Expect("user alice localhost localhost alice").Close();
+    rig.Connect([&rig](LoginDialog& login) {
+        StartLogin(&login, "alice");
+        if (QTest::qWaitFor([&] { return !rig.prompts.records.isEmpty(); }, 5000))
+            QTest::mouseClick(Button(&login, "cancelButton"), Qt::LeftButton);
     });
     QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
     QVERIFY(!rig.frame.Reader());

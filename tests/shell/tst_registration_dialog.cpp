@@ -4,6 +4,7 @@
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
+#include "support/login_controls.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 
@@ -46,8 +47,9 @@ struct Rig {
 
     Rig()
     {
+        timing().welcomeLimitMs = 2000;
         AimAt(server);
-        dialog.setIdTCPClient(&frame.connection_);
+        dialog.SetConnection(&frame.connection_);
         frame.show();
         dialog.open();
     }
@@ -59,13 +61,18 @@ struct Rig {
     void Fill(const QString& f = "Alice Liddell", const QString& e = "alice@example.org", const QString& n = "alice",
               const QString& p = "pw")
     {
-        dialog.fullname->setText(f);
-        dialog.email->setText(e);
-        dialog.nick->setText(n);
-        dialog.password->setText(p);
+        Field(&dialog, "fullNameEdit")->setText(f);
+        Field(&dialog, "emailEdit")->setText(e);
+        Field(&dialog, "nickEdit")->setText(n);
+        Field(&dialog, "passwordEdit")->setText(p);
     }
-    void Register() { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); }
-    QStringList RegLog() const { return Lines(dialog.reglog); }
+    // Clicks Register and waits until the run has ended.
+    bool Register()
+    {
+        QTest::mouseClick(Button(&dialog, "registerButton"), Qt::LeftButton);
+        return QTest::qWaitFor([this] { return !dialog.Busy(); }, 5000);
+    }
+    QStringList RegLog() { return Lines(RegistrationLog(&dialog)); }
     QString ServerLogLast() const { return Lines(frame.Form4()->log).last(); }
 };
 
@@ -76,7 +83,7 @@ void GoodRun(ScriptedServer& s, const std::string& judged = ":irc.test 421 alice
 {
     s.Expect(kUser)
         .Expect("nick alice")
-        .Send(":irc.test 001 alice :Welcome")
+        .Send(":irc.test 001 alice :Welcome")  // the greeting ends at a silence
         .Expect("nickserv register pw alice@example.org")
         .SendRaw(judged + "\r\n" + tail + "\r\n")
         .AwaitClientClose();
@@ -120,10 +127,10 @@ void TestRegistrationDialog::validation()
     QFETCH(QString, message);
     Rig rig;
     rig.Fill(fields[0], fields[1], fields[2], fields[3]);
-    rig.Register();
+    QVERIFY(rig.Register());
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
-    QCOMPARE(rig.dialog.reglog->toPlainText(), QString());
+    QCOMPARE(RegistrationLog(&rig.dialog)->toPlainText(), QString());
     QTest::qWait(50);
     QCOMPARE(rig.server.Connections(), 0);
 }
@@ -132,7 +139,7 @@ void TestRegistrationDialog::wholeExchange()
 {
     Rig rig;
     rig.server.Send(":irc.test NOTICE * :greeting")
-        .Expect(kUser)  // nothing comes back: the dialog waits and goes on
+        .Expect(kUser)
         .Expect("nick alice")
         .Send("PING :tok 9")
         .Expect("PONG :tok 9")
@@ -142,20 +149,20 @@ void TestRegistrationDialog::wholeExchange()
         .SendRaw(":irc.test 421 alice nickserv :Unknown command\r\n:NickServ!s@services NOTICE alice :Type \x02/msg NickServ HELP\x02 for \x03" "4help\r\n")
         .AwaitClientClose();
     rig.Fill();
-    QCOMPARE(rig.dialog.password->echoMode(), QLineEdit::Normal);  // the user is choosing it: shown in clear
-    rig.Register();
+    QCOMPARE(Field(&rig.dialog, "passwordEdit")->echoMode(), QLineEdit::Normal);  // the user is choosing it: shown in clear
+    QVERIFY(rig.Register());
 
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
     const QStringList expected{
         "Connecting....",
         QStringLiteral("Connected to 127.0.0.1 port %1.").arg(rig.server.Port()),
-        ":irc.test NOTICE * :greeting",
         "Sending user information.",
-        "User information accepted.",
         "Sending nick name.",
+        ":irc.test NOTICE * :greeting",
         "PING :tok 9",
         "PONG :tok 9",
+        "User information accepted.",
         ":irc.test 001 alice :Welcome",
         ":irc.test 376 alice :End of message of the day.",
         // The judged reply itself is not logged; formatting codes are not shown.
@@ -168,9 +175,9 @@ void TestRegistrationDialog::wholeExchange()
 
     // A second run in the same dialog appends to the same log.
     GoodRun(rig.server);
-    rig.Register();
+    QVERIFY(rig.Register());
     QVERIFY(rig.server.WaitDone(2000));
-    QCOMPARE(rig.dialog.reglog->toPlainText().count("Connecting...."), 2);
+    QCOMPARE(RegistrationLog(&rig.dialog)->toPlainText().count("Connecting...."), 2);
 }
 
 void TestRegistrationDialog::refusals_data()
@@ -186,7 +193,13 @@ void TestRegistrationDialog::refusals_data()
         return Script([reply](ScriptedServer& s) { s.Expect("nick alice").Send(reply); });
     };
     const auto afterRegister = [](const std::string& reply) {
-        return Script([reply](ScriptedServer& s) { s.Expect("nickserv register pw alice@example.org").Send(reply); });
+        return Script([reply](ScriptedServer& s) {
+            s.Expect("nick alice")
+                .Send(":irc.test 001 alice :Welcome")
+                .Send(":irc.test 376 alice :End of message of the day.")
+                .Expect("nickserv register pw alice@example.org")
+                .Send(reply);
+        });
     };
     const std::string l461 = ":irc.test 461 alice USER :Not enough parameters";
     const std::string l432 = ":irc.test 432 * alice :Erroneous Nickname";
@@ -217,7 +230,7 @@ void TestRegistrationDialog::refusals()
     script(rig.server);
     rig.server.AwaitClientClose();
     rig.Fill();
-    rig.Register();
+    QVERIFY(rig.Register());
 
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
@@ -227,8 +240,9 @@ void TestRegistrationDialog::refusals()
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
     // A refusal ends the exchange: nothing is sent after the refused line.
     const auto received = rig.server.Received();
-    if (message == "Error in registration data.") QCOMPARE(received.back(), kUser);
-    if (message.startsWith("Invalid") || message.endsWith("in use.")) QCOMPARE(received.back(), std::string("nick alice"));
+    const bool beforeWelcome = message == "Error in registration data." || message.startsWith("Invalid") ||
+                               message.endsWith("in use.");
+    if (beforeWelcome) QCOMPARE(received.back(), std::string("nick alice"));  // USER and NICK went out together
 }
 
 void TestRegistrationDialog::earlierReplyDoesNotJudgeTheRegisterAnswer()
@@ -238,10 +252,11 @@ void TestRegistrationDialog::earlierReplyDoesNotJudgeTheRegisterAnswer()
     Rig rig;
     rig.server.Expect(kUser)
         .Send(":irc.test 462 alice :You may not reregister")
+        .Send(":irc.test 001 alice :Welcome")
         .Expect("nickserv register pw alice@example.org")
         .AwaitClientClose();
     rig.Fill();
-    rig.Register();
+    QVERIFY(rig.Register());
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
 }
@@ -259,11 +274,13 @@ void TestRegistrationDialog::brokenExchanges_data()
         << Script([](ScriptedServer& s) { s.Expect("nick alice").Pause(150).Send(":irc.test 001 alice :W").Close(); })
         << "closed";
     QTest::newRow("closed after the register request")
-        << Script([](ScriptedServer& s) { s.Expect("nickserv register pw alice@example.org").Close(); })
+        << Script([](ScriptedServer& s) {
+               s.Expect("nick alice").Send(":irc.test 001 alice :W").Expect("nickserv register pw alice@example.org").Close();
+           })
         << "closed";
-    QTest::newRow("unparsable reply to USER")
-        << Script([](ScriptedServer& s) { s.Expect(kUser).Send(":irc.test 999999999999 x"); })
-        << "'999999999999' is not a valid integer value";
+    QTest::newRow("never welcomes")
+        << Script([](ScriptedServer& s) { s.Expect(kUser).Send(":irc.test NOTICE * :hold on"); })
+        << "The server did not welcome the login within 2 seconds, so the connection was closed.";
     QTest::newRow("10 MB line") << Script([](ScriptedServer& s) { s.SendBulk(std::string(1 << 20, 'z'), 10); })
                                 << "Received line is longer than 16384 bytes.";
 }
@@ -275,7 +292,7 @@ void TestRegistrationDialog::brokenExchanges()
     Rig rig;
     script(rig.server);
     rig.Fill();
-    rig.Register();
+    QVERIFY(rig.Register());
 
     QVERIFY(rig.prompts.records.isEmpty());  // no box: the log says how far it got
     QVERIFY2(rig.RegLog().last().contains(lastLogged), qPrintable(rig.RegLog().last()));
@@ -286,7 +303,7 @@ void TestRegistrationDialog::brokenExchanges()
     ScriptedServer good;
     GoodRun(good);
     rig.AimAt(good);
-    rig.Register();
+    QVERIFY(rig.Register());
     QVERIFY(good.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{kSent});
 }
@@ -296,22 +313,22 @@ void TestRegistrationDialog::openedFromLoginDialog()
     PromptRecorder prompts;
     MainWindow frame;
     LoginDialog login(&frame);
-    login.setIdTCPClient(&frame.connection_);
-    login.nick->setText("kept");
+    login.SetConnection(&frame.connection_);
+    Field(&login, "nickEdit")->setText("kept");
     login.open();
     QPointer<RegistrationDialog> seen;
     bool emptyLog = false;
     QTimer::singleShot(0, [&] {
         seen = qobject_cast<RegistrationDialog*>(QApplication::activeModalWidget());
         if (!seen) return;
-        emptyLog = seen->reglog->toPlainText().isEmpty();
-        QTest::mouseClick(seen->BitBtn2, Qt::LeftButton);
+        emptyLog = RegistrationLog(seen)->toPlainText().isEmpty();
+        QTest::mouseClick(Button(seen, "closeButton"), Qt::LeftButton);
     });
-    QTest::mouseClick(login.BitBtn3, Qt::LeftButton);
+    QTest::mouseClick(Button(&login, "registerButton"), Qt::LeftButton);
     QVERIFY(emptyLog);
     QVERIFY(seen.isNull());  // made for this use only
     QVERIFY(login.isVisible());
-    QCOMPARE(login.nick->text(), QStringLiteral("kept"));
+    QCOMPARE(Field(&login, "nickEdit")->text(), QStringLiteral("kept"));
 }
 
 void TestRegistrationDialog::captionAndControlsFit()
@@ -325,8 +342,8 @@ void TestRegistrationDialog::captionAndControlsFit()
     QVERIFY(dialog.width() >= QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) + 80);
     for (QWidget* child : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         QVERIFY2(dialog.rect().contains(child->geometry()), qPrintable(child->objectName()));
-    QCOMPARE(dialog.fullname->width(), dialog.reglog->width());
-    QCOMPARE(dialog.BitBtn2->geometry().right(), dialog.reglog->geometry().right());
+    QCOMPARE(Field(&dialog, "fullNameEdit")->width(), RegistrationLog(&dialog)->width());
+    QCOMPARE(Button(&dialog, "closeButton")->geometry().right(), RegistrationLog(&dialog)->geometry().right());
 }
 
 QTEST_MAIN(TestRegistrationDialog)

@@ -55,14 +55,14 @@ void TestSingleLineFields::pastedLineBreaksBecomeSpaces_data()
     QTest::newRow("away text") << "frame" << "Edit1" << "a\nb" << "a b";
     QTest::newRow("away text, CR LF") << "frame" << "Edit1" << "gone\r\nfishing\r\n" << "gone fishing ";
     QTest::newRow("room list letters") << "room list" << "Edit3" << "a\nb" << "a b";
-    QTest::newRow("login nick") << "login" << "nick" << "a\nb" << "a b";
-    QTest::newRow("login password") << "login" << "password" << "a\rb" << "a b";
-    QTest::newRow("registration full name") << "registration" << "fullname" << "a\nb" << "a b";
-    QTest::newRow("registration e-mail") << "registration" << "email" << "a\nb" << "a b";
-    QTest::newRow("registration nick") << "registration" << "nick" << "a\u2028b" << "a b";
+    QTest::newRow("login nick") << "login" << "nickEdit" << "a\nb" << "a b";
+    QTest::newRow("login password") << "login" << "passwordEdit" << "a\rb" << "a b";
+    QTest::newRow("registration full name") << "registration" << "fullNameEdit" << "a\nb" << "a b";
+    QTest::newRow("registration e-mail") << "registration" << "emailEdit" << "a\nb" << "a b";
+    QTest::newRow("registration nick") << "registration" << "nickEdit" << "a\u2028b" << "a b";
     QTest::newRow("room selector") << "room" << "selector" << "a\nb" << "a b";
     QTest::newRow("custom action") << "room" << "customActionLine" << "waves\r\nhello" << "waves hello";
-    QTest::newRow("registration password") << "registration" << "password" << "a\nb" << "a b";
+    QTest::newRow("registration password") << "registration" << "passwordEdit" << "a\nb" << "a b";
 }
 
 void TestSingleLineFields::pastedLineBreaksBecomeSpaces()

@@ -11,6 +11,7 @@
 #include "shell/start_options.h"
 #include "support/scripted_server.h"
 #include "support/temp_user_data.h"
+#include "support/login_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -185,9 +186,7 @@ void TestStartOptions::linkJoinsItsRoomAfterLogin()
     QCOMPARE(frame->ChildWindows().size(), 1);
     QTimer::singleShot(0, frame, [&frame] {
         auto* login = frame->findChild<LoginDialog*>();
-        login->nick->setText("ann");
-        login->CheckBox1->setChecked(true);
-        QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+        StartLogin(login, "ann");
     });
     frame->Connectitem->trigger();
     QVERIFY(server.WaitDone(5000));

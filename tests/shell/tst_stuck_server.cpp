@@ -10,6 +10,7 @@
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 #include "support/window_controls.h"
+#include "support/login_controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,9 +43,7 @@ struct Rig {
         QTimer::singleShot(0, &frame, [this, nick] {
             auto* login = frame.findChild<LoginDialog*>();
             if (!login) return;
-            login->nick->setText(nick);
-            login->CheckBox1->setChecked(true);
-            QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
+            StartLogin(login, nick);
         });
         frame.Connectitem->trigger();
     }

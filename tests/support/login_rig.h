@@ -3,14 +3,12 @@
 // server, for tests that drive the login exchange the way the user does.
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
+#include "support/login_controls.h"
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
 #include "support/shrunk_timings.h"
 
-#include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 // The frame, its connection aimed at server (or at port, when given), and
@@ -24,18 +22,34 @@ struct LoginRig {
 
     explicit LoginRig(int greetingMs = 250, int replyMs = 150, int port = 0) : timings(greetingMs, replyMs)
     {
+        timing().welcomeLimitMs = 2000;
+        timing().burstLimitMs = 3000;
         frame.connection_.SetHost("127.0.0.1");
         frame.connection_.SetPort(port ? port : server.Port());
-        dialog.setIdTCPClient(&frame.connection_);
+        dialog.SetConnection(&frame.connection_);
         frame.show();
         dialog.open();
     }
+    QLineEdit* Nick() const { return Field(const_cast<LoginDialog*>(&dialog), "nickEdit"); }
+    QLineEdit* Password() const { return Field(const_cast<LoginDialog*>(&dialog), "passwordEdit"); }
+    QCheckBox* Guest() const { return GuestBox(const_cast<LoginDialog*>(&dialog)); }
+    QPushButton* Ok() const { return Button(const_cast<LoginDialog*>(&dialog), "okButton"); }
+    QPushButton* Cancel() const { return Button(const_cast<LoginDialog*>(&dialog), "cancelButton"); }
+    QPushButton* Register() const { return Button(const_cast<LoginDialog*>(&dialog), "registerButton"); }
+    QString Progress() const { return dialog.findChild<QLabel*>("progressLabel")->text(); }
+
     void Fill(const QString& nick, const QString& password, bool guest)
     {
-        dialog.nick->setText(nick);
-        dialog.password->setText(password);
-        dialog.CheckBox1->setChecked(guest);
+        Nick()->setText(nick);
+        Password()->setText(password);
+        Guest()->setChecked(guest);
     }
-    void ClickOk() { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); }
+    void ClickOk() { QTest::mouseClick(Ok(), Qt::LeftButton); }
+    // Clicks Ok and waits until the try has ended: logged in, refused or failed.
+    bool LogIn(int timeoutMs = 5000)
+    {
+        ClickOk();
+        return QTest::qWaitFor([this] { return !dialog.Busy(); }, timeoutMs);
+    }
     QString Status() const { return frame.StatusPanel1->text(); }
 };

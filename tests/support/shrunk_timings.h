@@ -9,6 +9,8 @@ public:
     {
         timing().greetingMs = greetingMs;
         timing().replyMs = replyMs;
+        timing().welcomeLimitMs = 10000;  // long enough for a real server's welcome
+        timing().burstLimitMs = 10000;
         timing().splashMs = 50;
         timing().readerStopMs = 1000;
     }

@@ -5,8 +5,9 @@
 
 #include <optional>
 
-ReaderThread::ReaderThread(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer)
-    : connection_(connection), ownnick_(std::move(ownnick)), queue_(queue), consumer_(consumer)
+ReaderThread::ReaderThread(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer,
+                           bool loggingIn)
+    : connection_(connection), ownnick_(std::move(ownnick)), queue_(queue), consumer_(consumer), loggingIn_(loggingIn)
 {
     thread_ = std::thread([this] { Execute(); });
 }
@@ -92,13 +93,15 @@ void ReaderThread::Execute()
             return;  // a malformed numeric costs that one line only
         }
         const Route route = DispatchRoute(parsed);
-        if (route.handler == Handler::Drop) return;
+        const bool loggingIn = loggingIn_.load(std::memory_order_relaxed);
+        if (route.handler == Handler::Drop && !loggingIn) return;
         if (route.handler == Handler::Pong) {
             // A keep-alive whose token holds a bare CR or a NUL gets no answer:
             // echoing it would put a second command on the wire.
             if (pongCount == pongs.size()) pongs.emplace_back();
             PongLineFor(parsed.rawline, pongs[pongCount]);
             if (LineConnection::Sendable(pongs[pongCount])) pongBytes += pongs[pongCount++].size() + 2;
+            if (loggingIn) ++used;  // the login shows it
             return;
         }
         ++used;

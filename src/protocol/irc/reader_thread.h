@@ -25,11 +25,15 @@ public:
 
 // Reads lines from the connection on its own thread, answers PING itself, drops
 // lines that no handler takes or that fail to parse, and queues the rest, by
-// value and in arrival order, for the consumer.
+// value and in arrival order, for the consumer. While logging in it drops
+// nothing but what fails to parse: the login reads every line, the keep-alives
+// too (answered all the same).
 class ReaderThread {
 public:
-    // The thread starts only once every field is set (the last act of construction).
-    ReaderThread(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer);
+    // The thread starts only once every field is set (the last act of
+    // construction). loggingIn: from the first byte, until EndLogin.
+    ReaderThread(LineConnection& connection, std::string ownnick, LineQueue& queue, LineConsumer& consumer,
+                 bool loggingIn = false);
     // Requests a stop and waits for the thread. The owner normally closes the
     // connection first; if the thread is still reading, the connection is closed here.
     ~ReaderThread();
@@ -40,6 +44,9 @@ public:
     void Terminate();
     bool Terminated() const { return stop_; }
     bool Finished() const { return finished_; }
+    // The login is over: from the next line on, only what a handler takes is queued.
+    void EndLogin() { loggingIn_ = false; }
+    bool LoggingIn() const { return loggingIn_; }
     // Waits until the thread has ended; false when the time ran out first.
     bool WaitFor(std::chrono::milliseconds timeout);
     const std::string& ownnick() const { return ownnick_; }
@@ -54,6 +61,7 @@ private:
     LineConsumer& consumer_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
+    std::atomic<bool> loggingIn_;
     std::mutex endMutex_;
     std::condition_variable ended_;
     std::thread thread_;
