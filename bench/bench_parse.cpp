@@ -73,7 +73,7 @@ public:
 private:
     void Run()
     {
-        std::vector<IrcMessage> batch;
+        LineQueue::Batch batch;
         for (;;) {
             {
                 std::unique_lock lock(mutex_);

@@ -80,7 +80,7 @@ void LineDrain::HandleBatch(bool bounded)
         }
         while (next_ < batch_.size()) {
             try {
-                RouteLine(session_, batch_[next_]);
+                RouteLine(session_, batch_[next_].message, batch_[next_].route);
             } catch (const std::exception&) {
                 // A failure while handling one line drops that line only.
             }

@@ -23,7 +23,8 @@ LineQueue::Batch LogLines(int from, int count)
     for (int i = from; i < from + count; ++i) {
         IrcMessage m;
         m.ParseLine(":irc.test 372 ann :- line " + std::to_string(i));
-        batch.push_back(std::move(m));
+        const Route route = DispatchRoute(m);
+        batch.push_back({std::move(m), route});
     }
     return batch;
 }
@@ -125,7 +126,8 @@ void TestLineDrain::restOfLinesSparesClosedPrivateWindows()
         windowOf()->CloseWindow();
         QVERIFY(!windowOf());
     }
-    RouteLine(session, line("after the end"));
+    const IrcMessage last = line("after the end");
+    RouteLine(session, last, DispatchRoute(last));
     QCOMPARE(windowOf() != nullptr, windowAfter);
     if (windowAfter) QVERIFY(windowOf()->transcript_->toPlainText().contains("after the end"));
 }

@@ -30,7 +30,8 @@ IrcMessage Parse(const QByteArray& raw)
 
 void Feed(MainWindow& frame, const QByteArray& raw, const QString& own = kOwn)
 {
-    RouteLine(TestSession(frame, own), Parse(raw));
+    const IrcMessage line = Parse(raw);
+    RouteLine(TestSession(frame, own), line, DispatchRoute(line));
 }
 
 // "nick:icon" for every entry, in list order.

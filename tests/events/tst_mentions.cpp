@@ -25,7 +25,7 @@ void Route(MainWindow& frame, const std::string& raw)
 {
     IrcMessage line;
     line.ParseLine(raw);
-    RouteLine(TestSession(frame), line);
+    RouteLine(TestSession(frame), line, DispatchRoute(line));
 }
 
 // The lines of view whose background is set, by their text.

@@ -38,7 +38,7 @@ void Route(MainWindow& frame, const std::string& raw)
 {
     IrcMessage line;
     line.ParseLine(raw);
-    RouteLine(TestSession(frame), line);
+    RouteLine(TestSession(frame), line, DispatchRoute(line));
 }
 
 QList<PrivateWindow*> PrivateWindows(const MainWindow& frame)

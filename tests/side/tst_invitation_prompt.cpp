@@ -34,7 +34,7 @@ void Route(MainWindow& frame, const std::string& raw)
 {
     IrcMessage line;
     line.ParseLine(raw);
-    RouteLine(TestSession(frame), line);
+    RouteLine(TestSession(frame), line, DispatchRoute(line));
 }
 
 QStringList LogLines(const MainWindow& frame)

@@ -33,8 +33,10 @@ struct Route {
 
 Route DispatchRoute(const IrcMessage& line);
 
-// True when the raw line is a keep-alive request: its first four bytes spell
-// "ping" in any case.
-bool IsPing(const std::string& rawline);
+// True when the line is a keep-alive request: its command is PING in any case,
+// whatever tags or source come before it.
+bool IsPing(const IrcMessage& line);
+// The same for a line not decoded yet (a reply read while logging in).
+bool IsPing(const std::string& line);
 
 const char* HandlerName(Handler h);

@@ -2,34 +2,63 @@
 
 #include "protocol/irc/text_util.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
 
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 
-int ToInt32(const std::string& token)
+bool StartsWithThreeDigits(std::string_view s) { return s.size() >= 3 && Digit(s[0]) && Digit(s[1]) && Digit(s[2]); }
+
+// The token as a whole 32-bit number; false when it is anything else.
+bool ToInt32(std::string_view token, int& value)
 {
-    int value = 0;
     const char* first = token.data();
     const char* last = first + token.size();
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || token.empty())
-        throw ConversionError("'" + token + "' is not a valid integer value");
-    return value;
+    return ec == std::errc() && end == last && !token.empty();
+}
+
+std::size_t SkipSpaces(std::string_view s, std::size_t i)
+{
+    while (i < s.size() && s[i] == ' ') ++i;
+    return i;
 }
 
 }  // namespace
 
-void IrcMessage::ParseLine(const std::string& line)
+const std::string* IrcMessage::Tag(std::string_view key) const
+{
+    for (auto it = tags_.rbegin(); it != tags_.rend(); ++it)
+        if (it->key == key) return &it->value;
+    return nullptr;
+}
+
+std::string_view IrcMessage::TakeTags(std::string_view line)
+{
+    if (line.empty() || line.front() != '@') {
+        tags_.clear();
+        return line;
+    }
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos) {
+        ReadMessageTags(line.substr(1), tags_);
+        return {};
+    }
+    ReadMessageTags(line.substr(1, space - 1), tags_);
+    return line.substr(SkipSpaces(line, space));
+}
+
+bool IrcMessage::CutFields(std::string_view body, std::string_view& badNumber)
 {
     using text::Pos;
     using text::SubView;
-    const auto len = static_cast<long long>(line.size());
-    const auto sp1 = static_cast<long long>(Pos(' ', line));
+    const auto len = static_cast<long long>(body.size());
+    const auto sp1 = static_cast<long long>(Pos(' ', body));
 
-    rawline = line;
-    const std::string_view first = SubView(line, 1, sp1);
+    rawline.assign(body);
+    const std::string_view first = SubView(body, 1, sp1);
     prefixtoken.assign(first);
 
     const auto tokenLen = static_cast<long long>(first.size());
@@ -43,14 +72,18 @@ void IrcMessage::ParseLine(const std::string& line)
     const auto a = static_cast<long long>(Pos('@', first));
     host.assign(SubView(first, a + 1, tokenLen - a));
 
-    const std::string_view rest = SubView(line, sp1 + 1, len - sp1 + 1);
+    const std::string_view rest = SubView(body, sp1 + 1, len - sp1 + 1);
     const auto restLen = static_cast<long long>(rest.size());
     const auto sp2 = static_cast<long long>(Pos(' ', rest));
     const std::string_view cmdtoken = SubView(rest, 1, sp2);
     const std::string_view p = SubView(text::TrimView(rest), sp2 + 1, restLen - sp2);
 
-    if (cmdtoken.size() >= 3 && Digit(cmdtoken[0]) && Digit(cmdtoken[1]) && Digit(cmdtoken[2])) {
-        code = ToInt32(std::string(text::TrimView(cmdtoken)));
+    if (StartsWithThreeDigits(cmdtoken)) {
+        const std::string_view number = text::TrimView(cmdtoken);
+        if (!ToInt32(number, code)) {
+            badNumber = number;
+            return false;
+        }
         kind = "code";
     } else {
         command.assign(text::TrimView(cmdtoken));
@@ -61,6 +94,72 @@ void IrcMessage::ParseLine(const std::string& line)
     params.reserve(trimmed.size() + 1);
     params.assign(trimmed).push_back(' ');
     firstparam.assign(SubView(params, 1, static_cast<long long>(Pos(' ', params))));
+    return true;
+}
+
+bool IrcMessage::CutParts()
+{
+    const std::string_view line = rawline;
+    const auto span = [](std::size_t from, std::size_t to) {
+        return Span{static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from)};
+    };
+    const auto wordEnd = [&](std::size_t from) { return std::min(line.find(' ', from), line.size()); };
+
+    source_ = sourceNick_ = sourceUser_ = sourceHost_ = verb_ = Span();
+    numeric_ = 0;
+    paramCount_ = 0;
+
+    std::size_t i = SkipSpaces(line, 0);
+    hasSource_ = i < line.size() && line[i] == ':';
+    if (hasSource_) {
+        const std::size_t start = i + 1;
+        const std::size_t end = wordEnd(start);
+        const std::string_view source = line.substr(start, end - start);
+        const std::size_t bang = source.find('!');
+        const std::size_t at = source.find('@', bang == std::string_view::npos ? 0 : bang);
+        const std::size_t nickEnd = std::min({bang, at, source.size()});
+        source_ = span(start, end);
+        sourceNick_ = span(start, start + nickEnd);
+        if (bang != std::string_view::npos) sourceUser_ = span(start + bang + 1, start + std::min(at, source.size()));
+        if (at != std::string_view::npos) sourceHost_ = span(start + at + 1, end);
+        i = end;
+    }
+
+    i = SkipSpaces(line, i);
+    const std::size_t verbEnd = wordEnd(i);
+    if (verbEnd == i) return false;
+    verb_ = span(i, verbEnd);
+    if (StartsWithThreeDigits(Verb()) && !ToInt32(Verb(), numeric_)) return false;
+
+    for (i = SkipSpaces(line, verbEnd); i < line.size(); i = SkipSpaces(line, i)) {
+        if (line[i] == ':' || paramCount_ == kMaxParams - 1) {
+            params_[paramCount_++] = span(line[i] == ':' ? i + 1 : i, line.size());
+            break;
+        }
+        const std::size_t end = wordEnd(i);
+        params_[paramCount_++] = span(i, end);
+        i = end;
+    }
+    return true;
+}
+
+bool IrcMessage::Decode(const std::string& line)
+{
+    std::string_view badNumber;
+    if (line.find('\0') == std::string::npos) {
+        const std::string_view body = TakeTags(line);
+        if (!body.empty() && CutFields(body, badNumber) && CutParts()) return true;
+    }
+    rawline.assign(line);
+    return false;
+}
+
+void IrcMessage::ParseLine(const std::string& line)
+{
+    std::string_view badNumber;
+    if (!CutFields(TakeTags(line), badNumber))
+        throw ConversionError("'" + std::string(badNumber) + "' is not a valid integer value");
+    CutParts();
 }
 
 void IrcMessage::Reset()
@@ -75,4 +174,9 @@ void IrcMessage::Reset()
     params.clear();
     firstparam.clear();
     host.clear();
+    tags_.clear();
+    hasSource_ = false;
+    source_ = sourceNick_ = sourceUser_ = sourceHost_ = verb_ = Span();
+    numeric_ = 0;
+    paramCount_ = 0;
 }
