@@ -62,6 +62,7 @@ void TestIrcMessage::decodesParts_data()
     row("nick and host", ":bob@hostB JOIN #r", {}, "bob||hostB", "JOIN", 0, {"#r"});
     row("nick and user", ":bob!b JOIN #r", {}, "bob|b|", "JOIN", 0, {"#r"});
     row("second bang and at", ":a!b!c@d@e JOIN :#r", {}, "a|b!c|d@e", "JOIN", 0, {"#r"});
+    row("at before bang", ":n@h!x JOIN :#r", {}, "n||h!x", "JOIN", 0, {"#r"});
     row("no source", "PING :srvA", {}, "||", "PING", 0, {"srvA"});
     row("no source, numeric", "001 ann :Welcome", {}, "||", "001", 1, {"ann", "Welcome"});
     row("four digits", ":s 4321 x", {}, "s||", "4321", 4321, {"x"});
@@ -116,6 +117,7 @@ void TestIrcMessage::undecodableLines_data()
     QTest::newRow("twelve digits") << QByteArray(":s 123456789012 x");
     QTest::newRow("out of range without source") << QByteArray("2147483648 x");
     QTest::newRow("tagged numeric out of range") << QByteArray("@a=b :s 999999999999 x");
+    QTest::newRow("blank before the source") << QByteArray(" :srv PRIVMSG #r :x");
     QTest::newRow("NUL byte") << QByteArray(":a!b@c PRIVMSG #r :x") + '\0' + "y";
     QTest::newRow("NUL in the tags") << QByteArray("@a=") + '\0' + " PING :x";
 }

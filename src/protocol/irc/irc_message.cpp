@@ -50,7 +50,7 @@ std::string_view IrcMessage::TakeTags(std::string_view line)
     return line.substr(SkipSpaces(line, space));
 }
 
-bool IrcMessage::CutFields(std::string_view body, std::string_view& badNumber)
+IrcMessage::CutResult IrcMessage::Cut(std::string_view body, std::string_view& badNumber)
 {
     using text::Pos;
     using text::SubView;
@@ -62,7 +62,8 @@ bool IrcMessage::CutFields(std::string_view body, std::string_view& badNumber)
     prefixtoken.assign(first);
 
     const auto tokenLen = static_cast<long long>(first.size());
-    if (const auto b = static_cast<long long>(Pos('!', first)); b > 0) {
+    const auto b = static_cast<long long>(Pos('!', first));
+    if (b > 0) {
         nick.assign(SubView(first, 2, b - 2));
         userhost.assign(SubView(first, b + 1, tokenLen - b + 1));
     } else {
@@ -82,63 +83,64 @@ bool IrcMessage::CutFields(std::string_view body, std::string_view& badNumber)
         const std::string_view number = text::TrimView(cmdtoken);
         if (!ToInt32(number, code)) {
             badNumber = number;
-            return false;
+            return CutResult::BadNumber;
         }
-        kind = "code";
+        kind.assign("code", 4);
     } else {
         command.assign(text::TrimView(cmdtoken));
-        kind = "command";
+        kind.assign("command", 7);
     }
 
     const std::string_view trimmed = text::TrimView(p);
     params.reserve(trimmed.size() + 1);
     params.assign(trimmed).push_back(' ');
     firstparam.assign(SubView(params, 1, static_cast<long long>(Pos(' ', params))));
-    return true;
+
+    const auto index = [](long long pos) { return pos > 0 ? static_cast<std::size_t>(pos - 1) : std::string_view::npos; };
+    return CutParts(index(sp1), index(b), index(a)) ? CutResult::Whole : CutResult::NoCommand;
 }
 
-bool IrcMessage::CutParts()
+bool IrcMessage::CutParts(std::size_t firstSpace, std::size_t bang, std::size_t at)
 {
+    constexpr std::size_t kNone = std::string_view::npos;
     const std::string_view line = rawline;
+    const std::size_t n = line.size();
     const auto span = [](std::size_t from, std::size_t to) {
         return Span{static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from)};
     };
-    const auto wordEnd = [&](std::size_t from) { return std::min(line.find(' ', from), line.size()); };
 
     source_ = sourceNick_ = sourceUser_ = sourceHost_ = verb_ = Span();
     numeric_ = 0;
     paramCount_ = 0;
 
-    std::size_t i = SkipSpaces(line, 0);
-    hasSource_ = i < line.size() && line[i] == ':';
+    std::size_t i = 0;
+    hasSource_ = n > 0 && line[0] == ':';
     if (hasSource_) {
-        const std::size_t start = i + 1;
-        const std::size_t end = wordEnd(start);
-        const std::string_view source = line.substr(start, end - start);
-        const std::size_t bang = source.find('!');
-        const std::size_t at = source.find('@', bang == std::string_view::npos ? 0 : bang);
-        const std::size_t nickEnd = std::min({bang, at, source.size()});
-        source_ = span(start, end);
-        sourceNick_ = span(start, start + nickEnd);
-        if (bang != std::string_view::npos) sourceUser_ = span(start + bang + 1, start + std::min(at, source.size()));
-        if (at != std::string_view::npos) sourceHost_ = span(start + at + 1, end);
-        i = end;
+        if (firstSpace == kNone) return false;  // a source and nothing after it
+        if (bang != kNone && at != kNone && at < bang) bang = kNone;  // "nick@host!x": no user
+        source_ = span(1, firstSpace);
+        sourceNick_ = span(1, std::min({bang, at, firstSpace}));
+        if (bang != kNone) sourceUser_ = span(bang + 1, std::min(at, firstSpace));
+        if (at != kNone) sourceHost_ = span(at + 1, firstSpace);
+        i = firstSpace;
     }
 
+    // Words are short: a plain walk over their bytes beats a search call per word.
     i = SkipSpaces(line, i);
-    const std::size_t verbEnd = wordEnd(i);
-    if (verbEnd == i) return false;
-    verb_ = span(i, verbEnd);
+    const std::size_t verbStart = i;
+    while (i < n && line[i] != ' ') ++i;
+    if (i == verbStart || line[verbStart] == ':') return false;
+    verb_ = span(verbStart, i);
     if (StartsWithThreeDigits(Verb()) && !ToInt32(Verb(), numeric_)) return false;
 
-    for (i = SkipSpaces(line, verbEnd); i < line.size(); i = SkipSpaces(line, i)) {
+    for (i = SkipSpaces(line, i); i < n; i = SkipSpaces(line, i)) {
         if (line[i] == ':' || paramCount_ == kMaxParams - 1) {
-            params_[paramCount_++] = span(line[i] == ':' ? i + 1 : i, line.size());
+            params_[paramCount_++] = span(line[i] == ':' ? i + 1 : i, n);
             break;
         }
-        const std::size_t end = wordEnd(i);
-        params_[paramCount_++] = span(i, end);
-        i = end;
+        const std::size_t wordStart = i;
+        while (i < n && line[i] != ' ') ++i;
+        params_[paramCount_++] = span(wordStart, i);
     }
     return true;
 }
@@ -148,7 +150,7 @@ bool IrcMessage::Decode(const std::string& line)
     std::string_view badNumber;
     if (line.find('\0') == std::string::npos) {
         const std::string_view body = TakeTags(line);
-        if (!body.empty() && CutFields(body, badNumber) && CutParts()) return true;
+        if (!body.empty() && Cut(body, badNumber) == CutResult::Whole) return true;
     }
     rawline.assign(line);
     return false;
@@ -157,9 +159,8 @@ bool IrcMessage::Decode(const std::string& line)
 void IrcMessage::ParseLine(const std::string& line)
 {
     std::string_view badNumber;
-    if (!CutFields(TakeTags(line), badNumber))
+    if (Cut(TakeTags(line), badNumber) == CutResult::BadNumber)
         throw ConversionError("'" + std::string(badNumber) + "' is not a valid integer value");
-    CutParts();
 }
 
 void IrcMessage::Reset()

@@ -95,12 +95,16 @@ private:
 
     // Reads the tag section, if any; the rest of the line after it.
     std::string_view TakeTags(std::string_view line);
-    // The handlers' fields from body (rawline becomes body); false, with the
-    // offending token in badNumber, for a numeric out of range.
-    bool CutFields(std::string_view body, std::string_view& badNumber);
-    // The grammar's parts from rawline; false when there is no command or the
-    // command is a numeric out of range.
-    bool CutParts();
+    enum class CutResult { Whole, NoCommand, BadNumber };
+    // The handlers' fields and then the decoded parts from body (rawline
+    // becomes body). BadNumber, with the offending token in badNumber, stops
+    // before the parts; NoCommand leaves them partly cut.
+    CutResult Cut(std::string_view body, std::string_view& badNumber);
+    // The decoded parts from rawline, the source by the cuts the handlers'
+    // fields were made with (0-based, npos when absent): the line's first space
+    // and the first "!" and "@" before it. False when there is no command, or
+    // the command is a numeric out of range.
+    bool CutParts(std::size_t firstSpace, std::size_t bang, std::size_t at);
 
     std::vector<MessageTag> tags_;
     bool hasSource_ = false;
