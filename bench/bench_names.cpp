@@ -64,7 +64,7 @@ void BM_NamesBurst(benchmark::State& state)
         QCoreApplication::processEvents();
         state.ResumeTiming();
         for (const IrcMessage& line : burst)
-            RouteLine(session, line, DispatchRoute(line));
+            RouteLine(session, line);
         QCoreApplication::processEvents();  // the list's layout and paint
     }
     if (window->nickList_->Count() != kNames)

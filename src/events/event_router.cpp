@@ -10,7 +10,7 @@
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
 
-void RouteLine(ChatSession& session, const IrcMessage& line, const Route& route)
+void RouteLine(ChatSession& session, const IrcMessage& line, const LineRoute& route)
 {
     switch (route.handler) {
     case Handler::HandleJoin: HandleJoin(session, line); break;
@@ -38,3 +38,5 @@ void RouteLine(ChatSession& session, const IrcMessage& line, const Route& route)
         break;
     }
 }
+
+void RouteLine(ChatSession& session, const IrcMessage& line) { RouteLine(session, line, DispatchRoute(line)); }

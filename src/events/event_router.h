@@ -6,5 +6,8 @@
 class ChatSession;
 
 // UI thread, with the session of the connection the line came from and the
-// route DispatchRoute gave the line.
-void RouteLine(ChatSession& session, const IrcMessage& line, const Route& route);
+// route the reader gave the line.
+void RouteLine(ChatSession& session, const IrcMessage& line, const LineRoute& route);
+// The same for a line that did not come through the reader: its route is
+// decided here.
+void RouteLine(ChatSession& session, const IrcMessage& line);

@@ -58,7 +58,7 @@ void Feed(MainWindow& frame, const QByteArray& raw)
 {
     IrcMessage line;
     line.ParseLine(raw.toStdString());
-    RouteLine(TestSession(frame), line, DispatchRoute(line));
+    RouteLine(TestSession(frame), line);
 }
 
 // The transcript's text without the line break that ends its last line.

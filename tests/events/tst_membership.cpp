@@ -30,8 +30,7 @@ IrcMessage Parse(const QByteArray& raw)
 
 void Feed(MainWindow& frame, const QByteArray& raw, const QString& own = kOwn)
 {
-    const IrcMessage line = Parse(raw);
-    RouteLine(TestSession(frame, own), line, DispatchRoute(line));
+    RouteLine(TestSession(frame, own), Parse(raw));
 }
 
 // "nick:icon" for every entry, in list order.

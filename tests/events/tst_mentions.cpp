@@ -21,11 +21,11 @@
 
 namespace {
 
-void Receive(MainWindow& frame, const std::string& raw)
+void Route(MainWindow& frame, const std::string& raw)
 {
     IrcMessage line;
     line.ParseLine(raw);
-    RouteLine(TestSession(frame), line, DispatchRoute(line));
+    RouteLine(TestSession(frame), line);
 }
 
 // The lines of view whose background is set, by their text.
@@ -144,8 +144,8 @@ void TestMentions::roomLines()
     RoomWindow* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
     RoomWindow* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
     frame_->BringToFront(inFront ? germany : rust);
-    Receive(*frame_, raw.toStdString());
-    Receive(*frame_, ":Bob!u@h PRIVMSG #Germany :a line after it");
+    Route(*frame_, raw.toStdString());
+    Route(*frame_, ":Bob!u@h PRIVMSG #Germany :a line after it");
     QCOMPARE(Highlighted(germany->transcript_), highlighted);
     QCOMPARE(MainWindow::MentionMarked(germany), marked);
     QCOMPARE(FrameTitle(germany), marked ? QStringLiteral("* Germany") : QStringLiteral("Germany"));
@@ -158,18 +158,18 @@ void TestMentions::roomLines()
 void TestMentions::privateMessageMarksItsWindow()
 {
     RoomWindow* room = frame_->OpenRoomWindow(QStringLiteral("rust"));
-    Receive(*frame_, ":Bob!u@h PRIVMSG Ann :psst");
+    Route(*frame_, ":Bob!u@h PRIVMSG Ann :psst");
     auto* bob = qobject_cast<PrivateWindow*>(frame_->PrivateWindowsNamed(QStringLiteral("Bob")).value(0));
     QVERIFY(bob);
     // The window comes to the front soon after, and that clears the mark.
     QTRY_COMPARE(frame_->CurrentChild(), bob);
     QVERIFY(!MainWindow::MentionMarked(bob));
     frame_->BringToFront(room);
-    Receive(*frame_, ":Bob!u@h NOTICE Ann :a notice is no mention");
+    Route(*frame_, ":Bob!u@h NOTICE Ann :a notice is no mention");
     QVERIFY(!MainWindow::MentionMarked(bob));
     QTRY_COMPARE(frame_->CurrentChild(), bob);
     frame_->BringToFront(room);
-    Receive(*frame_, ":Bob!u@h PRIVMSG Ann :still there?");
+    Route(*frame_, ":Bob!u@h PRIVMSG Ann :still there?");
     QVERIFY(MainWindow::MentionMarked(bob));
 }
 
@@ -180,7 +180,7 @@ void TestMentions::desktopNoticeWhileTheFrameIsInactive()
     RoomWindow* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
     frame_->OpenRoomWindow(QStringLiteral("perl"));
     // The user looks at the frame: the mark, but no notice.
-    Receive(*frame_, ":Bob!u@h PRIVMSG #Germany :ann: are you there?");
+    Route(*frame_, ":Bob!u@h PRIVMSG #Germany :ann: are you there?");
     QVERIFY(MainWindow::MentionMarked(germany));
     // The user is in another program: a notice, once however many lines
     // follow, and at most one every few seconds for all windows together.
@@ -188,9 +188,9 @@ void TestMentions::desktopNoticeWhileTheFrameIsInactive()
     elsewhere.show();
     elsewhere.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-    Receive(*frame_, ":Eve!u@h PRIVMSG #rust :Ann, \x02look\x02 at this");
-    Receive(*frame_, ":Eve!u@h PRIVMSG #rust :ann?");
-    Receive(*frame_, ":Bob!u@h PRIVMSG #perl :ann: and here");
+    Route(*frame_, ":Eve!u@h PRIVMSG #rust :Ann, \x02look\x02 at this");
+    Route(*frame_, ":Eve!u@h PRIVMSG #rust :ann?");
+    Route(*frame_, ":Bob!u@h PRIVMSG #perl :ann: and here");
     QVERIFY(MainWindow::MentionMarked(rust));
     QTRY_COMPARE(notifications_.received, QStringList{"Eve in rust | Ann, look at this"});
     QTest::qWait(200);

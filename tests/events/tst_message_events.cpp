@@ -34,11 +34,11 @@ std::string Bytes(const char (&text)[N])
     return std::string(text, N - 1);
 }
 
-void Receive(MainWindow& frame, const std::string& raw)
+void Route(MainWindow& frame, const std::string& raw)
 {
     IrcMessage line;
     line.ParseLine(raw);
-    RouteLine(TestSession(frame), line, DispatchRoute(line));
+    RouteLine(TestSession(frame), line);
 }
 
 QList<PrivateWindow*> PrivateWindows(const MainWindow& frame)
@@ -175,7 +175,7 @@ void TestMessageEvents::privateLines()
     QFETCH(bool, readOnly);
     QFETCH(bool, enabled);
 
-    Receive(*frame_, raw.toStdString());
+    Route(*frame_, raw.toStdString());
     const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(Titles(windows), QStringList{title});
     PrivateWindow* w = windows.first();
@@ -186,7 +186,7 @@ void TestMessageEvents::privateLines()
     QCOMPARE(w->Connection(), &frame_->connection_);
 
     // The second line from the same partner lands in the same window.
-    Receive(*frame_, raw.toStdString());
+    Route(*frame_, raw.toStdString());
     QCOMPARE(PrivateWindows(*frame_).size(), 1);
     QCOMPARE(w->transcript_->document()->blockCount(), 3);
 }
@@ -202,7 +202,7 @@ void TestMessageEvents::linesWithoutPartnerOpenNothing_data()
 void TestMessageEvents::linesWithoutPartnerOpenNothing()
 {
     QFETCH(QByteArray, raw);
-    Receive(*frame_, raw.toStdString());
+    Route(*frame_, raw.toStdString());
     QVERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(LogLines(*frame_).size(), 1);
     for (PrivateWindow* w : PrivateWindows(*frame_)) QVERIFY(!w->Title().isEmpty());
@@ -211,13 +211,13 @@ void TestMessageEvents::linesWithoutPartnerOpenNothing()
 void TestMessageEvents::ignoredSenderIsLoggedOnly()
 {
     frame_->Lists().SetIgnoreList(QStringList{"carol", "bob", "dave"});
-    Receive(*frame_, ":bob!b@h PRIVMSG me :hi");
-    Receive(*frame_, ":bob!b@h NOTICE me :psst");
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
+    Route(*frame_, ":bob!b@h NOTICE me :psst");
     QVERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(LogLines(*frame_), (QStringList{"bob (Ignored): me :hi ", "bob (Ignored): me :psst "}));
 
     // Letter case matters to the ignore list.
-    Receive(*frame_, ":Bob!b@h PRIVMSG me :hi");
+    Route(*frame_, ":Bob!b@h PRIVMSG me :hi");
     QCOMPARE(Titles(PrivateWindows(*frame_)), QStringList{"Bob"});
 }
 
@@ -260,7 +260,7 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
     room->FormCreate();
     room->SetTitle("bob");
 
-    Receive(*frame_, ":bob!b@h PRIVMSG me :hi");
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
     const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(windows.size(), 1);
     PrivateWindow* w = windows.first();
@@ -280,13 +280,13 @@ void TestMessageEvents::newWindowIsActiveSizedAndConnected()
 
 void TestMessageEvents::incomingBringsInactiveWindowToFront()
 {
-    Receive(*frame_, ":bob!b@h PRIVMSG me :one");
-    Receive(*frame_, ":carol!c@h PRIVMSG me :two");
+    Route(*frame_, ":bob!b@h PRIVMSG me :one");
+    Route(*frame_, ":carol!c@h PRIVMSG me :two");
     const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(Titles(windows), (QStringList{"bob", "carol"}));
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[1]));
 
-    Receive(*frame_, ":bob!b@h PRIVMSG me :three");
+    Route(*frame_, ":bob!b@h PRIVMSG me :three");
     QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), SubOf(windows[0]));
     QCOMPARE(Shown(windows[0]->transcript_), QStringLiteral("bob: one\nbob: three"));
 }
@@ -305,7 +305,7 @@ void TestMessageEvents::windowReturnsToItsSizeWhenActivated()
 
     // A maximised window stays maximised.
     SubOf(bob)->showMaximized();
-    Receive(*frame_, ":bob!b@h PRIVMSG me :hi");
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
     QVERIFY(SubOf(bob)->isMaximized());
 }
 
@@ -313,9 +313,9 @@ void TestMessageEvents::burstOfPartnersActivatesLastWindowOnly()
 {
     QSignalSpy activated(frame_->MdiArea(), &QMdiArea::subWindowActivated);
     // Lines handled in one go, as one drain of the reader's queue does.
-    Receive(*frame_, ":bob!b@h PRIVMSG me :one");
-    Receive(*frame_, ":carol!c@h PRIVMSG me :two");
-    Receive(*frame_, ":dave!d@h PRIVMSG me :three");
+    Route(*frame_, ":bob!b@h PRIVMSG me :one");
+    Route(*frame_, ":carol!c@h PRIVMSG me :two");
+    Route(*frame_, ":dave!d@h PRIVMSG me :three");
     const QList<PrivateWindow*> windows = PrivateWindows(*frame_);
     QCOMPARE(windows.size(), 3);
     for (PrivateWindow* w : windows) QVERIFY(w->isVisible());
@@ -350,7 +350,7 @@ void TestMessageEvents::userOpenerComparesExactly()
 
 void TestMessageEvents::ignoreButtonIgnoresPartner()
 {
-    Receive(*frame_, ":bob!b@h PRIVMSG me :hi");
+    Route(*frame_, ":bob!b@h PRIVMSG me :hi");
     PrivateWindow* w = PrivateWindows(*frame_).first();
     w->ToolButton1->click();
     QTRY_VERIFY(frame_->IsIgnored("bob"));
@@ -358,7 +358,7 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
     QCOMPARE(ListFile(frame_->AccountFolder() + "/ignore.ini").Names(), QStringList{"bob"});  // for good
 
-    Receive(*frame_, ":bob!b@h PRIVMSG me :again");
+    Route(*frame_, ":bob!b@h PRIVMSG me :again");
     QVERIFY(PrivateWindows(*frame_).isEmpty());
     QCOMPARE(LogLines(*frame_).last(), QStringLiteral("bob (Ignored): me :again "));
 
@@ -369,11 +369,11 @@ void TestMessageEvents::ignoreButtonIgnoresPartner()
 
 void TestMessageEvents::messageRightAfterCloseOpensNewWindow()
 {
-    Receive(*frame_, ":bob!b@h PRIVMSG me :one");
+    Route(*frame_, ":bob!b@h PRIVMSG me :one");
     PrivateWindow* old = PrivateWindows(*frame_).first();
     old->ToolButton3->click();
     // The next line arrives before the closed window is gone.
-    Receive(*frame_, ":bob!b@h PRIVMSG me :two");
+    Route(*frame_, ":bob!b@h PRIVMSG me :two");
     QTRY_COMPARE(PrivateWindows(*frame_).size(), 1);
     PrivateWindow* w = PrivateWindows(*frame_).first();
     QVERIFY(w->isVisible());
@@ -422,7 +422,7 @@ void TestMessageEvents::roomLines()
     otherWindow->FormCreate();
     otherWindow->SetTitle("other");
 
-    Receive(*frame_, raw.toStdString());
+    Route(*frame_, raw.toStdString());
     QCOMPARE(Shown(lobbyWindow->transcript_), lobby);
     QCOMPARE(Shown(otherWindow->transcript_), other);
     QVERIFY(PrivateWindows(*frame_).isEmpty());
@@ -438,8 +438,8 @@ void TestMessageEvents::roomLineAfterActionIsNotItalic()
     // An ignored user's room lines are shown all the same.
     frame_->Lists().SetIgnoreList(QStringList{"alice"});
 
-    Receive(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
-    Receive(*frame_, ":alice!a@h PRIVMSG #lobby :hello");
+    Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
+    Route(*frame_, ":alice!a@h PRIVMSG #lobby :hello");
     QCOMPARE(Shown(room->transcript_), QStringLiteral("alice waves\nalice: hello"));
     const TranscriptView& view = *room->transcript_;
     const QTextCharFormat action = FormatAt(view, 0);
@@ -468,16 +468,16 @@ void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
     frame_->BringToFront(room);
     QVERIFY(frame_->IsActiveChild(room));
 
-    Receive(*frame_, ":alice!a@h PRIVMSG #lobby :hi");
+    Route(*frame_, ":alice!a@h PRIVMSG #lobby :hi");
     QVERIFY(!room->Timer1->isActive());
 
     frame_->OpenPrivateWindowFromUser("bob");
     QVERIFY(!frame_->IsActiveChild(room));
-    Receive(*frame_, ":alice!a@h PRIVMSG #lobby :again");
+    Route(*frame_, ":alice!a@h PRIVMSG #lobby :again");
     QVERIFY(room->Timer1->isActive());
     // A room action flashes as well.
     room->Timer1->stop();
-    Receive(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
+    Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
     QVERIFY(room->Timer1->isActive());
 }
 
@@ -508,18 +508,18 @@ void TestMessageEvents::memoServListing()
     QFETCH(bool, listingAfter);
 
     for (const QString& text : texts)
-        Receive(*frame_, ":MemoServ!memoserv@services.int NOTICE me :" + text.toStdString());
+        Route(*frame_, ":MemoServ!memoserv@services.int NOTICE me :" + text.toStdString());
     QCOMPARE(LogLines(*frame_), logged);
     QCOMPARE(TestSession(*frame_).memolisting, listingAfter);
     QVERIFY(PrivateWindows(*frame_).isEmpty());
 
     // The next connection's session starts outside any listing.
     delete &TestSession(*frame_);
-    Receive(*frame_, ":MemoServ!memoserv@services.int NOTICE me :You have 1 new memo.");
+    Route(*frame_, ":MemoServ!memoserv@services.int NOTICE me :You have 1 new memo.");
     QCOMPARE(LogLines(*frame_).last(), QStringLiteral("You have 1 new memo. "));
 
     // A MemoServ notice without a full prefix is an ordinary private notice.
-    Receive(*frame_, ":MemoServ NOTICE me :short prefix");
+    Route(*frame_, ":MemoServ NOTICE me :short prefix");
     QCOMPARE(Titles(PrivateWindows(*frame_)), QStringList{"MemoServ"});
 }
 
@@ -528,7 +528,7 @@ void TestMessageEvents::partnerQuitMarksExactTitleOnly()
     PrivateWindow* bob = frame_->OpenPrivateWindowFromUser("bob");
     PrivateWindow* bigBob = frame_->OpenPrivateWindowFromUser("Bob");
     PrivateWindow* carol = frame_->OpenPrivateWindowFromUser("carol");
-    Receive(*frame_, ":bob!b@h QUIT :gone now");
+    Route(*frame_, ":bob!b@h QUIT :gone now");
     QCOMPARE(Shown(bob->transcript_), QStringLiteral("bob has lost connection. :gone now "));
     QVERIFY(bob->Edit1->isReadOnly());
     QVERIFY(Shown(bigBob->transcript_).isEmpty());
@@ -536,7 +536,7 @@ void TestMessageEvents::partnerQuitMarksExactTitleOnly()
     QVERIFY(Shown(carol->transcript_).isEmpty());
 
     // The partner comes back: the window shows the message, still read-only.
-    Receive(*frame_, ":bob!b@h PRIVMSG me :back");
+    Route(*frame_, ":bob!b@h PRIVMSG me :back");
     QCOMPARE(Shown(bob->transcript_), QStringLiteral("bob has lost connection. :gone now \nbob: back"));
     QVERIFY(bob->Edit1->isReadOnly());
 }
@@ -546,7 +546,7 @@ void TestMessageEvents::manyPartnersManyWindows()
     // The timed run with 1,000 partners is in bench/bench_flood.cpp.
     constexpr int kPartners = 200;
     for (int i = 0; i < kPartners; ++i) {
-        Receive(*frame_, ":nick" + std::to_string(i) + "!u@h PRIVMSG me :hello " + std::to_string(i));
+        Route(*frame_, ":nick" + std::to_string(i) + "!u@h PRIVMSG me :hello " + std::to_string(i));
         // The drain yields to the event loop between its batches.
         if (i % 16 == 15) QCoreApplication::processEvents();
     }

@@ -139,7 +139,7 @@ void TestNickEvents::renames()
     const auto feed = [&session](const QByteArray& raw) {
         IrcMessage line;
         line.ParseLine(raw.toStdString());
-        RouteLine(session, line, DispatchRoute(line));
+        RouteLine(session, line);
     };
     RoomWindow* roomOne = frame.NewRoomWindow();
     roomOne->SetTitle("one");
@@ -182,7 +182,7 @@ void TestNickEvents::renamedEntryStaysSelected()
     const auto feed = [&session](const char* raw) {
         IrcMessage line;
         line.ParseLine(raw);
-        RouteLine(session, line, DispatchRoute(line));
+        RouteLine(session, line);
     };
     feed(":srv 353 me = #one :alice bob carol");
     room->nickList_->setCurrentItem(room->nickList_->FindExact("bob"));

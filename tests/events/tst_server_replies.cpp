@@ -25,7 +25,7 @@ void Feed(MainWindow& frame, const QByteArray& raw)
 {
     IrcMessage line;
     line.ParseLine(raw.toStdString());
-    RouteLine(TestSession(frame), line, DispatchRoute(line));
+    RouteLine(TestSession(frame), line);
 }
 
 QStringList Rows(RoomListWindow& form)

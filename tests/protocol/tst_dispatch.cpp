@@ -70,7 +70,7 @@ void TestDispatch::routes()
     QFETCH(int, joinErrorCode);
     IrcMessage m;
     m.ParseLine(line.toStdString());
-    const Route r = DispatchRoute(m);
+    const LineRoute r = DispatchRoute(m);
     QCOMPARE(HandlerName(r.handler), HandlerName(handler));
     QCOMPARE(r.joinErrorCode, joinErrorCode);
 }

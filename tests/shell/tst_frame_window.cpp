@@ -103,7 +103,7 @@ QWidget* OpenChild(MainWindow& frame, const QString& how, int n)
     const auto receive = [&frame](const QString& from) {
         IrcMessage line;
         line.ParseLine(":" + from.toStdString() + "!u@h PRIVMSG me :hi");
-        RouteLine(TestSession(frame), line, DispatchRoute(line));
+        RouteLine(TestSession(frame), line);
     };
     receive(name);
     if (how.endsWith(QLatin1String("behind"))) receive(name + u'b');

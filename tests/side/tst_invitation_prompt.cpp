@@ -30,11 +30,11 @@ namespace {
 
 QList<InvitationPrompt*> OpenPrompts(const MainWindow& frame) { return frame.findChildren<InvitationPrompt*>(); }
 
-void Receive(MainWindow& frame, const std::string& raw)
+void Route(MainWindow& frame, const std::string& raw)
 {
     IrcMessage line;
     line.ParseLine(raw);
-    RouteLine(TestSession(frame), line, DispatchRoute(line));
+    RouteLine(TestSession(frame), line);
 }
 
 QStringList LogLines(const MainWindow& frame)
@@ -142,7 +142,7 @@ void TestInvitationPrompt::inviteLines()
     QFETCH(QString, inviter);
     QFETCH(QString, room);
     QFETCH(bool, logged);
-    Receive(*frame_, raw.toStdString());
+    Route(*frame_, raw.toStdString());
     QVERIFY(OpenPrompts(*frame_).isEmpty());  // shown once the handler is done, not inside it
     QCoreApplication::processEvents();
     const QList<InvitationPrompt*> prompts = OpenPrompts(*frame_);
@@ -172,12 +172,12 @@ void TestInvitationPrompt::ignoredInviterIsLoggedOnly()
 {
     QFETCH(QStringList, ignored);
     frame_->Lists().SetIgnoreList(ignored);
-    Receive(*frame_, ":bob!b@h INVITE me :#lobby");
+    Route(*frame_, ":bob!b@h INVITE me :#lobby");
     QCoreApplication::processEvents();
     QVERIFY(OpenPrompts(*frame_).isEmpty());
     QCOMPARE(LogLines(*frame_), QStringList{"bob (Ignored): me :#lobby "});  // params as parsed, trailing space kept
 
-    Receive(*frame_, ":Bob!b@h INVITE me :#lobby");  // another nick as far as the list goes
+    Route(*frame_, ":Bob!b@h INVITE me :#lobby");  // another nick as far as the list goes
     QTRY_COMPARE(OpenPrompts(*frame_).size(), 1);
 }
 
@@ -257,7 +257,7 @@ void TestInvitationPrompt::atMostFivePrompts()
     QFETCH(QStringList, logged);
     const qsizetype logBefore = LogLines(*frame_).size();
     for (int n = 1; n <= invitations; ++n) {
-        Receive(*frame_, QStringLiteral(":n%1!u@h INVITE me :#r%1").arg(n).toStdString());
+        Route(*frame_, QStringLiteral(":n%1!u@h INVITE me :#r%1").arg(n).toStdString());
         QCoreApplication::processEvents();  // each prompt shows once the line's handler is done
         if (n == answeredAfter) {
             OpenPrompts(*frame_).constFirst()->Button2->click();
@@ -275,7 +275,7 @@ void TestInvitationPrompt::promptTakesNoKeys()
     QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
     room->Edit1->setFocus();
     QTest::keyClicks(room->Edit1, "first");
-    Receive(*frame_, ":bob!b@h INVITE me :#elsewhere");
+    Route(*frame_, ":bob!b@h INVITE me :#elsewhere");
     QTRY_COMPARE(OpenPrompts(*frame_).size(), 1);
     // The keys the user goes on typing: to whatever has the keyboard now.
     QWidget* typedInto = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();

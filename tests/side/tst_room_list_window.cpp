@@ -257,7 +257,7 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     frame.show();
     IrcMessage reply;
     reply.ParseLine((":srv 322 me " + name + " 4 :topic").toStdString());
-    RouteLine(TestSession(frame), reply, DispatchRoute(reply));
+    RouteLine(TestSession(frame), reply);
     RoomListWindow& form = *frame.Form4();
     SelectRow(form, 0);
     QCOMPARE(form.Rooms->Row(0).name, title);
@@ -268,7 +268,7 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     // What the server sends about the room finds the window by its bytes.
     IrcMessage message;
     message.ParseLine((":bob!b@h PRIVMSG " + name + " :hello there").toStdString());
-    RouteLine(TestSession(frame), message, DispatchRoute(message));
+    RouteLine(TestSession(frame), message);
     QVERIFY(window->transcript_->toPlainText().contains(QStringLiteral("hello there")));
     // The lines the window sends carry the same bytes.
     window->Edit1->setText(QStringLiteral("hi"));

@@ -14,7 +14,7 @@ bool IsPing(const std::string& line)
     return decoded.Decode(line) && IsPing(decoded);
 }
 
-Route DispatchRoute(const IrcMessage& line)
+LineRoute DispatchRoute(const IrcMessage& line)
 {
     // Before the numerics: a PING is answered whatever its parameters look like.
     if (IsPing(line)) return {Handler::Pong};

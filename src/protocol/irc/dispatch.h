@@ -25,13 +25,14 @@ enum class Handler {
     Drop,  // command that no handler takes: dropped without trace
 };
 
-struct Route {
+// Where one line goes: its handler, and for a join error the reply's code.
+struct LineRoute {
     Handler handler = Handler::Drop;
     int joinErrorCode = 0;  // 474, 477 or 485 for HandleJoinError
-    bool operator==(const Route&) const = default;
+    bool operator==(const LineRoute&) const = default;
 };
 
-Route DispatchRoute(const IrcMessage& line);
+LineRoute DispatchRoute(const IrcMessage& line);
 
 // True when the line is a keep-alive request: its command is PING in any case,
 // whatever tags or source come before it.

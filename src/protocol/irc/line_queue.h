@@ -14,7 +14,7 @@
 // handler the reader chose for it, so the UI side never decides again.
 struct RoutedLine {
     IrcMessage message;
-    Route route;
+    LineRoute route;
 };
 
 // Decoded lines in arrival order, handed over in whole batches. The queue is

@@ -87,7 +87,7 @@ void ReaderThread::Execute()
         if (line.empty()) return;
         RoutedLine& record = nextRecord();
         // A line that cannot be decoded goes to the server log as it came.
-        record.route = record.message.Decode(line) ? DispatchRoute(record.message) : Route{Handler::Log};
+        record.route = record.message.Decode(line) ? DispatchRoute(record.message) : LineRoute{Handler::Log};
         if (record.route.handler == Handler::Drop) return;
         if (record.route.handler == Handler::Pong) {
             // A keep-alive whose token holds a bare CR gets no answer: echoing
