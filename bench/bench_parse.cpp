@@ -1,4 +1,4 @@
-// Parsing rate of realistic server lines, and the reader loop end to end over
+// Decoding rate of realistic server lines, and the reader loop end to end over
 // loopback beside a loop that only reads and frames the same lines (the ceiling).
 #include "protocol/irc/irc_message.h"
 #include "protocol/stream/line_connection.h"
@@ -35,7 +35,7 @@ void BM_ParseLine(benchmark::State& state)
     std::size_t n = 0;
     for (auto _ : state) {
         IrcMessage m;
-        m.ParseLine(lines[n++ % lines.size()]);
+        m.Decode(lines[n++ % lines.size()]);
         benchmark::DoNotOptimize(m);
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
@@ -73,7 +73,7 @@ public:
 private:
     void Run()
     {
-        std::vector<IrcMessage> batch;
+        LineQueue::Batch batch;
         for (;;) {
             {
                 std::unique_lock lock(mutex_);

@@ -10,9 +10,8 @@
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
 
-void RouteLine(ChatSession& session, const IrcMessage& line)
+void RouteLine(ChatSession& session, const IrcMessage& line, const LineRoute& route)
 {
-    const Route route = DispatchRoute(line);
     switch (route.handler) {
     case Handler::HandleJoin: HandleJoin(session, line); break;
     case Handler::HandlePart: HandlePart(session, line); break;
@@ -39,3 +38,5 @@ void RouteLine(ChatSession& session, const IrcMessage& line)
         break;
     }
 }
+
+void RouteLine(ChatSession& session, const IrcMessage& line) { RouteLine(session, line, DispatchRoute(line)); }

@@ -125,14 +125,14 @@ void LineDrain::HandleBatch(bool bounded)
                 break;
             }
             if (loginFeed_) {
-                if (!loginFeed_->TakeLoginLine(batch_[next_])) {
+                if (!loginFeed_->TakeLoginLine(batch_[next_].message)) {
                     loginFeed_ = nullptr;
                     held_ = true;
                     break;
                 }
             } else {
                 try {
-                    RouteLine(session_, batch_[next_]);
+                    RouteLine(session_, batch_[next_].message, batch_[next_].route);
                 } catch (const std::exception&) {
                     // A failure while handling one line drops that line only.
                 }

@@ -76,7 +76,7 @@ private:
     ChatSession& session_;
     std::shared_ptr<LineQueue> queue_;  // shared, so a drain disposed of later never sees it freed
     std::atomic<bool> pending_{false};
-    std::vector<IrcMessage> batch_;  // the batch being handled, from next_ on
+    LineQueue::Batch batch_;  // the batch being handled, from next_ on
     std::size_t next_ = 0;
     bool handling_ = false;
     bool rest_ = false;     // the reader is gone: emptying the queue ends this drain's work

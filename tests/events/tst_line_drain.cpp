@@ -23,7 +23,8 @@ LineQueue::Batch LogLines(int from, int count)
     for (int i = from; i < from + count; ++i) {
         IrcMessage m;
         m.ParseLine(":irc.test 372 ann :- line " + std::to_string(i));
-        batch.push_back(std::move(m));
+        const LineRoute route = DispatchRoute(m);
+        batch.push_back({std::move(m), route});
     }
     return batch;
 }
@@ -35,6 +36,7 @@ class TestLineDrain : public QObject {
 private slots:
     void floodKeepsOrderAndYieldsToEventLoop();
     void drainAllHandlesWhatIsLeft();
+    void eachLineGoesWhereTheReaderRoutedIt();
     void restOfLinesSparesClosedPrivateWindows_data();
     void restOfLinesSparesClosedPrivateWindows();
     void privateWindowsFoundByNameAsTitlesChange();
@@ -85,6 +87,26 @@ void TestLineDrain::drainAllHandlesWhatIsLeft()
     drain.DrainAll();
     QCOMPARE(queue->Size(), std::size_t(0));
     QVERIFY(frame.Form4()->log->toPlainText().endsWith(":irc.test 372 ann :- line 2"));
+}
+
+void TestLineDrain::eachLineGoesWhereTheReaderRoutedIt()
+{
+    // A line the reader could not decode reaches the server log however much
+    // it looks like a message; a tagged message reaches its window.
+    MainWindow frame;
+    ChatSession session(frame, "ann", 1000);
+    LineQueue::Batch batch;
+    for (const std::string& raw : {std::string(":bob!u@h PRIVMSG ann :hi\0x", 26),
+                                   std::string("@time=2024-05-01T10:00:00.000Z :eve!u@h PRIVMSG ann :hi there")}) {
+        IrcMessage m;
+        const LineRoute route = m.Decode(raw) ? DispatchRoute(m) : LineRoute{Handler::Log};
+        batch.push_back({std::move(m), route});
+    }
+    session.Queue()->PushBatch(batch, {});
+    session.Drain().DrainAll();
+    QVERIFY(frame.Form4()->log->toPlainText().endsWith(":bob!u@h PRIVMSG ann :hi x"));
+    QVERIFY(frame.PrivateWindowsNamed("bob").isEmpty());
+    QCOMPARE(frame.PrivateWindowsNamed("eve").size(), 1);
 }
 
 void TestLineDrain::restOfLinesSparesClosedPrivateWindows_data()

@@ -36,8 +36,10 @@ void TestDispatch::routes_data()
     row("372 is logged", ":s 372 me :- motd", Handler::Log);
     row("ping", "PING :12345", Handler::Pong);
     row("ping mixed case", "pInG :x", Handler::Pong);
-    row("ping glued", "PINGPONG", Handler::Pong);
-    row("ping with server prefix is dropped", ":srv PING :x", Handler::Drop);
+    row("ping with server source", ":srv PING :x", Handler::Pong);
+    row("ping with tags", "@time=2024-05-01T10:00:00.000Z PING :x", Handler::Pong);
+    row("ping with a numeric-looking token", "PING 353 x", Handler::Pong);
+    row("a longer word is no ping", "PINGPONG", Handler::Drop);
     row("join", ":a!b@c JOIN :#r", Handler::HandleJoin);
     row("join lower", ":a!b@c join #r", Handler::HandleJoin);
     row("privmsg", ":a!b@c PRIVMSG #r :hi", Handler::HandleMessage);
@@ -55,6 +57,10 @@ void TestDispatch::routes_data()
     row("topic dropped", ":a!b@c TOPIC #r :x", Handler::Drop);
     row("error dropped", "ERROR :Closing link", Handler::Drop);
     row("bare word", "QUIT", Handler::Drop);
+    row("tagged message", "@time=2024-05-01T10:00:00.000Z :a!b@c PRIVMSG #r :hi", Handler::HandleMessage);
+    row("tagged memoserv notice", "@msgid=1 :MemoServ!m@services NOTICE me :x", Handler::HandleMemoServNotice);
+    row("tagged join error", "@a=b :s 474 me #a :banned", Handler::HandleJoinError, 474);
+    row("tagged numeric is logged", "@a=b :s 372 me :- motd", Handler::Log);
 }
 
 void TestDispatch::routes()
@@ -64,7 +70,7 @@ void TestDispatch::routes()
     QFETCH(int, joinErrorCode);
     IrcMessage m;
     m.ParseLine(line.toStdString());
-    const Route r = DispatchRoute(m);
+    const LineRoute r = DispatchRoute(m);
     QCOMPARE(HandlerName(r.handler), HandlerName(handler));
     QCOMPARE(r.joinErrorCode, joinErrorCode);
 }

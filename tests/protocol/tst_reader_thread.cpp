@@ -51,7 +51,7 @@ QByteArrayList Queued(LineQueue& q)
     QByteArrayList out;
     LineQueue::Batch lines;
     while (q.TakeBatch(lines))
-        for (const auto& l : lines) out << QByteArray::fromStdString(l.rawline);
+        for (const auto& l : lines) out << QByteArray::fromStdString(l.message.rawline);
     return out;
 }
 
@@ -73,7 +73,7 @@ std::vector<std::string> TakeAll(LineQueue& q)
     std::vector<std::string> raw;
     LineQueue::Batch lines;
     while (q.TakeBatch(lines))
-        for (const auto& l : lines) raw.push_back(l.rawline);
+        for (const auto& l : lines) raw.push_back(l.message.rawline);
     return raw;
 }
 
@@ -105,7 +105,10 @@ class TestReaderThread : public QObject {
     Q_OBJECT
 private slots:
     void routesOnlyHandledLines_data();
+    void loggingInQueuesEveryLineAndStillAnswersPing();
     void routesOnlyHandledLines();
+    void answersEveryPingForm_data();
+    void answersEveryPingForm();
     void answersPingItself();
     void serverClosingEndsReaderAndTellsOnce();
     void disconnectEndsBlockedReader();
@@ -124,67 +127,109 @@ private slots:
 
 void TestReaderThread::routesOnlyHandledLines_data()
 {
-    QTest::addColumn<bool>("loggingIn");
+    // Each queued line as the route the reader chose for it and its raw line.
     QTest::addColumn<QByteArrayList>("sent");
     QTest::addColumn<QByteArrayList>("queued");
-    QTest::addColumn<QByteArrayList>("answers");
-    const QByteArrayList none;
-    QTest::newRow("logging in: every line queued, the keep-alive answered as well")
-        << true << QByteArrayList{":a!b@c TOPIC #r :t", "PING :tok 1", "AUTHENTICATE +", "CAP * LS :sasl", ":s 123abc x"}
-        << QByteArrayList{":a!b@c TOPIC #r :t", "PING :tok 1", "AUTHENTICATE +", "CAP * LS :sasl"}
-        << QByteArrayList{"PONG :tok 1"};
-    QTest::newRow("logged in: the keep-alive answered, not queued")
-        << false << QByteArrayList{"PING :tok 1", ":a!b@c PART #r"} << QByteArrayList{":a!b@c PART #r"}
-        << QByteArrayList{"PONG :tok 1"};
     QTest::newRow("handled and logged lines keep their order")
-        << false << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"}
-        << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"} << none;
+        << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"}
+        << QByteArrayList{"log :s 001 ann :Welcome", "HandleJoin :a!b@c JOIN :#r", "log :s 372 ann :- motd",
+                          "HandleMessage :a!b@c PRIVMSG #r :hi"};
     QTest::newRow("unknown commands dropped, nick changes kept")
-        << false << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
-        << QByteArrayList{":a!b@c NICK :x", ":a!b@c PART #r"} << none;
-    QTest::newRow("empty lines skipped") << false << QByteArrayList{"", "", ":a!b@c QUIT :bye"} << QByteArrayList{":a!b@c QUIT :bye"}
-                                         << none;
-    QTest::newRow("conversion failure drops one line")
-        << false << QByteArrayList{":s 123abc x", ":s 999999999999 y", ":a!b@c KICK #r d :x"} << QByteArrayList{":a!b@c KICK #r d :x"}
-        << none;
-    QTest::newRow("ping with prefix is neither answered nor queued") << false << QByteArrayList{":srv PING :x", ":s 254 ann 3 :ch"}
-                                                                     << QByteArrayList{":s 254 ann 3 :ch"} << none;
+        << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
+        << QByteArrayList{"HandleNick :a!b@c NICK :x", "HandlePart :a!b@c PART #r"};
+    QTest::newRow("empty lines skipped") << QByteArrayList{"", "", ":a!b@c QUIT :bye"}
+                                         << QByteArrayList{"HandleQuit :a!b@c QUIT :bye"};
+    QTest::newRow("lines that cannot be decoded go to the log as they came")
+        << QByteArrayList{":s 123abc x", ":s 999999999999 y", ":srv", "@time=1", "@time=1 :srv  ", "   ",
+                          QByteArray(":a!b@c PRIVMSG #r :nul") + '\0' + "here",
+                          ":a!b@c KICK #r d :x"}
+        << QByteArrayList{"log :s 123abc x", "log :s 999999999999 y", "log :srv", "log @time=1", "log @time=1 :srv  ",
+                          "log    ", QByteArray("log :a!b@c PRIVMSG #r :nul") + '\0' + "here",
+                          "HandleKick :a!b@c KICK #r d :x"};
+    QTest::newRow("tagged lines are understood, their tags left out of the raw line")
+        << QByteArrayList{"@time=2024-05-01T10:00:00.000Z :a!b@c PRIVMSG #r :hi",
+                          "@msgid=x;+draft/reply=y :s 353 ann = #r :@a b", "@batch=1 :a!b@c TOPIC #r :t"}
+        << QByteArrayList{"HandleMessage :a!b@c PRIVMSG #r :hi", "HandleNames :s 353 ann = #r :@a b"};
 }
 
 void TestReaderThread::routesOnlyHandledLines()
 {
-    QFETCH(bool, loggingIn);
     QFETCH(QByteArrayList, sent);
     QFETCH(QByteArrayList, queued);
-    QFETCH(QByteArrayList, answers);
     Fixture f;
     for (const QByteArray& line : sent) f.server.Send(line.toStdString());
     f.server.Send(":s 999 ann :marker");
-    for (const QByteArray& line : answers) f.server.Expect(line.toStdString());
-    f.Start(loggingIn);
+    f.Start();
     QTRY_VERIFY(f.queue.Size() == static_cast<std::size_t>(queued.size() + 1));
-    auto lines = TakeAll(f.queue);
-    lines.pop_back();
     QByteArrayList got;
-    for (const auto& l : lines) got << QByteArray::fromStdString(l);
+    LineQueue::Batch lines;
+    while (f.queue.TakeBatch(lines))
+        for (const auto& l : lines)
+            got << QByteArray(HandlerName(l.route.handler)) + ' ' + QByteArray::fromStdString(l.message.rawline);
+    QCOMPARE(got.takeLast(), QByteArray("log :s 999 ann :marker"));
     QCOMPARE(got, queued);
     QVERIFY(f.consumer.ready >= 1);
+    QCOMPARE(f.server.Received().size(), std::size_t(0));
+}
+
+void TestReaderThread::loggingInQueuesEveryLineAndStillAnswersPing()
+{
+    Fixture f;
+    const QByteArrayList sent{":a!b@c TOPIC #r :t", "PING :tok 1", "AUTHENTICATE +", "CAP * LS :sasl"};
+    for (const QByteArray& line : sent) f.server.Send(line.toStdString());
+    f.server.Expect("PONG :tok 1");
+    f.Start(true);
     QVERIFY(f.server.WaitDone(2000));
-    QCOMPARE(f.server.Received().size(), std::size_t(answers.size()));
+    QTRY_COMPARE(f.queue.Size(), std::size_t(sent.size()));
+    QByteArrayList got;
+    for (const std::string& line : TakeAll(f.queue)) got << QByteArray::fromStdString(line);
+    QCOMPARE(got, sent);
+}
+
+void TestReaderThread::answersEveryPingForm_data()
+{
+    QTest::addColumn<QByteArray>("ping");
+    QTest::addColumn<QByteArray>("pong");
+    QTest::newRow("bare token") << QByteArray("PING tok") << QByteArray("PONG :tok");
+    QTest::newRow("trailing token") << QByteArray("PING :12345") << QByteArray("PONG :12345");
+    QTest::newRow("lower case") << QByteArray("ping :irc.test") << QByteArray("PONG :irc.test");
+    QTest::newRow("server source") << QByteArray(":srv PING :tok3") << QByteArray("PONG :tok3");
+    QTest::newRow("tags") << QByteArray("@time=2024-05-01T10:00:00.000Z PING :tok4") << QByteArray("PONG :tok4");
+    QTest::newRow("tags and source") << QByteArray("@a=b;c :irc.test PING irc.test :tok5") << QByteArray("PONG :tok5");
+    QTest::newRow("two parameters answer the last") << QByteArray("PING srv1 :tok2") << QByteArray("PONG :tok2");
+    QTest::newRow("two bare parameters") << QByteArray("PING srv1 tok2") << QByteArray("PONG :tok2");
+    QTest::newRow("token with spaces") << QByteArray("PING :two words") << QByteArray("PONG :two words");
+    QTest::newRow("empty token") << QByteArray("PING :") << QByteArray("PONG :");
+    QTest::newRow("no token") << QByteArray("PING") << QByteArray("PONG :");
+}
+
+void TestReaderThread::answersEveryPingForm()
+{
+    QFETCH(QByteArray, ping);
+    QFETCH(QByteArray, pong);
+    Fixture f;
+    f.server.Send(ping.toStdString()).Expect(pong.toStdString()).Send(":s 001 ann :after");
+    f.Start();
+    QVERIFY(f.server.WaitDone());
+    QTRY_COMPARE(f.queue.Size(), std::size_t(1));
+    QCOMPARE(f.server.Received().size(), std::size_t(1));
+    QCOMPARE(TakeAll(f.queue).front(), std::string(":s 001 ann :after"));
 }
 
 void TestReaderThread::answersPingItself()
 {
+    // A keep-alive whose token would put a second command on the wire gets no
+    // answer; one with a NUL cannot be decoded and goes to the log.
     Fixture f;
-    f.server.Send("PING :12345").Expect("PONG :12345").Send("ping :irc.test").Expect("PONG :irc.test");
+    f.server.Send("PING :12345").Expect("PONG :12345");
     f.server.Send("PING :a\rQUIT").Send(std::string("PING :a\0b", 10)).Send("PING :ok").Expect("PONG :ok");
     f.server.Send(":s 001 ann :after");
     f.Start();
     QVERIFY(f.server.WaitDone());
-    QTRY_COMPARE(f.queue.Size(), std::size_t(1));
+    QTRY_COMPARE(f.queue.Size(), std::size_t(2));
     QVERIFY(!f.server.HasReceivedPrefix("QUIT"));
-    QCOMPARE(f.server.Received().size(), std::size_t(3));
-    QCOMPARE(TakeAll(f.queue).front(), std::string(":s 001 ann :after"));
+    QCOMPARE(f.server.Received().size(), std::size_t(2));
+    QCOMPARE(TakeAll(f.queue), (std::vector<std::string>{std::string("PING :a\0b", 10), ":s 001 ann :after"}));
 }
 
 void TestReaderThread::serverClosingEndsReaderAndTellsOnce()
@@ -307,7 +352,7 @@ void TestReaderThread::queueBoundedInLinesAndBytes()
     const std::size_t held = SettledSize(queue);
     QVERIFY2(held < std::size_t(lines), "the reader queued everything instead of waiting");
     // Over a bound by one hand-over at most: a batch is never split.
-    const std::size_t oneLine = LineQueue::Cost(IrcMessage()) + 3 * (lineBytes + 1);
+    const std::size_t oneLine = LineQueue::Cost(RoutedLine()) + 3 * (lineBytes + 1);
     const std::size_t oneBatch = std::min<std::size_t>(256, 64 * 1024 / lineBytes + 2);
     QVERIFY2(held <= std::size_t(lineCap) + oneBatch, qPrintable(QString::number(held)));
     QVERIFY2(queue.Bytes() <= std::size_t(byteCap) + oneBatch * oneLine,
@@ -325,7 +370,7 @@ void TestReaderThread::queueBoundedInLinesAndBytes()
             continue;
         }
         for (const auto& l : batch) {
-            QCOMPARE(l.rawline, sent[next]);
+            QCOMPARE(l.message.rawline, sent[next]);
             ++next;
         }
         queue.Recycle(batch);

@@ -66,7 +66,7 @@ void TestSentLines::catalogue_data()
     row("5 register", sent::RegisterNickLine("pw", "a@b.c"), "nickserv register pw a@b.c");
     row("6 pong", sent::PongLine("abc"), "PONG :abc");
     row("6 pong for a raw ping", PongLineFor("PING :12345"), "PONG :12345");
-    row("6 pong for a ping without colon", PongLineFor("PING srv"), "PONG :rv");
+    row("6 pong for a ping without colon", PongLineFor("PING srv"), "PONG :srv");
     row("7 memoserv", sent::MemoServListLine(), "memoserv list");
     row("8 lusers", sent::LusersLine(), "lusers");
     row("9 quit", sent::QuitLine(), "quit");

@@ -2,13 +2,22 @@
 
 #include "protocol/irc/text_util.h"
 
-bool IsPing(const std::string& rawline)
+bool IsPing(const IrcMessage& line)
 {
-    return text::LowerAscii(rawline.substr(0, 4)) == "ping";
+    const std::string_view verb = line.Verb();
+    return verb.size() == 4 && text::LowerAscii(verb) == "ping";
 }
 
-Route DispatchRoute(const IrcMessage& line)
+bool IsPing(const std::string& line)
 {
+    IrcMessage decoded;
+    return decoded.Decode(line) && IsPing(decoded);
+}
+
+LineRoute DispatchRoute(const IrcMessage& line)
+{
+    // Before the numerics: a PING is answered whatever its parameters look like.
+    if (IsPing(line)) return {Handler::Pong};
     if (line.kind == "code") {
         switch (line.code) {
         case 254: return {Handler::HandleChannelCount};
@@ -27,7 +36,6 @@ Route DispatchRoute(const IrcMessage& line)
         default: return {Handler::Log};
         }
     }
-    if (IsPing(line.rawline)) return {Handler::Pong};
 
     const std::string command = text::LowerAscii(line.command);
     if (command == "join") return {Handler::HandleJoin};

@@ -25,16 +25,19 @@ enum class Handler {
     Drop,  // command that no handler takes: dropped without trace
 };
 
-struct Route {
+// Where one line goes: its handler, and for a join error the reply's code.
+struct LineRoute {
     Handler handler = Handler::Drop;
     int joinErrorCode = 0;  // 474, 477 or 485 for HandleJoinError
-    bool operator==(const Route&) const = default;
+    bool operator==(const LineRoute&) const = default;
 };
 
-Route DispatchRoute(const IrcMessage& line);
+LineRoute DispatchRoute(const IrcMessage& line);
 
-// True when the raw line is a keep-alive request: its first four bytes spell
-// "ping" in any case.
-bool IsPing(const std::string& rawline);
+// True when the line is a keep-alive request: its command is PING in any case,
+// whatever tags or source come before it.
+bool IsPing(const IrcMessage& line);
+// The same for a line not decoded yet (a reply read while logging in).
+bool IsPing(const std::string& line);
 
 const char* HandlerName(Handler h);

@@ -18,17 +18,20 @@ LineQueue::LineQueue(std::size_t capacity, std::size_t byteCapacity)
 {
 }
 
-std::size_t LineQueue::Cost(const IrcMessage& m)
+std::size_t LineQueue::Cost(const RoutedLine& line)
 {
-    return sizeof(IrcMessage) + HeapBytes(m.prefixtoken) + HeapBytes(m.nick) + HeapBytes(m.userhost) +
+    const IrcMessage& m = line.message;
+    std::size_t tagBytes = m.Tags().capacity() * sizeof(MessageTag);
+    for (const MessageTag& tag : m.Tags()) tagBytes += HeapBytes(tag.key) + HeapBytes(tag.value);
+    return sizeof(RoutedLine) + tagBytes + HeapBytes(m.prefixtoken) + HeapBytes(m.nick) + HeapBytes(m.userhost) +
            HeapBytes(m.kind) + HeapBytes(m.command) + HeapBytes(m.rawline) + HeapBytes(m.params) +
            HeapBytes(m.firstparam) + HeapBytes(m.host);
 }
 
 std::size_t LineQueue::Cost(const Batch& lines)
 {
-    std::size_t bytes = lines.capacity() * sizeof(IrcMessage);
-    for (const auto& m : lines) bytes += Cost(m) - sizeof(IrcMessage);
+    std::size_t bytes = lines.capacity() * sizeof(RoutedLine);
+    for (const auto& line : lines) bytes += Cost(line) - sizeof(RoutedLine);
     return bytes;
 }
 
@@ -65,7 +68,7 @@ void LineQueue::Recycle(Batch& spent)
     Batch batch = std::move(spent);
     spent = Batch();
     batch.erase(std::remove_if(batch.begin(), batch.end(),
-                               [](const IrcMessage& m) { return Cost(m) > kSpareRecordBytes; }),
+                               [](const RoutedLine& line) { return Cost(line) > kSpareRecordBytes; }),
                 batch.end());
     if (batch.empty()) return;
     const std::size_t bytes = Cost(batch);

@@ -1,5 +1,6 @@
 #pragma once
-// The bounded hand-over of parsed lines from the reader thread to the UI thread.
+// The bounded hand-over of decoded lines from the reader thread to the UI thread.
+#include "protocol/irc/dispatch.h"
 #include "protocol/irc/irc_message.h"
 
 #include <condition_variable>
@@ -9,7 +10,14 @@
 #include <mutex>
 #include <vector>
 
-// Parsed lines in arrival order, handed over in whole batches. The queue is
+// One received line on its way to the UI thread: the decoded message and the
+// handler the reader chose for it, so the UI side never decides again.
+struct RoutedLine {
+    IrcMessage message;
+    LineRoute route;
+};
+
+// Decoded lines in arrival order, handed over in whole batches. The queue is
 // bounded both in lines and in the bytes its records hold, so a flood of
 // long lines holds no more memory than a flood of short ones. The reader
 // waits while the queue is full; the wait ends when space frees up or the
@@ -17,7 +25,7 @@
 // a flood does not allocate every field of every line anew.
 class LineQueue {
 public:
-    using Batch = std::vector<IrcMessage>;
+    using Batch = std::vector<RoutedLine>;
 
     static constexpr std::size_t kDefaultBytes = std::size_t{4} << 20;
     // Spent records kept for reuse, at most this much memory in all; a record
@@ -50,7 +58,7 @@ public:
     void Wake();
 
     // The memory one record holds: the record and its fields' heap storage.
-    static std::size_t Cost(const IrcMessage& line);
+    static std::size_t Cost(const RoutedLine& line);
     static std::size_t Cost(const Batch& lines);
 
 private:

@@ -70,7 +70,7 @@ void ReaderThread::Execute()
     // keep-alives never holds more than a little of the outgoing buffer.
     constexpr std::size_t kPongPiece = 64 * 1024;
 
-    const auto nextRecord = [&]() -> IrcMessage& {
+    const auto nextRecord = [&]() -> RoutedLine& {
         if (used == 0 && batch.empty()) batch = queue_.TakeSpares();
         if (used == batch.size()) {
             if (reserve.empty()) {
@@ -80,26 +80,22 @@ void ReaderThread::Execute()
                 reserve.pop_back();
             }
         }
-        IrcMessage& record = batch[used];
-        record.Reset();
+        RoutedLine& record = batch[used];
+        record.message.Reset();
         return record;
     };
     const auto take = [&](const std::string& line) {
         if (line.empty()) return;
-        IrcMessage& parsed = nextRecord();
-        try {
-            parsed.ParseLine(line);
-        } catch (const ConversionError&) {
-            return;  // a malformed numeric costs that one line only
-        }
-        const Route route = DispatchRoute(parsed);
+        RoutedLine& record = nextRecord();
+        // A line that cannot be decoded goes to the server log as it came.
+        record.route = record.message.Decode(line) ? DispatchRoute(record.message) : LineRoute{Handler::Log};
         const bool loggingIn = loggingIn_.load(std::memory_order_relaxed);
-        if (route.handler == Handler::Drop && !loggingIn) return;
-        if (route.handler == Handler::Pong) {
-            // A keep-alive whose token holds a bare CR or a NUL gets no answer:
-            // echoing it would put a second command on the wire.
+        if (record.route.handler == Handler::Drop && !loggingIn) return;
+        if (record.route.handler == Handler::Pong) {
+            // A keep-alive whose token holds a bare CR gets no answer: echoing
+            // it would put a second command on the wire.
             if (pongCount == pongs.size()) pongs.emplace_back();
-            PongLineFor(parsed.rawline, pongs[pongCount]);
+            PongLineFor(record.message, pongs[pongCount]);
             if (LineConnection::Sendable(pongs[pongCount])) pongBytes += pongs[pongCount++].size() + 2;
             if (loggingIn) ++used;  // the login shows it
             return;

@@ -1,5 +1,5 @@
 #pragma once
-// The reader thread: reads, parses and routes every server line while logged in.
+// The reader thread: reads, decodes and routes every server line while logged in.
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/line_queue.h"
 
@@ -24,10 +24,10 @@ public:
 };
 
 // Reads lines from the connection on its own thread, answers PING itself, drops
-// lines that no handler takes or that fail to parse, and queues the rest, by
-// value and in arrival order, for the consumer. While logging in it drops
-// nothing but what fails to parse: the login reads every line, the keep-alives
-// too (answered all the same).
+// lines that no handler takes, and queues the rest with their route (a line
+// that cannot be decoded routed to the server log), by value and in arrival
+// order, for the consumer. While logging in it drops nothing: the login reads
+// every line, the keep-alives too (answered all the same).
 class ReaderThread {
 public:
     // The thread starts only once every field is set (the last act of

@@ -159,16 +159,15 @@ std::string CtcpReplyLine(const std::string& nick, const std::string& reply) { r
 
 }  // namespace sent
 
-std::string PongLineFor(const std::string& rawline)
-{
-    std::string out;
-    PongLineFor(rawline, out);
-    return out;
-}
+void PongLineFor(const IrcMessage& ping, std::string& out) { out.assign("PONG :").append(ping.LastParam()); }
 
-void PongLineFor(const std::string& rawline, std::string& out)
+std::string PongLineFor(const std::string& line)
 {
-    out.assign("PONG :").append(text::SubView(rawline, 7, static_cast<long long>(rawline.size())));
+    IrcMessage ping;
+    ping.Decode(line);
+    std::string out;
+    PongLineFor(ping, out);
+    return out;
 }
 
 namespace actions {

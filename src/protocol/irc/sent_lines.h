@@ -2,6 +2,8 @@
 // Every line the client sends to the server, one builder per line, built by
 // plain concatenation: values go out exactly as held (the connection refuses
 // line breaks inside a value, so none can smuggle in a second command).
+#include "protocol/irc/irc_message.h"
+
 #include <string>
 #include <vector>
 
@@ -69,10 +71,10 @@ std::string CtcpReplyLine(const std::string& nick, const std::string& reply);   
 
 }  // namespace sent
 
-// The answer to a received keep-alive: "PONG :" and the raw line from its seventh byte.
-std::string PongLineFor(const std::string& rawline);
-// The same answer written into out, reusing its memory.
-void PongLineFor(const std::string& rawline, std::string& out);
+// The answer to a received keep-alive: "PONG :" and the PING's last parameter
+// whole ("PONG :" alone for a PING without one).
+void PongLineFor(const IrcMessage& ping, std::string& out);  // written into out, reusing its memory
+std::string PongLineFor(const std::string& line);           // for a line not decoded yet
 
 // Canned action texts of the action menu.
 namespace actions {
