@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 #include <benchmark/benchmark.h>
 
