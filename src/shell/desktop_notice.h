@@ -1,8 +1,6 @@
 #pragma once
-
-#include <QString>
-
 // Desktop notifications through the session bus.
+#include <QString>
 
 // Shows a desktop notification through the freedesktop notification service
 // on the session bus. Without a session bus or a notification service nothing
