@@ -1,4 +1,5 @@
 #include "chat/room_window.h"
+#include "chat/attention_flasher.h"
 #include "chat/chat_saving.h"
 
 #include "chat/action_menu.h"
@@ -71,10 +72,6 @@ RoomWindow::RoomWindow(ChatFrame* frame, QWidget* parent)
     BuildToolBar();
     BuildBody();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(timing().flashMs);
-    connect(Timer1, &QTimer::timeout, this, &RoomWindow::Timer1Timer);
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     connect(Timer2, &QTimer::timeout, this, &RoomWindow::Timer2Timer);
@@ -236,7 +233,7 @@ void RoomWindow::closeEvent(QCloseEvent* event)
             // Closed meanwhile: the window goes all the same.
         }
     }
-    Timer1->stop();
+    AttentionFlasher::Shared().Stop(this);
     Timer2->stop();
     event->accept();
 }
@@ -331,14 +328,15 @@ void RoomWindow::StartAttention()
 {
     if (frame_ && frame_->IsActiveChild(this))
         return;
-    if (!Timer1->isActive())
-        Timer1->start(timing().flashMs);
+    AttentionFlasher::Shared().Start(this, [this] { Timer1Timer(); });
 }
+
+bool RoomWindow::Flashing() const { return AttentionFlasher::Shared().Flashing(this); }
 
 void RoomWindow::Timer1Timer()
 {
     if (frame_ && frame_->IsActiveChild(this)) {
-        Timer1->stop();
+        AttentionFlasher::Shared().Stop(this);
         flashPhase_ = 0;
         if (flashLit_) {
             flashLit_ = false;
@@ -349,7 +347,8 @@ void RoomWindow::Timer1Timer()
     }
     flashLit_ = flashPhase_ == 1;
     flashPhase_ = 1 - flashPhase_;
-    if (sub_)
+    // A frame nobody can see keeps its phase and is painted when it shows.
+    if (AttentionFlasher::ShowsOnScreen(sub_))
         sub_->update();
 }
 

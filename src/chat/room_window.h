@@ -80,6 +80,8 @@ public:
     void StartAttention();
     // Which look the title bar has while flashing: true for the active look.
     bool FlashLit() const { return flashLit_; }
+    // True while the window flashes (chat/attention_flasher.h beats for it).
+    bool Flashing() const;
 
     // The connection ended (byUser: the user disconnected): a note, and the not-in-a-room look with the
     // room name kept in the selector. A window that was in a room remembers
@@ -122,7 +124,6 @@ public:
     InputBar* Panel2 = nullptr;        // style bar and input line
     QLineEdit* Edit1 = nullptr;          // the input line (inside Panel2)
     QStatusBar* StatusBar1 = nullptr;
-    QTimer* Timer1 = nullptr;            // attention flashing
     QTimer* Timer2 = nullptr;            // one advertisement step per tick
 
 public slots:

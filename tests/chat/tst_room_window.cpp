@@ -140,8 +140,7 @@ void TestRoomWindow::newWindowLooksEmpty()
     QCOMPARE(EnabledControls(*window), kNotInRoom);
     QCOMPARE(window->actionbtn->text(), QStringLiteral("Action"));
     QCOMPARE(window->nickList_->Count(), 0);
-    QVERIFY(!window->Timer1->isActive());
-    QCOMPARE(window->Timer1->interval(), timing().flashMs);
+    QVERIFY(!window->Flashing());
     QVERIFY(window->Panel3->isHidden());
     QCOMPARE(SubOf(window)->size(), QSize(541, 388));
     QCOMPARE(window->OwnNick(), QStringLiteral("Ann"));
@@ -649,10 +648,10 @@ void TestRoomWindow::flashingUntilActivated()
 
     // The active window never flashes.
     quiet->StartAttention();
-    QVERIFY(!quiet->Timer1->isActive());
+    QVERIFY(!quiet->Flashing());
 
     other->StartAttention();
-    QVERIFY(other->Timer1->isActive());
+    QVERIFY(other->Flashing());
     QTRY_VERIFY(other->FlashLit());
     const QImage lit = SubOf(other)->grab().toImage();
     QTRY_VERIFY(!other->FlashLit());
@@ -662,7 +661,7 @@ void TestRoomWindow::flashingUntilActivated()
     QVERIFY(frame.IsActiveChild(quiet));  // flashing never takes the focus
 
     frame.BringToFront(other);
-    QTRY_VERIFY(!other->Timer1->isActive());
+    QTRY_VERIFY(!other->Flashing());
     QVERIFY(!other->FlashLit());
     timing().flashMs = Timings().flashMs;
 }
