@@ -6,7 +6,7 @@ set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DTALVESSA_BENCH=OFF >/dev/null
-cmake --build build-package -j"$(nproc)" --target talvessa talvessa_icons
+cmake --build build-package -j"$(nproc)" --target talvessa talvessa_icons talvessa_docs
 cd build-package
 cpack -G DEB
 ls "$PWD"/talvessa_*.deb

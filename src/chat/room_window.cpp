@@ -317,6 +317,8 @@ void RoomWindow::onActivated()
 
 void RoomWindow::StartAttention() { flasher_->Start(); }
 
+bool RoomWindow::Flashing() const { return flasher_->IsFlashing(); }
+
 void RoomWindow::resizeEvent(QResizeEvent* event)
 {
     InputBar& input = Input();

@@ -60,6 +60,8 @@ public:
     // A message arrived: starts the attention flashing unless the window is
     // the active one.
     void StartAttention();
+    // True while the window's title bar flashes.
+    bool Flashing() const;
 
     // The connection ended: the note, and the not-in-a-room look with the
     // room name kept in the selector. A window that was in a room remembers

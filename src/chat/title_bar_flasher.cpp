@@ -1,23 +1,22 @@
 #include "chat/title_bar_flasher.h"
 
-#include "common/timings.h"
+#include "chat/attention_flasher.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
-#include <QTimer>
 
 TitleBarFlasher::TitleBarFlasher(std::function<bool()> isActive, QObject* parent)
     : QObject(parent), isActive_(std::move(isActive))
 {
     setObjectName(QStringLiteral("titleBarFlasher"));
-    attentionTimer_ = new QTimer(this);
-    attentionTimer_->setObjectName(QStringLiteral("attentionTimer"));
-    attentionTimer_->setInterval(timing().flashMs);
-    connect(attentionTimer_, &QTimer::timeout, this, &TitleBarFlasher::onAttentionTick);
 }
+
+// The flashing is registered under the window (this flasher's parent): many
+// flashing windows share the one timer of AttentionFlasher.
+const QObject* TitleBarFlasher::Window() const { return parent() ? parent() : this; }
 
 bool TitleBarFlasher::Watch(QMdiSubWindow* frame)
 {
@@ -32,18 +31,18 @@ void TitleBarFlasher::Start()
 {
     if (isActive_())
         return;
-    if (!attentionTimer_->isActive())
-        attentionTimer_->start(timing().flashMs);
+    if (!IsFlashing())
+        AttentionFlasher::Shared().Start(const_cast<QObject*>(Window()), [this] { onAttentionTick(); });
 }
 
-void TitleBarFlasher::Stop() { attentionTimer_->stop(); }
+void TitleBarFlasher::Stop() { AttentionFlasher::Shared().Stop(Window()); }
 
-bool TitleBarFlasher::IsFlashing() const { return attentionTimer_->isActive(); }
+bool TitleBarFlasher::IsFlashing() const { return AttentionFlasher::Shared().Flashing(Window()); }
 
 void TitleBarFlasher::onAttentionTick()
 {
     if (isActive_()) {
-        attentionTimer_->stop();
+        Stop();
         phase_ = 0;
         if (lit_) {
             lit_ = false;
@@ -54,7 +53,8 @@ void TitleBarFlasher::onAttentionTick()
     }
     lit_ = phase_ == 1;
     phase_ = 1 - phase_;
-    if (frame_)
+    // A frame nobody can see keeps its phase and is painted when it shows.
+    if (frame_ && AttentionFlasher::ShowsOnScreen(frame_))
         frame_->update();
 }
 

@@ -6,9 +6,8 @@
 
 #include <functional>
 
-class QTimer;
-
-// The attention flashing of a child window's title bar.
+// The attention flashing of a child window's title bar, beating with the
+// program's one AttentionFlasher.
 // While it runs, the title bar switches between its own look and the active
 // look at each tick, until the window becomes the active one.
 class TitleBarFlasher : public QObject {
@@ -36,9 +35,9 @@ protected:
 private:
     void onAttentionTick();
     void PaintLitLook();
+    const QObject* Window() const;
 
     std::function<bool()> isActive_;
-    QTimer* attentionTimer_;
     QPointer<QMdiSubWindow> frame_;
     int phase_ = 0;
     bool lit_ = false;

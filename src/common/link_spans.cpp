@@ -104,6 +104,23 @@ bool Trailing(QChar c)
     }
 }
 
+// Opening less closing brackets of each kind among a link's characters.
+struct BracketCounts {
+    qsizetype round = 0;
+    qsizetype square = 0;
+    // Counts c in (step 1) or out again (step -1).
+    void Add(QChar c, int step)
+    {
+        switch (c.unicode()) {
+        case u'(': round += step; break;
+        case u')': round -= step; break;
+        case u'[': square += step; break;
+        case u']': square -= step; break;
+        default: break;
+        }
+    }
+};
+
 // The link that starts at pos, if there is one; next is where to look on.
 bool ReadLink(const QString& text, qsizetype pos, LinkSpan& link, qsizetype& next)
 {
@@ -115,6 +132,7 @@ bool ReadLink(const QString& text, qsizetype pos, LinkSpan& link, qsizetype& nex
     // The visible characters of the link and where each one stands.
     QVarLengthArray<qsizetype, 128> where;
     QString shown;
+    BracketCounts brackets;
     qsizetype at = pos;
     const qsizetype size = text.size();
     while (at < size) {
@@ -122,21 +140,24 @@ bool ReadLink(const QString& text, qsizetype pos, LinkSpan& link, qsizetype& nex
         if (at >= size || EndsLink(text.at(at), room && at > pos))
             break;
         shown += text.at(at);
+        brackets.Add(text.at(at), 1);
         where.append(at);
         ++at;
     }
     next = at > pos ? at : pos + 1;
     // Punctuation that ends a sentence, and closing brackets that close
-    // nothing inside the link, are not part of it.
+    // nothing inside the link, are not part of it. The brackets are counted
+    // as they go, so a long run of them costs no more than its length.
     while (shown.size() > opening) {
         const QChar last = shown.back();
         bool drop = Trailing(last);
         if (last == u')')
-            drop = shown.count(u'(') < shown.count(u')');
+            drop = brackets.round < 0;
         else if (last == u']')
-            drop = shown.count(u'[') < shown.count(u']');
+            drop = brackets.square < 0;
         if (!drop)
             break;
+        brackets.Add(last, -1);
         shown.chop(1);
         where.removeLast();
     }

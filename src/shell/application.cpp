@@ -77,3 +77,19 @@ MainWindow* StartProgram(const StartOptions& options)
     frame->show();
     return frame;
 }
+
+int RunTalvessa(int& argc, char** argv)
+{
+    StartOptions options;
+    if (const std::optional<int> exitCode = ReadStartOptions(ProgramArguments(argc, argv), options)) {
+        // Nobody reads the error output of a link clicked in a browser.
+        if (RefusalWantsBox(options, OnTerminal()) && WindowSystemNamed()) {
+            TalvessaApplication app(argc, argv);
+            ShowRefusal(options);
+        }
+        return *exitCode;
+    }
+    TalvessaApplication app(argc, argv);
+    StartProgram(options);
+    return app.exec();
+}

@@ -29,3 +29,9 @@ public:
 // link's room is joined after the login.
 MainWindow* StartProgram();
 MainWindow* StartProgram(const StartOptions& options);
+
+// The whole program, for main(): the command line is read before any
+// window-system connection, so --help, --version and a refused command line
+// need no display; then the application object is made, the program started
+// and its event loop run. Gives the exit code.
+int RunTalvessa(int& argc, char** argv);

@@ -27,7 +27,8 @@ bool TrustCertificateAfterAsking(QWidget* parent, LineConnection& connection, co
                                             : QStringLiteral("Certificate not trusted");
     if (!prompts().Confirm(parent, caption, CertificateQuestion(error))) return false;
     QString failure;
-    if (!CertificatePins().Trust(FromWire(error.Host()), QString::fromStdString(error.Fingerprint()), &failure)) {
+    if (!CertificatePins().Trust(FromWire(error.Host()), connection.Port(), QString::fromStdString(error.Fingerprint()),
+                                 &failure)) {
         prompts().Error(parent, failure);
         return false;
     }

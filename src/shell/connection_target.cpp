@@ -23,7 +23,7 @@ bool AimConnection(QWidget* parent, LineConnection& connection, const QString& b
     tls.trusted.clear();
     if (address.tls) {
         QString error;
-        for (const QString& fingerprint : CertificatePins().For(address.host, &error))
+        for (const QString& fingerprint : CertificatePins().For(address.host, address.port, &error))
             tls.trusted.push_back(fingerprint.toStdString());
         // Without the file the certificate is still checked; only a trust
         // given before is missing, and the user may give it again.

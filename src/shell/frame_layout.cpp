@@ -1,5 +1,6 @@
 #include "shell/frame_layout.h"
 
+#include "common/program_settings.h"
 #include "shell/main_window.h"
 
 #include <QComboBox>
@@ -8,7 +9,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -53,11 +53,6 @@ QList<QRect> AvailableScreens()
     for (const QScreen* screen : QGuiApplication::screens())
         if (screen != primary) areas << screen->availableGeometry();
     return areas;
-}
-
-QSettings LayoutSettings()
-{
-    return QSettings(FrameLayoutFile(), QSettings::IniFormat);
 }
 
 ServerChoice CurrentServerChoice(const MainWindow& frame)
@@ -110,12 +105,12 @@ FrameLayout RestoredLayout(const FrameLayout& saved, const QList<QRect>& screens
 
 QString FrameLayoutFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/layout.conf");
+    return ProgramSettingsFile();
 }
 
 std::optional<FrameLayout> ReadFrameLayout()
 {
-    const QSettings settings = LayoutSettings();
+    const QSettings settings = ProgramSettings();
     FrameLayout layout;
     layout.geometry = settings.value(kGeometryKey).toRect();
     if (!layout.geometry.isValid()) return std::nullopt;
@@ -126,7 +121,7 @@ std::optional<FrameLayout> ReadFrameLayout()
 
 void WriteFrameLayout(const FrameLayout& layout)
 {
-    QSettings settings = LayoutSettings();
+    QSettings settings = ProgramSettings();
     settings.setValue(kGeometryKey, layout.geometry);
     settings.setValue(kMaximisedKey, layout.maximised);
     settings.setValue(kServerHostKey, layout.server.host);
@@ -134,7 +129,15 @@ void WriteFrameLayout(const FrameLayout& layout)
 
 void ForgetFrameLayout()
 {
-    QFile::remove(FrameLayoutFile());
+    bool nothingElse = false;
+    {
+        QSettings settings = ProgramSettings();
+        for (const QString& key : {kGeometryKey, kMaximisedKey, kServerHostKey}) settings.remove(key);
+        settings.sync();
+        nothingElse = settings.allKeys().isEmpty();
+    }
+    // The TLS switch's hosts stay; a file left with nothing in it goes.
+    if (nothingElse) QFile::remove(FrameLayoutFile());
 }
 
 FrameLayout CurrentFrameLayout(const MainWindow& frame)

@@ -29,13 +29,14 @@ struct FrameLayout {
 // possible. The maximised state and the server stay as they were.
 FrameLayout RestoredLayout(const FrameLayout& saved, const QList<QRect>& screens);
 
-// The settings file: in the program's folder below the desktop's
+// The settings file the layout is kept in: the program's one settings file
+// (common/program_settings.h), in its folder below the desktop's
 // configuration location (XDG_CONFIG_HOME).
 QString FrameLayoutFile();
 // The remembered layout; none when nothing usable is remembered.
 std::optional<FrameLayout> ReadFrameLayout();
 void WriteFrameLayout(const FrameLayout& layout);
-// Forgets the remembered layout (--reset-layout).
+// Forgets the remembered layout (--reset-layout); the other settings stay.
 void ForgetFrameLayout();
 
 // The frame's layout as it stands.

@@ -1,12 +1,14 @@
 #include "shell/start_options.h"
 
 #include "shell/product_info.h"
+#include "common/prompts.h"
 #include "common/server_address.h"
 
 #include <QCommandLineParser>
 #include <QUrl>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -48,7 +50,69 @@ void TakeLink(const IrcLink& link, StartOptions& options)
     options.room = link.room;
 }
 
+// The options of Qt's application object and its window-system plugins,
+// without their dashes: those that take a value, then the switches.
+const char* const kWindowSystemOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry", "qwindowtitle",
+    "title", "qwindowicon", "icon", "session", "display", "name", "style", "stylesheet"};
+const char* const kWindowSystemSwitches[] = {"reverse", "testability", "widgetcount", "nograb", "dograb", "sync"};
+
+// The name of an option written "-name", "--name" or "-name=value"; empty
+// for anything else. valueGiven tells whether "=value" came with it.
+QString OptionName(const QString& argument, bool& valueGiven)
+{
+    valueGiven = false;
+    if (!argument.startsWith(u'-') || argument == QLatin1String("-") || argument == QLatin1String("--")) return {};
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    if (const qsizetype equals = name.indexOf(u'='); equals >= 0) {
+        name.truncate(equals);
+        valueGiven = true;
+    }
+    return name;
+}
+
+template <std::size_t N>
+bool Names(const char* const (&names)[N], const QString& name)
+{
+    for (const char* known : names)
+        if (name == QLatin1String(known)) return true;
+    return false;
+}
+
 }  // namespace
+
+QStringList ProgramArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        bool valueGiven = false;
+        const QString name = i == 0 ? QString() : OptionName(argument, valueGiven);
+        if (name == QLatin1String("qmljsdebugger") || Names(kWindowSystemSwitches, name)) continue;
+        if (Names(kWindowSystemOptionsWithValue, name)) {
+            if (!valueGiven) ++i;  // the value is the next argument
+            continue;
+        }
+        arguments << argument;
+    }
+    return arguments;
+}
+
+bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
+
+bool RefusalWantsBox(const StartOptions& options, bool onTerminal) { return !options.error.isEmpty() && !onTerminal; }
+
+void ShowRefusal(const StartOptions& options)
+{
+    prompts().Error(nullptr, options.error + QStringLiteral("\n\nSee talvessa --help for what the program reads."));
+}
+
+bool WindowSystemNamed()
+{
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(variable)) return true;
+    return false;
+}
 
 std::optional<IrcLink> ParseIrcLink(const QString& text, QString* error)
 {
@@ -115,7 +179,10 @@ StartOptions ParseStartOptions(const QStringList& arguments)
                                  QStringLiteral("[link]"));
 
     StartOptions options;
-    options.helpText = parser.helpText();
+    // Read before any application object exists, the parser does not know
+    // the program's name: the usage line takes it from the arguments.
+    options.helpText = parser.helpText().replace(QLatin1String("<executable_name>"),
+                                                 arguments.value(0, QStringLiteral("talvessa")));
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;

@@ -43,6 +43,25 @@ QString ServerBoxText(const StartOptions& options);
 // The line --version prints: the program's name and version.
 QString VersionLine();
 
+// The arguments main() was given, read before any application object exists:
+// the options the application object takes for itself (-platform, -style,
+// -display and the like) are left out, as it leaves them out of its own list.
+QStringList ProgramArguments(int argc, char** argv);
+
+// True when a person sees what the program prints: its input and its error
+// output are a terminal. A link clicked in a browser or a menu entry has none.
+bool OnTerminal();
+
+// True when the command line was refused and no terminal shows the error
+// output (a link clicked in a browser): the refusal goes into a box as well.
+bool RefusalWantsBox(const StartOptions& options, bool onTerminal);
+// Shows why the command line was refused in an error box (through the
+// prompts); needs the application object.
+void ShowRefusal(const StartOptions& options);
+// True when a window system is named in the environment: the application
+// object can start and show a box.
+bool WindowSystemNamed();
+
 // Reads the arguments into options. When the program should not start (help
 // or the version asked for, or an unreadable command line) it prints what it
 // has to say and gives the exit code; otherwise nothing.

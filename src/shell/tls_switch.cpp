@@ -1,10 +1,10 @@
 #include "shell/tls_switch.h"
 
 #include "common/app_icons.h"
+#include "common/program_settings.h"
 #include "common/server_address.h"
 
 #include <QComboBox>
-#include <QSettings>
 
 namespace {
 
@@ -34,7 +34,7 @@ void TlsSwitch::FollowBox(const QString& text)
     const QString host = HostOf(text);
     if (host.isEmpty()) return;
     following_ = true;
-    setChecked(QSettings().value(Key(host), false).toBool());
+    setChecked(ProgramSettings().value(Key(host), false).toBool());
     following_ = false;
 }
 
@@ -43,7 +43,7 @@ void TlsSwitch::Remember(bool checked)
     if (following_) return;
     const QString host = HostOf(box_->currentText());
     if (host.isEmpty()) return;
-    QSettings settings;
+    QSettings settings = ProgramSettings();
     if (checked)
         settings.setValue(Key(host), true);
     else

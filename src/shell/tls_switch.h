@@ -1,7 +1,7 @@
 #pragma once
 // The TLS switch beside the server box: a checkable tool button with a
 // padlock. Checked, a host written without a scheme is reached with TLS. Its
-// state is kept per host in the user's settings and comes back when the box
+// state is kept per host in the program's settings and comes back when the box
 // names that host again.
 #include <QToolButton>
 

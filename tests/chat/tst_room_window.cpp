@@ -146,8 +146,7 @@ void TestRoomWindow::newWindowLooksEmpty()
     QCOMPARE(EnabledControls(*window), kNotInRoom);
     QCOMPARE(Control<QToolButton>(*window, "actionButton")->text(), QStringLiteral("Action"));
     QCOMPARE(window->NickList().Count(), 0);
-    QVERIFY(!Control<QTimer>(*window, "attentionTimer")->isActive());
-    QCOMPARE(Control<QTimer>(*window, "attentionTimer")->interval(), timing().flashMs);
+    QVERIFY(!window->Flashing());
     QVERIFY(Control<CustomActionPanel>(*window, "customActionPanel")->isHidden());
     QCOMPARE(SubOf(window)->size(), QSize(541, 388));
     QCOMPARE(window->OwnNick(), QStringLiteral("Ann"));
@@ -656,10 +655,10 @@ void TestRoomWindow::flashingUntilActivated()
 
     // The active window never flashes.
     quiet->StartAttention();
-    QVERIFY(!Control<QTimer>(*quiet, "attentionTimer")->isActive());
+    QVERIFY(!quiet->Flashing());
 
     other->StartAttention();
-    QVERIFY(Control<QTimer>(*other, "attentionTimer")->isActive());
+    QVERIFY(other->Flashing());
     QTRY_VERIFY(FlashLit(*other));
     const QImage lit = SubOf(other)->grab().toImage();
     QTRY_VERIFY(!FlashLit(*other));
@@ -669,7 +668,7 @@ void TestRoomWindow::flashingUntilActivated()
     QVERIFY(frame.IsActiveChild(quiet));  // flashing never takes the focus
 
     frame.BringToFront(other);
-    QTRY_VERIFY(!Control<QTimer>(*other, "attentionTimer")->isActive());
+    QTRY_VERIFY(!other->Flashing());
     QVERIFY(!FlashLit(*other));
     timing().flashMs = Timings().flashMs;
 }

@@ -1,6 +1,7 @@
 // Links and own-nick mentions found in chat text as received.
 #include "common/link_spans.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(QList<LinkSpan>)
@@ -25,6 +26,8 @@ class TestLinkSpans : public QObject {
 private slots:
     void links_data();
     void links();
+    void longRunsAfterALink_data();
+    void longRunsAfterALink();
     void mentions_data();
     void mentions();
 };
@@ -76,6 +79,33 @@ void TestLinkSpans::links()
     QFETCH(QString, text);
     QFETCH(QStringList, links);
     QCOMPARE(Described(text, FindLinks(text)), links);
+}
+
+void TestLinkSpans::longRunsAfterALink_data()
+{
+    // A server may send a line of nothing but brackets after an address:
+    // finding the link takes time in proportion to the line, not its square.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("links");
+
+    const qsizetype run = 100000;
+    QTest::newRow("closing round brackets") << "http://a/" + QString(run, u')') << QStringList{"http://a/|http://a/"};
+    QTest::newRow("closing square brackets") << "http://a/" + QString(run, u']') << QStringList{"http://a/|http://a/"};
+    QTest::newRow("brackets and full stops") << "http://a/" + QString(run, u')') + QString(run, u'.')
+                                             << QStringList{"http://a/|http://a/"};
+    QTest::newRow("one opening bracket keeps one closing")
+        << "http://a/(" + QString(run, u')') << QStringList{"http://a/()|http://a/()"};
+    QTest::newRow("a room before the run") << "#talk" + QString(run, u')') << QStringList{"#talk|#talk"};
+}
+
+void TestLinkSpans::longRunsAfterALink()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, links);
+    QElapsedTimer clock;
+    clock.start();
+    for (int line = 0; line < 10; ++line) QCOMPARE(Described(text, FindLinks(text)), links);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed()) + " ms for ten lines"));
 }
 
 void TestLinkSpans::mentions_data()

@@ -48,8 +48,16 @@ class FakeNotifications : public QObject {
 
 public:
     QStringList received;  // "summary | body"
+    int capabilitiesAsked = 0;
 
 public slots:
+    QStringList GetCapabilities()
+    {
+        ++capabilitiesAsked;
+        return {QStringLiteral("body"), QStringLiteral("body-markup"), QStringLiteral("body-hyperlinks"),
+                QStringLiteral("body-images")};
+    }
+
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList&, const QVariantMap&, int)
     {
@@ -177,7 +185,7 @@ void TestMentions::desktopNoticeWhileTheFrameIsInactive()
 {
     if (bus_.state() != QProcess::Running) QSKIP("dbus-daemon is not installed");
     RoomWindow* germany = frame_->OpenRoomWindow(QStringLiteral("Germany"));
-    RoomWindow* rust = frame_->OpenRoomWindow(QStringLiteral("rust"));
+    RoomWindow* rd = frame_->OpenRoomWindow(QStringLiteral("r&d"));
     frame_->OpenRoomWindow(QStringLiteral("perl"));
     // The user looks at the frame: the mark, but no notice.
     Route(*frame_, ":Bob!u@h PRIVMSG #Germany :ann: are you there?");
@@ -188,13 +196,19 @@ void TestMentions::desktopNoticeWhileTheFrameIsInactive()
     elsewhere.show();
     elsewhere.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-    Route(*frame_, ":Eve!u@h PRIVMSG #rust :Ann, \x02look\x02 at this");
-    Route(*frame_, ":Eve!u@h PRIVMSG #rust :ann?");
+    // The server's text reaches a service that reads markup: it is shown as
+    // text, never as bold, a link or a picture.
+    Route(*frame_, ":Eve!u@h PRIVMSG #r&d :Ann, \x02look\x02 <b>bold</b> & <a href=\"http://evil.example/\">click</a> "
+                   "<img src=\"file:///etc/passwd\"/>");
+    Route(*frame_, ":Eve!u@h PRIVMSG #r&d :ann?");
     Route(*frame_, ":Bob!u@h PRIVMSG #perl :ann: and here");
-    QVERIFY(MainWindow::MentionMarked(rust));
-    QTRY_COMPARE(notifications_.received, QStringList{"Eve in rust | Ann, look at this"});
+    QVERIFY(MainWindow::MentionMarked(rd));
+    QTRY_COMPARE(notifications_.received,
+                 QStringList{"Eve in r&amp;d | Ann, look &lt;b&gt;bold&lt;/b&gt; &amp; &lt;a href=\"http://evil.example/\"&gt;"
+                             "click&lt;/a&gt; &lt;img src=\"file:///etc/passwd\"/&gt;"});
     QTest::qWait(200);
     QCOMPARE(notifications_.received.size(), 1);
+    QCOMPARE(notifications_.capabilitiesAsked, 1);
 }
 
 QTEST_MAIN(TestMentions)

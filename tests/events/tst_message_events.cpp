@@ -3,6 +3,7 @@
 // frame's private-window openers.
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
+#include "chat/attention_flasher.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "events/event_router.h"
@@ -468,16 +469,16 @@ void TestMessageEvents::roomMessageFlashesInactiveWindowOnly()
     QVERIFY(frame_->IsActiveChild(room));
 
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :hi");
-    QVERIFY(!Control<QTimer>(*room, "attentionTimer")->isActive());
+    QVERIFY(!room->Flashing());
 
     frame_->OpenPrivateWindowFromUser("bob");
     QVERIFY(!frame_->IsActiveChild(room));
     Route(*frame_, ":alice!a@h PRIVMSG #lobby :again");
-    QVERIFY(Control<QTimer>(*room, "attentionTimer")->isActive());
+    QVERIFY(room->Flashing());
     // A room action flashes as well.
-    Control<QTimer>(*room, "attentionTimer")->stop();
+    AttentionFlasher::Shared().Stop(room);
     Route(*frame_, Bytes(":alice!a@h PRIVMSG #lobby :\x01" "ACTION waves"));
-    QVERIFY(Control<QTimer>(*room, "attentionTimer")->isActive());
+    QVERIFY(room->Flashing());
 }
 
 void TestMessageEvents::memoServListing_data()

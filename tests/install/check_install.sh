@@ -18,14 +18,18 @@ metainfo=$usr/share/metainfo/$app_id.metainfo.xml
 svg=$usr/share/icons/hicolor/scalable/apps/$app_id.svg
 
 [ -x "$program" ] || fail "no program at usr/bin/talvessa"
-for f in "$desktop" "$metainfo" "$svg"; do [ -s "$f" ] || fail "missing: ${f#"$work/root/"}"; done
+doc=$usr/share/doc/talvessa
+for f in "$desktop" "$metainfo" "$svg" "$doc/copyright" "$doc/changelog.gz"; do
+    [ -s "$f" ] || fail "missing: ${f#"$work/root/"}"
+done
 for size in ${sizes//,/ }; do
     png=$usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
     [ -s "$png" ] || fail "missing: the ${size}x${size} icon"
     file "$png" | grep -q "PNG image data, $size x $size," || fail "the ${size}x${size} icon is not a $size x $size PNG: $(file -b "$png")"
 done
 extra=$(cd "$work/root" && find . -type f | grep -v -e '^./usr/bin/talvessa$' -e "^./usr/share/applications/$app_id.desktop\$" \
-    -e "^./usr/share/metainfo/$app_id.metainfo.xml\$" -e "^./usr/share/icons/hicolor/[^/]*/apps/$app_id\.\(png\|svg\)\$" || true)
+    -e "^./usr/share/metainfo/$app_id.metainfo.xml\$" -e "^./usr/share/icons/hicolor/[^/]*/apps/$app_id\.\(png\|svg\)\$" \
+    -e '^./usr/share/doc/talvessa/copyright$' -e '^./usr/share/doc/talvessa/changelog.gz$' || true)
 [ -z "$extra" ] || fail "files installed that nothing asked for: $extra"
 
 # The desktop's tools accept both files; any remark counts as a failure.

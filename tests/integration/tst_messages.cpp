@@ -82,7 +82,7 @@ void TestMessages::chatLinesReachTheirWindows()
     // Room message with an emoticon and a colour, then an action with its closing marker.
     bob.Send("privmsg #room :hello :) \x03" "4there");
     QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral(u"bob: hello \ufffc there\n")), kWaitMs);
-    QVERIFY(Control<QTimer>(*room, "attentionTimer")->isActive());  // the frame is not active: the room flashes
+    QVERIFY(room->Flashing());  // the frame is not active: the room flashes
     bob.Send("privmsg #room :\x01" "ACTION waves\x01");
     QTRY_VERIFY_WITH_TIMEOUT(roomText().contains(QStringLiteral("\nbob waves\n")), kWaitMs);
     QCOMPARE(PrivateWindowCount(frame), 0);

@@ -31,6 +31,10 @@ private slots:
     void linksRead();
     void linkJoinsItsRoomAfterLogin();
     void helpListsEveryOption();
+    void windowSystemOptionsLeftOut_data();
+    void windowSystemOptionsLeftOut();
+    void refusalInABoxWithoutTerminal_data();
+    void refusalInABoxWithoutTerminal();
 };
 
 void TestStartOptions::serverBoxAtStart_data()
@@ -217,6 +221,68 @@ void TestStartOptions::helpListsEveryOption()
     QCOMPARE(ReadStartOptions({"talvessa", "--server", "localhost", "--reset-layout"}, options), std::nullopt);
     QCOMPARE(options.server, QStringLiteral("localhost"));
     QVERIFY(options.resetLayout);
+}
+
+void TestStartOptions::windowSystemOptionsLeftOut_data()
+{
+    QTest::addColumn<QStringList>("argv");
+    QTest::addColumn<QStringList>("read");  // what the command line reader gets
+
+    QTest::newRow("nothing else") << QStringList{"talvessa"} << QStringList{"talvessa"};
+    QTest::newRow("an option with its value") << QStringList{"talvessa", "-platform", "xcb", "--version"}
+                                              << QStringList{"talvessa", "--version"};
+    QTest::newRow("two dashes and = forms") << QStringList{"talvessa", "--style=fusion", "-stylesheet=a.qss", "--reverse"}
+                                            << QStringList{"talvessa"};
+    QTest::newRow("a switch before a link") << QStringList{"talvessa", "-nograb", "irc://h/#a"}
+                                            << QStringList{"talvessa", "irc://h/#a"};
+    QTest::newRow("the program's own options stay") << QStringList{"talvessa", "--server", "display", "--reset-layout"}
+                                                    << QStringList{"talvessa", "--server", "display", "--reset-layout"};
+    QTest::newRow("an unknown option stays") << QStringList{"talvessa", "--port", "1"}
+                                             << QStringList{"talvessa", "--port", "1"};
+    QTest::newRow("the program's name is kept") << QStringList{"-display"} << QStringList{"-display"};
+}
+
+void TestStartOptions::windowSystemOptionsLeftOut()
+{
+    QFETCH(QStringList, argv);
+    QFETCH(QStringList, read);
+    std::vector<QByteArray> bytes;
+    for (const QString& argument : argv) bytes.push_back(argument.toLocal8Bit());
+    std::vector<char*> pointers;
+    for (QByteArray& argument : bytes) pointers.push_back(argument.data());
+    QCOMPARE(ProgramArguments(int(pointers.size()), pointers.data()), read);
+}
+
+void TestStartOptions::refusalInABoxWithoutTerminal_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("onTerminal");
+    QTest::addColumn<QString>("boxPart");  // empty: no box
+
+    const QStringList refusedLink{"ircs://[::1]:99999/"};
+    QTest::newRow("a refused link from a browser") << refusedLink << false << "is not an irc:// or ircs:// link";
+    QTest::newRow("a refused link in a terminal") << refusedLink << true << "";
+    QTest::newRow("an unknown option from a menu entry") << QStringList{"--bogus"} << false << "bogus";
+    QTest::newRow("--help without a terminal") << QStringList{"--help"} << false << "";
+    QTest::newRow("a good link without a terminal") << QStringList{"irc://h/#a"} << false << "";
+}
+
+void TestStartOptions::refusalInABoxWithoutTerminal()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, onTerminal);
+    QFETCH(QString, boxPart);
+
+    PromptRecorder prompts;
+    StartOptions options;
+    ReadStartOptions(QStringList{"talvessa"} + arguments, options);
+    if (RefusalWantsBox(options, onTerminal)) ShowRefusal(options);
+    if (boxPart.isEmpty()) {
+        QCOMPARE(prompts.Kinds(), QStringList{});
+    } else {
+        QCOMPARE(prompts.Kinds(), QStringList{"error"});
+        QVERIFY2(prompts.Errors().first().contains(boxPart), qPrintable(prompts.Errors().first()));
+    }
 }
 
 int main(int argc, char** argv)

@@ -1,10 +1,11 @@
 // The TLS switch beside the server box: its state kept per host and brought
 // back when the box names that host again, in any form of its address.
+#include "common/program_settings.h"
+#include "shell/frame_layout.h"
 #include "shell/main_window.h"
 #include "shell/tls_switch.h"
 
 #include <QComboBox>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -12,7 +13,7 @@ class TestTlsSwitch : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() { QSettings().clear(); }
+    void init() { ProgramSettings().clear(); }
     void followsHost_data();
     void followsHost();
 };
@@ -20,7 +21,8 @@ private slots:
 void TestTlsSwitch::followsHost_data()
 {
     // Each step: what the box is given, then "click" or "-", then the switch's
-    // state expected afterwards ("on" / "off").
+    // state expected afterwards ("on" / "off"); or "reset": the remembered
+    // layout is forgotten (--reset-layout).
     QTest::addColumn<QStringList>("steps");
 
     QTest::newRow("kept for its host") << QStringList{"a.example - off", "a.example click on", "b.example - off",
@@ -33,6 +35,8 @@ void TestTlsSwitch::followsHost_data()
                                                        "b.example click off", "a.example - on", "b.example - off"};
     QTest::newRow("a malformed entry leaves it") << QStringList{"a.example click on", "a.example:x - on",
                                                                  "a.example - on"};
+    QTest::newRow("kept through a reset of the layout") << QStringList{"a.example click on", "b.example - off",
+                                                                        "reset", "a.example - on"};
 }
 
 void TestTlsSwitch::followsHost()
@@ -40,6 +44,10 @@ void TestTlsSwitch::followsHost()
     QFETCH(QStringList, steps);
     MainWindow frame;
     for (const QString& step : steps) {
+        if (step == "reset") {
+            ForgetFrameLayout();
+            continue;
+        }
         const QStringList parts = step.split(' ');
         frame.servercombo->setEditText(parts[0]);
         if (parts[1] == "click") frame.tlsbtn->click();
