@@ -319,6 +319,8 @@ void RoomWindow::StartAttention() { flasher_->Start(); }
 
 bool RoomWindow::Flashing() const { return flasher_->IsFlashing(); }
 
+bool RoomWindow::FlashLit() const { return flasher_->IsLit(); }
+
 void RoomWindow::resizeEvent(QResizeEvent* event)
 {
     InputBar& input = Input();

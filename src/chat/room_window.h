@@ -62,6 +62,8 @@ public:
     void StartAttention();
     // True while the window's title bar flashes.
     bool Flashing() const;
+    // Which look the flashing title bar has now: true for the active look.
+    bool FlashLit() const;
 
     // The connection ended: the note, and the not-in-a-room look with the
     // room name kept in the selector. A window that was in a room remembers

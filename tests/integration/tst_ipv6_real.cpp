@@ -10,6 +10,7 @@
 #include "shell/tls_switch.h"
 #include "side/room_list_window.h"
 #include "support/irc_servers.h"
+#include "support/login_controls.h"
 #include "support/temp_user_data.h"
 
 #include <QCheckBox>
@@ -46,10 +47,7 @@ void LogIn(MainWindow& frame, const QString& box, const QString& nick)
     QTimer::singleShot(0, &frame, [&frame, nick] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
-        login->nick->setText(nick);
-        login->CheckBox1->setChecked(true);
-        QTest::mouseClick(login->BitBtn1, Qt::LeftButton);
-        if (login->isVisible()) login->reject();
+        LogInOrLeave(login, nick);
     });
     frame.Connectitem->trigger();
 }
@@ -130,7 +128,7 @@ void TestIpv6Real::loginOverIpv6()
     partner.Send(("privmsg " + nick + " :across the families").toStdString());
     QTRY_VERIFY_WITH_TIMEOUT(PrivateWindowTitled(frame, partnerNick), 10000);
     PrivateWindow* w = PrivateWindowTitled(frame, partnerNick);
-    QTRY_VERIFY_WITH_TIMEOUT(w->transcript_->toPlainText().contains("across the families"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w->Transcript().toPlainText().contains("across the families"), 10000);
 
     frame.Connectitem->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
