@@ -60,7 +60,7 @@ QStringList Titles(const QList<PrivateWindow*>& windows)
 
 QStringList LogLines(const MainWindow& frame)
 {
-    const QString text = frame.Form4()->log->toPlainText();
+    const QString text = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 

@@ -3,6 +3,7 @@
 // server without SASL (ngircd); nick changes of another user and of the
 // user's own nick followed in the room and private windows.
 #include "chat/nick_list_view.h"
+#include "support/window_controls.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -32,7 +33,7 @@ constexpr int kWaitMs = 15000;
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(MainWindow& frame) { return frame.Form4()->log->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
 
 // The connect command, the login dialog filled in and Ok clicked; a dialog
 // left open by a refusal is closed.
@@ -43,7 +44,7 @@ void LogIn(MainWindow& frame, const QString& nick, const QString& password)
         if (!login) return;
         LogInOrLeave(login, nick, password);
     });
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
 }
 
 QString Names(const NickListView& list) { return list.Nicks().join(u' '); }
@@ -114,7 +115,7 @@ void TestSaslNickReal::passwordLogin()
     PromptRecorder prompts;
     MainWindow frame;
     frame.show();
-    frame.servercombo->setEditText("127.0.0.1");
+    Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
     const QString typed = rightPassword ? password : password + "wrong";
 
     LogIn(frame, nick, typed);
@@ -124,7 +125,7 @@ void TestSaslNickReal::passwordLogin()
         QVERIFY(frame.Reader());
         QCOMPARE(frame.CurrentNick(), nick);
         QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 251 %1 :There are").arg(nick)), kWaitMs);
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     } else {
         QCOMPARE(prompts.Texts(), QStringList{prompt});
         QVERIFY(!frame.Reader());

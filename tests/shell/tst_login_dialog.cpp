@@ -2,6 +2,7 @@
 // and registered logins, every refusal, PING, servers that misbehave at each
 // step, and a window that shows the login while it happens.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "side/room_list_window.h"
 #include "support/login_rig.h"
@@ -41,7 +42,7 @@ QString Refused(const char* why)
         .arg(QLatin1String(why));
 }
 
-QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 // The server side of a login that goes through.
 void GoodLogin(ScriptedServer& s, const std::string& nick)
@@ -138,7 +139,7 @@ void TestLoginDialog::validation()
     rig.ClickOk();
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
-    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
     QVERIFY(!rig.dialog.Busy());
     QTest::qWait(50);
     QCOMPARE(rig.server.Connections(), 0);
@@ -208,7 +209,7 @@ void TestLoginDialog::registeredLoginIdentifiesAfterTheWelcome()
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("nickserv identify alice"));
     QVERIFY(log.contains(":irc.test NOTICE * :greeting"));
-    QVERIFY(!rig.frame.Form4()->log->toPlainText().contains("s3cret"));
+    QVERIFY(!Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText().contains("s3cret"));
     QVERIFY(!log.contains(":irc.test 376 alice :End of message of the day."));  // replies after the welcome are not logged
     QCOMPARE(rig.server.Received().back(), std::string("nickserv identify s3cret pass"));
 }
@@ -423,7 +424,7 @@ void TestLoginDialog::largeGreetingsAreRead()
     QVERIFY(rig.LogIn(20000));
     QVERIFY(rig.prompts.records.isEmpty());
     QVERIFY(rig.dialog.LoggedIn());
-    QCOMPARE(rig.frame.Form4()->log->blockCount(), 2 + lines + 2);  // trying, connected, greeting, welcome, end
+    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->blockCount(), 2 + lines + 2);  // trying, connected, greeting, welcome, end
 }
 
 void TestLoginDialog::windowShowsTheLoginWhileItHappens()

@@ -1,6 +1,7 @@
 // The nick registration dialog driven against a scripted server: validation,
 // the whole exchange, every refusal, and servers that break off at each step.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
@@ -73,7 +74,7 @@ struct Rig {
         return QTest::qWaitFor([this] { return !dialog.Busy(); }, 5000);
     }
     QStringList RegLog() { return Lines(RegistrationLog(&dialog)); }
-    QString ServerLogLast() const { return Lines(frame.Form4()->log).last(); }
+    QString ServerLogLast() const { return Lines(Control<QPlainTextEdit>(frame, "serverLog")).last(); }
 };
 
 // A whole run that the server accepts; its answer to the register request is
@@ -170,7 +171,7 @@ void TestRegistrationDialog::wholeExchange()
     };
     QCOMPARE(rig.RegLog(), expected);
     QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
     // A second run in the same dialog appends to the same log.
@@ -236,7 +237,7 @@ void TestRegistrationDialog::refusals()
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.RegLog().last(), offending);
     QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
     // A refusal ends the exchange: nothing is sent after the refused line.
     const auto received = rig.server.Received();
@@ -297,7 +298,7 @@ void TestRegistrationDialog::brokenExchanges()
     QVERIFY(rig.prompts.records.isEmpty());  // no box: the log says how far it got
     QVERIFY2(rig.RegLog().last().contains(lastLogged), qPrintable(rig.RegLog().last()));
     QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
     ScriptedServer good;

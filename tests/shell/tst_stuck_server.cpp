@@ -24,7 +24,7 @@
 
 namespace {
 
-QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 struct Rig {
     PromptRecorder prompts;
@@ -35,7 +35,7 @@ struct Rig {
     Rig()
     {
         timing().defaultPort = server.Port();
-        frame.servercombo->setEditText("127.0.0.1");
+        Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
         frame.show();
     }
     void LogIn(const QString& nick)
@@ -45,9 +45,9 @@ struct Rig {
             if (!login) return;
             StartLogin(login, nick);
         });
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     }
-    QString Status() const { return frame.StatusPanel1->text(); }
+    QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };
 
 }  // namespace
@@ -100,7 +100,7 @@ void TestStuckServer::serverStopsReading()
         InputLine(*room)->setText("hello");
         QTest::keyClick(InputLine(*room), Qt::Key_Return);
     } else if (act == "disconnect") {
-        rig.frame.Connectitem->trigger();
+        Control<QAction>(rig.frame, "connectAction")->trigger();
     } else {
         QVERIFY(rig.frame.close());
     }
@@ -120,7 +120,7 @@ void TestStuckServer::serverStopsReading()
         QCOMPARE(log.at(log.size() - 2), rig.prompts.Errors().first());  // the reason, then the end
         QVERIFY(room->Transcript().toPlainText().contains("The connection to the server was lost\nTalvessa: " +
                                                        rig.prompts.Errors().first()));
-        QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+        QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));
     } else {
         QVERIFY(rig.prompts.records.isEmpty());  // asked for, so nothing to report
         QVERIFY(!rig.frame.Reader());

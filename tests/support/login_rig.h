@@ -7,6 +7,7 @@
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
 #include "support/shrunk_timings.h"
+#include "support/window_controls.h"
 
 #include <QLabel>
 #include <QTest>
@@ -51,5 +52,5 @@ struct LoginRig {
         ClickOk();
         return QTest::qWaitFor([this] { return !dialog.Busy(); }, timeoutMs);
     }
-    QString Status() const { return frame.StatusPanel1->text(); }
+    QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };
