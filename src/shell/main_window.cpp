@@ -29,13 +29,12 @@ constexpr std::chrono::milliseconds kExitWait{1000};
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
-    lifecycle_ = std::make_unique<ConnectionLifecycle>(
-        *this, connection_, this,
-        ConnectionLifecycle::Looks{[this] { ApplyConnectedLook(); },
-                                   [this] {
-                                       ApplyDisconnectedLook();
-                                       roomList_->ClearRows();
-                                   }});
+    lifecycle_ = std::make_unique<ConnectionLifecycle>(*this, connection_, this);
+    connect(lifecycle_.get(), &ConnectionLifecycle::ConnectedLookDue, this, &MainWindow::ApplyConnectedLook);
+    connect(lifecycle_.get(), &ConnectionLifecycle::DisconnectedLookDue, this, [this] {
+        ApplyDisconnectedLook();
+        roomList_->ClearRows();
+    });
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();
     InstallTypedCommandHelpers();
