@@ -29,7 +29,7 @@ struct ListsRig {
     ListsRig()
     {
         SetUserDataRoot(root.path());
-        frame.connection_.SetHost("bench.host");
+        frame.Connection().SetHost("bench.host");
         frame.SetCurrentNick("me");
         folder = frame.AccountFolder();
         QByteArray bytes;

@@ -90,7 +90,7 @@ void BM_SecondListing(benchmark::State& state)
         ScriptedServer server;
         MainWindow frame;
         bench::ShowConnected(frame, server);
-        frame.RoomList()->SetConnection(&frame.connection_);
+        frame.RoomList()->SetConnection(&frame.Connection());
         server.SendMany(listing).Expect("LIST");
         qint64 stall = 0;
         if (!bench::RunUntil([&] { return VisibleRows(frame) == kRooms; }, stall)) {

@@ -48,7 +48,6 @@ public:
     ~MainWindow() override;
 
     // The one server connection, shared by every window that writes lines.
-    LineConnection connection_;
     LineConnection& Connection() override { return connection_; }
 
     // --- The pieces the frame hands its work to ---
@@ -172,6 +171,7 @@ private:
     void InstallTypedCommandHelpers();
     void FrameActivated();  // the frame became the active window
 
+    LineConnection connection_;
     mutable QMutex sharedLock_;
     QString currentNick_;
     QString accountNick_;  // the login's nick, which names the account's folder

@@ -458,7 +458,7 @@ void TestNickListActions::advertisementStops()
     } else if (ending == 1) {
         room.window->ConnectionLost();
     } else {
-        room.c.frame.connection_.Disconnect();
+        room.c.frame.Connection().Disconnect();
         QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
     }
     QVERIFY(!Control<QTimer>(*room.window, "advertisementTimer")->isActive());

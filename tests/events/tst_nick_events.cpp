@@ -130,7 +130,7 @@ void TestNickEvents::renames()
 
     TempUserData data;
     MainWindow frame;
-    frame.connection_.SetHost("irc.example.org");
+    frame.Connection().SetHost("irc.example.org");
     frame.Lists().SetIgnoreList(ignore);
     frame.SetCurrentNick("me");
     const QString account = UserDataFolder("irc.example.org", "me");

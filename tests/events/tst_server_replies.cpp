@@ -242,7 +242,7 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
     QTRY_VERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(QStringLiteral("Disconnected..")));
     const QString log = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     QVERIFY(log.indexOf(QStringLiteral("- before")) < log.indexOf(QStringLiteral("Disconnected..")));
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
     QTest::qWait(50);  // the disposed session's deferred deletion runs without harm
     QVERIFY(!frame.Session());
 }

@@ -119,7 +119,7 @@ void TestIpv6Real::loginOverIpv6()
 
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
-    QCOMPARE(frame.connection_.PeerAddress(), std::string("::1"));
+    QCOMPARE(frame.Connection().PeerAddress(), std::string("::1"));
     const QString log = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     QVERIFY2(log.contains(QStringLiteral("Connected to ::1 port %1.").arg(server->Port())), qPrintable(log));
 
@@ -132,7 +132,7 @@ void TestIpv6Real::loginOverIpv6()
     QTRY_VERIFY_WITH_TIMEOUT(w->Transcript().toPlainText().contains("across the families"), 10000);
 
     Control<QAction>(frame, "connectAction")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
 }
 
 QTEST_MAIN(TestIpv6Real)

@@ -129,7 +129,7 @@ void TestSaslNickReal::passwordLogin()
     } else {
         QCOMPARE(prompts.Texts(), QStringList{prompt});
         QVERIFY(!frame.Reader());
-        QVERIFY(!frame.connection_.Connected());
+        QVERIFY(!frame.Connection().Connected());
     }
     for (QString part : logged) QVERIFY2(log.contains(part.replace("%1", nick)), qPrintable(part + " in:\n" + log));
     for (const QString& part : unlogged) QVERIFY2(!log.contains(part), qPrintable(part));
@@ -167,7 +167,7 @@ void TestSaslNickReal::nickChangesFollowed()
     QCOMPARE(whisper->Title(), QStringLiteral("bob"));
 
     // The user's own nick changes (as a services rename would): the frame follows.
-    frame.connection_.WriteLine("NICK alice2");
+    frame.Connection().WriteLine("NICK alice2");
     QTRY_COMPARE_WITH_TIMEOUT(frame.CurrentNick(), QStringLiteral("alice2"), kWaitMs);
     QCOMPARE(Names(room->NickList()), QStringLiteral("alice2 zed"));
     QVERIFY(room->Transcript().toPlainText().contains("alice is now known as alice2"));

@@ -54,10 +54,10 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     RoomListWindow& list = *frame.RoomList();
-    list.SetConnection(&frame.connection_);
+    list.SetConnection(&frame.Connection());
 
     // The totals of "lusers"; inspircd counts bob and the services.
-    frame.connection_.WriteLine(sent::LusersLine());
+    frame.Connection().WriteLine(sent::LusersLine());
     QTRY_VERIFY_WITH_TIMEOUT(!Control<QLineEdit>(list, "userCountBox")->text().isEmpty(), kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(Control<QLineEdit>(list, "roomCountBox")->text(), QStringLiteral("2"), kWaitMs);
 

@@ -120,7 +120,7 @@ void TestShellRealServers::guestLoginAndDisconnect()
 
     Control<QAction>(frame, "connectAction")->trigger();
     QVERIFY(!frame.Reader());
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
 }
@@ -197,7 +197,7 @@ void TestShellRealServers::refusedLoginNickInUse()
     LogIn(frame, nick);
     QCOMPARE(prompts.Texts(), QStringList{"Nick name is already in use."});
     QVERIFY(!frame.Reader());
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).contains(QStringLiteral(" 433 ")));
     QVERIFY(Log(frame).endsWith("Disconnected.."));

@@ -192,7 +192,7 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     LogIn(frame, QStringLiteral("ircs://127.0.0.1:%1").arg(server_->Port(TlsPort::Verified)), nick);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
-    QVERIFY(frame.connection_.Secure());
+    QVERIFY(frame.Connection().Secure());
     QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1 (TLS)....").arg(server_->Port(TlsPort::Verified))));
 
@@ -208,7 +208,7 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     QVERIFY(!bob.WaitFor(":and back again").empty());
 
     Control<QAction>(frame, "connectAction")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
 }
 
 void TestTlsReal::trustFlow_data()
@@ -264,11 +264,11 @@ void TestTlsReal::trustFlow()
         QVERIFY(question.contains("trust this certificate for 127.0.0.1"));
     }
     QVERIFY2(prompts.Errors().isEmpty(), qPrintable(prompts.Errors().join('|')));
-    QCOMPARE(frame.connection_.Connected(), loggedIn);
+    QCOMPARE(frame.Connection().Connected(), loggedIn);
     QCOMPARE(!frame.CurrentNick().isEmpty(), loggedIn);
     if (loggedIn) {
         Control<QAction>(frame, "connectAction")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
     } else {
         QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains("is not trusted"));
     }
@@ -301,7 +301,7 @@ void TestTlsReal::wrongKindOfPort()
     QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + Control<QPlainTextEdit>(frame, "serverLog")->toPlainText()));
     QVERIFY2(prompts.Errors().first().contains(message), qPrintable(prompts.Errors().first()));
     QVERIFY2(took < 10000, qPrintable(QString::number(took)));
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
 }
 
 QTEST_MAIN(TestTlsReal)

@@ -71,7 +71,7 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     MainWindow frame;
     frame.show();
     RoomListWindow* rooms = frame.RoomList();
-    rooms->SetConnection(&frame.connection_);
+    rooms->SetConnection(&frame.Connection());
     rooms->AddRoomRow("room ", "topic", "3 ");
     rooms->ShowServerPanel();
     QTest::mouseClick(Control<QPushButton>(*rooms, "loadFullListButton"), Qt::LeftButton);

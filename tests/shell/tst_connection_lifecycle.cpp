@@ -103,9 +103,9 @@ struct Rig {
     // Opens the connection directly, without a login (no reader).
     void OpenConnection()
     {
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(server.Port());
-        frame.connection_.Connect();
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(server.Port());
+        frame.Connection().Connect();
     }
     QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };
@@ -155,8 +155,8 @@ void TestConnectionLifecycle::loginStartsReaderThenSendsFirstRequests()
     QVERIFY(rig.frame.Reader());
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :the reader is reading"));
     QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-    QCOMPARE(rig.frame.connection_.Host(), std::string("127.0.0.1"));  // typed text used unchanged
-    QCOMPARE(rig.frame.connection_.Port(), rig.server.Port());
+    QCOMPARE(rig.frame.Connection().Host(), std::string("127.0.0.1"));  // typed text used unchanged
+    QCOMPARE(rig.frame.Connection().Port(), rig.server.Port());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Disconnect"));
     QCOMPARE(Control<QLabel>(rig.frame, "serverTitle")->text(), QStringLiteral("127.0.0.1"));
@@ -190,7 +190,7 @@ void TestConnectionLifecycle::disconnectCommand()
     const auto received = rig.server.Received();
     QCOMPARE(std::count(received.begin(), received.end(), "quit"), 1);
     QVERIFY(!rig.frame.Reader());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));
     QVERIFY(!Control<QToolButton>(rig.frame, "roomListButton")->isEnabled());
@@ -455,7 +455,7 @@ void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
     });
     QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
     QVERIFY(!rig.frame.Reader());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.server.HasReceived("memoserv list"));
 }
@@ -473,7 +473,7 @@ void TestConnectionLifecycle::emptyServerName()
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
     QTest::qWait(20);
     QVERIFY(!dialogShown);
-    QCOMPARE(rig.frame.connection_.Host(), std::string());
+    QCOMPARE(rig.frame.Connection().Host(), std::string());
     QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
@@ -508,7 +508,7 @@ void TestConnectionLifecycle::looks()
     QCOMPARE(enabled(), connected);
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Disconnect"));
-    rig.frame.connection_.Disconnect();
+    rig.frame.Connection().Disconnect();
     QCOMPARE(enabled(), disconnected);
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));  // no "&" after a disconnect

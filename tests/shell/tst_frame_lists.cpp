@@ -102,9 +102,9 @@ void TestFrameLists::init()
     server_ = std::make_unique<ScriptedServer>();
     frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("ann");
-    frame_->connection_.SetHost("127.0.0.1");
-    frame_->connection_.SetPort(server_->Port());
-    frame_->connection_.Connect();
+    frame_->Connection().SetHost("127.0.0.1");
+    frame_->Connection().SetPort(server_->Port());
+    frame_->Connection().Connect();
     frame_->show();
 }
 
@@ -210,7 +210,7 @@ void TestFrameLists::eachServerAndNickHasItsOwnLists()
     frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(Control<QMenu>(*frame_, "favoritesMenu")), QStringList{"bea-here"});
     frame_->SetCurrentNick("ann");
-    frame_->connection_.SetHost("irc.other.net");
+    frame_->Connection().SetHost("irc.other.net");
     frame_->Lists().LoadFavoritesMenu();
     QCOMPARE(Shown(Control<QMenu>(*frame_, "favoritesMenu")), QStringList{"ann-there"});
     frame_->SetCurrentNick("cid");  // nothing written yet

@@ -187,7 +187,7 @@ void TestLoginCancel::callingOffEachWait()
     QVERIFY2(sinceCallOff.isValid(), "the exchange ended before it was called off");
     QVERIFY2(took >= 0 && took < 200, qPrintable(QString::number(took)));  // at once, not at the end of a wait
     QTRY_VERIFY(!calledOff || !calledOff->isVisible());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY2(rig.prompts.records.isEmpty(), qPrintable(rig.prompts.Texts().join(" / ")));
@@ -220,7 +220,7 @@ void TestLoginCancel::cancelWhileConnecting()
     QVERIFY2(sinceCancel.elapsed() < 200, qPrintable(QString::number(sinceCancel.elapsed())));
     QVERIFY(!rig.dialog.isVisible());
     QVERIFY(rig.prompts.records.isEmpty());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
 }
 
@@ -268,7 +268,7 @@ void TestLoginCancel::serverThatNeverFallsSilent()
     timing().burstLimitMs = 500;
     timing().greetingMs = 200;  // a registration's greeting ends at once on this server
     bool openDuringBox = false;
-    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.connection_.Connected(); };
+    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.Connection().Connected(); };
     script(rig.server);
     QElapsedTimer clock;
     clock.start();
@@ -285,7 +285,7 @@ void TestLoginCancel::serverThatNeverFallsSilent()
         QVERIFY(rig.dialog.isVisible());
         QVERIFY(!rig.dialog.LoggedIn());
     }
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QTRY_VERIFY(!rig.server.ClientConnected());
     if (!notSent.isEmpty()) QVERIFY(!rig.server.HasReceived(notSent.toStdString()));

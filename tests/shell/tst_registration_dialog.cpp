@@ -50,14 +50,14 @@ struct Rig {
     {
         timing().welcomeLimitMs = 2000;
         AimAt(server);
-        dialog.SetConnection(&frame.connection_);
+        dialog.SetConnection(&frame.Connection());
         frame.show();
         dialog.open();
     }
     void AimAt(const ScriptedServer& s)
     {
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(s.Port());
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(s.Port());
     }
     void Fill(const QString& f = "Alice Liddell", const QString& e = "alice@example.org", const QString& n = "alice",
               const QString& p = "pw")
@@ -170,7 +170,7 @@ void TestRegistrationDialog::wholeExchange()
         ":NickServ!s@services NOTICE alice :Type /msg NickServ HELP for help",
     };
     QCOMPARE(rig.RegLog(), expected);
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
@@ -236,7 +236,7 @@ void TestRegistrationDialog::refusals()
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.RegLog().last(), offending);
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
     // A refusal ends the exchange: nothing is sent after the refused line.
@@ -297,7 +297,7 @@ void TestRegistrationDialog::brokenExchanges()
 
     QVERIFY(rig.prompts.records.isEmpty());  // no box: the log says how far it got
     QVERIFY2(rig.RegLog().last().contains(lastLogged), qPrintable(rig.RegLog().last()));
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
@@ -314,7 +314,7 @@ void TestRegistrationDialog::openedFromLoginDialog()
     PromptRecorder prompts;
     MainWindow frame;
     LoginDialog login(&frame);
-    login.SetConnection(&frame.connection_);
+    login.SetConnection(&frame.Connection());
     Field(&login, "nickEdit")->setText("kept");
     login.open();
     QPointer<RegistrationDialog> seen;

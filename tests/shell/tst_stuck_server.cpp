@@ -92,7 +92,7 @@ void TestStuckServer::serverStopsReading()
     Control<QComboBox>(*room, "roomSelector")->setEditText("lobby");
     room->onJoinClicked();
     // The system's buffers are full and the answers wait in the program.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.connection_.Unsent() >= 256 * 1024, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.Connection().Unsent() >= 256 * 1024, 60000);
 
     QElapsedTimer clock;
     clock.start();
@@ -126,7 +126,7 @@ void TestStuckServer::serverStopsReading()
         QVERIFY(!rig.frame.Reader());
         QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     }
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     // The server has stopped reading: it sees the connection gone only when
     // its next write fails, which a loaded machine may take a while to get to.
     QTRY_VERIFY_WITH_TIMEOUT(!rig.server.ClientConnected(), 30000);

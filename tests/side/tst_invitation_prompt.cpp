@@ -96,9 +96,9 @@ void TestInvitationPrompt::init()
     server_ = std::make_unique<ScriptedServer>();
     frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("me");
-    frame_->connection_.SetHost("127.0.0.1");
-    frame_->connection_.SetPort(server_->Port());
-    frame_->connection_.Connect();
+    frame_->Connection().SetHost("127.0.0.1");
+    frame_->Connection().SetPort(server_->Port());
+    frame_->Connection().Connect();
     frame_->show();
 }
 

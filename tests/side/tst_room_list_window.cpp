@@ -202,16 +202,16 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     ScriptedServer server;
     MainWindow frame;
     frame.SetCurrentNick(QStringLiteral("me"));
-    frame.connection_.SetHost("127.0.0.1");
-    frame.connection_.SetPort(server.Port());
-    frame.connection_.Connect();
+    frame.Connection().SetHost("127.0.0.1");
+    frame.Connection().SetPort(server.Port());
+    frame.Connection().Connect();
     frame.show();
     RoomWindow* open = nullptr;
     if (!openTitle.isEmpty()) {
         open = frame.OpenRoomWindow(openTitle);
         if (inRoom) open->NickList().AddEntry(QStringLiteral("me"), kNormalIcon);
         frame.NewRoomWindow();  // in front of it
-        frame.connection_.WriteLine("opened");
+        frame.Connection().WriteLine("opened");
         QVERIFY(server.WaitForReceived("opened", 2000));
     }
     RoomListWindow& form = *frame.RoomList();
@@ -220,7 +220,7 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     form.onRoomDoubleClicked();  // nothing selected: nothing happens
     SelectRow(form, 1);
     form.onRoomDoubleClicked();
-    frame.connection_.WriteLine("marker");
+    frame.Connection().WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     std::vector<std::string> received = server.Received();
     received.pop_back();
@@ -252,9 +252,9 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     QFETCH(QString, title);
     ScriptedServer server;
     MainWindow frame;
-    frame.connection_.SetHost("127.0.0.1");
-    frame.connection_.SetPort(server.Port());
-    frame.connection_.Connect();
+    frame.Connection().SetHost("127.0.0.1");
+    frame.Connection().SetPort(server.Port());
+    frame.Connection().Connect();
     frame.show();
     IrcMessage reply;
     reply.ParseLine((":srv 322 me " + name + " 4 :topic").toStdString());
@@ -274,7 +274,7 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     // The lines the window sends carry the same bytes.
     InputLine(*window)->setText(QStringLiteral("hi"));
     QTest::keyClick(InputLine(*window), Qt::Key_Return);
-    frame.connection_.WriteLine("marker");
+    frame.Connection().WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     const std::vector<std::string> got = server.Received();
     QCOMPARE(QByteArray::fromStdString(got.at(0)), "join " + name + ' ');

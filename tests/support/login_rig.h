@@ -25,9 +25,9 @@ struct LoginRig {
     {
         timing().welcomeLimitMs = 2000;
         timing().burstLimitMs = 3000;
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(port ? port : server.Port());
-        dialog.SetConnection(&frame.connection_);
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(port ? port : server.Port());
+        dialog.SetConnection(&frame.Connection());
         frame.show();
         dialog.open();
     }
