@@ -1,6 +1,7 @@
 // Lines typed into the input lines of room and private windows: what the
 // server receives for each command, the notes for commands typed wrong, and
 // the ignore list the ignore commands change.
+#include "chat/chat_colors.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -32,6 +34,17 @@ QString LastLine(const TranscriptView* view)
     return lines.isEmpty() ? QString() : lines.last();
 }
 
+// The colour of the last character of the transcript's last line.
+QColor LastLineColour(const TranscriptView* view)
+{
+    QTextBlock block = view->document()->lastBlock();
+    while (block.isValid() && block.text().isEmpty())
+        block = block.previous();
+    QTextCursor at(block);
+    at.movePosition(QTextCursor::EndOfBlock);
+    return at.charFormat().foreground().color();
+}
+
 }  // namespace
 
 class TestTypedCommands : public QObject {
@@ -45,6 +58,8 @@ private slots:
     void typed_data();
     void typed();
     void joinBringsAnOpenRoomToTheFront();
+    void noteColours_data();
+    void noteColours();
 
 private:
     QTemporaryDir root_;
@@ -262,6 +277,28 @@ void TestTypedCommands::joinBringsAnOpenRoomToTheFront()
     QCOMPARE(c.frame.CurrentChild(), germany);
     QCOMPARE(c.Sent(), QStringList());
     QVERIFY(InputLine(*rust)->text().isEmpty());
+}
+
+void TestTypedCommands::noteColours_data()
+{
+    // Answers are written in the note colour, mistakes in red.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("help for one") << "/help kick" << true;
+    QTest::newRow("help for all") << "/help" << true;
+    QTest::newRow("help for an unknown command") << "/help frobnicate" << false;
+    QTest::newRow("usage") << "/op" << false;
+}
+
+void TestTypedCommands::noteColours()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, answer);
+    Connected c;
+    RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    InputLine(*room)->setText(typed);
+    QTest::keyClick(InputLine(*room), Qt::Key_Return);
+    QCOMPARE(LastLineColour(&room->Transcript()), answer ? chat_colors::kNote : chat_colors::kRed);
 }
 
 QTEST_MAIN(TestTypedCommands)
