@@ -1,0 +1,146 @@
+// What a room window shows of the server's answers to the user, logged in
+// through the frame against a scripted server: topic changes, the join
+// refusals, and leaving and joining again in the same window.
+#include "chat/room_window.h"
+#include "chat/transcript_view.h"
+#include "shell/login_dialog.h"
+#include "shell/main_window.h"
+#include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+#include "support/login_controls.h"
+#include "support/scripted_server.h"
+#include "support/temp_user_data.h"
+#include "support/window_controls.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The frame logged in as alice on a scripted server, with #lobby open.
+struct LoggedIn {
+    PromptRecorder prompts;
+    ShrunkTimings timings;
+    TempUserData userData;
+    ScriptedServer server;
+    MainWindow frame;
+    RoomWindow* lobby = nullptr;
+
+    // script: the server's part after the join of #lobby; "> line" is a line
+    // it waits for, "< line" one it sends.
+    explicit LoggedIn(const QStringList& script)
+    {
+        timing().defaultPort = server.Port();
+        server.Expect("user alice localhost localhost alice")
+            .Expect("nick alice")
+            .Send(":irc.test 001 alice :Welcome")
+            .Expect("lusers")
+            .Expect("join #lobby");
+        for (const QString& step : script) {
+            const std::string line = step.mid(2).toStdString();
+            if (step.startsWith(u'>'))
+                server.Expect(line);
+            else
+                server.Send(line);
+        }
+        frame.servercombo->setEditText("127.0.0.1");
+        frame.show();
+        QTimer::singleShot(0, &frame, [this] {
+            if (auto* login = frame.findChild<LoginDialog*>()) StartLogin(login, QStringLiteral("alice"));
+        });
+        frame.Connectitem->trigger();
+    }
+
+    bool Ready()
+    {
+        if (!QTest::qWaitFor([this] { return frame.CurrentNick() == QLatin1String("alice") && frame.Reader(); }, 5000))
+            return false;
+        lobby = frame.OpenRoomWindow(QStringLiteral("lobby"));
+        return true;
+    }
+
+    QList<RoomWindow*> Rooms() const
+    {
+        QList<RoomWindow*> rooms;
+        for (QWidget* child : frame.ChildWindows())
+            if (auto* room = qobject_cast<RoomWindow*>(child)) rooms << room;
+        return rooms;
+    }
+};
+
+}  // namespace
+
+class TestRoomFeedback : public QObject {
+    Q_OBJECT
+private slots:
+    void serverAnswersShowInTheRoom_data();
+    void serverAnswersShowInTheRoom();
+};
+
+void TestRoomFeedback::serverAnswersShowInTheRoom_data()
+{
+    QTest::addColumn<QStringList>("typed");   // into #lobby's input line, in order
+    QTest::addColumn<QStringList>("script");  // the server's part, see LoggedIn
+    QTest::addColumn<QString>("shown");       // a line #lobby's transcript ends up holding
+    QTest::addColumn<QString>("notShown");    // a text it never holds; empty: not checked
+    QTest::addColumn<QString>("title");       // #lobby's title afterwards
+
+    QTest::newRow("someone sets the topic")
+        << QStringList() << QStringList{"< :bob!b@h TOPIC #lobby :Beer and bratwurst"}
+        << "bob changed the topic to \"Beer and bratwurst\"" << "" << "lobby";
+    QTest::newRow("own /topic is answered")
+        << QStringList{"/topic Beer"} << QStringList{"> topic #lobby :Beer", "< :alice!a@h TOPIC #lobby :Beer"}
+        << "alice changed the topic to \"Beer\"" << "" << "lobby";
+    QTest::newRow("topic removed") << QStringList() << QStringList{"< :bob!b@h TOPIC #lobby :"}
+                                   << "bob removed the topic" << "" << "lobby";
+    QTest::newRow("topic of another room") << QStringList() << QStringList{"< :bob!b@h TOPIC #other :Elsewhere", "< :bob!b@h TOPIC #lobby :Here"}
+                                           << "bob changed the topic to \"Here\"" << "Elsewhere" << "lobby";
+    QTest::newRow("room full") << QStringList() << QStringList{"< :irc.test 471 alice #lobby :Cannot join channel (+l)"}
+                               << "Can not join this room, it is full" << "" << "lobby";
+    QTest::newRow("invitation only")
+        << QStringList() << QStringList{"< :irc.test 473 alice #lobby :Cannot join channel (+i)"}
+        << "Can not join this room, it takes invited users only" << "" << "lobby";
+    QTest::newRow("wrong key") << QStringList() << QStringList{"< :irc.test 475 alice #Lobby :Cannot join channel (+k)"}
+                               << "Can not join this room, the key is wrong" << "" << "lobby";
+    QTest::newRow("/part says so and keeps the name")
+        << QStringList{"/part"} << QStringList{"> part #lobby"} << "Talvessa: You left the room \"lobby\"" << ""
+        << "lobby";
+    QTest::newRow("lines after leaving stay out")
+        << QStringList{"/part"} << QStringList{"> part #lobby", "< :bob!b@h PRIVMSG #lobby :too late", "< :bob!b@h PRIVMSG alice :here"}
+        << "Talvessa: You left the room \"lobby\"" << "too late" << "lobby";
+    QTest::newRow("/join after /part comes back to the window")
+        << QStringList{"/part", "/join #LOBBY"} << QStringList{"> part #lobby", "> join #lobby", "< :alice!a@h JOIN #lobby"}
+        << "alice has joined the room" << "" << "lobby";
+}
+
+void TestRoomFeedback::serverAnswersShowInTheRoom()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, script);
+    QFETCH(QString, shown);
+    QFETCH(QString, notShown);
+    QFETCH(QString, title);
+    LoggedIn rig(script);
+    QVERIFY(rig.Ready());
+    QLineEdit* input = InputLine(*rig.lobby);
+    for (const QString& line : typed) {
+        input->setText(line);
+        QTest::keyClick(input, Qt::Key_Return);
+    }
+    QVERIFY2(rig.server.WaitDone(5000), rig.server.Errors().empty() ? "" : rig.server.Errors().front().c_str());
+    const auto lines = [&rig] { return rig.lobby->Transcript().toPlainText().split(u'\n'); };
+    QTRY_VERIFY2(lines().contains(shown), qPrintable(lines().join(u'|')));
+    if (!notShown.isEmpty()) {
+        // A last line through the same road shows that the lines before it were handled.
+        QTRY_VERIFY(!rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).isEmpty() ||
+                    !script.last().contains(QStringLiteral("PRIVMSG alice")));
+        QVERIFY(!rig.lobby->Transcript().toPlainText().contains(notShown));
+    }
+    QCOMPARE(rig.Rooms().size(), 1);
+    QCOMPARE(rig.lobby->Title(), title);
+}
+
+QTEST_MAIN(TestRoomFeedback)
+#include "tst_room_feedback.moc"
