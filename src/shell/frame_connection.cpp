@@ -61,6 +61,7 @@ void MainWindow::Connect()
     lifecycle_->LoggedIn();
     try {
         connection.WriteLine(sent::MemoServListLine());
+        form4_->ResetTotals();  // not the last server's, nor this one's at the last login
         connection.WriteLine(sent::LusersLine());
     } catch (const TransportError&) {
         // The server hung up right after the login: the reader notices the

@@ -35,6 +35,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
                                    [this] {
                                        ApplyDisconnectedLook();
                                        form4_->ClearRows();
+                                       form4_->ForgetServer();
                                    }});
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();

@@ -314,6 +314,20 @@ void RoomListWindow::SetTotalChannels(const QString& count) { totalchannelstxt->
 
 void RoomListWindow::SetTotalUsers(const QString& count) { totaluserstxt->setText(count); }
 
+void RoomListWindow::ResetTotals()
+{
+    SetTotalChannels(QStringLiteral("0"));
+    SetTotalUsers(QString());
+}
+
+void RoomListWindow::ForgetServer()
+{
+    HideServerPanel();
+    servertitle->setText(QStringLiteral("................................"));
+    SetTotalChannels(QString());
+    SetTotalUsers(QString());
+}
+
 void RoomListWindow::WriteLine(const std::string& line)
 {
     if (!connection_) throw TransportError("Not connected.");
@@ -325,6 +339,9 @@ void RoomListWindow::Button6Click()
     HideServerPanel();
     ClearRows();
     WriteLine(sent::ListLine());
+    // The totals are read again with the list: the panel shows them fresh.
+    ResetTotals();
+    WriteLine(sent::LusersLine());
 }
 
 void RoomListWindow::Button1Click()

@@ -19,7 +19,7 @@
 
 namespace {
 
-// The frame logged in as alice on a scripted server, with #lobby open.
+// The frame logged in as alice on a scripted server.
 struct LoggedIn {
     PromptRecorder prompts;
     ShrunkTimings timings;
@@ -28,16 +28,15 @@ struct LoggedIn {
     MainWindow frame;
     RoomWindow* lobby = nullptr;
 
-    // script: the server's part after the join of #lobby; "> line" is a line
-    // it waits for, "< line" one it sends.
+    // script: the server's part after the login; "> line" is a line it waits
+    // for, "< line" one it sends.
     explicit LoggedIn(const QStringList& script)
     {
         timing().defaultPort = server.Port();
         server.Expect("user alice localhost localhost alice")
             .Expect("nick alice")
             .Send(":irc.test 001 alice :Welcome")
-            .Expect("lusers")
-            .Expect("join #lobby");
+            .Expect("lusers");
         for (const QString& step : script) {
             const std::string line = step.mid(2).toStdString();
             if (step.startsWith(u'>'))
@@ -53,11 +52,12 @@ struct LoggedIn {
         frame.Connectitem->trigger();
     }
 
-    bool Ready()
+    // Logged in; with #lobby opened when asked.
+    bool Ready(bool openLobby)
     {
         if (!QTest::qWaitFor([this] { return frame.CurrentNick() == QLatin1String("alice") && frame.Reader(); }, 5000))
             return false;
-        lobby = frame.OpenRoomWindow(QStringLiteral("lobby"));
+        if (openLobby) lobby = frame.OpenRoomWindow(QStringLiteral("lobby"));
         return true;
     }
 
@@ -77,6 +77,8 @@ class TestRoomFeedback : public QObject {
 private slots:
     void serverAnswersShowInTheRoom_data();
     void serverAnswersShowInTheRoom();
+    void serverPanel_data();
+    void serverPanel();
 };
 
 void TestRoomFeedback::serverAnswersShowInTheRoom_data()
@@ -122,8 +124,8 @@ void TestRoomFeedback::serverAnswersShowInTheRoom()
     QFETCH(QString, shown);
     QFETCH(QString, notShown);
     QFETCH(QString, title);
-    LoggedIn rig(script);
-    QVERIFY(rig.Ready());
+    LoggedIn rig(QStringList{"> join #lobby"} + script);
+    QVERIFY(rig.Ready(true));
     QLineEdit* input = InputLine(*rig.lobby);
     for (const QString& line : typed) {
         input->setText(line);
@@ -140,6 +142,50 @@ void TestRoomFeedback::serverAnswersShowInTheRoom()
     }
     QCOMPARE(rig.Rooms().size(), 1);
     QCOMPARE(rig.lobby->Title(), title);
+}
+
+void TestRoomFeedback::serverPanel_data()
+{
+    // The room list's server panel: its totals are the server's of now.
+    QTest::addColumn<QString>("action");    // "load" (Load Full Room List, then the room-list button) or "disconnect"
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("rooms");
+    QTest::addColumn<QString>("users");
+    QTest::addColumn<bool>("panelShown");
+    const QStringList login{"< :irc.test 254 alice 5 :channels formed", "< :irc.test 255 alice :I have 7 clients and 1 servers"};
+    QTest::newRow("loading the list reads the totals again")
+        << "load" << login + QStringList{"> LIST", "> lusers", "< :irc.test 254 alice 9 :channels formed", "< :irc.test 255 alice :I have 11 clients and 1 servers"}
+        << "9" << "11" << true;
+    QTest::newRow("no room count when the rooms are gone")
+        << "load" << login + QStringList{"> LIST", "> lusers", "< :irc.test 255 alice :I have 2 clients and 1 servers"}
+        << "0" << "2" << true;
+    QTest::newRow("disconnect hides the panel and its totals")
+        << "disconnect" << login + QStringList{"> quit"} << "" << "" << false;
+}
+
+void TestRoomFeedback::serverPanel()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, script);
+    QFETCH(QString, rooms);
+    QFETCH(QString, users);
+    QFETCH(bool, panelShown);
+    LoggedIn rig(script);
+    QVERIFY(rig.Ready(false));
+    RoomListWindow* list = rig.frame.Form4();
+    QTRY_COMPARE(list->totaluserstxt->text(), QStringLiteral("7"));
+    if (action == QLatin1String("load")) {
+        QTest::mouseClick(list->Button6, Qt::LeftButton);
+        QVERIFY(rig.server.WaitDone(5000));
+        QTRY_COMPARE(list->totaluserstxt->text(), users);
+        rig.frame.roomlistbtn->click();
+    } else {
+        rig.frame.Connectitem->trigger();
+        QTRY_COMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    }
+    QCOMPARE(list->totalchannelstxt->text(), rooms);
+    QCOMPARE(list->totaluserstxt->text(), users);
+    QCOMPARE(list->serverstat->isVisibleTo(list), panelShown);
 }
 
 QTEST_MAIN(TestRoomFeedback)
