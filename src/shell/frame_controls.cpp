@@ -183,7 +183,10 @@ void MainWindow::BuildWindow()
                                            Qt::WindowMinMaxButtonsHint);  // the styles draw "close" with the system menu
     ChildFrame::DropCloseKeys(roomListFrame);
     roomListFrame->resize(483, 430);
-    connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [roomListFrame] {
+    // The user's going to the room list gives it its working size; another
+    // window closing never moves or resizes it (it may sit in a tiling).
+    connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [this, roomListFrame] {
+        if (windows_->WindowClosing()) return;
         if (!roomListFrame->isMaximized() && !roomListFrame->isMinimized()) roomListFrame->resize(544, 430);
     });
     form4_->show();

@@ -86,6 +86,8 @@ private slots:
     void captionFollowsMaximisedChildWhoseTitleEmpties();
     void closingActivatesWindowBefore_data();
     void closingActivatesWindowBefore();
+    void closingMovesNoOtherWindow_data();
+    void closingMovesNoOtherWindow();
     void roomRoadsFindOpenWindow_data();
     void roomRoadsFindOpenWindow();
 };
@@ -423,6 +425,45 @@ void TestFrameWindow::closingActivatesWindowBefore()
     QTRY_COMPARE(frame.CurrentChild(), before);
     QTest::qWait(20);
     QCOMPARE(frame.CurrentChild(), before);
+}
+
+void TestFrameWindow::closingMovesNoOtherWindow_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("private, Ctrl+W") << "private" << "ctrl+w";
+    QTest::newRow("private, close box") << "private" << "close box";
+    QTest::newRow("room, Ctrl+W") << "room" << "ctrl+w";
+}
+
+void TestFrameWindow::closingMovesNoOtherWindow()
+{
+    // Tiled, then a window opened and closed again: the room list, which the
+    // area activates in its place, keeps the tile it had.
+    QFETCH(QString, kind);
+    QFETCH(QString, how);
+    PromptRecorder prompts;
+    MainWindow frame;
+    frame.resize(900, 700);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    frame.NewRoomWindow();
+    QMdiSubWindow* roomList = SubOf(frame.Form4());
+    frame.BringToFront(frame.Form4());
+    frame.WindowTileItem->trigger();
+    const QRect tile = roomList->geometry();
+    QVERIFY(tile.size() != QSize(544, 430));  // a tile, not the size the room list takes when the user goes to it
+    QWidget* closing = kind == QLatin1String("room") ? static_cast<QWidget*>(frame.NewRoomWindow())
+                                                     : frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
+    frame.BringToFront(closing);
+    if (how == QLatin1String("close box"))
+        SubOf(closing)->close();
+    else
+        QTest::keySequence(&frame, QKeySequence::Close);
+    QTRY_VERIFY(!frame.ChildWindows().contains(closing));
+    QTRY_COMPARE(frame.CurrentChild(), static_cast<QWidget*>(frame.Form4()));
+    QTest::qWait(20);
+    QCOMPARE(roomList->geometry(), tile);
 }
 
 void TestFrameWindow::roomRoadsFindOpenWindow_data()
