@@ -28,7 +28,9 @@ public:
     ~LoginDialog() override;
 
     // The connection to log in on (the frame's), set before the dialog is shown.
-    void SetConnection(LineConnection* connection) { connection_ = connection; }
+    // The connection, aimed at its server already: the nick and the guest
+    // box of the last login on that server come back.
+    void SetConnection(LineConnection* connection);
     LineConnection* Connection() const { return connection_; }
     // True once a try has succeeded (the dialog then closed itself).
     bool LoggedIn() const { return loggedIn_; }
@@ -58,6 +60,7 @@ private:
     void FinishLogin();
     void FinishLogin(const QString& failureMessage, bool error);
     void Log(const QString& line);
+    QString ServerKey() const;  // the server as the remembered logins know it
     void ShowProgress(const QString& text);
 
     MainWindow* frame_;

@@ -81,6 +81,8 @@ private slots:
     void largeGreetingsAreRead_data();
     void largeGreetingsAreRead();
     void windowShowsTheLoginWhileItHappens();
+    void nextLoginRemembersNickAndGuestBox_data();
+    void nextLoginRemembersNickAndGuestBox();
 };
 
 void TestLoginDialog::controlsAtStart()
@@ -462,4 +464,43 @@ void TestLoginDialog::windowShowsTheLoginWhileItHappens()
 }
 
 QTEST_MAIN(TestLoginDialog)
+void TestLoginDialog::nextLoginRemembersNickAndGuestBox_data()
+{
+    QTest::addColumn<bool>("guest");
+    QTest::addColumn<QString>("aim");  // the next login's server: "same", "other port", "other host"
+    QTest::addColumn<QString>("nick");  // the next dialog's nick
+    QTest::newRow("guest, same server") << true << "same" << "dora";
+    QTest::newRow("registered, same server") << false << "same" << "dora";
+    QTest::newRow("server in other letter case") << false << "upper case" << "dora";
+    QTest::newRow("other port") << true << "other port" << "";
+    QTest::newRow("other host") << true << "other host" << "";
+}
+
+void TestLoginDialog::nextLoginRemembersNickAndGuestBox()
+{
+    QFETCH(bool, guest);
+    QFETCH(QString, aim);
+    QFETCH(QString, nick);
+    LoginRig rig;
+    rig.Fill(QStringLiteral("dora"), guest ? QString() : QStringLiteral("sesame"), guest);
+    rig.ClickOk();
+    rig.dialog.Abandon();
+    if (aim == QLatin1String("other port")) rig.frame.connection_.SetPort(rig.server.Port() + 1);
+    if (aim == QLatin1String("other host")) rig.frame.connection_.SetHost("127.0.0.2");
+    if (aim == QLatin1String("upper case")) {
+        // Remembered under the name the user typed: the same name in other letters is the same server.
+        LoginDialog first(&rig.frame);
+        rig.frame.connection_.SetHost("localhost");
+        first.SetConnection(&rig.frame.connection_);
+        StartLogin(&first, QStringLiteral("dora"), guest ? QString() : QStringLiteral("sesame"));
+        first.Abandon();
+        rig.frame.connection_.SetHost("LOCALHOST");
+    }
+    LoginDialog next(&rig.frame);
+    next.SetConnection(&rig.frame.connection_);
+    QCOMPARE(Field(&next, "nickEdit")->text(), nick);
+    QCOMPARE(GuestBox(&next)->isChecked(), !nick.isEmpty() && guest);
+    QVERIFY(Field(&next, "passwordEdit")->text().isEmpty());  // never remembered
+}
+
 #include "tst_login_dialog.moc"
