@@ -73,6 +73,8 @@ void MainWindow::Connect()
     form4_->ShowServerPanel();
     lifecycle_->RejoinRooms();
     emit LoggedIn();
+    // Said once, where the user sees it: the server log alone would hide it.
+    if (!dialog.ServiceNote().isEmpty()) prompts().Information(this, dialog.ServiceNote());
 }
 
 void MainWindow::Options1Click() { lists_->ShowOptions(); }

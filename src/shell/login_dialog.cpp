@@ -12,6 +12,7 @@
 #include "protocol/stream/line_connection.h"
 #include "shell/certificate_prompt.h"
 #include "shell/login_memory.h"
+#include "shell/nick_service_note.h"
 #include "shell/fixed_dialog.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
@@ -256,7 +257,10 @@ void LoginDialog::onOkClicked()
 
 void LoginDialog::ShowStep(const ExchangeStep& step)
 {
-    for (const std::string& line : step.log) Log(FromWire(line));
+    for (const std::string& line : step.log) {
+        Log(FromWire(line));
+        if (serviceNote_.isEmpty() && guestBox_->isChecked()) serviceNote_ = RegisteredNickNote(line);
+    }
     if (!step.progress.empty()) ShowProgress(FromWire(step.progress));
     // The frame looks connected from the welcome on, never before it.
     if (step.welcomed) frame_->Lifecycle().LoginWelcomed();

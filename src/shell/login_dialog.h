@@ -34,6 +34,9 @@ public:
     LineConnection* Connection() const { return connection_; }
     // True once a try has succeeded (the dialog then closed itself).
     bool LoggedIn() const { return loggedIn_; }
+    // What the nick service said of a guest's nick during the login (that
+    // it is registered), for the frame to show once; empty when nothing.
+    const QString& ServiceNote() const { return serviceNote_; }
     // True while a login runs; Cancel, Escape and the close box call it off.
     bool Busy() const { return busy_; }
     // The frame is closing: any exchange (this dialog's or its registration
@@ -81,6 +84,7 @@ private:
     bool busy_ = false;
     bool abandoned_ = false;
     bool loggedIn_ = false;
+    QString serviceNote_;
     QPointer<RegistrationDialog> registration_;  // while the registration dialog is open
     LogBatch log_;          // the server log's share of this dialog, in blocks
     QTimer logFlush_;       // hands the block over once the lines at hand are logged

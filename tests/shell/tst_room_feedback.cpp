@@ -1,6 +1,7 @@
 // What a room window shows of the server's answers to the user, logged in
 // through the frame against a scripted server: topic changes, the join
-// refusals, and leaving and joining again in the same window.
+// refusals, and leaving and joining again in the same window; the room
+// list's server panel; the nick service's word to a guest.
 #include "chat/room_window.h"
 #include "chat/transcript_view.h"
 #include "shell/login_dialog.h"
@@ -29,14 +30,15 @@ struct LoggedIn {
     RoomWindow* lobby = nullptr;
 
     // script: the server's part after the login; "> line" is a line it waits
-    // for, "< line" one it sends.
-    explicit LoggedIn(const QStringList& script)
+    // for, "< line" one it sends. greeting: lines sent right after the welcome.
+    explicit LoggedIn(const QStringList& script, const QStringList& greeting = {})
     {
         timing().defaultPort = server.Port();
         server.Expect("user alice localhost localhost alice")
             .Expect("nick alice")
-            .Send(":irc.test 001 alice :Welcome")
-            .Expect("lusers");
+            .Send(":irc.test 001 alice :Welcome");
+        for (const QString& line : greeting) server.Send(line.toStdString());
+        server.Expect("lusers");
         for (const QString& step : script) {
             const std::string line = step.mid(2).toStdString();
             if (step.startsWith(u'>'))
@@ -79,6 +81,8 @@ private slots:
     void serverAnswersShowInTheRoom();
     void serverPanel_data();
     void serverPanel();
+    void guestHearsOfARegisteredNick_data();
+    void guestHearsOfARegisteredNick();
 };
 
 void TestRoomFeedback::serverAnswersShowInTheRoom_data()
@@ -186,6 +190,29 @@ void TestRoomFeedback::serverPanel()
     QCOMPARE(list->totalchannelstxt->text(), rooms);
     QCOMPARE(list->totaluserstxt->text(), users);
     QCOMPARE(list->serverstat->isVisibleTo(list), panelShown);
+}
+
+void TestRoomFeedback::guestHearsOfARegisteredNick_data()
+{
+    QTest::addColumn<QString>("notice");  // sent in the login's greeting
+    QTest::addColumn<QString>("told");    // the one box shown after the login; empty: none
+    QTest::newRow("atheme") << ":NickServ!NickServ@services. NOTICE alice :This nickname is registered. Please choose a different nickname, or identify via /msg NickServ identify <password>"
+                            << "Your nick is registered to someone else. NickServ says: This nickname is registered. Please choose a different nickname, or identify via /msg NickServ identify <password>";
+    QTest::newRow("anope, with formatting") << ":NickServ!s@services NOTICE alice :This nick is registered and protected. If it is your nick, type \x02/msg NickServ IDENTIFY \x1fpassword\x1f\x02."
+                                            << "Your nick is registered to someone else. NickServ says: This nick is registered and protected. If it is your nick, type /msg NickServ IDENTIFY password.";
+    QTest::newRow("another NickServ notice") << ":NickServ!s@services NOTICE alice :Welcome to the network" << "";
+    QTest::newRow("the same words from a user") << ":mallory!m@h NOTICE alice :This nickname is registered" << "";
+}
+
+void TestRoomFeedback::guestHearsOfARegisteredNick()
+{
+    QFETCH(QString, notice);
+    QFETCH(QString, told);
+    LoggedIn rig({}, {notice});
+    QVERIFY(rig.Ready(false));
+    QStringList boxes;
+    for (const PromptRecorder::Record& record : rig.prompts.records) boxes << record.kind + u':' + record.text;
+    QCOMPARE(boxes, told.isEmpty() ? QStringList() : QStringList{QStringLiteral("information:") + told});
 }
 
 QTEST_MAIN(TestRoomFeedback)
