@@ -2,11 +2,14 @@
 #include "chat/find_bar.h"
 #include "chat/renderer.h"
 #include "chat/room_window.h"
+#include "chat/transcript_links.h"
 #include "chat/transcript_view.h"
 #include "support/window_controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusTipEvent>
+#include <QToolTip>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QTextBlock>
@@ -20,6 +23,8 @@ private slots:
     void find();
     void closingGivesTheKeyboardBack_data();
     void closingGivesTheKeyboardBack();
+    void hoveredLinkShowsItsTarget_data();
+    void hoveredLinkShowsItsTarget();
     void renderedLinks_data();
     void renderedLinks();
 };
@@ -116,6 +121,65 @@ void TestFindBar::closingGivesTheKeyboardBack()
     QVERIFY(!bar->isVisible());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("hi"));
     QCOMPARE(InputLine(window)->text(), QStringLiteral("hi"));
+}
+
+namespace {
+
+// Stands for the frame: keeps the last status tip that reached it.
+class StatusTipCatcher : public QWidget {
+public:
+    QString tip = QStringLiteral("none yet");
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::StatusTip) {
+            tip = static_cast<QStatusTipEvent*>(event)->tip();
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+}  // namespace
+
+void TestFindBar::hoveredLinkShowsItsTarget_data()
+{
+    QTest::addColumn<QString>("text");   // rendered into the transcript; its link starts at 3
+    QTest::addColumn<QString>("target");  // as the tooltip and the status bar show it
+    QTest::newRow("plain") << "go http://a.example/x" << "http://a.example/x";
+    QTest::newRow("look-alike host") << QString::fromUtf8("go https://аррӏе.com/") << "https://xn--80ak6aa92e.com/";
+    QTest::newRow("direction control") << QString::fromUtf8("go https://apple.com/\u202Egnp.exe")
+                                       << "https://apple.com/%E2%80%AEgnp.exe";
+}
+
+void TestFindBar::hoveredLinkShowsItsTarget()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, target);
+    StatusTipCatcher frame;
+    auto* view = new TranscriptView(&frame);
+    FollowLinks(*view, [] { return nullptr; });
+    view->resize(400, 200);
+    MoveToAppendPosition(*view);
+    RenderFormatted(*view, text + QStringLiteral("\n\nplain text"), RenderMode::Incoming);
+    frame.resize(400, 200);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTextCursor at(view->document());
+    at.setPosition(5);
+    const QPoint onLink = view->cursorRect(at).center();
+    at.movePosition(QTextCursor::End);
+    const QPoint offLink = view->cursorRect(at).center() + QPoint(5, 0);
+    QVERIFY(!view->anchorAt(onLink).isEmpty());
+
+    QTest::mouseMove(view->viewport(), onLink);
+    QTRY_COMPARE(frame.tip, target);
+    QHelpEvent help(QEvent::ToolTip, onLink, view->viewport()->mapToGlobal(onLink));
+    QApplication::sendEvent(view->viewport(), &help);
+    QCOMPARE(QToolTip::text(), target);
+    QTest::mouseMove(view->viewport(), offLink);
+    QTRY_COMPARE(frame.tip, QString());  // the frame's own hint comes back
 }
 
 void TestFindBar::renderedLinks_data()
