@@ -2,6 +2,7 @@
 // the hidden emoticon pictures, with their hints and their start state.
 #include "shell/main_window.h"
 #include "shell/tls_switch.h"
+#include "shell/window_tabs.h"
 
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
@@ -160,6 +161,7 @@ void MainWindow::BuildWindow()
     connect(windows_, &ChildWindowRegistry::IgnorePartner, this, [this](const QString& nick) { IgnoreForGood(nick, this); });
 
     BuildMenus();
+    windowTabs_ = new WindowTabs(mdiArea_, Window1, this, [this](QWidget* child) { BringToFront(child); });
     lists_ = new UserLists(*this, this, Favorites1, Buddies1);
     BuildToolBar();
     BuildStatusBar();

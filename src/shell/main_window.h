@@ -38,6 +38,7 @@ class QToolButton;
 class AboutBox;
 class RoomListWindow;
 class UserInfoWindow;
+class WindowTabs;
 class ReaderThread;
 
 // The frame window that holds every other window of the program.
@@ -54,6 +55,8 @@ public:
     // --- The pieces the frame hands its work to ---
     ConnectionLifecycle& Lifecycle() const { return *lifecycle_; }
     ChildWindowRegistry& Windows() const { return *windows_; }
+    // Floating windows or tabs, and the keys from window to window.
+    WindowTabs& Tabs() const { return *windowTabs_; }
     UserLists& Lists() const { return *lists_; }
     InvitationPrompts& Invitations() const { return *invitations_; }
 
@@ -220,6 +223,7 @@ private:
 
     std::unique_ptr<ConnectionLifecycle> lifecycle_;  // goes before the connection it serves
     ChildWindowRegistry* windows_ = nullptr;           // children
+    WindowTabs* windowTabs_ = nullptr;
     UserLists* lists_ = nullptr;
     InvitationPrompts* invitations_ = nullptr;
     PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait

@@ -12,6 +12,7 @@
 #include "shell/main_window.h"
 #include "shell/product_info.h"
 #include "shell/shell_test_support.h"
+#include "shell/window_tabs.h"
 #include "side/invitation_prompt.h"
 #include "side/room_list_model.h"
 #include "support/connected_frame.h"
@@ -31,6 +32,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -88,6 +90,9 @@ private slots:
     void closingActivatesWindowBefore();
     void closingMovesNoOtherWindow_data();
     void closingMovesNoOtherWindow();
+    void keysGoFromWindowToWindow_data();
+    void keysGoFromWindowToWindow();
+    void windowsAsTabs();
     void roomRoadsFindOpenWindow_data();
     void roomRoadsFindOpenWindow();
 };
@@ -194,7 +199,8 @@ void TestFrameWindow::menus()
     QCOMPARE(Texts(frame.MainMenu1->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
     QCOMPARE(Texts(frame.File1->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
     QCOMPARE(Texts(frame.Window1->actions()),
-             (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange"}));
+             (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange", "-",
+                          "Show Windows as Ta&bs"}));
     QCOMPARE(Texts(frame.Help1->actions()),
              (QStringList{"Check for Updated Version", product::kWebSiteName, "-", "&About..."}));
     QVERIFY(frame.Favorites1->actions().isEmpty());
@@ -247,18 +253,18 @@ void TestFrameWindow::windowMenuListsChildren()
     frame.Windows().Add(Child("lounge"));
     QMdiSubWindow* second = frame.Windows().Add(Child("bob"));
     emit frame.Window1->aboutToShow();
-    QStringList listed = Texts(frame.Window1->actions()).mid(6);  // after the five items and a separator
+    QStringList listed = Texts(frame.Window1->actions()).mid(8);  // after the six items and two separators
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge", "&3 bob"}));
-    QAction* lounge = frame.Window1->actions().at(7);
+    QAction* lounge = frame.Window1->actions().at(9);
     QVERIFY(!lounge->isChecked());
-    QVERIFY(frame.Window1->actions().at(8)->isChecked());  // the active one
+    QVERIFY(frame.Window1->actions().at(10)->isChecked());  // the active one
     lounge->trigger();
     QCOMPARE(frame.MdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("lounge"));
 
     second->close();
     QTest::qWait(0);
     emit frame.Window1->aboutToShow();
-    listed = Texts(frame.Window1->actions()).mid(6);
+    listed = Texts(frame.Window1->actions()).mid(8);
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge"}));
 }
 
@@ -464,6 +470,74 @@ void TestFrameWindow::closingMovesNoOtherWindow()
     QTRY_COMPARE(frame.CurrentChild(), static_cast<QWidget*>(frame.Form4()));
     QTest::qWait(20);
     QCOMPARE(roomList->geometry(), tile);
+}
+
+void TestFrameWindow::keysGoFromWindowToWindow_data()
+{
+    // The windows, in the Window menu's order: the room list, amy, bob, cid.
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("Alt+1") << "cid" << QKeySequence(Qt::ALT | Qt::Key_1) << "room list";
+    QTest::newRow("Alt+3") << "amy" << QKeySequence(Qt::ALT | Qt::Key_3) << "bob";
+    QTest::newRow("Alt+9 without a ninth") << "bob" << QKeySequence(Qt::ALT | Qt::Key_9) << "bob";
+    QTest::newRow("Ctrl+PgDn") << "amy" << QKeySequence(Qt::CTRL | Qt::Key_PageDown) << "bob";
+    QTest::newRow("Ctrl+PgDn goes round") << "cid" << QKeySequence(Qt::CTRL | Qt::Key_PageDown) << "room list";
+    QTest::newRow("Ctrl+PgUp") << "bob" << QKeySequence(Qt::CTRL | Qt::Key_PageUp) << "amy";
+    QTest::newRow("Ctrl+PgUp goes round") << "room list" << QKeySequence(Qt::CTRL | Qt::Key_PageUp) << "cid";
+}
+
+void TestFrameWindow::keysGoFromWindowToWindow()
+{
+    QFETCH(QString, from);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, to);
+    PromptRecorder prompts;
+    MainWindow frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QMap<QString, QWidget*> windows{{QStringLiteral("room list"), frame.Form4()}};
+    for (const char* nick : {"amy", "bob", "cid"})
+        windows[QLatin1String(nick)] = frame.OpenPrivateWindowFromUser(QLatin1String(nick));
+    frame.BringToFront(windows.value(from));
+    // Typed where the user types: in the active window's input line, or in the room list.
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &frame;
+    QTest::keySequence(focus, keys);
+    QCOMPARE(frame.CurrentChild(), windows.value(to));
+}
+
+void TestFrameWindow::windowsAsTabs()
+{
+    PromptRecorder prompts;
+    {
+        MainWindow frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QWidget* amy = frame.OpenPrivateWindowFromUser(QStringLiteral("amy"));
+        QWidget* bob = frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
+        auto* item = frame.findChild<QAction*>(QStringLiteral("WindowTabsItem"));
+        QVERIFY(item && !item->isChecked());
+        item->trigger();
+        QCOMPARE(frame.MdiArea()->viewMode(), QMdiArea::TabbedView);
+        auto* tabs = frame.MdiArea()->findChild<QTabBar*>(QStringLiteral("windowTabs"));
+        QVERIFY(tabs && tabs->tabsClosable());
+        QCOMPARE(tabs->count(), 3);
+        // A middle click on amy's tab closes amy.
+        const int amyTab = 1;
+        QCOMPARE(tabs->tabText(amyTab), amy->windowTitle());
+        QTest::mouseClick(tabs, Qt::MiddleButton, Qt::NoModifier, tabs->tabRect(amyTab).center());
+        QTRY_VERIFY(!frame.ChildWindows().contains(amy));
+        QVERIFY(frame.ChildWindows().contains(bob));
+    }
+    {
+        // Remembered for the next run; and back to floating windows.
+        MainWindow frame;
+        QCOMPARE(frame.MdiArea()->viewMode(), QMdiArea::TabbedView);
+        frame.Tabs().SetTabbed(false);
+        QCOMPARE(frame.MdiArea()->viewMode(), QMdiArea::SubWindowView);
+    }
+    MainWindow frame;
+    QCOMPARE(frame.MdiArea()->viewMode(), QMdiArea::SubWindowView);
 }
 
 void TestFrameWindow::roomRoadsFindOpenWindow_data()
