@@ -3,6 +3,7 @@
 #include "shell/main_window.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
+#include "shell/tls_status.h"
 #include "shell/tls_switch.h"
 #include "shell/user_lists.h"
 
@@ -92,6 +93,7 @@ void MainWindow::ApplyConnectedLook()
     roomlistbtn->setEnabled(true);
     Options1->setEnabled(true);
     StatusPanel1->setText(QStringLiteral("Connected"));
+    tlsStatus_->ShowConnection(connection_.Certificate());
     lists_->SetIgnoreList(QStringList());
 }
 
@@ -108,6 +110,7 @@ void MainWindow::ApplyDisconnectedLook()
     roomlistbtn->setEnabled(false);
     Options1->setEnabled(false);
     StatusPanel1->setText(QStringLiteral("Not Connected"));
+    tlsStatus_->Clear();
     lists_->SetIgnoreList(QStringList());
 }
 

@@ -1,6 +1,7 @@
 // The frame window's controls: menus, tool bar, status bar, away panel and
 // the hidden emoticon pictures, with their hints and their start state.
 #include "shell/main_window.h"
+#include "shell/tls_status.h"
 #include "shell/tls_switch.h"
 #include "shell/window_tabs.h"
 
@@ -341,6 +342,8 @@ void MainWindow::BuildStatusBar()
     StatusPanel0 = MakePanel(StatusBar, "StatusPanel0", 485);
     StatusPanel1 = MakePanel(StatusBar, "StatusPanel1", 100);
     StatusPanel2 = MakePanel(StatusBar, "StatusPanel2", 50);  // drawn by its owner, which draws nothing
+    tlsStatus_ = new TlsStatus(StatusBar);
+    StatusBar->addPermanentWidget(tlsStatus_);
 }
 
 void MainWindow::BuildAwayPanel()

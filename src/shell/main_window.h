@@ -38,6 +38,7 @@ class QToolButton;
 class AboutBox;
 class RoomListWindow;
 class UserInfoWindow;
+class TlsStatus;
 class WindowTabs;
 class ReaderThread;
 
@@ -224,6 +225,7 @@ private:
     std::unique_ptr<ConnectionLifecycle> lifecycle_;  // goes before the connection it serves
     ChildWindowRegistry* windows_ = nullptr;           // children
     WindowTabs* windowTabs_ = nullptr;
+    TlsStatus* tlsStatus_ = nullptr;  // the status bar's mark of a TLS connection
     UserLists* lists_ = nullptr;
     InvitationPrompts* invitations_ = nullptr;
     PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait

@@ -28,7 +28,11 @@ void TestTlsSwitch::followsHost_data()
     QTest::newRow("kept for its host") << QStringList{"a.example - off", "a.example click on", "b.example - off",
                                                        "a.example - on"};
     QTest::newRow("same host in other forms") << QStringList{"a.example click on", "b.example - off",
-                                                              "A.Example:7000 - on", "irc://a.example - on"};
+                                                              "A.Example:7000 - on", "a.example:6697 - on"};
+    QTest::newRow("ircs:// says on") << QStringList{"b.example - off", "ircs://b.example - on", "b.example - off"};
+    QTest::newRow("irc:// says off") << QStringList{"a.example click on", "irc://a.example - off", "a.example - on"};
+    QTest::newRow("the link's scheme is not kept for the host")
+        << QStringList{"ircs://a.example:7000 - on", "IRCS://b.example - on", "a.example - off"};
     QTest::newRow("switched off is forgotten") << QStringList{"a.example click on", "a.example click off",
                                                                "b.example - off", "a.example - off"};
     QTest::newRow("each host its own") << QStringList{"a.example click on", "b.example click on",
@@ -52,6 +56,9 @@ void TestTlsSwitch::followsHost()
         frame.servercombo->setEditText(parts[0]);
         if (parts[1] == "click") frame.tlsbtn->click();
         QVERIFY2(frame.tlsbtn->isChecked() == (parts[2] == "on"), qPrintable(step));
+        // Its state in words, not only in a faint frame; a scheme leaves no choice.
+        QCOMPARE(frame.tlsbtn->text(), parts[2] == "on" ? QStringLiteral("TLS on") : QStringLiteral("TLS off"));
+        QCOMPARE(frame.tlsbtn->isEnabled(), !parts[0].contains(QStringLiteral("://")));
     }
     // The next frame finds what was kept.
     MainWindow next;
