@@ -121,8 +121,6 @@ private slots:
     void hostOnlyEntriesArePresent();
     void rowsNeverOverlap_data();
     void typingReplacesTheSelectorPrompt();
-    void typedRoomIsJoinedAsTyped_data();
-    void typedRoomIsJoinedAsTyped();
     void rowsNeverOverlap();
 
 private:
@@ -781,44 +779,6 @@ void TestRoomWindow::typingReplacesTheSelectorPrompt()
     QTRY_VERIFY(Control<QComboBox>(*window, "roomSelector")->lineEdit()->hasSelectedText());
     QTest::keyClicks(Control<QComboBox>(*window, "roomSelector"), QStringLiteral("linux"));
     QCOMPARE(Control<QComboBox>(*window, "roomSelector")->currentText(), QStringLiteral("linux"));
-}
-
-void TestRoomWindow::typedRoomIsJoinedAsTyped_data()
-{
-    // The country list offers what matches; Enter joins the text as typed.
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("pickFirstOffer");  // Down into the offers before Enter
-    QTest::addColumn<QString>("sent");
-    QTest::newRow("start of a country") << "a" << false << "join #a";
-    QTest::newRow("start of a country, other case") << "germ" << false << "join #germ";
-    QTest::newRow("a whole country") << "Germany" << false << "join #Germany";
-    QTest::newRow("no country") << "linux" << false << "join #linux";
-    QTest::newRow("offer picked") << "germ" << true << "join #Germany";
-}
-
-void TestRoomWindow::typedRoomIsJoinedAsTyped()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, pickFirstOffer);
-    QFETCH(QString, sent);
-    Connected c;
-    c.frame.show();
-    c.frame.activateWindow();
-    RoomWindow* window = c.frame.NewRoomWindow();
-    QComboBox* selector = Control<QComboBox>(*window, "roomSelector");
-    selector->setFocus();
-    QTRY_VERIFY(selector->lineEdit()->hasSelectedText());
-    QTest::keyClicks(selector, typed);
-    QCOMPARE(selector->currentText(), typed);
-    // The key goes where a real one would: to the offers' list when it shows.
-    QWidget* popup = selector->completer()->popup();
-    if (pickFirstOffer)
-        QTest::keyClick(popup, Qt::Key_Down);
-    QTest::keyPress(popup->isVisible() ? popup : static_cast<QWidget*>(selector), Qt::Key_Return);
-    QVERIFY(!popup->isVisible());
-    QTest::keyRelease(selector, Qt::Key_Return);
-    const QStringList lines = c.Sent();
-    QCOMPARE(lines, QStringList{sent});
 }
 
 QTEST_MAIN(TestRoomWindow)

@@ -15,6 +15,9 @@
 #include "support/window_controls.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -60,6 +63,8 @@ private slots:
     void joinBringsAnOpenRoomToTheFront();
     void noteColours_data();
     void noteColours();
+    void typedRoomIsJoinedAsTyped_data();
+    void typedRoomIsJoinedAsTyped();
 
 private:
     QTemporaryDir root_;
@@ -299,6 +304,44 @@ void TestTypedCommands::noteColours()
     InputLine(*room)->setText(typed);
     QTest::keyClick(InputLine(*room), Qt::Key_Return);
     QCOMPARE(LastLineColour(&room->Transcript()), answer ? chat_colors::kNote : chat_colors::kRed);
+}
+
+void TestTypedCommands::typedRoomIsJoinedAsTyped_data()
+{
+    // The country list offers what matches; Enter joins the text as typed.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("pickFirstOffer");  // Down into the offers before Enter
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("start of a country") << "a" << false << "join #a";
+    QTest::newRow("start of a country, other case") << "germ" << false << "join #germ";
+    QTest::newRow("a whole country") << "Germany" << false << "join #Germany";
+    QTest::newRow("no country") << "linux" << false << "join #linux";
+    QTest::newRow("offer picked") << "germ" << true << "join #Germany";
+}
+
+void TestTypedCommands::typedRoomIsJoinedAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, pickFirstOffer);
+    QFETCH(QString, sent);
+    Connected c;
+    c.frame.show();
+    c.frame.activateWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
+    QComboBox* selector = Control<QComboBox>(*window, "roomSelector");
+    selector->setFocus();
+    QTRY_VERIFY(selector->lineEdit()->hasSelectedText());
+    QTest::keyClicks(selector, typed);
+    QCOMPARE(selector->currentText(), typed);
+    // The key goes where a real one would: to the offers' list when it shows.
+    QWidget* popup = selector->completer()->popup();
+    if (pickFirstOffer)
+        QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyPress(popup->isVisible() ? popup : static_cast<QWidget*>(selector), Qt::Key_Return);
+    QVERIFY(!popup->isVisible());
+    QTest::keyRelease(selector, Qt::Key_Return);
+    const QStringList lines = c.Sent();
+    QCOMPARE(lines, QStringList{sent});
 }
 
 QTEST_MAIN(TestTypedCommands)
