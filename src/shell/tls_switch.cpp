@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 
+#include <algorithm>
+
 namespace {
 
 QString Key(const QString& host) { return QStringLiteral("TlsByHost/") + host; }
@@ -30,7 +32,11 @@ TlsSwitch::TlsSwitch(QComboBox* serverBox, QWidget* parent) : QToolButton(parent
     connect(box_, &QComboBox::currentTextChanged, this, &TlsSwitch::FollowBox);
     connect(this, &QToolButton::toggled, this, &TlsSwitch::Remember);
     connect(this, &QToolButton::toggled, this, &TlsSwitch::ShowState);
+    // As wide as its wider state, so the buttons beside it keep their place.
+    ShowState(true);
+    const int onWidth = sizeHint().width();
     ShowState(false);
+    setFixedWidth(std::max(onWidth, sizeHint().width()));
     FollowBox(box_->currentText());
 }
 
