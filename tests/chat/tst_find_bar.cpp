@@ -8,7 +8,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QStatusTipEvent>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QToolTip>
 #include <QScrollBar>
 #include <QToolButton>
@@ -123,26 +124,6 @@ void TestFindBar::closingGivesTheKeyboardBack()
     QCOMPARE(InputLine(window)->text(), QStringLiteral("hi"));
 }
 
-namespace {
-
-// Stands for the frame: keeps the last status tip that reached it.
-class StatusTipCatcher : public QWidget {
-public:
-    QString tip = QStringLiteral("none yet");
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() == QEvent::StatusTip) {
-            tip = static_cast<QStatusTipEvent*>(event)->tip();
-            return true;
-        }
-        return QWidget::event(event);
-    }
-};
-
-}  // namespace
-
 void TestFindBar::hoveredLinkShowsItsTarget_data()
 {
     QTest::addColumn<QString>("text");   // rendered into the transcript; its link starts at 3
@@ -157,10 +138,11 @@ void TestFindBar::hoveredLinkShowsItsTarget()
 {
     QFETCH(QString, text);
     QFETCH(QString, target);
-    StatusTipCatcher frame;
+    QMainWindow frame;  // shows the status tips that reach it in its status bar, as the program's frame does
     auto* view = new TranscriptView(&frame);
+    frame.setCentralWidget(view);
+    frame.statusBar();
     FollowLinks(*view, [] { return nullptr; });
-    view->resize(400, 200);
     MoveToAppendPosition(*view);
     RenderFormatted(*view, text + QStringLiteral("\n\nplain text"), RenderMode::Incoming);
     frame.resize(400, 200);
@@ -174,12 +156,12 @@ void TestFindBar::hoveredLinkShowsItsTarget()
     QVERIFY(!view->anchorAt(onLink).isEmpty());
 
     QTest::mouseMove(view->viewport(), onLink);
-    QTRY_COMPARE(frame.tip, target);
+    QTRY_COMPARE(frame.statusBar()->currentMessage(), target);
     QHelpEvent help(QEvent::ToolTip, onLink, view->viewport()->mapToGlobal(onLink));
     QApplication::sendEvent(view->viewport(), &help);
     QCOMPARE(QToolTip::text(), target);
     QTest::mouseMove(view->viewport(), offLink);
-    QTRY_COMPARE(frame.tip, QString());  // the frame's own hint comes back
+    QTRY_COMPARE(frame.statusBar()->currentMessage(), QString());  // the frame's own hint comes back
 }
 
 void TestFindBar::renderedLinks_data()
