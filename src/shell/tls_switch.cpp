@@ -24,7 +24,7 @@ QString SchemeOf(const QString& text)
 
 TlsSwitch::TlsSwitch(QComboBox* serverBox, QWidget* parent) : QToolButton(parent), box_(serverBox)
 {
-    setObjectName(QStringLiteral("tlsbtn"));
+    setObjectName(QStringLiteral("tlsSwitch"));
     setCheckable(true);
     setIcon(GlyphIcon(Glyph::Padlock));
     setAutoRaise(true);

@@ -184,7 +184,7 @@ void TestMessageEvents::privateLines()
     QCOMPARE(Shown(&w->Transcript()), shown);
     QCOMPARE(InputLine(*w)->isReadOnly(), readOnly);
     QCOMPARE(InputLine(*w)->isEnabled(), enabled);
-    QCOMPARE(w->Connection(), &frame_->connection_);
+    QCOMPARE(w->Connection(), &frame_->Connection());
 
     // The second line from the same partner lands in the same window.
     Route(*frame_, raw.toStdString());

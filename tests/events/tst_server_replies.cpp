@@ -1,6 +1,7 @@
 // What numeric replies do: room list rows, totals, WHO replies, join
 // refusals, and a login refusal that closes the connection in mid-drain.
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "events/server_replies.h"
@@ -31,8 +32,8 @@ void Feed(MainWindow& frame, const QByteArray& raw)
 QStringList Rows(RoomListWindow& form)
 {
     QStringList out;
-    for (int i = 0; i < form.Rooms->Count(); ++i) {
-        const RoomRow& row = form.Rooms->Row(i);
+    for (int i = 0; i < form.Model().Count(); ++i) {
+        const RoomRow& row = form.Model().Row(i);
         out << row.name + u'|' + row.topic + u'|' + row.chatters;
     }
     return out;
@@ -156,7 +157,7 @@ void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
     QStringList asked;
     QTimer::singleShot(0, &frame, [&] {
         UserInfoWindow* window = frame.UserInformationWindow();
-        const auto fields = [window] { return QStringList{window->nick->text(), window->fullname->text()}; };
+        const auto fields = [window] { return QStringList{Control<QLineEdit>(*window, "nickBox")->text(), Control<QLineEdit>(*window, "fullNameBox")->text()}; };
         frame.SetWhoPurpose(QString());
         Feed(frame, raw);
         unasked = fields();
@@ -189,7 +190,7 @@ void TestServerReplies::profileWindowTakesTheAskedNick()
     UserInfoWindow window;
     window.SetAskedNick(asked);
     window.Fill(ParseWhoReply((reply + ' ').toStdString()));
-    QTEST(window.nick->text(), "shown");
+    QTEST(Control<QLineEdit>(window, "nickBox")->text(), "shown");
 }
 
 void TestServerReplies::joinRefusals_data()
@@ -241,7 +242,7 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
     QTRY_VERIFY(frame.Form4()->log->toPlainText().contains(QStringLiteral("Disconnected..")));
     const QString log = frame.Form4()->log->toPlainText();
     QVERIFY(log.indexOf(QStringLiteral("- before")) < log.indexOf(QStringLiteral("Disconnected..")));
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
     QTest::qWait(50);  // the disposed session's deferred deletion runs without harm
     QVERIFY(!frame.Session());
 }

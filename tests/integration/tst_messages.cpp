@@ -115,7 +115,7 @@ void TestMessages::chatLinesReachTheirWindows()
 
     if (kind == RealIrcServer::Kind::InspircdWithServices) {
         // MemoServ notices go to the server log, never to a window.
-        frame.connection_.WriteLine(sent::MemoServListLine());
+        frame.Connection().WriteLine(sent::MemoServListLine());
         QTRY_VERIFY_WITH_TIMEOUT(frame.Form4()->log->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
                                  kWaitMs);
         QCOMPARE(PrivateWindowCount(frame), 1);

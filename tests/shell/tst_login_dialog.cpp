@@ -171,7 +171,7 @@ void TestLoginDialog::guestLoginLogsTheExchangeWithoutWaiting()
     QVERIFY(!rig.dialog.isVisible());
     QCOMPARE(rig.dialog.result(), int(QDialog::Accepted));
     QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-    QVERIFY(rig.frame.connection_.Connected());
+    QVERIFY(rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     const QStringList expected{
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1....").arg(rig.server.Port()),
@@ -251,7 +251,7 @@ void TestLoginDialog::refusals()
     QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY(rig.dialog.isVisible());
     QCOMPARE(rig.frame.CurrentNick(), QString());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
@@ -324,8 +324,8 @@ void TestLoginDialog::connectFailures()
         ScriptedServer gone;  // a port that nobody listens on once it is destroyed
         port = gone.Port();
     }
-    rig.frame.connection_.SetHost(host.toStdString());
-    rig.frame.connection_.SetPort(port);
+    rig.frame.Connection().SetHost(host.toStdString());
+    rig.frame.Connection().SetPort(port);
     rig.Fill("alice", "", true);
     QVERIFY(rig.LogIn(15000));
 
@@ -333,7 +333,7 @@ void TestLoginDialog::connectFailures()
     QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Trying to connect with %1 at port %2....").arg(host).arg(port));
     QVERIFY(rig.dialog.isVisible());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
 
@@ -380,7 +380,7 @@ void TestLoginDialog::misbehavingServers()
     QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
     QVERIFY(rig.dialog.isVisible());
     QVERIFY(!rig.dialog.LoggedIn());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
     // Nothing of a login happens before the server's welcome.
@@ -392,7 +392,7 @@ void TestLoginDialog::misbehavingServers()
     // Still usable: the next try logs in on a fresh connection.
     ScriptedServer good;
     GoodLogin(good, "alice");
-    rig.frame.connection_.SetPort(good.Port());
+    rig.frame.Connection().SetPort(good.Port());
     rig.prompts.records.clear();
     QVERIFY(rig.LogIn());
     QVERIFY(rig.prompts.records.isEmpty());
@@ -484,10 +484,10 @@ void TestLoginDialog::nextLoginRemembersNickAndGuestBox()
     rig.Fill(QStringLiteral("dora"), guest ? QString() : QStringLiteral("sesame"), guest);
     rig.ClickOk();
     rig.dialog.Abandon();
-    if (aim == QLatin1String("other port")) rig.frame.connection_.SetPort(rig.server.Port() + 1);
-    if (aim == QLatin1String("other host")) rig.frame.connection_.SetHost("127.0.0.2");
+    if (aim == QLatin1String("other port")) rig.frame.Connection().SetPort(rig.server.Port() + 1);
+    if (aim == QLatin1String("other host")) rig.frame.Connection().SetHost("127.0.0.2");
     LoginDialog next(&rig.frame);
-    next.SetConnection(&rig.frame.connection_);
+    next.SetConnection(&rig.frame.Connection());
     QCOMPARE(Field(&next, "nickEdit")->text(), nick);
     QCOMPARE(GuestBox(&next)->isChecked(), !nick.isEmpty() && guest);
     QVERIFY(Field(&next, "passwordEdit")->text().isEmpty());  // never remembered

@@ -3,6 +3,7 @@
 // end and new lines show; scrolled up they keep the same line at the top),
 // and they keep only their last lines, saying that older ones were dropped.
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "shell/main_window.h"
 #include "side/room_list_window.h"
@@ -90,9 +91,9 @@ void TestLongViews::keepsPlace()
         QApplication::processEvents();
         sub->resize(330, 300);  // narrower: every line wraps more
     } else if (action == QLatin1String("tile")) {
-        frame.WindowTileItem->trigger();
+        Control<QAction>(frame, "tileHorizontallyAction")->trigger();
     } else {
-        frame.WindowCascadeItem->trigger();
+        Control<QAction>(frame, "cascadeAction")->trigger();
     }
     QApplication::processEvents();
 
@@ -136,7 +137,7 @@ void TestLongViews::keepsLastLines()
     QFETCH(int, kept);
     RoomListWindow list;
     TranscriptView chat;
-    QPlainTextEdit* shown = view == QLatin1String("log") ? list.log : &chat;
+    QPlainTextEdit* shown = view == QLatin1String("log") ? Control<QPlainTextEdit>(list, "serverLog") : &chat;
     int written = 0;
     for (const int burst : bursts) {
         QStringList lines;

@@ -46,12 +46,12 @@ struct LoggedIn {
             else
                 server.Send(line);
         }
-        frame.servercombo->setEditText("127.0.0.1");
+        Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
         frame.show();
         QTimer::singleShot(0, &frame, [this] {
             if (auto* login = frame.findChild<LoginDialog*>()) StartLogin(login, QStringLiteral("alice"));
         });
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     }
 
     // Logged in; with #lobby opened when asked.
@@ -177,19 +177,19 @@ void TestRoomFeedback::serverPanel()
     LoggedIn rig(script);
     QVERIFY(rig.Ready(false));
     RoomListWindow* list = rig.frame.Form4();
-    QTRY_COMPARE(list->totaluserstxt->text(), QStringLiteral("7"));
+    QTRY_COMPARE(Control<QLineEdit>(*list, "userCountBox")->text(), QStringLiteral("7"));
     if (action == QLatin1String("load")) {
-        QTest::mouseClick(list->Button6, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(*list, "loadFullListButton"), Qt::LeftButton);
         QVERIFY(rig.server.WaitDone(5000));
-        QTRY_COMPARE(list->totaluserstxt->text(), users);
-        rig.frame.roomlistbtn->click();
+        QTRY_COMPARE(Control<QLineEdit>(*list, "userCountBox")->text(), users);
+        Control<QToolButton>(rig.frame, "roomListButton")->click();
     } else {
-        rig.frame.Connectitem->trigger();
-        QTRY_COMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+        Control<QAction>(rig.frame, "connectAction")->trigger();
+        QTRY_COMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     }
-    QCOMPARE(list->totalchannelstxt->text(), rooms);
-    QCOMPARE(list->totaluserstxt->text(), users);
-    QCOMPARE(list->serverstat->isVisibleTo(list), panelShown);
+    QCOMPARE(Control<QLineEdit>(*list, "roomCountBox")->text(), rooms);
+    QCOMPARE(Control<QLineEdit>(*list, "userCountBox")->text(), users);
+    QCOMPARE(Control<QFrame>(*list, "serverPanel")->isVisibleTo(list), panelShown);
 }
 
 void TestRoomFeedback::guestHearsOfARegisteredNick_data()

@@ -144,13 +144,13 @@ void TestSaslLogin::exchange()
         QCOMPARE(rig.prompts.Texts(), QStringList());
         QVERIFY(rig.dialog.LoggedIn());
         QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-        QVERIFY(rig.frame.connection_.Connected());
+        QVERIFY(rig.frame.Connection().Connected());
     } else {
         QCOMPARE(rig.prompts.Texts().size(), 1);
         QVERIFY2(rig.prompts.Texts().first().contains(prompt), qPrintable(rig.prompts.Texts().first()));
         QVERIFY(!rig.dialog.LoggedIn());
         QVERIFY(rig.dialog.isVisible());
-        QVERIFY(!rig.frame.connection_.Connected());
+        QVERIFY(!rig.frame.Connection().Connected());
     }
     QByteArrayList got;
     for (const std::string& line : rig.server.Received()) got << QByteArray::fromStdString(line);

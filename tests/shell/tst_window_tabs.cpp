@@ -53,7 +53,7 @@ void TestWindowTabs::closingMovesNoOtherWindow()
     frame.NewRoomWindow();
     QMdiSubWindow* roomList = SubOf(frame.Form4());
     frame.BringToFront(frame.Form4());
-    frame.WindowTileItem->trigger();
+    Control<QAction>(frame, "tileHorizontallyAction")->trigger();
     const QRect tile = roomList->geometry();
     QVERIFY(tile.size() != QSize(544, 430));  // a tile, not the size the room list takes when the user goes to it
     QWidget* closing = kind == QLatin1String("room") ? static_cast<QWidget*>(frame.NewRoomWindow())
