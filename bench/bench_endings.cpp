@@ -12,6 +12,7 @@
 //   BM_HostileLongLines      16,000-byte lines while the UI thread is stalled:
 //                            resident memory grows by the queue's byte cap, no more
 #include "chat/private_window.h"
+#include "support/window_controls.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/timings.h"

@@ -2,6 +2,7 @@
 // menu, into the ignore list in memory and into the options dialog's list
 // box (each with its layout), and the ignore test a received line makes.
 #include "common/user_data_folder.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "shell/options_dialog.h"
 

@@ -2,6 +2,7 @@
 // shown (the splash's own second included), and how much the login exchange
 // adds beyond the silences it is meant to wait for.
 #include "shell/application.h"
+#include "support/window_controls.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"

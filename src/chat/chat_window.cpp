@@ -19,10 +19,10 @@ void ChatWindow::BuildChatParts()
     transcript_ = new TranscriptView(this);
     transcript_->setObjectName(QStringLiteral("transcript"));
     connect(transcript_, &TranscriptView::Change, this, &ChatWindow::onTranscriptChanged);
-    new FindBar(transcript_, this);
     FollowLinks(*transcript_, [this] { return frame_; });
 
     inputBar_ = new InputBar(this);
+    new FindBar(transcript_, this, inputBar_);
     connect(inputBar_, &InputBar::EnterPressed, this, &ChatWindow::onInputEntered);
 }
 

@@ -62,6 +62,14 @@ void RunInvite(const CommandPlace& place, const TypedLine& line)
     SendCommandLines(place, {sent::InviteLine(ToWire(line.args.at(0)), room)});
 }
 
+// Help answers the user: it is written in the note colour, not as an error.
+void WriteHelpNote(TranscriptView& view, const QString& note)
+{
+    MoveToAppendPosition(view);
+    WriteInfoNote(view, note);
+    view.ScrollCaretIntoView();
+}
+
 void RunHelp(const CommandPlace& place, const TypedLine& line)
 {
     const QString asked = line.args.value(0).toLower();
@@ -70,13 +78,13 @@ void RunHelp(const CommandPlace& place, const TypedLine& line)
         if (CommandUsage(name).isEmpty())
             WriteCommandNote(*place.view, QStringLiteral("Unknown command \"/%1\": type /help for the list of commands").arg(name));
         else
-            WriteCommandNote(*place.view, CommandUsage(name) + QStringLiteral(": ") + CommandSummary(name));
+            WriteHelpNote(*place.view, CommandUsage(name) + QStringLiteral(": ") + CommandSummary(name));
         return;
     }
     TranscriptView::Batch batch(*place.view);
-    WriteCommandNote(*place.view, QStringLiteral("Commands (a line starting with // is sent as a message):"));
+    WriteHelpNote(*place.view, QStringLiteral("Commands (a line starting with // is sent as a message):"));
     for (const QString& each : CommandNames())
-        WriteCommandNote(*place.view, CommandUsage(each) + QStringLiteral(": ") + CommandSummary(each));
+        WriteHelpNote(*place.view, CommandUsage(each) + QStringLiteral(": ") + CommandSummary(each));
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle)
     return found;
 }
 
-FindBar::FindBar(QPlainTextEdit* view, QWidget* host)
-    : QFrame(view), view_(view)
+FindBar::FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus)
+    : QFrame(view), view_(view), returnFocus_(returnFocus ? returnFocus : view)
 {
     setObjectName(QStringLiteral("findBar"));
     setFrameShape(QFrame::StyledPanel);
@@ -73,6 +73,7 @@ FindBar::FindBar(QPlainTextEdit* view, QWidget* host)
     connect(view_->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
     findLine_->installEventFilter(this);
     view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);  // a scroll bar that comes or goes narrows it
 
     auto* shortcut = new QShortcut(QKeySequence::Find, host);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
@@ -95,7 +96,9 @@ void FindBar::Close()
 {
     hide();
     view_->setExtraSelections({});
-    view_->setFocus();
+    // Typing goes on where it was going before the search: the transcript
+    // itself takes no typing.
+    returnFocus_->setFocus();
 }
 
 const QString& FindBar::Text()
@@ -162,13 +165,16 @@ void FindBar::ShowCurrent()
 
 void FindBar::Place()
 {
-    const int width = qMin(view_->width() - 8, qMax(260, sizeHint().width()));
-    setGeometry(view_->width() - width - 4, 4, width, sizeHint().height());
+    // Inside the text area: over the scroll bar the close button would be
+    // cut off.
+    const QRect area = view_->viewport()->geometry();
+    const int width = qMin(area.width() - 8, qMax(260, sizeHint().width()));
+    setGeometry(area.right() + 1 - width - 4, area.top() + 4, width, sizeHint().height());
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == view_ && event->type() == QEvent::Resize && isVisible())
+    if ((watched == view_ || watched == view_->viewport()) && event->type() == QEvent::Resize && isVisible())
         Place();
     if (watched == findLine_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -16,12 +16,15 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle);
 // The find bar of one transcript: Ctrl+F in host opens it over the top of
 // the transcript; typing finds every match at once and selects the newest;
 // Enter goes to the next match, Shift+Enter to the previous one (both
-// round), Escape closes the bar. The label shows "n of m".
+// round), Escape closes the bar and gives the keyboard back (to the window's
+// input line when it has one). The label shows "n of m". The bar sits inside
+// the transcript's text area, clear of its scroll bar.
 class FindBar : public QFrame {
     Q_OBJECT
 
 public:
-    FindBar(QPlainTextEdit* view, QWidget* host);
+    // returnFocus: where the keyboard goes when the bar closes; none: the view.
+    FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus = nullptr);
 
     void Open();
     void Close();
@@ -45,6 +48,7 @@ private:
     const QString& Text();
 
     QPlainTextEdit* view_;
+    QWidget* returnFocus_;
     QLineEdit* findLine_;
     QLabel* countLabel_;
     QList<int> matches_;

@@ -193,6 +193,9 @@ InputBar::InputBar(QWidget* parent)
     for (int n = 0; n < kPickerColorCount; ++n)
         colourPicker_->addItem(SwatchIcon(n), IrcColorName(n));
     colourPicker_->setCurrentIndex(-1);
+    // Before a colour is picked the lines go out in the reader's own text
+    // colour: the box says so rather than stand empty.
+    colourPicker_->setPlaceholderText(tr("Default colour"));
 
     emoticonPicker_ = new LazyListCombo(this, iconSizes, [](QComboBox& box) { box.setIconSize(QSize(21, 21)); });
     emoticonPicker_->setObjectName(QStringLiteral("emoticonPicker"));
@@ -203,6 +206,7 @@ InputBar::InputBar(QWidget* parent)
         emoticonPicker_->setItemData(i, EmoticonPickerText(i), Qt::ToolTipRole);
     }
     emoticonPicker_->setCurrentIndex(-1);
+    emoticonPicker_->setPlaceholderText(EmoticonPickerText(0));  // says what the box is for before a pick
     connect(emoticonPicker_, &QComboBox::activated, this, &InputBar::onEmoticonChosen);
 
     inputLine_ = new QLineEdit(this);

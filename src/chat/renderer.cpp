@@ -251,6 +251,15 @@ void WriteSystemNote(TranscriptView& view, const QString& message)
     view.SetSelText(QStringLiteral("\n"));
 }
 
+void WriteInfoNote(TranscriptView& view, const QString& message)
+{
+    TranscriptView::Batch batch(view);
+    StartPlainLine(view);
+    StyledInsert(view, kMaroon, true, std::nullopt, QStringLiteral("Talvessa: "));
+    StyledInsert(view, kNote, false, std::nullopt, message);
+    view.SetSelText(QStringLiteral("\n"));
+}
+
 void WriteOwnLine(TranscriptView& view, const QString& ownNick, const QString& line)
 {
     TranscriptView::Batch batch(view);

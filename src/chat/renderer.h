@@ -46,6 +46,9 @@ void MarkMentionLine(TranscriptView& view, int position);
 // from plain style; attributes they set stay in force afterwards.
 // "Talvessa: " in maroon bold, the message in red, a line break.
 void WriteSystemNote(TranscriptView& view, const QString& message);
+// "Talvessa: " in maroon bold, the message in the note colour, a line break:
+// an answer, not a warning.
+void WriteInfoNote(TranscriptView& view, const QString& message);
 // nick + ": " in blue bold, the line rendered in echo mode in black, a line
 // break; then the caret goes to the end and is scrolled into view.
 void WriteOwnLine(TranscriptView& view, const QString& ownNick, const QString& line);

@@ -5,8 +5,10 @@
 #include "chat/nick_icons.h"
 #include "common/line_breaks.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -51,6 +53,13 @@ RoomToolBar::RoomToolBar(QWidget* parent)
         roomSelector_->addItem(CountryFlag(room.flagCode), room.name);
     roomSelector_->setCurrentIndex(-1);
     roomSelector_->setEditText(kSelectRoom);
+    // The country rooms are offered below the typed text, never written into
+    // it: what the user typed is what Enter joins ("a" is not #Argentina).
+    auto* offers = new QCompleter(roomSelector_->model(), roomSelector_);
+    offers->setCaseSensitivity(Qt::CaseInsensitive);
+    offers->setCompletionMode(QCompleter::PopupCompletion);
+    roomSelector_->setCompleter(offers);
+    offers->popup()->installEventFilter(this);
     KeepOnOneLine(roomSelector_->lineEdit());
     // A real key press reaches the combo box, which hands it to its line
     // edit directly, past the line edit's event filters: watch both.
@@ -133,6 +142,20 @@ void RoomToolBar::SetBanListEnabled(bool enabled) { banListButton_->setEnabled(e
 
 bool RoomToolBar::eventFilter(QObject* watched, QEvent* event)
 {
+    QAbstractItemView* offers = roomSelector_->completer()->popup();
+    if (watched == offers && event->type() == QEvent::KeyPress) {
+        // Enter while the offers show: an offer picked with the arrows becomes
+        // the text, else the text stays as typed; the release joins either way.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+            enterPressedInSelector_ = true;
+            if (!offers->currentIndex().isValid()) {
+                offers->hide();
+                return true;
+            }
+        }
+        return QToolBar::eventFilter(watched, event);
+    }
     if (watched != roomSelector_ && watched != roomSelector_->lineEdit())
         return QToolBar::eventFilter(watched, event);
     // "[Select Room]" is a prompt: the first key typed replaces it.

@@ -167,6 +167,7 @@ void RoomWindow::Join(const QString& typed, const QString& key)
         return;
     }
     tools_->ClearBans();
+    leftRoom_ = false;
     WriteSystemNote(transcript, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
     if (!WriteLinesOrNote({sent::JoinLine(WireNameFor(room), ToWire(key))}))
@@ -207,7 +208,10 @@ void RoomWindow::Leave(const QString& reason)
     tools_->StopAdvertisement();
     toolBar_->SetInRoomLook(false, false);
     nickList_->ClearEntries();
-    SetTitle(QString());
+    leftRoom_ = true;
+    MoveToAppendPosition(Transcript());
+    WriteInfoNote(Transcript(), QStringLiteral("You left the room \"") + Title() + u'"');
+    Transcript().ScrollCaretIntoView();
 }
 
 void RoomWindow::closeEvent(QCloseEvent* event)

@@ -49,6 +49,9 @@ public:
     std::string RoomOnWire() const { return WireNameFor(Title()); }
     // True between a join and the next leave.
     bool InRoom() const;
+    // True after the user left the room, until the next join: the window
+    // keeps the room's name, but the room's lines are no longer its own.
+    bool LeftRoom() const { return leftRoom_; }
     // The nicks banned from this room since it was last joined.
     const QStringList& BanList() const;
     // The nick list, for the handlers that keep it.
@@ -80,7 +83,8 @@ public:
     // Puts room into the selector and joins it, key (when given) on the join line.
     void Join(const QString& room, const QString& key = QString());
     // Leaves the room as the Leave button does, with reason on the part line
-    // when there is one.
+    // when there is one: the window keeps the room's name and says it left,
+    // so a later join of the room comes back to it.
     void Leave(const QString& reason);
     // A command typed into the input line, the parser's usage checks passed
     // (room_commands.cpp).
@@ -126,4 +130,5 @@ private:
     TitleBarFlasher* flasher_;
     std::string roomWire_;
     bool rejoinPending_ = false;
+    bool leftRoom_ = false;
 };

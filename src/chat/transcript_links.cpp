@@ -1,6 +1,12 @@
 #include "chat/transcript_links.h"
 
 #include "common/chat_frame.h"
+#include "common/link_spans.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QStatusTipEvent>
+#include <QToolTip>
 
 #include <QDesktopServices>
 #include <QMouseEvent>
@@ -41,12 +47,38 @@ protected:
         }
         case QEvent::MouseMove: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            const bool overLink = !view_.anchorAt(mouse->position().toPoint()).isEmpty();
+            const QString link = view_.anchorAt(mouse->position().toPoint());
+            const bool overLink = !link.isEmpty();
             if (overLink != overLink_) {
                 overLink_ = overLink;
                 view_.viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
             }
+            if (link != hovered_) {
+                // The frame's status bar shows where the link leads while
+                // the pointer is on it, and its own hint again after.
+                hovered_ = link;
+                QStatusTipEvent tip(link.isEmpty() ? QString() : ShownLinkTarget(link));
+                QApplication::sendEvent(&view_, &tip);
+            }
             break;
+        }
+        case QEvent::Leave:
+            if (!hovered_.isEmpty()) {
+                hovered_.clear();
+                QStatusTipEvent tip{QString()};
+                QApplication::sendEvent(&view_, &tip);
+            }
+            break;
+        case QEvent::ToolTip: {
+            // The link's real target, which its text may not show.
+            const auto* help = static_cast<QHelpEvent*>(event);
+            const QString link = view_.anchorAt(help->pos());
+            if (link.isEmpty()) {
+                QToolTip::hideText();
+                return false;
+            }
+            QToolTip::showText(help->globalPos(), ShownLinkTarget(link), view_.viewport());
+            return true;
         }
         default:
             break;
@@ -58,6 +90,7 @@ private:
     QPlainTextEdit& view_;
     std::function<ChatFrame*()> frame_;
     QString pressed_;
+    QString hovered_;  // the link under the pointer, if any
     QPoint pressAt_;
     bool overLink_ = false;
 };

@@ -101,6 +101,15 @@ void Draw(QPainter& p, Glyph glyph)
         p.drawEllipse(QRectF(14, 18, 4, 4));
         p.drawRect(QRectF(15, 21, 2, 5));
         break;
+    case Glyph::PadlockOpen:
+        p.setPen(QPen(QColor(120, 120, 125), 3.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(15, 1, 14, 16), 0, 180 * 16);
+        p.drawLine(QPointF(29, 9), QPointF(29, 13));
+        p.setPen(QPen(QColor(110, 110, 110), 1.4));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRoundedRect(QRectF(5, 14, 22, 15), 2, 2);
+        break;
     case Glyph::RoomList:
         p.setPen(QPen(QColor(40, 40, 60), 1.4));
         p.setBrush(Qt::white);

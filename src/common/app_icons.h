@@ -14,6 +14,7 @@ enum class Glyph {
     RoomList,
     Exit,
     Padlock,
+    PadlockOpen,  // the shackle up and the body grey: no TLS
     CloseCross,
     AppIcon,
 };

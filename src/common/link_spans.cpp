@@ -1,5 +1,8 @@
 #include "common/link_spans.h"
 
+#include "common/shown_text.h"
+
+#include <QUrl>
 #include <QVarLengthArray>
 
 namespace {
@@ -224,4 +227,15 @@ bool NamesNick(const QString& text, const QString& nick)
             return true;
     }
     return false;
+}
+
+QString ShownLinkTarget(const QString& target)
+{
+    if (target.startsWith(u'#'))
+        return ShownText(target);
+    const QUrl url(target);
+    if (url.isValid())
+        return url.toString(QUrl::FullyEncoded);
+    // Not an address the browser would take either: its bytes, escaped.
+    return QString::fromLatin1(QUrl::toPercentEncoding(target, "/:?#[]@!$&'()*+,;=%~"));
 }

@@ -20,5 +20,12 @@ struct LinkSpan {
 // end and a closing bracket without its opening one inside stay outside.
 QList<LinkSpan> FindLinks(const QString& text);
 
+// A link's target as the tooltip and the status bar show it: a web address
+// all in ASCII, its host name in punycode ("xn--...") and every other
+// character outside ASCII, direction controls included, %-escaped, so letters
+// that look like others and text that runs the other way cannot hide where it
+// leads. A "#room" target is shown as fit to show.
+QString ShownLinkTarget(const QString& target);
+
 // True when text names nick as a whole word, letter case not counting.
 bool NamesNick(const QString& text, const QString& nick);

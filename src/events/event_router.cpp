@@ -20,6 +20,7 @@ void RouteLine(ChatSession& session, const IrcMessage& line, const LineRoute& ro
     case Handler::HandleMode: HandleMode(session, line); break;
     case Handler::HandleNames: HandleNames(session, line); break;
     case Handler::HandleTopic: HandleTopic(session, line); break;
+    case Handler::HandleTopicChange: HandleTopicChange(session, line); break;
     case Handler::HandleMessage: HandleMessage(session, line); break;
     case Handler::HandleMemoServNotice: HandleMemoServNotice(session, line); break;
     case Handler::HandleInvite: HandleInvite(session, line); break;

@@ -234,3 +234,18 @@ void HandleTopic(ChatSession& session, const IrcMessage& line)
         return;
     AppendStatus(session, *window, kGreen, true, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');
 }
+
+void HandleTopicChange(ChatSession& session, const IrcMessage& line)
+{
+    RoomWindow* window = FindRoomWindow(session.Frame(), line);
+    if (!window)
+        return;
+    // In the look of the topic shown at joining, so the two read as one kind.
+    QString topic = TrailingText(line.params, 1);
+    if (topic.endsWith(u' '))
+        topic.chop(1);  // the space the parser puts after the parameters
+    const QString nick = ShownWireText(line.nick);
+    AppendStatus(session, *window, kGreen, true,
+                 topic.trimmed().isEmpty() ? nick + QStringLiteral(" removed the topic")
+                                           : nick + QStringLiteral(" changed the topic to \"") + topic + u'"');
+}

@@ -18,6 +18,8 @@ void HandleKick(ChatSession& session, const IrcMessage& line);
 void HandleMode(ChatSession& session, const IrcMessage& line);
 void HandleNames(ChatSession& session, const IrcMessage& line);   // 353
 void HandleTopic(ChatSession& session, const IrcMessage& line);   // 332
+// TOPIC: someone (the user too: the server echoes a /topic) set the topic.
+void HandleTopicChange(ChatSession& session, const IrcMessage& line);
 
 // The user's own host status in window, from a nick-list text: "@" + own nick
 // enables the host-only controls, the bare own nick disables them, anything

@@ -35,7 +35,10 @@ std::string RoomBytesOf(const IrcMessage& line)
 {
     if (line.kind == "code") {
         switch (line.code) {
+        case 471:
+        case 473:
         case 474:
+        case 475:
         case 477:
         case 485:
             return RoomBeforeColon(line.params);
@@ -47,7 +50,8 @@ std::string RoomBytesOf(const IrcMessage& line)
         }
     }
     const std::string command = text::LowerAscii(line.command);
-    if (command == "join" || command == "part" || command == "privmsg" || command == "kick" || command == "mode")
+    if (command == "join" || command == "part" || command == "privmsg" || command == "kick" || command == "mode" ||
+        command == "topic")
         return line.firstparam;
     return {};
 }
@@ -71,8 +75,9 @@ RoomWindow* FindRoomWindowByName(ChatFrame& frame, const QString& room)
         return nullptr;
     for (QWidget* child : frame.ChildWindows()) {
         auto* window = qobject_cast<RoomWindow*>(child);
-        // A window that has left its room (empty title) stands for no room, not for "#".
-        if (!window || TrimControls(window->Title()).isEmpty())
+        // An empty title stands for no room, not for "#"; a window the user
+        // took out of its room takes none of its lines.
+        if (!window || window->LeftRoom() || TrimControls(window->Title()).isEmpty())
             continue;
         if (QString::compare(u'#' + TrimControls(window->Title()), wanted, Qt::CaseInsensitive) == 0)
             return window;
@@ -89,7 +94,7 @@ RoomWindow* FindRoomWindow(ChatFrame& frame, const IrcMessage& line)
         const std::string wanted = text::LowerAscii(bytes);
         for (QWidget* child : frame.ChildWindows()) {
             auto* window = qobject_cast<RoomWindow*>(child);
-            if (window && window->HasRoomOnWire() && text::LowerAscii(text::Trim('#' + window->RoomOnWire())) == wanted)
+            if (window && !window->LeftRoom() && window->HasRoomOnWire() && text::LowerAscii(text::Trim('#' + window->RoomOnWire())) == wanted)
                 return window;
         }
     }

@@ -126,6 +126,9 @@ void HandleJoinError(ChatSession& session, const IrcMessage& line, int code)
     switch (code) {
     case 485: text = QStringLiteral("You are not a channel owner"); break;
     case 474: text = QStringLiteral("Can not join this room, You are banned"); break;
+    case 471: text = QStringLiteral("Can not join this room, it is full"); break;
+    case 473: text = QStringLiteral("Can not join this room, it takes invited users only"); break;
+    case 475: text = QStringLiteral("Can not join this room, the key is wrong"); break;
     default: text = ShownWireText(line.params); break;  // the server's own words
     }
     TranscriptView& view = window->Transcript();

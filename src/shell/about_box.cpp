@@ -14,7 +14,7 @@
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
-    setObjectName("AboutBox");
+    setObjectName("aboutBox");
     setWindowTitle("About");
     setWindowFlags(kFixedDialogFlags);
     setFixedSize(298, 218);

@@ -193,11 +193,15 @@ void ChildWindowRegistry::Activated(QMdiSubWindow* sub)
 
 void ChildWindowRegistry::Closing(QMdiSubWindow* sub)
 {
-    if (sub != area_->activeSubWindow()) return;
+    ++closing_;
     QMdiSubWindow* before = nullptr;
-    for (auto at = activated_.crbegin(); at != activated_.crend() && !before; ++at)
-        if (*at && *at != sub && (*at)->isVisible()) before = *at;
-    if (!before) return;
+    if (sub == area_->activeSubWindow())
+        for (auto at = activated_.crbegin(); at != activated_.crend() && !before; ++at)
+            if (*at && *at != sub && (*at)->isVisible()) before = *at;
+    if (!before) {
+        QTimer::singleShot(0, this, [this] { --closing_; });
+        return;
+    }
     // The area activates a window of its own choosing as this one goes; the
     // one active before this takes the front once it has gone.
     setProperty(kLastActive, true);
@@ -205,8 +209,9 @@ void ChildWindowRegistry::Closing(QMdiSubWindow* sub)
     QPointer<QMdiSubWindow> next(before);
     QTimer::singleShot(0, this, [this, closing, next] {
         setProperty(kLastActive, QVariant());
-        if (closing && closing->isVisible()) return;  // it stayed open
-        if (next && next->widget()) BringToFront(next->widget());
+        if ((!closing || !closing->isVisible()) && next && next->widget())  // unless it stayed open
+            BringToFront(next->widget());
+        --closing_;
     });
 }
 

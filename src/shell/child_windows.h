@@ -29,6 +29,9 @@ public:
     ChildWindowRegistry(QMdiArea* area, ChatFrame& frame, QMainWindow* owner, std::function<void(bool)> windowsChanged);
     // Every child window goes, the active one last, while the frame is still whole.
     void CloseAll();
+    // True while a window closes, until the window that takes the front after
+    // it has been chosen: an activation then is no choice of the user's.
+    bool WindowClosing() const { return closing_ > 0; }
 
     // The child windows' widgets, in creation order.
     QList<QWidget*> All() const;
@@ -98,4 +101,5 @@ private:
     // one closes, the one before it takes the front.
     QList<QPointer<QMdiSubWindow>> activated_;
     QObject* closeWatch_ = nullptr;  // sees each window's close
+    int closing_ = 0;                // windows closing, until the next turn of the event loop
 };

@@ -32,8 +32,10 @@ QWidget* MainWindow::JoinRoom(const QString& room, const QString& key)
         auto* window = qobject_cast<RoomWindow*>(child);
         if (!window || window->Title().compare(room, Qt::CaseInsensitive) != 0)
             continue;
+        // A window the user left keeps its room's name: the join goes back
+        // there, under the name the window knows the room by.
         if (!window->InRoom())
-            window->Join(room, key);
+            window->Join(window->Title(), key);
         BringToFront(window);
         return window;
     }

@@ -3,6 +3,7 @@
 #include "shell/main_window.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
+#include "shell/tls_status.h"
 #include "shell/tls_switch.h"
 #include "shell/user_lists.h"
 
@@ -61,6 +62,7 @@ void MainWindow::Connect()
     lifecycle_->LoggedIn();
     try {
         connection.WriteLine(sent::MemoServListLine());
+        roomList_->ResetTotals();  // not the last server's, nor this one's at the last login
         connection.WriteLine(sent::LusersLine());
     } catch (const TransportError&) {
         // The server hung up right after the login: the reader notices the
@@ -72,6 +74,8 @@ void MainWindow::Connect()
     roomList_->ShowServerPanel();
     lifecycle_->RejoinRooms();
     emit LoggedIn();
+    // Said once, where the user sees it: the server log alone would hide it.
+    if (!dialog.ServiceNote().isEmpty()) prompts().Information(this, dialog.ServiceNote());
 }
 
 void MainWindow::onOptionsTriggered() { lists_->ShowOptions(); }
@@ -89,6 +93,7 @@ void MainWindow::ApplyConnectedLook()
     roomListButton_->setEnabled(true);
     optionsAction_->setEnabled(true);
     connectionLabel_->setText(QStringLiteral("Connected"));
+    tlsStatus_->ShowConnection(connection_.Certificate());
     lists_->SetIgnoreList(QStringList());
 }
 
@@ -105,6 +110,7 @@ void MainWindow::ApplyDisconnectedLook()
     roomListButton_->setEnabled(false);
     optionsAction_->setEnabled(false);
     connectionLabel_->setText(QStringLiteral("Not Connected"));
+    tlsStatus_->Clear();
     lists_->SetIgnoreList(QStringList());
 }
 

@@ -1,7 +1,9 @@
 // The frame window's controls: menus, tool bar, status bar, away panel and
 // the hidden emoticon pictures, with their hints and their start state.
 #include "shell/main_window.h"
+#include "shell/tls_status.h"
 #include "shell/tls_switch.h"
+#include "shell/window_tabs.h"
 
 #include "chat/emoticons.h"
 #include "shell/about_box.h"
@@ -150,7 +152,7 @@ void MainWindow::BuildWindow()
     actionList_->setObjectName("actionList");
 
     mdiArea_ = new QMdiArea(this);
-    mdiArea_->setObjectName("MdiArea");
+    mdiArea_->setObjectName("mdiArea");
     mdiArea_->setBackground(palette().brush(QPalette::Dark));  // the application-workspace colour
     mdiArea_->setStatusTip(FrameHint());
     mdiArea_->viewport()->setStatusTip(FrameHint());
@@ -160,6 +162,7 @@ void MainWindow::BuildWindow()
     connect(windows_, &ChildWindowRegistry::IgnorePartner, this, [this](const QString& nick) { IgnoreForGood(nick, this); });
 
     BuildMenus();
+    windowTabs_ = new WindowTabs(mdiArea_, windowMenu_, this, [this](QWidget* child) { BringToFront(child); });
     lists_ = new UserLists(*this, this, favoritesMenu_, buddiesMenu_);
     BuildToolBar();
     BuildStatusBar();
@@ -183,7 +186,10 @@ void MainWindow::BuildWindow()
                                            Qt::WindowMinMaxButtonsHint);  // the styles draw "close" with the system menu
     ChildFrame::DropCloseKeys(roomListFrame);
     roomListFrame->resize(483, 430);
-    connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [roomListFrame] {
+    // The user's going to the room list gives it its working size; another
+    // window closing never moves or resizes it (it may sit in a tiling).
+    connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [this, roomListFrame] {
+        if (windows_->WindowClosing()) return;
         if (!roomListFrame->isMaximized() && !roomListFrame->isMinimized()) roomListFrame->resize(544, 430);
     });
     roomList_->show();
@@ -336,6 +342,8 @@ void MainWindow::BuildStatusBar()
     hintLabel_ = MakePanel(statusBar_, "hintLabel", 485);
     connectionLabel_ = MakePanel(statusBar_, "connectionLabel", 100);
     ownerPanel_ = MakePanel(statusBar_, "ownerPanel", 50);  // drawn by its owner, which draws nothing
+    tlsStatus_ = new TlsStatus(statusBar_);
+    statusBar_->addPermanentWidget(tlsStatus_);
 }
 
 void MainWindow::BuildAwayPanel()

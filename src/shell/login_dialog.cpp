@@ -11,6 +11,8 @@
 #include "protocol/irc/login_machine.h"
 #include "protocol/stream/line_connection.h"
 #include "shell/certificate_prompt.h"
+#include "shell/login_memory.h"
+#include "shell/nick_service_note.h"
 #include "shell/fixed_dialog.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
@@ -128,6 +130,20 @@ LoginDialog::LoginDialog(MainWindow* frame)
 
 LoginDialog::~LoginDialog() { exchange_.CallOff(); }
 
+QString LoginDialog::ServerKey() const
+{
+    return connection_ ? LoginServerKey(FromWire(connection_->Host()), connection_->Port()) : QString();
+}
+
+void LoginDialog::SetConnection(LineConnection* connection)
+{
+    connection_ = connection;
+    const RememberedLogin last = RecallLogin(ServerKey());
+    if (last.nick.isEmpty()) return;
+    nickEdit_->setText(last.nick);
+    guestBox_->setChecked(last.guest);
+}
+
 void LoginDialog::showEvent(QShowEvent* event)
 {
     // Centred over the frame.
@@ -219,6 +235,7 @@ void LoginDialog::onOkClicked()
         prompts().Information(this, QStringLiteral("Please enter a password."));
         return;
     }
+    RememberLogin(ServerKey(), RememberedLogin{n, guest});  // the password never
     SetBusy(true);
     ShowProgress(QStringLiteral("Connecting..."));
     Log(QStringLiteral("Trying to connect with %1 at port %2%3....")
@@ -240,7 +257,10 @@ void LoginDialog::onOkClicked()
 
 void LoginDialog::ShowStep(const ExchangeStep& step)
 {
-    for (const std::string& line : step.log) Log(FromWire(line));
+    for (const std::string& line : step.log) {
+        Log(FromWire(line));
+        if (serviceNote_.isEmpty() && guestBox_->isChecked()) serviceNote_ = RegisteredNickNote(line);
+    }
     if (!step.progress.empty()) ShowProgress(FromWire(step.progress));
     // The frame looks connected from the welcome on, never before it.
     if (step.welcomed) frame_->Lifecycle().LoginWelcomed();

@@ -28,10 +28,15 @@ public:
     ~LoginDialog() override;
 
     // The connection to log in on (the frame's), set before the dialog is shown.
-    void SetConnection(LineConnection* connection) { connection_ = connection; }
+    // The connection, aimed at its server already: the nick and the guest
+    // box of the last login on that server come back.
+    void SetConnection(LineConnection* connection);
     LineConnection* Connection() const { return connection_; }
     // True once a try has succeeded (the dialog then closed itself).
     bool LoggedIn() const { return loggedIn_; }
+    // What the nick service said of a guest's nick during the login (that
+    // it is registered), for the frame to show once; empty when nothing.
+    const QString& ServiceNote() const { return serviceNote_; }
     // True while a login runs; Cancel, Escape and the close box call it off.
     bool Busy() const { return busy_; }
     // The frame is closing: any exchange (this dialog's or its registration
@@ -58,6 +63,7 @@ private:
     void FinishLogin();
     void FinishLogin(const QString& failureMessage, bool error);
     void Log(const QString& line);
+    QString ServerKey() const;  // the server as the remembered logins know it
     void ShowProgress(const QString& text);
 
     MainWindow* frame_;
@@ -78,6 +84,7 @@ private:
     bool busy_ = false;
     bool abandoned_ = false;
     bool loggedIn_ = false;
+    QString serviceNote_;
     QPointer<RegistrationDialog> registration_;  // while the registration dialog is open
     LogBatch log_;          // the server log's share of this dialog, in blocks
     QTimer logFlush_;       // hands the block over once the lines at hand are logged

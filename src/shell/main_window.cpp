@@ -34,6 +34,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(lifecycle_.get(), &ConnectionLifecycle::DisconnectedLookDue, this, [this] {
         ApplyDisconnectedLook();
         roomList_->ClearRows();
+        roomList_->ForgetServer();
     });
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();

@@ -38,6 +38,8 @@ class QToolButton;
 class AboutBox;
 class RoomListWindow;
 class UserInfoWindow;
+class TlsStatus;
+class WindowTabs;
 class ReaderThread;
 
 // The frame window that holds every other window of the program.
@@ -53,6 +55,8 @@ public:
     // --- The pieces the frame hands its work to ---
     ConnectionLifecycle& Lifecycle() const { return *lifecycle_; }
     ChildWindowRegistry& Windows() const { return *windows_; }
+    // Floating windows or tabs, and the keys from window to window.
+    WindowTabs& Tabs() const { return *windowTabs_; }
     UserLists& Lists() const { return *lists_; }
     InvitationPrompts& Invitations() const { return *invitations_; }
 
@@ -180,6 +184,8 @@ private:
 
     std::unique_ptr<ConnectionLifecycle> lifecycle_;  // goes before the connection it serves
     ChildWindowRegistry* windows_ = nullptr;           // children
+    WindowTabs* windowTabs_ = nullptr;
+    TlsStatus* tlsStatus_ = nullptr;  // the status bar's mark of a TLS connection
     UserLists* lists_ = nullptr;
     InvitationPrompts* invitations_ = nullptr;
     PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait

@@ -88,7 +88,7 @@ QPixmap SplashWindow::Picture()
 
 SplashWindow::SplashWindow(QWidget* parent) : QDialog(parent)
 {
-    setObjectName("Form6");
+    setObjectName("splashWindow");
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(451, 248);

@@ -1,8 +1,11 @@
 #pragma once
 // The TLS switch beside the server box: a checkable tool button with a
-// padlock. Checked, a host written without a scheme is reached with TLS. Its
-// state is kept per host in the program's settings and comes back when the box
-// names that host again.
+// padlock and its state in words ("TLS on": a closed padlock; "TLS off": an
+// open, grey one). Checked, a host written without a scheme is reached with
+// TLS. Its state is kept per host in the program's settings and comes back
+// when the box names that host again. An address with its scheme (ircs://,
+// irc://) decides by itself: the switch shows what it says and cannot be
+// changed while it stands there.
 #include <QToolButton>
 
 class QComboBox;
@@ -18,6 +21,7 @@ public:
 
 private:
     void FollowBox(const QString& text);
+    void ShowState(bool checked);
     void Remember(bool checked);
 
     QComboBox* box_;

@@ -71,7 +71,7 @@ private:
 
 RoomListWindow::RoomListWindow(QWidget* parent) : QWidget(parent)
 {
-    setObjectName("Form4");
+    setObjectName("roomListWindow");
     setWindowTitle("Select a room from below list");
     resize(483, 430);
 
@@ -311,6 +311,20 @@ void RoomListWindow::SetTotalChannels(const QString& count) { roomCountBox_->set
 
 void RoomListWindow::SetTotalUsers(const QString& count) { userCountBox_->setText(count); }
 
+void RoomListWindow::ResetTotals()
+{
+    SetTotalChannels(QStringLiteral("0"));
+    SetTotalUsers(QString());
+}
+
+void RoomListWindow::ForgetServer()
+{
+    HideServerPanel();
+    serverTitle_->setText(QStringLiteral("................................"));
+    SetTotalChannels(QString());
+    SetTotalUsers(QString());
+}
+
 void RoomListWindow::WriteLine(const std::string& line)
 {
     if (!connection_) throw TransportError("Not connected.");
@@ -322,6 +336,9 @@ void RoomListWindow::onLoadFullListClicked()
     HideServerPanel();
     ClearRows();
     WriteLine(sent::ListLine());
+    // The totals are read again with the list: the panel shows them fresh.
+    ResetTotals();
+    WriteLine(sent::LusersLine());
 }
 
 void RoomListWindow::onLoadListClicked()

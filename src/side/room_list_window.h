@@ -66,6 +66,12 @@ public:
     void HideServerPanel();
     void SetTotalChannels(const QString& count);
     void SetTotalUsers(const QString& count);
+    // Before the totals are asked for again: a server without rooms sends no
+    // room count at all, so the rooms read 0 until it says otherwise, and the
+    // users nothing.
+    void ResetTotals();
+    // The connection ended: the panel goes, with the server's name and totals.
+    void ForgetServer();
 
     // Handlers.
     void onLoadFullListClicked();

@@ -1,11 +1,18 @@
 // The transcript's find bar and the links the renderer leaves in a transcript.
 #include "chat/find_bar.h"
 #include "chat/renderer.h"
+#include "chat/room_window.h"
+#include "chat/transcript_links.h"
 #include "chat/transcript_view.h"
 #include "support/window_controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QToolTip>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -15,6 +22,10 @@ class TestFindBar : public QObject {
 private slots:
     void find_data();
     void find();
+    void closingGivesTheKeyboardBack_data();
+    void closingGivesTheKeyboardBack();
+    void hoveredLinkShowsItsTarget_data();
+    void hoveredLinkShowsItsTarget();
     void renderedLinks_data();
     void renderedLinks();
 };
@@ -69,6 +80,88 @@ void TestFindBar::find()
     QTest::keyClick(Control<QLineEdit>(bar, "findLine"), Qt::Key_Escape);
     QVERIFY(!bar.isVisible());
     QVERIFY(view->extraSelections().isEmpty());
+}
+
+void TestFindBar::closingGivesTheKeyboardBack_data()
+{
+    QTest::addColumn<int>("lines");  // in the transcript: enough of them bring the scroll bar
+    QTest::addColumn<bool>("byButton");  // closed by its button, else by Escape
+    QTest::newRow("short transcript, Escape") << 3 << false;
+    QTest::newRow("long transcript, Escape") << 300 << false;
+    QTest::newRow("long transcript, close button") << 300 << true;
+}
+
+void TestFindBar::closingGivesTheKeyboardBack()
+{
+    // Ctrl+F in a room window, then the bar closed: what is typed next goes
+    // into the input line. The whole bar, close button included, is clear of
+    // the scroll bar.
+    QFETCH(int, lines);
+    QFETCH(bool, byButton);
+    RoomWindow window(nullptr);
+    for (int i = 0; i < lines; ++i) {
+        MoveToAppendPosition(window.Transcript());
+        window.Transcript().SetSelText(QStringLiteral("line %1\n").arg(i));
+    }
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    InputLine(window)->setFocus();
+    QTest::keyClick(InputLine(window), Qt::Key_F, Qt::ControlModifier);
+    auto* bar = Control<FindBar>(window.Transcript(), "findBar");
+    QVERIFY(bar->isVisible());
+    QTRY_VERIFY(Control<QLineEdit>(*bar, "findLine")->hasFocus());
+    QCOMPARE(window.Transcript().verticalScrollBar()->isVisible(), lines > 100);
+    auto* close = Control<QToolButton>(*bar, "closeFindButton");
+    const QRect closeInView(close->mapTo(&window.Transcript(), QPoint(0, 0)), close->size());
+    QVERIFY(window.Transcript().viewport()->geometry().contains(closeInView));
+    if (byButton)
+        QTest::mouseClick(close, Qt::LeftButton);
+    else
+        QTest::keyClick(Control<QLineEdit>(*bar, "findLine"), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("hi"));
+    QCOMPARE(InputLine(window)->text(), QStringLiteral("hi"));
+}
+
+void TestFindBar::hoveredLinkShowsItsTarget_data()
+{
+    QTest::addColumn<QString>("text");   // rendered into the transcript; its link starts at 3
+    QTest::addColumn<QString>("target");  // as the tooltip and the status bar show it
+    QTest::newRow("plain") << "go http://a.example/x" << "http://a.example/x";
+    QTest::newRow("look-alike host") << QString::fromUtf8("go https://аррӏе.com/") << "https://xn--80ak6aa92e.com/";
+    QTest::newRow("direction control") << QString::fromUtf8("go https://apple.com/\u202Egnp.exe")
+                                       << "https://apple.com/%E2%80%AEgnp.exe";
+}
+
+void TestFindBar::hoveredLinkShowsItsTarget()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, target);
+    QMainWindow frame;  // shows the status tips that reach it in its status bar, as the program's frame does
+    auto* view = new TranscriptView(&frame);
+    frame.setCentralWidget(view);
+    frame.statusBar();
+    FollowLinks(*view, [] { return nullptr; });
+    MoveToAppendPosition(*view);
+    RenderFormatted(*view, text + QStringLiteral("\n\nplain text"), RenderMode::Incoming);
+    frame.resize(400, 200);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTextCursor at(view->document());
+    at.setPosition(5);
+    const QPoint onLink = view->cursorRect(at).center();
+    at.movePosition(QTextCursor::End);
+    const QPoint offLink = view->cursorRect(at).center() + QPoint(5, 0);
+    QVERIFY(!view->anchorAt(onLink).isEmpty());
+
+    QTest::mouseMove(view->viewport(), onLink);
+    QTRY_COMPARE(frame.statusBar()->currentMessage(), target);
+    QHelpEvent help(QEvent::ToolTip, onLink, view->viewport()->mapToGlobal(onLink));
+    QApplication::sendEvent(view->viewport(), &help);
+    QCOMPARE(QToolTip::text(), target);
+    QTest::mouseMove(view->viewport(), offLink);
+    QTRY_COMPARE(frame.statusBar()->currentMessage(), QString());  // the frame's own hint comes back
 }
 
 void TestFindBar::renderedLinks_data()

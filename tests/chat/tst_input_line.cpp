@@ -121,6 +121,8 @@ void TestInputLine::startsUnstyled()
     QCOMPARE(icons->count(), 10);
     QCOMPARE(icons->currentIndex(), -1);
     QCOMPARE(icons->width(), 51);
+    // Nothing picked yet, yet neither box stands empty.
+    QVERIFY(!colours->placeholderText().isEmpty() && !icons->placeholderText().isEmpty());
     for (int i = 0; i < icons->count(); ++i)
         QVERIFY(!icons->itemIcon(i).isNull());
     QVERIFY(input.findChild<QLineEdit*>(QStringLiteral("inputLine")));

@@ -97,7 +97,7 @@ private slots:
     void blankLineSendsNothing();
     void join();
     void joinOnClosedConnectionKeepsControls();
-    void leaveEmptiesListAndTitle();
+    void leaveEmptiesListAndSaysSo();
     void rejoinEmptiesNothingButTheBanList();
     void close_data();
     void close();
@@ -297,7 +297,7 @@ void TestRoomWindow::joinOnClosedConnectionKeepsControls()
     QVERIFY(prompts_->Errors().isEmpty());
 }
 
-void TestRoomWindow::leaveEmptiesListAndTitle()
+void TestRoomWindow::leaveEmptiesListAndSaysSo()
 {
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
@@ -307,9 +307,9 @@ void TestRoomWindow::leaveEmptiesListAndTitle()
     c.Sent();
     Control<QToolButton>(*window, "leaveButton")->click();
     QCOMPARE(c.Sent(), QStringList{"part #Germany"});
-    QCOMPARE(window->Title(), QString());
+    QCOMPARE(window->Title(), QStringLiteral("Germany"));  // the window still says which room it was
     QCOMPARE(window->NickList().Count(), 0);
-    QCOMPARE(Transcript(*window), before);
+    QCOMPARE(Transcript(*window), before + "Talvessa: You left the room \"Germany\"\n");
     QCOMPARE(EnabledControls(*window), kNotInRoom);
 
     // Leaving on a closed connection changes nothing.
@@ -332,6 +332,7 @@ void TestRoomWindow::rejoinEmptiesNothingButTheBanList()
     QCOMPARE(window->Title(), QStringLiteral("France"));
     QVERIFY(window->BanList().isEmpty());
     QCOMPARE(Transcript(*window), QStringLiteral("Talvessa: Trying to join room \"Germany\"\n"
+                                                 "Talvessa: You left the room \"Germany\"\n"
                                                  "Talvessa: Trying to join room \"France\"\n"));
 }
 

@@ -1,6 +1,7 @@
 // Lines typed into the input lines of room and private windows: what the
 // server receives for each command, the notes for commands typed wrong, and
 // the ignore list the ignore commands change.
+#include "chat/chat_colors.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -14,8 +15,12 @@
 #include "support/window_controls.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -32,6 +37,17 @@ QString LastLine(const TranscriptView* view)
     return lines.isEmpty() ? QString() : lines.last();
 }
 
+// The colour of the last character of the transcript's last line.
+QColor LastLineColour(const TranscriptView* view)
+{
+    QTextBlock block = view->document()->lastBlock();
+    while (block.isValid() && block.text().isEmpty())
+        block = block.previous();
+    QTextCursor at(block);
+    at.movePosition(QTextCursor::EndOfBlock);
+    return at.charFormat().foreground().color();
+}
+
 }  // namespace
 
 class TestTypedCommands : public QObject {
@@ -45,6 +61,10 @@ private slots:
     void typed_data();
     void typed();
     void joinBringsAnOpenRoomToTheFront();
+    void noteColours_data();
+    void noteColours();
+    void typedRoomIsJoinedAsTyped_data();
+    void typedRoomIsJoinedAsTyped();
 
 private:
     QTemporaryDir root_;
@@ -262,6 +282,66 @@ void TestTypedCommands::joinBringsAnOpenRoomToTheFront()
     QCOMPARE(c.frame.CurrentChild(), germany);
     QCOMPARE(c.Sent(), QStringList());
     QVERIFY(InputLine(*rust)->text().isEmpty());
+}
+
+void TestTypedCommands::noteColours_data()
+{
+    // Answers are written in the note colour, mistakes in red.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("help for one") << "/help kick" << true;
+    QTest::newRow("help for all") << "/help" << true;
+    QTest::newRow("help for an unknown command") << "/help frobnicate" << false;
+    QTest::newRow("usage") << "/op" << false;
+}
+
+void TestTypedCommands::noteColours()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, answer);
+    Connected c;
+    RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
+    InputLine(*room)->setText(typed);
+    QTest::keyClick(InputLine(*room), Qt::Key_Return);
+    QCOMPARE(LastLineColour(&room->Transcript()), answer ? chat_colors::kNote : chat_colors::kRed);
+}
+
+void TestTypedCommands::typedRoomIsJoinedAsTyped_data()
+{
+    // The country list offers what matches; Enter joins the text as typed.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("pickFirstOffer");  // Down into the offers before Enter
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("start of a country") << "a" << false << "join #a";
+    QTest::newRow("start of a country, other case") << "germ" << false << "join #germ";
+    QTest::newRow("a whole country") << "Germany" << false << "join #Germany";
+    QTest::newRow("no country") << "linux" << false << "join #linux";
+    QTest::newRow("offer picked") << "germ" << true << "join #Germany";
+}
+
+void TestTypedCommands::typedRoomIsJoinedAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, pickFirstOffer);
+    QFETCH(QString, sent);
+    Connected c;
+    c.frame.show();
+    c.frame.activateWindow();
+    RoomWindow* window = c.frame.NewRoomWindow();
+    QComboBox* selector = Control<QComboBox>(*window, "roomSelector");
+    selector->setFocus();
+    QTRY_VERIFY(selector->lineEdit()->hasSelectedText());
+    QTest::keyClicks(selector, typed);
+    QCOMPARE(selector->currentText(), typed);
+    // The key goes where a real one would: to the offers' list when it shows.
+    QWidget* popup = selector->completer()->popup();
+    if (pickFirstOffer)
+        QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyPress(popup->isVisible() ? popup : static_cast<QWidget*>(selector), Qt::Key_Return);
+    QVERIFY(!popup->isVisible());
+    QTest::keyRelease(selector, Qt::Key_Return);
+    const QStringList lines = c.Sent();
+    QCOMPARE(lines, QStringList{sent});
 }
 
 QTEST_MAIN(TestTypedCommands)

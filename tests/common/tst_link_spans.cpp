@@ -28,6 +28,8 @@ private slots:
     void links();
     void longRunsAfterALink_data();
     void longRunsAfterALink();
+    void shownTargets_data();
+    void shownTargets();
     void mentions_data();
     void mentions();
 };
@@ -79,6 +81,30 @@ void TestLinkSpans::links()
     QFETCH(QString, text);
     QFETCH(QStringList, links);
     QCOMPARE(Described(text, FindLinks(text)), links);
+}
+
+void TestLinkSpans::shownTargets_data()
+{
+    // The text as received; where its link is shown to lead (tooltip, status bar).
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain address") << "see https://example.org/a?b=c#d" << "https://example.org/a?b=c#d";
+    QTest::newRow("look-alike letters") << QString::fromUtf8("https://аррӏе.com/") << "https://xn--80ak6aa92e.com/";
+    QTest::newRow("accented host and path") << QString::fromUtf8("www.bücher.de/é")
+                                            << "http://www.xn--bcher-kva.de/%C3%A9";
+    QTest::newRow("direction control inside") << QString::fromUtf8("https://apple.com/\u202Egnp.exe")
+                                              << "https://apple.com/%E2%80%AEgnp.exe";
+    QTest::newRow("formatting inside is no part of it") << Bytes("http://a.b/\x02x\x02y") << "http://a.b/xy";
+    QTest::newRow("room") << "join #linux now" << "#linux";
+}
+
+void TestLinkSpans::shownTargets()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    const QList<LinkSpan> links = FindLinks(text);
+    QCOMPARE(links.size(), 1);
+    QCOMPARE(ShownLinkTarget(links.first().target), shown);
 }
 
 void TestLinkSpans::longRunsAfterALink_data()

@@ -9,6 +9,7 @@
 #include "common/program_settings.h"
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/sent_lines.h"
+#include "shell/tls_status.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"
@@ -209,6 +210,7 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
 
     Control<QAction>(frame, "connectAction")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
+    QTRY_VERIFY(!frame.findChild<TlsStatus*>(QStringLiteral("tlsStatus"))->isVisibleTo(&frame));  // gone with the connection
 }
 
 void TestTlsReal::trustFlow_data()
@@ -266,6 +268,18 @@ void TestTlsReal::trustFlow()
     QVERIFY2(prompts.Errors().isEmpty(), qPrintable(prompts.Errors().join('|')));
     QCOMPARE(frame.Connection().Connected(), loggedIn);
     QCOMPARE(!frame.CurrentNick().isEmpty(), loggedIn);
+    // The status bar's mark of the secured connection, and what its tooltip
+    // says of the certificate: a trusted one that does not verify says so.
+    auto* mark = frame.findChild<TlsStatus*>(QStringLiteral("tlsStatus"));
+    QVERIFY(mark);
+    QCOMPARE(mark->isVisibleTo(&frame), loggedIn);
+    if (loggedIn) {
+        const QString tip = mark->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("Subject: ")) && tip.contains(QStringLiteral("Issuer: ")), qPrintable(tip));
+        QVERIFY2(tip.contains(OpenSslFingerprint(server_->CaFile().replace("ca.pem", QString(CertName(port)) + ".pem"))),
+                 qPrintable(tip));
+        QCOMPARE(tip.contains(QStringLiteral("you chose to trust it")), port != TlsPort::Verified);
+    }
     if (loggedIn) {
         Control<QAction>(frame, "connectAction")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);

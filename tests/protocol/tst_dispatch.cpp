@@ -29,7 +29,10 @@ void TestDispatch::routes_data()
     row("353", ":s 353 me = #a :x", Handler::HandleNames);
     row("433", ":s 433 * me :in use", Handler::Log);
     row("464", ":s 464 me :bad password", Handler::HandleLoginError);
+    row("471 full", ":s 471 me #a :full", Handler::HandleJoinError, 471);
+    row("473 invitation only", ":s 473 me #a :invite only", Handler::HandleJoinError, 473);
     row("474", ":s 474 me #a :banned", Handler::HandleJoinError, 474);
+    row("475 wrong key", ":s 475 me #a :bad key", Handler::HandleJoinError, 475);
     row("477", ":s 477 me #a :need reg", Handler::HandleJoinError, 477);
     row("485", ":s 485 me #a :not owner", Handler::HandleJoinError, 485);
     row("001 is logged", ":s 001 me :Welcome", Handler::Log);
@@ -54,7 +57,8 @@ void TestDispatch::routes_data()
     row("invite", ":a!b@c INVITE me :#r", Handler::HandleInvite);
     row("nick", ":a!b@c NICK :x", Handler::HandleNick);
     row("nick in lower case", ":a!b@c nick x", Handler::HandleNick);
-    row("topic dropped", ":a!b@c TOPIC #r :x", Handler::Drop);
+    row("topic change", ":a!b@c TOPIC #r :x", Handler::HandleTopicChange);
+    row("topic change lower", ":a!b@c topic #r :x", Handler::HandleTopicChange);
     row("error dropped", "ERROR :Closing link", Handler::Drop);
     row("bare word", "QUIT", Handler::Drop);
     row("tagged message", "@time=2024-05-01T10:00:00.000Z :a!b@c PRIVMSG #r :hi", Handler::HandleMessage);

@@ -134,9 +134,9 @@ void TestReaderThread::routesOnlyHandledLines_data()
         << QByteArrayList{":s 001 ann :Welcome", ":a!b@c JOIN :#r", ":s 372 ann :- motd", ":a!b@c PRIVMSG #r :hi"}
         << QByteArrayList{"log :s 001 ann :Welcome", "HandleJoin :a!b@c JOIN :#r", "log :s 372 ann :- motd",
                           "HandleMessage :a!b@c PRIVMSG #r :hi"};
-    QTest::newRow("unknown commands dropped, nick changes kept")
-        << QByteArrayList{":a!b@c NICK :x", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
-        << QByteArrayList{"HandleNick :a!b@c NICK :x", "HandlePart :a!b@c PART #r"};
+    QTest::newRow("unknown commands dropped, nick and topic changes kept")
+        << QByteArrayList{":a!b@c NICK :x", ":a!b@c WALLOPS :t", ":a!b@c TOPIC #r :t", ":a!b@c PART #r"}
+        << QByteArrayList{"HandleNick :a!b@c NICK :x", "HandleTopicChange :a!b@c TOPIC #r :t", "HandlePart :a!b@c PART #r"};
     QTest::newRow("empty lines skipped") << QByteArrayList{"", "", ":a!b@c QUIT :bye"}
                                          << QByteArrayList{"HandleQuit :a!b@c QUIT :bye"};
     QTest::newRow("lines that cannot be decoded go to the log as they came")
@@ -149,7 +149,8 @@ void TestReaderThread::routesOnlyHandledLines_data()
     QTest::newRow("tagged lines are understood, their tags left out of the raw line")
         << QByteArrayList{"@time=2024-05-01T10:00:00.000Z :a!b@c PRIVMSG #r :hi",
                           "@msgid=x;+draft/reply=y :s 353 ann = #r :@a b", "@batch=1 :a!b@c TOPIC #r :t"}
-        << QByteArrayList{"HandleMessage :a!b@c PRIVMSG #r :hi", "HandleNames :s 353 ann = #r :@a b"};
+        << QByteArrayList{"HandleMessage :a!b@c PRIVMSG #r :hi", "HandleNames :s 353 ann = #r :@a b",
+                          "HandleTopicChange :a!b@c TOPIC #r :t"};
 }
 
 void TestReaderThread::routesOnlyHandledLines()

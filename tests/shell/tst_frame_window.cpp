@@ -192,7 +192,8 @@ void TestFrameWindow::menus()
     QCOMPARE(Texts(Control<QMenuBar>(frame, "menuBar")->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
     QCOMPARE(Texts(Control<QMenu>(frame, "chatMenu")->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
     QCOMPARE(Texts(Control<QMenu>(frame, "windowMenu")->actions()),
-             (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange"}));
+             (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange", "-",
+                          "Show Windows as Ta&bs"}));
     QCOMPARE(Texts(Control<QMenu>(frame, "helpMenu")->actions()),
              (QStringList{"Check for Updated Version", product::kWebSiteName, "-", "&About..."}));
     QVERIFY(Control<QMenu>(frame, "favoritesMenu")->actions().isEmpty());
@@ -245,18 +246,18 @@ void TestFrameWindow::windowMenuListsChildren()
     frame.Windows().Add(Child("lounge"));
     QMdiSubWindow* second = frame.Windows().Add(Child("bob"));
     emit Control<QMenu>(frame, "windowMenu")->aboutToShow();
-    QStringList listed = Texts(Control<QMenu>(frame, "windowMenu")->actions()).mid(6);  // after the five items and a separator
+    QStringList listed = Texts(Control<QMenu>(frame, "windowMenu")->actions()).mid(8);  // after the six items and two separators
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge", "&3 bob"}));
-    QAction* lounge = Control<QMenu>(frame, "windowMenu")->actions().at(7);
+    QAction* lounge = Control<QMenu>(frame, "windowMenu")->actions().at(9);
     QVERIFY(!lounge->isChecked());
-    QVERIFY(Control<QMenu>(frame, "windowMenu")->actions().at(8)->isChecked());  // the active one
+    QVERIFY(Control<QMenu>(frame, "windowMenu")->actions().at(10)->isChecked());  // the active one
     lounge->trigger();
     QCOMPARE(frame.MdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("lounge"));
 
     second->close();
     QTest::qWait(0);
     emit Control<QMenu>(frame, "windowMenu")->aboutToShow();
-    listed = Texts(Control<QMenu>(frame, "windowMenu")->actions()).mid(6);
+    listed = Texts(Control<QMenu>(frame, "windowMenu")->actions()).mid(8);
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge"}));
 }
 

@@ -82,6 +82,8 @@ private slots:
     void largeGreetingsAreRead_data();
     void largeGreetingsAreRead();
     void windowShowsTheLoginWhileItHappens();
+    void nextLoginRemembersNickAndGuestBox_data();
+    void nextLoginRemembersNickAndGuestBox();
 };
 
 void TestLoginDialog::controlsAtStart()
@@ -464,4 +466,33 @@ void TestLoginDialog::windowShowsTheLoginWhileItHappens()
 }
 
 QTEST_MAIN(TestLoginDialog)
+void TestLoginDialog::nextLoginRemembersNickAndGuestBox_data()
+{
+    QTest::addColumn<bool>("guest");
+    QTest::addColumn<QString>("aim");  // the next login's server: "same", "other port", "other host"
+    QTest::addColumn<QString>("nick");  // the next dialog's nick
+    QTest::newRow("guest, same server") << true << "same" << "dora";
+    QTest::newRow("registered, same server") << false << "same" << "dora";
+    QTest::newRow("other port") << true << "other port" << "";
+    QTest::newRow("other host") << true << "other host" << "";
+}
+
+void TestLoginDialog::nextLoginRemembersNickAndGuestBox()
+{
+    QFETCH(bool, guest);
+    QFETCH(QString, aim);
+    QFETCH(QString, nick);
+    LoginRig rig;
+    rig.Fill(QStringLiteral("dora"), guest ? QString() : QStringLiteral("sesame"), guest);
+    rig.ClickOk();
+    rig.dialog.Abandon();
+    if (aim == QLatin1String("other port")) rig.frame.Connection().SetPort(rig.server.Port() + 1);
+    if (aim == QLatin1String("other host")) rig.frame.Connection().SetHost("127.0.0.2");
+    LoginDialog next(&rig.frame);
+    next.SetConnection(&rig.frame.Connection());
+    QCOMPARE(Field(&next, "nickEdit")->text(), nick);
+    QCOMPARE(GuestBox(&next)->isChecked(), !nick.isEmpty() && guest);
+    QVERIFY(Field(&next, "passwordEdit")->text().isEmpty());  // never remembered
+}
+
 #include "tst_login_dialog.moc"

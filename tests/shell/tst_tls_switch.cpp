@@ -29,7 +29,11 @@ void TestTlsSwitch::followsHost_data()
     QTest::newRow("kept for its host") << QStringList{"a.example - off", "a.example click on", "b.example - off",
                                                        "a.example - on"};
     QTest::newRow("same host in other forms") << QStringList{"a.example click on", "b.example - off",
-                                                              "A.Example:7000 - on", "irc://a.example - on"};
+                                                              "A.Example:7000 - on", "a.example:6697 - on"};
+    QTest::newRow("ircs:// says on") << QStringList{"b.example - off", "ircs://b.example - on", "b.example - off"};
+    QTest::newRow("irc:// says off") << QStringList{"a.example click on", "irc://a.example - off", "a.example - on"};
+    QTest::newRow("the link's scheme is not kept for the host")
+        << QStringList{"ircs://a.example:7000 - on", "IRCS://b.example - on", "a.example - off"};
     QTest::newRow("switched off is forgotten") << QStringList{"a.example click on", "a.example click off",
                                                                "b.example - off", "a.example - off"};
     QTest::newRow("each host its own") << QStringList{"a.example click on", "b.example click on",
@@ -53,6 +57,9 @@ void TestTlsSwitch::followsHost()
         Control<QComboBox>(frame, "serverBox")->setEditText(parts[0]);
         if (parts[1] == "click") Control<TlsSwitch>(frame, "tlsSwitch")->click();
         QVERIFY2(Control<TlsSwitch>(frame, "tlsSwitch")->isChecked() == (parts[2] == "on"), qPrintable(step));
+        // Its state in words, not only in a faint frame; a scheme leaves no choice.
+        QCOMPARE(Control<TlsSwitch>(frame, "tlsSwitch")->text(), parts[2] == "on" ? QStringLiteral("TLS on") : QStringLiteral("TLS off"));
+        QCOMPARE(Control<TlsSwitch>(frame, "tlsSwitch")->isEnabled(), !parts[0].contains(QStringLiteral("://")));
     }
     // The next frame finds what was kept.
     MainWindow next;

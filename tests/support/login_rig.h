@@ -2,6 +2,7 @@
 // A login dialog open over a frame whose connection is aimed at a scripted
 // server, for tests that drive the login exchange the way the user does.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "support/login_controls.h"
 #include "support/prompt_recorder.h"

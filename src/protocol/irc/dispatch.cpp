@@ -30,7 +30,10 @@ LineRoute DispatchRoute(const IrcMessage& line)
         // Once logged in, a nick in use answers a nick change the user typed:
         // the connection stays, and the log shows the server's words.
         case 464: return {Handler::HandleLoginError};
+        case 471:  // full
+        case 473:  // invitation only
         case 474:
+        case 475:  // wrong key
         case 477:
         case 485: return {Handler::HandleJoinError, line.code};
         default: return {Handler::Log};
@@ -46,6 +49,7 @@ LineRoute DispatchRoute(const IrcMessage& line)
     if (command == "quit") return {Handler::HandleQuit};
     if (command == "kick") return {Handler::HandleKick};
     if (command == "mode") return {Handler::HandleMode};
+    if (command == "topic") return {Handler::HandleTopicChange};
     if (command == "invite") return {Handler::HandleInvite};
     if (command == "nick") return {Handler::HandleNick};
     return {Handler::Drop};
@@ -61,6 +65,7 @@ const char* HandlerName(Handler h)
     case Handler::HandleMode: return "HandleMode";
     case Handler::HandleNames: return "HandleNames";
     case Handler::HandleTopic: return "HandleTopic";
+    case Handler::HandleTopicChange: return "HandleTopicChange";
     case Handler::HandleMessage: return "HandleMessage";
     case Handler::HandleMemoServNotice: return "HandleMemoServNotice";
     case Handler::HandleInvite: return "HandleInvite";

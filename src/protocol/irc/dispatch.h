@@ -10,6 +10,7 @@ enum class Handler {
     HandleMode,
     HandleNames,
     HandleTopic,
+    HandleTopicChange,
     HandleMessage,
     HandleMemoServNotice,
     HandleInvite,
@@ -28,7 +29,7 @@ enum class Handler {
 // Where one line goes: its handler, and for a join error the reply's code.
 struct LineRoute {
     Handler handler = Handler::Drop;
-    int joinErrorCode = 0;  // 474, 477 or 485 for HandleJoinError
+    int joinErrorCode = 0;  // 471, 473, 474, 475, 477 or 485 for HandleJoinError
     bool operator==(const LineRoute&) const = default;
 };
 

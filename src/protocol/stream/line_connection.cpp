@@ -40,6 +40,7 @@ struct LineConnection::Session {
     std::atomic<bool> closedByUs{false};
     std::atomic<bool> peerClosed{false};
     bool secure = false;
+    PeerCertificate certificate;  // of a TLS connection, written before open
     std::string peerAddress;  // the server's address in numbers, written before open
     std::atomic<bool> tooLong{false};  // the server sent an over-long line
 
@@ -116,6 +117,12 @@ bool LineConnection::Secure() const
     return s && s->open && s->secure;
 }
 
+PeerCertificate LineConnection::Certificate() const
+{
+    const auto s = CurrentSession();
+    return s && s->open && s->secure ? s->certificate : PeerCertificate();
+}
+
 std::shared_ptr<LineConnection::Session> LineConnection::CurrentSession() const
 {
     std::lock_guard lock(mutex_);
@@ -171,9 +178,12 @@ void LineConnection::Connect()
         throw TransportError(kCalledOff);
     }
     std::unique_ptr<ByteStream> stream;
+    PeerCertificate certificate;
     if (tls.enabled) {
         try {
-            stream = TlsStream::Open(fd, host, tls, s->wakeFd);
+            auto secured = TlsStream::Open(fd, host, tls, s->wakeFd);
+            if (secured) certificate = secured->Peer();
+            stream = std::move(secured);
         } catch (const TransportError&) {
             forget();
             throw;
@@ -191,6 +201,7 @@ void LineConnection::Connect()
         if (s->closedByUs) throw TransportError(kCalledOff);
         s->stream = std::move(stream);
         s->secure = tls.enabled;
+        s->certificate = std::move(certificate);
         s->peerAddress = opener.Reached() ? opener.Reached()->Text() : std::string();
         s->open = true;
         s->out.Start(*s->stream, s->wakeFd);

@@ -50,6 +50,9 @@ public:
     void SetTls(const TlsSettings& tls);
     // True while the current connection is a TLS one.
     bool Secure() const;
+    // The server's certificate while the current connection is a TLS one;
+    // empty fields otherwise.
+    PeerCertificate Certificate() const;
 
     // Opens the connection to Host:Port (with the TLS handshake when Tls()
     // says so); throws TransportError with the system's text when the name

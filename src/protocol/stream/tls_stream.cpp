@@ -62,6 +62,20 @@ std::string Fingerprint(X509* cert)
     return out;
 }
 
+// A name of a certificate in one line (RFC 2253: "CN=..., O=...").
+std::string NameText(X509_NAME* name)
+{
+    if (!name) return {};
+    BIO* out = BIO_new(BIO_s_mem());
+    if (!out) return {};
+    X509_NAME_print_ex(out, name, 0, XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(out, &data);
+    std::string text = size > 0 && data ? std::string(data, static_cast<std::size_t>(size)) : std::string();
+    BIO_free(out);
+    return text;
+}
+
 }  // namespace
 
 CertificateError::CertificateError(const std::string& host, std::string reason, std::string fingerprint,
@@ -209,6 +223,11 @@ void TlsStream::CheckCertificate(const std::string& host, const TlsSettings& set
     X509* cert = SSL_get1_peer_certificate(ssl_);
     if (!cert) throw TransportError("The server sent no certificate.");
     const std::string fingerprint = Fingerprint(cert);
+    peer_.subject = NameText(X509_get_subject_name(cert));
+    peer_.issuer = NameText(X509_get_issuer_name(cert));
+    peer_.fingerprint = fingerprint;
+    peer_.protocol = SSL_get_version(ssl_);
+    peer_.verified = result == X509_V_OK;
     X509_free(cert);
     if (result == X509_V_OK) return;
     const auto& trusted = settings.trusted;

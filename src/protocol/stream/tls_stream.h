@@ -28,6 +28,15 @@ struct TlsSettings {
     std::chrono::milliseconds answerLimit{8000};
 };
 
+// What a TLS connection knows of the server's certificate, for showing it.
+struct PeerCertificate {
+    std::string subject;      // "CN=irc.example.org, O=..." (RFC 2253, most specific first)
+    std::string issuer;       // the same for the authority that signed it
+    std::string fingerprint;  // SHA-256, "AB:CD:..." (32 pairs)
+    std::string protocol;     // "TLSv1.3"
+    bool verified = false;    // the chain and the name verified; else the user trusts the fingerprint
+};
+
 // The server's certificate did not verify and is not trusted for the host:
 // nothing was sent on the connection.
 class CertificateError : public TransportError {
@@ -65,6 +74,9 @@ public:
     std::uint64_t BytesOnWire() const override;
     void Shutdown() override;
 
+    // The server's certificate, as checked by the handshake.
+    const PeerCertificate& Peer() const { return peer_; }
+
     // Words for an X509 verification result, naming host where it matters.
     static std::string VerifyFailureText(long result, const std::string& host);
 
@@ -77,6 +89,7 @@ private:
     SSL_CTX* context_ = nullptr;
     SSL* ssl_ = nullptr;
     mutable std::mutex mutex_;  // the reader and the writer share one SSL
+    PeerCertificate peer_;
     short sendWait_;
     short receiveWait_;
 };
