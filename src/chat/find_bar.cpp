@@ -9,6 +9,9 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextDocument>
+
+#include "chat/transcript_view.h"
 #include <QToolButton>
 
 namespace {
@@ -39,7 +42,40 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle)
 }
 
 FindBar::FindBar(QPlainTextEdit* view, QWidget* host)
-    : QFrame(view), view_(view)
+    : FindBar(view, host,
+              {[view] { return view->document()->toPlainText(); },
+               [view](int start, int length) {
+                   if (length == 0) {
+                       view->setExtraSelections({});
+                       QTextCursor unmarked = view->textCursor();
+                       unmarked.clearSelection();
+                       view->setTextCursor(unmarked);
+                       return;
+                   }
+                   QTextCursor found(view->document());
+                   found.setPosition(start);
+                   found.setPosition(start + length, QTextCursor::KeepAnchor);
+                   QTextEdit::ExtraSelection mark;
+                   mark.cursor = found;
+                   mark.format.setBackground(kMatchBackground);
+                   view->setExtraSelections({mark});
+                   view->setTextCursor(found);
+                   view->centerCursor();
+               }})
+{
+    connect(view->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
+}
+
+FindBar::FindBar(TranscriptView* view, QWidget* host)
+    : FindBar(view, host,
+              {[view] { return view->toPlainText(); },
+               [view](int start, int length) { view->ShowMatch(start, length); }})
+{
+    connect(view, &TranscriptView::Change, this, [this] { textStale_ = true; });
+}
+
+FindBar::FindBar(QAbstractScrollArea* view, QWidget* host, Target target)
+    : QFrame(view), view_(view), target_(std::move(target))
 {
     setObjectName(QStringLiteral("findBar"));
     setFrameShape(QFrame::StyledPanel);
@@ -70,7 +106,6 @@ FindBar::FindBar(QPlainTextEdit* view, QWidget* host)
     connect(previous, &QToolButton::clicked, this, &FindBar::FindPrevious);
     connect(next, &QToolButton::clicked, this, &FindBar::FindNext);
     connect(close, &QToolButton::clicked, this, &FindBar::Close);
-    connect(view_->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
     findLine_->installEventFilter(this);
     view_->installEventFilter(this);
 
@@ -94,14 +129,14 @@ void FindBar::Open()
 void FindBar::Close()
 {
     hide();
-    view_->setExtraSelections({});
+    target_.show(0, 0);
     view_->setFocus();
 }
 
 const QString& FindBar::Text()
 {
     if (textStale_) {
-        text_ = view_->document()->toPlainText();
+        text_ = target_.text();
         textStale_ = false;
     }
     return text_;
@@ -142,22 +177,10 @@ QString FindBar::CountText() const
 void FindBar::ShowCurrent()
 {
     countLabel_->setText(CountText());
-    if (current_ < 0) {
-        view_->setExtraSelections({});
-        QTextCursor unmarked = view_->textCursor();
-        unmarked.clearSelection();
-        view_->setTextCursor(unmarked);
-        return;
-    }
-    QTextCursor found(view_->document());
-    found.setPosition(matches_.at(current_));
-    found.setPosition(matches_.at(current_) + int(findLine_->text().size()), QTextCursor::KeepAnchor);
-    QTextEdit::ExtraSelection mark;
-    mark.cursor = found;
-    mark.format.setBackground(kMatchBackground);
-    view_->setExtraSelections({mark});
-    view_->setTextCursor(found);
-    view_->centerCursor();
+    if (current_ < 0)
+        target_.show(0, 0);
+    else
+        target_.show(matches_.at(current_), int(findLine_->text().size()));
 }
 
 void FindBar::Place()
