@@ -41,7 +41,8 @@ QString StampOf(const LineStore& store, int line, TimeStampFormat format)
 
 }  // namespace
 
-std::unique_ptr<QTextDocument> TranscriptDocument(const TranscriptView& view, int from, int to)
+std::unique_ptr<QTextDocument> TranscriptDocument(const TranscriptView& view, int from, int to,
+                                                  std::optional<TimeStampFormat> stamps)
 {
     const LineStore& store = view.Store();
     if (to < 0 || to > store.Length())
@@ -63,7 +64,7 @@ std::unique_ptr<QTextDocument> TranscriptDocument(const TranscriptView& view, in
             look.setBackground(kMentionBackground);
             cursor.mergeBlockFormat(look);
         }
-        const QString stamp = StampOf(store, line, view.TimeStamps());
+        const QString stamp = StampOf(store, line, stamps.value_or(view.TimeStamps()));
         if (!stamp.isEmpty() && cutFrom == 0)
             cursor.insertText(stamp, TimeStampFormatOf());
         const LineText text = store.TextOf(line);

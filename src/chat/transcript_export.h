@@ -6,14 +6,17 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QTextDocument;
 class TranscriptView;
 
 // A transcript as it is shown (time stamps, looks, links, pictures, the
 // mention highlight) in a rich-text document: what a rich copy carries.
-// Positions from..to of the text; to < 0: to the end.
-std::unique_ptr<QTextDocument> TranscriptDocument(const TranscriptView& view, int from = 0, int to = -1);
+// Positions from..to of the text; to < 0: to the end. Time stamps as the
+// view shows them unless stamps says otherwise.
+std::unique_ptr<QTextDocument> TranscriptDocument(const TranscriptView& view, int from = 0, int to = -1,
+                                                  std::optional<TimeStampFormat> stamps = std::nullopt);
 
 // Takes what Save Chat writes, a slice at a time, so that a long transcript
 // is copied without holding up the window. The copy holds the text as it

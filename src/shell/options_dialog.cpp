@@ -5,7 +5,11 @@
 #include "common/prompts.h"
 #include "shell/fixed_dialog.h"
 
+#include "chat/time_stamps.h"
+
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
@@ -43,6 +47,7 @@ OptionsDialog::OptionsDialog(QString folder, QWidget* parent) : QDialog(parent),
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1);
+    layout->addLayout(MakeTimeStampsRow());
 
     connect(PageControl1, &QTabWidget::currentChanged, this, &OptionsDialog::PageControl1Change);
     connect(Button1, &QPushButton::clicked, this, &OptionsDialog::Button1Click);
@@ -51,6 +56,26 @@ OptionsDialog::OptionsDialog(QString folder, QWidget* parent) : QDialog(parent),
     connect(Button2, &QPushButton::clicked, this, &OptionsDialog::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &OptionsDialog::Button3Click);
     connect(Button5, &QPushButton::clicked, this, &OptionsDialog::Button5Click);
+}
+
+QLayout* OptionsDialog::MakeTimeStampsRow()
+{
+    // The transcripts' time stamps, for every window at once, kept between runs.
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("Time stamps:"));
+    timeStampsBox = new QComboBox;
+    timeStampsBox->setObjectName(QStringLiteral("timeStampsBox"));
+    timeStampsBox->addItem(QStringLiteral("Off"), int(TimeStampFormat::Off));
+    timeStampsBox->addItem(QStringLiteral("HH:MM"), int(TimeStampFormat::Minutes));
+    timeStampsBox->addItem(QStringLiteral("HH:MM:SS"), int(TimeStampFormat::Seconds));
+    timeStampsBox->setCurrentIndex(timeStampsBox->findData(int(TimeStampSetting::Instance().Format())));
+    label->setBuddy(timeStampsBox);
+    row->addWidget(label);
+    row->addWidget(timeStampsBox, 1);
+    connect(timeStampsBox, &QComboBox::activated, this, [this](int index) {
+        TimeStampSetting::Instance().SetFormat(TimeStampFormat(timeStampsBox->itemData(index).toInt()));
+    });
+    return row;
 }
 
 QWidget* OptionsDialog::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,

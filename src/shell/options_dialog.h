@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QString>
 
+class QComboBox;
+class QLayout;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
@@ -32,6 +34,7 @@ public:
     QPushButton* Button3 = nullptr;  // Buddies: Ok
     QPushButton* Button6 = nullptr;  // Ignore List: Remove
     QPushButton* Button5 = nullptr;  // Ignore List: Ok
+    QComboBox* timeStampsBox = nullptr;  // the transcripts' time stamps
 
     void FormShow();
     // The page index has just become active: its list is read from its file.
@@ -47,6 +50,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLayout* MakeTimeStampsRow();
     QWidget* MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
                       const QString& removeName, QPushButton** ok, const QString& okName);
     // Empties list and fills it with the "Name" of every entry of the file,

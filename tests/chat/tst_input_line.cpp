@@ -98,8 +98,8 @@ void TestInputLine::builtLineRendersAsTyped()
     QFETCH(int, colour);
     TranscriptView view;
     RenderFormatted(view, BuildLineText(typed, colour, true, false, false), RenderMode::Echo);
-    QCOMPARE(view.document()->toPlainText(), typed);
-    const QTextCharFormat format = view.document()->begin().begin().fragment().charFormat();
+    QCOMPARE(view.toPlainText(), typed);
+    const QTextCharFormat format = TranscriptFormatAt(view, 1);
     QCOMPARE(format.foreground().color(), IrcColor(colour));
     QCOMPARE(format.fontWeight(), int(QFont::Bold));
 }
@@ -264,3 +264,4 @@ void TestInputLine::enterIsReported()
 
 QTEST_MAIN(TestInputLine)
 #include "tst_input_line.moc"
+#include "support/transcript_text.h"

@@ -54,9 +54,7 @@ bool FlashLit(const RoomWindow& window)
 
 QTextCharFormat FormatAt(const TranscriptView& view, int position)
 {
-    QTextCursor cursor(view.document());
-    cursor.setPosition(position + 1);
-    return cursor.charFormat();
+    return TranscriptFormatAt(view, position + 1);
 }
 
 QStringList EnabledControls(const RoomWindow& w)
@@ -782,3 +780,4 @@ void TestRoomWindow::typingReplacesTheSelectorPrompt()
 
 QTEST_MAIN(TestRoomWindow)
 #include "tst_room_window.moc"
+#include "support/transcript_text.h"

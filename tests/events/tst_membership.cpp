@@ -67,9 +67,7 @@ bool HostControlsEnabled(const RoomWindow& window)
 // Character format of the first character of transcript line n (0-based).
 QTextCharFormat FormatOfLine(const TranscriptView& view, int n)
 {
-    QTextCursor cursor(view.document()->findBlockByNumber(n));
-    cursor.movePosition(QTextCursor::NextCharacter);
-    return cursor.charFormat();
+    return TranscriptFormatAt(view, view.Store().StartOf(n) + 1);
 }
 
 }  // namespace
@@ -422,3 +420,4 @@ void TestMembership::joinAddsHostSubItem()
 
 QTEST_MAIN(TestMembership)
 #include "tst_membership.moc"
+#include "support/transcript_text.h"

@@ -66,9 +66,7 @@ QStringList LogLines(const MainWindow& frame)
 
 QTextCharFormat FormatAt(const TranscriptView& view, int pos)
 {
-    QTextCursor c(view.document());
-    c.setPosition(pos + 1);
-    return c.charFormat();
+    return TranscriptFormatAt(view, pos + 1);
 }
 
 // The transcript's text without the line break that ends its last line.
@@ -189,7 +187,7 @@ void TestMessageEvents::privateLines()
     // The second line from the same partner lands in the same window.
     Route(*frame_, raw.toStdString());
     QCOMPARE(PrivateWindows(*frame_).size(), 1);
-    QCOMPARE(w->Transcript().document()->blockCount(), 3);
+    QCOMPARE(w->Transcript().Store().Count(), 3);
 }
 
 void TestMessageEvents::linesWithoutPartnerOpenNothing_data()
@@ -562,3 +560,4 @@ void TestMessageEvents::manyPartnersManyWindows()
 
 QTEST_MAIN(TestMessageEvents)
 #include "tst_message_events.moc"
+#include "support/transcript_text.h"

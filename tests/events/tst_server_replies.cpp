@@ -218,9 +218,7 @@ void TestServerReplies::joinRefusals()
     Feed(frame, raw);
     QCOMPARE(window->Transcript().toPlainText(), written);
     if (written.isEmpty()) return;
-    QTextCursor at(window->Transcript().document());
-    at.setPosition(2);
-    const QTextCharFormat format = at.charFormat();
+    const QTextCharFormat format = TranscriptFormatAt(window->Transcript(), 2);
     QCOMPARE(format.foreground().color(), QColor(255, 0, 0));
     QVERIFY(format.font().bold() && format.font().italic());
 }
@@ -248,3 +246,4 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
 
 QTEST_MAIN(TestServerReplies)
 #include "tst_server_replies.moc"
+#include "support/transcript_text.h"
