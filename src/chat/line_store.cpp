@@ -103,6 +103,22 @@ int LineStore::Insert(int position, const QString& text, StyleId style, const QS
 {
     if (text.isEmpty())
         return std::clamp(position, 0, Length());
+    if (position >= Length()) {
+        // The usual case, at the end: no pieces made.
+        qsizetype from = 0;
+        for (qsizetype cut = text.indexOf(u'\n'); ; cut = text.indexOf(u'\n', from)) {
+            const QStringView piece = QStringView(text).mid(from, cut < 0 ? -1 : cut - from);
+            if (!piece.isEmpty()) {
+                TouchOpenTime();
+                open_.Append(piece.toString(), style, link);
+            }
+            if (cut < 0)
+                break;
+            CloseOpenLine();
+            from = cut + 1;
+        }
+        return Length();
+    }
     return InsertInto(position, Pieces(text, style, link));
 }
 

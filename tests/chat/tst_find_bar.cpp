@@ -3,6 +3,7 @@
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -109,4 +110,3 @@ void TestFindBar::renderedLinks()
 
 QTEST_MAIN(TestFindBar)
 #include "tst_find_bar.moc"
-#include "support/transcript_text.h"

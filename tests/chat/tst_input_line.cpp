@@ -5,6 +5,7 @@
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -264,4 +265,3 @@ void TestInputLine::enterIsReported()
 
 QTEST_MAIN(TestInputLine)
 #include "tst_input_line.moc"
-#include "support/transcript_text.h"

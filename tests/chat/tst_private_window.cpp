@@ -10,6 +10,7 @@
 #include "common/user_data_folder.h"
 #include "support/scripted_server.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -402,4 +403,3 @@ void TestPrivateWindow::ignoreButtonHandsOverPartnerAndCloses()
 
 QTEST_MAIN(TestPrivateWindow)
 #include "tst_private_window.moc"
-#include "support/transcript_text.h"

@@ -13,6 +13,7 @@
 #include "common/timings.h"
 #include "support/connected_frame.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -780,4 +781,3 @@ void TestRoomWindow::typingReplacesTheSelectorPrompt()
 
 QTEST_MAIN(TestRoomWindow)
 #include "tst_room_window.moc"
-#include "support/transcript_text.h"

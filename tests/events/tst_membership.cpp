@@ -11,6 +11,7 @@
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QAction>
 #include <QTextBlock>
@@ -420,4 +421,3 @@ void TestMembership::joinAddsHostSubItem()
 
 QTEST_MAIN(TestMembership)
 #include "tst_membership.moc"
-#include "support/transcript_text.h"

@@ -13,6 +13,7 @@
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -560,4 +561,3 @@ void TestMessageEvents::manyPartnersManyWindows()
 
 QTEST_MAIN(TestMessageEvents)
 #include "tst_message_events.moc"
-#include "support/transcript_text.h"

@@ -12,6 +12,7 @@
 #include "support/irc_servers.h"
 #include "support/scripted_server.h"
 #include "support/test_session.h"
+#include "support/transcript_text.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -246,4 +247,3 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
 
 QTEST_MAIN(TestServerReplies)
 #include "tst_server_replies.moc"
-#include "support/transcript_text.h"

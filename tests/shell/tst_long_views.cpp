@@ -32,7 +32,7 @@ int TopBlock(QAbstractScrollArea* view)
 }
 
 // The text of paragraph or line n of the view; of its last one for n < 0.
-QString LineText(QAbstractScrollArea* view, int n)
+QString ShownLineText(QAbstractScrollArea* view, int n)
 {
     if (auto* transcript = qobject_cast<TranscriptView*>(view)) {
         const LineStore& store = transcript->Store();
@@ -119,8 +119,8 @@ void TestLongViews::keepsPlace()
         QTRY_COMPARE(bar->value(), bar->maximum());
         write(200);  // a new line shows at once
         QTRY_COMPARE(bar->value(), bar->maximum());
-        QVERIFY(LineText(shown, LineCount(shown) - 2).startsWith(QStringLiteral("line 200 ")) ||
-                LineText(shown, -1).startsWith(QStringLiteral("line 200 ")));
+        QVERIFY(ShownLineText(shown, LineCount(shown) - 2).startsWith(QStringLiteral("line 200 ")) ||
+                ShownLineText(shown, -1).startsWith(QStringLiteral("line 200 ")));
     } else {
         QTRY_COMPARE(TopBlock(shown), top);
         QVERIFY(bar->value() < bar->maximum());
@@ -171,13 +171,13 @@ void TestLongViews::keepsLastLines()
     const int trailing = view == QLatin1String("log") ? 0 : 1;  // the transcript's empty line after the last break
     if (kept < 0) {
         QCOMPARE(LineCount(shown), written + trailing);
-        QCOMPARE(LineText(shown, 0), QStringLiteral("line 0"));
+        QCOMPARE(ShownLineText(shown, 0), QStringLiteral("line 0"));
         return;
     }
-    QCOMPARE(LineText(shown, 0), note);
+    QCOMPARE(ShownLineText(shown, 0), note);
     QCOMPARE(LineCount(shown), 1 + kept + trailing);
-    QCOMPARE(LineText(shown, 1), QStringLiteral("line %1").arg(written - kept));
-    QCOMPARE(LineText(shown, kept), QStringLiteral("line %1").arg(written - 1));
+    QCOMPARE(ShownLineText(shown, 1), QStringLiteral("line %1").arg(written - kept));
+    QCOMPARE(ShownLineText(shown, kept), QStringLiteral("line %1").arg(written - 1));
 }
 
 QTEST_MAIN(TestLongViews)
