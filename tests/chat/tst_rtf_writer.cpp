@@ -302,7 +302,7 @@ void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
     }
     int slices = 1;
     while (!taker.CopySome(0)) ++slices;
-    QVERIFY(slices > 1 || change == u"clear");
+    QVERIFY(slices > 1 || change == u"clear" || change == u"drop");  // nothing left to copy after those
 
     TranscriptView expected;
     for (int i = 0; i < saved.size(); ++i) {
