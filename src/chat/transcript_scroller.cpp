@@ -89,12 +89,20 @@ void TranscriptScroller::Update()
     view_.viewport()->update();
 }
 
+int TranscriptScroller::EndPixels() const
+{
+    int used = 0;
+    for (int line = ShownCount() - 1; line >= Bar().maximum() && line >= 0; --line)
+        used += layouts_.Height(line);
+    return std::max(0, used - ViewHeight());
+}
+
 void TranscriptScroller::ScrollToLine(int line, int pixels)
 {
     QScrollBar& bar = Bar();
     line = std::clamp(line, 0, std::max(0, ShownCount() - 1));
-    // At or below the last full page: the end, followed from then on.
-    following_ = line >= bar.maximum();
+    // At the end or past it: followed from then on.
+    following_ = line > bar.maximum() || (line == bar.maximum() && pixels >= EndPixels());
     topPixels_ = following_ ? 0 : std::max(pixels, 0);
     const QSignalBlocker quiet(bar);
     bar.setValue(std::min(line, bar.maximum()));

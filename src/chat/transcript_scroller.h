@@ -54,6 +54,8 @@ public:
 private:
     QScrollBar& Bar() const;
     int ViewHeight() const;
+    // How far the top line is scrolled up when the view shows the end.
+    int EndPixels() const;
 
     QAbstractScrollArea& view_;
     const LineStore& store_;

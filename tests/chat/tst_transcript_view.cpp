@@ -7,12 +7,14 @@
 #include "chat/transcript_export.h"
 #include "chat/transcript_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
+#include <QWheelEvent>
 
 namespace {
 
@@ -62,6 +64,7 @@ private slots:
     void hardLinesStayInTheirLine_data();
     void hardLinesStayInTheirLine();
     void olderLinesKeepTheView();
+    void screenReadersGetTheShownText();
 };
 
 void TestTranscriptView::initTestCase()
@@ -192,6 +195,8 @@ void TestTranscriptView::followsTheEndUnlessScrolledUp_data()
     QTest::newRow("scrolled up, lines arrive") << "up+arrive" << false;
     QTest::newRow("scrolled up, resized") << "up+narrow" << false;
     QTest::newRow("scrolled up, then to the end") << "up+end+arrive" << true;
+    QTest::newRow("wheel up, lines arrive") << "wheel+arrive" << false;
+    QTest::newRow("a few pixels up, lines arrive") << "pixels+arrive" << false;
 }
 
 void TestTranscriptView::followsTheEndUnlessScrolledUp()
@@ -211,7 +216,14 @@ void TestTranscriptView::followsTheEndUnlessScrolledUp()
             view.resize(120, 150);
         else if (part == u"end")
             QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
-        else if (part == u"up") {
+        else if (part == u"wheel" || part == u"pixels") {
+            const QPoint middle = view.viewport()->rect().center();
+            QWheelEvent wheel(middle, view.viewport()->mapToGlobal(middle),
+                              part == u"pixels" ? QPoint(0, 6) : QPoint(), QPoint(0, 120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view.viewport(), &wheel);
+            top = view.Scroller().TopLine();
+        } else if (part == u"up") {
             QTest::keyClick(&view, Qt::Key_PageUp);
             QTest::keyClick(&view, Qt::Key_PageUp);
             top = view.Scroller().TopLine();
@@ -304,6 +316,21 @@ void TestTranscriptView::olderLinesKeepTheView()
     QCOMPARE(view.Store().PlainTextOf(view.Scroller().TopLine()), topText);
     QCOMPARE(view.SelStart(), caretText + 12 + int(LineStore::kEarlierMark.size()) + 1);
     QCOMPARE(view.Store().PlainTextOf(2), LineStore::kEarlierMark);
+}
+
+void TestTranscriptView::screenReadersGetTheShownText()
+{
+    TranscriptView view;
+    view.resize(300, 150);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    Fill(view, 200);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&view);
+    QVERIFY(reader);
+    const QString text = reader->text(QAccessible::Value);
+    QVERIFY2(text.endsWith(QStringLiteral("line 199")), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("line 100\n")));  // only what is on screen
+    QVERIFY(reader->state().readOnly);
 }
 
 QTEST_MAIN(TestTranscriptView)
