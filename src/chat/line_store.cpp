@@ -79,12 +79,12 @@ void LineStore::SetMentioned(int line)
 
 LineText LineStore::TextOf(int line) const
 {
-    return line >= int(lines_.size()) ? open_ : LineText::Unpack(lines_[std::max(line, 0)].packed);
+    return line >= int(lines_.size()) ? open_ : LineText::Unpack(lines_[std::max(line, 0)].packed.Bytes());
 }
 
 QString LineStore::PlainTextOf(int line) const
 {
-    return line >= int(lines_.size()) ? open_.text : LineText::UnpackText(lines_[std::max(line, 0)].packed);
+    return line >= int(lines_.size()) ? open_.text : LineText::UnpackText(lines_[std::max(line, 0)].packed.Bytes());
 }
 
 QString LineStore::PlainText() const
@@ -92,7 +92,7 @@ QString LineStore::PlainText() const
     QString text;
     text.reserve(Length());
     for (const Line& line : lines_) {
-        text += LineText::UnpackText(line.packed);
+        text += LineText::UnpackText(line.packed.Bytes());
         text += u'\n';
     }
     text += open_.text;
@@ -170,18 +170,19 @@ int LineStore::InsertInto(int position, std::vector<LineText> pieces)
             TouchOpenTime();
         return Length() - int(tail.text.size());
     }
-    const Line old = lines_[index];
+    const Line& old = lines_[index];
     std::vector<Line> replaced(made.size());
     for (std::size_t i = 0; i < made.size(); ++i) {
         replaced[i].start = old.start;
         replaced[i].time = old.time;
         replaced[i].kind = old.kind;
         replaced[i].mentioned = i == 0 && old.mentioned;
-        replaced[i].packed = made[i].Pack();
+        replaced[i].packed = PackedLine(made[i].Pack());
         replaced[i].length = std::uint32_t(made[i].text.size());
     }
     lines_.erase(lines_.begin() + index);
-    lines_.insert(lines_.begin() + index, replaced.begin(), replaced.end());
+    lines_.insert(lines_.begin() + index, std::make_move_iterator(replaced.begin()),
+                  std::make_move_iterator(replaced.end()));
     Renumber(std::size_t(index) + 1);
     return StartOf(index + int(made.size()) - 1) + endOffset;
 }
@@ -208,7 +209,7 @@ void LineStore::CloseOpenLine()
     Line line;
     line.start = openStart_;
     line.time = openTime_;
-    line.packed = open_.Pack();
+    line.packed = PackedLine(open_.Pack());
     line.length = std::uint32_t(open_.text.size());
     line.mentioned = openMentioned_;
     lines_.push_back(std::move(line));
@@ -225,7 +226,7 @@ void LineStore::PushNote(std::deque<Line>& into, const QString& text, Kind kind,
     Line line;
     line.start = start;
     line.time = QDateTime::currentMSecsSinceEpoch();
-    line.packed = note.Pack();
+    line.packed = PackedLine(note.Pack());
     line.length = std::uint32_t(note.text.size());
     line.kind = kind;
     into.push_back(std::move(line));

@@ -77,7 +77,7 @@ private:
     struct Line {
         qint64 start = 0;  // since the store was made; earlier lines may be negative
         qint64 time = 0;
-        QByteArray packed;
+        PackedLine packed;
         std::uint32_t length = 0;
         Kind kind = Kind::Chat;
         bool mentioned = false;

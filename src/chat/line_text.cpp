@@ -159,3 +159,22 @@ QString LineText::UnpackText(const QByteArray& packed)
     }
     return QString::fromUtf8(at, packed.constData() + packed.size() - at);
 }
+
+PackedLine::PackedLine(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const auto size = std::uint32_t(bytes.size());
+    data_ = std::make_unique<char[]>(sizeof size + size);
+    std::memcpy(data_.get(), &size, sizeof size);
+    std::memcpy(data_.get() + sizeof size, bytes.constData(), size);
+}
+
+QByteArray PackedLine::Bytes() const
+{
+    if (!data_)
+        return QByteArray();
+    std::uint32_t size = 0;
+    std::memcpy(&size, data_.get(), sizeof size);
+    return QByteArray::fromRawData(data_.get() + sizeof size, qsizetype(size));
+}

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // One run of a line: from start to the next run's start, in one look; or one
@@ -20,6 +21,19 @@ struct LineRun {
     bool IsPicture() const { return (extra & kPictureBit) != 0; }
     PictureId Picture() const { return PictureId(extra & ~kPictureBit); }
     int LinkIndex() const { return IsPicture() || extra == 0 ? -1 : extra - 1; }
+};
+
+// A packed line (LineText::Pack) as the store keeps it: one heap block that
+// holds its own size, so a kept line costs one pointer besides its bytes.
+class PackedLine {
+public:
+    PackedLine() = default;
+    explicit PackedLine(const QByteArray& bytes);
+    // The bytes, without a copy; valid while this lives unchanged.
+    QByteArray Bytes() const;
+
+private:
+    std::unique_ptr<char[]> data_;
 };
 
 // One line of a transcript, open for reading and writing: its text (without a

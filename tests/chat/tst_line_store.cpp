@@ -123,9 +123,10 @@ void TestLineStore::packsAndUnpacks()
     }
     for (const QString& link : links)
         line.Append(link, Bold(), link);
-    const LineText back = LineText::Unpack(line.Pack());
+    const PackedLine packed(line.Pack());
+    const LineText back = LineText::Unpack(packed.Bytes());
     QCOMPARE(back.text, line.text);
-    QCOMPARE(LineText::UnpackText(line.Pack()), line.text);
+    QCOMPARE(LineText::UnpackText(packed.Bytes()), line.text);
     QCOMPARE(back.links, line.links);
     QCOMPARE(back.runs.size(), line.runs.size());
     for (std::size_t i = 0; i < back.runs.size(); ++i) {
