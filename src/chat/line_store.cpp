@@ -177,7 +177,7 @@ int LineStore::InsertInto(int position, std::vector<LineText> pieces)
         replaced[i].time = old.time;
         replaced[i].kind = old.kind;
         replaced[i].mentioned = i == 0 && old.mentioned;
-        replaced[i].packed = PackedLine(made[i].Pack());
+        replaced[i].packed = made[i].PackCompact();
         replaced[i].length = std::uint32_t(made[i].text.size());
     }
     lines_.erase(lines_.begin() + index);
@@ -209,12 +209,15 @@ void LineStore::CloseOpenLine()
     Line line;
     line.start = openStart_;
     line.time = openTime_;
-    line.packed = PackedLine(open_.Pack());
+    line.packed = open_.PackCompact();
     line.length = std::uint32_t(open_.text.size());
     line.mentioned = openMentioned_;
     lines_.push_back(std::move(line));
     openStart_ += qint64(open_.text.size()) + 1;
-    open_ = LineText();
+    // Emptied with its room kept: the next line needs about as much.
+    open_.text.resize(0);
+    open_.runs.clear();
+    open_.links.clear();
     openTime_ = -1;
     openMentioned_ = false;
 }
@@ -226,7 +229,7 @@ void LineStore::PushNote(std::deque<Line>& into, const QString& text, Kind kind,
     Line line;
     line.start = start;
     line.time = QDateTime::currentMSecsSinceEpoch();
-    line.packed = PackedLine(note.Pack());
+    line.packed = note.PackCompact();
     line.length = std::uint32_t(note.text.size());
     line.kind = kind;
     into.push_back(std::move(line));

@@ -164,10 +164,46 @@ PackedLine::PackedLine(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return;
-    const auto size = std::uint32_t(bytes.size());
-    data_ = std::make_unique<char[]>(sizeof size + size);
-    std::memcpy(data_.get(), &size, sizeof size);
-    std::memcpy(data_.get() + sizeof size, bytes.constData(), size);
+    *this = OfSize(std::uint32_t(bytes.size()));
+    std::memcpy(Data(), bytes.constData(), std::size_t(bytes.size()));
+}
+
+PackedLine PackedLine::OfSize(std::uint32_t size)
+{
+    PackedLine made;
+    made.data_.reset(new char[sizeof size + size]);
+    std::memcpy(made.data_.get(), &size, sizeof size);
+    return made;
+}
+
+PackedLine LineText::PackCompact() const
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::size_t size = sizeof(std::uint32_t) + sizeof(std::uint16_t) + runs.size() * sizeof(LineRun) +
+                       std::size_t(utf8.size());
+    std::vector<QByteArray> targets;
+    for (const QString& link : links) {
+        targets.push_back(link.toUtf8());
+        size += sizeof(std::uint32_t) + std::size_t(targets.back().size());
+    }
+    PackedLine packed = PackedLine::OfSize(std::uint32_t(size));
+    char* at = packed.Data();
+    const auto put = [&at](const void* from, std::size_t bytes) {
+        std::memcpy(at, from, bytes);
+        at += bytes;
+    };
+    const auto runCount = std::uint32_t(runs.size());
+    const auto linkCount = std::uint16_t(links.size());
+    put(&runCount, sizeof runCount);
+    put(&linkCount, sizeof linkCount);
+    put(runs.data(), runs.size() * sizeof(LineRun));
+    for (const QByteArray& target : targets) {
+        const auto length = std::uint32_t(target.size());
+        put(&length, sizeof length);
+        put(target.constData(), std::size_t(length));
+    }
+    put(utf8.constData(), std::size_t(utf8.size()));
+    return packed;
 }
 
 QByteArray PackedLine::Bytes() const

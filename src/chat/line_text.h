@@ -29,6 +29,9 @@ class PackedLine {
 public:
     PackedLine() = default;
     explicit PackedLine(const QByteArray& bytes);
+    // A block for size bytes, to be filled through Data.
+    static PackedLine OfSize(std::uint32_t size);
+    char* Data() { return data_.get() + sizeof(std::uint32_t); }
     // The bytes, without a copy; valid while this lives unchanged.
     QByteArray Bytes() const;
 
@@ -61,6 +64,8 @@ struct LineText {
     // The compact form: run records, link targets and the text as UTF-8 in
     // one block.
     QByteArray Pack() const;
+    // The same straight into the form the store keeps.
+    PackedLine PackCompact() const;
     static LineText Unpack(const QByteArray& packed);
     // Only the text of a packed line.
     static QString UnpackText(const QByteArray& packed);

@@ -123,7 +123,8 @@ void TestLineStore::packsAndUnpacks()
     }
     for (const QString& link : links)
         line.Append(link, Bold(), link);
-    const PackedLine packed(line.Pack());
+    const PackedLine packed = line.PackCompact();
+    QCOMPARE(packed.Bytes(), line.Pack());
     const LineText back = LineText::Unpack(packed.Bytes());
     QCOMPARE(back.text, line.text);
     QCOMPARE(LineText::UnpackText(packed.Bytes()), line.text);
