@@ -3,6 +3,7 @@
 // end and new lines show; scrolled up they keep the same line at the top),
 // and they keep only their last lines, saying that older ones were dropped.
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "shell/main_window.h"
 #include "side/room_list_window.h"
@@ -82,11 +83,11 @@ void TestLongViews::keepsPlace()
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     RoomWindow* room = frame.NewRoomWindow();
     for (int i = 0; i < 3; ++i) frame.NewRoomWindow();  // tiles share the frame four ways
-    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(frame.Form4()->log)
+    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(Control<QPlainTextEdit>(frame, "serverLog"))
                                                               : &room->Transcript();
     const auto write = [&](int i) {
         if (view == QLatin1String("log")) {
-            frame.Form4()->AppendLogLine(LongLine(i));
+            frame.RoomList()->AppendLogLine(LongLine(i));
         } else {
             room->Transcript().SetSelStart(room->Transcript().TextLength());
             room->Transcript().SetSelText(LongLine(i) + u'\n');
@@ -109,9 +110,9 @@ void TestLongViews::keepsPlace()
         QApplication::processEvents();
         sub->resize(330, 300);  // narrower: every line wraps more
     } else if (action == QLatin1String("tile")) {
-        frame.WindowTileItem->trigger();
+        Control<QAction>(frame, "tileHorizontallyAction")->trigger();
     } else {
-        frame.WindowCascadeItem->trigger();
+        Control<QAction>(frame, "cascadeAction")->trigger();
     }
     QApplication::processEvents();
 
@@ -154,7 +155,7 @@ void TestLongViews::keepsLastLines()
     QFETCH(int, kept);
     RoomListWindow list;
     TranscriptView chat;
-    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(list.log) : &chat;
+    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(Control<QPlainTextEdit>(list, "serverLog")) : &chat;
     int written = 0;
     for (const int burst : bursts) {
         QStringList lines;
