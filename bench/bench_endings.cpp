@@ -143,10 +143,10 @@ void BM_RoomFloodEnding(benchmark::State& state)
         RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
-        const int before = room->Transcript().document()->blockCount();
+        const int before = room->Transcript().Store().Count();
         server.SendMany(mix, kLines / mix.size());
         if (ending == kHangUp) server.Close();
-        const auto shown = [&] { return room->Transcript().document()->blockCount() - before; };
+        const auto shown = [&] { return room->Transcript().Store().Count() - before; };
         const EndingFigures f = RunEnding(frame, ending, kLines / 2, shown);
         if (f.timedOut) {
             state.SkipWithError("the ended connection's lines were not shown in time");
@@ -175,7 +175,7 @@ void BM_PrivateFloodEnding(benchmark::State& state)
         const auto shown = [&frame] {
             int written = 0;
             for (QWidget* w : frame.ChildWindows())
-                if (auto* p = qobject_cast<PrivateWindow*>(w); p && !p->Transcript().document()->isEmpty()) ++written;
+                if (auto* p = qobject_cast<PrivateWindow*>(w); p && !(p->Transcript().TextLength() == 0)) ++written;
             return written;
         };
         const auto made = [&frame] {

@@ -76,7 +76,7 @@ void BM_FindInTranscript(benchmark::State& state, const char* word)
         benchmark::DoNotOptimize(t.bar->MatchCount());
     }
     state.counters["matches"] = t.bar->MatchCount();
-    state.counters["lines"] = t.view->document()->blockCount();
+    state.counters["lines"] = t.view->Store().Count();
 }
 BENCHMARK_CAPTURE(BM_FindInTranscript, common, "meeting")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FindInTranscript, rare, "zebra")->Unit(benchmark::kMillisecond);

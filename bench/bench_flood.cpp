@@ -70,7 +70,7 @@ void BM_Partners(benchmark::State& state)
         const auto allWritten = [&frame, &last] {
             const QList<QWidget*> named = frame.PrivateWindowsNamed(last);
             auto* p = named.isEmpty() ? nullptr : qobject_cast<PrivateWindow*>(named.first());
-            return p && !p->Transcript().document()->isEmpty();
+            return p && !(p->Transcript().TextLength() == 0);
         };
         QElapsedTimer clock;
         clock.start();
@@ -83,7 +83,7 @@ void BM_Partners(benchmark::State& state)
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
         int written = 0;
         for (QWidget* w : frame.ChildWindows())
-            if (auto* p = qobject_cast<PrivateWindow*>(w); p && !p->Transcript().document()->isEmpty()) ++written;
+            if (auto* p = qobject_cast<PrivateWindow*>(w); p && !(p->Transcript().TextLength() == 0)) ++written;
         if (written != kPartners) {
             state.SkipWithError("some partner has no window with its line");
             break;

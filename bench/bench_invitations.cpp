@@ -7,6 +7,7 @@
 //
 //   BM_InviteFlood/N   N invitations in one burst
 #include "shell/main_window.h"
+#include "support/window_controls.h"
 #include "side/invitation_prompt.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"

@@ -6,6 +6,7 @@
 //
 //   BM_NumericFlood   lines_per_s, longest_stall_ms, peak_rss_MiB, log_lines
 #include "shell/main_window.h"
+#include "support/window_controls.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
 

@@ -10,6 +10,7 @@
 //   BM_SortRoomList     one header click on 50,000 rows, per column
 //   BM_UnroutedNumerics 50,000 numerics that no handler takes, into the log
 #include "shell/main_window.h"
+#include "support/window_controls.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"

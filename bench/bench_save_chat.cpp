@@ -8,6 +8,7 @@
 //   BM_TakeSnapshot      the part of a save that runs on the UI thread
 #include "chat/chat_saving.h"
 #include "chat/renderer.h"
+#include "chat/transcript_export.h"
 #include "chat/transcript_view.h"
 #include "chat/rtf_writer.h"
 
@@ -80,7 +81,7 @@ void BM_WriteRtfInMemory(benchmark::State& state)
     TranscriptView view;
     FillTranscript(view);
     for (auto _ : state) {
-        const QByteArray rtf = WriteRtf(*view.document());
+        const QByteArray rtf = WriteRtf(TakeTranscriptSnapshot(view));
         benchmark::DoNotOptimize(rtf.size());
         state.counters["rtf_MB"] = static_cast<double>(rtf.size()) / 1e6;
     }
@@ -91,7 +92,7 @@ void BM_TakeSnapshot(benchmark::State& state)
     TranscriptView view;
     FillTranscript(view);
     for (auto _ : state) {
-        const RtfSnapshot snapshot = TakeRtfSnapshot(*view.document());
+        const RtfSnapshot snapshot = TakeTranscriptSnapshot(view);
         benchmark::DoNotOptimize(snapshot.runs.size());
         state.counters["runs"] = static_cast<double>(snapshot.runs.size());
     }

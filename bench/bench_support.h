@@ -66,11 +66,11 @@ inline bool RunUntil(const std::function<bool()>& done, qint64& longestGapMs, in
 inline bool TimeTranscriptFlood(benchmark::State& state, TranscriptView& view, int lines,
                                 const std::function<void()>& start)
 {
-    const int wanted = view.document()->blockCount() + lines;
+    const int wanted = view.Store().Count() + lines;
     bool finished = false;
     QElapsedTimer clock;
     const QMetaObject::Connection watch = QObject::connect(&view, &TranscriptView::Change, [&] {
-        if (!finished && view.document()->blockCount() >= wanted) {
+        if (!finished && view.Store().Count() >= wanted) {
             finished = true;
             state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
         }

@@ -2,13 +2,13 @@
 
 #include "chat/transcript_view.h"
 #include "chat/rtf_writer.h"
+#include "chat/transcript_export.h"
 #include "common/prompts.h"
 
 #include <QEventLoop>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSaveFile>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <stdexcept>
@@ -52,7 +52,7 @@ bool SaveTranscript(TranscriptView& view, const QString& path)
     // The text as it stands now, copied in slices of a few milliseconds so
     // that the window goes on painting; lines that arrive meanwhile go on
     // into the view. Then a worker writes the copy.
-    RtfSnapshotTaker taker(*view.document());
+    TranscriptSnapshotTaker taker(view);
     QString error;
     std::atomic<bool> done{false};
     std::thread worker;

@@ -9,6 +9,9 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextDocument>
+
+#include "chat/transcript_view.h"
 #include <QToolButton>
 
 namespace {
@@ -39,7 +42,42 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle)
 }
 
 FindBar::FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus)
-    : QFrame(view), view_(view), returnFocus_(returnFocus ? returnFocus : view)
+    : FindBar(view, host,
+              {[view] { return view->document()->toPlainText(); },
+               [view](int start, int length) {
+                   if (length == 0) {
+                       view->setExtraSelections({});
+                       QTextCursor unmarked = view->textCursor();
+                       unmarked.clearSelection();
+                       view->setTextCursor(unmarked);
+                       return;
+                   }
+                   QTextCursor found(view->document());
+                   found.setPosition(start);
+                   found.setPosition(start + length, QTextCursor::KeepAnchor);
+                   QTextEdit::ExtraSelection mark;
+                   mark.cursor = found;
+                   mark.format.setBackground(kMatchBackground);
+                   view->setExtraSelections({mark});
+                   view->setTextCursor(found);
+                   view->centerCursor();
+               }},
+              returnFocus)
+{
+    connect(view->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
+}
+
+FindBar::FindBar(TranscriptView* view, QWidget* host, QWidget* returnFocus)
+    : FindBar(view, host,
+              {[view] { return view->toPlainText(); },
+               [view](int start, int length) { view->ShowMatch(start, length); }},
+              returnFocus)
+{
+    connect(view, &TranscriptView::Change, this, [this] { textStale_ = true; });
+}
+
+FindBar::FindBar(QAbstractScrollArea* view, QWidget* host, Target target, QWidget* returnFocus)
+    : QFrame(view), view_(view), target_(std::move(target)), returnFocus_(returnFocus ? returnFocus : view)
 {
     setObjectName(QStringLiteral("findBar"));
     setFrameShape(QFrame::StyledPanel);
@@ -70,7 +108,6 @@ FindBar::FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus)
     connect(previous, &QToolButton::clicked, this, &FindBar::FindPrevious);
     connect(next, &QToolButton::clicked, this, &FindBar::FindNext);
     connect(close, &QToolButton::clicked, this, &FindBar::Close);
-    connect(view_->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
     findLine_->installEventFilter(this);
     view_->installEventFilter(this);
     view_->viewport()->installEventFilter(this);  // a scroll bar that comes or goes narrows it
@@ -95,7 +132,7 @@ void FindBar::Open()
 void FindBar::Close()
 {
     hide();
-    view_->setExtraSelections({});
+    target_.show(0, 0);
     // Typing goes on where it was going before the search: the transcript
     // itself takes no typing.
     returnFocus_->setFocus();
@@ -104,7 +141,7 @@ void FindBar::Close()
 const QString& FindBar::Text()
 {
     if (textStale_) {
-        text_ = view_->document()->toPlainText();
+        text_ = target_.text();
         textStale_ = false;
     }
     return text_;
@@ -145,22 +182,10 @@ QString FindBar::CountText() const
 void FindBar::ShowCurrent()
 {
     countLabel_->setText(CountText());
-    if (current_ < 0) {
-        view_->setExtraSelections({});
-        QTextCursor unmarked = view_->textCursor();
-        unmarked.clearSelection();
-        view_->setTextCursor(unmarked);
-        return;
-    }
-    QTextCursor found(view_->document());
-    found.setPosition(matches_.at(current_));
-    found.setPosition(matches_.at(current_) + int(findLine_->text().size()), QTextCursor::KeepAnchor);
-    QTextEdit::ExtraSelection mark;
-    mark.cursor = found;
-    mark.format.setBackground(kMatchBackground);
-    view_->setExtraSelections({mark});
-    view_->setTextCursor(found);
-    view_->centerCursor();
+    if (current_ < 0)
+        target_.show(0, 0);
+    else
+        target_.show(matches_.at(current_), int(findLine_->text().size()));
 }
 
 void FindBar::Place()

@@ -4,9 +4,13 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
+class QAbstractScrollArea;
 class QPlainTextEdit;
+class TranscriptView;
 class QToolButton;
 
 // Every place where needle occurs in haystack, letter case not counting, in
@@ -23,8 +27,10 @@ class FindBar : public QFrame {
     Q_OBJECT
 
 public:
+    // Over a plain text view (the server log) or over a transcript.
     // returnFocus: where the keyboard goes when the bar closes; none: the view.
     FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus = nullptr);
+    FindBar(TranscriptView* view, QWidget* host, QWidget* returnFocus = nullptr);
 
     void Open();
     void Close();
@@ -41,13 +47,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the bar needs of its view: the text, and a match shown (selected,
+    // marked, scrolled to) or, with length 0, no match shown.
+    struct Target {
+        std::function<QString()> text;
+        std::function<void(int start, int length)> show;
+    };
+    FindBar(QAbstractScrollArea* view, QWidget* host, Target target, QWidget* returnFocus);
+
     void Place();
     void Step(int by);  // to the next (1) or previous (-1) match, going round
     void ShowCurrent();
     // The transcript's text as it stands (read again only after a change).
     const QString& Text();
 
-    QPlainTextEdit* view_;
+    QAbstractScrollArea* view_;
+    Target target_;
     QWidget* returnFocus_;
     QLineEdit* findLine_;
     QLabel* countLabel_;

@@ -148,8 +148,8 @@ void PrivateWindow::AppendIncomingLine(const QString& sender, const QString& tex
         break;
     }
     StyledInsert(transcript, colour, false, std::nullopt, sender + QStringLiteral(": "));
-    transcript.SetSelColor(kBlack);
-    transcript.SetSelBold(false);
+    SetSelColor(transcript, kBlack);
+    SetSelBold(transcript, false);
     RenderFormatted(transcript, text, RenderMode::Incoming);
     transcript.SetSelText(QStringLiteral("\n"));
 }
@@ -179,8 +179,8 @@ bool PrivateWindow::SendMessage(const QString& line)
     TranscriptView::Batch batch(transcript);
     StartPlainLine(transcript);
     StyledInsert(transcript, kGreen, true, false, QStringLiteral("you said: "));
-    transcript.SetSelColor(kBlack);
-    transcript.SetSelBold(false);
+    SetSelColor(transcript, kBlack);
+    SetSelBold(transcript, false);
     RenderFormatted(transcript, line, RenderMode::Echo);
     transcript.SetSelText(QStringLiteral("\n"));
     return true;

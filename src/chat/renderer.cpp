@@ -7,8 +7,6 @@
 #include "common/link_spans.h"
 #include "common/shown_text.h"
 
-#include <QTextBlock>
-#include <QTextBlockFormat>
 
 using namespace chat_colors;
 
@@ -58,8 +56,8 @@ public:
                 ++nextLink;  // passed inside a colour code: not drawn as a link
             if (linkEnd < 0 && nextLink < links.size() && pos == links.at(nextLink).start) {
                 Flush();
-                view_.SetSelAnchor(links.at(nextLink).target);
-                view_.SetSelUnderline(true);
+                SetSelAnchor(view_, links.at(nextLink).target);
+                SetSelUnderline(view_, true);
                 linkEnd = links.at(nextLink++).end;
             }
             const QChar ch = text_.at(pos);
@@ -99,8 +97,8 @@ public:
 private:
     void EndLink()
     {
-        view_.SetSelAnchor(QString());
-        view_.SetSelUnderline(underline_);
+        SetSelAnchor(view_, QString());
+        SetSelUnderline(view_, underline_);
     }
 
     // Handles the control byte u whose following character is at next;
@@ -111,28 +109,28 @@ private:
         case kBoldByte:
             Flush();
             bold_ = !bold_;
-            view_.SetSelBold(bold_);
+            SetSelBold(view_, bold_);
             break;
         case kItalicByte:
             Flush();
             italic_ = !italic_;
-            view_.SetSelItalic(italic_);
+            SetSelItalic(view_, italic_);
             break;
         case kUnderlineByte:
             Flush();
             underline_ = !underline_;
-            view_.SetSelUnderline(underline_);
+            SetSelUnderline(view_, underline_);
             break;
         case kStrikeByte:
         case kStrikeAltByte:
             Flush();
             strike_ = !strike_;
-            view_.SetSelStrikeOut(strike_);
+            SetSelStrikeOut(view_, strike_);
             break;
         case kMonospaceByte:
             Flush();
             monospace_ = !monospace_;
-            view_.SetSelMonospace(monospace_);
+            SetSelMonospace(view_, monospace_);
             break;
         case kResetByte:
             Flush();
@@ -156,15 +154,15 @@ private:
     {
         const int foreground = ReadColorNumber(text_, pos);
         if (foreground < 0) {
-            view_.SetSelColor(kBlack);
-            view_.SetSelBackground(QColor());
+            SetSelColor(view_, kBlack);
+            SetSelBackground(view_, QColor());
             return pos;
         }
-        view_.SetSelColor(ColorOrDefault(foreground, kBlack));
+        SetSelColor(view_, ColorOrDefault(foreground, kBlack));
         if (pos + 1 < text_.size() && text_.at(pos) == u',' && IsDigit(text_.at(pos + 1))) {
             ++pos;
             const int background = ReadColorNumber(text_, pos);
-            view_.SetSelBackground(ColorOrDefault(background, QColor()));
+            SetSelBackground(view_, ColorOrDefault(background, QColor()));
         }
         return pos;
     }
@@ -186,13 +184,13 @@ private:
 public:
     static void ResetAll(TranscriptView& view)
     {
-        view.SetSelBold(false);
-        view.SetSelItalic(false);
-        view.SetSelUnderline(false);
-        view.SetSelStrikeOut(false);
-        view.SetSelMonospace(false);
-        view.SetSelColor(kBlack);
-        view.SetSelBackground(QColor());
+        SetSelBold(view, false);
+        SetSelItalic(view, false);
+        SetSelUnderline(view, false);
+        SetSelStrikeOut(view, false);
+        SetSelMonospace(view, false);
+        SetSelColor(view, kBlack);
+        SetSelBackground(view, QColor());
     }
 
 private:
@@ -216,30 +214,27 @@ void MoveToAppendPosition(TranscriptView& view)
 
 void StartPlainLine(TranscriptView& view)
 {
-    view.SetSelBold(false);
-    view.SetSelItalic(false);
-    view.SetSelUnderline(false);
-    view.SetSelStrikeOut(false);
-    view.SetSelMonospace(false);
-    view.SetSelBackground(QColor());
+    SetSelBold(view, false);
+    SetSelItalic(view, false);
+    SetSelUnderline(view, false);
+    SetSelStrikeOut(view, false);
+    SetSelMonospace(view, false);
+    SetSelBackground(view, QColor());
 }
 
 void StyledInsert(TranscriptView& view, const QColor& color, bool bold, std::optional<bool> italic,
                   const QString& text)
 {
-    view.SetSelColor(color);
-    view.SetSelBold(bold);
+    SetSelColor(view, color);
+    SetSelBold(view, bold);
     if (italic)
-        view.SetSelItalic(*italic);
+        SetSelItalic(view, *italic);
     view.SetSelText(text);
 }
 
 void MarkMentionLine(TranscriptView& view, int position)
 {
-    QTextCursor line(view.document()->findBlock(position));
-    QTextBlockFormat look;
-    look.setBackground(QColor(0xFF, 0xF1, 0xA8));
-    line.mergeBlockFormat(look);
+    view.MarkMention(position);
 }
 
 void WriteSystemNote(TranscriptView& view, const QString& message)
@@ -265,8 +260,8 @@ void WriteOwnLine(TranscriptView& view, const QString& ownNick, const QString& l
     TranscriptView::Batch batch(view);
     StartPlainLine(view);
     StyledInsert(view, kBlue, true, std::nullopt, ownNick + QStringLiteral(": "));
-    view.SetSelColor(kBlack);
-    view.SetSelBold(false);
+    SetSelColor(view, kBlack);
+    SetSelBold(view, false);
     RenderFormatted(view, line, RenderMode::Echo);
     view.SetSelText(QStringLiteral("\n"));
     MoveToAppendPosition(view);
@@ -290,7 +285,7 @@ void WriteAdvertisementProgress(TranscriptView& view, const QString& text)
     // In black: the colour left at the caret is the last line's (a red
     // kick, a green join), which would make progress look like an error.
     StartPlainLine(view);
-    view.SetSelColor(Qt::black);
+    SetSelColor(view, Qt::black);
     view.SetSelText(text);
 }
 

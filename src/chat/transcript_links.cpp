@@ -10,7 +10,7 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
+#include "chat/transcript_view.h"
 #include <QUrl>
 
 namespace {
@@ -19,7 +19,7 @@ namespace {
 // without a drag in between is a click on it.
 class LinkFollower : public QObject {
 public:
-    LinkFollower(QPlainTextEdit& view, std::function<ChatFrame*()> frame)
+    LinkFollower(TranscriptView& view, std::function<ChatFrame*()> frame)
         : QObject(&view), view_(view), frame_(std::move(frame))
     {
         view.viewport()->installEventFilter(this);
@@ -87,7 +87,7 @@ protected:
     }
 
 private:
-    QPlainTextEdit& view_;
+    TranscriptView& view_;
     std::function<ChatFrame*()> frame_;
     QString pressed_;
     QString hovered_;  // the link under the pointer, if any
@@ -97,7 +97,7 @@ private:
 
 }  // namespace
 
-void FollowLinks(QPlainTextEdit& view, std::function<ChatFrame*()> frame)
+void FollowLinks(TranscriptView& view, std::function<ChatFrame*()> frame)
 {
     new LinkFollower(view, std::move(frame));
 }

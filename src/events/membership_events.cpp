@@ -31,10 +31,10 @@ void AppendStatus(ChatSession& session, RoomWindow& window, const QColor& colour
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);
-    view.SetSelColor(colour);
+    SetSelColor(view, colour);
     if (bold)
-        view.SetSelBold(*bold);
-    view.SetSelItalic(true);
+        SetSelBold(view, *bold);
+    SetSelItalic(view, true);
     view.SetSelText(text);
     view.SetSelText(QStringLiteral("\n"));
 }
@@ -181,9 +181,9 @@ void HandleMode(ChatSession& session, const IrcMessage& line)
     session.JoinBatch(&view);
     MoveToAppendPosition(view);
     StartPlainLine(view);
-    view.SetSelColor(kRed);
-    view.SetSelBold(true);
-    view.SetSelItalic(true);
+    SetSelColor(view, kRed);
+    SetSelBold(view, true);
+    SetSelItalic(view, true);
     NickListView& list = window->NickList();
     if (mode == QLatin1String("+b")) {
         view.SetSelText(nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room"));

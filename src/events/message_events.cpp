@@ -89,8 +89,8 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
         StyledInsert(view, kPurple, true, true, nick + ShownText(action) + u'\n');
     } else {
         StyledInsert(view, kBlue, true, false, nick + QStringLiteral(": "));
-        view.SetSelColor(kBlack);
-        view.SetSelBold(false);
+        SetSelColor(view, kBlack);
+        SetSelBold(view, false);
         RenderFormatted(view, text, RenderMode::Incoming);
         view.SetSelText(QStringLiteral("\n"));
     }

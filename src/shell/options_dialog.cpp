@@ -5,7 +5,11 @@
 #include "common/prompts.h"
 #include "shell/fixed_dialog.h"
 
+#include "chat/time_stamps.h"
+
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
@@ -43,6 +47,7 @@ OptionsDialog::OptionsDialog(QString folder, QWidget* parent) : QDialog(parent),
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(pages_);
+    layout->addLayout(MakeTimeStampsRow());
 
     connect(pages_, &QTabWidget::currentChanged, this, &OptionsDialog::onPageChanged);
     connect(removeFavoriteButton_, &QPushButton::clicked, this, &OptionsDialog::onRemoveFavoriteClicked);
@@ -51,6 +56,26 @@ OptionsDialog::OptionsDialog(QString folder, QWidget* parent) : QDialog(parent),
     connect(favoritesOkButton_, &QPushButton::clicked, this, &OptionsDialog::onFavoritesOkClicked);
     connect(buddiesOkButton_, &QPushButton::clicked, this, &OptionsDialog::onBuddiesOkClicked);
     connect(ignoreOkButton_, &QPushButton::clicked, this, &OptionsDialog::onIgnoreOkClicked);
+}
+
+QLayout* OptionsDialog::MakeTimeStampsRow()
+{
+    // The transcripts' time stamps, for every window at once, kept between runs.
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("Time stamps:"));
+    timeStampsBox_ = new QComboBox;
+    timeStampsBox_->setObjectName(QStringLiteral("timeStampsBox"));
+    timeStampsBox_->addItem(QStringLiteral("Off"), int(TimeStampFormat::Off));
+    timeStampsBox_->addItem(QStringLiteral("HH:MM"), int(TimeStampFormat::Minutes));
+    timeStampsBox_->addItem(QStringLiteral("HH:MM:SS"), int(TimeStampFormat::Seconds));
+    timeStampsBox_->setCurrentIndex(timeStampsBox_->findData(int(TimeStampSetting::Instance().Format())));
+    label->setBuddy(timeStampsBox_);
+    row->addWidget(label);
+    row->addWidget(timeStampsBox_, 1);
+    connect(timeStampsBox_, &QComboBox::activated, this, [this](int index) {
+        TimeStampSetting::Instance().SetFormat(TimeStampFormat(timeStampsBox_->itemData(index).toInt()));
+    });
+    return row;
 }
 
 QWidget* OptionsDialog::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,

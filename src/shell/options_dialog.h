@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QString>
 
+class QComboBox;
+class QLayout;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
@@ -47,6 +49,8 @@ private:
     QPushButton* buddiesOkButton_ = nullptr;  // Buddies: Ok
     QPushButton* removeIgnoredButton_ = nullptr;  // Ignore List: Remove
     QPushButton* ignoreOkButton_ = nullptr;  // Ignore List: Ok
+    QComboBox* timeStampsBox_ = nullptr;  // the transcripts' time stamps
+    QLayout* MakeTimeStampsRow();
     QWidget* MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
                       const QString& removeName, QPushButton** ok, const QString& okName);
     // Empties list and fills it with the "Name" of every entry of the file,

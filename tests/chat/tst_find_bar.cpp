@@ -5,6 +5,7 @@
 #include "chat/transcript_links.h"
 #include "chat/transcript_view.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -72,19 +73,20 @@ void TestFindBar::find()
         QTest::keyClick(Control<QLineEdit>(bar, "findLine"), Qt::Key_Return, key == u'p' ? Qt::ShiftModifier : Qt::NoModifier);
     QCOMPARE(Control<QLabel>(bar, "matchCount")->text(), count);
     if (line >= 0) {
-        QCOMPARE(view->textCursor().block().blockNumber(), line);
-        QCOMPARE(view->textCursor().selectedText().toLower(), needle.toLower());
+        QCOMPARE(view->Store().LineAt(view->Selection().Start()), line);
+        QCOMPARE(view->Selection().Text().toLower(), needle.toLower());
+        QCOMPARE(view->Selection().MatchStart(), view->Selection().Start());
     } else {
-        QVERIFY(!view->textCursor().hasSelection());  // nothing still marked as if found
+        QVERIFY(view->Selection().IsEmpty());  // nothing still marked as if found
     }
     QTest::keyClick(Control<QLineEdit>(bar, "findLine"), Qt::Key_Escape);
     QVERIFY(!bar.isVisible());
-    QVERIFY(view->extraSelections().isEmpty());
+    QCOMPARE(view->Selection().MatchEnd(), view->Selection().MatchStart());
 }
 
 void TestFindBar::closingGivesTheKeyboardBack_data()
 {
-    QTest::addColumn<int>("lines");  // in the transcript: enough of them bring the scroll bar
+    QTest::addColumn<int>("lines");  // in the transcript: enough of them to scroll
     QTest::addColumn<bool>("byButton");  // closed by its button, else by Escape
     QTest::newRow("short transcript, Escape") << 3 << false;
     QTest::newRow("long transcript, Escape") << 300 << false;
@@ -111,7 +113,6 @@ void TestFindBar::closingGivesTheKeyboardBack()
     auto* bar = Control<FindBar>(window.Transcript(), "findBar");
     QVERIFY(bar->isVisible());
     QTRY_VERIFY(Control<QLineEdit>(*bar, "findLine")->hasFocus());
-    QCOMPARE(window.Transcript().verticalScrollBar()->isVisible(), lines > 100);
     auto* close = Control<QToolButton>(*bar, "closeFindButton");
     const QRect closeInView(close->mapTo(&window.Transcript(), QPoint(0, 0)), close->size());
     QVERIFY(window.Transcript().viewport()->geometry().contains(closeInView));
@@ -148,11 +149,8 @@ void TestFindBar::hoveredLinkShowsItsTarget()
     frame.resize(400, 200);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    QTextCursor at(view->document());
-    at.setPosition(5);
-    const QPoint onLink = view->cursorRect(at).center();
-    at.movePosition(QTextCursor::End);
-    const QPoint offLink = view->cursorRect(at).center() + QPoint(5, 0);
+    const QPoint onLink = PointOf(*view, 5);
+    const QPoint offLink = PointOf(*view, view->TextLength() - 1) + QPoint(5, 0);
     QVERIFY(!view->anchorAt(onLink).isEmpty());
 
     QTest::mouseMove(view->viewport(), onLink);
@@ -191,16 +189,12 @@ void TestFindBar::renderedLinks()
     QCOMPARE(view.toPlainText(), shown);
     QStringList seen;
     for (int i = 0; i < shown.size(); ++i) {
-        QTextCursor at(view.document());
-        at.setPosition(i + 1);
-        seen << at.charFormat().anchorHref();
+        seen << TranscriptFormatAt(view, i + 1).anchorHref();
     }
     QCOMPARE(seen, targets);
     // Nothing written afterwards is part of a link.
     view.SetSelText(QStringLiteral("after"));
-    QTextCursor end(view.document());
-    end.movePosition(QTextCursor::End);
-    QVERIFY(!end.charFormat().isAnchor());
+    QVERIFY(!TranscriptFormatAt(view, view.TextLength()).isAnchor());
 }
 
 QTEST_MAIN(TestFindBar)

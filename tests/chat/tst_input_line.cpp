@@ -5,6 +5,7 @@
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -98,8 +99,8 @@ void TestInputLine::builtLineRendersAsTyped()
     QFETCH(int, colour);
     TranscriptView view;
     RenderFormatted(view, BuildLineText(typed, colour, true, false, false), RenderMode::Echo);
-    QCOMPARE(view.document()->toPlainText(), typed);
-    const QTextCharFormat format = view.document()->begin().begin().fragment().charFormat();
+    QCOMPARE(view.toPlainText(), typed);
+    const QTextCharFormat format = TranscriptFormatAt(view, 1);
     QCOMPARE(format.foreground().color(), IrcColor(colour));
     QCOMPARE(format.fontWeight(), int(QFont::Bold));
 }

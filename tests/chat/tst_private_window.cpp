@@ -10,6 +10,7 @@
 #include "common/user_data_folder.h"
 #include "support/scripted_server.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -31,9 +32,7 @@ namespace {
 // The look of the character at pos of the view.
 QTextCharFormat FormatAt(const TranscriptView& view, int pos)
 {
-    QTextCursor c(view.document());
-    c.setPosition(pos + 1);
-    return c.charFormat();
+    return TranscriptFormatAt(view, pos + 1);
 }
 
 void PressEnter(PrivateWindow& w) { QTest::keyClick(InputLine(w), Qt::Key_Return); }
@@ -292,7 +291,8 @@ void TestPrivateWindow::incomingColours()
 {
     w_->AppendIncomingLine("bob", "hi", IncomingKind::Message);
     w_->AppendIncomingLine("bob", "no", IncomingKind::Notice);
-    const QTextDocument& doc = *w_->Transcript().document();
+    const auto text = TranscriptText(w_->Transcript());
+    const QTextDocument& doc = *text;
     const int second = doc.findBlockByNumber(1).position();
 
     QCOMPARE(FormatAt(w_->Transcript(), 0).foreground().color(), QColor(0, 0, 255));  // "bob: "
@@ -315,7 +315,7 @@ void TestPrivateWindow::lineAfterPartnerQuitIsNotItalic()
 {
     w_->PartnerQuit("bob", ":bye ");
     w_->AppendIncomingLine("bob", "back", IncomingKind::Message);
-    const int second = w_->Transcript().document()->findBlockByNumber(1).position();
+    const int second = w_->Transcript().Store().StartOf(1);
     QVERIFY(!FormatAt(w_->Transcript(), second).fontItalic());
     QVERIFY(!FormatAt(w_->Transcript(), second + 5).fontItalic());
 }

@@ -13,6 +13,7 @@
 #include "common/timings.h"
 #include "support/connected_frame.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -54,9 +55,7 @@ bool FlashLit(const RoomWindow& window)
 
 QTextCharFormat FormatAt(const TranscriptView& view, int position)
 {
-    QTextCursor cursor(view.document());
-    cursor.setPosition(position + 1);
-    return cursor.charFormat();
+    return TranscriptFormatAt(view, position + 1);
 }
 
 QStringList EnabledControls(const RoomWindow& w)

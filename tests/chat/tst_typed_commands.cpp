@@ -2,6 +2,7 @@
 // server receives for each command, the notes for commands typed wrong, and
 // the ignore list the ignore commands change.
 #include "chat/chat_colors.h"
+#include "support/transcript_text.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -40,12 +41,11 @@ QString LastLine(const TranscriptView* view)
 // The colour of the last character of the transcript's last line.
 QColor LastLineColour(const TranscriptView* view)
 {
-    QTextBlock block = view->document()->lastBlock();
-    while (block.isValid() && block.text().isEmpty())
-        block = block.previous();
-    QTextCursor at(block);
-    at.movePosition(QTextCursor::EndOfBlock);
-    return at.charFormat().foreground().color();
+    const QString text = view->toPlainText();
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u'\n')
+        --end;
+    return TranscriptFormatAt(*view, int(end)).foreground().color();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QAction>
 #include <QTextBlock>
@@ -67,9 +68,7 @@ bool HostControlsEnabled(const RoomWindow& window)
 // Character format of the first character of transcript line n (0-based).
 QTextCharFormat FormatOfLine(const TranscriptView& view, int n)
 {
-    QTextCursor cursor(view.document()->findBlockByNumber(n));
-    cursor.movePosition(QTextCursor::NextCharacter);
-    return cursor.charFormat();
+    return TranscriptFormatAt(view, view.Store().StartOf(n) + 1);
 }
 
 }  // namespace

@@ -32,8 +32,8 @@ void Route(MainWindow& frame, const std::string& raw)
 QStringList Highlighted(const TranscriptView* view)
 {
     QStringList out;
-    for (QTextBlock b = view->document()->begin(); b.isValid(); b = b.next())
-        if (b.blockFormat().background().style() != Qt::NoBrush) out << b.text();
+    for (int line = 0; line < view->Store().Count(); ++line)
+        if (view->Store().Mentioned(line)) out << view->Store().PlainTextOf(line);
     return out;
 }
 

@@ -13,6 +13,7 @@
 #include "support/test_session.h"
 #include "side/room_list_window.h"
 #include "support/window_controls.h"
+#include "support/transcript_text.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -66,9 +67,7 @@ QStringList LogLines(const MainWindow& frame)
 
 QTextCharFormat FormatAt(const TranscriptView& view, int pos)
 {
-    QTextCursor c(view.document());
-    c.setPosition(pos + 1);
-    return c.charFormat();
+    return TranscriptFormatAt(view, pos + 1);
 }
 
 // The transcript's text without the line break that ends its last line.
@@ -189,7 +188,7 @@ void TestMessageEvents::privateLines()
     // The second line from the same partner lands in the same window.
     Route(*frame_, raw.toStdString());
     QCOMPARE(PrivateWindows(*frame_).size(), 1);
-    QCOMPARE(w->Transcript().document()->blockCount(), 3);
+    QCOMPARE(w->Transcript().Store().Count(), 3);
 }
 
 void TestMessageEvents::linesWithoutPartnerOpenNothing_data()

@@ -13,6 +13,7 @@
 #include "support/irc_servers.h"
 #include "support/scripted_server.h"
 #include "support/test_session.h"
+#include "support/transcript_text.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -219,9 +220,7 @@ void TestServerReplies::joinRefusals()
     Feed(frame, raw);
     QCOMPARE(window->Transcript().toPlainText(), written);
     if (written.isEmpty()) return;
-    QTextCursor at(window->Transcript().document());
-    at.setPosition(2);
-    const QTextCharFormat format = at.charFormat();
+    const QTextCharFormat format = TranscriptFormatAt(window->Transcript(), 2);
     QCOMPARE(format.foreground().color(), QColor(255, 0, 0));
     QVERIFY(format.font().bold() && format.font().italic());
 }

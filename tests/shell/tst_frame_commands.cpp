@@ -51,7 +51,7 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
     Connected c;
     c.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&c.frame));
-    QPlainTextEdit* view = nullptr;
+    QAbstractScrollArea* view = nullptr;
     QWidget* focus = nullptr;
     if (where == QLatin1String("room")) {
         RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
