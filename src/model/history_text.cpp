@@ -1,6 +1,8 @@
 #include "model/history_text.h"
 
+#include "common/shown_text.h"
 #include "common/strip_formatting.h"
+#include "model/history_store.h"
 #include "common/wire_text.h"
 
 #include <QStringList>
@@ -75,4 +77,13 @@ QByteArray HistoryFoldedName(const QByteArray& name)
     for (char& c : folded)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return folded;
+}
+
+QString HistoryBufferTitle(const HistoryBuffer& buffer)
+{
+    const auto shown = [](const QByteArray& bytes) {
+        return ShownText(FromWire(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    };
+    const QString name = buffer.name.isEmpty() ? QStringLiteral("server log") : shown(buffer.name);
+    return buffer.network.isEmpty() ? name : name + QStringLiteral(" (") + shown(buffer.network) + u')';
 }

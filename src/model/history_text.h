@@ -16,6 +16,11 @@ QString HistoryPlainText(const QByteArray& lineBytes);
 // nothing to look for.
 QString HistoryMatchExpression(const QString& typed);
 
+// A buffer as the history's windows name it, fit to show: "#room (network)",
+// "server log (network)".
+struct HistoryBuffer;
+QString HistoryBufferTitle(const HistoryBuffer& buffer);
+
 // A name with its ASCII letters in lower case, so that "#Room" and "#room"
 // are one buffer and "Bob" finds "bob".
 QByteArray HistoryFoldedName(const QByteArray& name);

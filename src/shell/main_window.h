@@ -21,6 +21,8 @@
 #include <memory>
 
 class ChatSession;
+class HistoryKeeper;
+class HistoryMenus;
 class PaintPacer;
 class TlsSwitch;
 class QAction;
@@ -56,6 +58,8 @@ public:
     ChildWindowRegistry& Windows() const { return *windows_; }
     UserLists& Lists() const { return *lists_; }
     InvitationPrompts& Invitations() const { return *invitations_; }
+    HistoryKeeper& History() const { return *history_; }
+    HistoryMenus& HistoryEntries() const { return *historyMenus_; }
 
     // --- Shared values, each accessor copies under one lock ---
     QString CurrentNick() const override;
@@ -210,6 +214,7 @@ private:
     void Connect();
     void SetMentionMark(QWidget* child, bool on);
     void InstallTypedCommandHelpers();
+    void InstallHistory();  // history_frame.cpp
     void FrameActivated();  // the frame became the active window
 
     mutable QMutex sharedLock_;
@@ -223,6 +228,8 @@ private:
     UserLists* lists_ = nullptr;
     InvitationPrompts* invitations_ = nullptr;
     PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait
+    HistoryKeeper* history_ = nullptr;
+    HistoryMenus* historyMenus_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
     RoomListWindow* form4_ = nullptr;
