@@ -12,14 +12,18 @@ QByteArray Bytes(const QString& s) { return Bytes(ToWire(s)); }
 
 QByteArray PrivateName(const PrivateWindow& window) { return Bytes(TrimControls(window.Title())); }
 
+// A room window's title is the room without its "#", which the lines about
+// it put in front; the history names the room as the server does.
+QByteArray RoomName(const RoomWindow& room) { return '#' + Bytes(room.RoomOnWire()); }
+
 }  // namespace
 
 std::optional<QByteArray> HistoryNameOf(const QWidget* window)
 {
     if (const auto* room = qobject_cast<const RoomWindow*>(window)) {
         const std::string name = room->RoomOnWire();
-        if (name.empty() || !(name[0] == '#' || name[0] == '&')) return std::nullopt;
-        return Bytes(name);
+        if (name.empty() || name.find(' ') != std::string::npos) return std::nullopt;
+        return RoomName(*room);
     }
     if (const auto* conversation = qobject_cast<const PrivateWindow*>(window)) {
         const QByteArray name = PrivateName(*conversation);
@@ -31,13 +35,13 @@ std::optional<QByteArray> HistoryNameOf(const QWidget* window)
 void KeepRoomLine(const RoomWindow& room, const std::string& nick, HistoryKind kind, const std::string& text)
 {
     if (!HistoryRecorder::Current()) return;
-    KeepHistoryLine(Bytes(room.RoomOnWire()), Bytes(nick), kind, Bytes(text));
+    KeepHistoryLine(RoomName(room), Bytes(nick), kind, Bytes(text));
 }
 
 void KeepRoomLine(const RoomWindow& room, const QString& nick, HistoryKind kind, const QString& text)
 {
     if (!HistoryRecorder::Current()) return;
-    KeepHistoryLine(Bytes(room.RoomOnWire()), Bytes(nick), kind, Bytes(text));
+    KeepHistoryLine(RoomName(room), Bytes(nick), kind, Bytes(text));
 }
 
 void KeepPrivateLine(const PrivateWindow& window, const QString& nick, HistoryKind kind, const QString& text)

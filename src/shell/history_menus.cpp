@@ -95,8 +95,9 @@ void HistoryMenus::OpenLine(const HistoryLine& line, const QString& plainText)
         frame_.BringToFront(frame_.RoomListPane());
         return;
     }
-    if (name.startsWith(u'#') || name.startsWith(u'&')) {
-        auto* room = qobject_cast<RoomWindow*>(frame_.ShowRoom(name, line.buffer.name.toStdString()));
+    if (name.startsWith(u'#')) {
+        // The room windows name their room without its "#".
+        auto* room = qobject_cast<RoomWindow*>(frame_.ShowRoom(name.mid(1), line.buffer.name.mid(1).toStdString()));
         if (room) transcript = &room->Transcript();
     } else if (PrivateWindow* conversation = frame_.OpenPrivateWindowFromUser(name)) {
         transcript = &conversation->Transcript();
