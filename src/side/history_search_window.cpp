@@ -154,7 +154,6 @@ HistorySearchWindow::HistorySearchWindow(QString path, QWidget* parent)
     connect(olderButton_, &QPushButton::clicked, this, &HistorySearchWindow::OlderPage);
     connect(newerButton_, &QPushButton::clicked, this, &HistorySearchWindow::NewerPage);
     connect(results_, &QTreeWidget::itemActivated, this, &HistorySearchWindow::onItemActivated);
-    connect(results_, &QTreeWidget::itemDoubleClicked, this, &HistorySearchWindow::onItemActivated);
     auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
     newerButton_->setEnabled(false);
