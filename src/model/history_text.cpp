@@ -4,6 +4,7 @@
 #include "common/strip_formatting.h"
 #include "model/history_store.h"
 #include "common/wire_text.h"
+#include "protocol/irc/formatting_codes.h"
 
 #include <QStringList>
 
@@ -34,6 +35,26 @@ bool HasWordCharacters(const QString& term)
 QString HistoryPlainText(const QByteArray& lineBytes)
 {
     return StripFormatting(FromWire(std::string(lineBytes.constData(), static_cast<std::size_t>(lineBytes.size()))));
+}
+
+QByteArray HistoryPlainUtf8(const QByteArray& lineBytes)
+{
+    const char* units = lineBytes.constData();
+    const auto size = static_cast<std::size_t>(lineBytes.size());
+    for (std::size_t i = 0; i < size; ++i)
+        if (static_cast<unsigned char>(units[i]) >= 0x80) return HistoryPlainText(lineBytes).toUtf8();
+    // ASCII decodes to the same characters, and the formatting codes are
+    // ASCII: they come out byte by byte as they would from the decoded text.
+    QByteArray plain;
+    plain.reserve(lineBytes.size());
+    for (std::size_t pos = 0; pos < size;) {
+        if (const std::size_t code = irc_format::CodeLength(units, size, pos)) {
+            pos += code;
+            continue;
+        }
+        plain += units[pos++];
+    }
+    return plain;
 }
 
 QString HistoryMatchExpression(const QString& typed)
