@@ -190,7 +190,7 @@ void TestFrameWindow::menus()
     MainWindow frame;
     QCOMPARE(frame.windowTitle(), QStringLiteral("Talvessa"));
     QCOMPARE(Texts(frame.MainMenu1->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
-    QCOMPARE(Texts(frame.File1->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
+    QCOMPARE(Texts(frame.File1->actions()), (QStringList{"New", "-", "&Connect", "-", "Search History...", "Export History...", "-", "Options", "-", "E&xit"}));
     QCOMPARE(Texts(frame.Window1->actions()),
              (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange"}));
     QCOMPARE(Texts(frame.Help1->actions()),
