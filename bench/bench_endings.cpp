@@ -22,6 +22,7 @@
 #include "bench_support.h"
 
 #include "qt_benchmark_main.h"
+#include "support/window_controls.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -70,7 +71,7 @@ EndingFigures RunEnding(MainWindow& frame, Ending ending, int halfway, const std
         if (!ended && ending == kDisconnect && shown() >= halfway) {
             ended = true;
             sinceEnd.start();
-            frame.Connectitem->trigger();
+            Control<QAction>(frame, "connectAction")->trigger();
             if (!frame.ConnectedLook()) out.lookMs = sinceEnd.elapsed();
         }
         // The reader's end is seen at a tick: when the frame has already
@@ -115,7 +116,7 @@ void Report(benchmark::State& state, const EndingFigures& f, int shown, int sent
 void ShowConnectedByCommand(MainWindow& frame, ScriptedServer& server)
 {
     timing().defaultPort = server.Port();
-    frame.servercombo->setEditText(QStringLiteral("127.0.0.1"));
+    Control<QComboBox>(frame, "serverBox")->setEditText(QStringLiteral("127.0.0.1"));
     bench::ShowConnected(frame, server);
 }
 

@@ -14,6 +14,7 @@
 #include "bench_support.h"
 
 #include "qt_benchmark_main.h"
+#include "support/window_controls.h"
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -44,7 +45,7 @@ void BM_InviteFlood(benchmark::State& state)
             return shown;
         };
         const auto handled = [&] {
-            return frame.Form4()->log->toPlainText().count(QStringLiteral(" invites you to ")) >= logged &&
+            return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().count(QStringLiteral(" invites you to ")) >= logged &&
                    prompts() >= InvitationPrompts::kMostOpen;
         };
         QElapsedTimer clock;

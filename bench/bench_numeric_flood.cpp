@@ -12,6 +12,7 @@
 #include "bench_support.h"
 
 #include "qt_benchmark_main.h"
+#include "support/window_controls.h"
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -81,7 +82,7 @@ void BM_NumericFlood(benchmark::State& state)
         state.counters["longest_stall_ms"] = static_cast<double>(stall);
         state.counters["rss_before_MiB"] = rssBefore;
         state.counters["peak_rss_MiB"] = peak;
-        state.counters["log_lines"] = frame.Form4()->log->document()->blockCount();
+        state.counters["log_lines"] = Control<QPlainTextEdit>(frame, "serverLog")->document()->blockCount();
         frame.Lifecycle().StopReader(2000);
     }
 }

@@ -19,33 +19,36 @@
 #include <algorithm>
 #include <utility>
 
-ConnectionLifecycle::ConnectionLifecycle(ChatFrame& frame, LineConnection& connection, QWidget* owner, Looks looks)
-    : frame_(frame), connection_(connection), owner_(owner), looks_(std::move(looks))
+ConnectionLifecycle::ConnectionLifecycle(ChatFrame& frame, LineConnection& connection, QWidget* owner)
+    : frame_(frame), connection_(connection), owner_(owner)
 {
     ApplySendLimits();
-    // The connection may open on a worker thread (the login keeps its window
-    // painted that way); its handlers always run here, on the UI thread.
-    connection_.onConnected = [this] {
-        if (QThread::currentThread() == thread())
-            Opened();
-        else
-            QMetaObject::invokeMethod(this, &ConnectionLifecycle::Opened, Qt::QueuedConnection);
-    };
-    connection_.onDisconnected = [this] {
-        if (quietClose_) return;
-        if (QThread::currentThread() == thread())
-            Closed();
-        else
-            QMetaObject::invokeMethod(this, &ConnectionLifecycle::Closed, Qt::QueuedConnection);
-    };
+    connection_.SetListener(this);
+}
+
+// The connection may open on a worker thread (the login keeps its window
+// painted that way); its handlers always run here, on the UI thread.
+void ConnectionLifecycle::ConnectionOpened()
+{
+    if (QThread::currentThread() == thread())
+        Opened();
+    else
+        QMetaObject::invokeMethod(this, &ConnectionLifecycle::Opened, Qt::QueuedConnection);
+}
+
+void ConnectionLifecycle::ConnectionClosed()
+{
+    if (QThread::currentThread() == thread())
+        Closed();
+    else
+        QMetaObject::invokeMethod(this, &ConnectionLifecycle::Closed, Qt::QueuedConnection);
 }
 
 ConnectionLifecycle::~ConnectionLifecycle() { Teardown(); }
 
 void ConnectionLifecycle::Teardown()
 {
-    connection_.onConnected = nullptr;
-    connection_.onDisconnected = nullptr;
+    connection_.SetListener(nullptr);
     if (session_) StopReader(0, RestOfLines::Drop);
     DropRestOfLines();
     connection_.Disconnect();
@@ -68,7 +71,7 @@ void ConnectionLifecycle::LoginWelcomed()
 {
     if (connectedLook_ || !connection_.Opened()) return;
     connectedLook_ = true;
-    looks_.connected();
+    emit ConnectedLookDue();
 }
 
 void ConnectionLifecycle::AbandonLogin()
@@ -77,9 +80,7 @@ void ConnectionLifecycle::AbandonLogin()
     // The disconnected handling runs once whenever the login had the
     // connection open, also when the server hung up first.
     const bool wasOpen = connection_.Opened() || connectedLook_;
-    quietClose_ = true;
-    connection_.Disconnect();
-    quietClose_ = false;
+    connection_.DisconnectQuietly();
     if (wasOpen) Closed();
     if (session_) StopReader(0, RestOfLines::Drop);
 }
@@ -130,9 +131,7 @@ void ConnectionLifecycle::StopReader(int timeoutMs, RestOfLines rest)
         // Cut the connection so that the waiting read returns; the closed
         // connection is reported by the caller once the lines that came
         // before the end have been handled.
-        quietClose_ = true;
-        connection_.Disconnect();
-        quietClose_ = false;
+        connection_.DisconnectQuietly();
     }
     ChatSession* ending = std::exchange(session_, nullptr);
     ending->DisposeReader();
@@ -271,13 +270,13 @@ void ConnectionLifecycle::Opened()
     // Even when the server has already hung up again: the look then changes
     // back when the program notices and closes its side.
     connectedLook_ = true;
-    looks_.connected();
+    emit ConnectedLookDue();
 }
 
 void ConnectionLifecycle::Closed()
 {
     connectedLook_ = false;
-    looks_.disconnected();
+    emit DisconnectedLookDue();
     if (Reader() && !Reader()->Finished()) WaitForReader(timing().readerStopMs);
     const bool wasLoggedIn = std::exchange(loggedIn_, false);
     if (wasLoggedIn) rejoinHost_ = connection_.Host();

@@ -3,6 +3,8 @@
 // started at login, stopped at a disconnect or an exit, the lines it left
 // shown or dropped, and every step that follows the end of a connection.
 #include <QList>
+#include "protocol/stream/line_connection.h"
+
 #include <QObject>
 #include <QString>
 
@@ -12,24 +14,17 @@
 
 class ChatFrame;
 class ChatSession;
-class LineConnection;
 class LoginFeed;
 class QWidget;
 class ReaderThread;
 
-class ConnectionLifecycle : public QObject {
+class ConnectionLifecycle : public QObject, private LineConnection::Listener {
     Q_OBJECT
 public:
-    // What the frame shows of the connection: its connected look, and its
-    // disconnected look (the room list emptied with it).
-    struct Looks {
-        std::function<void()> connected;
-        std::function<void()> disconnected;
-    };
-
-    // owner: the frame window, parent of this object, of the session and of
-    // the error boxes.
-    ConnectionLifecycle(ChatFrame& frame, LineConnection& connection, QWidget* owner, Looks looks);
+    // owner: the frame window, parent of the session and of
+    // the error boxes. The frame shows the connection's looks when told by
+    // ConnectedLookDue and DisconnectedLookDue.
+    ConnectionLifecycle(ChatFrame& frame, LineConnection& connection, QWidget* owner);
     ~ConnectionLifecycle() override;
     // The frame is going: no notification reaches it any more, the reader
     // stops, its lines are dropped and the connection closes.
@@ -94,8 +89,17 @@ public:
     // True while the frame shows its connected look.
     bool ConnectedLook() const { return connectedLook_; }
 
+signals:
+    // The frame shows its connected look; its disconnected look (the room
+    // list emptied with it).
+    void ConnectedLookDue();
+    void DisconnectedLookDue();
+
 private:
-    // The connection's own notifications, on the UI thread.
+    // The connection's own notifications, from whichever thread opened or
+    // closed it; handled on the UI thread by Opened and Closed.
+    void ConnectionOpened() override;
+    void ConnectionClosed() override;
     void Opened();
     void Closed();
     // The reader ended on its own: on a transport error that the program did
@@ -118,7 +122,6 @@ private:
     ChatFrame& frame_;
     LineConnection& connection_;
     QWidget* owner_;
-    Looks looks_;
     ChatSession* session_ = nullptr;        // disposed of with deleteLater: a handler may be mid-call
     ChatSession* endingSession_ = nullptr;  // an ended connection whose lines are still being shown
     QList<std::function<void()>> afterLastLines_;
@@ -128,5 +131,4 @@ private:
     bool userDisconnects_ = false;  // the ending under way is one the user asked for
     std::string rejoinHost_;        // the server the room windows' pending rejoins belong to
     bool stoppingReader_ = false;
-    bool quietClose_ = false;  // the reader's stop closes the connection; its caller reports it
 };

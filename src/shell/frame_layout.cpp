@@ -57,7 +57,7 @@ QList<QRect> AvailableScreens()
 
 ServerChoice CurrentServerChoice(const MainWindow& frame)
 {
-    return ServerChoice{frame.servercombo->currentText()};
+    return ServerChoice{frame.ServerText()};
 }
 
 void ApplyServerChoice(MainWindow& frame, const ServerChoice& server)

@@ -8,16 +8,15 @@
 #include "shell/options_dialog.h"
 #include "side/room_list_window.h"
 
-#include <QTabWidget>
 
 void MainWindow::InstallHistory()
 {
     history_ = new HistoryKeeper(*this);
     history_->setParent(this);
-    historyMenus_ = new HistoryMenus(*this, *history_);
+    historyMenus_ = new HistoryMenus(*this, *history_, chatMenu_, optionsAction_);
     // Straight into the log: a note about the history is not itself kept.
-    connect(history_, &HistoryKeeper::notice, form4_, &RoomListWindow::AppendLogLine);
+    connect(history_, &HistoryKeeper::notice, roomList_, &RoomListWindow::AppendLogLine);
     lists_->extendOptions = [this](OptionsDialog& dialog) {
-        dialog.PageControl1->addTab(new HistoryOptionsPage(*history_), QStringLiteral("History"));
+        dialog.AddPage(new HistoryOptionsPage(*history_), QStringLiteral("History"));
     };
 }

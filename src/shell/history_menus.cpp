@@ -36,7 +36,8 @@ bool SelectLine(QPlainTextEdit& view, const QString& text)
 
 }  // namespace
 
-HistoryMenus::HistoryMenus(MainWindow& frame, HistoryKeeper& keeper) : QObject(&frame), frame_(frame), keeper_(keeper)
+HistoryMenus::HistoryMenus(MainWindow& frame, HistoryKeeper& keeper, QMenu* menu, QAction* before)
+    : QObject(&frame), frame_(frame), keeper_(keeper)
 {
     auto* search = new QAction(QStringLiteral("Search History..."), &frame);
     search->setObjectName(QStringLiteral("searchHistoryItem"));
@@ -47,10 +48,9 @@ HistoryMenus::HistoryMenus(MainWindow& frame, HistoryKeeper& keeper) : QObject(&
     exportItem->setObjectName(QStringLiteral("exportHistoryItem"));
     exportItem->setStatusTip(QStringLiteral("Write the history out as plain-text logs"));
     // Before Options, with their own separator.
-    QAction* options = frame.Options1;
-    frame.File1->insertAction(options, search);
-    frame.File1->insertAction(options, exportItem);
-    frame.File1->insertSeparator(options);
+    menu->insertAction(before, search);
+    menu->insertAction(before, exportItem);
+    menu->insertSeparator(before);
     connect(search, &QAction::triggered, this, [this] { ShowSearch(); });
     connect(exportItem, &QAction::triggered, this, &HistoryMenus::ExportHistory);
     // Each chat window's menu gets its entry the first time the window is active.

@@ -13,11 +13,13 @@ class HistorySearchWindow;
 class MainWindow;
 class QAction;
 class QMdiSubWindow;
+class QMenu;
 
 class HistoryMenus : public QObject {
     Q_OBJECT
 public:
-    HistoryMenus(MainWindow& frame, HistoryKeeper& keeper);
+    // The entries go into menu, before the entry before.
+    HistoryMenus(MainWindow& frame, HistoryKeeper& keeper, QMenu* menu, QAction* before);
 
     // The search window, made on first use, in front.
     HistorySearchWindow* ShowSearch();

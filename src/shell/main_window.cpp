@@ -30,19 +30,18 @@ constexpr std::chrono::milliseconds kExitWait{1000};
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
-    lifecycle_ = std::make_unique<ConnectionLifecycle>(
-        *this, connection_, this,
-        ConnectionLifecycle::Looks{[this] { ApplyConnectedLook(); },
-                                   [this] {
-                                       ApplyDisconnectedLook();
-                                       form4_->ClearRows();
-                                   }});
+    lifecycle_ = std::make_unique<ConnectionLifecycle>(*this, connection_, this);
+    connect(lifecycle_.get(), &ConnectionLifecycle::ConnectedLookDue, this, &MainWindow::ApplyConnectedLook);
+    connect(lifecycle_.get(), &ConnectionLifecycle::DisconnectedLookDue, this, [this] {
+        ApplyDisconnectedLook();
+        roomList_->ClearRows();
+    });
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();
     InstallTypedCommandHelpers();
     invitations_ = new InvitationPrompts(*this, this);
     InstallHistory();
-    FormCreate();
+    SelectFirstServer();
 }
 
 MainWindow::~MainWindow()
@@ -54,7 +53,9 @@ MainWindow::~MainWindow()
     windows_->CloseAll();
 }
 
-void MainWindow::FormCreate() { servercombo->setCurrentIndex(0); }
+void MainWindow::SelectFirstServer() { serverBox_->setCurrentIndex(0); }
+
+QString MainWindow::ServerText() const { return serverBox_->currentText(); }
 
 QString MainWindow::CurrentNick() const
 {
@@ -126,17 +127,17 @@ void MainWindow::ReloadBuddiesNotification() { lists_->ReloadBuddiesSoon(); }
 
 void MainWindow::AppendLog(const QString& line)
 {
-    form4_->AppendLogLine(line);
+    roomList_->AppendLogLine(line);
     history_->KeepLogLines({line});
 }
 
 void MainWindow::AppendLogLines(const QStringList& lines)
 {
-    form4_->AppendLogLines(lines);
+    roomList_->AppendLogLines(lines);
     history_->KeepLogLines(lines);
 }
 
-QWidget* MainWindow::RoomListPane() const { return form4_; }
+QWidget* MainWindow::RoomListPane() const { return roomList_; }
 
 QList<QWidget*> MainWindow::ChildWindows() const { return windows_->All(); }
 

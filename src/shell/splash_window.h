@@ -11,14 +11,16 @@ class SplashWindow : public QDialog {
 public:
     explicit SplashWindow(QWidget* parent = nullptr);
 
-    QLabel* Image1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QTimer* Timer1 = nullptr;
 
-    void Timer1Timer();
+    void onCloseTimer();
     // The splash picture, 451 x 250, on a transparent background.
     static QPixmap Picture();
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* picture_ = nullptr;
+    QLabel* addressLabel_ = nullptr;
+    QTimer* closeTimer_ = nullptr;
 };

@@ -25,8 +25,8 @@ public:
     explicit RoomListWindow(QWidget* parent = nullptr);
 
     // The server connection the load buttons write to (the frame's).
-    void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
-    LineConnection* getIdTCPClient() const { return connection_; }
+    void SetConnection(LineConnection* connection) { connection_ = connection; }
+    LineConnection* Connection() const { return connection_; }
 
     // The frame, for opening room windows from the list.
     void SetFrame(ChatFrame* frame) { frame_ = frame; }
@@ -38,7 +38,8 @@ public:
     static constexpr int kLogKeptLines = 20000;
     static constexpr int kLogDropBlock = 2000;
     static const QString kLogDroppedNote;
-    QPlainTextEdit* log = nullptr;
+    // The log view itself, for the find bar the frame puts on it.
+    QPlainTextEdit* LogView() const { return log_; }
     void AppendLogLine(const QString& line);
     void AppendLogLines(const QStringList& lines);
     // Between these two, log lines are collected and appended in one block
@@ -48,8 +49,6 @@ public:
 
     // The rooms: "Room Name", "Topic", "Chatters", in arrival order until a
     // column header is clicked.
-    QTreeView* RoomList = nullptr;
-    RoomListModel* Rooms = nullptr;
     // wireName: the name's bytes as the server sent them, for the join.
     void AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
                     const std::string& wireName = {});
@@ -57,32 +56,24 @@ public:
     // Every row, including the ones added since the list was last painted.
     int RowCount() const;
     int SortColumn() const { return sortColumn_; }
+    // The rows behind the table.
+    RoomListModel& Model() const { return *rooms_; }
 
-    // The server panel.
-    QFrame* serverstat = nullptr;
-    QLabel* servertitle = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* totalchannelstxt = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* totaluserstxt = nullptr;
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QSplitter* Splitter2 = nullptr;
+    // The server panel: the server's name, the totals, the buttons that ask
+    // for the room list.
+    void SetServerTitle(const QString& title);
     void ShowServerPanel();
     void HideServerPanel();
     void SetTotalChannels(const QString& count);
     void SetTotalUsers(const QString& count);
 
     // Handlers.
-    void FormCreate();
-    void Button6Click();
-    void Button1Click();
-    void SpeedButton1Click();
-    void RoomListColumnClick(int column);
+    void onLoadFullListClicked();
+    void onLoadListClicked();
+    void onClosePanelClicked();
+    void onColumnClicked(int column);
     // Opens and joins the selected room (or brings its open window to the front).
-    void RoomListDblClick();
+    void onRoomDoubleClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,4 +93,19 @@ private:
     int sortColumn_ = 0;
     int logBatchDepth_ = 0;
     QStringList pendingLog_;
+
+    QPlainTextEdit* log_ = nullptr;
+    QTreeView* roomTable_ = nullptr;
+    RoomListModel* rooms_ = nullptr;
+    QFrame* serverPanel_ = nullptr;
+    QLabel* serverTitle_ = nullptr;
+    QLabel* roomCountLabel_ = nullptr;
+    QLineEdit* roomCountBox_ = nullptr;
+    QLabel* userCountLabel_ = nullptr;
+    QLineEdit* userCountBox_ = nullptr;
+    QPushButton* loadFullListButton_ = nullptr;
+    QPushButton* loadListButton_ = nullptr;
+    QLineEdit* roomFilterLine_ = nullptr;
+    QToolButton* closePanelButton_ = nullptr;
+    QSplitter* splitter_ = nullptr;
 };

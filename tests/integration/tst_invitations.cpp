@@ -2,6 +2,7 @@
 // accepts and joins; after "Ignore User" on the next invitation, that user's
 // further invitations and private messages leave only a server-log line.
 #include "chat/private_window.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
@@ -37,7 +38,7 @@ int PrivateWindowCount(const MainWindow& frame)
     return n;
 }
 
-QStringList LogLines(const MainWindow& frame) { return frame.Form4()->log->toPlainText().split(u'\n'); }
+QStringList LogLines(const MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(u'\n'); }
 
 }  // namespace
 
@@ -80,7 +81,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     InvitationPrompt* prompt = OpenPrompts(frame)[0];
     QCOMPARE(prompt->Inviter(), QStringLiteral("bob"));
     QCOMPARE(prompt->Room(), QStringLiteral("party"));
-    prompt->Button1->click();
+    Control<QPushButton>(*prompt, "acceptButton")->click();
     QVERIFY(!bob.WaitFor("JOIN").empty());
     QVERIFY(bob.Seen().back().find(":alice!") == 0);
     QVERIFY(RoomWindowTitled(frame, "party"));
@@ -90,7 +91,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     // The next invitation: Ignore User.
     bob.Send("invite alice #second");
     QTRY_COMPARE_WITH_TIMEOUT(OpenPrompts(frame).size(), 1, kWaitMs);
-    OpenPrompts(frame)[0]->Button3->click();
+    Control<QPushButton>(*OpenPrompts(frame)[0], "ignoreButton")->click();
     QVERIFY(frame.IsIgnored("bob"));
     QCOMPARE(ListFile(UserDataFolder("127.0.0.1", "alice") + "/ignore.ini").Names(), QStringList{"bob"});
     QTRY_VERIFY(OpenPrompts(frame).isEmpty());

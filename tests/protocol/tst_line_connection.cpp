@@ -14,6 +14,14 @@
 
 namespace {
 
+// Counts the connection's openings and closings.
+struct CountingListener : LineConnection::Listener {
+    int opened = 0;
+    int closed = 0;
+    void ConnectionOpened() override { ++opened; }
+    void ConnectionClosed() override { ++closed; }
+};
+
 void ConnectTo(LineConnection& c, const ScriptedServer& s)
 {
     c.SetHost("127.0.0.1");
@@ -257,9 +265,10 @@ void TestLineConnection::notificationsFireOncePerOpenAndClose()
 {
     ScriptedServer server;
     LineConnection c;
-    int opened = 0, closed = 0;
-    c.onConnected = [&] { ++opened; };
-    c.onDisconnected = [&] { ++closed; };
+    CountingListener counts;
+    c.SetListener(&counts);
+    int& opened = counts.opened;
+    int& closed = counts.closed;
     ConnectTo(c, server);
     QVERIFY_THROWS_EXCEPTION(TransportError, c.Connect());
     c.Disconnect();
@@ -360,8 +369,9 @@ void TestLineConnection::stallEndsEveryWait()
     QFETCH(QString, wait);
     ScriptedServer server;
     LineConnection c;
-    int closed = 0;
-    c.onDisconnected = [&] { ++closed; };
+    CountingListener counts;
+    c.SetListener(&counts);
+    int& closed = counts.closed;
     c.SetLimits({std::chrono::milliseconds(500), 64 * 1024});
     QVERIFY(FillUntilRefused(c, server) >= 0);
     const auto t0 = Clock::now();
@@ -403,8 +413,9 @@ void TestLineConnection::disconnectCallsOffAConnectInProgress()
     DeafListener deaf;
     if (deaf.Port() == 0) QSKIP("the system answered every connect");
     LineConnection c;
-    int opened = 0;
-    c.onConnected = [&] { ++opened; };
+    CountingListener counts;
+    c.SetListener(&counts);
+    int& opened = counts.opened;
     c.SetHost("127.0.0.1");
     c.SetPort(deaf.Port());
     std::string error;

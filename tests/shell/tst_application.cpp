@@ -1,6 +1,7 @@
 // The application object: its one catch point for failures no handler caught,
 // the splash, and the start-up sequence.
 #include "shell/about_box.h"
+#include "support/window_controls.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/product_info.h"
@@ -69,28 +70,28 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     PromptRecorder prompts;
     MainWindow frame;
     frame.show();
-    RoomListWindow* rooms = frame.Form4();
-    rooms->setIdTCPClient(&frame.connection_);
+    RoomListWindow* rooms = frame.RoomList();
+    rooms->SetConnection(&frame.Connection());
     rooms->AddRoomRow("room ", "topic", "3 ");
     rooms->ShowServerPanel();
-    QTest::mouseClick(rooms->Button6, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*rooms, "loadFullListButton"), Qt::LeftButton);
     QCOMPARE(prompts.Kinds(), QStringList{"error"});
     QCOMPARE(prompts.Texts(), QStringList{"Not connected."});
-    QVERIFY(!rooms->serverstat->isVisible());
+    QVERIFY(!Control<QFrame>(*rooms, "serverPanel")->isVisible());
     QCOMPARE(rooms->RowCount(), 0);
     // Away while the connection is gone: the same report, nothing logged.
-    frame.awaybtn->setEnabled(true);
-    frame.awaybtn->setChecked(true);
-    QTest::mouseClick(frame.awaybtn, Qt::LeftButton);
+    Control<QToolButton>(frame, "awayButton")->setEnabled(true);
+    Control<QToolButton>(frame, "awayButton")->setChecked(true);
+    QTest::mouseClick(Control<QToolButton>(frame, "awayButton"), Qt::LeftButton);
     QCOMPARE(prompts.Texts().size(), 2);
-    QCOMPARE(rooms->log->toPlainText(), QString());
+    QCOMPARE(Control<QPlainTextEdit>(*rooms, "serverLog")->toPlainText(), QString());
 }
 
 void TestApplication::splash()
 {
     SplashWindow splash;
     QVERIFY(splash.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(splash.Label2->text(), product::kWebAddress);
+    QCOMPARE(Control<QLabel>(splash, "addressLabel")->text(), product::kWebAddress);
     const QImage picture = SplashWindow::Picture().toImage();
     QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);  // the corners are see-through
     QVERIFY(picture.pixelColor(225, 125).alpha() > 0);
@@ -118,7 +119,7 @@ void TestApplication::splashClosesItselfBeforeTheFrame()
     QVERIFY2(took >= 190, qPrintable(QString::number(took)));
     QVERIFY(frame->isVisible());
     QVERIFY(frame->windowState() & Qt::WindowMaximized);
-    QCOMPARE(frame->ChildWindows(), QList<QWidget*>{frame->Form4()});
+    QCOMPARE(frame->ChildWindows(), QList<QWidget*>{frame->RoomList()});
     QVERIFY(frame->findChild<AboutBox*>());
     QVERIFY(!frame->AboutDialog()->isVisible());
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Talvessa"));

@@ -191,7 +191,7 @@ void TestHistoryWiring::serverLogAfterTheLoginOnly()
     if (!loginOver) rig_->frame.History().LoginStarting();
     rig_->frame.Lifecycle().StartReader();
     rig_->server.Send(":irc.test 372 Ann :- the message of the day");
-    QTRY_VERIFY(rig_->frame.Form4()->log->toPlainText().contains("message of the day"));
+    QTRY_VERIFY(rig_->frame.RoomList()->LogView()->toPlainText().contains("message of the day"));
     const QStringList kept = Kept().mid(2);
     QCOMPARE(kept, loginOver ? QStringList{"||3|:irc.test 372 Ann :- the message of the day"} : QStringList{});
 }

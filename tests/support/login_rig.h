@@ -7,6 +7,7 @@
 #include "support/prompt_recorder.h"
 #include "support/scripted_server.h"
 #include "support/shrunk_timings.h"
+#include "support/window_controls.h"
 
 #include <QLabel>
 #include <QTest>
@@ -24,9 +25,9 @@ struct LoginRig {
     {
         timing().welcomeLimitMs = 2000;
         timing().burstLimitMs = 3000;
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(port ? port : server.Port());
-        dialog.SetConnection(&frame.connection_);
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(port ? port : server.Port());
+        dialog.SetConnection(&frame.Connection());
         frame.show();
         dialog.open();
     }
@@ -51,5 +52,5 @@ struct LoginRig {
         ClickOk();
         return QTest::qWaitFor([this] { return !dialog.Busy(); }, timeoutMs);
     }
-    QString Status() const { return frame.StatusPanel1->text(); }
+    QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };

@@ -1,7 +1,22 @@
 #pragma once
 // Finding a window's controls by their object names, as the tests drive
 // windows through the controls a user sees.
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 #include <QObject>
 #include <QString>
 

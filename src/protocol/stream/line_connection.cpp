@@ -195,7 +195,7 @@ void LineConnection::Connect()
         s->open = true;
         s->out.Start(*s->stream, s->wakeFd);
     }
-    if (onConnected) onConnected();
+    if (Listener* listener = listener_.load()) listener->ConnectionOpened();
 }
 
 std::string LineConnection::PeerAddress() const
@@ -247,7 +247,11 @@ bool LineConnection::Close(Session& s)
     return wasOpen;
 }
 
-void LineConnection::Disconnect()
+void LineConnection::Disconnect() { CloseSession(true); }
+
+void LineConnection::DisconnectQuietly() { CloseSession(false); }
+
+void LineConnection::CloseSession(bool tellListener)
 {
     std::shared_ptr<Session> s;
     {
@@ -257,7 +261,8 @@ void LineConnection::Disconnect()
     if (!s) return;
     const bool wasOpen = Close(*s);
     s.reset();  // a read still running keeps its own reference until it returns
-    if (wasOpen && onDisconnected) onDisconnected();
+    if (!wasOpen || !tellListener) return;
+    if (Listener* listener = listener_.load()) listener->ConnectionClosed();
 }
 
 std::size_t LineConnection::ReadLines(std::vector<std::string>& lines, std::size_t max)

@@ -5,6 +5,7 @@
 #include "protocol/stream/tls_stream.h"
 #include "protocol/stream/transport_error.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -70,6 +71,9 @@ public:
     // closes the connection, telling the peer; wakes every wait on other
     // threads. Raises the disconnected notification when it closed an open one.
     void Disconnect();
+    // Like Disconnect, without telling the listener: for a caller that reports
+    // the end itself once the lines that came before it have been handled.
+    void DisconnectQuietly();
     // Why the program gave up on the connection by itself: the server took
     // nothing for the stall limit while lines waited to be sent, or sent a
     // line longer than kMaxLineLength. Empty when neither happened (until
@@ -106,9 +110,15 @@ public:
     // False for a line that WriteLine would refuse.
     static bool Sendable(const std::string& line);
 
-    // Plain callbacks, run on the thread that opened or closed the connection.
-    std::function<void()> onConnected;
-    std::function<void()> onDisconnected;
+    // Told of each opening and closing, on the thread that opened or closed
+    // the connection; none by default. Set it before connecting.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        virtual void ConnectionOpened() = 0;
+        virtual void ConnectionClosed() = 0;
+    };
+    void SetListener(Listener* listener) { listener_ = listener; }
 
 private:
     struct Session;
@@ -117,6 +127,7 @@ private:
     // once, every wait on it ends, its writer thread is joined. True when s
     // was open and neither side had closed it before.
     static bool Close(Session& s);
+    void CloseSession(bool tellListener);
 
     mutable std::mutex mutex_;  // guards host_, port_, limits_, tls_, session_
     std::string host_;
@@ -124,4 +135,5 @@ private:
     SendLimits limits_;
     TlsSettings tls_;
     std::shared_ptr<Session> session_;
+    std::atomic<Listener*> listener_{nullptr};
 };
