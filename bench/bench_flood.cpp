@@ -4,13 +4,18 @@
 // line sent to the last line shown, with a 10 ms timer on the UI thread whose
 // longest gap between ticks is the longest stall a user would feel.
 //
-//   BM_RoomFlood        100,000 PRIVMSG lines into one visible room window
+//   BM_RoomFlood/H      100,000 PRIVMSG lines into one visible room window, with
+//                       the history off (H = 0) or every line kept (H = 1);
+//                       cpu_ms counts the whole process (the history's writer
+//                       thread included) until the last line is shown and kept
 //   BM_Partners/N       N private messages from N different nicks (500 to 5,000),
 //                       then the oldest partner's window brought to the front
 //                       among all of them (front_ms)
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
+#include "common/user_data_folder.h"
+#include "shell/history_keeper.h"
 #include "shell/main_window.h"
 #include "support/scripted_server.h"
 
@@ -21,12 +26,14 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -37,22 +44,41 @@ using bench::RunUntil;
 
 constexpr int kRoomLines = 100000;
 
+// The CPU time of the whole process so far, in ms.
+double ProcessCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 void BM_RoomFlood(benchmark::State& state)
 {
+    const bool history = state.range(0) != 0;
     const std::vector<std::string> mix = bench::RoomMix();
     for (auto _ : state) {
+        QTemporaryDir data;
+        SetUserDataRoot(data.path());
         ScriptedServer server;
         MainWindow frame;
         bench::ShowConnected(frame, server);
+        if (history) frame.History().LoggedIn("bench");
         RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));
         frame.BringToFront(room);
         QCoreApplication::processEvents();
+        const double cpuBefore = ProcessCpuMs();
         if (!bench::TimeTranscriptFlood(state, room->Transcript(), kRoomLines,
                                         [&] { server.SendMany(mix, kRoomLines / mix.size()); }))
             break;
+        if (!frame.History().Flush(60000)) {
+            state.SkipWithError("the history did not keep up");
+            break;
+        }
+        state.counters["cpu_ms"] = ProcessCpuMs() - cpuBefore;
         state.counters["rss_after_MiB"] = ResidentMiB();
         frame.Lifecycle().StopReader(2000);
     }
+    SetUserDataRoot(QString());
 }
 
 void BM_Partners(benchmark::State& state)
@@ -102,7 +128,7 @@ void BM_Partners(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_RoomFlood)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RoomFlood)->Arg(0)->Arg(1)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Partners)->Arg(500)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Partners)->Arg(1000)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Partners)->Arg(2000)->Iterations(1)->Repetitions(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -8,6 +8,9 @@
 //   BM_LastLines             the last 200 lines of a buffer
 //   BM_ScrollbackPage        200 lines before a line half-way through a buffer
 //   BM_WriteBatch            a batch of 1,000 lines in one transaction
+//   BM_FloodWrite            100,000 lines of one room into a new file, in the
+//                            batches a flood makes (8,000 lines each): the
+//                            writer thread's CPU for each line (cpu_us_per_line)
 // Every benchmark reports bytes_per_line: the file's size over its lines.
 #include "model/history_store.h"
 
@@ -16,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <ctime>
 #include <random>
 
 namespace {
@@ -169,12 +173,47 @@ void BM_WriteBatch(benchmark::State& state)
     Report(state, batch.size());
 }
 
+double ThreadCpuUs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+void BM_FloodWrite(benchmark::State& state)
+{
+    double cpuUs = 0;
+    ChatText chat;
+    QList<QList<HistoryLine>> batches;
+    for (int i = 0; i < 100000; ++i) {
+        if (i % 8000 == 0) batches.append(QList<HistoryLine>());
+        HistoryLine line;
+        line.buffer = BufferNumber(0);
+        line.timeMs = 1800000000000 + i;
+        line.nick = "nick" + QByteArray::number(chat.Number(300));
+        line.text = chat.Line(false);
+        batches.last() << line;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        HistoryStore store(dir.filePath(QStringLiteral("flood.sqlite")));
+        store.Open();
+        state.ResumeTiming();
+        const double before = ThreadCpuUs();
+        for (QList<HistoryLine>& batch : batches) store.Write(batch);
+        cpuUs += ThreadCpuUs() - before;
+    }
+    state.counters["cpu_us_per_line"] = cpuUs / static_cast<double>(state.iterations()) / 100000.0;
+}
+
 BENCHMARK(BM_SearchFirstPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchInOneRoom)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchByNick)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LastLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollbackPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBatch)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_FloodWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "common/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
+#include "chat/history_lines.h"
 #include "protocol/irc/sent_lines.h"
 
 void PrivateWindow::RunTypedCommand(const TypedLine& line)
@@ -19,6 +20,7 @@ void PrivateWindow::RunTypedCommand(const TypedLine& line)
         if (SendCommandLines(place, sent::PrivateActionLines(NameOnWire(Title()), ToWire(action)))) {
             MoveToAppendPosition(Transcript());
             WriteActionLine(Transcript(), OwnNick(), action);
+            KeepPrivateLine(*this, OwnNick(), HistoryKind::Action, action);
         }
         return;
     }

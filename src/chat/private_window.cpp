@@ -1,4 +1,5 @@
 #include "chat/private_window.h"
+#include "chat/history_lines.h"
 
 #include "chat/chat_colors.h"
 #include "chat/command_runner.h"
@@ -160,6 +161,7 @@ void PrivateWindow::PartnerQuit(const QString& nick, const QString& reason)
     MoveToAppendPosition(transcript);
     StartPlainLine(transcript);
     StyledInsert(transcript, kGrey, true, true, nick + QStringLiteral(" has lost connection. ") + reason + u'\n');
+    KeepPrivateLine(*this, QString(), HistoryKind::Event, nick + QStringLiteral(" has lost connection. ") + reason);
     Input().MakeReadOnly();
 }
 
@@ -183,6 +185,7 @@ bool PrivateWindow::SendMessage(const QString& line)
     SetSelBold(transcript, false);
     RenderFormatted(transcript, line, RenderMode::Echo);
     transcript.SetSelText(QStringLiteral("\n"));
+    KeepPrivateLine(*this, OwnNick(), HistoryKind::Message, line);
     return true;
 }
 

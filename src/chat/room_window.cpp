@@ -1,4 +1,5 @@
 #include "chat/room_window.h"
+#include "chat/history_lines.h"
 
 #include "chat/action_menu.h"
 #include "chat/command_runner.h"
@@ -247,6 +248,7 @@ bool RoomWindow::SendMessage(const QString& line)
     if (!WriteLinesOrNote(sent::RoomMessageLines(RoomOnWire(), ToWire(line))))
         return false;
     WriteOwnLine(Transcript(), OwnNick(), line);
+    KeepRoomLine(*this, OwnNick(), HistoryKind::Message, line);
     return true;
 }
 
@@ -256,6 +258,7 @@ bool RoomWindow::SendAction(const QString& action)
         return false;
     MoveToAppendPosition(Transcript());
     WriteActionLine(Transcript(), OwnNick(), action);
+    KeepRoomLine(*this, OwnNick(), HistoryKind::Action, action);
     return true;
 }
 

@@ -29,6 +29,10 @@ public:
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
                                                                                       : QString();
     }
+    QString FolderName(QWidget* parent, const QString& title, const QString& folder) override
+    {
+        return QFileDialog::getExistingDirectory(parent, title, folder);
+    }
 };
 
 DialogPrompts realPrompts;

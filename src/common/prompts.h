@@ -17,6 +17,8 @@ public:
     // Save-file dialog; the chosen path, or empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter, const QString& defaultSuffix) = 0;
+    // Folder dialog (a new folder may be made in it); the chosen folder, or empty when cancelled.
+    virtual QString FolderName(QWidget* parent, const QString& title, const QString& folder) = 0;
 };
 
 // The prompts in force: the real dialogs unless a test installed others.

@@ -1,4 +1,5 @@
 #include "events/membership_events.h"
+#include "chat/history_lines.h"
 #include "chat/chat_colors.h"
 
 #include "chat/nick_icons.h"
@@ -37,6 +38,7 @@ void AppendStatus(ChatSession& session, RoomWindow& window, const QColor& colour
     SetSelItalic(view, true);
     view.SetSelText(text);
     view.SetSelText(QStringLiteral("\n"));
+    KeepRoomLine(window, QString(), HistoryKind::Event, text);
 }
 
 // The parameter text after the first ":"; for a line whose last parameter
@@ -185,20 +187,22 @@ void HandleMode(ChatSession& session, const IrcMessage& line)
     SetSelBold(view, true);
     SetSelItalic(view, true);
     NickListView& list = window->NickList();
+    QString said;
     if (mode == QLatin1String("+b")) {
-        view.SetSelText(nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room"));
+        said = nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room");
     } else if (mode == QLatin1String("-b")) {
-        view.SetSelText(nick + QStringLiteral(" has removed ban from ") + target);
+        said = nick + QStringLiteral(" has removed ban from ") + target;
     } else if (mode == QLatin1String("+o")) {
         NickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kHostIcon);
-        view.SetSelText(nick + QStringLiteral(" has made ") + target + QStringLiteral(" the operator"));
+        said = nick + QStringLiteral(" has made ") + target + QStringLiteral(" the operator");
         UpdateOwnStatus(*window, u'@' + bareTarget, ownnick);
     } else if (mode == QLatin1String("-o")) {
         NickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kNormalIcon);
-        view.SetSelText(nick + QStringLiteral(" has made ") + target + QStringLiteral(" a normal user"));
+        said = nick + QStringLiteral(" has made ") + target + QStringLiteral(" a normal user");
         UpdateOwnStatus(*window, bareTarget, ownnick);
     }
-    view.SetSelText(QStringLiteral("\n"));
+    view.SetSelText(said + QStringLiteral("\n"));
+    if (!said.isEmpty()) KeepRoomLine(*window, QString(), HistoryKind::Event, said);
 }
 
 void HandleNames(ChatSession& session, const IrcMessage& line)

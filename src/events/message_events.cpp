@@ -6,6 +6,7 @@
 #include "chat/transcript_view.h"
 #include "chat/input_bar.h"
 #include "chat/room_window.h"
+#include "chat/history_lines.h"
 #include "common/link_spans.h"
 #include "common/strip_formatting.h"
 #include "common/shown_text.h"
@@ -59,6 +60,45 @@ std::string Word(const std::string& s, int n)
 
 bool IsAwayReply(const IrcMessage& line) { return line.kind == "code" && line.code == 301; }
 
+// The chat text of a line as its bytes: after the first ":" that starts a
+// parameter, or the words after the target; blanks at either end trimmed.
+std::string MessageBytes(const IrcMessage& line)
+{
+    const std::string& params = line.params;
+    std::size_t colon = std::string::npos;
+    for (std::size_t i = 0; i < params.size(); ++i)
+        if (params[i] == ':' && (i == 0 || params[i - 1] == ' ')) {
+            colon = i;
+            break;
+        }
+    std::string text;
+    if (colon != std::string::npos) {
+        text = params.substr(colon + 1);
+    } else {
+        const std::size_t space = params.find(' ');
+        text = space == std::string::npos ? std::string() : params.substr(space + 1);
+    }
+    return TrimBlankBytes(text);
+}
+
+// The sender's nick as it came, for the history.
+std::string SenderBytes(const IrcMessage& line)
+{
+    return !line.nick.empty() && line.nick.front() == ':' ? line.nick.substr(1) : line.nick;
+}
+
+// A room line kept in the history: "/me" lines as actions without their markers.
+void KeepRoomMessage(const RoomWindow& room, const IrcMessage& line, bool action)
+{
+    std::string text = MessageBytes(line);
+    if (action) {
+        text.erase(0, 7);
+        if (!text.empty() && text.back() == '\x01') text.pop_back();
+        if (!text.empty() && text.front() == ' ') text.erase(0, 1);
+    }
+    KeepRoomLine(room, SenderBytes(line), action ? HistoryKind::Action : HistoryKind::Message, text);
+}
+
 // The partner a private line concerns: the away user for a 301, else the sender.
 QString PartnerName(const IrcMessage& line)
 {
@@ -87,12 +127,14 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
         // A closing marker from another client is not part of what is shown.
         if (action.endsWith(QChar(0x01))) action.chop(1);
         StyledInsert(view, kPurple, true, true, nick + ShownText(action) + u'\n');
+        KeepRoomMessage(*room, line, true);
     } else {
         StyledInsert(view, kBlue, true, false, nick + QStringLiteral(": "));
         SetSelColor(view, kBlack);
         SetSelBold(view, false);
         RenderFormatted(view, text, RenderMode::Incoming);
         view.SetSelText(QStringLiteral("\n"));
+        KeepRoomMessage(*room, line, false);
     }
     ChatFrame& frame = session.Frame();
     if (NamesNick(text, frame.CurrentNick()) && !frame.IsIgnored(nick)) {
@@ -114,6 +156,8 @@ void ShowPrivateLine(ChatSession& session, const IrcMessage& line)
     session.JoinBatch(&w->Transcript());
     const QString text = MessageText(line);
     w->AppendIncomingLine(SenderName(line), text, kind);
+    KeepPrivateLine(*w, SenderBytes(line), kind == IncomingKind::Message ? HistoryKind::Message : HistoryKind::Notice,
+                    MessageBytes(line));
     if (kind == IncomingKind::Message)
         session.Frame().NoteMention(w, SenderName(line), StrippedForNotice(text));
     session.BringToFrontSoon(w);
@@ -126,24 +170,7 @@ QString MessageTarget(const IrcMessage& line)
     return FromWire(text::Trim(Word(line.params, 0)));
 }
 
-QString MessageText(const IrcMessage& line)
-{
-    const std::string& params = line.params;
-    std::size_t colon = std::string::npos;
-    for (std::size_t i = 0; i < params.size(); ++i)
-        if (params[i] == ':' && (i == 0 || params[i - 1] == ' ')) {
-            colon = i;
-            break;
-        }
-    std::string text;
-    if (colon != std::string::npos) {
-        text = params.substr(colon + 1);
-    } else {
-        const std::size_t space = params.find(' ');
-        text = space == std::string::npos ? std::string() : params.substr(space + 1);
-    }
-    return FromWire(TrimBlankBytes(text));
-}
+QString MessageText(const IrcMessage& line) { return FromWire(MessageBytes(line)); }
 
 QString SenderName(const IrcMessage& line)
 {

@@ -1,4 +1,5 @@
 #include "events/nick_events.h"
+#include "chat/history_lines.h"
 #include "chat/chat_colors.h"
 
 #include "chat/nick_icons.h"
@@ -87,9 +88,13 @@ void HandleNick(ChatSession& session, const IrcMessage& line)
         if (!entry) continue;  // said only where they are
         RenameEntry(room->NickList(), entry, mark + newNick, ignored);
         AppendRenameLine(session, room->Transcript(), text);
+        KeepRoomLine(*room, QString(), HistoryKind::Event, text);
     }
     for (QWidget* child : frame.PrivateWindowsNamed(oldNick))
-        if (auto* w = qobject_cast<PrivateWindow*>(child)) AppendRenameLine(session, w->Transcript(), text);
+        if (auto* w = qobject_cast<PrivateWindow*>(child)) {
+            AppendRenameLine(session, w->Transcript(), text);
+            KeepPrivateLine(*w, QString(), HistoryKind::Event, text);
+        }
 
     if (!own) return;
     session.SetOwnNick(newNick);

@@ -1,5 +1,6 @@
 #include "events/server_replies.h"
 
+#include "chat/history_lines.h"
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -137,4 +138,5 @@ void HandleJoinError(ChatSession& session, const IrcMessage& line, int code)
     StartPlainLine(view);
     StyledInsert(view, QColor(255, 0, 0), true, true, text);
     view.SetSelText(QStringLiteral("\n"));
+    KeepRoomLine(*window, QString(), HistoryKind::Event, text);
 }

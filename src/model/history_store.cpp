@@ -167,9 +167,15 @@ HistoryWriteResult HistoryStore::Write(QList<HistoryLine>& lines)
         SqliteStatement addLine(db_, "INSERT INTO lines(buffer, time, nick, kind, text) VALUES(?1, ?2, ?3, ?4, ?5)");
         SqliteStatement addWords(db_, "INSERT INTO line_words(rowid, text) VALUES(?1, ?2)");
         code = addLine.PrepareCode() != SQLITE_OK ? addLine.PrepareCode() : addWords.PrepareCode();
+        // A flood's lines come from one buffer after another: the last one is looked up once.
+        const HistoryBuffer* lastBuffer = nullptr;
+        qint64 buffer = 0;
         for (HistoryLine& line : lines) {
             if (code != SQLITE_OK) break;
-            const qint64 buffer = BufferId(line.buffer, true, &code);
+            if (!lastBuffer || !(*lastBuffer == line.buffer)) {
+                buffer = BufferId(line.buffer, true, &code);
+                lastBuffer = &line.buffer;
+            }
             if (buffer <= 0) break;
             addLine.BindInt(1, buffer);
             addLine.BindInt(2, line.timeMs);
@@ -181,7 +187,7 @@ HistoryWriteResult HistoryStore::Write(QList<HistoryLine>& lines)
             if (code != SQLITE_DONE) break;
             line.id = sqlite3_last_insert_rowid(db_.Handle());
             addWords.BindInt(1, line.id);
-            addWords.BindText(2, HistoryPlainText(line.text).toUtf8());
+            addWords.BindText(2, HistoryPlainUtf8(line.text));
             code = addWords.Step();
             addWords.Reset();
             code = code == SQLITE_DONE ? SQLITE_OK : code;

@@ -1,7 +1,10 @@
 #include "model/history_text.h"
 
+#include "common/shown_text.h"
 #include "common/strip_formatting.h"
+#include "model/history_store.h"
 #include "common/wire_text.h"
+#include "protocol/irc/formatting_codes.h"
 
 #include <QStringList>
 
@@ -32,6 +35,26 @@ bool HasWordCharacters(const QString& term)
 QString HistoryPlainText(const QByteArray& lineBytes)
 {
     return StripFormatting(FromWire(std::string(lineBytes.constData(), static_cast<std::size_t>(lineBytes.size()))));
+}
+
+QByteArray HistoryPlainUtf8(const QByteArray& lineBytes)
+{
+    const char* units = lineBytes.constData();
+    const auto size = static_cast<std::size_t>(lineBytes.size());
+    for (std::size_t i = 0; i < size; ++i)
+        if (static_cast<unsigned char>(units[i]) >= 0x80) return HistoryPlainText(lineBytes).toUtf8();
+    // ASCII decodes to the same characters, and the formatting codes are
+    // ASCII: they come out byte by byte as they would from the decoded text.
+    QByteArray plain;
+    plain.reserve(lineBytes.size());
+    for (std::size_t pos = 0; pos < size;) {
+        if (const std::size_t code = irc_format::CodeLength(units, size, pos)) {
+            pos += code;
+            continue;
+        }
+        plain += units[pos++];
+    }
+    return plain;
 }
 
 QString HistoryMatchExpression(const QString& typed)
@@ -75,4 +98,13 @@ QByteArray HistoryFoldedName(const QByteArray& name)
     for (char& c : folded)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return folded;
+}
+
+QString HistoryBufferTitle(const HistoryBuffer& buffer)
+{
+    const auto shown = [](const QByteArray& bytes) {
+        return ShownText(FromWire(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    };
+    const QString name = buffer.name.isEmpty() ? QStringLiteral("server log") : shown(buffer.name);
+    return buffer.network.isEmpty() ? name : name + QStringLiteral(" (") + shown(buffer.network) + u')';
 }

@@ -8,6 +8,10 @@
 // text is, formatting codes removed. The full-text index holds exactly this
 // text for every line, so it must never change for lines already written.
 QString HistoryPlainText(const QByteArray& lineBytes);
+// The same text as UTF-8, as the index takes it: byte for byte equal to
+// HistoryPlainText(lineBytes).toUtf8(), found without decoding for the
+// usual line, which is ASCII.
+QByteArray HistoryPlainUtf8(const QByteArray& lineBytes);
 
 // A search as the user typed it made into a full-text query that cannot fail
 // to parse: every word and every "quoted phrase" must appear (in any order),
@@ -15,6 +19,11 @@ QString HistoryPlainText(const QByteArray& lineBytes);
 // (operators, brackets, column names) has a meaning. Empty when the text has
 // nothing to look for.
 QString HistoryMatchExpression(const QString& typed);
+
+// A buffer as the history's windows name it, fit to show: "#room (network)",
+// "server log (network)".
+struct HistoryBuffer;
+QString HistoryBufferTitle(const HistoryBuffer& buffer);
 
 // A name with its ASCII letters in lower case, so that "#Room" and "#room"
 // are one buffer and "Bob" finds "bob".

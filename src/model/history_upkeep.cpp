@@ -124,7 +124,7 @@ qint64 HistoryStore::DeleteLines(const char* selectIdsAndTexts, const std::funct
         for (const auto& [id, text] : doomed) {
             if (code != SQLITE_OK) break;
             unindex.BindInt(1, id);
-            unindex.BindText(2, HistoryPlainText(text).toUtf8());
+            unindex.BindText(2, HistoryPlainUtf8(text));
             remove.BindInt(1, id);
             code = unindex.Step();
             if (code == SQLITE_DONE) code = remove.Step();

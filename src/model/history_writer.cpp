@@ -4,6 +4,10 @@
 
 #include <chrono>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 // Why history cannot be written, in the user's words.
@@ -94,6 +98,9 @@ HistoryWriteResult HistoryWriter::WriteBatch(HistoryStore& store, QList<HistoryL
 void HistoryWriter::Run()
 {
     using Clock = std::chrono::steady_clock;
+    // The writer gives way to the threads the user feels (drawing, reading
+    // the server): on Linux a thread has a niceness of its own.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
     HistoryStore store(settings_.path, settings_.busyTimeoutMs);
     if (store.Open()) {
         if (!store.OpenMessage().isEmpty()) emit notice(store.OpenMessage());

@@ -1,6 +1,7 @@
 // The frame's connection controls: Connect and Disconnect, the connected and
 // disconnected looks, away status and the room-list button.
 #include "shell/main_window.h"
+#include "shell/history_keeper.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
 #include "shell/tls_status.h"
@@ -46,6 +47,7 @@ void MainWindow::onConnectTriggered()
 void MainWindow::Connect()
 {
     lifecycle_->SettleEndedReader();
+    history_->LoginStarting();
     LoginDialog dialog(this);
     dialog.SetConnection(&connection_);
     dialog.exec();
@@ -60,6 +62,7 @@ void MainWindow::Connect()
         return;
     }
     lifecycle_->LoggedIn();
+    history_->LoggedIn(QByteArray::fromStdString(connection.Host()));
     try {
         connection.WriteLine(sent::MemoServListLine());
         roomList_->ResetTotals();  // not the last server's, nor this one's at the last login

@@ -8,6 +8,7 @@
 #include "shell/child_windows.h"
 #include "shell/invitation_prompts.h"
 #include "shell/login_dialog.h"
+#include "shell/history_keeper.h"
 #include "shell/paint_pacer.h"
 #include "shell/user_lists.h"
 #include "side/room_list_window.h"
@@ -40,6 +41,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     BuildWindow();
     InstallTypedCommandHelpers();
     invitations_ = new InvitationPrompts(*this, this);
+    InstallHistory();
     SelectFirstServer();
 }
 
@@ -124,9 +126,17 @@ void MainWindow::ReloadFavoritesNotification() { lists_->ReloadFavoritesSoon(); 
 
 void MainWindow::ReloadBuddiesNotification() { lists_->ReloadBuddiesSoon(); }
 
-void MainWindow::AppendLog(const QString& line) { roomList_->AppendLogLine(line); }
+void MainWindow::AppendLog(const QString& line)
+{
+    roomList_->AppendLogLine(line);
+    history_->KeepLogLines({line});
+}
 
-void MainWindow::AppendLogLines(const QStringList& lines) { roomList_->AppendLogLines(lines); }
+void MainWindow::AppendLogLines(const QStringList& lines)
+{
+    roomList_->AppendLogLines(lines);
+    history_->KeepLogLines(lines);
+}
 
 QWidget* MainWindow::RoomListPane() const { return roomList_; }
 

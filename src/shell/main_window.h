@@ -21,6 +21,8 @@
 #include <memory>
 
 class ChatSession;
+class HistoryKeeper;
+class HistoryMenus;
 class PaintPacer;
 class TlsSwitch;
 class QAction;
@@ -59,6 +61,8 @@ public:
     WindowTabs& Tabs() const { return *windowTabs_; }
     UserLists& Lists() const { return *lists_; }
     InvitationPrompts& Invitations() const { return *invitations_; }
+    HistoryKeeper& History() const { return *history_; }
+    HistoryMenus& HistoryEntries() const { return *historyMenus_; }
 
     // --- Shared values, each accessor copies under one lock ---
     QString CurrentNick() const override;
@@ -173,6 +177,7 @@ private:
     void Connect();
     void SetMentionMark(QWidget* child, bool on);
     void InstallTypedCommandHelpers();
+    void InstallHistory();  // history_frame.cpp
     void FrameActivated();  // the frame became the active window
 
     LineConnection connection_;
@@ -189,6 +194,8 @@ private:
     UserLists* lists_ = nullptr;
     InvitationPrompts* invitations_ = nullptr;
     PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait
+    HistoryKeeper* history_ = nullptr;
+    HistoryMenus* historyMenus_ = nullptr;
 
     QMdiArea* mdiArea_ = nullptr;
     RoomListWindow* roomList_ = nullptr;

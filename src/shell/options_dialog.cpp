@@ -78,6 +78,8 @@ QLayout* OptionsDialog::MakeTimeStampsRow()
     return row;
 }
 
+void OptionsDialog::AddPage(QWidget* page, const QString& title) { pages_->addTab(page, title); }
+
 QWidget* OptionsDialog::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
                            const QString& removeName, QPushButton** ok, const QString& okName)
 {

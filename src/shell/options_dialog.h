@@ -20,7 +20,8 @@ class OptionsDialog : public QDialog {
 public:
     // folder: the account's user data folder, where the list files are.
     explicit OptionsDialog(QString folder, QWidget* parent = nullptr);
-
+    // One more page after the lists' (the history's).
+    void AddPage(QWidget* page, const QString& title);
 
     void FillFirstPage();
     // The page index has just become active: its list is read from its file.

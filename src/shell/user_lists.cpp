@@ -138,6 +138,7 @@ void UserLists::ShowOptions()
 {
     {
         OptionsDialog dialog(frame_.AccountFolder(), owner_);
+        if (extendOptions) extendOptions(dialog);
         dialog.exec();
     }
     LoadFavoritesMenu();

@@ -15,6 +15,7 @@
 class ChatFrame;
 class QAction;
 class QMenu;
+class OptionsDialog;
 class QWidget;
 
 class UserLists : public QObject {
@@ -45,6 +46,8 @@ public:
     void LoadAccountLists();
     // Chat, Options: the options dialog, then all three read again.
     void ShowOptions();
+    // Adds pages of its own to the options dialog before it shows (the history's).
+    std::function<void(OptionsDialog&)> extendOptions;
     // A window changed a file: its menu is rebuilt once the caller returned.
     void ReloadFavoritesSoon();
     void ReloadBuddiesSoon();

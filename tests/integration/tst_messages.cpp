@@ -73,6 +73,7 @@ void TestMessages::chatLinesReachTheirWindows()
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
     RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("room"));
     const auto roomText = [room] { return room->Transcript().toPlainText(); };
+    QTRY_VERIFY_WITH_TIMEOUT(room->InRoom(), kWaitMs);  // bob's join comes after alice's, not before
 
     TestIrcClient bob;
     QVERIFY(bob.Login(server.Port(), "bob"));

@@ -68,6 +68,8 @@ private slots:
     void pruneAndClearLeaveTheIndexWhole();
     void unusualFilesStillOpen_data();
     void unusualFilesStillOpen();
+    void readersDoNotWaitForAnotherWriter_data();
+    void readersDoNotWaitForAnotherWriter();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -90,6 +92,7 @@ void TestHistoryStore::linesRoundTripByteForByte_data()
     QTest::newRow("Latin-1 and broken UTF-8") << TestLine("#caf\xe9", 2, "J\xf6rg", "gr\xfc\xdf \xc3 \xed\xa0\x80 \xff");
     QTest::newRow("NUL bytes everywhere") << TestLine(Bytes("#a\0b", 4), 3, Bytes("n\0", 2), Bytes("\0x\0", 3),
                                                       HistoryKind::Event, Bytes("n\0et", 4));
+    QTest::newRow("ASCII with every code, a colour at the end") << TestLine("#a", 4, "bob", "\x02" "b\x1d" "i\x1f" "u\x16" "r\x11" "m\x1e" "s\x0f \x03" "12,4x\x03" "99,\x03" "1");
     QTest::newRow("empty text and nick, server log") << TestLine("", -5, "", "", HistoryKind::Notice);
 }
 
@@ -112,6 +115,8 @@ void TestHistoryStore::linesRoundTripByteForByte()
     QCOMPARE(read.size(), 2);
     QCOMPARE(Fields(read[1]), Fields(line));
     QCOMPARE(reader.Buffers(), QList<HistoryBuffer>{line.buffer});
+    // The index's words, found without decoding for ASCII, are the decoded text's.
+    QCOMPARE(HistoryPlainUtf8(line.text), HistoryPlainText(line.text).toUtf8());
 }
 
 void TestHistoryStore::scrollbackPagesThroughOneBuffer_data()
@@ -347,6 +352,55 @@ void TestHistoryStore::unusualFilesStillOpen()
     QCOMPARE(kept.readAll(), before.readAll());
     QCOMPARE(store.Write(lines), HistoryWriteResult::Written);
     QCOMPARE(store.LastLines(HistoryBuffer{"net", "#busy"}).size(), 1);
+}
+
+void TestHistoryStore::readersDoNotWaitForAnotherWriter_data()
+{
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<int>("found");  // only what was committed
+    QTest::newRow("a window's last lines") << "last" << 300;
+    QTest::newRow("the page before a line") << "before" << 299;
+    QTest::newRow("a search") << "search" << 300;
+    QTest::newRow("the rooms for the search window") << "buffers" << 2;
+}
+
+void TestHistoryStore::readersDoNotWaitForAnotherWriter()
+{
+    QFETCH(QString, reading);
+    QFETCH(int, found);
+    {
+        HistoryStore store(path_);
+        QVERIFY(store.Open());
+        WriteBusyRoom(store, 300);
+    }
+    // Another program holds the file's write lock with lines not yet committed.
+    SqliteDb other;
+    QCOMPARE(other.Open(path_, SQLITE_OPEN_READWRITE), SQLITE_OK);
+    QCOMPARE(other.Exec("BEGIN IMMEDIATE; INSERT INTO buffers(network, name, folded) VALUES('net', '#new', '#new');"
+                        "INSERT INTO lines(buffer, time, nick, kind, text) SELECT buffer, time, nick, kind, text FROM lines;"),
+             SQLITE_OK);
+    // A reader that would give up at once on a lock still reads what was committed.
+    HistoryStore reader(path_, 0);
+    QVERIFY(reader.Open());
+    const HistoryBuffer busy{"net", "#busy"};
+    qsizetype read = -1;
+    if (reading == "last") read = reader.LastLines(busy, 1000).size();
+    if (reading == "before") read = reader.LinesBefore(busy, reader.LastLines(busy, 1).value(0).id, 1000).size();
+    if (reading == "search") {
+        HistorySearch search;
+        search.words = QStringLiteral("line");
+        search.pageSize = 1000;
+        read = reader.Search(search).size();
+    }
+    if (reading == "buffers") read = reader.Buffers().size();
+    QCOMPARE(read, qsizetype(found));
+    // The writer is then refused at once rather than kept waiting, and tries again later.
+    QList<HistoryLine> lines{TestLine("#busy", 1, "bob", "later")};
+    HistoryStore writer(path_, 0);
+    QVERIFY(writer.Open());
+    QCOMPARE(writer.Write(lines), HistoryWriteResult::Paused);
+    QCOMPARE(other.Exec("ROLLBACK"), SQLITE_OK);
+    QCOMPARE(writer.Write(lines), HistoryWriteResult::Written);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStore)

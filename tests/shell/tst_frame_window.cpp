@@ -190,7 +190,7 @@ void TestFrameWindow::menus()
     MainWindow frame;
     QCOMPARE(frame.windowTitle(), QStringLiteral("Talvessa"));
     QCOMPARE(Texts(Control<QMenuBar>(frame, "menuBar")->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
-    QCOMPARE(Texts(Control<QMenu>(frame, "chatMenu")->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
+    QCOMPARE(Texts(Control<QMenu>(frame, "chatMenu")->actions()), (QStringList{"New", "-", "&Connect", "-", "Search History...", "Export History...", "-", "Options", "-", "E&xit"}));
     QCOMPARE(Texts(Control<QMenu>(frame, "windowMenu")->actions()),
              (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange", "-",
                           "Show Windows as Ta&bs"}));

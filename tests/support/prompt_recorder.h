@@ -34,6 +34,7 @@ public:
         ++saveCount;
         return saveAnswer;
     }
+    QString FolderName(QWidget*, const QString&, const QString&) override { return folderAnswer; }
 
     QList<Record> records;
     // The questions asked, and the answer every one gets (Yes unless changed).
@@ -44,6 +45,8 @@ public:
     QString saveAnswer;
     QStringList saveAsked;
     int saveCount = 0;
+    // The folder dialog's answer (empty: cancelled).
+    QString folderAnswer;
     // Runs when a box is shown, before it is recorded as answered.
     std::function<void(const Record&)> onPrompt;
 
