@@ -1,5 +1,7 @@
 #include "chat/private_window.h"
 
+#include "common/line_sender.h"
+
 #include "chat/chat_colors.h"
 #include "chat/command_runner.h"
 #include "chat/input_bar.h"
@@ -106,8 +108,10 @@ bool PrivateWindow::event(QEvent* event)
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::ParentChange)
         WatchChildFrame();
-    else if (event->type() == QEvent::Close && event->isAccepted())
+    else if (event->type() == QEvent::Close && event->isAccepted()) {
+        if (LineSender* sender = Sender()) sender->DropTarget(Title());  // the window goes with what it was to say
         emit Closed();
+    }
     return handled;
 }
 
@@ -154,6 +158,14 @@ void PrivateWindow::AppendIncomingLine(const QString& sender, const QString& tex
     transcript.SetSelText(QStringLiteral("\n"));
 }
 
+void PrivateWindow::AppendIncomingAction(const QString& sender, const QString& action)
+{
+    TranscriptView& transcript = Transcript();
+    TranscriptView::Batch batch(transcript);
+    MoveToAppendPosition(transcript);
+    WriteActionLine(transcript, sender, action);
+}
+
 void PrivateWindow::PartnerQuit(const QString& nick, const QString& reason)
 {
     TranscriptView& transcript = Transcript();
@@ -173,17 +185,30 @@ void PrivateWindow::onInputEntered()
 
 bool PrivateWindow::SendMessage(const QString& line)
 {
-    if (!WriteLinesOrNote(sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line))))
-        return false;
+    return SendLinesOrNote(sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line)), Title(),
+                           [this, line] { EchoOwnLine(line); });
+}
+
+void PrivateWindow::EchoOwnLine(const QString& line)
+{
     TranscriptView& transcript = Transcript();
     TranscriptView::Batch batch(transcript);
+    MoveToAppendPosition(transcript);
     StartPlainLine(transcript);
     StyledInsert(transcript, kGreen, true, false, QStringLiteral("you said: "));
     transcript.SetSelColor(kBlack);
     transcript.SetSelBold(false);
     RenderFormatted(transcript, line, RenderMode::Echo);
     transcript.SetSelText(QStringLiteral("\n"));
-    return true;
+}
+
+void PrivateWindow::onLinesPasted(const QStringList& lines)
+{
+    if (!Input().TakesInput()) return;
+    SendPastedLines(
+        lines, Title(),
+        [this](const QString& line) { return sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line)); },
+        [this](const QString& line) { EchoOwnLine(line); });
 }
 
 void PrivateWindow::onIgnoreClicked()

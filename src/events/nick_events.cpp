@@ -88,8 +88,12 @@ void HandleNick(ChatSession& session, const IrcMessage& line)
         RenameEntry(room->NickList(), entry, mark + newNick, ignored);
         AppendRenameLine(session, room->Transcript(), text);
     }
+    // A private window follows its partner: its title is where its lines go.
     for (QWidget* child : frame.PrivateWindowsNamed(oldNick))
-        if (auto* w = qobject_cast<PrivateWindow*>(child)) AppendRenameLine(session, w->Transcript(), text);
+        if (auto* w = qobject_cast<PrivateWindow*>(child)) {
+            AppendRenameLine(session, w->Transcript(), text);
+            if (!own) w->SetTitle(newNick);
+        }
 
     if (!own) return;
     session.SetOwnNick(newNick);

@@ -81,6 +81,13 @@ public:
     void CloseConnection();
     // A reader that ended by the server's doing, not yet handled: handle it now.
     void SettleEndedReader();
+    // The program ends the connection itself (the server stopped answering):
+    // the reader stops, the connection closes, and the log and every window
+    // say why.
+    void EndBecause(const QString& why);
+    // The server said why it closes the link (ERROR): the log says so now,
+    // and the windows' notes of the ending that follows say it again.
+    void ServerClosingLink(const QString& reason);
     // The last connection's lines that wait are dropped (the frame is going).
     void DropRestOfLines();
 
@@ -93,6 +100,11 @@ public:
     bool LinesWaiting() const;
     // True while the frame shows its connected look.
     bool ConnectedLook() const { return connectedLook_; }
+
+signals:
+    // The connection ended: byUser for Disconnect and Exit; wasLoggedIn when
+    // a login had succeeded on it.
+    void Ended(bool byUser, bool wasLoggedIn);
 
 private:
     // The connection's own notifications, on the UI thread.
@@ -129,4 +141,5 @@ private:
     std::string rejoinHost_;        // the server the room windows' pending rejoins belong to
     bool stoppingReader_ = false;
     bool quietClose_ = false;  // the reader's stop closes the connection; its caller reports it
+    QString serverReason_;     // what the server's ERROR said of the ending under way
 };

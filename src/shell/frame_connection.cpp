@@ -1,6 +1,7 @@
 // The frame's connection controls: Connect and Disconnect, the connected and
 // disconnected looks, away status and the room-list button.
 #include "shell/main_window.h"
+#include "shell/connection_keeper.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
 #include "shell/tls_switch.h"
@@ -27,11 +28,13 @@
 void MainWindow::ConnectitemClick()
 {
     form4_->setIdTCPClient(&connection_);
+    form4_->SetSender(&sender_);
     const QString server = servercombo->currentText();
     if (server.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please select a server."));
         return;
     }
+    keeper_->Stop();  // a Connect or Disconnect by hand ends the tries
     if (connection_.Connected()) {
         lifecycle_->Disconnect();
         Buddies1->clear();
@@ -58,20 +61,10 @@ void MainWindow::Connect()
         if (lifecycle_->ConnectedLook()) lifecycle_->CloseConnection();
         return;
     }
-    lifecycle_->LoggedIn();
-    try {
-        connection.WriteLine(sent::MemoServListLine());
-        connection.WriteLine(sent::LusersLine());
-    } catch (const TransportError&) {
-        // The server hung up right after the login: the reader notices the
-        // closed connection too, and its end brings the disconnected look.
-        return;
-    }
-    lists_->LoadAccountLists();
-    form4_->servertitle->setText(FromWire(connection.Host()));
-    form4_->ShowServerPanel();
-    lifecycle_->RejoinRooms();
-    emit LoggedIn();
+    keeper_->LoggedIn(dialog.LastSettings());
+    // The server may hang up right after the login: the reader notices the
+    // closed connection, and its end brings the disconnected look.
+    AfterLogin();
 }
 
 void MainWindow::Options1Click() { lists_->ShowOptions(); }
@@ -116,7 +109,7 @@ void MainWindow::awaybtnClick()
         Edit1->setFocus();
         return;
     }
-    connection_.WriteLine(sent::BackLine());
+    if (!sender_.Send(sent::BackLine()).accepted) throw TransportError("not connected");
     AppendLog(QStringLiteral("Your status is nolonger set to away."));
     Panel1->hide();
     awaybtn->setChecked(false);
@@ -124,7 +117,7 @@ void MainWindow::awaybtnClick()
 
 void MainWindow::Button1Click()
 {
-    connection_.WriteLine(sent::AwayLine(ToWire(Edit1->text())));
+    if (!sender_.Send(sent::AwayLine(ToWire(Edit1->text()))).accepted) throw TransportError("not connected");
     AppendLog(QStringLiteral("Your status is set to away."));
     Panel1->hide();
     awaybtn->setChecked(true);

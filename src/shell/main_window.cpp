@@ -38,6 +38,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
                                    }});
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();
+    BuildKeeping();
     InstallTypedCommandHelpers();
     invitations_ = new InvitationPrompts(*this, this);
     FormCreate();

@@ -1,5 +1,7 @@
 #include "side/room_list_window.h"
 
+#include "common/line_sender.h"
+
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"
 #include "common/scroll_place.h"
@@ -314,10 +316,16 @@ void RoomListWindow::SetTotalChannels(const QString& count) { totalchannelstxt->
 
 void RoomListWindow::SetTotalUsers(const QString& count) { totaluserstxt->setText(count); }
 
+void RoomListWindow::setIdTCPClient(LineConnection* connection)
+{
+    connection_ = connection;
+    ownSender_.reset();
+    if (connection) ownSender_ = std::make_unique<LineSender>(*connection);
+}
+
 void RoomListWindow::WriteLine(const std::string& line)
 {
-    if (!connection_) throw TransportError("Not connected.");
-    connection_->WriteLine(line);
+    SendOrTell(sender_ ? sender_ : ownSender_.get(), {line}, QString(), this);
 }
 
 void RoomListWindow::Button6Click()

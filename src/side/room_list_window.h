@@ -2,7 +2,12 @@
 // The room list window: the server's rooms above, the program's server log
 // below, and a floating panel with the server's name, totals and the buttons
 // that ask for the room list.
+#include "common/line_sender.h"
+#include "common/line_writes.h"
+
 #include <QWidget>
+
+#include <memory>
 
 #include <string>
 
@@ -19,13 +24,19 @@ class QToolButton;
 class QTreeView;
 
 // The room list window, a child of the frame for the whole run.
-class RoomListWindow : public QWidget {
+class RoomListWindow : public QWidget, public SendNoteTaker {
     Q_OBJECT
 public:
     explicit RoomListWindow(QWidget* parent = nullptr);
 
     // The server connection the load buttons write to (the frame's).
-    void setIdTCPClient(LineConnection* connection) { connection_ = connection; }
+    // The connection the window's requests go to; on its own (no road
+    // given by SetSender) the window writes through a road of its own.
+    void setIdTCPClient(LineConnection* connection);
+    // The frame's one road, which the window's requests take from then on.
+    void SetSender(LineSender* sender) { sender_ = sender; }
+    // A request that did not go: a line in the window's log.
+    void WriteSendNote(const QString& note) override { AppendLogLine(note); }
     LineConnection* getIdTCPClient() const { return connection_; }
 
     // The frame, for opening room windows from the list.
@@ -98,6 +109,8 @@ private:
     static constexpr int kLogBlockLines = 2000;
 
     LineConnection* connection_ = nullptr;
+    LineSender* sender_ = nullptr;
+    std::unique_ptr<LineSender> ownSender_;
     ChatFrame* frame_ = nullptr;
     int sortColumn_ = 0;
     int logBatchDepth_ = 0;

@@ -30,6 +30,10 @@ LineRoute DispatchRoute(const IrcMessage& line)
         // Once logged in, a nick in use answers a nick change the user typed:
         // the connection stays, and the log shows the server's words.
         case 464: return {Handler::HandleLoginError};
+        case 401:
+        case 404:
+        case 442:
+        case 482: return {Handler::HandleSendError};
         case 474:
         case 477:
         case 485: return {Handler::HandleJoinError, line.code};
@@ -48,6 +52,8 @@ LineRoute DispatchRoute(const IrcMessage& line)
     if (command == "mode") return {Handler::HandleMode};
     if (command == "invite") return {Handler::HandleInvite};
     if (command == "nick") return {Handler::HandleNick};
+    if (command == "pong") return {Handler::HandlePong};
+    if (command == "error") return {Handler::HandleServerError};
     return {Handler::Drop};
 }
 
@@ -71,6 +77,9 @@ const char* HandlerName(Handler h)
     case Handler::HandleUserCount: return "HandleUserCount";
     case Handler::HandleLoginError: return "HandleLoginError";
     case Handler::HandleJoinError: return "HandleJoinError";
+    case Handler::HandleSendError: return "HandleSendError";
+    case Handler::HandleServerError: return "HandleServerError";
+    case Handler::HandlePong: return "HandlePong";
     case Handler::Pong: return "pong";
     case Handler::Log: return "log";
     case Handler::Drop: return "drop";
