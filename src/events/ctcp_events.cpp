@@ -23,7 +23,7 @@ bool HandleCtcp(ChatSession& session, const IrcMessage& line)
 {
     const std::string text(line.LastParam());
     const std::optional<CtcpRequest> request = ParseCtcp(text);
-    if (!request || request->command == "ACTION") return false;
+    if (!request || request->command.empty() || request->command == "ACTION") return false;
     ChatFrame& frame = session.Frame();
     const std::string nick = line.nick.starts_with(':') ? line.nick.substr(1) : line.nick;
     const QString shownNick = TrimControls(ShownWireText(nick));

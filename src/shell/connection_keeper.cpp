@@ -128,7 +128,7 @@ void ConnectionKeeper::ConnectionEnded(bool byUser, bool wasLoggedIn)
         Stop();
         return;
     }
-    if (!wasLoggedIn || !login_ || reconnecting_) return;
+    if (!automatic_ || !wasLoggedIn || !login_ || reconnecting_) return;
     reconnecting_ = true;
     variant_ = 0;
     ScheduleTry();
@@ -205,7 +205,7 @@ void ConnectionKeeper::LoginEnded(const ExchangeStep& step)
         frame_.AppendLog(QStringLiteral("Reconnected."));
         frame_.SetCurrentNick(FromWire(settings.nick));  // the account stays the login's
         if (variant_ > 0) frame_.FollowOwnRename(FromWire(nick));
-        frame_.AfterLogin();
+        frame_.AfterLogin(true);
         LoggedIn(settings);
         return;
     }

@@ -39,6 +39,8 @@ public:
     // A PONG with token: true when it answered the program's own PING.
     bool TakeOwnPong(const std::string& token);
 
+    // Reconnecting by itself on (the default) or off (an ending then stays one).
+    void SetAutomatic(bool on) { automatic_ = on; }
     // True from an ending until a reconnect succeeds or is stopped.
     bool Reconnecting() const { return reconnecting_; }
     // The nick the next try asks for: the login's, then with "_", then "__".
@@ -73,6 +75,7 @@ private:
     QTimer countdown_;
     LinkWatch::TimePoint tryAt_{};
     bool reconnecting_ = false;
+    bool automatic_ = true;
     int variant_ = 0;  // which nick the try asks for
     std::unique_ptr<ServerExchange> exchange_;
 };

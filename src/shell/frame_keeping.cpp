@@ -49,13 +49,15 @@ QString MainWindow::VersionText() const
     return product::kName + u' ' + product::kVersionNumber + QStringLiteral(" on Linux");
 }
 
-void MainWindow::AfterLogin()
+void MainWindow::AfterLogin(bool reconnected)
 {
     lifecycle_->LoggedIn();
+    // After a reconnect the rooms go first: the user was in them a moment ago.
+    if (reconnected) lifecycle_->RejoinRooms();
     SendOrLog(*this, {sent::MemoServListLine(), sent::LusersLine()});
     lists_->LoadAccountLists();
     form4_->servertitle->setText(FromWire(connection_.Host()));
-    form4_->ShowServerPanel();
-    lifecycle_->RejoinRooms();
+    if (!reconnected) form4_->ShowServerPanel();
+    if (!reconnected) lifecycle_->RejoinRooms();
     emit LoggedIn();
 }

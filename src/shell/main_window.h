@@ -120,8 +120,9 @@ public:
     QString VersionText() const override;
     // What follows every successful login, by the dialog or a reconnect:
     // the session takes the lines, the first requests go out, the account's
-    // lists load, and the rooms left by a lost connection are joined again.
-    void AfterLogin();
+    // lists load, and the rooms left by a lost connection are joined again
+    // (first of all after a reconnect, which shows no server panel).
+    void AfterLogin(bool reconnected = false);
 
     QMdiArea* MdiArea() const { return mdiArea_; }
     RoomListWindow* Form4() const { return form4_; }

@@ -2,6 +2,7 @@
 // A login dialog open over a frame whose connection is aimed at a scripted
 // server, for tests that drive the login exchange the way the user does.
 #include "shell/login_dialog.h"
+#include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "support/login_controls.h"
 #include "support/prompt_recorder.h"
@@ -27,6 +28,7 @@ struct LoginRig {
         frame.connection_.SetHost("127.0.0.1");
         frame.connection_.SetPort(port ? port : server.Port());
         dialog.SetConnection(&frame.connection_);
+        frame.Keeper().SetAutomatic(false);  // an ending stays one here
         frame.show();
         dialog.open();
     }
