@@ -129,7 +129,7 @@ void ChatWindow::SendPastedLines(const QStringList& pasted, const QString& targe
         WriteSendNote(kNotConnectedNote);
         return;
     }
-    if (lines.size() > kPasteLinesWithoutAsking &&
+    if (sizes.size() > static_cast<std::size_t>(kPasteLinesWithoutAsking) &&
         !prompts().Confirm(this, QStringLiteral("Paste"),
                            PasteQuestion(static_cast<int>(sizes.size()), target, sender->MillisecondsToSend(sizes))))
         return;

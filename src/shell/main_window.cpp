@@ -6,6 +6,7 @@
 #include "common/wire_text.h"
 #include "shell/about_box.h"
 #include "shell/child_windows.h"
+#include "shell/connection_keeper.h"
 #include "shell/invitation_prompts.h"
 #include "shell/login_dialog.h"
 #include "shell/paint_pacer.h"
@@ -19,6 +20,7 @@
 #include <QMutexLocker>
 
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -46,6 +48,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
+    delete std::exchange(keeper_, nullptr);  // a reconnect under way is called off while the frame is whole
     lifecycle_->Teardown();
     // The child windows ask the frame for its connection and lists while they
     // go (activation changes): they go while the frame is still whole.

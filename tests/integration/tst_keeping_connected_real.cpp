@@ -7,6 +7,9 @@
 #include "shell/main_window.h"
 #include "protocol/irc/sent_lines.h"
 #include "shell/shell_test_support.h"
+#include "side/room_list_window.h"
+
+#include <QPlainTextEdit>
 #include "support/irc_servers.h"
 #include "support/login_controls.h"
 #include "support/temp_user_data.h"

@@ -52,8 +52,10 @@ LineRoute DispatchRoute(const IrcMessage& line)
     if (command == "mode") return {Handler::HandleMode};
     if (command == "invite") return {Handler::HandleInvite};
     if (command == "nick") return {Handler::HandleNick};
-    if (command == "pong") return {Handler::HandlePong};
-    if (command == "error") return {Handler::HandleServerError};
+    // These two come without a source as often as with one.
+    const std::string verb = text::LowerAscii(line.Verb());
+    if (verb == "pong") return {Handler::HandlePong};
+    if (verb == "error") return {Handler::HandleServerError};
     return {Handler::Drop};
 }
 
