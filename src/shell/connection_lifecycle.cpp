@@ -237,8 +237,7 @@ void ConnectionLifecycle::ServerClosingLink(const QString& reason)
 void ConnectionLifecycle::Disconnect()
 {
     userDisconnects_ = true;
-    if (const int dropped = frame_.Sender().DropAll(); dropped > 0)
-        frame_.AppendLog(QStringLiteral("%1 waiting line(s) were not sent.").arg(dropped));
+    DropWaitingLines();
     QuitAndStopReader(std::chrono::milliseconds(timing().readerStopMs), RestOfLines::Show);
     CloseConnection();  // the log says the connection is gone after the last lines
     userDisconnects_ = false;
@@ -309,8 +308,7 @@ void ConnectionLifecycle::Closed()
     // the log's last word and the windows' notes come after them.
     const bool byUser = userDisconnects_;
     // Whatever still waits for its turn cannot go on a closed connection.
-    if (const int dropped = frame_.Sender().DropAll(); dropped > 0 && !byUser)
-        frame_.AppendLog(QStringLiteral("%1 waiting line(s) were not sent.").arg(dropped));
+    DropWaitingLines();
     AfterLastLines([this, wasLoggedIn, byUser] {
         // The server's ERROR, if it sent one, is among the last lines.
         const QString reason = std::exchange(serverReason_, QString());
@@ -325,6 +323,21 @@ void ConnectionLifecycle::CloseConnection()
 {
     connection_.Disconnect();  // raises the notification when it closed an open connection
     if (connectedLook_) Closed();
+}
+
+void ConnectionLifecycle::DropWaitingLines()
+{
+    if (frame_.Sender().Waiting() == 0) return;
+    // Each window says how many of its own lines did not go; the log counts
+    // the program's.
+    for (QWidget* child : frame_.ChildWindows()) {
+        if (auto* room = qobject_cast<RoomWindow*>(child))
+            room->DropWaitingLines(room->RoomTarget());
+        else if (auto* partner = qobject_cast<PrivateWindow*>(child))
+            partner->DropWaitingLines(partner->Title());
+    }
+    if (const int dropped = frame_.Sender().DropAll(); dropped > 0)
+        frame_.AppendLog(QStringLiteral("%1 waiting line(s) were not sent.").arg(dropped));
 }
 
 void ConnectionLifecycle::TellWindowsConnectionLost(bool byUser)

@@ -122,6 +122,8 @@ private:
     // "Disconnected..", the windows' notes): now, or once those lines are shown.
     void AfterLastLines(std::function<void()> step);
     void FinishRestOfLines();
+    // The lines still waiting for their turn go unsent, each window told of its own.
+    void DropWaitingLines();
     // Every room and private window hears that the connection ended.
     void TellWindowsConnectionLost(bool byUser);
     // After the "lost" note: why the program closed the connection.

@@ -196,6 +196,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // The user asked to leave: the windows go at once, while the server is
     // given a moment to take "quit".
     hide();
+    keeper_->Stop();  // an exit never reconnects
     lifecycle_->Close(kExitWait);
     event->accept();
 }
