@@ -98,6 +98,7 @@ void TestKeepingConnectedReal::longPasteArrivesWholeUnderFloodLimits()
                  line.c_str());
         ++arrived;
         lastAt = clock.elapsed();
+        if (arrived % 30 == 0) qInfo("%d lines arrived after %lld ms", arrived, lastAt);
     }
     qInfo("120-line paste: %d lines arrived in %lld ms; the pacing's own figure %d ms", arrived, lastAt, figure);
     QCOMPARE(arrived, 120);
@@ -178,5 +179,12 @@ void TestKeepingConnectedReal::frozenServerIsNoticedAndLeftForAnother()
     frame.Lifecycle().Close(std::chrono::milliseconds(500));
 }
 
-QTEST_MAIN(TestKeepingConnectedReal)
+// The paste takes its real four minutes: more than a test function gets by default.
+int main(int argc, char** argv)
+{
+    qputenv("QTEST_FUNCTION_TIMEOUT", "540000");
+    QApplication app(argc, argv);
+    TestKeepingConnectedReal test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_keeping_connected_real.moc"
