@@ -21,6 +21,8 @@ QString CtcpLogLine(const QString& nick, const QString& command, const QString& 
 
 bool HandleCtcp(ChatSession& session, const IrcMessage& line)
 {
+    // Most lines are plain chat: only a text that starts with the marker is looked at.
+    if (!line.LastParam().starts_with('\x01')) return false;
     const std::string text(line.LastParam());
     const std::optional<CtcpRequest> request = ParseCtcp(text);
     if (!request || request->command.empty() || request->command == "ACTION") return false;

@@ -53,9 +53,9 @@ LineRoute DispatchRoute(const IrcMessage& line)
     if (command == "invite") return {Handler::HandleInvite};
     if (command == "nick") return {Handler::HandleNick};
     // These two come without a source as often as with one.
-    const std::string verb = text::LowerAscii(line.Verb());
-    if (verb == "pong") return {Handler::HandlePong};
-    if (verb == "error") return {Handler::HandleServerError};
+    const std::string_view verb = line.Verb();
+    if (verb.size() == 4 && text::LowerAscii(verb) == "pong") return {Handler::HandlePong};
+    if (verb.size() == 5 && text::LowerAscii(verb) == "error") return {Handler::HandleServerError};
     return {Handler::Drop};
 }
 
