@@ -4,6 +4,7 @@
 // logged-in client. inspircd runs with the real waits (its welcome comes about
 // a second after NICK); ngircd answers at once, so its waits are shortened.
 #include "shell/login_dialog.h"
+#include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
@@ -211,6 +212,7 @@ void TestShellRealServers::serverGoesAwayUnderLoggedInClient()
     PromptRecorder prompts;
     MainWindow frame;
     frame.show();
+    frame.Keeper().SetAutomatic(false);  // the ending is what this test looks at
     AimFrame(frame, *server);
     LogIn(frame, UniqueNick("gone"));
     QVERIFY(frame.Reader());
