@@ -327,10 +327,10 @@ void ConnectionLifecycle::CloseConnection()
 
 void ConnectionLifecycle::DropWaitingLines()
 {
-    if (frame_.Sender().Waiting() == 0) return;
     // Each window says how many of its own lines did not go; the log counts
-    // the program's.
+    // the program's. The pace starts afresh with the next connection.
     for (QWidget* child : frame_.ChildWindows()) {
+        if (frame_.Sender().Waiting() == 0) break;
         if (auto* room = qobject_cast<RoomWindow*>(child))
             room->DropWaitingLines(room->RoomTarget());
         else if (auto* partner = qobject_cast<PrivateWindow*>(child))

@@ -230,7 +230,7 @@ void TestKeepingConnected::reconnectsWithNextNickAndRejoinsWithKey()
     QCOMPARE(rig.frame->CurrentNick(), QStringLiteral("ann_"));
     QTRY_VERIFY(lobby->InRoom());
     QVERIFY(bob->SendMessage("back again"));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.server.Done(), 15000);  // after the first lines, at the pace
+    QTRY_VERIFY_WITH_TIMEOUT(rig.server.Done(), 8000);  // after the first lines, at the pace
     QVERIFY(bob->Transcript().toPlainText().contains("you said: back again"));
     QCOMPARE(rig.frame->LinkStatus().LinkShown(), QString());
 }
