@@ -12,6 +12,7 @@
 //   BM_HostileLongLines      16,000-byte lines while the UI thread is stalled:
 //                            resident memory grows by the queue's byte cap, no more
 #include "chat/private_window.h"
+#include "support/window_controls.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/timings.h"
@@ -70,7 +71,7 @@ EndingFigures RunEnding(MainWindow& frame, Ending ending, int halfway, const std
         if (!ended && ending == kDisconnect && shown() >= halfway) {
             ended = true;
             sinceEnd.start();
-            frame.Connectitem->trigger();
+            Control<QAction>(frame, "connectAction")->trigger();
             if (!frame.ConnectedLook()) out.lookMs = sinceEnd.elapsed();
         }
         // The reader's end is seen at a tick: when the frame has already
@@ -115,7 +116,7 @@ void Report(benchmark::State& state, const EndingFigures& f, int shown, int sent
 void ShowConnectedByCommand(MainWindow& frame, ScriptedServer& server)
 {
     timing().defaultPort = server.Port();
-    frame.servercombo->setEditText(QStringLiteral("127.0.0.1"));
+    Control<QComboBox>(frame, "serverBox")->setEditText(QStringLiteral("127.0.0.1"));
     bench::ShowConnected(frame, server);
 }
 

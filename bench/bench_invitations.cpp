@@ -7,6 +7,7 @@
 //
 //   BM_InviteFlood/N   N invitations in one burst
 #include "shell/main_window.h"
+#include "support/window_controls.h"
 #include "side/invitation_prompt.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -44,7 +45,7 @@ void BM_InviteFlood(benchmark::State& state)
             return shown;
         };
         const auto handled = [&] {
-            return frame.Form4()->log->toPlainText().count(QStringLiteral(" invites you to ")) >= logged &&
+            return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().count(QStringLiteral(" invites you to ")) >= logged &&
                    prompts() >= InvitationPrompts::kMostOpen;
         };
         QElapsedTimer clock;

@@ -2,6 +2,7 @@
 // menu, into the ignore list in memory and into the options dialog's list
 // box (each with its layout), and the ignore test a received line makes.
 #include "common/user_data_folder.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "shell/options_dialog.h"
 
@@ -28,7 +29,7 @@ struct ListsRig {
     ListsRig()
     {
         SetUserDataRoot(root.path());
-        frame.connection_.SetHost("bench.host");
+        frame.Connection().SetHost("bench.host");
         frame.SetCurrentNick("me");
         folder = frame.AccountFolder();
         QByteArray bytes;
@@ -48,13 +49,13 @@ void BM_LoadFavoritesMenu(benchmark::State& state)
     ListsRig rig;
     for (auto _ : state) {
         state.PauseTiming();
-        rig.frame.Favorites1->clear();
+        Control<QMenu>(rig.frame, "favoritesMenu")->clear();
         QCoreApplication::processEvents();
         state.ResumeTiming();
         rig.frame.Lists().LoadFavoritesMenu();
         QCoreApplication::processEvents();
     }
-    if (rig.frame.Favorites1->actions().size() != kEntries) state.SkipWithError("entries were lost");
+    if (Control<QMenu>(rig.frame, "favoritesMenu")->actions().size() != kEntries) state.SkipWithError("entries were lost");
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
 BENCHMARK(BM_LoadFavoritesMenu)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
@@ -69,7 +70,7 @@ void BM_ReloadFavoritesMenu(benchmark::State& state)
         rig.frame.Lists().LoadFavoritesMenu();
         QCoreApplication::processEvents();
     }
-    if (rig.frame.Favorites1->actions().size() != kEntries) state.SkipWithError("entries were lost");
+    if (Control<QMenu>(rig.frame, "favoritesMenu")->actions().size() != kEntries) state.SkipWithError("entries were lost");
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
 BENCHMARK(BM_ReloadFavoritesMenu)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
@@ -81,14 +82,14 @@ void BM_ShowFavoritesMenu(benchmark::State& state)
     ListsRig rig;
     for (auto _ : state) {
         state.PauseTiming();
-        rig.frame.Favorites1->clear();
+        Control<QMenu>(rig.frame, "favoritesMenu")->clear();
         QCoreApplication::processEvents();
         state.ResumeTiming();
         rig.frame.Lists().LoadFavoritesMenu();
-        rig.frame.Favorites1->popup(QPoint(0, 0));
+        Control<QMenu>(rig.frame, "favoritesMenu")->popup(QPoint(0, 0));
         QCoreApplication::processEvents();
         state.PauseTiming();
-        rig.frame.Favorites1->hide();
+        Control<QMenu>(rig.frame, "favoritesMenu")->hide();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -111,10 +112,10 @@ void BM_FillOptionsList(benchmark::State& state)
     OptionsDialog dialog(rig.folder);
     dialog.show();
     for (auto _ : state) {
-        dialog.PageControl1Change(2);
+        dialog.onPageChanged(2);
         QCoreApplication::processEvents();
     }
-    if (dialog.ignorelist->count() != kEntries) state.SkipWithError("entries were lost");
+    if (Control<QListWidget>(dialog, "ignoreList")->count() != kEntries) state.SkipWithError("entries were lost");
     state.SetItemsProcessed(state.iterations() * kEntries);
 }
 BENCHMARK(BM_FillOptionsList)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);

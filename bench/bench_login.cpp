@@ -32,10 +32,10 @@ double TimeLogin(int port, const QString& nick, const QString& password)
 {
     PromptRecorder prompts;
     MainWindow frame;
-    frame.connection_.SetHost("127.0.0.1");
-    frame.connection_.SetPort(port);
+    frame.Connection().SetHost("127.0.0.1");
+    frame.Connection().SetPort(port);
     auto dialog = std::make_unique<LoginDialog>(&frame);
-    dialog->SetConnection(&frame.connection_);
+    dialog->SetConnection(&frame.Connection());
     dialog->open();
     QElapsedTimer clock;
     clock.start();

@@ -10,6 +10,7 @@
 //   BM_SortRoomList     one header click on 50,000 rows, per column
 //   BM_UnroutedNumerics 50,000 numerics that no handler takes, into the log
 #include "shell/main_window.h"
+#include "support/window_controls.h"
 #include "side/room_list_model.h"
 #include "side/room_list_window.h"
 #include "support/scripted_server.h"
@@ -52,7 +53,7 @@ std::vector<std::string> Listing()
     return lines;
 }
 
-int VisibleRows(MainWindow& frame) { return frame.Form4()->RoomList->model()->rowCount(); }
+int VisibleRows(MainWindow& frame) { return Control<QTreeView>(frame, "roomTable")->model()->rowCount(); }
 
 void ReportRun(benchmark::State& state, const QElapsedTimer& clock, qint64 stall)
 {
@@ -89,7 +90,7 @@ void BM_SecondListing(benchmark::State& state)
         ScriptedServer server;
         MainWindow frame;
         bench::ShowConnected(frame, server);
-        frame.Form4()->setIdTCPClient(&frame.connection_);
+        frame.RoomList()->SetConnection(&frame.Connection());
         server.SendMany(listing).Expect("LIST");
         qint64 stall = 0;
         if (!bench::RunUntil([&] { return VisibleRows(frame) == kRooms; }, stall)) {
@@ -99,7 +100,7 @@ void BM_SecondListing(benchmark::State& state)
         server.SendMany(listing);
         QElapsedTimer clock;
         clock.start();
-        frame.Form4()->Button6Click();  // empties the list and asks again
+        frame.RoomList()->onLoadFullListClicked();  // empties the list and asks again
         if (!bench::RunUntil([&] { return VisibleRows(frame) == kRooms && server.Done(); }, stall)) {
             state.SkipWithError("the second listing did not arrive");
             break;
@@ -114,21 +115,21 @@ void BM_SortRoomList(benchmark::State& state)
     MainWindow frame;
     frame.resize(1000, 700);
     frame.show();
-    RoomListWindow& list = *frame.Form4();
+    RoomListWindow& list = *frame.RoomList();
     for (int i = 0; i < kRooms; ++i)
         list.AddRoomRow(QStringLiteral("room%1 ").arg(i * 7919 % 100003), QStringLiteral("[+nt] topic %1 ").arg(i % 977),
                         QStringLiteral("%1 ").arg(1 + i * 31 % 997));
-    list.Rooms->Flush();
+    list.Model().Flush();
     QCoreApplication::processEvents();
     const int column = static_cast<int>(state.range(0));
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        list.RoomList->header()->sectionClicked(column);
+        Control<QTreeView>(list, "roomTable")->header()->sectionClicked(column);
         QCoreApplication::processEvents();  // the view's layout and paint
         state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
         state.PauseTiming();
-        list.RoomList->header()->sectionClicked((column + 1) % 3);  // unsorted again for the next round
+        Control<QTreeView>(list, "roomTable")->header()->sectionClicked((column + 1) % 3);  // unsorted again for the next round
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -144,7 +145,7 @@ void BM_UnroutedNumerics(benchmark::State& state)
         MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
-        QPlainTextEdit* log = frame.Form4()->log;
+        QPlainTextEdit* log = Control<QPlainTextEdit>(frame, "serverLog");
         // An empty log still holds one empty block, which the first line fills.
         const int wanted = (log->document()->isEmpty() ? 0 : log->blockCount()) + kRooms;
         QElapsedTimer clock;

@@ -2,6 +2,7 @@
 // shown (the splash's own second included), and how much the login exchange
 // adds beyond the silences it is meant to wait for.
 #include "shell/application.h"
+#include "support/window_controls.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"
@@ -73,17 +74,17 @@ double LoginOverheadMs(int silenceMs)
         .Close();
     timing().defaultPort = server.Port();
     MainWindow frame;
-    frame.servercombo->setEditText("127.0.0.1");
+    Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
     QElapsedTimer clock;
     QTimer::singleShot(0, &frame, [&] {
         auto* login = frame.findChild<LoginDialog*>();
         clock.start();
         StartLogin(login, "bench");
     });
-    frame.Connectitem->trigger();  // returns once the reader runs and the first requests are out
+    Control<QAction>(frame, "connectAction")->trigger();  // returns once the reader runs and the first requests are out
     const double ms = clock.nsecsElapsed() / 1e6;
     if (!frame.Reader()) std::fprintf(stderr, "login failed\n");
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
     // Waited by design: the silence after the welcome (this server sends no
     // end of its greeting).
     return ms - silenceMs;

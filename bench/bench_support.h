@@ -137,9 +137,9 @@ inline void ShowConnected(MainWindow& frame, ScriptedServer& server)
 {
     frame.resize(1000, 700);
     frame.show();
-    frame.connection_.SetHost("127.0.0.1");
-    frame.connection_.SetPort(server.Port());
-    frame.connection_.Connect();
+    frame.Connection().SetHost("127.0.0.1");
+    frame.Connection().SetPort(server.Port());
+    frame.Connection().Connect();
     frame.SetCurrentNick(QStringLiteral("me"));
     frame.Lifecycle().StartReader();
 }

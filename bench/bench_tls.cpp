@@ -71,8 +71,8 @@ void BM_RoomFlood(benchmark::State& state)
         MainWindow frame;
         frame.resize(1000, 700);
         frame.show();
-        AimAt(frame.connection_, server->Port(), tls);
-        frame.connection_.Connect();
+        AimAt(frame.Connection(), server->Port(), tls);
+        frame.Connection().Connect();
         frame.SetCurrentNick(QStringLiteral("me"));
         frame.Lifecycle().StartReader();
         RoomWindow* room = frame.OpenRoomWindow(QStringLiteral("lobby"));

@@ -19,56 +19,56 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
     setWindowFlags(kFixedDialogFlags);
     setFixedSize(298, 218);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
+    panel_ = new QFrame(this);
+    panel_->setObjectName("panel");
+    panel_->setFrameShape(QFrame::Panel);
+    panel_->setFrameShadow(QFrame::Sunken);
 
-    ProgramIcon = new QLabel(Panel1);
-    ProgramIcon->setObjectName("ProgramIcon");
-    ProgramIcon->setPixmap(GlyphIcon(Glyph::AppIcon).pixmap(32, 32));
-    ProgramIcon->setFixedSize(36, 36);
+    programIcon_ = new QLabel(panel_);
+    programIcon_->setObjectName("programIcon");
+    programIcon_->setPixmap(GlyphIcon(Glyph::AppIcon).pixmap(32, 32));
+    programIcon_->setFixedSize(36, 36);
 
-    ProductName = new QLabel(product::kName, Panel1);
-    ProductName->setObjectName("ProductName");
-    QFont big = ProductName->font();
+    productName_ = new QLabel(product::kName, panel_);
+    productName_->setObjectName("productName");
+    QFont big = productName_->font();
     big.setBold(true);
     big.setPixelSize(19);
-    ProductName->setFont(big);
+    productName_->setFont(big);
 
-    Version = new QLabel(product::kVersion, Panel1);
-    Version->setObjectName("Version");
-    Copyright = new QLabel(QStringLiteral("Copyright \u00A9 The Talvessa developers"), Panel1);
-    Copyright->setObjectName("Copyright");
-    Comments = new QLabel(QStringLiteral("Found a problem or have a suggestion? Please tell us at %1 - every report "
+    version_ = new QLabel(product::kVersion, panel_);
+    version_->setObjectName("version");
+    copyright_ = new QLabel(QStringLiteral("Copyright \u00A9 The Talvessa developers"), panel_);
+    copyright_->setObjectName("copyright");
+    comments_ = new QLabel(QStringLiteral("Found a problem or have a suggestion? Please tell us at %1 - every report "
                                          "helps to make Talvessa better.")
                               .arg(product::kWebSiteName),
-                          Panel1);
-    Comments->setObjectName("Comments");
-    Comments->setWordWrap(true);
-    Comments->setStyleSheet(QStringLiteral("color: #800000;"));
+                          panel_);
+    comments_->setObjectName("comments");
+    comments_->setWordWrap(true);
+    comments_->setStyleSheet(QStringLiteral("color: #800000;"));
 
     auto* head = new QHBoxLayout;
-    head->addWidget(ProgramIcon, 0, Qt::AlignTop);
+    head->addWidget(programIcon_, 0, Qt::AlignTop);
     auto* names = new QVBoxLayout;
-    names->addWidget(ProductName);
-    names->addWidget(Version);
+    names->addWidget(productName_);
+    names->addWidget(version_);
     head->addLayout(names, 1);
 
-    auto* panelLayout = new QVBoxLayout(Panel1);
+    auto* panelLayout = new QVBoxLayout(panel_);
     panelLayout->addLayout(head);
-    panelLayout->addWidget(Copyright);
-    panelLayout->addWidget(Comments, 1);
+    panelLayout->addWidget(copyright_);
+    panelLayout->addWidget(comments_, 1);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName("okButton");
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(Panel1, 1);
-    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+    layout->addWidget(panel_, 1);
+    layout->addWidget(okButton_, 0, Qt::AlignHCenter);
 }
 
 void AboutBox::showEvent(QShowEvent* event)

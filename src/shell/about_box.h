@@ -12,13 +12,13 @@ class AboutBox : public QDialog {
 public:
     explicit AboutBox(QWidget* parent = nullptr);
 
-    QFrame* Panel1 = nullptr;
-    QLabel* ProgramIcon = nullptr;
-    QLabel* ProductName = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* Copyright = nullptr;
-    QLabel* Comments = nullptr;
-    QPushButton* OKButton = nullptr;
+    QFrame* panel_ = nullptr;
+    QLabel* programIcon_ = nullptr;
+    QLabel* productName_ = nullptr;
+    QLabel* version_ = nullptr;
+    QLabel* copyright_ = nullptr;
+    QLabel* comments_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -19,7 +19,7 @@ void JoinAfterLogin(MainWindow& frame, const QString& host, const QString& room)
 {
     auto joined = std::make_shared<QMetaObject::Connection>();
     *joined = QObject::connect(&frame, &MainWindow::LoggedIn, &frame, [&frame, host, room, joined] {
-        if (FromWire(frame.connection_.Host()).compare(host, Qt::CaseInsensitive) != 0) return;
+        if (FromWire(frame.Connection().Host()).compare(host, Qt::CaseInsensitive) != 0) return;
         QObject::disconnect(*joined);
         frame.OpenRoomWindow(room);
     });

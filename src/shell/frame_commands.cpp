@@ -47,14 +47,14 @@ QWidget* MainWindow::JoinRoom(const QString& room, const QString& key)
 
 void MainWindow::SetAway(const QString& text)
 {
-    Edit1->setText(text.isEmpty() ? QStringLiteral("Away") : text);
-    Button1Click();
+    awayLine_->setText(text.isEmpty() ? QStringLiteral("Away") : text);
+    onAwayConfirmed();
 }
 
 void MainWindow::SetBack()
 {
-    awaybtn->setChecked(false);
-    awaybtnClick();
+    awayButton_->setChecked(false);
+    onAwayClicked();
 }
 
 bool MainWindow::MentionMarked(const QWidget* child) { return child && child->property(kMentionMark).toBool(); }
@@ -87,7 +87,7 @@ void MainWindow::InstallTypedCommandHelpers()
         if (sub && isActiveWindow())
             SetMentionMark(sub->widget(), false);
     });
-    new FindBar(form4_->log, form4_);
+    new FindBar(roomList_->log_, roomList_);
 }
 
 void MainWindow::FrameActivated()

@@ -25,11 +25,11 @@
 
 #include <utility>
 
-void MainWindow::ConnectitemClick()
+void MainWindow::onConnectTriggered()
 {
-    form4_->setIdTCPClient(&connection_);
-    form4_->SetSender(&sender_);
-    const QString server = servercombo->currentText();
+    roomList_->SetConnection(&connection_);
+    roomList_->SetSender(&sender_);
+    const QString server = serverBox_->currentText();
     if (server.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please select a server."));
         return;
@@ -37,10 +37,10 @@ void MainWindow::ConnectitemClick()
     keeper_->Stop();  // a Connect or Disconnect by hand ends the tries
     if (connection_.Connected()) {
         lifecycle_->Disconnect();
-        Buddies1->clear();
+        buddiesMenu_->clear();
         return;
     }
-    if (!AimConnection(this, connection_, server, tlsbtn->isChecked())) return;
+    if (!AimConnection(this, connection_, server, tlsSwitch_->isChecked())) return;
     lifecycle_->ApplySendLimits();
     Connect();
 }
@@ -67,75 +67,75 @@ void MainWindow::Connect()
     AfterLogin();
 }
 
-void MainWindow::Options1Click() { lists_->ShowOptions(); }
+void MainWindow::onOptionsTriggered() { lists_->ShowOptions(); }
 
 void MainWindow::ApplyConnectedLook()
 {
     pacer_->PaintSoon();  // seen at once, even in the middle of a flood
-    servercombo->setEnabled(false);
-    newitem->setEnabled(true);
-    Connectitem->setText(QStringLiteral("Disconnect"));
-    ToolButton6->setEnabled(true);
-    ToolButton1->setEnabled(true);
-    ToolButton9->setEnabled(false);
-    awaybtn->setEnabled(true);
-    roomlistbtn->setEnabled(true);
-    Options1->setEnabled(true);
-    StatusPanel1->setText(QStringLiteral("Connected"));
+    serverBox_->setEnabled(false);
+    newWindowAction_->setEnabled(true);
+    connectAction_->setText(QStringLiteral("Disconnect"));
+    newWindowButton_->setEnabled(true);
+    disconnectButton_->setEnabled(true);
+    connectButton_->setEnabled(false);
+    awayButton_->setEnabled(true);
+    roomListButton_->setEnabled(true);
+    optionsAction_->setEnabled(true);
+    connectionLabel_->setText(QStringLiteral("Connected"));
     lists_->SetIgnoreList(QStringList());
 }
 
 void MainWindow::ApplyDisconnectedLook()
 {
     pacer_->PaintSoon();  // seen at once, even in the middle of a flood
-    servercombo->setEnabled(true);
-    newitem->setEnabled(false);
-    Connectitem->setText(QStringLiteral("Connect"));
-    ToolButton6->setEnabled(false);
-    ToolButton1->setEnabled(false);
-    ToolButton9->setEnabled(true);
-    awaybtn->setEnabled(false);
-    roomlistbtn->setEnabled(false);
-    Options1->setEnabled(false);
-    StatusPanel1->setText(QStringLiteral("Not Connected"));
+    serverBox_->setEnabled(true);
+    newWindowAction_->setEnabled(false);
+    connectAction_->setText(QStringLiteral("Connect"));
+    newWindowButton_->setEnabled(false);
+    disconnectButton_->setEnabled(false);
+    connectButton_->setEnabled(true);
+    awayButton_->setEnabled(false);
+    roomListButton_->setEnabled(false);
+    optionsAction_->setEnabled(false);
+    connectionLabel_->setText(QStringLiteral("Not Connected"));
     lists_->SetIgnoreList(QStringList());
 }
 
-void MainWindow::awaybtnClick()
+void MainWindow::onAwayClicked()
 {
-    if (awaybtn->isChecked()) {
-        Panel1->show();
-        Panel1->raise();
-        Edit1->setFocus();
+    if (awayButton_->isChecked()) {
+        awayPanel_->show();
+        awayPanel_->raise();
+        awayLine_->setFocus();
         return;
     }
     if (!sender_.Send(sent::BackLine()).accepted) throw TransportError("not connected");
     AppendLog(QStringLiteral("Your status is nolonger set to away."));
-    Panel1->hide();
-    awaybtn->setChecked(false);
+    awayPanel_->hide();
+    awayButton_->setChecked(false);
 }
 
-void MainWindow::Button1Click()
+void MainWindow::onAwayConfirmed()
 {
-    if (!sender_.Send(sent::AwayLine(ToWire(Edit1->text()))).accepted) throw TransportError("not connected");
+    if (!sender_.Send(sent::AwayLine(ToWire(awayLine_->text()))).accepted) throw TransportError("not connected");
     AppendLog(QStringLiteral("Your status is set to away."));
-    Panel1->hide();
-    awaybtn->setChecked(true);
+    awayPanel_->hide();
+    awayButton_->setChecked(true);
 }
 
-void MainWindow::Button2Click()
+void MainWindow::onAwayCancelled()
 {
-    Panel1->hide();
-    awaybtn->setChecked(false);
+    awayPanel_->hide();
+    awayButton_->setChecked(false);
 }
 
-void MainWindow::Edit1KeyDown(int key)
+void MainWindow::onAwayLineKey(int key)
 {
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) Button1Click();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) onAwayConfirmed();
 }
 
-void MainWindow::roomlistbtnClick()
+void MainWindow::onRoomListClicked()
 {
-    form4_->ClearRows();
-    form4_->ShowServerPanel();
+    roomList_->ClearRows();
+    roomList_->ShowServerPanel();
 }

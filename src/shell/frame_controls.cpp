@@ -103,11 +103,11 @@ const QStringList& MainWindow::PresetServers()
 
 void MainWindow::SelectServer(const QString& host)
 {
-    const int index = servercombo->findText(host, Qt::MatchFixedString);
+    const int index = serverBox_->findText(host, Qt::MatchFixedString);
     if (index >= 0)
-        servercombo->setCurrentIndex(index);
+        serverBox_->setCurrentIndex(index);
     else
-        servercombo->setEditText(host);
+        serverBox_->setEditText(host);
 }
 
 namespace {
@@ -143,11 +143,11 @@ void ShareStandardPictures()
 void MainWindow::BuildWindow()
 {
     ShareStandardPictures();
-    setObjectName("MainForm");
+    setObjectName("mainWindow");
     setWindowTitle(product::kName);
     setWindowIcon(GlyphIcon(Glyph::AppIcon));
-    ActionList1 = new QObject(this);
-    ActionList1->setObjectName("ActionList1");
+    actionList_ = new QObject(this);
+    actionList_->setObjectName("actionList");
 
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setObjectName("MdiArea");
@@ -160,7 +160,7 @@ void MainWindow::BuildWindow()
     connect(windows_, &ChildWindowRegistry::IgnorePartner, this, [this](const QString& nick) { IgnoreForGood(nick, this); });
 
     BuildMenus();
-    lists_ = new UserLists(*this, this, Favorites1, Buddies1);
+    lists_ = new UserLists(*this, this, favoritesMenu_, buddiesMenu_);
     BuildToolBar();
     BuildStatusBar();
     BuildAwayPanel();
@@ -176,76 +176,76 @@ void MainWindow::BuildWindow()
     setWindowState(Qt::WindowMaximized);
 
     // The room list lives as long as the frame: no close button, no deletion.
-    form4_ = new RoomListWindow;
-    form4_->SetFrame(this);
+    roomList_ = new RoomListWindow;
+    roomList_->SetFrame(this);
     QMdiSubWindow* roomListFrame =
-        mdiArea_->addSubWindow(form4_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+        mdiArea_->addSubWindow(roomList_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                            Qt::WindowMinMaxButtonsHint);  // the styles draw "close" with the system menu
     ChildFrame::DropCloseKeys(roomListFrame);
     roomListFrame->resize(483, 430);
     connect(roomListFrame, &QMdiSubWindow::aboutToActivate, roomListFrame, [roomListFrame] {
         if (!roomListFrame->isMaximized() && !roomListFrame->isMinimized()) roomListFrame->resize(544, 430);
     });
-    form4_->show();
+    roomList_->show();
     roomListFrame->show();
     UpdateWindowActions();
     ApplyDisconnectedLook();
     lists_->SetIgnoreList(std::nullopt);  // none until the first connection
-    Connectitem->setText(QStringLiteral("&Connect"));
+    connectAction_->setText(QStringLiteral("&Connect"));
 }
 
 void MainWindow::BuildMenus()
 {
-    MainMenu1 = menuBar();
-    MainMenu1->setObjectName("MainMenu1");
+    menuBar_ = menuBar();
+    menuBar_->setObjectName("menuBar");
 
-    File1 = MainMenu1->addMenu(QStringLiteral("&Chat"));
-    File1->setObjectName("File1");
-    File1->menuAction()->setStatusTip(QStringLiteral("File related commands"));
-    newitem = MakeAction(ActionList1, "newitem", QStringLiteral("New"));
-    newitem->setIcon(GlyphIcon(Glyph::NewWindow));
-    Connectitem = MakeAction(ActionList1, "Connectitem", QStringLiteral("&Connect"));
-    Options1 = MakeAction(ActionList1, "Options1", QStringLiteral("Options"));
-    FileExitItem = MakeAction(ActionList1, "FileExitItem", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
-    File1->addAction(newitem);
-    File1->addSeparator();
-    File1->addAction(Connectitem);
-    File1->addSeparator();
-    File1->addAction(Options1);
-    File1->addSeparator();
-    File1->addAction(FileExitItem);
-    connect(newitem, &QAction::triggered, this, &MainWindow::newitemClick);
-    connect(Connectitem, &QAction::triggered, this, &MainWindow::ConnectitemClick);
-    connect(FileExitItem, &QAction::triggered, this, &MainWindow::FileExit1Execute);
-    connect(Options1, &QAction::triggered, this, &MainWindow::Options1Click);
+    chatMenu_ = menuBar_->addMenu(QStringLiteral("&Chat"));
+    chatMenu_->setObjectName("chatMenu");
+    chatMenu_->menuAction()->setStatusTip(QStringLiteral("File related commands"));
+    newWindowAction_ = MakeAction(actionList_, "newWindowAction", QStringLiteral("New"));
+    newWindowAction_->setIcon(GlyphIcon(Glyph::NewWindow));
+    connectAction_ = MakeAction(actionList_, "connectAction", QStringLiteral("&Connect"));
+    optionsAction_ = MakeAction(actionList_, "optionsAction", QStringLiteral("Options"));
+    exitAction_ = MakeAction(actionList_, "exitAction", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
+    chatMenu_->addAction(newWindowAction_);
+    chatMenu_->addSeparator();
+    chatMenu_->addAction(connectAction_);
+    chatMenu_->addSeparator();
+    chatMenu_->addAction(optionsAction_);
+    chatMenu_->addSeparator();
+    chatMenu_->addAction(exitAction_);
+    connect(newWindowAction_, &QAction::triggered, this, &MainWindow::onNewWindowTriggered);
+    connect(connectAction_, &QAction::triggered, this, &MainWindow::onConnectTriggered);
+    connect(exitAction_, &QAction::triggered, this, &MainWindow::onExitTriggered);
+    connect(optionsAction_, &QAction::triggered, this, &MainWindow::onOptionsTriggered);
 
     // Filled per server and nick once a connection exists.
-    Favorites1 = MainMenu1->addMenu(QStringLiteral("Favorites"));
-    Favorites1->setObjectName("Favorites1");
-    Buddies1 = MainMenu1->addMenu(QStringLiteral("Buddies"));
-    Buddies1->setObjectName("Buddies1");
+    favoritesMenu_ = menuBar_->addMenu(QStringLiteral("Favorites"));
+    favoritesMenu_->setObjectName("favoritesMenu");
+    buddiesMenu_ = menuBar_->addMenu(QStringLiteral("Buddies"));
+    buddiesMenu_->setObjectName("buddiesMenu");
 
-    Window1 = MainMenu1->addMenu(QStringLiteral("&Window"));
-    Window1->setObjectName("Window1");
-    Window1->menuAction()->setStatusTip(QStringLiteral("Window related commands"));
-    WindowCascadeItem = MakeAction(ActionList1, "WindowCascadeItem", QStringLiteral("&Cascade"), QStringLiteral("Cascade"));
-    WindowCascadeItem->setIcon(GlyphIcon(Glyph::Cascade));
-    WindowTileItem = MakeAction(ActionList1, "WindowTileItem", QStringLiteral("Tile &Horizontally"),
+    windowMenu_ = menuBar_->addMenu(QStringLiteral("&Window"));
+    windowMenu_->setObjectName("windowMenu");
+    windowMenu_->menuAction()->setStatusTip(QStringLiteral("Window related commands"));
+    cascadeAction_ = MakeAction(actionList_, "cascadeAction", QStringLiteral("&Cascade"), QStringLiteral("Cascade"));
+    cascadeAction_->setIcon(GlyphIcon(Glyph::Cascade));
+    tileHorizontallyAction_ = MakeAction(actionList_, "tileHorizontallyAction", QStringLiteral("Tile &Horizontally"),
                                 QStringLiteral("Tile Horizontal"));
-    WindowTileItem->setIcon(GlyphIcon(Glyph::TileHorizontal));
-    WindowTileItem2 = MakeAction(ActionList1, "WindowTileItem2", QStringLiteral("&Tile Vertically"),
+    tileHorizontallyAction_->setIcon(GlyphIcon(Glyph::TileHorizontal));
+    tileVerticallyAction_ = MakeAction(actionList_, "tileVerticallyAction", QStringLiteral("&Tile Vertically"),
                                  QStringLiteral("Tile Vertical"));
-    WindowTileItem2->setIcon(GlyphIcon(Glyph::TileVertical));
-    WindowMinimizeItem = MakeAction(ActionList1, "WindowMinimizeItem", QStringLiteral("&Minimize All"),
+    tileVerticallyAction_->setIcon(GlyphIcon(Glyph::TileVertical));
+    minimizeAllAction_ = MakeAction(actionList_, "minimizeAllAction", QStringLiteral("&Minimize All"),
                                     QStringLiteral("Minimize All"));
-    WindowArrangeItem = MakeAction(ActionList1, "WindowArrangeItem", QStringLiteral("&Arrange"));
-    Window1->addActions({WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem});
-    connect(WindowCascadeItem, &QAction::triggered, this, &MainWindow::WindowCascade1Execute);
-    connect(WindowTileItem, &QAction::triggered, this, &MainWindow::WindowTileHorizontal1Execute);
-    connect(WindowTileItem2, &QAction::triggered, this, &MainWindow::WindowTileVertical1Execute);
-    connect(WindowMinimizeItem, &QAction::triggered, this, &MainWindow::WindowMinimizeAll1Execute);
-    connect(WindowArrangeItem, &QAction::triggered, this, &MainWindow::WindowArrange1Execute);
-    connect(Window1, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
+    arrangeAction_ = MakeAction(actionList_, "arrangeAction", QStringLiteral("&Arrange"));
+    windowMenu_->addActions({cascadeAction_, tileHorizontallyAction_, tileVerticallyAction_, minimizeAllAction_, arrangeAction_});
+    connect(cascadeAction_, &QAction::triggered, this, &MainWindow::onCascadeTriggered);
+    connect(tileHorizontallyAction_, &QAction::triggered, this, &MainWindow::onTileHorizontallyTriggered);
+    connect(tileVerticallyAction_, &QAction::triggered, this, &MainWindow::onTileVerticallyTriggered);
+    connect(minimizeAllAction_, &QAction::triggered, this, &MainWindow::onMinimizeAllTriggered);
+    connect(arrangeAction_, &QAction::triggered, this, &MainWindow::onArrangeTriggered);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
     // The keys of a child window's Close (Ctrl+W, Ctrl+F4), held once here
     // for whichever child is active.
     closeChildAction_ = new QAction(this);
@@ -256,137 +256,137 @@ void MainWindow::BuildMenus()
         if (QAction* close = ChildFrame::CloseActionOf(mdiArea_->activeSubWindow())) close->trigger();
     });
 
-    Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
-    Help1->setObjectName("Help1");
-    Help1->menuAction()->setStatusTip(QStringLiteral("Help topics"));
-    Checkforupdates1 = MakeAction(ActionList1, "Checkforupdates1", QStringLiteral("Check for Updated Version"),
+    helpMenu_ = menuBar_->addMenu(QStringLiteral("&Help"));
+    helpMenu_->setObjectName("helpMenu");
+    helpMenu_->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    updatesAction_ = MakeAction(actionList_, "updatesAction", QStringLiteral("Check for Updated Version"),
                                   QStringLiteral("Browse URL"));
-    WebSite1 = MakeAction(ActionList1, "WebSite1", product::kWebSiteName, QStringLiteral("Browse URL"));
-    HelpAboutItem = MakeAction(ActionList1, "HelpAboutItem", QStringLiteral("&About..."),
+    webSiteAction_ = MakeAction(actionList_, "webSiteAction", product::kWebSiteName, QStringLiteral("Browse URL"));
+    aboutAction_ = MakeAction(actionList_, "aboutAction", QStringLiteral("&About..."),
                                QStringLiteral("About|Displays program information, version number, and copyright"));
-    Help1->addAction(Checkforupdates1);
-    Help1->addAction(WebSite1);
-    Help1->addSeparator();
-    Help1->addAction(HelpAboutItem);
-    connect(Checkforupdates1, &QAction::triggered, this, &MainWindow::Checkforupdates1Click);
-    connect(WebSite1, &QAction::triggered, this, &MainWindow::Checkforupdates1Click);
-    connect(HelpAboutItem, &QAction::triggered, this, &MainWindow::HelpAbout1Execute);
+    helpMenu_->addAction(updatesAction_);
+    helpMenu_->addAction(webSiteAction_);
+    helpMenu_->addSeparator();
+    helpMenu_->addAction(aboutAction_);
+    connect(updatesAction_, &QAction::triggered, this, &MainWindow::onUpdatesTriggered);
+    connect(webSiteAction_, &QAction::triggered, this, &MainWindow::onUpdatesTriggered);
+    connect(aboutAction_, &QAction::triggered, this, &MainWindow::onAboutTriggered);
 }
 
 void MainWindow::BuildToolBar()
 {
-    ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
-    ToolBar2->setObjectName("ToolBar2");
-    ToolBar2->setMovable(false);
-    ToolBar2->setFloatable(false);
-    ToolBar2->setIconSize(QSize(22, 22));
-    ToolBar2->toggleViewAction()->setVisible(false);
+    toolBar_ = addToolBar(QStringLiteral("toolBar"));
+    toolBar_->setObjectName("toolBar");
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setIconSize(QSize(22, 22));
+    toolBar_->toggleViewAction()->setVisible(false);
 
-    ToolButton6 = MakeButton(ToolBar2, "ToolButton6", Glyph::NewWindow, QStringLiteral("New chat window"));
-    connect(ToolButton6, &QToolButton::clicked, this, &MainWindow::newitemClick);
-    ToolBar2->addSeparator();
+    newWindowButton_ = MakeButton(toolBar_, "newWindowButton", Glyph::NewWindow, QStringLiteral("New chat window"));
+    connect(newWindowButton_, &QToolButton::clicked, this, &MainWindow::onNewWindowTriggered);
+    toolBar_->addSeparator();
 
-    servercombo = new QComboBox(ToolBar2);
-    servercombo->setObjectName("servercombo");
-    servercombo->setEditable(true);
-    servercombo->setInsertPolicy(QComboBox::NoInsert);
-    servercombo->setFixedWidth(233);
-    servercombo->addItems(PresetServers());
-    ToolBar2->addWidget(servercombo);
-    tlsbtn = new TlsSwitch(servercombo, ToolBar2);
-    ToolBar2->addWidget(tlsbtn);
+    serverBox_ = new QComboBox(toolBar_);
+    serverBox_->setObjectName("serverBox");
+    serverBox_->setEditable(true);
+    serverBox_->setInsertPolicy(QComboBox::NoInsert);
+    serverBox_->setFixedWidth(233);
+    serverBox_->addItems(PresetServers());
+    toolBar_->addWidget(serverBox_);
+    tlsSwitch_ = new TlsSwitch(serverBox_, toolBar_);
+    toolBar_->addWidget(tlsSwitch_);
 
-    ToolButton9 = MakeButton(ToolBar2, "ToolButton9", Glyph::Connect, QStringLiteral("Connect"));
-    ToolButton1 = MakeButton(ToolBar2, "ToolButton1", Glyph::Disconnect, QStringLiteral("Disconnect"));
-    connect(ToolButton9, &QToolButton::clicked, this, &MainWindow::ConnectitemClick);
-    connect(ToolButton1, &QToolButton::clicked, this, &MainWindow::ConnectitemClick);
-    ToolBar2->addSeparator();
+    connectButton_ = MakeButton(toolBar_, "connectButton", Glyph::Connect, QStringLiteral("Connect"));
+    disconnectButton_ = MakeButton(toolBar_, "disconnectButton", Glyph::Disconnect, QStringLiteral("Disconnect"));
+    connect(connectButton_, &QToolButton::clicked, this, &MainWindow::onConnectTriggered);
+    connect(disconnectButton_, &QToolButton::clicked, this, &MainWindow::onConnectTriggered);
+    toolBar_->addSeparator();
 
     // The window arrangement buttons mirror their menu items (state and hint).
-    ToolButton5 = new QToolButton(ToolBar2);
-    ToolButton5->setObjectName("ToolButton5");
-    ToolButton5->setDefaultAction(WindowTileItem);
-    ToolButton8 = new QToolButton(ToolBar2);
-    ToolButton8->setObjectName("ToolButton8");
-    ToolButton8->setDefaultAction(WindowTileItem2);
-    ToolButton10 = new QToolButton(ToolBar2);
-    ToolButton10->setObjectName("ToolButton10");
-    ToolButton10->setDefaultAction(WindowCascadeItem);
-    for (QToolButton* b : {ToolButton5, ToolButton8, ToolButton10}) {
+    tileHorizontallyButton_ = new QToolButton(toolBar_);
+    tileHorizontallyButton_->setObjectName("tileHorizontallyButton");
+    tileHorizontallyButton_->setDefaultAction(tileHorizontallyAction_);
+    tileVerticallyButton_ = new QToolButton(toolBar_);
+    tileVerticallyButton_->setObjectName("tileVerticallyButton");
+    tileVerticallyButton_->setDefaultAction(tileVerticallyAction_);
+    cascadeButton_ = new QToolButton(toolBar_);
+    cascadeButton_->setObjectName("cascadeButton");
+    cascadeButton_->setDefaultAction(cascadeAction_);
+    for (QToolButton* b : {tileHorizontallyButton_, tileVerticallyButton_, cascadeButton_}) {
         b->setAutoRaise(true);
-        ToolBar2->addWidget(b);
+        toolBar_->addWidget(b);
     }
-    ToolBar2->addSeparator();
+    toolBar_->addSeparator();
 
-    awaybtn = MakeButton(ToolBar2, "awaybtn", Glyph::Away, QStringLiteral("Set your status to away"));
-    awaybtn->setCheckable(true);
-    connect(awaybtn, &QToolButton::clicked, this, &MainWindow::awaybtnClick);
-    roomlistbtn = MakeButton(ToolBar2, "roomlistbtn", Glyph::RoomList, QStringLiteral("Fetch Room list"));
-    connect(roomlistbtn, &QToolButton::clicked, this, &MainWindow::roomlistbtnClick);
-    ToolBar2->addSeparator();
-    ToolButton12 = MakeButton(ToolBar2, "ToolButton12", Glyph::Exit, QStringLiteral("Exit"));
-    connect(ToolButton12, &QToolButton::clicked, this, &MainWindow::ToolButton12Click);
+    awayButton_ = MakeButton(toolBar_, "awayButton", Glyph::Away, QStringLiteral("Set your status to away"));
+    awayButton_->setCheckable(true);
+    connect(awayButton_, &QToolButton::clicked, this, &MainWindow::onAwayClicked);
+    roomListButton_ = MakeButton(toolBar_, "roomListButton", Glyph::RoomList, QStringLiteral("Fetch Room list"));
+    connect(roomListButton_, &QToolButton::clicked, this, &MainWindow::onRoomListClicked);
+    toolBar_->addSeparator();
+    exitButton_ = MakeButton(toolBar_, "exitButton", Glyph::Exit, QStringLiteral("Exit"));
+    connect(exitButton_, &QToolButton::clicked, this, &MainWindow::onExitClicked);
 }
 
 void MainWindow::BuildStatusBar()
 {
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName("StatusBar");
-    setStatusBar(StatusBar);
-    StatusPanel0 = MakePanel(StatusBar, "StatusPanel0", 485);
-    StatusPanel1 = MakePanel(StatusBar, "StatusPanel1", 100);
-    StatusPanel2 = MakePanel(StatusBar, "StatusPanel2", 50);  // drawn by its owner, which draws nothing
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName("statusBar");
+    setStatusBar(statusBar_);
+    hintLabel_ = MakePanel(statusBar_, "hintLabel", 485);
+    connectionLabel_ = MakePanel(statusBar_, "connectionLabel", 100);
+    ownerPanel_ = MakePanel(statusBar_, "ownerPanel", 50);  // drawn by its owner, which draws nothing
 }
 
 void MainWindow::BuildAwayPanel()
 {
-    Panel1 = new QFrame(mdiArea_);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
-    Panel1->setAutoFillBackground(true);
-    Panel1->setGeometry(256, 168, 329, 89);
+    awayPanel_ = new QFrame(mdiArea_);
+    awayPanel_->setObjectName("awayPanel");
+    awayPanel_->setFrameShape(QFrame::Panel);
+    awayPanel_->setFrameShadow(QFrame::Sunken);
+    awayPanel_->setAutoFillBackground(true);
+    awayPanel_->setGeometry(256, 168, 329, 89);
 
-    Label1 = new QLabel(QStringLiteral("Away Message "), Panel1);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(12, 8, 305, 18);
-    Edit1 = new QLineEdit(Panel1);
-    Edit1->setObjectName("Edit1");
-    Edit1->setGeometry(12, 28, 305, 24);
-    KeepOnOneLine(Edit1);  // the away text goes out as one line
-    Edit1->installEventFilter(this);
-    Button1 = new QPushButton(QStringLiteral("Ok"), Panel1);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(160, 58, 75, 25);
-    Button2 = new QPushButton(QStringLiteral("Cancel"), Panel1);
-    Button2->setObjectName("Button2");
-    Button2->setGeometry(242, 58, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
-    Panel1->hide();
+    awayLabel_ = new QLabel(QStringLiteral("Away Message "), awayPanel_);
+    awayLabel_->setObjectName("awayLabel");
+    awayLabel_->setGeometry(12, 8, 305, 18);
+    awayLine_ = new QLineEdit(awayPanel_);
+    awayLine_->setObjectName("awayLine");
+    awayLine_->setGeometry(12, 28, 305, 24);
+    KeepOnOneLine(awayLine_);  // the away text goes out as one line
+    awayLine_->installEventFilter(this);
+    awayOkButton_ = new QPushButton(QStringLiteral("Ok"), awayPanel_);
+    awayOkButton_->setObjectName("awayOkButton");
+    awayOkButton_->setGeometry(160, 58, 75, 25);
+    awayCancelButton_ = new QPushButton(QStringLiteral("Cancel"), awayPanel_);
+    awayCancelButton_->setObjectName("awayCancelButton");
+    awayCancelButton_->setGeometry(242, 58, 75, 25);
+    connect(awayOkButton_, &QPushButton::clicked, this, &MainWindow::onAwayConfirmed);
+    connect(awayCancelButton_, &QPushButton::clicked, this, &MainWindow::onAwayCancelled);
+    awayPanel_->hide();
 }
 
 
 void MainWindow::BuildPictures()
 {
     // The emoticon pictures, kept here by their names and never shown.
-    Panel8 = new QWidget(this);
-    Panel8->setObjectName("Panel8");
+    emoticonPictures_ = new QWidget(this);
+    emoticonPictures_->setObjectName("emoticonPictures");
     for (int n = 1; n <= kEmoticonCount; ++n) {
-        auto* image = new QLabel(Panel8);
+        auto* image = new QLabel(emoticonPictures_);
         image->setObjectName(EmoticonPictureName(n));
         image->setPixmap(QPixmap::fromImage(EmoticonPicture(n)));
     }
-    Panel8->hide();
+    emoticonPictures_->hide();
 }
 
 bool MainWindow::event(QEvent* event)
 {
-    if (event->type() == QEvent::StatusTip && StatusPanel0) {
+    if (event->type() == QEvent::StatusTip && hintLabel_) {
         // Panel 0 shows the long hint of what is under the pointer; where
         // nothing there has a hint, the frame's own.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        StatusPanel0->setText(tip.isEmpty() ? FrameHint() : tip);
+        hintLabel_->setText(tip.isEmpty() ? FrameHint() : tip);
         return true;
     }
     if (event->type() == QEvent::WindowActivate) FrameActivated();
@@ -395,23 +395,23 @@ bool MainWindow::event(QEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+    if (watched == awayLine_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        Edit1KeyDown(key);
+        onAwayLineKey(key);
         if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::newitemClick() { NewRoomWindow(); }
+void MainWindow::onNewWindowTriggered() { NewRoomWindow(); }
 
-void MainWindow::FileExit1Execute() { close(); }
+void MainWindow::onExitTriggered() { close(); }
 
-void MainWindow::ToolButton12Click() { close(); }
+void MainWindow::onExitClicked() { close(); }
 
-void MainWindow::HelpAbout1Execute() { AboutDialog()->exec(); }
+void MainWindow::onAboutTriggered() { AboutDialog()->exec(); }
 
-void MainWindow::Checkforupdates1Click()
+void MainWindow::onUpdatesTriggered()
 {
     if (!QDesktopServices::openUrl(QUrl(product::kWebAddress)))
         prompts().Information(this, QStringLiteral("No web browser could be started. The address is:\n%1")

@@ -20,9 +20,9 @@ void MainWindow::BuildKeeping()
 {
     typing_ = new TypingWatch(this);
     keeper_ = new ConnectionKeeper(*this);
-    linkStatus_ = new ConnectionStatus(StatusBar);
-    StatusBar->addWidget(linkStatus_);
-    form4_->SetSender(&sender_);
+    linkStatus_ = new ConnectionStatus(statusBar_);
+    statusBar_->addWidget(linkStatus_);
+    roomList_->SetSender(&sender_);
     connect(&sender_, &LineSender::WaitingChanged, linkStatus_, &ConnectionStatus::ShowWaiting);
     connect(&sender_, &LineSender::WriteFailed, this, [this](const QString& reason) {
         AppendLog(QStringLiteral("Lines could not be written to the server: ") + reason);
@@ -56,8 +56,8 @@ void MainWindow::AfterLogin(bool reconnected)
     if (reconnected) lifecycle_->RejoinRooms();
     SendOrLog(*this, {sent::MemoServListLine(), sent::LusersLine()});
     lists_->LoadAccountLists();
-    form4_->servertitle->setText(FromWire(connection_.Host()));
-    if (!reconnected) form4_->ShowServerPanel();
+    roomList_->serverTitle_->setText(FromWire(connection_.Host()));
+    if (!reconnected) roomList_->ShowServerPanel();
     if (!reconnected) lifecycle_->RejoinRooms();
     emit LoggedIn();
 }

@@ -8,24 +8,24 @@
 #include "protocol/irc/sent_lines.h"
 #include "side/user_info_window.h"
 
-UserInfoWindow* MainWindow::UserInformationWindow() const { return form8_; }
+UserInfoWindow* MainWindow::UserInformationWindow() const { return userInfo_; }
 
 void MainWindow::OpenUserProfile(const QString& nick, QWidget* asker)
 {
     if (nick.isEmpty()) return;
     // Each Profile gets a new window; the one before (closed, as the modal
     // wait ended) goes.
-    if (form8_) form8_->deleteLater();
-    form8_ = new UserInfoWindow(this);
-    form8_->SetAskedNick(nick);
+    if (userInfo_) userInfo_->deleteLater();
+    userInfo_ = new UserInfoWindow(this);
+    userInfo_->SetAskedNick(nick);
     SetWhoPurpose(QStringLiteral("profile"));
     if (!SendOrTell(&sender_, {sent::WhoLine(NameOnWire(nick))}, nick, asker ? asker : this)) return;
     // The reader's replies are drained by this wait's event loop, so the
     // fields fill while the window is open.
-    form8_->exec();
+    userInfo_->exec();
 }
 
 void MainWindow::ShowUserProfile(const UserProfile& profile)
 {
-    if (form8_) form8_->Fill(profile);
+    if (userInfo_) userInfo_->Fill(profile);
 }

@@ -22,7 +22,7 @@ void MainWindow::UpdateWindowActions() { SetWindowActionsEnabled(!mdiArea_->subW
 
 void MainWindow::SetWindowActionsEnabled(bool any)
 {
-    for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem, WindowArrangeItem})
+    for (QAction* a : {cascadeAction_, tileHorizontallyAction_, tileVerticallyAction_, minimizeAllAction_, arrangeAction_})
         a->setEnabled(any);
 }
 
@@ -31,21 +31,21 @@ void MainWindow::FillWindowMenu()
     // The fixed items first, then one numbered entry per child window; the
     // active one is checked and choosing an entry activates its window.
     for (QAction* a : windowListActions_) {
-        Window1->removeAction(a);
+        windowMenu_->removeAction(a);
         a->deleteLater();
     }
     windowListActions_.clear();
     UpdateWindowActions();
     const QList<QMdiSubWindow*> subs = mdiArea_->subWindowList(QMdiArea::CreationOrder);
     if (subs.isEmpty()) return;
-    windowListActions_ << Window1->addSeparator();
+    windowListActions_ << windowMenu_->addSeparator();
     int n = 0;
     for (QMdiSubWindow* sub : subs) {
         ++n;
         const QString title = sub->widget() ? (MentionMarked(sub->widget()) ? QStringLiteral("* ") : QString()) +
                                                   sub->widget()->windowTitle()
                                             : sub->windowTitle();
-        QAction* a = Window1->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title)
+        QAction* a = windowMenu_->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title)
                                                : QStringLiteral("%1 %2").arg(n).arg(title));
         a->setObjectName(QStringLiteral("WindowListItem%1").arg(n));
         a->setCheckable(true);
@@ -61,9 +61,9 @@ void MainWindow::FillWindowMenu()
     }
 }
 
-void MainWindow::WindowCascade1Execute() { mdiArea_->cascadeSubWindows(); }
+void MainWindow::onCascadeTriggered() { mdiArea_->cascadeSubWindows(); }
 
-void MainWindow::WindowTileHorizontal1Execute()
+void MainWindow::onTileHorizontallyTriggered()
 {
     // One full-width strip per window, stacked top to bottom.
     const QList<QMdiSubWindow*> subs = ShownWindows(mdiArea_);
@@ -76,7 +76,7 @@ void MainWindow::WindowTileHorizontal1Execute()
     }
 }
 
-void MainWindow::WindowTileVertical1Execute()
+void MainWindow::onTileVerticallyTriggered()
 {
     // One full-height column per window, side by side.
     const QList<QMdiSubWindow*> subs = ShownWindows(mdiArea_);
@@ -89,12 +89,12 @@ void MainWindow::WindowTileVertical1Execute()
     }
 }
 
-void MainWindow::WindowMinimizeAll1Execute()
+void MainWindow::onMinimizeAllTriggered()
 {
     for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder)) sub->showMinimized();
 }
 
-void MainWindow::WindowArrange1Execute()
+void MainWindow::onArrangeTriggered()
 {
     // Minimised windows in a row along the bottom edge, wrapping upwards.
     const QRect area = mdiArea_->viewport()->rect();

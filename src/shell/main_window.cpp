@@ -36,14 +36,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         ConnectionLifecycle::Looks{[this] { ApplyConnectedLook(); },
                                    [this] {
                                        ApplyDisconnectedLook();
-                                       form4_->ClearRows();
+                                       roomList_->ClearRows();
                                    }});
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();
     BuildKeeping();
     InstallTypedCommandHelpers();
     invitations_ = new InvitationPrompts(*this, this);
-    FormCreate();
+    SelectFirstServer();
 }
 
 MainWindow::~MainWindow()
@@ -56,7 +56,7 @@ MainWindow::~MainWindow()
     windows_->CloseAll();
 }
 
-void MainWindow::FormCreate() { servercombo->setCurrentIndex(0); }
+void MainWindow::SelectFirstServer() { serverBox_->setCurrentIndex(0); }
 
 QString MainWindow::CurrentNick() const
 {
@@ -126,11 +126,11 @@ void MainWindow::ReloadFavoritesNotification() { lists_->ReloadFavoritesSoon(); 
 
 void MainWindow::ReloadBuddiesNotification() { lists_->ReloadBuddiesSoon(); }
 
-void MainWindow::AppendLog(const QString& line) { form4_->AppendLogLine(line); }
+void MainWindow::AppendLog(const QString& line) { roomList_->AppendLogLine(line); }
 
-void MainWindow::AppendLogLines(const QStringList& lines) { form4_->AppendLogLines(lines); }
+void MainWindow::AppendLogLines(const QStringList& lines) { roomList_->AppendLogLines(lines); }
 
-QWidget* MainWindow::RoomListPane() const { return form4_; }
+QWidget* MainWindow::RoomListPane() const { return roomList_; }
 
 QList<QWidget*> MainWindow::ChildWindows() const { return windows_->All(); }
 

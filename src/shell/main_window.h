@@ -125,7 +125,7 @@ public:
     void AfterLogin(bool reconnected = false);
 
     QMdiArea* MdiArea() const { return mdiArea_; }
-    RoomListWindow* Form4() const { return form4_; }
+    RoomListWindow* RoomList() const { return roomList_; }
     // The current user information window (the last Profile's), if any.
     UserInfoWindow* UserInformationWindow() const;
     // The about box, made on first use and then reused.
@@ -134,71 +134,71 @@ public:
     RoomWindow* NewRoomWindow();
 
     // --- Handlers of the controls ---
-    void FormCreate();
-    void ConnectitemClick();
-    void Options1Click();
-    void newitemClick();
-    void awaybtnClick();
-    void Button1Click();
-    void Button2Click();
-    void Edit1KeyDown(int key);
-    void roomlistbtnClick();
-    void FileExit1Execute();
-    void ToolButton12Click();
-    void HelpAbout1Execute();
-    void Checkforupdates1Click();
-    void WindowCascade1Execute();
-    void WindowTileHorizontal1Execute();
-    void WindowTileVertical1Execute();
-    void WindowMinimizeAll1Execute();
-    void WindowArrange1Execute();
+    void SelectFirstServer();
+    void onConnectTriggered();
+    void onOptionsTriggered();
+    void onNewWindowTriggered();
+    void onAwayClicked();
+    void onAwayConfirmed();
+    void onAwayCancelled();
+    void onAwayLineKey(int key);
+    void onRoomListClicked();
+    void onExitTriggered();
+    void onExitClicked();
+    void onAboutTriggered();
+    void onUpdatesTriggered();
+    void onCascadeTriggered();
+    void onTileHorizontallyTriggered();
+    void onTileVerticallyTriggered();
+    void onMinimizeAllTriggered();
+    void onArrangeTriggered();
 
     // --- Components, by their names ---
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* File1 = nullptr;
-    QAction* newitem = nullptr;
-    QAction* Connectitem = nullptr;
-    QAction* Options1 = nullptr;
-    QAction* FileExitItem = nullptr;
-    QMenu* Favorites1 = nullptr;
-    QMenu* Buddies1 = nullptr;
-    QMenu* Window1 = nullptr;
-    QAction* WindowCascadeItem = nullptr;
-    QAction* WindowTileItem = nullptr;
-    QAction* WindowTileItem2 = nullptr;
-    QAction* WindowMinimizeItem = nullptr;
-    QAction* WindowArrangeItem = nullptr;
-    QMenu* Help1 = nullptr;
-    QAction* Checkforupdates1 = nullptr;
-    QAction* WebSite1 = nullptr;
-    QAction* HelpAboutItem = nullptr;
-    QToolBar* ToolBar2 = nullptr;
-    QToolButton* ToolButton6 = nullptr;
-    QComboBox* servercombo = nullptr;
-    TlsSwitch* tlsbtn = nullptr;  // beside servercombo: a bare host with TLS
-    QToolButton* ToolButton9 = nullptr;
-    QToolButton* ToolButton1 = nullptr;
-    QToolButton* ToolButton5 = nullptr;
-    QToolButton* ToolButton8 = nullptr;
-    QToolButton* ToolButton10 = nullptr;
-    QToolButton* awaybtn = nullptr;
-    QToolButton* roomlistbtn = nullptr;
-    QToolButton* ToolButton12 = nullptr;
-    QStatusBar* StatusBar = nullptr;
-    QLabel* StatusPanel0 = nullptr;  // hints
-    QLabel* StatusPanel1 = nullptr;  // connection state
-    QWidget* StatusPanel2 = nullptr; // drawn empty
-    QFrame* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QWidget* Panel8 = nullptr;
-    QObject* ActionList1 = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    QMenu* chatMenu_ = nullptr;
+    QAction* newWindowAction_ = nullptr;
+    QAction* connectAction_ = nullptr;
+    QAction* optionsAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QMenu* favoritesMenu_ = nullptr;
+    QMenu* buddiesMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* cascadeAction_ = nullptr;
+    QAction* tileHorizontallyAction_ = nullptr;
+    QAction* tileVerticallyAction_ = nullptr;
+    QAction* minimizeAllAction_ = nullptr;
+    QAction* arrangeAction_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* updatesAction_ = nullptr;
+    QAction* webSiteAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QToolButton* newWindowButton_ = nullptr;
+    QComboBox* serverBox_ = nullptr;
+    TlsSwitch* tlsSwitch_ = nullptr;  // beside serverBox_: a bare host with TLS
+    QToolButton* connectButton_ = nullptr;
+    QToolButton* disconnectButton_ = nullptr;
+    QToolButton* tileHorizontallyButton_ = nullptr;
+    QToolButton* tileVerticallyButton_ = nullptr;
+    QToolButton* cascadeButton_ = nullptr;
+    QToolButton* awayButton_ = nullptr;
+    QToolButton* roomListButton_ = nullptr;
+    QToolButton* exitButton_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* hintLabel_ = nullptr;  // hints
+    QLabel* connectionLabel_ = nullptr;  // connection state
+    QWidget* ownerPanel_ = nullptr; // drawn empty
+    QFrame* awayPanel_ = nullptr;
+    QLabel* awayLabel_ = nullptr;
+    QLineEdit* awayLine_ = nullptr;
+    QPushButton* awayOkButton_ = nullptr;
+    QPushButton* awayCancelButton_ = nullptr;
+    QWidget* emoticonPictures_ = nullptr;
+    QObject* actionList_ = nullptr;
 
-    // The six preset servers of servercombo.
+    // The six preset servers of serverBox_.
     static const QStringList& PresetServers();
-    // Selects host in servercombo when it is one of its items (letter case
+    // Selects host in serverBox_ when it is one of its items (letter case
     // aside), otherwise types it into the box; the items stay as they are.
     void SelectServer(const QString& host);
     // The frame's own hint, shown where nothing under the pointer has one.
@@ -248,9 +248,9 @@ private:
     PaintPacer* pacer_ = nullptr;  // spaces out repaints while lines wait
 
     QMdiArea* mdiArea_ = nullptr;
-    RoomListWindow* form4_ = nullptr;
+    RoomListWindow* roomList_ = nullptr;
     AboutBox* aboutBox_ = nullptr;
-    QPointer<UserInfoWindow> form8_;  // the user information window of the last Profile
+    QPointer<UserInfoWindow> userInfo_;  // the user information window of the last Profile
     QList<QAction*> windowListActions_;
     QAction* closeChildAction_ = nullptr;
 };

@@ -27,30 +27,30 @@ OptionsDialog::OptionsDialog(QString folder, QWidget* parent) : QDialog(parent),
     setWindowFlags(kFixedDialogFlags);
     setFixedSize(277, 375);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheet1 = MakePage(QStringLiteral("TabSheet1"), &favlist, QStringLiteral("favlist"), &Button1,
-                         QStringLiteral("Button1"), &Button2, QStringLiteral("Button2"));
-    TabSheet2 = MakePage(QStringLiteral("TabSheet2"), &buddieslist, QStringLiteral("buddieslist"), &Button4,
-                         QStringLiteral("Button4"), &Button3, QStringLiteral("Button3"));
-    TabSheet3 = MakePage(QStringLiteral("TabSheet3"), &ignorelist, QStringLiteral("ignorelist"), &Button6,
-                         QStringLiteral("Button6"), &Button5, QStringLiteral("Button5"));
-    PageControl1->addTab(TabSheet1, QStringLiteral("Favorites"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("Buddies"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("Ignore List"));
-    PageControl1->setCurrentIndex(0);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("pages"));
+    favoritesPage_ = MakePage(QStringLiteral("favoritesPage"), &favoritesList_, QStringLiteral("favoritesList"), &removeFavoriteButton_,
+                         QStringLiteral("removeFavoriteButton"), &favoritesOkButton_, QStringLiteral("favoritesOkButton"));
+    buddiesPage_ = MakePage(QStringLiteral("buddiesPage"), &buddiesList_, QStringLiteral("buddiesList"), &removeBuddyButton_,
+                         QStringLiteral("removeBuddyButton"), &buddiesOkButton_, QStringLiteral("buddiesOkButton"));
+    ignorePage_ = MakePage(QStringLiteral("ignorePage"), &ignoreList_, QStringLiteral("ignoreList"), &removeIgnoredButton_,
+                         QStringLiteral("removeIgnoredButton"), &ignoreOkButton_, QStringLiteral("ignoreOkButton"));
+    pages_->addTab(favoritesPage_, QStringLiteral("Favorites"));
+    pages_->addTab(buddiesPage_, QStringLiteral("Buddies"));
+    pages_->addTab(ignorePage_, QStringLiteral("Ignore List"));
+    pages_->setCurrentIndex(0);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(PageControl1);
+    layout->addWidget(pages_);
 
-    connect(PageControl1, &QTabWidget::currentChanged, this, &OptionsDialog::PageControl1Change);
-    connect(Button1, &QPushButton::clicked, this, &OptionsDialog::Button1Click);
-    connect(Button4, &QPushButton::clicked, this, &OptionsDialog::Button4Click);
-    connect(Button6, &QPushButton::clicked, this, &OptionsDialog::Button6Click);
-    connect(Button2, &QPushButton::clicked, this, &OptionsDialog::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &OptionsDialog::Button3Click);
-    connect(Button5, &QPushButton::clicked, this, &OptionsDialog::Button5Click);
+    connect(pages_, &QTabWidget::currentChanged, this, &OptionsDialog::onPageChanged);
+    connect(removeFavoriteButton_, &QPushButton::clicked, this, &OptionsDialog::onRemoveFavoriteClicked);
+    connect(removeBuddyButton_, &QPushButton::clicked, this, &OptionsDialog::onRemoveBuddyClicked);
+    connect(removeIgnoredButton_, &QPushButton::clicked, this, &OptionsDialog::onRemoveIgnoredClicked);
+    connect(favoritesOkButton_, &QPushButton::clicked, this, &OptionsDialog::onFavoritesOkClicked);
+    connect(buddiesOkButton_, &QPushButton::clicked, this, &OptionsDialog::onBuddiesOkClicked);
+    connect(ignoreOkButton_, &QPushButton::clicked, this, &OptionsDialog::onIgnoreOkClicked);
 }
 
 QWidget* OptionsDialog::MakePage(const QString& name, QListWidget** list, const QString& listName, QPushButton** remove,
@@ -82,17 +82,17 @@ QWidget* OptionsDialog::MakePage(const QString& name, QListWidget** list, const 
 void OptionsDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous()) FillFirstPage();
 }
 
-void OptionsDialog::FormShow() { FillListBox(favlist, AccountList::Favorites); }
+void OptionsDialog::FillFirstPage() { FillListBox(favoritesList_, AccountList::Favorites); }
 
-void OptionsDialog::PageControl1Change(int index)
+void OptionsDialog::onPageChanged(int index)
 {
     switch (index) {
-    case 0: FillListBox(favlist, AccountList::Favorites); break;
-    case 1: FillListBox(buddieslist, AccountList::Buddies); break;
-    case 2: FillListBox(ignorelist, AccountList::Ignore); break;
+    case 0: FillListBox(favoritesList_, AccountList::Favorites); break;
+    case 1: FillListBox(buddiesList_, AccountList::Buddies); break;
+    case 2: FillListBox(ignoreList_, AccountList::Ignore); break;
     default: break;
     }
 }
@@ -117,9 +117,9 @@ void OptionsDialog::RemoveSelected(QListWidget* list, AccountList which)
     FillListBox(list, which);
 }
 
-void OptionsDialog::Button1Click() { RemoveSelected(favlist, AccountList::Favorites); }
-void OptionsDialog::Button4Click() { RemoveSelected(buddieslist, AccountList::Buddies); }
-void OptionsDialog::Button6Click() { RemoveSelected(ignorelist, AccountList::Ignore); }
-void OptionsDialog::Button2Click() { accept(); }
-void OptionsDialog::Button3Click() { accept(); }
-void OptionsDialog::Button5Click() { accept(); }
+void OptionsDialog::onRemoveFavoriteClicked() { RemoveSelected(favoritesList_, AccountList::Favorites); }
+void OptionsDialog::onRemoveBuddyClicked() { RemoveSelected(buddiesList_, AccountList::Buddies); }
+void OptionsDialog::onRemoveIgnoredClicked() { RemoveSelected(ignoreList_, AccountList::Ignore); }
+void OptionsDialog::onFavoritesOkClicked() { accept(); }
+void OptionsDialog::onBuddiesOkClicked() { accept(); }
+void OptionsDialog::onIgnoreOkClicked() { accept(); }

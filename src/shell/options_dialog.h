@@ -19,29 +19,29 @@ public:
     // folder: the account's user data folder, where the list files are.
     explicit OptionsDialog(QString folder, QWidget* parent = nullptr);
 
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;  // "Favorites"
-    QWidget* TabSheet2 = nullptr;  // "Buddies"
-    QWidget* TabSheet3 = nullptr;  // "Ignore List"
-    QListWidget* favlist = nullptr;
-    QListWidget* buddieslist = nullptr;
-    QListWidget* ignorelist = nullptr;
-    QPushButton* Button1 = nullptr;  // Favorites: Remove
-    QPushButton* Button2 = nullptr;  // Favorites: Ok
-    QPushButton* Button4 = nullptr;  // Buddies: Remove
-    QPushButton* Button3 = nullptr;  // Buddies: Ok
-    QPushButton* Button6 = nullptr;  // Ignore List: Remove
-    QPushButton* Button5 = nullptr;  // Ignore List: Ok
+    QTabWidget* pages_ = nullptr;
+    QWidget* favoritesPage_ = nullptr;  // "Favorites"
+    QWidget* buddiesPage_ = nullptr;  // "Buddies"
+    QWidget* ignorePage_ = nullptr;  // "Ignore List"
+    QListWidget* favoritesList_ = nullptr;
+    QListWidget* buddiesList_ = nullptr;
+    QListWidget* ignoreList_ = nullptr;
+    QPushButton* removeFavoriteButton_ = nullptr;  // Favorites: Remove
+    QPushButton* favoritesOkButton_ = nullptr;  // Favorites: Ok
+    QPushButton* removeBuddyButton_ = nullptr;  // Buddies: Remove
+    QPushButton* buddiesOkButton_ = nullptr;  // Buddies: Ok
+    QPushButton* removeIgnoredButton_ = nullptr;  // Ignore List: Remove
+    QPushButton* ignoreOkButton_ = nullptr;  // Ignore List: Ok
 
-    void FormShow();
+    void FillFirstPage();
     // The page index has just become active: its list is read from its file.
-    void PageControl1Change(int index);
-    void Button1Click();
-    void Button4Click();
-    void Button6Click();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
+    void onPageChanged(int index);
+    void onRemoveFavoriteClicked();
+    void onRemoveBuddyClicked();
+    void onRemoveIgnoredClicked();
+    void onFavoritesOkClicked();
+    void onBuddiesOkClicked();
+    void onIgnoreOkClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;

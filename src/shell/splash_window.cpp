@@ -93,31 +93,31 @@ SplashWindow::SplashWindow(QWidget* parent) : QDialog(parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(451, 248);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setScaledContents(true);
-    Image1->setPixmap(Picture());
-    Image1->setGeometry(0, 0, 451, 248);
+    picture_ = new QLabel(this);
+    picture_->setObjectName("picture");
+    picture_->setScaledContents(true);
+    picture_->setPixmap(Picture());
+    picture_->setGeometry(0, 0, 451, 248);
 
-    Label2 = new QLabel(product::kWebAddress, this);
-    Label2->setObjectName("Label2");
-    QFont f = Label2->font();
+    addressLabel_ = new QLabel(product::kWebAddress, this);
+    addressLabel_->setObjectName("addressLabel");
+    QFont f = addressLabel_->font();
     f.setBold(true);
     f.setPixelSize(13);
-    Label2->setFont(f);
-    Label2->setStyleSheet(QStringLiteral("color: red; background: transparent;"));
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setGeometry(0, 248 - 40, 451, 22);
+    addressLabel_->setFont(f);
+    addressLabel_->setStyleSheet(QStringLiteral("color: red; background: transparent;"));
+    addressLabel_->setAlignment(Qt::AlignCenter);
+    addressLabel_->setGeometry(0, 248 - 40, 451, 22);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setSingleShot(true);
-    Timer1->setTimerType(Qt::PreciseTimer);  // a full second, never a little less
-    Timer1->setInterval(timing().splashMs);
-    connect(Timer1, &QTimer::timeout, this, &SplashWindow::Timer1Timer);
+    closeTimer_ = new QTimer(this);
+    closeTimer_->setObjectName("closeTimer");
+    closeTimer_->setSingleShot(true);
+    closeTimer_->setTimerType(Qt::PreciseTimer);  // a full second, never a little less
+    closeTimer_->setInterval(timing().splashMs);
+    connect(closeTimer_, &QTimer::timeout, this, &SplashWindow::onCloseTimer);
 }
 
-void SplashWindow::Timer1Timer() { accept(); }
+void SplashWindow::onCloseTimer() { accept(); }
 
 void SplashWindow::showEvent(QShowEvent* event)
 {
@@ -127,5 +127,5 @@ void SplashWindow::showEvent(QShowEvent* event)
         move(r.topLeft());
     }
     QDialog::showEvent(event);
-    Timer1->start();
+    closeTimer_->start();
 }

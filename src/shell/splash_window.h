@@ -11,11 +11,11 @@ class SplashWindow : public QDialog {
 public:
     explicit SplashWindow(QWidget* parent = nullptr);
 
-    QLabel* Image1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLabel* picture_ = nullptr;
+    QLabel* addressLabel_ = nullptr;
+    QTimer* closeTimer_ = nullptr;
 
-    void Timer1Timer();
+    void onCloseTimer();
     // The splash picture, 451 x 250, on a transparent background.
     static QPixmap Picture();
 

@@ -14,7 +14,7 @@ QString Key(const QString& host) { return QStringLiteral("TlsByHost/") + host; }
 
 TlsSwitch::TlsSwitch(QComboBox* serverBox, QWidget* parent) : QToolButton(parent), box_(serverBox)
 {
-    setObjectName(QStringLiteral("tlsbtn"));
+    setObjectName(QStringLiteral("tlsSwitch"));
     setCheckable(true);
     setIcon(GlyphIcon(Glyph::Padlock));
     setAutoRaise(true);

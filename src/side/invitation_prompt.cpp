@@ -29,42 +29,42 @@ InvitationPrompt::InvitationPrompt(ChatFrame* frame, QWidget* parent) : QDialog(
     // Every way of closing it (a button, Escape, the close box) ends here.
     connect(this, &QDialog::finished, this, &QObject::deleteLater);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont font = Label1->font();
+    questionLabel_ = new QLabel(this);
+    questionLabel_->setObjectName(QStringLiteral("questionLabel"));
+    QFont font = questionLabel_->font();
     font.setPixelSize(13);
-    Label1->setFont(font);
-    Label1->setWordWrap(true);
-    Label1->setTextFormat(Qt::PlainText);
+    questionLabel_->setFont(font);
+    questionLabel_->setWordWrap(true);
+    questionLabel_->setTextFormat(Qt::PlainText);
 
-    Button1 = new QPushButton(QStringLiteral("Accept"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Reject"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3 = new QPushButton(QStringLiteral("Ignore User"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
+    acceptButton_ = new QPushButton(QStringLiteral("Accept"), this);
+    acceptButton_->setObjectName(QStringLiteral("acceptButton"));
+    rejectButton_ = new QPushButton(QStringLiteral("Reject"), this);
+    rejectButton_->setObjectName(QStringLiteral("rejectButton"));
+    ignoreButton_ = new QPushButton(QStringLiteral("Ignore User"), this);
+    ignoreButton_->setObjectName(QStringLiteral("ignoreButton"));
     // A prompt that pops up while the user types must not take the keys:
     // it shows without becoming the active window, and no button takes the
     // focus (Enter and the space bar press a focused one) until the user
     // clicks it.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    for (QPushButton* b : {Button1, Button2, Button3}) {
+    for (QPushButton* b : {acceptButton_, rejectButton_, ignoreButton_}) {
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::ClickFocus);
     }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
+    buttons->addWidget(acceptButton_);
+    buttons->addWidget(rejectButton_);
+    buttons->addWidget(ignoreButton_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1, 1);
+    layout->addWidget(questionLabel_, 1);
     layout->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &InvitationPrompt::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &InvitationPrompt::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &InvitationPrompt::Button3Click);
+    connect(acceptButton_, &QPushButton::clicked, this, &InvitationPrompt::onAcceptClicked);
+    connect(rejectButton_, &QPushButton::clicked, this, &InvitationPrompt::onRejectClicked);
+    connect(ignoreButton_, &QPushButton::clicked, this, &InvitationPrompt::onIgnoreClicked);
     resize(kWidth, kHeight);
 }
 
@@ -73,31 +73,31 @@ void InvitationPrompt::SetInvitation(const QString& inviter, const QString& chan
     inviter_ = inviter;
     room_ = channel;
     room_.remove(u'#');
-    const QFontMetrics metrics(Label1->font());
+    const QFontMetrics metrics(questionLabel_->font());
     const QString who = metrics.elidedText(ShownText(inviter_), Qt::ElideMiddle, kInviterWidth);
     const QString where = metrics.elidedText(ShownText(room_), Qt::ElideMiddle, kRoomWidth);
-    Label1->setText(who + QStringLiteral(" is inviting you to ") + where +
+    questionLabel_->setText(who + QStringLiteral(" is inviting you to ") + where +
                     QStringLiteral(". Do you want to accept this invitation ?"));
 }
 
-void InvitationPrompt::Button1Click()
+void InvitationPrompt::onAcceptClicked()
 {
     if (frame_ && !room_.isEmpty()) frame_->ShowRoom(room_);
     accept();
 }
 
-void InvitationPrompt::Button2Click() { reject(); }
+void InvitationPrompt::onRejectClicked() { reject(); }
 
-void InvitationPrompt::Button3Click()
+void InvitationPrompt::onIgnoreClicked()
 {
     if (frame_ && !frame_->IgnoreForGood(inviter_, this)) return;
     accept();
 }
 
-void InvitationPrompt::FormActivate() { resize(kWidth, kHeight); }
+void InvitationPrompt::onActivated() { resize(kWidth, kHeight); }
 
 bool InvitationPrompt::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate) FormActivate();
+    if (event->type() == QEvent::WindowActivate) onActivated();
     return QDialog::event(event);
 }

@@ -28,20 +28,20 @@ public:
     const QString& Room() const { return room_; }
     const QString& Inviter() const { return inviter_; }
 
-    QLabel* Label1 = nullptr;
-    QPushButton* Button1 = nullptr;  // Accept
-    QPushButton* Button2 = nullptr;  // Reject
-    QPushButton* Button3 = nullptr;  // Ignore User
+    QLabel* questionLabel_ = nullptr;
+    QPushButton* acceptButton_ = nullptr;  // Accept
+    QPushButton* rejectButton_ = nullptr;  // Reject
+    QPushButton* ignoreButton_ = nullptr;  // Ignore User
 
     // Accept: the room's window to the front, joined (see ChatFrame::ShowRoom).
-    void Button1Click();
+    void onAcceptClicked();
     // Reject.
-    void Button2Click();
+    void onRejectClicked();
     // Ignore User: the inviter goes on the ignore list for good; the prompt
     // stays open when that could not be written.
-    void Button3Click();
+    void onIgnoreClicked();
     // Becoming active: back to its own size.
-    void FormActivate();
+    void onActivated();
 
 protected:
     bool event(QEvent* event) override;

@@ -77,47 +77,47 @@ RoomListWindow::RoomListWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle("Select a room from below list");
     resize(483, 430);
 
-    Rooms = new RoomListModel(this);
-    RoomList = new QTreeView(this);
-    RoomList->setObjectName("RoomList");
-    RoomList->setModel(Rooms);
-    RoomList->header()->setSectionsClickable(true);
-    RoomList->header()->setSortIndicatorShown(false);
-    connect(RoomList->header(), &QHeaderView::sectionClicked, this, &RoomListWindow::RoomListColumnClick);
-    connect(RoomList, &QTreeView::doubleClicked, this, [this] { RoomListDblClick(); });
-    RoomList->setColumnWidth(0, 91);
-    RoomList->setColumnWidth(1, 310);
-    RoomList->setColumnWidth(2, 60);
-    RoomList->setRootIsDecorated(false);
-    RoomList->setUniformRowHeights(true);
-    RoomList->setAllColumnsShowFocus(true);
-    RoomList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    RoomList->setSelectionMode(QAbstractItemView::SingleSelection);
-    RoomList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    RoomList->setItemDelegate(new GridDelegate(RoomList));
+    rooms_ = new RoomListModel(this);
+    roomTable_ = new QTreeView(this);
+    roomTable_->setObjectName("roomTable");
+    roomTable_->setModel(rooms_);
+    roomTable_->header()->setSectionsClickable(true);
+    roomTable_->header()->setSortIndicatorShown(false);
+    connect(roomTable_->header(), &QHeaderView::sectionClicked, this, &RoomListWindow::onColumnClicked);
+    connect(roomTable_, &QTreeView::doubleClicked, this, [this] { onRoomDoubleClicked(); });
+    roomTable_->setColumnWidth(0, 91);
+    roomTable_->setColumnWidth(1, 310);
+    roomTable_->setColumnWidth(2, 60);
+    roomTable_->setRootIsDecorated(false);
+    roomTable_->setUniformRowHeights(true);
+    roomTable_->setAllColumnsShowFocus(true);
+    roomTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    roomTable_->setSelectionMode(QAbstractItemView::SingleSelection);
+    roomTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    roomTable_->setItemDelegate(new GridDelegate(roomTable_));
     QFont listFont(QStringLiteral("Times New Roman"));
     listFont.setPixelSize(13);
-    RoomList->setFont(listFont);
+    roomTable_->setFont(listFont);
 
-    log = new ServerLogView(this);
-    log->setObjectName("log");
-    log->setReadOnly(true);
-    log->setUndoRedoEnabled(false);  // nothing to undo, and no copy of every line kept for it
-    log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log->setMinimumHeight(40);
+    log_ = new ServerLogView(this);
+    log_->setObjectName("serverLog");
+    log_->setReadOnly(true);
+    log_->setUndoRedoEnabled(false);  // nothing to undo, and no copy of every line kept for it
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log_->setMinimumHeight(40);
 
-    Splitter2 = new QSplitter(Qt::Vertical, this);
-    Splitter2->setObjectName("Splitter2");
-    Splitter2->setChildrenCollapsible(false);
-    Splitter2->addWidget(RoomList);
-    Splitter2->addWidget(log);
-    Splitter2->setStretchFactor(0, 1);
-    Splitter2->setStretchFactor(1, 0);
-    Splitter2->setSizes({430 - 124, 124});
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName("splitter");
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(roomTable_);
+    splitter_->addWidget(log_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setSizes({430 - 124, 124});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Splitter2);
+    layout->addWidget(splitter_);
 
     BuildServerPanel();
     FormCreate();
@@ -125,64 +125,64 @@ RoomListWindow::RoomListWindow(QWidget* parent) : QWidget(parent)
 
 void RoomListWindow::BuildServerPanel()
 {
-    serverstat = new QFrame(this);
-    serverstat->setObjectName("serverstat");
-    serverstat->setFrameShape(QFrame::Panel);
-    serverstat->setFrameShadow(QFrame::Sunken);
-    serverstat->setFixedSize(265, 193);
-    serverstat->setAutoFillBackground(true);
-    QPalette yellow = serverstat->palette();
+    serverPanel_ = new QFrame(this);
+    serverPanel_->setObjectName("serverPanel");
+    serverPanel_->setFrameShape(QFrame::Panel);
+    serverPanel_->setFrameShadow(QFrame::Sunken);
+    serverPanel_->setFixedSize(265, 193);
+    serverPanel_->setAutoFillBackground(true);
+    QPalette yellow = serverPanel_->palette();
     yellow.setColor(QPalette::Window, QColor(255, 255, 204));
     yellow.setColor(QPalette::WindowText, Qt::black);
-    serverstat->setPalette(yellow);
+    serverPanel_->setPalette(yellow);
 
-    servertitle = new QLabel(QStringLiteral("................................"), serverstat);
-    servertitle->setObjectName("servertitle");
-    servertitle->setStyleSheet(QStringLiteral("color: red; background: #ffffcc;"));
-    QFont bold = servertitle->font();
+    serverTitle_ = new QLabel(QStringLiteral("................................"), serverPanel_);
+    serverTitle_->setObjectName("serverTitle");
+    serverTitle_->setStyleSheet(QStringLiteral("color: red; background: #ffffcc;"));
+    QFont bold = serverTitle_->font();
     bold.setBold(true);
-    servertitle->setFont(bold);
-    servertitle->setGeometry(10, 8, 220, 20);
+    serverTitle_->setFont(bold);
+    serverTitle_->setGeometry(10, 8, 220, 20);
 
-    SpeedButton1 = new QToolButton(serverstat);
-    SpeedButton1->setObjectName("SpeedButton1");
-    SpeedButton1->setIcon(GlyphIcon(Glyph::CloseCross));
-    SpeedButton1->setIconSize(QSize(10, 10));
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setGeometry(265 - 24, 4, 20, 20);
-    connect(SpeedButton1, &QToolButton::clicked, this, &RoomListWindow::SpeedButton1Click);
+    closePanelButton_ = new QToolButton(serverPanel_);
+    closePanelButton_->setObjectName("closePanelButton");
+    closePanelButton_->setIcon(GlyphIcon(Glyph::CloseCross));
+    closePanelButton_->setIconSize(QSize(10, 10));
+    closePanelButton_->setAutoRaise(true);
+    closePanelButton_->setGeometry(265 - 24, 4, 20, 20);
+    connect(closePanelButton_, &QToolButton::clicked, this, &RoomListWindow::onClosePanelClicked);
 
-    Label2 = new QLabel(QStringLiteral("Total Chat Rooms:"), serverstat);
-    Label2->setObjectName("Label2");
-    Label2->setGeometry(10, 40, 120, 22);
-    totalchannelstxt = new QLineEdit(serverstat);
-    totalchannelstxt->setObjectName("totalchannelstxt");
-    totalchannelstxt->setReadOnly(true);
-    totalchannelstxt->setGeometry(135, 40, 118, 22);
+    roomCountLabel_ = new QLabel(QStringLiteral("Total Chat Rooms:"), serverPanel_);
+    roomCountLabel_->setObjectName("roomCountLabel");
+    roomCountLabel_->setGeometry(10, 40, 120, 22);
+    roomCountBox_ = new QLineEdit(serverPanel_);
+    roomCountBox_->setObjectName("roomCountBox");
+    roomCountBox_->setReadOnly(true);
+    roomCountBox_->setGeometry(135, 40, 118, 22);
 
-    Label3 = new QLabel(QStringLiteral("Total users:"), serverstat);
-    Label3->setObjectName("Label3");
-    Label3->setGeometry(10, 68, 120, 22);
-    totaluserstxt = new QLineEdit(serverstat);
-    totaluserstxt->setObjectName("totaluserstxt");
-    totaluserstxt->setReadOnly(true);
-    totaluserstxt->setGeometry(135, 68, 118, 22);
+    userCountLabel_ = new QLabel(QStringLiteral("Total users:"), serverPanel_);
+    userCountLabel_->setObjectName("userCountLabel");
+    userCountLabel_->setGeometry(10, 68, 120, 22);
+    userCountBox_ = new QLineEdit(serverPanel_);
+    userCountBox_->setObjectName("userCountBox");
+    userCountBox_->setReadOnly(true);
+    userCountBox_->setGeometry(135, 68, 118, 22);
 
-    Button6 = new QPushButton(QStringLiteral("Load Full Room List"), serverstat);
-    Button6->setObjectName("Button6");
-    Button6->setGeometry(10, 104, 243, 28);
-    connect(Button6, &QPushButton::clicked, this, &RoomListWindow::Button6Click);
+    loadFullListButton_ = new QPushButton(QStringLiteral("Load Full Room List"), serverPanel_);
+    loadFullListButton_->setObjectName("loadFullListButton");
+    loadFullListButton_->setGeometry(10, 104, 243, 28);
+    connect(loadFullListButton_, &QPushButton::clicked, this, &RoomListWindow::onLoadFullListClicked);
 
-    Button1 = new QPushButton(QStringLiteral("Load Rooms Start With"), serverstat);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(10, 144, 170, 28);
-    connect(Button1, &QPushButton::clicked, this, &RoomListWindow::Button1Click);
-    Edit3 = new QLineEdit(QStringLiteral("a"), serverstat);
-    Edit3->setObjectName("Edit3");
-    Edit3->setGeometry(188, 146, 65, 24);
-    KeepOnOneLine(Edit3);
+    loadListButton_ = new QPushButton(QStringLiteral("Load Rooms Start With"), serverPanel_);
+    loadListButton_->setObjectName("loadListButton");
+    loadListButton_->setGeometry(10, 144, 170, 28);
+    connect(loadListButton_, &QPushButton::clicked, this, &RoomListWindow::onLoadListClicked);
+    roomFilterLine_ = new QLineEdit(QStringLiteral("a"), serverPanel_);
+    roomFilterLine_->setObjectName("roomFilterLine");
+    roomFilterLine_->setGeometry(188, 146, 65, 24);
+    KeepOnOneLine(roomFilterLine_);
 
-    serverstat->hide();
+    serverPanel_->hide();
 }
 
 void RoomListWindow::FormCreate()
@@ -202,8 +202,8 @@ void RoomListWindow::resizeEvent(QResizeEvent* event)
 void RoomListWindow::PlaceServerPanel()
 {
     // Floats over the list, centred across it, near its top.
-    const QRect list = RoomList->geometry();
-    serverstat->move(list.left() + std::max(0, (list.width() - serverstat->width()) / 2), list.top() + 24);
+    const QRect list = roomTable_->geometry();
+    serverPanel_->move(list.left() + std::max(0, (list.width() - serverPanel_->width()) / 2), list.top() + 24);
 }
 
 const QString RoomListWindow::kLogDroppedNote = QStringLiteral("(Older lines of this log were dropped.)");
@@ -249,13 +249,13 @@ void RoomListWindow::AddToLog(const QStringList& lines)
         shown << std::move(text);
     }
     if (shown.isEmpty()) return;
-    log->appendPlainText(shown.join(QLatin1Char('\n')));
+    log_->appendPlainText(shown.join(QLatin1Char('\n')));
     DropOldLogLines();
 }
 
 void RoomListWindow::DropOldLogLines()
 {
-    QTextDocument* text = log->document();
+    QTextDocument* text = log_->document();
     const bool noted = text->firstBlock().text() == kLogDroppedNote;
     const int lines = text->blockCount() - (noted ? 1 : 0);
     // In blocks: each drop costs a pass over the document's start.
@@ -281,42 +281,42 @@ void RoomListWindow::EndLogBatch()
 void RoomListWindow::AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
                         const std::string& wireName)
 {
-    Rooms->Append({name, topic, chatters, -1, wireName});
+    rooms_->Append({name, topic, chatters, -1, wireName});
 }
 
-void RoomListWindow::ClearRows() { Rooms->Clear(); }
+void RoomListWindow::ClearRows() { rooms_->Clear(); }
 
-int RoomListWindow::RowCount() const { return Rooms->Count(); }
+int RoomListWindow::RowCount() const { return rooms_->Count(); }
 
-void RoomListWindow::RoomListColumnClick(int column)
+void RoomListWindow::onColumnClicked(int column)
 {
     sortColumn_ = column;
-    Rooms->SortBy(column);
+    rooms_->SortBy(column);
 }
 
-void RoomListWindow::RoomListDblClick()
+void RoomListWindow::onRoomDoubleClicked()
 {
-    const QModelIndex current = RoomList->currentIndex();
-    if (!frame_ || !current.isValid() || !RoomList->selectionModel()->isRowSelected(current.row(), QModelIndex()))
+    const QModelIndex current = roomTable_->currentIndex();
+    if (!frame_ || !current.isValid() || !roomTable_->selectionModel()->isRowSelected(current.row(), QModelIndex()))
         return;
-    const RoomRow row = Rooms->Row(current.row());  // a copy: opening the window turns the event loop
+    const RoomRow row = rooms_->Row(current.row());  // a copy: opening the window turns the event loop
     frame_->ShowRoom(row.name, row.wireName);
 }
 
 void RoomListWindow::ShowServerPanel()
 {
     PlaceServerPanel();
-    serverstat->show();
-    serverstat->raise();
+    serverPanel_->show();
+    serverPanel_->raise();
 }
 
-void RoomListWindow::HideServerPanel() { serverstat->hide(); }
+void RoomListWindow::HideServerPanel() { serverPanel_->hide(); }
 
-void RoomListWindow::SetTotalChannels(const QString& count) { totalchannelstxt->setText(count); }
+void RoomListWindow::SetTotalChannels(const QString& count) { roomCountBox_->setText(count); }
 
-void RoomListWindow::SetTotalUsers(const QString& count) { totaluserstxt->setText(count); }
+void RoomListWindow::SetTotalUsers(const QString& count) { userCountBox_->setText(count); }
 
-void RoomListWindow::setIdTCPClient(LineConnection* connection)
+void RoomListWindow::SetConnection(LineConnection* connection)
 {
     connection_ = connection;
     ownSender_.reset();
@@ -328,18 +328,18 @@ void RoomListWindow::WriteLine(const std::string& line)
     SendOrTell(sender_ ? sender_ : ownSender_.get(), {line}, QString(), this);
 }
 
-void RoomListWindow::Button6Click()
+void RoomListWindow::onLoadFullListClicked()
 {
     HideServerPanel();
     ClearRows();
     WriteLine(sent::ListLine());
 }
 
-void RoomListWindow::Button1Click()
+void RoomListWindow::onLoadListClicked()
 {
     HideServerPanel();
     ClearRows();
-    WriteLine(sent::ListStartingLine(ToWire(Edit3->text())));
+    WriteLine(sent::ListStartingLine(ToWire(roomFilterLine_->text())));
 }
 
-void RoomListWindow::SpeedButton1Click() { HideServerPanel(); }
+void RoomListWindow::onClosePanelClicked() { HideServerPanel(); }

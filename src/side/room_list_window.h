@@ -32,12 +32,12 @@ public:
     // The server connection the load buttons write to (the frame's).
     // The connection the window's requests go to; on its own (no road
     // given by SetSender) the window writes through a road of its own.
-    void setIdTCPClient(LineConnection* connection);
+    void SetConnection(LineConnection* connection);
     // The frame's one road, which the window's requests take from then on.
     void SetSender(LineSender* sender) { sender_ = sender; }
     // A request that did not go: a line in the window's log.
     void WriteSendNote(const QString& note) override { AppendLogLine(note); }
-    LineConnection* getIdTCPClient() const { return connection_; }
+    LineConnection* Connection() const { return connection_; }
 
     // The frame, for opening room windows from the list.
     void SetFrame(ChatFrame* frame) { frame_ = frame; }
@@ -49,7 +49,7 @@ public:
     static constexpr int kLogKeptLines = 20000;
     static constexpr int kLogDropBlock = 2000;
     static const QString kLogDroppedNote;
-    QPlainTextEdit* log = nullptr;
+    QPlainTextEdit* log_ = nullptr;
     void AppendLogLine(const QString& line);
     void AppendLogLines(const QStringList& lines);
     // Between these two, log lines are collected and appended in one block
@@ -59,8 +59,8 @@ public:
 
     // The rooms: "Room Name", "Topic", "Chatters", in arrival order until a
     // column header is clicked.
-    QTreeView* RoomList = nullptr;
-    RoomListModel* Rooms = nullptr;
+    QTreeView* roomTable_ = nullptr;
+    RoomListModel* rooms_ = nullptr;
     // wireName: the name's bytes as the server sent them, for the join.
     void AddRoomRow(const QString& name, const QString& topic, const QString& chatters,
                     const std::string& wireName = {});
@@ -70,17 +70,17 @@ public:
     int SortColumn() const { return sortColumn_; }
 
     // The server panel.
-    QFrame* serverstat = nullptr;
-    QLabel* servertitle = nullptr;
-    QLabel* Label2 = nullptr;
-    QLineEdit* totalchannelstxt = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* totaluserstxt = nullptr;
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QSplitter* Splitter2 = nullptr;
+    QFrame* serverPanel_ = nullptr;
+    QLabel* serverTitle_ = nullptr;
+    QLabel* roomCountLabel_ = nullptr;
+    QLineEdit* roomCountBox_ = nullptr;
+    QLabel* userCountLabel_ = nullptr;
+    QLineEdit* userCountBox_ = nullptr;
+    QPushButton* loadFullListButton_ = nullptr;
+    QPushButton* loadListButton_ = nullptr;
+    QLineEdit* roomFilterLine_ = nullptr;
+    QToolButton* closePanelButton_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     void ShowServerPanel();
     void HideServerPanel();
     void SetTotalChannels(const QString& count);
@@ -88,12 +88,12 @@ public:
 
     // Handlers.
     void FormCreate();
-    void Button6Click();
-    void Button1Click();
-    void SpeedButton1Click();
-    void RoomListColumnClick(int column);
+    void onLoadFullListClicked();
+    void onLoadListClicked();
+    void onClosePanelClicked();
+    void onColumnClicked(int column);
     // Opens and joins the selected room (or brings its open window to the front).
-    void RoomListDblClick();
+    void onRoomDoubleClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -31,18 +31,18 @@ UserInfoWindow::UserInfoWindow(QWidget* parent)
         layout->addSpacing(4);
         return edit;
     };
-    fullname = field("fullname", "Full Name");
-    nick = field("nick", "Nick");
-    ipaddress = field("ipaddress", "IP Address");
-    server = field("server", "Server");
-    usertype = field("usertype", "User Type");
+    fullNameBox_ = field("fullname", "Full Name");
+    nickBox_ = field("nick", "Nick");
+    addressBox_ = field("ipaddress", "IP Address");
+    serverBox_ = field("server", "Server");
+    userTypeBox_ = field("usertype", "User Type");
 
-    OK = new QPushButton(QStringLiteral("OK"), this);
-    OK->setObjectName(QStringLiteral("OK"));
-    OK->setDefault(true);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("OK"));
+    okButton_->setDefault(true);
     layout->addStretch(1);
-    layout->addWidget(OK, 0, Qt::AlignHCenter);
-    connect(OK, &QPushButton::clicked, this, &UserInfoWindow::OKClick);
+    layout->addWidget(okButton_, 0, Qt::AlignHCenter);
+    connect(okButton_, &QPushButton::clicked, this, &UserInfoWindow::onOkClicked);
 }
 
 QString UserInfoWindow::UserType(const QString& flags)
@@ -53,13 +53,13 @@ QString UserInfoWindow::UserType(const QString& flags)
 bool UserInfoWindow::Fill(const UserProfile& profile)
 {
     if (!askedNick_.isEmpty() && profile.nick.compare(askedNick_, Qt::CaseInsensitive) != 0) return false;
-    ipaddress->setText(profile.host);
-    fullname->setText(profile.fullName);
-    server->setText(profile.server);
-    nick->setText(profile.nick);
-    usertype->setText(UserType(profile.flags));
-    for (QLineEdit* field : {fullname, nick, ipaddress, server, usertype}) field->setCursorPosition(0);
+    addressBox_->setText(profile.host);
+    fullNameBox_->setText(profile.fullName);
+    serverBox_->setText(profile.server);
+    nickBox_->setText(profile.nick);
+    userTypeBox_->setText(UserType(profile.flags));
+    for (QLineEdit* field : {fullNameBox_, nickBox_, addressBox_, serverBox_, userTypeBox_}) field->setCursorPosition(0);
     return true;
 }
 
-void UserInfoWindow::OKClick() { accept(); }
+void UserInfoWindow::onOkClicked() { accept(); }

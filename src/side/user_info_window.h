@@ -21,7 +21,7 @@ public:
 
     // The nick this window was opened for: only a reply about that nick
     // (letter case aside) fills it. Empty: any reply does.
-    void SetAskedNick(const QString& nick) { askedNick_ = nick; }
+    void SetAskedNick(const QString& nickBox_) { askedNick_ = nickBox_; }
     // Fills the fields from one WHO reply about the asked nick (a late reply
     // to an earlier Profile is passed over); a later reply fills them again.
     // False when the reply was passed over.
@@ -30,14 +30,14 @@ public:
     // one), otherwise "Normal User".
     static QString UserType(const QString& flags);
 
-    QLineEdit* fullname = nullptr;
-    QLineEdit* nick = nullptr;
-    QLineEdit* ipaddress = nullptr;
-    QLineEdit* server = nullptr;
-    QLineEdit* usertype = nullptr;
-    QPushButton* OK = nullptr;
+    QLineEdit* fullNameBox_ = nullptr;
+    QLineEdit* nickBox_ = nullptr;
+    QLineEdit* addressBox_ = nullptr;
+    QLineEdit* serverBox_ = nullptr;
+    QLineEdit* userTypeBox_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 
-    void OKClick();
+    void onOkClicked();
 
 private:
     QString askedNick_;

@@ -458,7 +458,7 @@ void TestNickListActions::advertisementStops()
     } else if (ending == 1) {
         room.window->ConnectionLost();
     } else {
-        room.c.frame.connection_.Disconnect();
+        room.c.frame.Connection().Disconnect();
         QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
     }
     QVERIFY(!Control<QTimer>(*room.window, "advertisementTimer")->isActive());
@@ -521,11 +521,11 @@ void TestNickListActions::favouriteReloadsTheMenu()
     Control<QToolButton>(*room.window, "favoriteButton")->click();
     QCOMPARE(prompts_->records.size(), 0);
     QCOMPARE(room.File(AccountList::Favorites), QStringList{entry});
-    QTRY_COMPARE(room.c.frame.Favorites1->actions().size(), 1);
-    QCOMPARE(room.c.frame.Favorites1->actions().first()->text(), entry);
+    QTRY_COMPARE(Control<QMenu>(room.c.frame, "favoritesMenu")->actions().size(), 1);
+    QCOMPARE(Control<QMenu>(room.c.frame, "favoritesMenu")->actions().first()->text(), entry);
     room.Select(QStringLiteral("carl"));
     Control<QAction>(*room.window, "addBuddyAction")->trigger();
-    QTRY_COMPARE(room.c.frame.Buddies1->actions().size(), 1);
+    QTRY_COMPARE(Control<QMenu>(room.c.frame, "buddiesMenu")->actions().size(), 1);
 }
 
 void TestNickListActions::profileFillsWhileOpen_data()
@@ -552,11 +552,11 @@ void TestNickListActions::profileFillsWhileOpen()
     QTimer::singleShot(0, [&] {
         auto* window = qobject_cast<UserInfoWindow*>(QApplication::activeModalWidget());
         if (!window) return;
-        emptyBefore = window->nick->text() + window->usertype->text();
+        emptyBefore = Control<QLineEdit>(*window, "nickBox")->text() + Control<QLineEdit>(*window, "userTypeBox")->text();
         room.c.frame.ShowUserProfile(profile);  // a WHO reply arriving while it is open
-        seen = {window->windowTitle(), window->fullname->text(), window->nick->text(), window->ipaddress->text(),
-                window->server->text(), window->usertype->text()};
-        window->OK->click();
+        seen = {window->windowTitle(), Control<QLineEdit>(*window, "fullNameBox")->text(), Control<QLineEdit>(*window, "nickBox")->text(), Control<QLineEdit>(*window, "addressBox")->text(),
+                Control<QLineEdit>(*window, "serverBox")->text(), Control<QLineEdit>(*window, "userTypeBox")->text()};
+        Control<QPushButton>(*window, "okButton")->click();
     });
     Control<QAction>(*room.window, "profileAction")->trigger();  // returns when the window is closed
 

@@ -350,7 +350,7 @@ void TestPrivateWindow::savesTranscriptAsRtf()
     // The dialog starts in the folder of the login's nick, even after the
     // server renamed the user.
     MainWindow frame;
-    frame.connection_.SetHost("127.0.0.1");
+    frame.Connection().SetHost("127.0.0.1");
     frame.SetCurrentNick("alice");
     frame.FollowOwnRename("alice_");
     w_->SetFrame(&frame);

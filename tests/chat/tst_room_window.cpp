@@ -288,7 +288,7 @@ void TestRoomWindow::joinOnClosedConnectionKeepsControls()
 {
     Connected c;
     RoomWindow* window = c.frame.NewRoomWindow();
-    c.frame.connection_.Disconnect();
+    c.frame.Connection().Disconnect();
     Control<QComboBox>(*window, "roomSelector")->setEditText(QStringLiteral("Germany"));
     Control<QToolButton>(*window, "joinButton")->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
@@ -315,7 +315,7 @@ void TestRoomWindow::leaveEmptiesListAndTitle()
     // Leaving on a closed connection changes nothing.
     Control<QToolButton>(*window, "joinButton")->click();
     c.Sent();
-    c.frame.connection_.Disconnect();
+    c.frame.Connection().Disconnect();
     Control<QToolButton>(*window, "leaveButton")->click();
     QCOMPARE(window->Title(), QStringLiteral("Germany"));
     QCOMPARE(EnabledControls(*window), kInRoom);
@@ -363,7 +363,7 @@ void TestRoomWindow::close()
         expected.prepend(QStringLiteral("join #Germany"));
     if (how == QLatin1String("disconnected")) {
         QCOMPARE(c.Sent(), QStringList{"join #Germany"});
-        c.frame.connection_.Disconnect();
+        c.frame.Connection().Disconnect();
         SubOf(window)->close();
         QTRY_VERIFY(watch.isNull());
         return;
@@ -466,7 +466,7 @@ void TestRoomWindow::inputLineOnClosedConnectionKeepsTypedText()
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     const QString before = Transcript(*window);
-    c.frame.connection_.Disconnect();
+    c.frame.Connection().Disconnect();
     Control<QToolButton>(*window, "boldButton")->setChecked(true);
     InputLine(*window)->setText(QStringLiteral("hello"));
     PressEnter(InputLine(*window));
@@ -564,7 +564,7 @@ void TestRoomWindow::actionOnClosedConnectionIsReported()
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
     const QString before = Transcript(*window);
-    c.frame.connection_.Disconnect();
+    c.frame.Connection().Disconnect();
     Control<QAction>(*window, "danceAction")->trigger();
     QCOMPARE(Transcript(*window), before + kNotSentNote);
 

@@ -98,7 +98,7 @@ void TestRoomWindowFiles::userDataFolderWithoutOverride()
 void TestRoomWindowFiles::saveChat()
 {
     MainWindow frame;
-    frame.connection_.SetHost("irc.example.org");
+    frame.Connection().SetHost("irc.example.org");
     frame.SetCurrentNick(QStringLiteral("Ann"));
     RoomWindow* window = frame.NewRoomWindow();
     window->Transcript().SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));

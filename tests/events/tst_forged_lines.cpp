@@ -3,6 +3,7 @@
 // frame marker) shows on the line it was written to, in every field that
 // reaches a window: no server can forge a line that looks like someone else's.
 #include "chat/nick_list_view.h"
+#include "support/window_controls.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -86,9 +87,9 @@ QString Seen(const MainWindow& frame, const RoomWindow& room, const QString& pla
         for (int i = 0; i < room.NickList().Count(); ++i) nicks << NickListView::Nick(room.NickList().EntryAt(i));
         return nicks.join(u'|');
     }
-    if (place == "log") return frame.Form4()->log->toPlainText();
+    if (place == "log") return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     if (place == "room list") {
-        const RoomListModel& rows = *frame.Form4()->Rooms;
+        const RoomListModel& rows = frame.RoomList()->Model();
         QStringList cells;
         for (int i = 0; i < rows.Count(); ++i) cells << rows.Row(i).name << rows.Row(i).topic << rows.Row(i).chatters;
         return cells.join(u'|');

@@ -1,6 +1,7 @@
 // The UI side of the reader: arrival order across drains, yielding to the event
 // loop during a flood, and lines that arrived before the reader's end.
 #include "events/line_drain.h"
+#include "support/window_controls.h"
 #include "events/chat_session.h"
 #include "events/event_router.h"
 #include "chat/private_window.h"
@@ -63,12 +64,12 @@ void TestLineDrain::floodKeepsOrderAndYieldsToEventLoop()
     drain.LinesReady();
     const int total = perBatch * batches;
     const QString last = QString(":irc.test 372 ann :- line %1").arg(total - 1);
-    QTRY_COMPARE_WITH_TIMEOUT(frame.Form4()->log->document()->lastBlock().text(), last, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QPlainTextEdit>(frame, "serverLog")->document()->lastBlock().text(), last, 30000);
 
     QVERIFY2(drains > 1, "the whole flood was handled in one go");
     QVERIFY(ticks > 1);
     // The log keeps the last of them, in order, under its note.
-    const QStringList lines = frame.Form4()->log->toPlainText().split('\n');
+    const QStringList lines = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split('\n');
     QCOMPARE(lines.first(), RoomListWindow::kLogDroppedNote);
     QVERIFY(lines.size() - 1 >= RoomListWindow::kLogKeptLines && lines.size() - 1 <= RoomListWindow::kLogKeptLines + RoomListWindow::kLogDropBlock);
     int expected = total - int(lines.size() - 1);
@@ -86,7 +87,7 @@ void TestLineDrain::drainAllHandlesWhatIsLeft()
     queue->PushBatch(batch, {});
     drain.DrainAll();
     QCOMPARE(queue->Size(), std::size_t(0));
-    QVERIFY(frame.Form4()->log->toPlainText().endsWith(":irc.test 372 ann :- line 2"));
+    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().endsWith(":irc.test 372 ann :- line 2"));
 }
 
 void TestLineDrain::eachLineGoesWhereTheReaderRoutedIt()
@@ -104,7 +105,7 @@ void TestLineDrain::eachLineGoesWhereTheReaderRoutedIt()
     }
     session.Queue()->PushBatch(batch, {});
     session.Drain().DrainAll();
-    QVERIFY(frame.Form4()->log->toPlainText().endsWith(":bob!u@h PRIVMSG ann :hi x"));
+    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().endsWith(":bob!u@h PRIVMSG ann :hi x"));
     QVERIFY(frame.PrivateWindowsNamed("bob").isEmpty());
     QCOMPARE(frame.PrivateWindowsNamed("eve").size(), 1);
 }

@@ -2,6 +2,7 @@
 // the window that sent the line, client-to-client requests answered without
 // a window.
 #include "chat/private_window.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "chat/transcript_view.h"
 #include "events/chat_session.h"
@@ -24,7 +25,7 @@ void Feed(ChatSession& session, const std::string& raw)
     session.EndLines();
 }
 
-QString Log(MainWindow& frame) { return frame.Form4()->log->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
 
 }  // namespace
 

@@ -60,7 +60,7 @@ QStringList Titles(const QList<PrivateWindow*>& windows)
 
 QStringList LogLines(const MainWindow& frame)
 {
-    const QString text = frame.Form4()->log->toPlainText();
+    const QString text = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
@@ -183,7 +183,7 @@ void TestMessageEvents::privateLines()
     QCOMPARE(Shown(&w->Transcript()), shown);
     QCOMPARE(InputLine(*w)->isReadOnly(), readOnly);
     QCOMPARE(InputLine(*w)->isEnabled(), enabled);
-    QCOMPARE(w->Connection(), &frame_->connection_);
+    QCOMPARE(w->Connection(), &frame_->Connection());
 
     // The second line from the same partner lands in the same window.
     Route(*frame_, raw.toStdString());

@@ -1,6 +1,7 @@
 // A MemoServ listing cut off by a dropped connection does not keep MemoServ
 // notices out of the server log after the next login.
 #include "events/message_events.h"
+#include "support/window_controls.h"
 #include "shell/login_dialog.h"
 #include "events/chat_session.h"
 #include "shell/main_window.h"
@@ -50,7 +51,7 @@ void TestMessageLogin::loginEndsAnOpenMemoListing()
     ScriptedServer server;
     timing().defaultPort = server.Port();
     MainWindow frame;
-    frame.servercombo->setEditText("127.0.0.1");
+    Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
     frame.show();
     const auto logIn = [&frame] {
         QTimer::singleShot(0, &frame, [&frame] {
@@ -58,9 +59,9 @@ void TestMessageLogin::loginEndsAnOpenMemoListing()
                 StartLogin(login, "alice");
             }
         });
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     };
-    const auto log = [&frame] { return frame.Form4()->log->toPlainText(); };
+    const auto log = [&frame] { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); };
 
     // The first session ends in the middle of a listing.
     GoodLogin(server, "alice");

@@ -2,6 +2,7 @@
 // say so, private windows, the user's own nick, the ignore list, and the
 // account's lists, which stay those of the nick the user logged in with.
 #include "chat/nick_list_view.h"
+#include "support/window_controls.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -129,7 +130,7 @@ void TestNickEvents::renames()
 
     TempUserData data;
     MainWindow frame;
-    frame.connection_.SetHost("irc.example.org");
+    frame.Connection().SetHost("irc.example.org");
     frame.Lists().SetIgnoreList(ignore);
     frame.SetCurrentNick("me");
     const QString account = UserDataFolder("irc.example.org", "me");
@@ -166,8 +167,8 @@ void TestNickEvents::renames()
     // The account is the login's, whatever the server calls the user now:
     // its lists are read from and written to the same folder as before.
     frame.Lists().LoadFavoritesMenu();
-    QCOMPARE(frame.Favorites1->actions().size(), 1);
-    QCOMPARE(frame.Favorites1->actions()[0]->iconText(), QStringLiteral("home"));
+    QCOMPARE(Control<QMenu>(frame, "favoritesMenu")->actions().size(), 1);
+    QCOMPARE(Control<QMenu>(frame, "favoritesMenu")->actions()[0]->iconText(), QStringLiteral("home"));
     QVERIFY(frame.IgnoreForGood("pest", &frame));
     QCOMPARE(AccountListFile(account, AccountList::Ignore).Names(), QStringList{"pest"});
 }

@@ -1,6 +1,7 @@
 // What numeric replies do: room list rows, totals, WHO replies, join
 // refusals, and a login refusal that closes the connection in mid-drain.
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "events/server_replies.h"
@@ -31,8 +32,8 @@ void Feed(MainWindow& frame, const QByteArray& raw)
 QStringList Rows(RoomListWindow& form)
 {
     QStringList out;
-    for (int i = 0; i < form.Rooms->Count(); ++i) {
-        const RoomRow& row = form.Rooms->Row(i);
+    for (int i = 0; i < form.Model().Count(); ++i) {
+        const RoomRow& row = form.Model().Row(i);
         out << row.name + u'|' + row.topic + u'|' + row.chatters;
     }
     return out;
@@ -88,7 +89,7 @@ void TestServerReplies::roomListRows()
     MainWindow frame;
     if (ended) TestSession(frame).FinishLines();
     Feed(frame, raw);
-    QCOMPARE(Rows(*frame.Form4()), rows);
+    QCOMPARE(Rows(*frame.RoomList()), rows);
 }
 
 void TestServerReplies::totals_data()
@@ -111,11 +112,11 @@ void TestServerReplies::totals()
     QFETCH(QString, rooms);
     QFETCH(QString, users);
     MainWindow frame;
-    frame.Form4()->SetTotalChannels("r0");
-    frame.Form4()->SetTotalUsers("u0");
+    frame.RoomList()->SetTotalChannels("r0");
+    frame.RoomList()->SetTotalUsers("u0");
     Feed(frame, raw);
-    QCOMPARE(frame.Form4()->totalchannelstxt->text(), rooms);
-    QCOMPARE(frame.Form4()->totaluserstxt->text(), users);
+    QCOMPARE(Control<QLineEdit>(frame, "roomCountBox")->text(), rooms);
+    QCOMPARE(Control<QLineEdit>(frame, "userCountBox")->text(), users);
 }
 
 void TestServerReplies::whoFieldsByPosition_data()
@@ -147,7 +148,7 @@ void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
     MainWindow& frame = connected.frame;
     const QByteArray raw = ":irc.test 352 me #room bob 127.0.0.1 irc.test bob H :0 Bob B";
     Feed(frame, raw);
-    QCOMPARE(frame.Form4()->log->toPlainText(),
+    QCOMPARE(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(),
              QStringLiteral("messagestring =127.0.0.1\nmessagestring =") + QString::fromLatin1(raw));
 
     // While the profile window is open, a reply for another purpose leaves
@@ -156,7 +157,7 @@ void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
     QStringList asked;
     QTimer::singleShot(0, &frame, [&] {
         UserInfoWindow* window = frame.UserInformationWindow();
-        const auto fields = [window] { return QStringList{window->nick->text(), window->fullname->text()}; };
+        const auto fields = [window] { return QStringList{Control<QLineEdit>(*window, "nickBox")->text(), Control<QLineEdit>(*window, "fullNameBox")->text()}; };
         frame.SetWhoPurpose(QString());
         Feed(frame, raw);
         unasked = fields();
@@ -189,7 +190,7 @@ void TestServerReplies::profileWindowTakesTheAskedNick()
     UserInfoWindow window;
     window.SetAskedNick(asked);
     window.Fill(ParseWhoReply((reply + ' ').toStdString()));
-    QTEST(window.nick->text(), "shown");
+    QTEST(Control<QLineEdit>(window, "nickBox")->text(), "shown");
 }
 
 void TestServerReplies::joinRefusals_data()
@@ -238,10 +239,10 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
     QVERIFY(LogInFrame(frame, server.Port(), "alice", 5000));
     QTRY_VERIFY(!frame.ConnectedLook());
     QTRY_VERIFY(!frame.Reader());
-    QTRY_VERIFY(frame.Form4()->log->toPlainText().contains(QStringLiteral("Disconnected..")));
-    const QString log = frame.Form4()->log->toPlainText();
+    QTRY_VERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(QStringLiteral("Disconnected..")));
+    const QString log = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     QVERIFY(log.indexOf(QStringLiteral("- before")) < log.indexOf(QStringLiteral("Disconnected..")));
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
     QTest::qWait(50);  // the disposed session's deferred deletion runs without harm
     QVERIFY(!frame.Session());
 }

@@ -2,6 +2,7 @@
 // accepts and joins; after "Ignore User" on the next invitation, that user's
 // further invitations and private messages leave only a server-log line.
 #include "chat/private_window.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
@@ -37,7 +38,7 @@ int PrivateWindowCount(const MainWindow& frame)
     return n;
 }
 
-QStringList LogLines(const MainWindow& frame) { return frame.Form4()->log->toPlainText().split(u'\n'); }
+QStringList LogLines(const MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(u'\n'); }
 
 }  // namespace
 
@@ -80,7 +81,7 @@ void TestInvitations::acceptThenIgnoreInviter()
     InvitationPrompt* prompt = OpenPrompts(frame)[0];
     QCOMPARE(prompt->Inviter(), QStringLiteral("bob"));
     QCOMPARE(prompt->Room(), QStringLiteral("party"));
-    prompt->Button1->click();
+    Control<QPushButton>(*prompt, "acceptButton")->click();
     QVERIFY(!bob.WaitFor("JOIN").empty());
     QVERIFY(bob.Seen().back().find(":alice!") == 0);
     QVERIFY(RoomWindowTitled(frame, "party"));

@@ -3,6 +3,7 @@
 // default port) reaches the server over IPv6, the server log tells the
 // address, and a user on IPv4 reaches the one on IPv6.
 #include "chat/private_window.h"
+#include "support/window_controls.h"
 #include "chat/transcript_view.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
@@ -42,14 +43,14 @@ PrivateWindow* PrivateWindowTitled(const MainWindow& frame, const QString& title
 // with a guest login (and left if it stays open: refused, or a failure).
 void LogIn(MainWindow& frame, const QString& box, const QString& nick)
 {
-    frame.servercombo->setEditText(box);
-    frame.tlsbtn->setChecked(false);
+    Control<QComboBox>(frame, "serverBox")->setEditText(box);
+    Control<TlsSwitch>(frame, "tlsSwitch")->setChecked(false);
     QTimer::singleShot(0, &frame, [&frame, nick] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
         LogInOrLeave(login, nick);
     });
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
 }
 
 }  // namespace
@@ -118,8 +119,8 @@ void TestIpv6Real::loginOverIpv6()
 
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
-    QCOMPARE(frame.connection_.PeerAddress(), std::string("::1"));
-    const QString log = frame.Form4()->log->toPlainText();
+    QCOMPARE(frame.Connection().PeerAddress(), std::string("::1"));
+    const QString log = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     QVERIFY2(log.contains(QStringLiteral("Connected to ::1 port %1.").arg(server->Port())), qPrintable(log));
 
     TestIrcClient partner;  // on 127.0.0.1
@@ -130,8 +131,8 @@ void TestIpv6Real::loginOverIpv6()
     PrivateWindow* w = PrivateWindowTitled(frame, partnerNick);
     QTRY_VERIFY_WITH_TIMEOUT(w->Transcript().toPlainText().contains("across the families"), 10000);
 
-    frame.Connectitem->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
+    Control<QAction>(frame, "connectAction")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
 }
 
 QTEST_MAIN(TestIpv6Real)

@@ -31,11 +31,11 @@ using Kind = RealIrcServer::Kind;
 void LogIn(MainWindow& frame, int port, const QString& nick)
 {
     timing().defaultPort = port;
-    frame.servercombo->setEditText("127.0.0.1");
+    Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
     QTimer::singleShot(0, &frame, [&frame, nick] {
         if (auto* login = frame.findChild<LoginDialog*>()) LogInOrLeave(login, nick);
     });
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
 }
 
 bool Joined(RoomWindow* room, const QString& nick)
@@ -67,7 +67,7 @@ void TestKeepingConnectedReal::longPasteArrivesWholeUnderFloodLimits()
     MainWindow frame;
     frame.show();
     LogIn(frame, server.Port(), "paster");
-    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Connected"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"), 15000);
     TestIrcClient reader;
     QVERIFY(reader.Login(server.Port(), "reader"));
     reader.Send("JOIN #paste");
@@ -111,7 +111,7 @@ void TestKeepingConnectedReal::longPasteArrivesWholeUnderFloodLimits()
     qInfo("120-line paste: %d lines arrived in %lld ms; the pacing's own figure %d ms", arrived.load(), lastAt.load(),
           figure);
     QCOMPARE(arrived, 120);
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Connected"));
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"));
     QVERIFY2(std::abs(lastAt - figure) <= figure / 10, qPrintable(QString::number(lastAt.load())));
     frame.Lifecycle().Close(std::chrono::milliseconds(500));
     timing() = saved;
@@ -128,21 +128,21 @@ void TestKeepingConnectedReal::reconnectsAndRejoinsAfterServerRestart()
     MainWindow frame;
     frame.show();
     LogIn(frame, server.Port(), "keeper");
-    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Connected"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"), 15000);
     RoomWindow* one = frame.OpenRoomWindow("one");
     RoomWindow* two = frame.OpenRoomWindow("two");
     QTRY_VERIFY_WITH_TIMEOUT(Joined(one, "keeper") && Joined(two, "keeper"), 15000);
 
     QVERIFY(server.Stop());
-    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Not Connected"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"), 10000);
     QVERIFY(!Joined(one, "keeper"));
     QVERIFY(server.Restart());
     QElapsedTimer clock;
     clock.start();
     QTRY_VERIFY_WITH_TIMEOUT(Joined(one, "keeper") && Joined(two, "keeper"), 30000);
     qInfo("reconnected and both rooms rejoined %lld ms after the server came back", clock.elapsed());
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Connected"));
-    QVERIFY(frame.Form4()->log->toPlainText().contains("Reconnecting in"));
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"));
+    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains("Reconnecting in"));
     QCOMPARE(prompts.Kinds(), QStringList());  // no dialog, no box
     frame.Lifecycle().Close(std::chrono::milliseconds(500));
 }
@@ -165,23 +165,23 @@ void TestKeepingConnectedReal::frozenServerIsNoticedAndLeftForAnother()
     MainWindow frame;
     frame.show();
     LogIn(frame, server.Port(), "frozen");
-    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Connected"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"), 15000);
     RoomWindow* room = frame.OpenRoomWindow("cold");
     QTRY_VERIFY_WITH_TIMEOUT(Joined(room, "frozen"), 15000);
     QTest::qWait(2500);  // quiet spells answered: the link stays
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Connected"));
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"));
 
     server.Signal(SIGSTOP);
     QElapsedTimer clock;
     clock.start();
     const int limit = timing().quietBeforePingMs + timing().pingAnswerMs;
-    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Not Connected"), limit + 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"), limit + 10000);
     const qint64 noticed = clock.elapsed();
     server.Signal(SIGCONT);
     qInfo("frozen server noticed after %lld ms (limit %d ms + 1 s)", noticed,
           timing().quietBeforePingMs + timing().pingAnswerMs);
     QVERIFY(noticed <= timing().quietBeforePingMs + timing().pingAnswerMs + 1000);
-    QVERIFY(frame.Form4()->log->toPlainText().contains(
+    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(
         QStringLiteral("The server stopped answering (no reply in %1 s).").arg(limit / 1000)));
     // Thawed, the server takes the program back.
     QTRY_VERIFY_WITH_TIMEOUT(Joined(room, "frozen"), 30000);

@@ -115,8 +115,8 @@ void TestMessages::chatLinesReachTheirWindows()
 
     if (kind == RealIrcServer::Kind::InspircdWithServices) {
         // MemoServ notices go to the server log, never to a window.
-        frame.connection_.WriteLine(sent::MemoServListLine());
-        QTRY_VERIFY_WITH_TIMEOUT(frame.Form4()->log->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
+        frame.Connection().WriteLine(sent::MemoServListLine());
+        QTRY_VERIFY_WITH_TIMEOUT(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
                                  kWaitMs);
         QCOMPARE(PrivateWindowCount(frame), 1);
     }

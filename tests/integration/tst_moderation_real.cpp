@@ -82,10 +82,10 @@ void TestModerationReal::hostActionsReachTheOtherUser()
         auto* shown = qobject_cast<UserInfoWindow*>(QApplication::activeModalWidget());
         if (!shown)
             return;
-        if (shown->nick->text().isEmpty() && waited.elapsed() < kWaitMs)
+        if (Control<QLineEdit>(*shown, "nickBox")->text().isEmpty() && waited.elapsed() < kWaitMs)
             return;
-        profile = {shown->nick->text(), shown->ipaddress->text(), shown->server->text(), shown->usertype->text()};
-        shown->OK->click();
+        profile = {Control<QLineEdit>(*shown, "nickBox")->text(), Control<QLineEdit>(*shown, "addressBox")->text(), Control<QLineEdit>(*shown, "serverBox")->text(), Control<QLineEdit>(*shown, "userTypeBox")->text()};
+        Control<QPushButton>(*shown, "okButton")->click();
     });
     poll.start(20);
     Control<QAction>(*window, "profileAction")->trigger();

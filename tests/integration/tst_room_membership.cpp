@@ -76,7 +76,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
     QVERIFY(transcript().contains(QStringLiteral("bob has joined the room")));
     QVERIFY(NickListView::Host(list.FindExact(QStringLiteral("bob"))).startsWith(QStringLiteral("127.0.0.1")));
 
-    frame.connection_.WriteLine(sent::MakeHostLine("room", "bob"));
+    frame.Connection().WriteLine(sent::MakeHostLine("room", "bob"));
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:39"), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("alice has made bob  the operator")));
 
@@ -93,7 +93,7 @@ void TestRoomMembership::membershipShowsInTheRoomWindow()
 
     bob.Send("join #room");
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39 bob:41"), kWaitMs);
-    frame.connection_.WriteLine(sent::KickLine("room", "bob", "behave"));
+    frame.Connection().WriteLine(sent::KickLine("room", "bob", "behave"));
     QTRY_COMPARE_WITH_TIMEOUT(NickIcons(list), QStringLiteral("alice:39"), kWaitMs);
     QVERIFY(transcript().contains(QStringLiteral("alice has kicked the bob  (behave )")));
 

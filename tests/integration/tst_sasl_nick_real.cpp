@@ -3,6 +3,7 @@
 // server without SASL (ngircd); nick changes of another user and of the
 // user's own nick followed in the room and private windows.
 #include "chat/nick_list_view.h"
+#include "support/window_controls.h"
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
 #include "chat/room_window.h"
@@ -32,7 +33,7 @@ constexpr int kWaitMs = 15000;
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(MainWindow& frame) { return frame.Form4()->log->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
 
 // The connect command, the login dialog filled in and Ok clicked; a dialog
 // left open by a refusal is closed.
@@ -43,7 +44,7 @@ void LogIn(MainWindow& frame, const QString& nick, const QString& password)
         if (!login) return;
         LogInOrLeave(login, nick, password);
     });
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
 }
 
 QString Names(const NickListView& list) { return list.Nicks().join(u' '); }
@@ -114,7 +115,7 @@ void TestSaslNickReal::passwordLogin()
     PromptRecorder prompts;
     MainWindow frame;
     frame.show();
-    frame.servercombo->setEditText("127.0.0.1");
+    Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
     const QString typed = rightPassword ? password : password + "wrong";
 
     LogIn(frame, nick, typed);
@@ -124,11 +125,11 @@ void TestSaslNickReal::passwordLogin()
         QVERIFY(frame.Reader());
         QCOMPARE(frame.CurrentNick(), nick);
         QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 251 %1 :There are").arg(nick)), kWaitMs);
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     } else {
         QCOMPARE(prompts.Texts(), QStringList{prompt});
         QVERIFY(!frame.Reader());
-        QVERIFY(!frame.connection_.Connected());
+        QVERIFY(!frame.Connection().Connected());
     }
     for (QString part : logged) QVERIFY2(log.contains(part.replace("%1", nick)), qPrintable(part + " in:\n" + log));
     for (const QString& part : unlogged) QVERIFY2(!log.contains(part), qPrintable(part));
@@ -166,7 +167,7 @@ void TestSaslNickReal::nickChangesFollowed()
     QCOMPARE(whisper->Title(), QStringLiteral("zed"));  // the window follows its partner
 
     // The user's own nick changes (as a services rename would): the frame follows.
-    frame.connection_.WriteLine("NICK alice2");
+    frame.Connection().WriteLine("NICK alice2");
     QTRY_COMPARE_WITH_TIMEOUT(frame.CurrentNick(), QStringLiteral("alice2"), kWaitMs);
     QCOMPARE(Names(room->NickList()), QStringLiteral("alice2 zed"));
     QVERIFY(room->Transcript().toPlainText().contains("alice is now known as alice2"));

@@ -2,6 +2,7 @@
 // made, the server's totals, a refused join in the room window, and a WHO
 // reply for a user of a shared room as the user's profile.
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "protocol/irc/sent_lines.h"
 #include "shell/main_window.h"
@@ -22,7 +23,7 @@ constexpr int kWaitMs = 15000;
 RoomRow RowOf(RoomListWindow& list, const QString& room)
 {
     for (int i = 0; i < list.RowCount(); ++i)
-        if (list.Rooms->Row(i).name == room + u' ') return list.Rooms->Row(i);
+        if (list.Model().Row(i).name == room + u' ') return list.Model().Row(i);
     return {};
 }
 
@@ -52,28 +53,28 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     MainWindow frame;
     frame.show();
     QVERIFY(LogInFrame(frame, server.Port(), "alice"));
-    RoomListWindow& list = *frame.Form4();
-    list.setIdTCPClient(&frame.connection_);
+    RoomListWindow& list = *frame.RoomList();
+    list.SetConnection(&frame.Connection());
 
     // The totals of "lusers"; inspircd counts bob and the services.
-    frame.connection_.WriteLine(sent::LusersLine());
-    QTRY_VERIFY_WITH_TIMEOUT(!list.totaluserstxt->text().isEmpty(), kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(list.totalchannelstxt->text(), QStringLiteral("2"), kWaitMs);
+    frame.Connection().WriteLine(sent::LusersLine());
+    QTRY_VERIFY_WITH_TIMEOUT(!Control<QLineEdit>(list, "userCountBox")->text().isEmpty(), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLineEdit>(list, "roomCountBox")->text(), QStringLiteral("2"), kWaitMs);
 
-    list.Button6Click();
+    list.onLoadFullListClicked();
     QTRY_VERIFY_WITH_TIMEOUT(!RowOf(list, "alpha").name.isEmpty() && !RowOf(list, "beta").name.isEmpty(), kWaitMs);
     QCOMPARE(RowOf(list, "alpha").chatters, QStringLiteral("1 "));
     QVERIFY2(RowOf(list, "alpha").topic.endsWith(QStringLiteral("red alpha topic ")), qPrintable(RowOf(list, "alpha").topic));
 
     // The ban refuses the join from the list: the room window says why.
     for (int i = 0; i < list.RowCount(); ++i)
-        if (list.Rooms->Row(i).name == QStringLiteral("beta ")) {
-            list.Rooms->Flush();
-            const QModelIndex at = list.RoomList->model()->index(i, 0);
-            list.RoomList->setCurrentIndex(at);
-            list.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        if (list.Model().Row(i).name == QStringLiteral("beta ")) {
+            list.Model().Flush();
+            const QModelIndex at = Control<QTreeView>(list, "roomTable")->model()->index(i, 0);
+            Control<QTreeView>(list, "roomTable")->setCurrentIndex(at);
+            Control<QTreeView>(list, "roomTable")->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
-    list.RoomListDblClick();
+    list.onRoomDoubleClicked();
     RoomWindow* beta = nullptr;
     for (QWidget* child : frame.ChildWindows())
         if (child->windowTitle() == QStringLiteral("beta ")) beta = qobject_cast<RoomWindow*>(child);
@@ -92,9 +93,9 @@ void TestServerRepliesReal::repliesReachTheirWindows()
         QElapsedTimer waited;
         waited.start();
         QObject::connect(poll, &QTimer::timeout, window, [&, window, waited] {
-            if (window->server->text().isEmpty() && waited.elapsed() < kWaitMs) return;
-            bobProfile = {window->nick->text(), window->ipaddress->text(), window->server->text(),
-                          window->usertype->text(), window->fullname->text()};
+            if (Control<QLineEdit>(*window, "serverBox")->text().isEmpty() && waited.elapsed() < kWaitMs) return;
+            bobProfile = {Control<QLineEdit>(*window, "nickBox")->text(), Control<QLineEdit>(*window, "addressBox")->text(), Control<QLineEdit>(*window, "serverBox")->text(),
+                          Control<QLineEdit>(*window, "userTypeBox")->text(), Control<QLineEdit>(*window, "fullNameBox")->text()};
             window->reject();
         });
         poll->start(10);
@@ -104,7 +105,7 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     QCOMPARE(bobProfile.host, QStringLiteral("127.0.0.1"));
     QCOMPARE(bobProfile.server, QStringLiteral("irc.test"));
     QCOMPARE(bobProfile.flags, QStringLiteral("Operatory / Host"));  // bob made #alpha
-    QVERIFY(list.log->toPlainText().contains(QStringLiteral("messagestring =127.0.0.1")));
+    QVERIFY(Control<QPlainTextEdit>(list, "serverLog")->toPlainText().contains(QStringLiteral("messagestring =127.0.0.1")));
     frame.Lifecycle().StopReader(2000);
 }
 

@@ -4,6 +4,7 @@
 // logged-in client. inspircd runs with the real waits (its welcome comes about
 // a second after NICK); ngircd answers at once, so its waits are shortened.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
@@ -34,7 +35,7 @@ namespace {
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(MainWindow& frame) { return frame.Form4()->log->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
 
 // Waits suited to the server: real ones for inspircd, short ones for ngircd.
 std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)
@@ -53,7 +54,7 @@ std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)
 void AimFrame(MainWindow& frame, const RealIrcServer& server)
 {
     timing().defaultPort = server.Port();
-    frame.servercombo->setEditText("127.0.0.1");
+    Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
 }
 
 // The connect command with the login dialog answered by drive.
@@ -62,7 +63,7 @@ void RunConnect(MainWindow& frame, const std::function<void(LoginDialog&)>& driv
     QTimer::singleShot(0, &frame, [&frame, drive] {
         if (auto* login = frame.findChild<LoginDialog*>()) drive(*login);
     });
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
 }
 
 void LogIn(MainWindow& frame, const QString& nick, const QString& password = {})
@@ -110,7 +111,7 @@ void TestShellRealServers::guestLoginAndDisconnect()
     LogIn(frame, nick);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QVERIFY(frame.Reader());
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Connected"));
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"));
     QCOMPARE(frame.CurrentNick(), nick);
     QVERIFY(Log(frame).contains(QStringLiteral(" 001 %1 ").arg(nick)));  // the welcome, logged by the login
     // "lusers" was answered and its unhandled replies reached the log through the reader.
@@ -118,10 +119,10 @@ void TestShellRealServers::guestLoginAndDisconnect()
     if (kind == Kind::Ngircd)  // no services: "memoserv list" is an unknown command there
         QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 421 %1 memoserv ").arg(nick)), 10000);
 
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
     QVERIFY(!frame.Reader());
-    QVERIFY(!frame.connection_.Connected());
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
 }
 
@@ -159,7 +160,7 @@ void TestShellRealServers::registerNickThenLogInWithIt()
     QVERIFY(!Log(frame).contains(" 376 "));
     QCOMPARE(prompts.Texts(),
              QStringList{"Nick registration sent to server, Please check the server response in log box."});
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
     QVERIFY(!frame.Reader());
 
@@ -175,8 +176,8 @@ void TestShellRealServers::registerNickThenLogInWithIt()
     QVERIFY(Log(frame).contains("You are now logged in as " + nick));
     QTRY_VERIFY_WITH_TIMEOUT(Log(frame).contains(QStringLiteral(" 251 %1 :There are").arg(nick)), 10000);
 
-    frame.Connectitem->trigger();
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    Control<QAction>(frame, "connectAction")->trigger();
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
 }
 
@@ -197,8 +198,8 @@ void TestShellRealServers::refusedLoginNickInUse()
     LogIn(frame, nick);
     QCOMPARE(prompts.Texts(), QStringList{"Nick name is already in use."});
     QVERIFY(!frame.Reader());
-    QVERIFY(!frame.connection_.Connected());
-    QCOMPARE(frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(Log(frame).contains(QStringLiteral(" 433 ")));
     QVERIFY(Log(frame).endsWith("Disconnected.."));
 }
@@ -218,9 +219,9 @@ void TestShellRealServers::serverGoesAwayUnderLoggedInClient()
     QVERIFY(frame.Reader());
 
     server.reset();  // the server stops and its connections close
-    QTRY_COMPARE_WITH_TIMEOUT(frame.StatusPanel1->text(), QStringLiteral("Not Connected"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Not Connected"), 15000);
     QVERIFY(!frame.Reader());
-    QVERIFY(frame.servercombo->isEnabled());
+    QVERIFY(Control<QComboBox>(frame, "serverBox")->isEnabled());
     QVERIFY(Log(frame).endsWith("Disconnected.."));
     QVERIFY(prompts.records.isEmpty());  // the log says it; no box
 }

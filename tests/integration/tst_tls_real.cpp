@@ -73,14 +73,14 @@ PrivateWindow* PrivateWindowTitled(const MainWindow& frame, const QString& title
 // with a guest login (and left if it stays open: refused, or a failure).
 void LogIn(MainWindow& frame, const QString& box, const QString& nick, bool tlsSwitch = false)
 {
-    frame.servercombo->setEditText(box);
-    frame.tlsbtn->setChecked(tlsSwitch);
+    Control<QComboBox>(frame, "serverBox")->setEditText(box);
+    Control<TlsSwitch>(frame, "tlsSwitch")->setChecked(tlsSwitch);
     QTimer::singleShot(0, &frame, [&frame, nick] {
         auto* login = frame.findChild<LoginDialog*>();
         if (!login) return;
         LogInOrLeave(login, nick);
     });
-    frame.Connectitem->trigger();
+    Control<QAction>(frame, "connectAction")->trigger();
 }
 
 }  // namespace
@@ -192,8 +192,8 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     LogIn(frame, QStringLiteral("ircs://127.0.0.1:%1").arg(server_->Port(TlsPort::Verified)), nick);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
-    QVERIFY(frame.connection_.Secure());
-    QVERIFY(frame.Form4()->log->toPlainText().contains(
+    QVERIFY(frame.Connection().Secure());
+    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1 (TLS)....").arg(server_->Port(TlsPort::Verified))));
 
     TestIrcClient bob;  // on the plain port of the same server
@@ -207,8 +207,8 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     QTest::keyClick(InputLine(*w), Qt::Key_Return);
     QVERIFY(!bob.WaitFor(":and back again").empty());
 
-    frame.Connectitem->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
+    Control<QAction>(frame, "connectAction")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
 }
 
 void TestTlsReal::trustFlow_data()
@@ -264,13 +264,13 @@ void TestTlsReal::trustFlow()
         QVERIFY(question.contains("trust this certificate for 127.0.0.1"));
     }
     QVERIFY2(prompts.Errors().isEmpty(), qPrintable(prompts.Errors().join('|')));
-    QCOMPARE(frame.connection_.Connected(), loggedIn);
+    QCOMPARE(frame.Connection().Connected(), loggedIn);
     QCOMPARE(!frame.CurrentNick().isEmpty(), loggedIn);
     if (loggedIn) {
-        frame.Connectitem->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!frame.connection_.Connected(), 10000);
+        Control<QAction>(frame, "connectAction")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
     } else {
-        QVERIFY(frame.Form4()->log->toPlainText().contains("is not trusted"));
+        QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains("is not trusted"));
     }
 }
 
@@ -298,10 +298,10 @@ void TestTlsReal::wrongKindOfPort()
     clock.start();
     LogIn(frame, box, UniqueNick("port"));
     const qint64 took = clock.elapsed();
-    QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + frame.Form4()->log->toPlainText()));
+    QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + Control<QPlainTextEdit>(frame, "serverLog")->toPlainText()));
     QVERIFY2(prompts.Errors().first().contains(message), qPrintable(prompts.Errors().first()));
     QVERIFY2(took < 10000, qPrintable(QString::number(took)));
-    QVERIFY(!frame.connection_.Connected());
+    QVERIFY(!frame.Connection().Connected());
 }
 
 QTEST_MAIN(TestTlsReal)

@@ -1,6 +1,7 @@
 // The application object: its one catch point for failures no handler caught,
 // the splash, and the start-up sequence.
 #include "shell/about_box.h"
+#include "support/window_controls.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/product_info.h"
@@ -69,31 +70,31 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     PromptRecorder prompts;
     MainWindow frame;
     frame.show();
-    RoomListWindow* rooms = frame.Form4();
-    rooms->setIdTCPClient(&frame.connection_);
+    RoomListWindow* rooms = frame.RoomList();
+    rooms->SetConnection(&frame.Connection());
     rooms->AddRoomRow("room ", "topic", "3 ");
     rooms->ShowServerPanel();
-    QTest::mouseClick(rooms->Button6, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*rooms, "loadFullListButton"), Qt::LeftButton);
     // The request that did not go is told in the window's own log.
     QCOMPARE(prompts.Kinds(), QStringList());
     const QString note = QStringLiteral("You are not connected to a server: nothing was sent");
-    QCOMPARE(rooms->log->toPlainText(), note);
-    QVERIFY(!rooms->serverstat->isVisible());
+    QCOMPARE(Control<QPlainTextEdit>(*rooms, "serverLog")->toPlainText(), note);
+    QVERIFY(!Control<QFrame>(*rooms, "serverPanel")->isVisible());
     QCOMPARE(rooms->RowCount(), 0);
     // Away while the connection is gone: the failure that no handler takes
     // is the general report; nothing more is logged.
-    frame.awaybtn->setEnabled(true);
-    frame.awaybtn->setChecked(true);
-    QTest::mouseClick(frame.awaybtn, Qt::LeftButton);
+    Control<QToolButton>(frame, "awayButton")->setEnabled(true);
+    Control<QToolButton>(frame, "awayButton")->setChecked(true);
+    QTest::mouseClick(Control<QToolButton>(frame, "awayButton"), Qt::LeftButton);
     QCOMPARE(prompts.Kinds(), QStringList{"error"});
-    QCOMPARE(rooms->log->toPlainText(), note);
+    QCOMPARE(Control<QPlainTextEdit>(*rooms, "serverLog")->toPlainText(), note);
 }
 
 void TestApplication::splash()
 {
     SplashWindow splash;
     QVERIFY(splash.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(splash.Label2->text(), product::kWebAddress);
+    QCOMPARE(Control<QLabel>(splash, "addressLabel")->text(), product::kWebAddress);
     const QImage picture = SplashWindow::Picture().toImage();
     QCOMPARE(picture.pixelColor(0, 0).alpha(), 0);  // the corners are see-through
     QVERIFY(picture.pixelColor(225, 125).alpha() > 0);
@@ -121,7 +122,7 @@ void TestApplication::splashClosesItselfBeforeTheFrame()
     QVERIFY2(took >= 190, qPrintable(QString::number(took)));
     QVERIFY(frame->isVisible());
     QVERIFY(frame->windowState() & Qt::WindowMaximized);
-    QCOMPARE(frame->ChildWindows(), QList<QWidget*>{frame->Form4()});
+    QCOMPARE(frame->ChildWindows(), QList<QWidget*>{frame->RoomList()});
     QVERIFY(frame->findChild<AboutBox*>());
     QVERIFY(!frame->AboutDialog()->isVisible());
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Talvessa"));

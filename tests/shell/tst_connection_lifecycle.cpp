@@ -51,7 +51,7 @@ void GoodLogin(ScriptedServer& s, const std::string& nick)
         .Send(":irc.test 001 " + nick + " :Welcome");
 }
 
-QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 void WriteListFile(const QString& nick, const QString& file, const QByteArray& bytes)
 {
@@ -85,7 +85,7 @@ struct Rig {
     {
         timing().defaultPort = server.Port();
         frame.Keeper().SetAutomatic(false);  // an ending stays one here
-        frame.servercombo->setEditText("127.0.0.1");
+        Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
         frame.show();
     }
     // Runs the connect command; drive answers the login dialog.
@@ -94,7 +94,7 @@ struct Rig {
         QTimer::singleShot(0, &frame, [this, drive] {
             if (auto* login = frame.findChild<LoginDialog*>()) drive(*login);
         });
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     }
     void LogIn(const QString& nick)
     {
@@ -105,11 +105,11 @@ struct Rig {
     // Opens the connection directly, without a login (no reader).
     void OpenConnection()
     {
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(server.Port());
-        frame.connection_.Connect();
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(server.Port());
+        frame.Connection().Connect();
     }
-    QString Status() const { return frame.StatusPanel1->text(); }
+    QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };
 
 }  // namespace
@@ -157,12 +157,12 @@ void TestConnectionLifecycle::loginStartsReaderThenSendsFirstRequests()
     QVERIFY(rig.frame.Reader());
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :the reader is reading"));
     QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-    QCOMPARE(rig.frame.connection_.Host(), std::string("127.0.0.1"));  // typed text used unchanged
-    QCOMPARE(rig.frame.connection_.Port(), rig.server.Port());
+    QCOMPARE(rig.frame.Connection().Host(), std::string("127.0.0.1"));  // typed text used unchanged
+    QCOMPARE(rig.frame.Connection().Port(), rig.server.Port());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
-    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
-    QCOMPARE(rig.frame.Form4()->servertitle->text(), QStringLiteral("127.0.0.1"));
-    QVERIFY(rig.frame.Form4()->serverstat->isVisibleTo(rig.frame.Form4()));
+    QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(Control<QLabel>(rig.frame, "serverTitle")->text(), QStringLiteral("127.0.0.1"));
+    QVERIFY(Control<QFrame>(rig.frame, "serverPanel")->isVisibleTo(rig.frame.RoomList()));
     QVERIFY(rig.frame.Lists().HasIgnoreList());
     QVERIFY(rig.frame.IgnoreList().isEmpty());
 }
@@ -179,26 +179,26 @@ void TestConnectionLifecycle::disconnectCommand()
     rig.LogIn("alice");
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));  // the reader is in its read
     // The login read the account's lists.
-    QCOMPARE(rig.frame.Favorites1->actions().size(), 2);
-    QCOMPARE(rig.frame.Favorites1->actions()[1]->text(), QStringLiteral("lobby"));
-    QCOMPARE(rig.frame.Buddies1->actions().size(), 1);
+    QCOMPARE(Control<QMenu>(rig.frame, "favoritesMenu")->actions().size(), 2);
+    QCOMPARE(Control<QMenu>(rig.frame, "favoritesMenu")->actions()[1]->text(), QStringLiteral("lobby"));
+    QCOMPARE(Control<QMenu>(rig.frame, "buddiesMenu")->actions().size(), 1);
     QVERIFY(rig.frame.IsIgnored("troll"));
-    rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
-    const int logBefore = rig.frame.Form4()->log->blockCount();
+    rig.frame.RoomList()->AddRoomRow("room ", "topic", "3 ");
+    const int logBefore = Control<QPlainTextEdit>(rig.frame, "serverLog")->blockCount();
 
-    rig.frame.Connectitem->trigger();
+    Control<QAction>(rig.frame, "connectAction")->trigger();
 
     QVERIFY(rig.server.WaitDone(2000));
     const auto received = rig.server.Received();
     QCOMPARE(std::count(received.begin(), received.end(), "quit"), 1);
     QVERIFY(!rig.frame.Reader());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
-    QVERIFY(!rig.frame.roomlistbtn->isEnabled());
-    QCOMPARE(rig.frame.Form4()->RowCount(), 0);
-    QVERIFY(rig.frame.Buddies1->actions().isEmpty());
-    QCOMPARE(rig.frame.Favorites1->actions().size(), 2);  // kept until the next login rebuilds it
+    QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));
+    QVERIFY(!Control<QToolButton>(rig.frame, "roomListButton")->isEnabled());
+    QCOMPARE(rig.frame.RoomList()->RowCount(), 0);
+    QVERIFY(Control<QMenu>(rig.frame, "buddiesMenu")->actions().isEmpty());
+    QCOMPARE(Control<QMenu>(rig.frame, "favoritesMenu")->actions().size(), 2);  // kept until the next login rebuilds it
     QVERIFY(!rig.frame.IsIgnored("troll"));
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
@@ -217,7 +217,7 @@ void TestConnectionLifecycle::disconnectFromServerThatIgnoresQuit()
     QTRY_VERIFY(LogLines(rig.frame).contains(":irc.test 998 alice :reading"));  // the reader is in its read
     QElapsedTimer clock;
     clock.start();
-    rig.frame.Connectitem->trigger();
+    Control<QAction>(rig.frame, "connectAction")->trigger();
     const qint64 took = clock.elapsed();
 
     QVERIFY2(took >= 250 && took < 3000, qPrintable(QString::number(took)));
@@ -233,14 +233,14 @@ void TestConnectionLifecycle::serverHangsUpUnderLoggedInClient()
     GoodLogin(rig.server, "alice");
     rig.server.Expect("lusers").Send(":irc.test 999 alice :last words").Close();
     GoodLogin(rig.server, "alice");  // the next connect command logs in afresh
-    rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
+    rig.frame.RoomList()->AddRoomRow("room ", "topic", "3 ");
     rig.LogIn("alice");
 
     QTRY_COMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.frame.Reader());
-    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
-    QVERIFY(rig.frame.servercombo->isEnabled());
-    QCOMPARE(rig.frame.Form4()->RowCount(), 0);
+    QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));
+    QVERIFY(Control<QComboBox>(rig.frame, "serverBox")->isEnabled());
+    QCOMPARE(rig.frame.RoomList()->RowCount(), 0);
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
     QVERIFY(log.indexOf(":irc.test 999 alice :last words") < log.lastIndexOf("Disconnected.."));  // lines first
@@ -277,7 +277,7 @@ void TestConnectionLifecycle::endingNotes()
     PrivateWindow* partner = nullptr;
     if (byUser) {
         partner = rig.frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));
-        rig.frame.Connectitem->trigger();
+        Control<QAction>(rig.frame, "connectAction")->trigger();
     } else {
         QTRY_VERIFY(!rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).isEmpty());
         partner = qobject_cast<PrivateWindow*>(rig.frame.PrivateWindowsNamed(QStringLiteral("bob")).constFirst());
@@ -342,7 +342,7 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
 
     clock.restart();
     if (ending == "disconnect")
-        rig.frame.Connectitem->trigger();
+        Control<QAction>(rig.frame, "connectAction")->trigger();
     else if (ending == "hang-up")
         QCoreApplication::processEvents();  // the reader's end is told
     else if (ending == "failure")
@@ -354,7 +354,7 @@ void TestConnectionLifecycle::endingShowsRestOfLinesInSlices()
     QVERIFY2(took < 2000, qPrintable(QString::number(took)));
     QVERIFY(!rig.frame.Reader());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+    QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));
     const QString lastLine = QStringLiteral(":irc.test 372 alice :- flood %1");
     if (ending == "close") {
         QVERIFY(!rig.frame.Lifecycle().ShowingRestOfLines());
@@ -439,7 +439,7 @@ void TestConnectionLifecycle::cancelledLoginChangesNothing()
     rig.Connect([](LoginDialog& login) { QTest::mouseClick(Button(&login, "cancelButton"), Qt::LeftButton); });
     QVERIFY(!rig.frame.findChild<LoginDialog*>());  // made for one use
     QCOMPARE(rig.server.Connections(), 0);
-    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.frame.Reader());
 }
@@ -457,7 +457,7 @@ void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
     });
     QCOMPARE(rig.prompts.Kinds(), QStringList{"error"});
     QVERIFY(!rig.frame.Reader());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.server.HasReceived("memoserv list"));
 }
@@ -465,7 +465,7 @@ void TestConnectionLifecycle::cancelAfterFailedTryIsNoLogin()
 void TestConnectionLifecycle::emptyServerName()
 {
     Rig rig;
-    rig.frame.servercombo->setEditText("");
+    Control<QComboBox>(rig.frame, "serverBox")->setEditText("");
     bool dialogShown = false;
     rig.Connect([&](LoginDialog& login) {
         dialogShown = true;
@@ -475,8 +475,8 @@ void TestConnectionLifecycle::emptyServerName()
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
     QTest::qWait(20);
     QVERIFY(!dialogShown);
-    QCOMPARE(rig.frame.connection_.Host(), std::string());
-    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QCOMPARE(rig.frame.Connection().Host(), std::string());
+    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
 
@@ -485,14 +485,14 @@ void TestConnectionLifecycle::looks_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("connected");
     QTest::addColumn<bool>("disconnected");
-    QTest::newRow("servercombo") << "servercombo" << false << true;
-    QTest::newRow("newitem") << "newitem" << true << false;
-    QTest::newRow("ToolButton6") << "ToolButton6" << true << false;
-    QTest::newRow("ToolButton1") << "ToolButton1" << true << false;
-    QTest::newRow("ToolButton9") << "ToolButton9" << false << true;
-    QTest::newRow("awaybtn") << "awaybtn" << true << false;
-    QTest::newRow("roomlistbtn") << "roomlistbtn" << true << false;
-    QTest::newRow("Options1") << "Options1" << true << false;
+    QTest::newRow("serverBox") << "serverBox" << false << true;
+    QTest::newRow("newWindowAction") << "newWindowAction" << true << false;
+    QTest::newRow("newWindowButton") << "newWindowButton" << true << false;
+    QTest::newRow("disconnectButton") << "disconnectButton" << true << false;
+    QTest::newRow("connectButton") << "connectButton" << false << true;
+    QTest::newRow("awayButton") << "awayButton" << true << false;
+    QTest::newRow("roomListButton") << "roomListButton" << true << false;
+    QTest::newRow("optionsAction") << "optionsAction" << true << false;
 }
 
 void TestConnectionLifecycle::looks()
@@ -509,11 +509,11 @@ void TestConnectionLifecycle::looks()
     rig.OpenConnection();
     QCOMPARE(enabled(), connected);
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
-    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Disconnect"));
-    rig.frame.connection_.Disconnect();
+    QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Disconnect"));
+    rig.frame.Connection().Disconnect();
     QCOMPARE(enabled(), disconnected);
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
-    QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));  // no "&" after a disconnect
+    QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));  // no "&" after a disconnect
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
 }
 
@@ -581,21 +581,21 @@ void TestConnectionLifecycle::awayOk()
     Rig rig;
     rig.OpenConnection();
     const auto promptsBefore = rig.prompts.records.size();
-    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);
-    QVERIFY(rig.frame.Panel1->isVisible());
-    QVERIFY(rig.frame.awaybtn->isChecked());
-    rig.frame.Edit1->insert(text);  // typed or pasted
+    QTest::mouseClick(Control<QToolButton>(rig.frame, "awayButton"), Qt::LeftButton);
+    QVERIFY(Control<QFrame>(rig.frame, "awayPanel")->isVisible());
+    QVERIFY(Control<QToolButton>(rig.frame, "awayButton")->isChecked());
+    Control<QLineEdit>(rig.frame, "awayLine")->insert(text);  // typed or pasted
     if (byEnter)
-        QTest::keyClick(rig.frame.Edit1, Qt::Key_Return);
+        QTest::keyClick(Control<QLineEdit>(rig.frame, "awayLine"), Qt::Key_Return);
     else
-        QTest::mouseClick(rig.frame.Button1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(rig.frame, "awayOkButton"), Qt::LeftButton);
 
     QVERIFY(rig.server.WaitForReceived(line.toStdString(), 2000));
     QCOMPARE(rig.server.Received().size(), std::size_t(1));  // opening the panel sent nothing
-    QVERIFY(!rig.frame.Panel1->isVisible());
-    QVERIFY(rig.frame.awaybtn->isChecked());
+    QVERIFY(!Control<QFrame>(rig.frame, "awayPanel")->isVisible());
+    QVERIFY(Control<QToolButton>(rig.frame, "awayButton")->isChecked());
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Your status is set to away."));
-    QCOMPARE(rig.frame.Edit1->text(), kept);  // kept for next time
+    QCOMPARE(Control<QLineEdit>(rig.frame, "awayLine")->text(), kept);  // kept for next time
     QCOMPARE(rig.prompts.records.size(), promptsBefore);  // no error box
 }
 
@@ -603,12 +603,12 @@ void TestConnectionLifecycle::awayReleaseSendsBack()
 {
     Rig rig;
     rig.OpenConnection();
-    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);  // panel open, nothing sent
-    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);  // released before Ok
+    QTest::mouseClick(Control<QToolButton>(rig.frame, "awayButton"), Qt::LeftButton);  // panel open, nothing sent
+    QTest::mouseClick(Control<QToolButton>(rig.frame, "awayButton"), Qt::LeftButton);  // released before Ok
     QVERIFY(rig.server.WaitForReceived("away", 2000));
     QCOMPARE(rig.server.Received(), std::vector<std::string>{"away"});
-    QVERIFY(!rig.frame.Panel1->isVisible());
-    QVERIFY(!rig.frame.awaybtn->isChecked());
+    QVERIFY(!Control<QFrame>(rig.frame, "awayPanel")->isVisible());
+    QVERIFY(!Control<QToolButton>(rig.frame, "awayButton")->isChecked());
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Your status is nolonger set to away."));
 }
 
@@ -616,10 +616,10 @@ void TestConnectionLifecycle::awayCancelSendsNothing()
 {
     Rig rig;
     rig.OpenConnection();
-    QTest::mouseClick(rig.frame.awaybtn, Qt::LeftButton);
-    QTest::mouseClick(rig.frame.Button2, Qt::LeftButton);
-    QVERIFY(!rig.frame.Panel1->isVisible());
-    QVERIFY(!rig.frame.awaybtn->isChecked());
+    QTest::mouseClick(Control<QToolButton>(rig.frame, "awayButton"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(rig.frame, "awayCancelButton"), Qt::LeftButton);
+    QVERIFY(!Control<QFrame>(rig.frame, "awayPanel")->isVisible());
+    QVERIFY(!Control<QToolButton>(rig.frame, "awayButton")->isChecked());
     QTest::qWait(50);
     QVERIFY(rig.server.Received().empty());
 }
@@ -628,10 +628,10 @@ void TestConnectionLifecycle::roomListButtonSendsNothing()
 {
     Rig rig;
     rig.OpenConnection();
-    rig.frame.Form4()->AddRoomRow("room ", "topic", "3 ");
-    QTest::mouseClick(rig.frame.roomlistbtn, Qt::LeftButton);
-    QCOMPARE(rig.frame.Form4()->RowCount(), 0);
-    QVERIFY(rig.frame.Form4()->serverstat->isVisibleTo(rig.frame.Form4()));
+    rig.frame.RoomList()->AddRoomRow("room ", "topic", "3 ");
+    QTest::mouseClick(Control<QToolButton>(rig.frame, "roomListButton"), Qt::LeftButton);
+    QCOMPARE(rig.frame.RoomList()->RowCount(), 0);
+    QVERIFY(Control<QFrame>(rig.frame, "serverPanel")->isVisibleTo(rig.frame.RoomList()));
     QTest::qWait(50);
     QVERIFY(rig.server.Received().empty());
 }
@@ -641,8 +641,8 @@ void TestConnectionLifecycle::newChatWindowFromMenuAndButton()
     Rig rig;
     rig.OpenConnection();
     const int before = rig.frame.ChildWindows().size();
-    rig.frame.newitem->trigger();
-    QTest::mouseClick(rig.frame.ToolButton6, Qt::LeftButton);
+    Control<QAction>(rig.frame, "newWindowAction")->trigger();
+    QTest::mouseClick(Control<QToolButton>(rig.frame, "newWindowButton"), Qt::LeftButton);
     const QList<QWidget*> children = rig.frame.ChildWindows();
     QCOMPARE(children.size(), before + 2);
     QCOMPARE(children.last()->windowTitle(), QStringLiteral("No Room"));

@@ -62,9 +62,9 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
         view = &partner->Transcript();
         focus = InputLine(*partner);
     } else {
-        c.frame.BringToFront(c.frame.Form4());
+        c.frame.BringToFront(c.frame.RoomList());
         c.frame.AppendLog(QStringLiteral("a line of the log"));
-        view = c.frame.Form4()->log;
+        view = Control<QPlainTextEdit>(c.frame, "serverLog");
         focus = view;
     }
     c.frame.activateWindow();

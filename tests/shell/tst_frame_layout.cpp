@@ -2,6 +2,7 @@
 // screens there are now, and the frame writing its layout when it closes,
 // coming back with it at the next start, and forgetting it on request.
 #include "shell/application.h"
+#include "support/window_controls.h"
 #include "shell/frame_layout.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"
@@ -131,14 +132,14 @@ void TestFrameLayout::frameComesBackAsClosed()
     QTRY_COMPARE(frame->isMaximized(), maximised);
     QCOMPARE(frame->normalGeometry(), normal);
     if (!maximised) QCOMPARE(frame->geometry(), normal);
-    QCOMPARE(frame->servercombo->currentText(), server);
-    QCOMPARE(frame->servercombo->currentIndex(), serverIndex);
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentText(), server);
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentIndex(), serverIndex);
     // A server named on the command line goes before the remembered one; the
     // place is still the remembered one.
     CloseFrame(frame);
     frame = Start({"--server", "127.0.0.1"});
-    QCOMPARE(frame->servercombo->currentText(), QStringLiteral("127.0.0.1"));
-    QCOMPARE(frame->servercombo->currentIndex(), 0);
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentText(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentIndex(), 0);
     QCOMPARE(frame->normalGeometry(), normal);
     CloseFrame(frame);
 }
@@ -152,7 +153,7 @@ void TestFrameLayout::resetLayoutForgets()
     // As at a first start: maximised, restored size 800 x 570, the first preset.
     QTRY_VERIFY(frame->isMaximized());
     QCOMPARE(frame->normalGeometry().size(), QSize(800, 570));
-    QCOMPARE(frame->servercombo->currentIndex(), 0);
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentIndex(), 0);
     CloseFrame(frame);
     QVERIFY(QFile::exists(FrameLayoutFile()));
 
@@ -161,7 +162,7 @@ void TestFrameLayout::resetLayoutForgets()
     frame = Start();
     QTRY_VERIFY(frame->isVisible());
     QCOMPARE(frame->geometry(), QRect(0, 10, 700, 450));
-    QCOMPARE(frame->servercombo->currentText(), QStringLiteral("irc.efnet.org"));
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentText(), QStringLiteral("irc.efnet.org"));
     CloseFrame(frame);
 }
 

@@ -4,6 +4,7 @@
 // another thread asks about nicks), and the options dialog's changes
 // reaching the frame once it has closed.
 #include "chat/nick_icons.h"
+#include "support/window_controls.h"
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/room_window.h"
@@ -101,9 +102,9 @@ void TestFrameLists::init()
     server_ = std::make_unique<ScriptedServer>();
     frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("ann");
-    frame_->connection_.SetHost("127.0.0.1");
-    frame_->connection_.SetPort(server_->Port());
-    frame_->connection_.Connect();
+    frame_->Connection().SetHost("127.0.0.1");
+    frame_->Connection().SetPort(server_->Port());
+    frame_->Connection().Connect();
     frame_->show();
 }
 
@@ -126,7 +127,7 @@ void TestFrameLists::menusFollowFileOrder()
 {
     QFETCH(QString, file);
     const bool favourites = file == "fav.ini";
-    QMenu* menu = favourites ? frame_->Favorites1 : frame_->Buddies1;
+    QMenu* menu = favourites ? Control<QMenu>(*frame_, "favoritesMenu") : Control<QMenu>(*frame_, "buddiesMenu");
     const auto load = [&] { favourites ? frame_->Lists().LoadFavoritesMenu() : frame_->Lists().LoadBuddiesMenu(); };
     // A section without a name shows as an empty item that opens nothing.
     const auto enabled = [menu] {
@@ -164,7 +165,7 @@ void TestFrameLists::favouriteJoinsOnceThenComesToFront()
 {
     Write("fav.ini", "[lobby]\nName=lobby\n[r&b]\nName=r&b\n");
     frame_->Lists().LoadFavoritesMenu();
-    Item(frame_->Favorites1, "lobby")->trigger();
+    Item(Control<QMenu>(*frame_, "favoritesMenu"), "lobby")->trigger();
     QVERIFY(server_->WaitForReceived("join #lobby"));
     QCOMPARE(Windows<RoomWindow>(*frame_).size(), 1);
     RoomWindow* lobby = Windows<RoomWindow>(*frame_)[0];
@@ -172,11 +173,11 @@ void TestFrameLists::favouriteJoinsOnceThenComesToFront()
     lobby->NickList().AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
 
     frame_->NewRoomWindow();
-    Item(frame_->Favorites1, "lobby")->trigger();
+    Item(Control<QMenu>(*frame_, "favoritesMenu"), "lobby")->trigger();
     QCOMPARE(frame_->CurrentChild(), lobby);
     QCOMPARE(Windows<RoomWindow>(*frame_).size(), 2);
 
-    Item(frame_->Favorites1, "r&b")->trigger();  // the "&" is part of the room
+    Item(Control<QMenu>(*frame_, "favoritesMenu"), "r&b")->trigger();  // the "&" is part of the room
     QVERIFY(server_->WaitForReceived("join #r&b"));
     QCOMPARE(Sent(), (std::vector<std::string>{"join #lobby", "join #r&b"}));
 }
@@ -185,14 +186,14 @@ void TestFrameLists::buddyOpensPrivateWindowSendingNothing()
 {
     Write("buddies.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
     frame_->Lists().LoadBuddiesMenu();
-    Item(frame_->Buddies1, "bob")->trigger();
+    Item(Control<QMenu>(*frame_, "buddiesMenu"), "bob")->trigger();
     QCOMPARE(Windows<PrivateWindow>(*frame_).size(), 1);
     PrivateWindow* bob = Windows<PrivateWindow>(*frame_)[0];
     QCOMPARE(bob->Title(), QStringLiteral("bob"));
     QCOMPARE(frame_->CurrentChild(), bob);
 
-    Item(frame_->Buddies1, "amy")->trigger();
-    Item(frame_->Buddies1, "bob")->trigger();
+    Item(Control<QMenu>(*frame_, "buddiesMenu"), "amy")->trigger();
+    Item(Control<QMenu>(*frame_, "buddiesMenu"), "bob")->trigger();
     QCOMPARE(Windows<PrivateWindow>(*frame_).size(), 2);
     QCOMPARE(frame_->CurrentChild(), bob);
     QVERIFY(Sent().empty());
@@ -204,17 +205,17 @@ void TestFrameLists::eachServerAndNickHasItsOwnLists()
     Write("fav.ini", "[bea-here]\nName=bea-here\n", "127.0.0.1", "bea");
     Write("fav.ini", "[ann-there]\nName=ann-there\n", "irc.other.net", "ann");
     frame_->Lists().LoadFavoritesMenu();
-    QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-here"});
+    QCOMPARE(Shown(Control<QMenu>(*frame_, "favoritesMenu")), QStringList{"ann-here"});
     frame_->SetCurrentNick("bea");
     frame_->Lists().LoadFavoritesMenu();
-    QCOMPARE(Shown(frame_->Favorites1), QStringList{"bea-here"});
+    QCOMPARE(Shown(Control<QMenu>(*frame_, "favoritesMenu")), QStringList{"bea-here"});
     frame_->SetCurrentNick("ann");
-    frame_->connection_.SetHost("irc.other.net");
+    frame_->Connection().SetHost("irc.other.net");
     frame_->Lists().LoadFavoritesMenu();
-    QCOMPARE(Shown(frame_->Favorites1), QStringList{"ann-there"});
+    QCOMPARE(Shown(Control<QMenu>(*frame_, "favoritesMenu")), QStringList{"ann-there"});
     frame_->SetCurrentNick("cid");  // nothing written yet
     frame_->Lists().LoadFavoritesMenu();
-    QVERIFY(Shown(frame_->Favorites1).isEmpty());
+    QVERIFY(Shown(Control<QMenu>(*frame_, "favoritesMenu")).isEmpty());
 }
 
 void TestFrameLists::reloadNotificationsWaitForTheCaller_data()
@@ -228,8 +229,8 @@ void TestFrameLists::reloadNotificationsWaitForTheCaller()
 {
     QFETCH(QString, file);
     const bool favourites = file == "fav.ini";
-    QMenu* menu = favourites ? frame_->Favorites1 : frame_->Buddies1;
-    QMenu* other = favourites ? frame_->Buddies1 : frame_->Favorites1;
+    QMenu* menu = favourites ? Control<QMenu>(*frame_, "favoritesMenu") : Control<QMenu>(*frame_, "buddiesMenu");
+    QMenu* other = favourites ? Control<QMenu>(*frame_, "buddiesMenu") : Control<QMenu>(*frame_, "favoritesMenu");
     Write(file, "[one]\nName=one\n");
     favourites ? frame_->ReloadFavoritesNotification() : frame_->ReloadBuddiesNotification();
     QVERIFY(menu->actions().isEmpty());
@@ -290,27 +291,27 @@ void TestFrameLists::optionsChangesReachFrameWhenClosed()
     Write("ignore.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");
     frame_->Lists().LoadAccountLists();
     frame_->ChangeIgnoreList([](IgnoreEntries& list) { list.Append("@carl"); });  // ignored in a room, not in the file
-    QVERIFY(frame_->Options1->isEnabled());
+    QVERIFY(Control<QAction>(*frame_, "optionsAction")->isEnabled());
 
     QStringList favouritesWhileOpen;
     bool bobWhileOpen = false;
     QTimer::singleShot(0, frame_.get(), [&] {
         auto* dialog = frame_->findChild<OptionsDialog*>();
         QVERIFY(dialog && dialog->isVisible());
-        dialog->favlist->item(0)->setSelected(true);
-        dialog->Button1->click();
-        dialog->PageControl1->setCurrentIndex(2);
-        dialog->ignorelist->item(0)->setSelected(true);
-        dialog->Button6->click();
-        favouritesWhileOpen = Shown(frame_->Favorites1);
+        Control<QListWidget>(*dialog, "favoritesList")->item(0)->setSelected(true);
+        Control<QPushButton>(*dialog, "removeFavoriteButton")->click();
+        Control<QTabWidget>(*dialog, "pages")->setCurrentIndex(2);
+        Control<QListWidget>(*dialog, "ignoreList")->item(0)->setSelected(true);
+        Control<QPushButton>(*dialog, "removeIgnoredButton")->click();
+        favouritesWhileOpen = Shown(Control<QMenu>(*frame_, "favoritesMenu"));
         bobWhileOpen = frame_->IsIgnored("bob");
-        dialog->Button5->click();
+        Control<QPushButton>(*dialog, "ignoreOkButton")->click();
     });
-    frame_->Options1->trigger();
+    Control<QAction>(*frame_, "optionsAction")->trigger();
 
     QCOMPARE(favouritesWhileOpen, (QStringList{"one", "two"}));  // nothing changes before it closes
     QVERIFY(bobWhileOpen);
-    QCOMPARE(Shown(frame_->Favorites1), QStringList{"two"});
+    QCOMPARE(Shown(Control<QMenu>(*frame_, "favoritesMenu")), QStringList{"two"});
     QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});
     QVERIFY(!frame_->findChild<OptionsDialog*>());
 }

@@ -189,51 +189,51 @@ void TestFrameWindow::menus()
 {
     MainWindow frame;
     QCOMPARE(frame.windowTitle(), QStringLiteral("Talvessa"));
-    QCOMPARE(Texts(frame.MainMenu1->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
-    QCOMPARE(Texts(frame.File1->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
-    QCOMPARE(Texts(frame.Window1->actions()),
+    QCOMPARE(Texts(Control<QMenuBar>(frame, "menuBar")->actions()), (QStringList{"&Chat", "Favorites", "Buddies", "&Window", "&Help"}));
+    QCOMPARE(Texts(Control<QMenu>(frame, "chatMenu")->actions()), (QStringList{"New", "-", "&Connect", "-", "Options", "-", "E&xit"}));
+    QCOMPARE(Texts(Control<QMenu>(frame, "windowMenu")->actions()),
              (QStringList{"&Cascade", "Tile &Horizontally", "&Tile Vertically", "&Minimize All", "&Arrange"}));
-    QCOMPARE(Texts(frame.Help1->actions()),
+    QCOMPARE(Texts(Control<QMenu>(frame, "helpMenu")->actions()),
              (QStringList{"Check for Updated Version", product::kWebSiteName, "-", "&About..."}));
-    QVERIFY(frame.Favorites1->actions().isEmpty());
-    QVERIFY(frame.Buddies1->actions().isEmpty());
+    QVERIFY(Control<QMenu>(frame, "favoritesMenu")->actions().isEmpty());
+    QVERIFY(Control<QMenu>(frame, "buddiesMenu")->actions().isEmpty());
     // The window arrangement buttons follow their menu items.
-    frame.WindowTileItem->setEnabled(false);
-    QVERIFY(!frame.ToolButton5->isEnabled());
+    Control<QAction>(frame, "tileHorizontallyAction")->setEnabled(false);
+    QVERIFY(!Control<QToolButton>(frame, "tileHorizontallyButton")->isEnabled());
 }
 
 void TestFrameWindow::statusBarShowsLongHint()
 {
     MainWindow frame;
     frame.show();
-    QCOMPARE(frame.StatusPanel0->width(), 485);
-    QCOMPARE(frame.StatusPanel1->width(), 100);
-    QCOMPARE(frame.StatusPanel2->width(), 50);
+    QCOMPARE(Control<QLabel>(frame, "hintLabel")->width(), 485);
+    QCOMPARE(Control<QLabel>(frame, "connectionLabel")->width(), 100);
+    QCOMPARE(Control<QWidget>(frame, "ownerPanel")->width(), 50);
 
     // A tool bar button under the pointer: its tip travels up to the frame.
-    QStatusTipEvent overButton(frame.roomlistbtn->statusTip());
-    QApplication::sendEvent(frame.roomlistbtn, &overButton);
-    QCOMPARE(frame.StatusPanel0->text(), QStringLiteral("Fetch Room list"));
+    QStatusTipEvent overButton(Control<QToolButton>(frame, "roomListButton")->statusTip());
+    QApplication::sendEvent(Control<QToolButton>(frame, "roomListButton"), &overButton);
+    QCOMPARE(Control<QLabel>(frame, "hintLabel")->text(), QStringLiteral("Fetch Room list"));
     // A menu item: the long part of its hint.
-    frame.HelpAboutItem->showStatusText(frame.MainMenu1);
-    QCOMPARE(frame.StatusPanel0->text(), QStringLiteral("Displays program information, version number, and copyright"));
+    Control<QAction>(frame, "aboutAction")->showStatusText(Control<QMenuBar>(frame, "menuBar"));
+    QCOMPARE(Control<QLabel>(frame, "hintLabel")->text(), QStringLiteral("Displays program information, version number, and copyright"));
     // Nothing with a hint under the pointer: the frame's own.
     QStatusTipEvent leaving{QString()};
     QApplication::sendEvent(frame.MdiArea()->viewport(), &leaving);
-    QCOMPARE(frame.StatusPanel0->text(), QStringLiteral("List"));
+    QCOMPARE(Control<QLabel>(frame, "hintLabel")->text(), QStringLiteral("List"));
     QCOMPARE(frame.MdiArea()->viewport()->statusTip(), QStringLiteral("List"));
 }
 
 void TestFrameWindow::serverPresets()
 {
     MainWindow frame;
-    QCOMPARE(frame.servercombo->count(), 6);
-    QCOMPARE(frame.servercombo->currentIndex(), 0);
-    QCOMPARE(frame.servercombo->currentText(), frame.servercombo->itemText(0));
-    QVERIFY(frame.servercombo->isEditable());
-    QCOMPARE(frame.servercombo->width(), 233);
+    QCOMPARE(Control<QComboBox>(frame, "serverBox")->count(), 6);
+    QCOMPARE(Control<QComboBox>(frame, "serverBox")->currentIndex(), 0);
+    QCOMPARE(Control<QComboBox>(frame, "serverBox")->currentText(), Control<QComboBox>(frame, "serverBox")->itemText(0));
+    QVERIFY(Control<QComboBox>(frame, "serverBox")->isEditable());
+    QCOMPARE(Control<QComboBox>(frame, "serverBox")->width(), 233);
     QStringList hosts;
-    for (int i = 0; i < frame.servercombo->count(); ++i) hosts << frame.servercombo->itemText(i);
+    for (int i = 0; i < Control<QComboBox>(frame, "serverBox")->count(); ++i) hosts << Control<QComboBox>(frame, "serverBox")->itemText(i);
     QCOMPARE(hosts, MainWindow::PresetServers());
     for (const QString& host : hosts) QVERIFY2(host.startsWith("irc.") && !host.contains(':'), qPrintable(host));
 }
@@ -244,19 +244,19 @@ void TestFrameWindow::windowMenuListsChildren()
     frame.show();
     frame.Windows().Add(Child("lounge"));
     QMdiSubWindow* second = frame.Windows().Add(Child("bob"));
-    emit frame.Window1->aboutToShow();
-    QStringList listed = Texts(frame.Window1->actions()).mid(6);  // after the five items and a separator
+    emit Control<QMenu>(frame, "windowMenu")->aboutToShow();
+    QStringList listed = Texts(Control<QMenu>(frame, "windowMenu")->actions()).mid(6);  // after the five items and a separator
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge", "&3 bob"}));
-    QAction* lounge = frame.Window1->actions().at(7);
+    QAction* lounge = Control<QMenu>(frame, "windowMenu")->actions().at(7);
     QVERIFY(!lounge->isChecked());
-    QVERIFY(frame.Window1->actions().at(8)->isChecked());  // the active one
+    QVERIFY(Control<QMenu>(frame, "windowMenu")->actions().at(8)->isChecked());  // the active one
     lounge->trigger();
     QCOMPARE(frame.MdiArea()->activeSubWindow()->widget()->windowTitle(), QStringLiteral("lounge"));
 
     second->close();
     QTest::qWait(0);
-    emit frame.Window1->aboutToShow();
-    listed = Texts(frame.Window1->actions()).mid(6);
+    emit Control<QMenu>(frame, "windowMenu")->aboutToShow();
+    listed = Texts(Control<QMenu>(frame, "windowMenu")->actions()).mid(6);
     QCOMPARE(listed, (QStringList{"&1 Select a room from below list", "&2 lounge"}));
 }
 
@@ -270,24 +270,24 @@ void TestFrameWindow::windowActionsArrangeChildren()
     frame.MdiArea()->subWindowList().first()->showMinimized();  // the room list stays out of the way
     const QRect area = frame.MdiArea()->viewport()->rect();
 
-    frame.WindowTileItem->trigger();  // strips, one above the other
+    Control<QAction>(frame, "tileHorizontallyAction")->trigger();  // strips, one above the other
     QCOMPARE(a->width(), area.width());
     QCOMPARE(b->width(), area.width());
     QVERIFY(a->geometry().bottom() < b->geometry().top());
 
-    QTest::mouseClick(frame.ToolButton8, Qt::LeftButton);  // columns, side by side
+    QTest::mouseClick(Control<QToolButton>(frame, "tileVerticallyButton"), Qt::LeftButton);  // columns, side by side
     QCOMPARE(a->height(), area.height());
     QVERIFY(a->geometry().right() < b->geometry().left());
 
-    frame.WindowMinimizeItem->trigger();
+    Control<QAction>(frame, "minimizeAllAction")->trigger();
     QVERIFY(a->isMinimized() && b->isMinimized());
-    frame.WindowArrangeItem->trigger();  // minimised ones in a row at the bottom
+    Control<QAction>(frame, "arrangeAction")->trigger();  // minimised ones in a row at the bottom
     QCOMPARE(a->geometry().bottom(), area.bottom());
     QCOMPARE(b->geometry().bottom(), area.bottom());
     QVERIFY(a->x() != b->x());
 
-    frame.WindowCascadeItem->trigger();
-    QVERIFY(frame.WindowCascadeItem->isEnabled());
+    Control<QAction>(frame, "cascadeAction")->trigger();
+    QVERIFY(Control<QAction>(frame, "cascadeAction")->isEnabled());
 }
 
 void TestFrameWindow::roomListWindowCannotBeClosed()
@@ -295,13 +295,13 @@ void TestFrameWindow::roomListWindowCannotBeClosed()
     MainWindow frame;
     frame.show();
     QMdiSubWindow* sub = frame.MdiArea()->subWindowList().first();
-    QCOMPARE(sub->widget(), static_cast<QWidget*>(frame.Form4()));
+    QCOMPARE(sub->widget(), static_cast<QWidget*>(frame.RoomList()));
     QVERIFY(!(sub->windowFlags() & Qt::WindowCloseButtonHint));
     QVERIFY(!(sub->windowFlags() & Qt::WindowSystemMenuHint));  // the styles draw a close button with it
     QVERIFY(!sub->close());
     QTest::qWait(0);
     QCOMPARE(frame.ChildWindows().size(), 1);
-    QVERIFY(frame.Form4()->isVisible());
+    QVERIFY(frame.RoomList()->isVisible());
     QCOMPARE(sub->size(), QSize(544, 430));  // the size it takes whenever it becomes active
 }
 
@@ -317,11 +317,11 @@ void TestFrameWindow::aboutBox()
         if (!box) return;
         modal = true;
         title = box->windowTitle();
-        labels << box->ProductName->text() << box->Version->text();
-        QVERIFY(box->OKButton->isDefault());
-        QTest::mouseClick(box->OKButton, Qt::LeftButton);
+        labels << Control<QLabel>(*box, "productName")->text() << Control<QLabel>(*box, "version")->text();
+        QVERIFY(Control<QPushButton>(*box, "okButton")->isDefault());
+        QTest::mouseClick(Control<QPushButton>(*box, "okButton"), Qt::LeftButton);
     });
-    frame.HelpAboutItem->trigger();
+    Control<QAction>(frame, "aboutAction")->trigger();
     QVERIFY(modal);
     QCOMPARE(title, QStringLiteral("About"));
     QCOMPARE(labels, (QStringList{"Talvessa", "Version 2.3"}));
@@ -337,8 +337,8 @@ void TestFrameWindow::helpItemsOpenWebPage()
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("https", &catcher, "Open");
     MainWindow frame;
-    frame.Checkforupdates1->trigger();
-    frame.WebSite1->trigger();
+    Control<QAction>(frame, "updatesAction")->trigger();
+    Control<QAction>(frame, "webSiteAction")->trigger();
     QDesktopServices::unsetUrlHandler("https");
     QCOMPARE(catcher.opened, (QList<QUrl>{QUrl(product::kWebAddress), QUrl(product::kWebAddress)}));
 }
@@ -346,8 +346,8 @@ void TestFrameWindow::helpItemsOpenWebPage()
 void TestFrameWindow::helpItemsWithoutBrowserShowAddress_data()
 {
     QTest::addColumn<QString>("item");
-    QTest::newRow("check for updates") << "Checkforupdates1";
-    QTest::newRow("web site") << "WebSite1";
+    QTest::newRow("check for updates") << "updatesAction";
+    QTest::newRow("web site") << "webSiteAction";
 }
 
 void TestFrameWindow::helpItemsWithoutBrowserShowAddress()
@@ -370,9 +370,9 @@ void TestFrameWindow::exitClosesFrame()
         MainWindow frame;
         frame.show();
         if (viaButton)
-            QTest::mouseClick(frame.ToolButton12, Qt::LeftButton);
+            QTest::mouseClick(Control<QToolButton>(frame, "exitButton"), Qt::LeftButton);
         else
-            frame.FileExitItem->trigger();
+            Control<QAction>(frame, "exitAction")->trigger();
         QVERIFY(!frame.isVisible());
     }
 }
@@ -454,15 +454,15 @@ void TestFrameWindow::roomRoadsFindOpenWindow()
     if (joined) open->NickList().AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
     frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));  // in front meanwhile
     if (road == QLatin1String("room list")) {
-        RoomListWindow& list = *frame.Form4();
+        RoomListWindow& list = *frame.RoomList();
         list.AddRoomRow(asked, QString(), QStringLiteral("1 "));
-        list.Rooms->Flush();
-        const QModelIndex at = list.RoomList->model()->index(0, 0);
-        list.RoomList->setCurrentIndex(at);
-        list.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        list.RoomListDblClick();
+        list.Model().Flush();
+        const QModelIndex at = Control<QTreeView>(list, "roomTable")->model()->index(0, 0);
+        Control<QTreeView>(list, "roomTable")->setCurrentIndex(at);
+        Control<QTreeView>(list, "roomTable")->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list.onRoomDoubleClicked();
     } else if (road == QLatin1String("favourite")) {
-        frame.Favorites1->addAction(asked)->trigger();
+        Control<QMenu>(frame, "favoritesMenu")->addAction(asked)->trigger();
     } else {
         QTest::mouseClick(frame.Invitations().Show(QStringLiteral("bob"), u'#' + asked)->Button1, Qt::LeftButton);
     }

@@ -50,7 +50,7 @@ struct Rig {
         timing().sendSpacingMs = spacingMs;
         timing().defaultPort = server.Port();
         frame = std::make_unique<MainWindow>();
-        frame->servercombo->setEditText("127.0.0.1");
+        Control<QComboBox>(*frame, "serverBox")->setEditText("127.0.0.1");
         frame->show();
     }
     void LogIn(const QString& nick)
@@ -58,10 +58,10 @@ struct Rig {
         QTimer::singleShot(0, frame.get(), [this, nick] {
             if (auto* login = frame->findChild<LoginDialog*>()) StartLogin(login, nick);
         });
-        frame->Connectitem->trigger();
+        Control<QAction>(*frame, "connectAction")->trigger();
     }
-    QString Status() const { return frame->StatusPanel1->text(); }
-    QString Log() const { return frame->Form4()->log->toPlainText(); }
+    QString Status() const { return Control<QLabel>(*frame, "connectionLabel")->text(); }
+    QString Log() const { return Control<QPlainTextEdit>(*frame, "serverLog")->toPlainText(); }
 };
 
 }  // namespace
@@ -112,7 +112,7 @@ void TestKeepingConnected::waitingLinesEndWithTheirTarget()
     } else if (ending == "close") {
         room->parentWidget()->close();
     } else if (ending == "disconnect") {
-        rig.frame->Connectitem->trigger();
+        Control<QAction>(*rig.frame, "connectAction")->trigger();
         QVERIFY(room->Transcript().toPlainText().contains("4 waiting lines were not sent."));
     }
     // Only the part line, if any, is left to go.

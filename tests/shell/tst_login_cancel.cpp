@@ -4,6 +4,7 @@
 // never falls silent is given up with a clear message; a connect that hears
 // nothing can be cancelled.
 #include "shell/registration_dialog.h"
+#include "support/window_controls.h"
 #include "side/room_list_window.h"
 #include "support/deaf_listener.h"
 #include "support/login_rig.h"
@@ -186,8 +187,8 @@ void TestLoginCancel::callingOffEachWait()
     QVERIFY2(sinceCallOff.isValid(), "the exchange ended before it was called off");
     QVERIFY2(took >= 0 && took < 200, qPrintable(QString::number(took)));  // at once, not at the end of a wait
     QTRY_VERIFY(!calledOff || !calledOff->isVisible());
-    QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY2(rig.prompts.records.isEmpty(), qPrintable(rig.prompts.Texts().join(" / ")));
     QTRY_VERIFY(!rig.server.ClientConnected());
@@ -219,8 +220,8 @@ void TestLoginCancel::cancelWhileConnecting()
     QVERIFY2(sinceCancel.elapsed() < 200, qPrintable(QString::number(sinceCancel.elapsed())));
     QVERIFY(!rig.dialog.isVisible());
     QVERIFY(rig.prompts.records.isEmpty());
-    QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
 }
 
 void TestLoginCancel::serverThatNeverFallsSilent_data()
@@ -267,7 +268,7 @@ void TestLoginCancel::serverThatNeverFallsSilent()
     timing().burstLimitMs = 500;
     timing().greetingMs = 200;  // a registration's greeting ends at once on this server
     bool openDuringBox = false;
-    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.connection_.Connected(); };
+    rig.prompts.onPrompt = [&](const PromptRecorder::Record&) { openDuringBox = rig.frame.Connection().Connected(); };
     script(rig.server);
     QElapsedTimer clock;
     clock.start();
@@ -284,8 +285,8 @@ void TestLoginCancel::serverThatNeverFallsSilent()
         QVERIFY(rig.dialog.isVisible());
         QVERIFY(!rig.dialog.LoggedIn());
     }
-    QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QTRY_VERIFY(!rig.server.ClientConnected());
     if (!notSent.isEmpty()) QVERIFY(!rig.server.HasReceived(notSent.toStdString()));
     QVERIFY(!rig.server.HasReceivedPrefix("nickserv identify"));

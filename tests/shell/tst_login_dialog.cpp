@@ -2,6 +2,7 @@
 // and registered logins, every refusal, PING, servers that misbehave at each
 // step, and a window that shows the login while it happens.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "side/room_list_window.h"
 #include "support/login_rig.h"
@@ -41,7 +42,7 @@ QString Refused(const char* why)
         .arg(QLatin1String(why));
 }
 
-QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 // The server side of a login that goes through.
 void GoodLogin(ScriptedServer& s, const std::string& nick)
@@ -138,7 +139,7 @@ void TestLoginDialog::validation()
     rig.ClickOk();
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
-    QCOMPARE(rig.frame.Form4()->log->toPlainText(), QString());
+    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
     QVERIFY(!rig.dialog.Busy());
     QTest::qWait(50);
     QCOMPARE(rig.server.Connections(), 0);
@@ -169,7 +170,7 @@ void TestLoginDialog::guestLoginLogsTheExchangeWithoutWaiting()
     QVERIFY(!rig.dialog.isVisible());
     QCOMPARE(rig.dialog.result(), int(QDialog::Accepted));
     QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-    QVERIFY(rig.frame.connection_.Connected());
+    QVERIFY(rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Connected"));
     const QStringList expected{
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1....").arg(rig.server.Port()),
@@ -208,7 +209,7 @@ void TestLoginDialog::registeredLoginIdentifiesAfterTheWelcome()
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("nickserv identify alice"));
     QVERIFY(log.contains(":irc.test NOTICE * :greeting"));
-    QVERIFY(!rig.frame.Form4()->log->toPlainText().contains("s3cret"));
+    QVERIFY(!Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText().contains("s3cret"));
     QVERIFY(!log.contains(":irc.test 376 alice :End of message of the day."));  // replies after the welcome are not logged
     QCOMPARE(rig.server.Received().back(), std::string("nickserv identify s3cret pass"));
 }
@@ -249,7 +250,7 @@ void TestLoginDialog::refusals()
     QVERIFY(!rig.dialog.LoggedIn());
     QVERIFY(rig.dialog.isVisible());
     QCOMPARE(rig.frame.CurrentNick(), QString());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("Disconnected.."));
@@ -322,8 +323,8 @@ void TestLoginDialog::connectFailures()
         ScriptedServer gone;  // a port that nobody listens on once it is destroyed
         port = gone.Port();
     }
-    rig.frame.connection_.SetHost(host.toStdString());
-    rig.frame.connection_.SetPort(port);
+    rig.frame.Connection().SetHost(host.toStdString());
+    rig.frame.Connection().SetPort(port);
     rig.Fill("alice", "", true);
     QVERIFY(rig.LogIn(15000));
 
@@ -331,7 +332,7 @@ void TestLoginDialog::connectFailures()
     QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Trying to connect with %1 at port %2....").arg(host).arg(port));
     QVERIFY(rig.dialog.isVisible());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
 
@@ -378,7 +379,7 @@ void TestLoginDialog::misbehavingServers()
     QVERIFY2(rig.prompts.Texts().first().contains(errorPart), qPrintable(rig.prompts.Texts().first()));
     QVERIFY(rig.dialog.isVisible());
     QVERIFY(!rig.dialog.LoggedIn());
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QCOMPARE(LogLines(rig.frame).last(), QStringLiteral("Disconnected.."));
     // Nothing of a login happens before the server's welcome.
@@ -390,7 +391,7 @@ void TestLoginDialog::misbehavingServers()
     // Still usable: the next try logs in on a fresh connection.
     ScriptedServer good;
     GoodLogin(good, "alice");
-    rig.frame.connection_.SetPort(good.Port());
+    rig.frame.Connection().SetPort(good.Port());
     rig.prompts.records.clear();
     QVERIFY(rig.LogIn());
     QVERIFY(rig.prompts.records.isEmpty());
@@ -423,7 +424,7 @@ void TestLoginDialog::largeGreetingsAreRead()
     QVERIFY(rig.LogIn(20000));
     QVERIFY(rig.prompts.records.isEmpty());
     QVERIFY(rig.dialog.LoggedIn());
-    QCOMPARE(rig.frame.Form4()->log->blockCount(), 2 + lines + 2);  // trying, connected, greeting, welcome, end
+    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->blockCount(), 2 + lines + 2);  // trying, connected, greeting, welcome, end
 }
 
 void TestLoginDialog::windowShowsTheLoginWhileItHappens()

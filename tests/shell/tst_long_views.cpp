@@ -3,6 +3,7 @@
 // end and new lines show; scrolled up they keep the same line at the top),
 // and they keep only their last lines, saying that older ones were dropped.
 #include "chat/transcript_view.h"
+#include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "shell/main_window.h"
 #include "side/room_list_window.h"
@@ -64,10 +65,10 @@ void TestLongViews::keepsPlace()
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     RoomWindow* room = frame.NewRoomWindow();
     for (int i = 0; i < 3; ++i) frame.NewRoomWindow();  // tiles share the frame four ways
-    QPlainTextEdit* shown = view == QLatin1String("log") ? frame.Form4()->log : &room->Transcript();
+    QPlainTextEdit* shown = view == QLatin1String("log") ? Control<QPlainTextEdit>(frame, "serverLog") : &room->Transcript();
     const auto write = [&](int i) {
         if (view == QLatin1String("log")) {
-            frame.Form4()->AppendLogLine(LongLine(i));
+            frame.RoomList()->AppendLogLine(LongLine(i));
         } else {
             room->Transcript().SetSelStart(room->Transcript().TextLength());
             room->Transcript().SetSelText(LongLine(i) + u'\n');
@@ -90,9 +91,9 @@ void TestLongViews::keepsPlace()
         QApplication::processEvents();
         sub->resize(330, 300);  // narrower: every line wraps more
     } else if (action == QLatin1String("tile")) {
-        frame.WindowTileItem->trigger();
+        Control<QAction>(frame, "tileHorizontallyAction")->trigger();
     } else {
-        frame.WindowCascadeItem->trigger();
+        Control<QAction>(frame, "cascadeAction")->trigger();
     }
     QApplication::processEvents();
 
@@ -136,7 +137,7 @@ void TestLongViews::keepsLastLines()
     QFETCH(int, kept);
     RoomListWindow list;
     TranscriptView chat;
-    QPlainTextEdit* shown = view == QLatin1String("log") ? list.log : &chat;
+    QPlainTextEdit* shown = view == QLatin1String("log") ? Control<QPlainTextEdit>(list, "serverLog") : &chat;
     int written = 0;
     for (const int burst : bursts) {
         QStringList lines;

@@ -2,6 +2,7 @@
 // becomes active, several selected lines removed in one go (also hand-edited
 // ones), and a removal that cannot be written.
 #include "common/list_file.h"
+#include "support/window_controls.h"
 #include "shell/options_dialog.h"
 #include "support/file_size_limit.h"
 #include "support/prompt_recorder.h"
@@ -49,8 +50,8 @@ private:
         QFile f(dir_->filePath(file));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QListWidget* List(OptionsDialog& d, int page) { return QList<QListWidget*>{d.favlist, d.buddieslist, d.ignorelist}[page]; }
-    QPushButton* Remove(OptionsDialog& d, int page) { return QList<QPushButton*>{d.Button1, d.Button4, d.Button6}[page]; }
+    QListWidget* List(OptionsDialog& d, int page) { return QList<QListWidget*>{Control<QListWidget>(d, "favoritesList"), Control<QListWidget>(d, "buddiesList"), Control<QListWidget>(d, "ignoreList")}[page]; }
+    QPushButton* Remove(OptionsDialog& d, int page) { return QList<QPushButton*>{Control<QPushButton>(d, "removeFavoriteButton"), Control<QPushButton>(d, "removeBuddyButton"), Control<QPushButton>(d, "removeIgnoredButton")}[page]; }
 
     std::unique_ptr<QTemporaryDir> dir_;
     PromptRecorder prompts_;
@@ -65,16 +66,16 @@ void TestOptionsDialog::pagesFillFromTheirFilesWhenActive()
     Write("ignore.ini", "[troll]\nName=troll\n[nameless]\n");
     OptionsDialog dialog(dir_->path());
     dialog.show();
-    QCOMPARE(dialog.PageControl1->currentIndex(), 0);
-    QCOMPARE(Lines(dialog.favlist), (QStringList{"zeta", "alpha"}));
-    QCOMPARE(dialog.buddieslist->count(), 0);
+    QCOMPARE(Control<QTabWidget>(dialog, "pages")->currentIndex(), 0);
+    QCOMPARE(Lines(Control<QListWidget>(dialog, "favoritesList")), (QStringList{"zeta", "alpha"}));
+    QCOMPARE(Control<QListWidget>(dialog, "buddiesList")->count(), 0);
 
     Write("buddies.ini", "[bob]\nName=bob\n[amy]\nName=amy\n");  // read when the page opens, not before
-    dialog.PageControl1->setCurrentIndex(1);
-    QCOMPARE(Lines(dialog.buddieslist), (QStringList{"bob", "amy"}));
-    dialog.PageControl1->setCurrentIndex(2);
-    QCOMPARE(Lines(dialog.ignorelist), (QStringList{"troll", ""}));
-    QCOMPARE(dialog.favlist->selectionMode(), QAbstractItemView::ExtendedSelection);
+    Control<QTabWidget>(dialog, "pages")->setCurrentIndex(1);
+    QCOMPARE(Lines(Control<QListWidget>(dialog, "buddiesList")), (QStringList{"bob", "amy"}));
+    Control<QTabWidget>(dialog, "pages")->setCurrentIndex(2);
+    QCOMPARE(Lines(Control<QListWidget>(dialog, "ignoreList")), (QStringList{"troll", ""}));
+    QCOMPARE(Control<QListWidget>(dialog, "favoritesList")->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 void TestOptionsDialog::removeTakesEverySelectedLine_data()
@@ -104,7 +105,7 @@ void TestOptionsDialog::removeTakesEverySelectedLine()
     Write(kFiles[page], before);
     OptionsDialog dialog(dir_->path());
     dialog.show();
-    dialog.PageControl1->setCurrentIndex(page);
+    Control<QTabWidget>(dialog, "pages")->setCurrentIndex(page);
     QListWidget* list = List(dialog, page);
     for (int row : selected) list->item(row)->setSelected(true);
     Remove(dialog, page)->click();
@@ -120,15 +121,15 @@ void TestOptionsDialog::removalThatCannotBeWrittenIsReported()
     Write("fav.ini", before);
     OptionsDialog dialog(dir_->path());
     dialog.show();
-    dialog.favlist->item(1)->setSelected(true);
+    Control<QListWidget>(dialog, "favoritesList")->item(1)->setSelected(true);
     {
         FileSizeLimit full(0);
-        dialog.Button1->click();
+        Control<QPushButton>(dialog, "removeFavoriteButton")->click();
     }
     QCOMPARE(prompts_.Errors().size(), 1);
     QVERIFY2(prompts_.Errors()[0].contains("could not be written"), qPrintable(prompts_.Errors()[0]));
     QCOMPARE(Read("fav.ini"), before);
-    QCOMPARE(Lines(dialog.favlist), (QStringList{"a", "b"}));
+    QCOMPARE(Lines(Control<QListWidget>(dialog, "favoritesList")), (QStringList{"a", "b"}));
 }
 
 QTEST_MAIN(TestOptionsDialog)

@@ -1,6 +1,7 @@
 // The nick registration dialog driven against a scripted server: validation,
 // the whole exchange, every refusal, and servers that break off at each step.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
@@ -49,14 +50,14 @@ struct Rig {
     {
         timing().welcomeLimitMs = 2000;
         AimAt(server);
-        dialog.SetConnection(&frame.connection_);
+        dialog.SetConnection(&frame.Connection());
         frame.show();
         dialog.open();
     }
     void AimAt(const ScriptedServer& s)
     {
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(s.Port());
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(s.Port());
     }
     void Fill(const QString& f = "Alice Liddell", const QString& e = "alice@example.org", const QString& n = "alice",
               const QString& p = "pw")
@@ -73,7 +74,7 @@ struct Rig {
         return QTest::qWaitFor([this] { return !dialog.Busy(); }, 5000);
     }
     QStringList RegLog() { return Lines(RegistrationLog(&dialog)); }
-    QString ServerLogLast() const { return Lines(frame.Form4()->log).last(); }
+    QString ServerLogLast() const { return Lines(Control<QPlainTextEdit>(frame, "serverLog")).last(); }
 };
 
 // A whole run that the server accepts; its answer to the register request is
@@ -169,8 +170,8 @@ void TestRegistrationDialog::wholeExchange()
         ":NickServ!s@services NOTICE alice :Type /msg NickServ HELP for help",
     };
     QCOMPARE(rig.RegLog(), expected);
-    QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
     // A second run in the same dialog appends to the same log.
@@ -235,8 +236,8 @@ void TestRegistrationDialog::refusals()
     QVERIFY(rig.server.WaitDone(2000));
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.RegLog().last(), offending);
-    QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
     // A refusal ends the exchange: nothing is sent after the refused line.
     const auto received = rig.server.Received();
@@ -296,8 +297,8 @@ void TestRegistrationDialog::brokenExchanges()
 
     QVERIFY(rig.prompts.records.isEmpty());  // no box: the log says how far it got
     QVERIFY2(rig.RegLog().last().contains(lastLogged), qPrintable(rig.RegLog().last()));
-    QVERIFY(!rig.frame.connection_.Connected());
-    QCOMPARE(rig.frame.StatusPanel1->text(), QStringLiteral("Not Connected"));
+    QVERIFY(!rig.frame.Connection().Connected());
+    QCOMPARE(Control<QLabel>(rig.frame, "connectionLabel")->text(), QStringLiteral("Not Connected"));
     QCOMPARE(rig.ServerLogLast(), QStringLiteral("Disconnected.."));
 
     ScriptedServer good;
@@ -313,7 +314,7 @@ void TestRegistrationDialog::openedFromLoginDialog()
     PromptRecorder prompts;
     MainWindow frame;
     LoginDialog login(&frame);
-    login.SetConnection(&frame.connection_);
+    login.SetConnection(&frame.Connection());
     Field(&login, "nickEdit")->setText("kept");
     login.open();
     QPointer<RegistrationDialog> seen;

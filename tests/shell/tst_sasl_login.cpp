@@ -2,6 +2,7 @@
 // refused or unavailable, servers without CAP, a guest, lists cut short or
 // flooded, and the password kept out of the server log.
 #include "protocol/irc/sent_lines.h"
+#include "support/window_controls.h"
 #include "side/room_list_window.h"
 #include "support/login_rig.h"
 
@@ -144,19 +145,19 @@ void TestSaslLogin::exchange()
         QCOMPARE(rig.prompts.Texts(), QStringList());
         QVERIFY(rig.dialog.LoggedIn());
         QCOMPARE(rig.frame.CurrentNick(), QStringLiteral("alice"));
-        QVERIFY(rig.frame.connection_.Connected());
+        QVERIFY(rig.frame.Connection().Connected());
     } else {
         QCOMPARE(rig.prompts.Texts().size(), 1);
         QVERIFY2(rig.prompts.Texts().first().contains(prompt), qPrintable(rig.prompts.Texts().first()));
         QVERIFY(!rig.dialog.LoggedIn());
         QVERIFY(rig.dialog.isVisible());
-        QVERIFY(!rig.frame.connection_.Connected());
+        QVERIFY(!rig.frame.Connection().Connected());
     }
     QByteArrayList got;
     for (const std::string& line : rig.server.Received()) got << QByteArray::fromStdString(line);
     QCOMPARE(got, received);
 
-    const QString log = rig.frame.Form4()->log->toPlainText();
+    const QString log = Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText();
     if (!logged.isEmpty()) QVERIFY2(log.split(u'\n').contains(logged), qPrintable(log));
     QVERIFY(!log.contains(QString::fromStdString(kPassword)));
     QVERIFY(!log.contains(QString::fromStdString(Credentials().substr(13))));

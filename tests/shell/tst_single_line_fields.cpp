@@ -36,7 +36,7 @@ struct Windows {
                                                        : room->findChild<QLineEdit*>(name);
         }
         QWidget* owner = window == QLatin1String("frame")          ? static_cast<QWidget*>(&frame)
-                         : window == QLatin1String("room list")    ? static_cast<QWidget*>(frame.Form4())
+                         : window == QLatin1String("room list")    ? static_cast<QWidget*>(frame.RoomList())
                          : window == QLatin1String("login")        ? static_cast<QWidget*>(&login)
                                                                    : static_cast<QWidget*>(&registration);
         return owner->findChild<QLineEdit*>(name);
@@ -52,9 +52,9 @@ void TestSingleLineFields::pastedLineBreaksBecomeSpaces_data()
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("away text") << "frame" << "Edit1" << "a\nb" << "a b";
-    QTest::newRow("away text, CR LF") << "frame" << "Edit1" << "gone\r\nfishing\r\n" << "gone fishing ";
-    QTest::newRow("room list letters") << "room list" << "Edit3" << "a\nb" << "a b";
+    QTest::newRow("away text") << "frame" << "awayLine" << "a\nb" << "a b";
+    QTest::newRow("away text, CR LF") << "frame" << "awayLine" << "gone\r\nfishing\r\n" << "gone fishing ";
+    QTest::newRow("room list letters") << "room list" << "roomFilterLine" << "a\nb" << "a b";
     QTest::newRow("login nick") << "login" << "nickEdit" << "a\nb" << "a b";
     QTest::newRow("login password") << "login" << "passwordEdit" << "a\rb" << "a b";
     QTest::newRow("registration full name") << "registration" << "fullNameEdit" << "a\nb" << "a b";

@@ -4,6 +4,7 @@
 // its host and joins its room after the login; a command line that cannot be
 // read starts nothing.
 #include "chat/room_window.h"
+#include "support/window_controls.h"
 #include "shell/application.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
@@ -76,7 +77,7 @@ void TestStartOptions::serverBoxAtStart()
 
     ShrunkTimings timings;
     QPointer<MainWindow> frame = StartProgram(options);
-    QComboBox* box = frame->servercombo;
+    QComboBox* box = Control<QComboBox>(*frame, "serverBox");
     QCOMPARE(box->currentText(), text);
     QCOMPARE(box->lineEdit()->text(), text);
     QCOMPARE(box->currentIndex(), index);
@@ -185,14 +186,14 @@ void TestStartOptions::linkJoinsItsRoomAfterLogin()
         .Expect("join #lobby");
 
     QPointer<MainWindow> frame = StartProgram(ParseStartOptions({"talvessa", "irc://127.0.0.1/#lobby"}));
-    QCOMPARE(frame->servercombo->currentText(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(Control<QComboBox>(*frame, "serverBox")->currentText(), QStringLiteral("127.0.0.1"));
     // Nothing is joined before the login: the frame holds only the room list.
     QCOMPARE(frame->ChildWindows().size(), 1);
     QTimer::singleShot(0, frame, [&frame] {
         auto* login = frame->findChild<LoginDialog*>();
         StartLogin(login, "ann");
     });
-    frame->Connectitem->trigger();
+    Control<QAction>(*frame, "connectAction")->trigger();
     QVERIFY(server.WaitDone(10000));  // the join waits its turn after the login's lines
     QTRY_COMPARE(frame->ChildWindows().size(), 2);
     auto* room = qobject_cast<RoomWindow*>(frame->ChildWindows().last());

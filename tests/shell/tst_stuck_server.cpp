@@ -25,7 +25,7 @@
 
 namespace {
 
-QStringList LogLines(MainWindow& frame) { return frame.Form4()->log->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 struct Rig {
     PromptRecorder prompts;
@@ -37,7 +37,7 @@ struct Rig {
     {
         timing().defaultPort = server.Port();
         frame.Keeper().SetAutomatic(false);  // an ending stays one here
-        frame.servercombo->setEditText("127.0.0.1");
+        Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
         frame.show();
     }
     void LogIn(const QString& nick)
@@ -47,9 +47,9 @@ struct Rig {
             if (!login) return;
             StartLogin(login, nick);
         });
-        frame.Connectitem->trigger();
+        Control<QAction>(frame, "connectAction")->trigger();
     }
-    QString Status() const { return frame.StatusPanel1->text(); }
+    QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };
 
 }  // namespace
@@ -94,7 +94,7 @@ void TestStuckServer::serverStopsReading()
     Control<QComboBox>(*room, "roomSelector")->setEditText("lobby");
     room->onJoinClicked();
     // The system's buffers are full and the answers wait in the program.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.connection_.Unsent() >= 256 * 1024, 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.frame.Connection().Unsent() >= 256 * 1024, 60000);
 
     QElapsedTimer clock;
     clock.start();
@@ -102,7 +102,7 @@ void TestStuckServer::serverStopsReading()
         InputLine(*room)->setText("hello");
         QTest::keyClick(InputLine(*room), Qt::Key_Return);
     } else if (act == "disconnect") {
-        rig.frame.Connectitem->trigger();
+        Control<QAction>(rig.frame, "connectAction")->trigger();
     } else {
         QVERIFY(rig.frame.close());
     }
@@ -123,13 +123,13 @@ void TestStuckServer::serverStopsReading()
         QCOMPARE(log.at(log.size() - 2), rig.prompts.Errors().first());  // the reason, then the end
         QVERIFY(room->Transcript().toPlainText().contains("The connection to the server was lost\nTalvessa: " +
                                                        rig.prompts.Errors().first()));
-        QCOMPARE(rig.frame.Connectitem->text(), QStringLiteral("Connect"));
+        QCOMPARE(Control<QAction>(rig.frame, "connectAction")->text(), QStringLiteral("Connect"));
     } else {
         QVERIFY(rig.prompts.records.isEmpty());  // asked for, so nothing to report
         QVERIFY(!rig.frame.Reader());
         QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     }
-    QVERIFY(!rig.frame.connection_.Connected());
+    QVERIFY(!rig.frame.Connection().Connected());
     // The server has stopped reading: it sees the connection gone only when
     // its next write fails, which a loaded machine may take a while to get to.
     QTRY_VERIFY_WITH_TIMEOUT(!rig.server.ClientConnected(), 30000);

@@ -1,6 +1,7 @@
 // The TLS switch beside the server box: its state kept per host and brought
 // back when the box names that host again, in any form of its address.
 #include "common/program_settings.h"
+#include "support/window_controls.h"
 #include "shell/frame_layout.h"
 #include "shell/main_window.h"
 #include "shell/tls_switch.h"
@@ -49,9 +50,9 @@ void TestTlsSwitch::followsHost()
             continue;
         }
         const QStringList parts = step.split(' ');
-        frame.servercombo->setEditText(parts[0]);
-        if (parts[1] == "click") frame.tlsbtn->click();
-        QVERIFY2(frame.tlsbtn->isChecked() == (parts[2] == "on"), qPrintable(step));
+        Control<QComboBox>(frame, "serverBox")->setEditText(parts[0]);
+        if (parts[1] == "click") Control<TlsSwitch>(frame, "tlsSwitch")->click();
+        QVERIFY2(Control<TlsSwitch>(frame, "tlsSwitch")->isChecked() == (parts[2] == "on"), qPrintable(step));
     }
     // The next frame finds what was kept.
     MainWindow next;

@@ -40,7 +40,7 @@ void Route(MainWindow& frame, const std::string& raw)
 
 QStringList LogLines(const MainWindow& frame)
 {
-    const QString text = frame.Form4()->log->toPlainText();
+    const QString text = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
@@ -96,9 +96,9 @@ void TestInvitationPrompt::init()
     server_ = std::make_unique<ScriptedServer>();
     frame_ = std::make_unique<MainWindow>();
     frame_->SetCurrentNick("me");
-    frame_->connection_.SetHost("127.0.0.1");
-    frame_->connection_.SetPort(server_->Port());
-    frame_->connection_.Connect();
+    frame_->Connection().SetHost("127.0.0.1");
+    frame_->Connection().SetPort(server_->Port());
+    frame_->Connection().Connect();
     frame_->show();
 }
 
@@ -156,9 +156,9 @@ void TestInvitationPrompt::inviteLines()
     QCOMPARE(prompts[0]->Inviter(), inviter);  // kept as sent: the ignore list needs the nick itself
     QCOMPARE(prompts[0]->Room(), room);
     QVERIFY(prompts[0]->isVisible());
-    QVERIFY(prompts[0]->Label1->text().startsWith("bob is inviting you to "));  // shown without formatting codes
-    QVERIFY(prompts[0]->Label1->text().endsWith(". Do you want to accept this invitation ?"));
-    QVERIFY(prompts[0]->Label1->text().size() < 200);  // a long room is shortened in the question
+    QVERIFY(Control<QLabel>(*prompts[0], "questionLabel")->text().startsWith("bob is inviting you to "));  // shown without formatting codes
+    QVERIFY(Control<QLabel>(*prompts[0], "questionLabel")->text().endsWith(". Do you want to accept this invitation ?"));
+    QVERIFY(Control<QLabel>(*prompts[0], "questionLabel")->text().size() < 200);  // a long room is shortened in the question
     QVERIFY(LogLines(*frame_).isEmpty());
 }
 
@@ -204,19 +204,19 @@ void TestInvitationPrompt::eachPromptAnswersItsOwnInvitation()
     QCOMPARE(OpenPrompts(*frame_).size(), 3);
     QVERIFY(second->pos() != first->pos());  // a later prompt does not hide an earlier one
 
-    first->Button1->click();  // Accept: the room of the first invitation, not of the last
+    Control<QPushButton>(*first, "acceptButton")->click();  // Accept: the room of the first invitation, not of the last
     QVERIFY(server_->WaitForReceived("join #one"));
     QCOMPARE(RoomWindows(*frame_).size(), 1);
     QCOMPARE(RoomWindows(*frame_)[0]->Title(), QStringLiteral("one"));
 
-    second->Button3->click();  // Ignore User: the second inviter
+    Control<QPushButton>(*second, "ignoreButton")->click();  // Ignore User: the second inviter
     QVERIFY(frame_->IsIgnored("bob"));
     QVERIFY(!frame_->IsIgnored("amy"));
     QVERIFY(!frame_->IsIgnored("carl"));
     QCOMPARE(ListFile(IgnoreFile()).Names(), QStringList{"bob"});
 
     QTRY_COMPARE(OpenPrompts(*frame_), QList<InvitationPrompt*>{third});
-    third->Button2->click();  // Reject
+    Control<QPushButton>(*third, "rejectButton")->click();  // Reject
     QTRY_VERIFY(OpenPrompts(*frame_).isEmpty());
     QCOMPARE(Sent(), std::vector<std::string>{"join #one"});
     QVERIFY(prompts_->records.isEmpty());
@@ -298,8 +298,8 @@ void TestInvitationPrompt::ignoreUserTwiceKeepsOneEntry()
 {
     InvitationPrompt* first = frame_->Invitations().Show("bob", "#one");
     InvitationPrompt* second = frame_->Invitations().Show("bob", "#two");
-    first->Button3->click();
-    second->Button3->click();
+    Control<QPushButton>(*first, "ignoreButton")->click();
+    Control<QPushButton>(*second, "ignoreButton")->click();
     QCOMPARE(frame_->IgnoreList(), QStringList{"bob"});
     QFile file(IgnoreFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -315,7 +315,7 @@ void TestInvitationPrompt::ignoreUserThatCannotBeWrittenChangesNothing()
     frame_->Lists().SetIgnoreList(QStringList{"amy"});
 
     InvitationPrompt* prompt = frame_->Invitations().Show("bob", "#lobby");
-    prompt->Button3->click();
+    Control<QPushButton>(*prompt, "ignoreButton")->click();
     QCOMPARE(prompts_->Errors().size(), 1);
     QVERIFY2(prompts_->Errors()[0].contains("could not be written"), qPrintable(prompts_->Errors()[0]));
     QCOMPARE(frame_->IgnoreList(), QStringList{"amy"});

@@ -33,9 +33,9 @@ namespace {
 // Every row as "name|topic|chatters", in list order, once the view has them.
 QStringList Rows(RoomListWindow& form)
 {
-    form.Rooms->Flush();
+    form.Model().Flush();
     QStringList out;
-    const QAbstractItemModel* model = form.RoomList->model();
+    const QAbstractItemModel* model = Control<QTreeView>(form, "roomTable")->model();
     for (int r = 0; r < model->rowCount(); ++r)
         out << model->index(r, 0).data().toString() + u'|' + model->index(r, 1).data().toString() + u'|' +
                    model->index(r, 2).data().toString();
@@ -44,10 +44,10 @@ QStringList Rows(RoomListWindow& form)
 
 void SelectRow(RoomListWindow& form, int row)
 {
-    form.Rooms->Flush();
-    const QModelIndex at = form.RoomList->model()->index(row, 0);
-    form.RoomList->setCurrentIndex(at);
-    form.RoomList->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    form.Model().Flush();
+    const QModelIndex at = Control<QTreeView>(form, "roomTable")->model()->index(row, 0);
+    Control<QTreeView>(form, "roomTable")->setCurrentIndex(at);
+    Control<QTreeView>(form, "roomTable")->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 }  // namespace
@@ -74,32 +74,32 @@ private slots:
 void TestRoomListWindow::controls()
 {
     RoomListWindow form;
-    QTreeView* list = form.findChild<QTreeView*>("RoomList");
+    QTreeView* list = form.findChild<QTreeView*>("roomTable");
     QVERIFY(list);
     const QAbstractItemModel* model = list->model();
     QCOMPARE((QStringList{model->headerData(0, Qt::Horizontal).toString(), model->headerData(1, Qt::Horizontal).toString(),
                           model->headerData(2, Qt::Horizontal).toString()}),
              (QStringList{"Room Name", "Topic", "Chatters"}));
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QVERIFY(form.log->isReadOnly());
-    QVERIFY(form.serverstat->isHidden());
-    QCOMPARE(form.Edit3->text(), QStringLiteral("a"));
+    QVERIFY(Control<QPlainTextEdit>(form, "serverLog")->isReadOnly());
+    QVERIFY(Control<QFrame>(form, "serverPanel")->isHidden());
+    QCOMPARE(Control<QLineEdit>(form, "roomFilterLine")->text(), QStringLiteral("a"));
 }
 
 void TestRoomListWindow::serverPanel()
 {
     RoomListWindow form;
     form.show();
-    QVERIFY(!form.serverstat->isVisible());
+    QVERIFY(!Control<QFrame>(form, "serverPanel")->isVisible());
     form.ShowServerPanel();
-    QVERIFY(form.serverstat->isVisible());
-    QVERIFY(form.RoomList->geometry().contains(form.serverstat->geometry().topLeft()));  // floats over the list
+    QVERIFY(Control<QFrame>(form, "serverPanel")->isVisible());
+    QVERIFY(Control<QTreeView>(form, "roomTable")->geometry().contains(Control<QFrame>(form, "serverPanel")->geometry().topLeft()));  // floats over the list
     form.SetTotalChannels("12");
     form.SetTotalUsers("345");
-    QCOMPARE(form.totalchannelstxt->text(), QStringLiteral("12"));
-    QCOMPARE(form.totaluserstxt->text(), QStringLiteral("345"));
-    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
-    QVERIFY(!form.serverstat->isVisible());
+    QCOMPARE(Control<QLineEdit>(form, "roomCountBox")->text(), QStringLiteral("12"));
+    QCOMPARE(Control<QLineEdit>(form, "userCountBox")->text(), QStringLiteral("345"));
+    QTest::mouseClick(Control<QToolButton>(form, "closePanelButton"), Qt::LeftButton);
+    QVERIFY(!Control<QFrame>(form, "serverPanel")->isVisible());
 }
 
 void TestRoomListWindow::loadButtons_data()
@@ -125,14 +125,14 @@ void TestRoomListWindow::loadButtons()
     connection.Connect();
     RoomListWindow form;
     form.show();
-    form.setIdTCPClient(&connection);
+    form.SetConnection(&connection);
     form.AddRoomRow("old ", "", "1 ");
     form.ShowServerPanel();
-    form.Edit3->setText(letters);
-    QTest::mouseClick(byLetters ? form.Button1 : form.Button6, Qt::LeftButton);
+    Control<QLineEdit>(form, "roomFilterLine")->setText(letters);
+    QTest::mouseClick(byLetters ? Control<QPushButton>(form, "loadListButton") : Control<QPushButton>(form, "loadFullListButton"), Qt::LeftButton);
     QVERIFY(server.WaitForReceived(line.toStdString(), 2000));
     QCOMPARE(server.Received(), std::vector<std::string>{line.toStdString()});
-    QVERIFY(!form.serverstat->isVisible());
+    QVERIFY(!Control<QFrame>(form, "serverPanel")->isVisible());
     QCOMPARE(form.RowCount(), 0);
 }
 
@@ -142,7 +142,7 @@ void TestRoomListWindow::rowsKeepArrivalOrderUntilCleared()
     form.AddRoomRow("zeta ", "last topic", "9 ");
     form.AddRoomRow("alpha ", "first topic", "12 ");
     QCOMPARE(form.RowCount(), 2);
-    QTRY_COMPARE(form.RoomList->model()->rowCount(), 2);  // shown at the next turn of the event loop
+    QTRY_COMPARE(Control<QTreeView>(form, "roomTable")->model()->rowCount(), 2);  // shown at the next turn of the event loop
     QCOMPARE(Rows(form), (QStringList{"zeta |last topic|9 ", "alpha |first topic|12 "}));
     form.AddRoomRow("late ", "", "1 ");
     form.ClearRows();  // also the row not shown yet
@@ -170,7 +170,7 @@ void TestRoomListWindow::columnClickSorts()
     form.AddRoomRow("alpha ", "x", "many ");
     form.AddRoomRow("_x ", "A topic", "");
     for (int click = 0; click < 2; ++click) {  // a second click sorts ascending again
-        form.RoomList->header()->sectionClicked(column);
+        Control<QTreeView>(form, "roomTable")->header()->sectionClicked(column);
         QStringList sorted;
         for (const QString& row : Rows(form)) sorted << row.section(u'|', 0, 0);
         QCOMPARE(sorted, names);
@@ -202,25 +202,25 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     ScriptedServer server;
     MainWindow frame;
     frame.SetCurrentNick(QStringLiteral("me"));
-    frame.connection_.SetHost("127.0.0.1");
-    frame.connection_.SetPort(server.Port());
-    frame.connection_.Connect();
+    frame.Connection().SetHost("127.0.0.1");
+    frame.Connection().SetPort(server.Port());
+    frame.Connection().Connect();
     frame.show();
     RoomWindow* open = nullptr;
     if (!openTitle.isEmpty()) {
         open = frame.OpenRoomWindow(openTitle);
         if (inRoom) open->NickList().AddEntry(QStringLiteral("me"), kNormalIcon);
         frame.NewRoomWindow();  // in front of it
-        frame.connection_.WriteLine("opened");
+        frame.Connection().WriteLine("opened");
         QVERIFY(server.WaitForReceived("opened", 2000));
     }
-    RoomListWindow& form = *frame.Form4();
+    RoomListWindow& form = *frame.RoomList();
     form.AddRoomRow("other ", "", "1 ");
     form.AddRoomRow("lobby ", "topic ", "12 ");
-    form.RoomListDblClick();  // nothing selected: nothing happens
+    form.onRoomDoubleClicked();  // nothing selected: nothing happens
     SelectRow(form, 1);
-    form.RoomListDblClick();
-    frame.connection_.WriteLine("marker");
+    form.onRoomDoubleClicked();
+    frame.Connection().WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     std::vector<std::string> received = server.Received();
     received.pop_back();
@@ -252,17 +252,17 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     QFETCH(QString, title);
     ScriptedServer server;
     MainWindow frame;
-    frame.connection_.SetHost("127.0.0.1");
-    frame.connection_.SetPort(server.Port());
-    frame.connection_.Connect();
+    frame.Connection().SetHost("127.0.0.1");
+    frame.Connection().SetPort(server.Port());
+    frame.Connection().Connect();
     frame.show();
     IrcMessage reply;
     reply.ParseLine((":srv 322 me " + name + " 4 :topic").toStdString());
     RouteLine(TestSession(frame), reply);
-    RoomListWindow& form = *frame.Form4();
+    RoomListWindow& form = *frame.RoomList();
     SelectRow(form, 0);
-    QCOMPARE(form.Rooms->Row(0).name, title);
-    form.RoomListDblClick();
+    QCOMPARE(form.Model().Row(0).name, title);
+    form.onRoomDoubleClicked();
     auto* window = qobject_cast<RoomWindow*>(frame.CurrentChild());
     QVERIFY(window);
     QCOMPARE(window->Title(), title);
@@ -274,7 +274,7 @@ void TestRoomListWindow::joinFromRowKeepsServerBytes()
     // The lines the window sends carry the same bytes.
     InputLine(*window)->setText(QStringLiteral("hi"));
     QTest::keyClick(InputLine(*window), Qt::Key_Return);
-    frame.connection_.WriteLine("marker");
+    frame.Connection().WriteLine("marker");
     QVERIFY(server.WaitForReceived("marker", 2000));
     const std::vector<std::string> got = server.Received();
     QCOMPARE(QByteArray::fromStdString(got.at(0)), "join " + name + ' ');
@@ -288,10 +288,10 @@ void TestRoomListWindow::logBatchKeepsOrder()
     form.BeginLogBatch();
     form.AppendLogLine("one");
     form.AppendLogLines({"two", "three"});
-    QCOMPARE(form.log->toPlainText(), QStringLiteral("before"));  // held until the batch ends
+    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("before"));  // held until the batch ends
     form.EndLogBatch();
     form.AppendLogLine("after");
-    QCOMPARE(form.log->toPlainText(), QStringLiteral("before\none\ntwo\nthree\nafter"));
+    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("before\none\ntwo\nthree\nafter"));
 }
 
 void TestRoomListWindow::logOnlyGrows()
@@ -301,15 +301,15 @@ void TestRoomListWindow::logOnlyGrows()
     form.AppendLogLines({"two", "three"});
     form.AppendLogLines({});
     form.ClearRows();
-    QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree"));
+    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree"));
     // Formatting codes of server lines are not shown.
     form.AppendLogLine(QStringLiteral(u"\u0002bold\u0002 \u00034,1red"));
     form.AppendLogLines({QStringLiteral(u"\u001fun\u000fder")});
-    QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
+    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
     // A line of formatting codes alone has nothing to show, and is not added.
     form.AppendLogLine(QStringLiteral(u"\u0002\u0002 \u00034\u000f"));
     form.AppendLogLines({QStringLiteral(u"\u001f\u001f"), QStringLiteral("last")});
-    QCOMPARE(form.log->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder\nlast"));
+    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder\nlast"));
 }
 
 void TestRoomListWindow::refusesToClose()

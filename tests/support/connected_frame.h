@@ -21,9 +21,9 @@ class Connected {
 public:
     Connected()
     {
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(server.Port());
-        frame.connection_.Connect();
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(server.Port());
+        frame.Connection().Connect();
         frame.SetCurrentNick(QStringLiteral("Ann"));
     }
 
@@ -32,7 +32,7 @@ public:
     QStringList Sent()
     {
         const std::string marker = "marker " + std::to_string(++markers_);
-        frame.connection_.WriteLine(marker);
+        frame.Connection().WriteLine(marker);
         if (!server.WaitForReceived(marker))
             return {QStringLiteral("marker lost")};
         const std::vector<std::string> all = server.Received();

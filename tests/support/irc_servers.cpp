@@ -184,7 +184,7 @@ std::string TestIrcClient::WaitFor(const std::string& needle, int timeoutMs)
 
 bool LogInFrame(MainWindow& frame, int port, const std::string& nick, int timeoutMs)
 {
-    LineConnection& connection = frame.connection_;
+    LineConnection& connection = frame.Connection();
     connection.SetHost("127.0.0.1");
     connection.SetPort(port);
     connection.Connect();

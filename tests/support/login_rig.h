@@ -2,6 +2,7 @@
 // A login dialog open over a frame whose connection is aimed at a scripted
 // server, for tests that drive the login exchange the way the user does.
 #include "shell/login_dialog.h"
+#include "support/window_controls.h"
 #include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "support/login_controls.h"
@@ -25,9 +26,9 @@ struct LoginRig {
     {
         timing().welcomeLimitMs = 2000;
         timing().burstLimitMs = 3000;
-        frame.connection_.SetHost("127.0.0.1");
-        frame.connection_.SetPort(port ? port : server.Port());
-        dialog.SetConnection(&frame.connection_);
+        frame.Connection().SetHost("127.0.0.1");
+        frame.Connection().SetPort(port ? port : server.Port());
+        dialog.SetConnection(&frame.Connection());
         frame.Keeper().SetAutomatic(false);  // an ending stays one here
         frame.show();
         dialog.open();
@@ -53,5 +54,5 @@ struct LoginRig {
         ClickOk();
         return QTest::qWaitFor([this] { return !dialog.Busy(); }, timeoutMs);
     }
-    QString Status() const { return frame.StatusPanel1->text(); }
+    QString Status() const { return Control<QLabel>(frame, "connectionLabel")->text(); }
 };
