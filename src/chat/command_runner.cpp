@@ -8,6 +8,7 @@
 #include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/chat_frame.h"
+#include "common/line_sender.h"
 #include "common/wire_text.h"
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/sent_lines.h"
@@ -36,8 +37,10 @@ void RunPrivate(const CommandPlace& place, const QString& nick, const QString& t
         return;
     if (auto* partner = qobject_cast<PrivateWindow*>(found))
         partner->SendMessage(text);
-    else if (SendCommandLines(place, sent::PrivateMessageLines(ToWire(nick), ToWire(text))))
-        WriteCommandNote(*place.view, QStringLiteral("Sent to %1: %2").arg(nick, text));
+    else
+        SendCommandLines(place, sent::PrivateMessageLines(ToWire(nick), ToWire(text)), nick, [view = place.view, nick, text] {
+            WriteCommandNote(*view, QStringLiteral("Sent to %1: %2").arg(nick, text));
+        });
 }
 
 void RunAway(const CommandPlace& place, const TypedLine& line, bool away)
@@ -124,22 +127,21 @@ void WriteCommandNote(TranscriptView& view, const QString& note)
     view.ScrollCaretIntoView();
 }
 
-bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>& lines)
+bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>& lines, const QString& target,
+                      std::function<void()> onSent)
 {
     for (const std::string& line : lines)
         if (!LineConnection::Sendable(line)) {
             WriteCommandNote(*place.view, kUnsendableNote);
             return false;
         }
-    try {
-        if (!place.frame)
-            throw TransportError("not connected");
-        place.frame->Connection().WriteLines(lines);
-    } catch (const TransportError&) {
-        WriteCommandNote(*place.view, kNotConnectedNote);
-        return false;
-    }
-    return true;
+    LineSender* sender = place.frame ? &place.frame->Sender() : nullptr;
+    if (auto* window = qobject_cast<ChatWindow*>(place.window); window && !sender) sender = window->Sender();
+    const LineSender::Outcome outcome =
+        sender ? sender->Send(lines, target, LineSender::Pace::Paced, place.window, std::move(onSent))
+               : LineSender::Outcome{false, kNotConnectedNote};
+    if (!outcome.accepted) WriteCommandNote(*place.view, outcome.refusal);
+    return outcome.accepted;
 }
 
 bool RunCommonCommand(const CommandPlace& place, const TypedLine& line)

@@ -41,7 +41,9 @@ void RunTypedLine(InputBar& input, TranscriptView& view, const std::function<voi
 // "Talvessa: " line at the end of the transcript.
 void WriteCommandNote(TranscriptView& view, const QString& note);
 
-// Writes lines to the frame's connection. A line the connection would refuse
-// (a line break or NUL inside) and a closed connection get a note in the
-// transcript instead; false then, and nothing was sent.
-bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>& lines);
+// Hands lines about target to the frame's road (a window on its own: the
+// window's). A line that could never go (a line break or NUL inside, too
+// long) and a closed connection get a note in the transcript instead; false
+// then, and nothing was sent. onSent runs once they are written.
+bool SendCommandLines(const CommandPlace& place, const std::vector<std::string>& lines,
+                      const QString& target = QString(), std::function<void()> onSent = {});

@@ -8,6 +8,9 @@
 #include "chat/typed_commands.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -321,11 +324,33 @@ void InputBar::onLineEntered()
     emit EnterPressed();
 }
 
+bool InputBar::TakePaste(const QString& text)
+{
+    if (inputLine_->isReadOnly() || text.isEmpty())
+        return false;
+    // What the line holds around the caret (or the selection the paste replaces).
+    const QString held = inputLine_->text();
+    const int from = inputLine_->hasSelectedText() ? inputLine_->selectionStart() : inputLine_->cursorPosition();
+    const int to = inputLine_->hasSelectedText() ? from + static_cast<int>(inputLine_->selectedText().size()) : from;
+    const QString whole = held.left(from) + text + held.mid(to);
+    const QStringList lines = SplitPastedLines(whole);
+    if (lines.size() <= kPasteLinesWithoutAsking && FlattenLineBreaks(whole).size() <= inputLine_->maxLength())
+        return false;  // the line takes it, its breaks made spaces
+    inputLine_->clear();
+    emit LinesPasted(lines);
+    return true;
+}
+
 bool InputBar::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == inputLine_ && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection())
+        return TakePaste(QGuiApplication::clipboard()->text(QClipboard::Selection));
     if (watched != inputLine_ || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Paste))
+        return TakePaste(QGuiApplication::clipboard()->text());
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     switch (key->key()) {

@@ -11,6 +11,9 @@
 #include <functional>
 
 class QComboBox;
+
+// More pasted lines than this are sent only when the user says so.
+inline constexpr int kPasteLinesWithoutAsking = 3;
 class QToolButton;
 
 // The chat line as it goes out: the typed text with its line breaks made
@@ -69,6 +72,10 @@ public:
 signals:
     // Enter in the line.
     void EnterPressed();
+    // A paste of more lines than the line takes without asking, or of more
+    // text than it holds: the line's own text and the paste, cut at the
+    // paste's line breaks, leave the line to be sent as they are.
+    void LinesPasted(const QStringList& lines);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +84,8 @@ private:
     // Enter: the line goes into the history, then EnterPressed.
     void onLineEntered();
     SentInput CurrentInput() const;
+    // A paste the line cannot take as one line: LinesPasted, and true.
+    bool TakePaste(const QString& text);
     void ShowInput(const SentInput& input);
     // A new entry picked in the emoticon picker: its text replaces the
     // line's selection, or goes in at the line's caret. Nothing is sent.

@@ -17,11 +17,12 @@ void PrivateWindow::RunTypedCommand(const TypedLine& line)
     const CommandPlace place{Frame(), &Transcript(), this, {}};
     if (name == QLatin1String("me")) {
         const QString action = line.args.at(0);
-        if (SendCommandLines(place, sent::PrivateActionLines(NameOnWire(Title()), ToWire(action)))) {
-            MoveToAppendPosition(Transcript());
-            WriteActionLine(Transcript(), OwnNick(), action);
-            KeepPrivateLine(*this, OwnNick(), HistoryKind::Action, action);
-        }
+        SendCommandLines(place, sent::PrivateActionLines(NameOnWire(Title()), ToWire(action)), Title(),
+                         [this, action] {
+                             MoveToAppendPosition(Transcript());
+                             WriteActionLine(Transcript(), OwnNick(), action);
+                             KeepPrivateLine(*this, OwnNick(), HistoryKind::Action, action);
+                         });
         return;
     }
     if (QStringList{"part", "topic", "kick", "op", "deop"}.contains(name)) {

@@ -1,6 +1,8 @@
 #include "chat/private_window.h"
 #include "chat/history_lines.h"
 
+#include "common/line_sender.h"
+
 #include "chat/chat_colors.h"
 #include "chat/command_runner.h"
 #include "chat/input_bar.h"
@@ -107,8 +109,10 @@ bool PrivateWindow::event(QEvent* event)
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::ParentChange)
         WatchChildFrame();
-    else if (event->type() == QEvent::Close && event->isAccepted())
+    else if (event->type() == QEvent::Close && event->isAccepted()) {
+        if (LineSender* sender = Sender()) sender->DropTarget(Title());  // the window goes with what it was to say
         emit Closed();
+    }
     return handled;
 }
 
@@ -155,6 +159,14 @@ void PrivateWindow::AppendIncomingLine(const QString& sender, const QString& tex
     transcript.SetSelText(QStringLiteral("\n"));
 }
 
+void PrivateWindow::AppendIncomingAction(const QString& sender, const QString& action)
+{
+    TranscriptView& transcript = Transcript();
+    TranscriptView::Batch batch(transcript);
+    MoveToAppendPosition(transcript);
+    WriteActionLine(transcript, sender, action);
+}
+
 void PrivateWindow::PartnerQuit(const QString& nick, const QString& reason)
 {
     TranscriptView& transcript = Transcript();
@@ -175,10 +187,15 @@ void PrivateWindow::onInputEntered()
 
 bool PrivateWindow::SendMessage(const QString& line)
 {
-    if (!WriteLinesOrNote(sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line))))
-        return false;
+    return SendLinesOrNote(sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line)), Title(),
+                           [this, line] { EchoOwnLine(line); });
+}
+
+void PrivateWindow::EchoOwnLine(const QString& line)
+{
     TranscriptView& transcript = Transcript();
     TranscriptView::Batch batch(transcript);
+    MoveToAppendPosition(transcript);
     StartPlainLine(transcript);
     StyledInsert(transcript, kGreen, true, false, QStringLiteral("you said: "));
     SetSelColor(transcript, kBlack);
@@ -186,7 +203,15 @@ bool PrivateWindow::SendMessage(const QString& line)
     RenderFormatted(transcript, line, RenderMode::Echo);
     transcript.SetSelText(QStringLiteral("\n"));
     KeepPrivateLine(*this, OwnNick(), HistoryKind::Message, line);
-    return true;
+}
+
+void PrivateWindow::onLinesPasted(const QStringList& lines)
+{
+    if (!Input().TakesInput()) return;
+    SendPastedLines(
+        lines, Title(),
+        [this](const QString& line) { return sent::PrivateMessageLines(NameOnWire(Title()), ToWire(line)); },
+        [this](const QString& line) { EchoOwnLine(line); });
 }
 
 void PrivateWindow::onIgnoreClicked()

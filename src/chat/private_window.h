@@ -39,6 +39,9 @@ public:
     // read-only.
     void AppendIncomingLine(const QString& sender, const QString& text, IncomingKind kind);
 
+    // sender did something ("waves"): one purple line "bob waves".
+    void AppendIncomingAction(const QString& sender, const QString& action);
+
     // The partner left the server: a grey note, and the input line becomes
     // read-only.
     void PartnerQuit(const QString& nick, const QString& reason);
@@ -65,9 +68,12 @@ protected:
     // the partner styled and is echoed. A partner who has gone, or a
     // connection that has ended, takes nothing.
     void onInputEntered() override;
+    void onLinesPasted(const QStringList& lines) override;
     bool event(QEvent* event) override;
 
 private:
+    // The user's own line, once it is written to the server.
+    void EchoOwnLine(const QString& line);
     void onIgnoreClicked();
     // Once inside a child-window frame, the window goes back to its default
     // size every time it becomes the active child.

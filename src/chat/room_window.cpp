@@ -15,6 +15,7 @@
 #include "chat/typed_commands.h"
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"
+#include "common/line_sender.h"
 #include "common/line_writes.h"
 #include "common/wire_text.h"
 #include "protocol/irc/sent_lines.h"
@@ -171,7 +172,8 @@ void RoomWindow::Join(const QString& typed, const QString& key)
     leftRoom_ = false;
     WriteSystemNote(transcript, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
-    if (!WriteLinesOrNote({sent::JoinLine(WireNameFor(room), ToWire(key))}))
+    key_ = key;
+    if (!SendLinesOrNote({sent::JoinLine(WireNameFor(room), ToWire(key))}, RoomTarget()))
         return;  // the controls stay as they were
     toolBar_->SetInRoomLook(true, tools_->Advertising());
     Input().FocusLine();
@@ -194,18 +196,18 @@ void RoomWindow::Rejoin(bool sameServer)
 {
     if (!std::exchange(rejoinPending_, false) || !sameServer)
         return;
-    Join(Title());
+    Join(Title(), key_);
 }
+
+QString RoomWindow::RoomTarget() const { return QStringLiteral("#") + QString::fromStdString(RoomOnWire()); }
 
 void RoomWindow::Leave(const QString& reason)
 {
-    try {
-        if (!Connection())
-            throw TransportError("not connected");
-        Connection()->WriteLine(sent::PartSelectorLine(WireNameFor(toolBar_->SelectedRoom()), ToWire(reason)));
-    } catch (const TransportError&) {
+    DropWaitingLines(RoomTarget());
+    const std::string selected = WireNameFor(toolBar_->SelectedRoom());
+    if (!SendLinesOrNote({sent::PartSelectorLine(selected, ToWire(reason))},
+                         QStringLiteral("#") + QString::fromStdString(selected)))
         return;
-    }
     tools_->StopAdvertisement();
     toolBar_->SetInRoomLook(false, false);
     nickList_->ClearEntries();
@@ -218,12 +220,11 @@ void RoomWindow::Leave(const QString& reason)
 void RoomWindow::closeEvent(QCloseEvent* event)
 {
     // Only a window that is in a room has a room to leave.
-    if (InRoom() && Connection() && Connection()->Connected()) {
-        try {
-            Connection()->WriteLine(sent::PartRoomLine(RoomOnWire()));
-        } catch (const TransportError&) {
-            // Closed meanwhile: the window goes all the same.
-        }
+    if (LineSender* sender = Sender()) {
+        sender->DropTarget(RoomTarget());  // the window goes with what it was to say
+        // Closed meanwhile: the window goes all the same.
+        if (InRoom() && Connection() && Connection()->Connected())
+            sender->Send(sent::PartRoomLine(RoomOnWire()), RoomTarget());
     }
     flasher_->Stop();
     tools_->StopAdvertisement();
@@ -245,21 +246,35 @@ void RoomWindow::onInputEntered()
 
 bool RoomWindow::SendMessage(const QString& line)
 {
-    if (!WriteLinesOrNote(sent::RoomMessageLines(RoomOnWire(), ToWire(line))))
-        return false;
-    WriteOwnLine(Transcript(), OwnNick(), line);
-    KeepRoomLine(*this, OwnNick(), HistoryKind::Message, line);
-    return true;
+    return SendLinesOrNote(sent::RoomMessageLines(RoomOnWire(), ToWire(line)), RoomTarget(), [this, line] {
+        MoveToAppendPosition(Transcript());
+        WriteOwnLine(Transcript(), OwnNick(), line);
+        KeepRoomLine(*this, OwnNick(), HistoryKind::Message, line);
+    });
+}
+
+void RoomWindow::onLinesPasted(const QStringList& lines)
+{
+    if (!InRoom()) {
+        WriteSendNote(QStringLiteral("Please join a room first"));
+        return;
+    }
+    SendPastedLines(
+        lines, RoomTarget(), [this](const QString& line) { return sent::RoomMessageLines(RoomOnWire(), ToWire(line)); },
+        [this](const QString& line) {
+            MoveToAppendPosition(Transcript());
+            WriteOwnLine(Transcript(), OwnNick(), line);
+            KeepRoomLine(*this, OwnNick(), HistoryKind::Message, line);
+        });
 }
 
 bool RoomWindow::SendAction(const QString& action)
 {
-    if (!WriteLinesOrTell(Connection(), sent::RoomActionLines(RoomOnWire(), ToWire(action)), this))
-        return false;
-    MoveToAppendPosition(Transcript());
-    WriteActionLine(Transcript(), OwnNick(), action);
-    KeepRoomLine(*this, OwnNick(), HistoryKind::Action, action);
-    return true;
+    return SendLinesOrNote(sent::RoomActionLines(RoomOnWire(), ToWire(action)), RoomTarget(), [this, action] {
+        MoveToAppendPosition(Transcript());
+        WriteActionLine(Transcript(), OwnNick(), action);
+        KeepRoomLine(*this, OwnNick(), HistoryKind::Action, action);
+    });
 }
 
 bool RoomWindow::SendRoomLines(const std::vector<std::string>& lines)
@@ -270,7 +285,7 @@ bool RoomWindow::SendRoomLines(const std::vector<std::string>& lines)
             WriteWarningNote(Transcript(), kUnsendableNote);
             return false;
         }
-    return WriteLinesOrTell(Connection(), lines, this);
+    return SendOrTell(Sender(), lines, RoomTarget(), this);
 }
 
 void RoomWindow::RunAction(int index)

@@ -47,6 +47,8 @@ public:
     // it stands behind, else room as UTF-8.
     std::string WireNameFor(const QString& room) const;
     std::string RoomOnWire() const { return WireNameFor(Title()); }
+    // The room as the road knows the lines about it ("#" and the wire name).
+    QString RoomTarget() const;
     // True between a join and the next leave.
     bool InRoom() const;
     // True after the user left the room, until the next join: the window
@@ -113,6 +115,7 @@ public slots:
 
 protected:
     void onInputEntered() override;
+    void onLinesPasted(const QStringList& lines) override;
     void closeEvent(QCloseEvent* event) override;
     // Keeps the window's rows apart at any height: below its natural height
     // it hides the status bar, then the gap above the transcript, then the
@@ -129,6 +132,7 @@ private:
     NickListActions* nickActions_;
     TitleBarFlasher* flasher_;
     std::string roomWire_;
+    QString key_;  // the key the last join went with, for a rejoin
     bool rejoinPending_ = false;
     bool leftRoom_ = false;
 };

@@ -11,6 +11,7 @@
 #include <string>
 
 class LineConnection;
+class LineSender;
 class QWidget;
 
 // The frame as the windows and handlers see it: the connection, the user's
@@ -23,6 +24,9 @@ public:
 
     // The one server connection that every window writes its lines to.
     virtual LineConnection& Connection() = 0;
+    // The one road of every line sent on that connection: paced, and a
+    // refusal said once.
+    virtual LineSender& Sender() = 0;
     // The user's nick on the current connection.
     virtual QString CurrentNick() const = 0;
     // A login succeeded with nick: it is the current nick, and the account
@@ -123,4 +127,17 @@ public:
     // menu once the caller has returned.
     virtual void ReloadFavoritesNotification() = 0;
     virtual void ReloadBuddiesNotification() = 0;
+
+    // True while the user is typing: the current window's input line holds
+    // text, or a key was pressed a moment ago. A received line then leaves
+    // the keyboard and the active window where they are.
+    virtual bool UserTyping() const = 0;
+    // A PONG came with token: true when it answers the program's own PING
+    // (the lag is then known; nothing is shown).
+    virtual bool TakeOwnPong(const std::string& token) = 0;
+    // The server said why it closes the link (ERROR): the reason goes with
+    // every note of the ending.
+    virtual void ServerClosingLink(const QString& reason) = 0;
+    // "Talvessa 2.3 on Linux", for the answer to a VERSION request.
+    virtual QString VersionText() const = 0;
 };

@@ -32,6 +32,24 @@ QString FlattenLineBreaks(const QString& text)
     return flat;
 }
 
+QStringList SplitPastedLines(const QString& text)
+{
+    QStringList lines;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!IsLineBreak(c)) {
+            current += c;
+            continue;
+        }
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
+        lines << current;
+        current.clear();
+    }
+    if (!current.isEmpty() || lines.isEmpty()) lines << current;
+    return lines;
+}
+
 QValidator::State LineBreakFilter::validate(QString& input, int& pos) const
 {
     if (std::none_of(input.cbegin(), input.cend(), IsLineBreak))

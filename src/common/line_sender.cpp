@@ -23,12 +23,12 @@ LineSender::Outcome LineSender::Send(const std::vector<std::string>& lines, cons
                                      QObject* context, std::function<void()> onSent)
 {
     if (!connection_.Connected())
-        return {false, QStringLiteral("Not connected to the server.")};
+        return {false, QStringLiteral("You are not connected to a server: nothing was sent")};
     for (const std::string& line : lines) {
         if (!LineConnection::Sendable(line))
-            return {false, QStringLiteral("A line break or NUL cannot be sent to the server.")};
+            return {false, QStringLiteral("A line break or NUL character cannot be sent: nothing was sent")};
         if (line.size() + 2 > kLongestLine)
-            return {false, QStringLiteral("The line is too long to send (%1 bytes; the server takes at most %2).")
+            return {false, QStringLiteral("A line of %1 bytes is longer than the server takes (%2): nothing was sent")
                                .arg(line.size() + 2)
                                .arg(kLongestLine)};
     }

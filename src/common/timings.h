@@ -20,6 +20,7 @@ struct Timings {
     int pingAnswerMs = 90000;     // no line at all this long after it: the link is dead
     int reconnectFirstMs = 2000;  // the first wait before reconnecting; it doubles each try
     int reconnectLongestMs = 300000;
+    int typingQuietMs = 3000;     // a key pressed this recently: a received line takes no focus
 };
 
 // The one set of timings the program uses; tests may change its fields.

@@ -143,6 +143,14 @@ void ChatSession::QueueFront()
         frontQueued_ = false;
         QWidget* w = frontPending_;
         frontPending_ = nullptr;
-        if (w && frame_.CurrentChild() != w) frame_.BringToFront(w);
+        if (!w || frame_.CurrentChild() == w) return;
+        // While the user types, the keyboard stays where it is: the window is
+        // marked and calls for attention, and comes to the front when the
+        // user picks it.
+        if (frame_.UserTyping()) {
+            frame_.NoteMention(w, w->windowTitle(), QString());
+            return;
+        }
+        frame_.BringToFront(w);
     }, Qt::QueuedConnection);
 }

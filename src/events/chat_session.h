@@ -1,5 +1,6 @@
 #pragma once
 // One server connection's life on the program's side.
+#include "protocol/irc/ctcp.h"
 #include "protocol/irc/line_queue.h"
 #include "protocol/irc/reader_thread.h"
 
@@ -89,6 +90,8 @@ public:
     // --- What handlers keep between lines ---
     // True inside a MemoServ memo listing (from "listing memos for" to "end of list").
     bool memolisting = false;
+    // The answers to client-to-client requests: a few in a spell.
+    CtcpLimiter ctcpLimiter;
 
     // A handler about to write into a transcript calls this: the view's
     // inserts are grouped until the current drain ends.

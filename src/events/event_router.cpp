@@ -2,6 +2,7 @@
 
 #include "common/wire_text.h"
 #include "events/invite_events.h"
+#include "events/link_events.h"
 #include "events/membership_events.h"
 #include "events/message_events.h"
 #include "events/nick_events.h"
@@ -31,6 +32,9 @@ void RouteLine(ChatSession& session, const IrcMessage& line, const LineRoute& ro
     case Handler::HandleWhoReply: HandleWhoReply(session, line); break;
     case Handler::HandleLoginError: HandleLoginError(session, line); break;
     case Handler::HandleJoinError: HandleJoinError(session, line, route.joinErrorCode); break;
+    case Handler::HandleSendError: HandleSendError(session, line); break;
+    case Handler::HandleServerError: HandleServerError(session, line); break;
+    case Handler::HandlePong: HandlePong(session, line); break;
     case Handler::Log:
         session.Frame().AppendLog(FromWire(line.rawline));
         break;

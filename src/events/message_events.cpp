@@ -13,6 +13,7 @@
 #include "common/wire_text.h"
 #include "common/chat_frame.h"
 #include "events/chat_session.h"
+#include "events/ctcp_events.h"
 #include "events/room_lookup.h"
 #include "protocol/irc/text_util.h"
 
@@ -56,6 +57,20 @@ std::string Word(const std::string& s, int n)
         start = space + 1;
     }
     return s.substr(start, s.find(' ', start) - start);
+}
+
+bool IsActionText(const QString& text)
+{
+    return text.size() >= 7 && text.left(7).compare(QStringLiteral("\x01" "action"), Qt::CaseInsensitive) == 0;
+}
+
+// What an action does ("waves"), without the markers around it.
+QString ActionOf(const QString& text)
+{
+    QString action = text.mid(7);
+    // A closing marker from another client is not part of what is shown.
+    if (action.endsWith(QChar(0x01))) action.chop(1);
+    return action.trimmed();
 }
 
 bool IsAwayReply(const IrcMessage& line) { return line.kind == "code" && line.code == 301; }
@@ -122,11 +137,9 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
     const QString nick = SenderName(line);
     const QString text = MessageText(line);
     room->NoteSpeaker(nick);
-    if (text.size() >= 7 && text.left(7).toLower() == QStringLiteral("\x01" "action")) {
-        QString action = text.mid(7);
-        // A closing marker from another client is not part of what is shown.
-        if (action.endsWith(QChar(0x01))) action.chop(1);
-        StyledInsert(view, kPurple, true, true, nick + ShownText(action) + u'\n');
+    if (IsActionText(text)) {
+        const QString action = ActionOf(text);
+        StyledInsert(view, kPurple, true, true, nick + (action.isEmpty() ? QString() : ShownText(u' ' + action)) + u'\n');
         KeepRoomMessage(*room, line, true);
     } else {
         StyledInsert(view, kBlue, true, false, nick + QStringLiteral(": "));
@@ -155,6 +168,11 @@ void ShowPrivateLine(ChatSession& session, const IrcMessage& line)
         kind = IncomingKind::Notice;
     session.JoinBatch(&w->Transcript());
     const QString text = MessageText(line);
+    if (kind == IncomingKind::Message && IsActionText(text)) {
+        w->AppendIncomingAction(SenderName(line), ShownText(ActionOf(text)));
+        session.BringToFrontSoon(w);
+        return;
+    }
     w->AppendIncomingLine(SenderName(line), text, kind);
     KeepPrivateLine(*w, SenderBytes(line), kind == IncomingKind::Message ? HistoryKind::Message : HistoryKind::Notice,
                     MessageBytes(line));
@@ -207,7 +225,6 @@ PrivateWindow* FindPrivateWindow(ChatSession& session, const IrcMessage& line)
     auto* made = qobject_cast<PrivateWindow*>(frame.OpenPrivateWindowRequest());
     if (!made) return nullptr;
     session.NotePrivateWindow(partner);
-    made->SetConnection(&frame.Connection());
     made->ApplyDefaultSize();
     session.BringToFrontSoon(made);
     return made;
@@ -215,6 +232,7 @@ PrivateWindow* FindPrivateWindow(ChatSession& session, const IrcMessage& line)
 
 void HandleMessage(ChatSession& session, const IrcMessage& line)
 {
+    if (!IsAwayReply(line) && HandleCtcp(session, line)) return;
     if (MessageTarget(line).startsWith(u'#'))
         ShowRoomMessage(session, line);
     else

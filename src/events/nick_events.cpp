@@ -90,10 +90,12 @@ void HandleNick(ChatSession& session, const IrcMessage& line)
         AppendRenameLine(session, room->Transcript(), text);
         KeepRoomLine(*room, QString(), HistoryKind::Event, text);
     }
+    // A private window follows its partner: its title is where its lines go.
     for (QWidget* child : frame.PrivateWindowsNamed(oldNick))
         if (auto* w = qobject_cast<PrivateWindow*>(child)) {
             AppendRenameLine(session, w->Transcript(), text);
             KeepPrivateLine(*w, QString(), HistoryKind::Event, text);
+            if (!own) w->SetTitle(newNick);
         }
 
     if (!own) return;

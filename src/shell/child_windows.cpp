@@ -310,8 +310,7 @@ void ChildWindowRegistry::Unindex(const QObject* w)
 PrivateWindow* ChildWindowRegistry::MakePrivate(const QString& nick, bool activate)
 {
     auto* w = new PrivateWindow;
-    w->SetConnection(&frame_.Connection());
-    w->SetFrame(&frame_);
+    w->SetFrame(&frame_);  // its lines take the frame's road
     w->SetOwnNick(frame_.CurrentNick());
     // Indexed by its title, from the moment it has one.
     connect(w, &QWidget::windowTitleChanged, this, [this, w] { Index(w); });

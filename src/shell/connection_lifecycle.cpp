@@ -3,6 +3,7 @@
 #include "chat/private_window.h"
 #include "chat/room_window.h"
 #include "common/chat_frame.h"
+#include "common/line_sender.h"
 #include "common/prompts.h"
 #include "common/timings.h"
 #include "events/chat_session.h"
@@ -215,9 +216,27 @@ void ConnectionLifecycle::SettleEndedReader()
     FinishRestOfLines();
 }
 
+void ConnectionLifecycle::EndBecause(const QString& why)
+{
+    if (!session_ && !connection_.Opened()) return;
+    const bool inWindows = loggedIn_;
+    StopReader(0);
+    AfterLastLines([this, why] { frame_.AppendLog(why); });  // before "Disconnected.."
+    CloseConnection();
+    if (inWindows) AfterLastLines([this, why] { TellWindowsWhyConnectionEnded(why); });
+}
+
+void ConnectionLifecycle::ServerClosingLink(const QString& reason)
+{
+    serverReason_ = reason.isEmpty() ? QStringLiteral("The server closed the link without giving a reason.")
+                                     : QStringLiteral("The server closed the link: ") + reason;
+    frame_.AppendLog(serverReason_);
+}
+
 void ConnectionLifecycle::Disconnect()
 {
     userDisconnects_ = true;
+    DropWaitingLines();
     QuitAndStopReader(std::chrono::milliseconds(timing().readerStopMs), RestOfLines::Show);
     CloseConnection();  // the log says the connection is gone after the last lines
     userDisconnects_ = false;
@@ -227,12 +246,15 @@ void ConnectionLifecycle::Close(std::chrono::milliseconds within)
 {
     // Closing does not wait for lines to be rendered into windows that go.
     DropRestOfLines();
+    frame_.Sender().DropAll();
     if (!session_) return;
+    userDisconnects_ = true;
     if (connection_.Connected())
         QuitAndStopReader(within, RestOfLines::Drop);
     else
         StopReader(0, RestOfLines::Drop);  // the server went first; there is nobody left to say goodbye to
     CloseConnection();
+    userDisconnects_ = false;
 }
 
 void ConnectionLifecycle::QuitAndStopReader(std::chrono::milliseconds within, RestOfLines rest)
@@ -246,7 +268,8 @@ void ConnectionLifecycle::QuitAndStopReader(std::chrono::milliseconds within, Re
     if (Reader()) Reader()->Terminate();
     bool quitSent = false;
     try {
-        connection_.WriteLine(sent::QuitLine());
+        if (!frame_.Sender().Send(sent::QuitLine(), QString(), LineSender::Pace::Immediate).accepted)
+            throw TransportError("not connected");
         // A server that is taking lines takes the quit at once; one that has
         // not done so within a second is not reading, never sees the quit,
         // and is not waited for.
@@ -283,16 +306,37 @@ void ConnectionLifecycle::Closed()
     // Lines of the ended connection may still be arriving in their windows:
     // the log's last word and the windows' notes come after them.
     const bool byUser = userDisconnects_;
+    // Whatever still waits for its turn cannot go on a closed connection.
+    DropWaitingLines();
     AfterLastLines([this, wasLoggedIn, byUser] {
+        // The server's ERROR, if it sent one, is among the last lines.
+        const QString reason = std::exchange(serverReason_, QString());
         frame_.AppendLog(QStringLiteral("Disconnected.."));
         if (wasLoggedIn) TellWindowsConnectionLost(byUser);
+        if (wasLoggedIn && !reason.isEmpty()) TellWindowsWhyConnectionEnded(reason);
     });
+    emit Ended(byUser, wasLoggedIn);
 }
 
 void ConnectionLifecycle::CloseConnection()
 {
     connection_.Disconnect();  // raises the notification when it closed an open connection
     if (connectedLook_) Closed();
+}
+
+void ConnectionLifecycle::DropWaitingLines()
+{
+    // Each window says how many of its own lines did not go; the log counts
+    // the program's. The pace starts afresh with the next connection.
+    for (QWidget* child : frame_.ChildWindows()) {
+        if (frame_.Sender().Waiting() == 0) break;
+        if (auto* room = qobject_cast<RoomWindow*>(child))
+            room->DropWaitingLines(room->RoomTarget());
+        else if (auto* partner = qobject_cast<PrivateWindow*>(child))
+            partner->DropWaitingLines(partner->Title());
+    }
+    if (const int dropped = frame_.Sender().DropAll(); dropped > 0)
+        frame_.AppendLog(QStringLiteral("%1 waiting line(s) were not sent.").arg(dropped));
 }
 
 void ConnectionLifecycle::TellWindowsConnectionLost(bool byUser)

@@ -76,6 +76,13 @@ public:
     void CloseConnection();
     // A reader that ended by the server's doing, not yet handled: handle it now.
     void SettleEndedReader();
+    // The program ends the connection itself (the server stopped answering):
+    // the reader stops, the connection closes, and the log and every window
+    // say why.
+    void EndBecause(const QString& why);
+    // The server said why it closes the link (ERROR): the log says so now,
+    // and the windows' notes of the ending that follows say it again.
+    void ServerClosingLink(const QString& reason);
     // The last connection's lines that wait are dropped (the frame is going).
     void DropRestOfLines();
 
@@ -94,6 +101,9 @@ signals:
     // list emptied with it).
     void ConnectedLookDue();
     void DisconnectedLookDue();
+    // The connection ended: byUser for Disconnect and Exit; wasLoggedIn when
+    // a login had succeeded on it.
+    void Ended(bool byUser, bool wasLoggedIn);
 
 private:
     // The connection's own notifications, from whichever thread opened or
@@ -114,6 +124,8 @@ private:
     // "Disconnected..", the windows' notes): now, or once those lines are shown.
     void AfterLastLines(std::function<void()> step);
     void FinishRestOfLines();
+    // The lines still waiting for their turn go unsent, each window told of its own.
+    void DropWaitingLines();
     // Every room and private window hears that the connection ended.
     void TellWindowsConnectionLost(bool byUser);
     // After the "lost" note: why the program closed the connection.
@@ -131,4 +143,5 @@ private:
     bool userDisconnects_ = false;  // the ending under way is one the user asked for
     std::string rejoinHost_;        // the server the room windows' pending rejoins belong to
     bool stoppingReader_ = false;
+    QString serverReason_;     // what the server's ERROR said of the ending under way
 };

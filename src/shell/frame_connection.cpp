@@ -2,6 +2,7 @@
 // disconnected looks, away status and the room-list button.
 #include "shell/main_window.h"
 #include "shell/history_keeper.h"
+#include "shell/connection_keeper.h"
 #include "shell/paint_pacer.h"
 #include "shell/connection_target.h"
 #include "shell/tls_status.h"
@@ -29,11 +30,13 @@
 void MainWindow::onConnectTriggered()
 {
     roomList_->SetConnection(&connection_);
+    roomList_->SetSender(&sender_);
     const QString server = serverBox_->currentText();
     if (server.isEmpty()) {
         prompts().Information(this, QStringLiteral("Please select a server."));
         return;
     }
+    keeper_->Stop();  // a Connect or Disconnect by hand ends the tries
     if (connection_.Connected()) {
         lifecycle_->Disconnect();
         buddiesMenu_->clear();
@@ -61,22 +64,10 @@ void MainWindow::Connect()
         if (lifecycle_->ConnectedLook()) lifecycle_->CloseConnection();
         return;
     }
-    lifecycle_->LoggedIn();
-    history_->LoggedIn(QByteArray::fromStdString(connection.Host()));
-    try {
-        connection.WriteLine(sent::MemoServListLine());
-        roomList_->ResetTotals();  // not the last server's, nor this one's at the last login
-        connection.WriteLine(sent::LusersLine());
-    } catch (const TransportError&) {
-        // The server hung up right after the login: the reader notices the
-        // closed connection too, and its end brings the disconnected look.
-        return;
-    }
-    lists_->LoadAccountLists();
-    roomList_->SetServerTitle(FromWire(connection.Host()));
-    roomList_->ShowServerPanel();
-    lifecycle_->RejoinRooms();
-    emit LoggedIn();
+    keeper_->LoggedIn(dialog.LastSettings());
+    // The server may hang up right after the login: the reader notices the
+    // closed connection, and its end brings the disconnected look.
+    AfterLogin();
     // Said once, where the user sees it: the server log alone would hide it.
     if (!dialog.ServiceNote().isEmpty()) prompts().Information(this, dialog.ServiceNote());
 }
@@ -125,7 +116,7 @@ void MainWindow::onAwayClicked()
         awayLine_->setFocus();
         return;
     }
-    connection_.WriteLine(sent::BackLine());
+    if (!sender_.Send(sent::BackLine()).accepted) throw TransportError("not connected");
     AppendLog(QStringLiteral("Your status is nolonger set to away."));
     awayPanel_->hide();
     awayButton_->setChecked(false);
@@ -133,7 +124,7 @@ void MainWindow::onAwayClicked()
 
 void MainWindow::onAwayConfirmed()
 {
-    connection_.WriteLine(sent::AwayLine(ToWire(awayLine_->text())));
+    if (!sender_.Send(sent::AwayLine(ToWire(awayLine_->text()))).accepted) throw TransportError("not connected");
     AppendLog(QStringLiteral("Your status is set to away."));
     awayPanel_->hide();
     awayButton_->setChecked(true);

@@ -19,7 +19,7 @@ void MainWindow::OpenUserProfile(const QString& nick, QWidget* asker)
     userInfo_ = new UserInfoWindow(this);
     userInfo_->SetAskedNick(nick);
     SetWhoPurpose(QStringLiteral("profile"));
-    if (!WriteLinesOrTell(&connection_, {sent::WhoLine(NameOnWire(nick))}, asker ? asker : this)) return;
+    if (!SendOrTell(&sender_, {sent::WhoLine(NameOnWire(nick))}, nick, asker ? asker : this)) return;
     // The reader's replies are drained by this wait's event loop, so the
     // fields fill while the window is open.
     userInfo_->exec();

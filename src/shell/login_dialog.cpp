@@ -252,6 +252,7 @@ void LoginDialog::onOkClicked()
     settings.welcomeLimit = LoginMachine::Ms(timing().welcomeLimitMs);
     settings.greetingSilence = LoginMachine::Ms(timing().greetingMs);
     settings.greetingLimit = LoginMachine::Ms(timing().burstLimitMs);
+    lastSettings_ = settings;
     exchange_.Run(*connection_, std::make_unique<LoginMachine>(std::move(settings)));
 }
 

@@ -2,6 +2,7 @@
 // The login dialog: opens the connection and logs in as a guest or with a
 // registered nick's password, showing the exchange while it happens.
 #include "common/log_batch.h"
+#include "protocol/irc/login_machine.h"
 #include "shell/server_exchange.h"
 
 #include <QDialog>
@@ -37,6 +38,8 @@ public:
     // What the nick service said of a guest's nick during the login (that
     // it is registered), for the frame to show once; empty when nothing.
     const QString& ServiceNote() const { return serviceNote_; }
+    // The settings of the last try (the successful one once LoggedIn).
+    const LoginMachine::Settings& LastSettings() const { return lastSettings_; }
     // True while a login runs; Cancel, Escape and the close box call it off.
     bool Busy() const { return busy_; }
     // The frame is closing: any exchange (this dialog's or its registration
@@ -85,6 +88,7 @@ private:
     bool abandoned_ = false;
     bool loggedIn_ = false;
     QString serviceNote_;
+    LoginMachine::Settings lastSettings_;
     QPointer<RegistrationDialog> registration_;  // while the registration dialog is open
     LogBatch log_;          // the server log's share of this dialog, in blocks
     QTimer logFlush_;       // hands the block over once the lines at hand are logged

@@ -6,6 +6,7 @@
 #include "common/wire_text.h"
 #include "shell/about_box.h"
 #include "shell/child_windows.h"
+#include "shell/connection_keeper.h"
 #include "shell/invitation_prompts.h"
 #include "shell/login_dialog.h"
 #include "shell/history_keeper.h"
@@ -20,6 +21,7 @@
 #include <QMutexLocker>
 
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -39,6 +41,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
     pacer_ = new PaintPacer(this, [this] { return lifecycle_->LinesWaiting(); });
     BuildWindow();
+    BuildKeeping();
     InstallTypedCommandHelpers();
     invitations_ = new InvitationPrompts(*this, this);
     InstallHistory();
@@ -47,6 +50,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
+    delete std::exchange(keeper_, nullptr);  // a reconnect under way is called off while the frame is whole
     lifecycle_->Teardown();
     // The child windows ask the frame for its connection and lists while they
     // go (activation changes): they go while the frame is still whole.
@@ -204,6 +208,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // The user asked to leave: the windows go at once, while the server is
     // given a moment to take "quit".
     hide();
+    keeper_->Stop();  // an exit never reconnects
     lifecycle_->Close(kExitWait);
     event->accept();
 }

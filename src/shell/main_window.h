@@ -7,6 +7,7 @@
 #include "chat/private_window.h"
 #include "chat/room_window.h"
 #include "common/chat_frame.h"
+#include "common/line_sender.h"
 #include "protocol/stream/line_connection.h"
 #include "shell/child_windows.h"
 #include "shell/connection_lifecycle.h"
@@ -23,7 +24,10 @@
 class ChatSession;
 class HistoryKeeper;
 class HistoryMenus;
+class ConnectionKeeper;
+class ConnectionStatus;
 class PaintPacer;
+class TypingWatch;
 class TlsSwitch;
 class QAction;
 class QComboBox;
@@ -53,9 +57,12 @@ public:
 
     // The one server connection, shared by every window that writes lines.
     LineConnection& Connection() override { return connection_; }
+    LineSender& Sender() override { return sender_; }
 
     // --- The pieces the frame hands its work to ---
     ConnectionLifecycle& Lifecycle() const { return *lifecycle_; }
+    ConnectionKeeper& Keeper() const { return *keeper_; }
+    ConnectionStatus& LinkStatus() const { return *linkStatus_; }
     ChildWindowRegistry& Windows() const { return *windows_; }
     // Floating windows or tabs, and the keys from window to window.
     WindowTabs& Tabs() const { return *windowTabs_; }
@@ -112,6 +119,17 @@ public:
 
     void ReloadFavoritesNotification() override;
     void ReloadBuddiesNotification() override;
+
+    // --- Staying connected (frame_keeping.cpp) ---
+    bool UserTyping() const override;
+    bool TakeOwnPong(const std::string& token) override;
+    void ServerClosingLink(const QString& reason) override;
+    QString VersionText() const override;
+    // What follows every successful login, by the dialog or a reconnect:
+    // the session takes the lines, the first requests go out, the account's
+    // lists load, and the rooms left by a lost connection are joined again
+    // (first of all after a reconnect, which shows no server panel).
+    void AfterLogin(bool reconnected = false);
 
     QMdiArea* MdiArea() const { return mdiArea_; }
     RoomListWindow* RoomList() const { return roomList_; }
@@ -175,6 +193,7 @@ private:
     void ApplyConnectedLook();
     void ApplyDisconnectedLook();
     void Connect();
+    void BuildKeeping();
     void SetMentionMark(QWidget* child, bool on);
     void InstallTypedCommandHelpers();
     void InstallHistory();  // history_frame.cpp
@@ -187,7 +206,11 @@ private:
     QString pendingPrivateNick_;
     QString whoPurpose_;
 
+    LineSender sender_{connection_};  // the one road of every line sent on connection_
     std::unique_ptr<ConnectionLifecycle> lifecycle_;  // goes before the connection it serves
+    ConnectionKeeper* keeper_ = nullptr;
+    ConnectionStatus* linkStatus_ = nullptr;
+    TypingWatch* typing_ = nullptr;
     ChildWindowRegistry* windows_ = nullptr;           // children
     WindowTabs* windowTabs_ = nullptr;
     TlsStatus* tlsStatus_ = nullptr;  // the status bar's mark of a TLS connection

@@ -91,15 +91,10 @@ void ServerExchange::LoginReaderEnded(const std::string& why)
 void ServerExchange::Apply(ExchangeStep step)
 {
     if (!running_) return;
-    for (const std::string& line : step.send) {
-        try {
-            connection_->WriteLine(line);
-        } catch (const TransportError&) {
-            // The connection has ended: the reader's report of it, with the
-            // reason, ends the machine.
-            break;
-        }
-    }
+    // The login's lines go first and are never held. A connection that has
+    // ended refuses them: the reader's report of it, with the reason, ends
+    // the machine.
+    if (!step.send.empty()) frame_.Sender().Send(step.send, QString(), LineSender::Pace::Immediate);
     if (onStep) onStep(step);
     if (step.ending == ExchangeStep::Ending::None) {
         Rearm();

@@ -1,5 +1,7 @@
 #include "side/room_list_window.h"
 
+#include "common/line_sender.h"
+
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"
 #include "common/scroll_place.h"
@@ -325,27 +327,33 @@ void RoomListWindow::ForgetServer()
     SetTotalUsers(QString());
 }
 
-void RoomListWindow::WriteLine(const std::string& line)
+void RoomListWindow::SetConnection(LineConnection* connection)
 {
-    if (!connection_) throw TransportError("Not connected.");
-    connection_->WriteLine(line);
+    connection_ = connection;
+    ownSender_.reset();
+    if (connection) ownSender_ = std::make_unique<LineSender>(*connection);
+}
+
+void RoomListWindow::WriteLines(const std::vector<std::string>& lines)
+{
+    SendOrTell(sender_ ? sender_ : ownSender_.get(), lines, QString(), this);
 }
 
 void RoomListWindow::onLoadFullListClicked()
 {
     HideServerPanel();
     ClearRows();
-    WriteLine(sent::ListLine());
     // The totals are read again with the list: the panel shows them fresh.
+    // Both requests go as one, so a refusal is told once.
     ResetTotals();
-    WriteLine(sent::LusersLine());
+    WriteLines({sent::ListLine(), sent::LusersLine()});
 }
 
 void RoomListWindow::onLoadListClicked()
 {
     HideServerPanel();
     ClearRows();
-    WriteLine(sent::ListStartingLine(ToWire(roomFilterLine_->text())));
+    WriteLines({sent::ListStartingLine(ToWire(roomFilterLine_->text()))});
 }
 
 void RoomListWindow::onClosePanelClicked() { HideServerPanel(); }

@@ -2,9 +2,15 @@
 // The room list window: the server's rooms above, the program's server log
 // below, and a floating panel with the server's name, totals and the buttons
 // that ask for the room list.
+#include "common/line_sender.h"
+#include "common/line_writes.h"
+
 #include <QWidget>
 
+#include <memory>
+
 #include <string>
+#include <vector>
 
 class ChatFrame;
 class LineConnection;
@@ -19,13 +25,19 @@ class QToolButton;
 class QTreeView;
 
 // The room list window, a child of the frame for the whole run.
-class RoomListWindow : public QWidget {
+class RoomListWindow : public QWidget, public SendNoteTaker {
     Q_OBJECT
 public:
     explicit RoomListWindow(QWidget* parent = nullptr);
 
     // The server connection the load buttons write to (the frame's).
-    void SetConnection(LineConnection* connection) { connection_ = connection; }
+    // The connection the window's requests go to; on its own (no road
+    // given by SetSender) the window writes through a road of its own.
+    void SetConnection(LineConnection* connection);
+    // The frame's one road, which the window's requests take from then on.
+    void SetSender(LineSender* sender) { sender_ = sender; }
+    // A request that did not go: a line in the window's log.
+    void WriteSendNote(const QString& note) override { AppendLogLine(note); }
     LineConnection* Connection() const { return connection_; }
 
     // The frame, for opening room windows from the list.
@@ -88,13 +100,15 @@ protected:
 private:
     void BuildServerPanel();
     void PlaceServerPanel();
-    void WriteLine(const std::string& line);
+    void WriteLines(const std::vector<std::string>& lines);
     void HoldLogLines(const QStringList& lines);
     void AddToLog(const QStringList& lines);
     void DropOldLogLines();
     static constexpr int kLogBlockLines = 2000;
 
     LineConnection* connection_ = nullptr;
+    LineSender* sender_ = nullptr;
+    std::unique_ptr<LineSender> ownSender_;
     ChatFrame* frame_ = nullptr;
     int sortColumn_ = 0;
     int logBatchDepth_ = 0;

@@ -78,7 +78,7 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("too long") << QString(511, u'j') << "too long";
+        QTest::newRow("too long") << QString(511, u'j') << "longer than the server takes";
         QTest::newRow("a line break") << "privmsg #a :one\r\nquit" << "line break";
         QTest::newRow("a NUL") << QStringLiteral("privmsg #a :a") + QChar(0) << "NUL";
     }

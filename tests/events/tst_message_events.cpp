@@ -144,9 +144,8 @@ void TestMessageEvents::privateLines_data()
     row("notice command in lower case", ":bob!b@h notice me :psst", "bob", "bob (Notice): bob: psst", true, false);
     row("away reply goes to the away user", ":irc.test 301 me carol :gone fishing", "carol",
         "carol is away(Auto Reply): irc.test: gone fishing");
-    row("CTCP request is plain text", Bytes(":bob!b@h PRIVMSG me :\x01VERSION\x01"), "bob", "bob: VERSION");
-    row("private action is plain text", Bytes(":bob!b@h PRIVMSG me :\x01" "ACTION waves"), "bob",
-        "bob: ACTION waves");
+    row("private action without its markers", Bytes(":bob!b@h PRIVMSG me :\x01" "ACTION waves\x01"), "bob",
+        "bob waves");
     row("NickServ message makes the line read-only", ":NickServ!n@services.int PRIVMSG me :identify", "NickServ",
         "NickServ: identify", true, true);
     row("NickServ notice locks it", ":NickServ!n@services.int NOTICE me :registered", "NickServ",
@@ -157,7 +156,7 @@ void TestMessageEvents::privateLines_data()
     row("nothing after the command", ":bob!b@h PRIVMSG ", "bob", "bob: ");
     row("leading colour byte survives", Bytes(":bob!b@h PRIVMSG me :\x03" "4red"), "bob", "bob: red");
     row("leading bold byte survives", Bytes(":bob!b@h PRIVMSG me :\x02" "bold"), "bob", "bob: bold");
-    row("marker bytes everywhere", Bytes(":bob!b@h PRIVMSG me :\x01" "a\x01" "b\x01" "c"), "bob", "bob: abc");
+    row("marker bytes everywhere", Bytes(":bob!b@h PRIVMSG me :a\x01" "b\x01" "c\x01"), "bob", "bob: abc");
     row("server prefix without '!'", ":irc.test NOTICE me :*** Connection statistics", "irc.test",
         "irc.test (Notice): irc.test: *** Connection statistics", true, false);
     row("emoticon", ":bob!b@h PRIVMSG me :hi :) you", "bob", QStringLiteral(u"bob: hi \ufffc you"));

@@ -633,7 +633,11 @@ def chat_in_private():
     J.peer.send(f"PRIVMSG {NICK} :psst alice")
     wait_for("no private window came up",
              lambda: changed_share(before, screen_pixels()) > 0.02, 15, interval=0.5)
-    # The private window comes to the front with the focus in its input line.
+    # A line that arrives while the user has just typed takes no focus: the
+    # private window waits, marked, until the user picks it (Ctrl+Tab).
+    time.sleep(3.5)
+    J.peer.send(f"PRIVMSG {NICK} :still there?")
+    time.sleep(1)
     type_text("hi bob, got it")
     key("Return")
     J.peer.expect(f"the private reply from {NICK}", rf"^:{NICK}!\S+ PRIVMSG {PEER} :.*hi bob, got it", 15)
@@ -671,17 +675,12 @@ def reconnect_after_the_servers_restart():
     J.peer.send(f"JOIN #{ROOM}")
     J.peer.expect(f"its own JOIN to #{ROOM}", rf"^:{PEER}!\S+ JOIN :?#{ROOM}", 15)
 
-    begin(f"reconnect through the tool bar and log in as {NICK} again")
-    # The program notices the closed connection by itself; Connect works once it has.
-    def login_dialog_after_click():
-        click(CONNECT_BUTTON)
-        return wait_until(lambda: find_windows("^Login"), 2)
-    wait_for("the Login dialog did not open from the Connect button after the servers restarted",
-             login_dialog_after_click, 40, interval=0.5)
-    log_in_as_guest(remembered=True)
-
-    begin(f"{NICK} is back in #{ROOM} by itself")
-    wait_in_room(f"{NICK} did not rejoin #{ROOM} after the reconnect", 15)
+    begin(f"{NICK} reconnects by itself, without a dialog, and is back in #{ROOM}")
+    # The program notices the closed connection, waits 2 s, 4 s, 8 s ... between
+    # tries, logs in as the last login did and joins its rooms again.
+    wait_in_room(f"{NICK} did not reconnect and rejoin #{ROOM} by itself after the servers restarted", 90)
+    if find_windows("^Login"):
+        fail("a Login dialog opened for the reconnect; it should need none")
 
 
 def reconnect_with_tls():

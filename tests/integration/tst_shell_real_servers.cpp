@@ -5,6 +5,7 @@
 // a second after NICK); ngircd answers at once, so its waits are shortened.
 #include "shell/login_dialog.h"
 #include "support/window_controls.h"
+#include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "shell/registration_dialog.h"
 #include "shell/shell_test_support.h"
@@ -212,6 +213,7 @@ void TestShellRealServers::serverGoesAwayUnderLoggedInClient()
     PromptRecorder prompts;
     MainWindow frame;
     frame.show();
+    frame.Keeper().SetAutomatic(false);  // the ending is what this test looks at
     AimFrame(frame, *server);
     LogIn(frame, UniqueNick("gone"));
     QVERIFY(frame.Reader());

@@ -59,7 +59,12 @@ void TestDispatch::routes_data()
     row("nick in lower case", ":a!b@c nick x", Handler::HandleNick);
     row("topic change", ":a!b@c TOPIC #r :x", Handler::HandleTopicChange);
     row("topic change lower", ":a!b@c topic #r :x", Handler::HandleTopicChange);
-    row("error dropped", "ERROR :Closing link", Handler::Drop);
+    row("error without a source", "ERROR :Closing link", Handler::HandleServerError);
+    row("error with a source", ":irc.test ERROR :Closing link", Handler::HandleServerError);
+    row("pong with a source", ":irc.test PONG irc.test :talvessa-1", Handler::HandlePong);
+    row("pong without one", "PONG :talvessa-1", Handler::HandlePong);
+    row("no such nick", ":s 401 me bob :No such nick", Handler::HandleSendError);
+    row("not a room operator", ":s 482 me #r :You're not channel operator", Handler::HandleSendError);
     row("bare word", "QUIT", Handler::Drop);
     row("tagged message", "@time=2024-05-01T10:00:00.000Z :a!b@c PRIVMSG #r :hi", Handler::HandleMessage);
     row("tagged memoserv notice", "@msgid=1 :MemoServ!m@services NOTICE me :x", Handler::HandleMemoServNotice);

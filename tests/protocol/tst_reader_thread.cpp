@@ -406,10 +406,11 @@ void TestReaderThread::endingWaitOnFullQueueKeepsWhatWasRead()
         sent.push_back(":s 372 ann :- line " + std::to_string(i));
         bytes += sent.back() + "\r\n";
     }
-    // The last words before a hang-up: an ERROR line is nobody's to handle,
-    // the numeric before it goes to the log.
+    // The last words before a hang-up: the numeric goes to the log, the
+    // ERROR line to its handler, which shows the server's reason.
     sent.push_back(":s 400 ann :Closing link");
-    server.SendRaw(bytes).Send(sent.back()).Send("ERROR :Closing link (ann@127.0.0.1)");
+    sent.push_back("ERROR :Closing link (ann@127.0.0.1)");
+    server.SendRaw(bytes).Send(sent[sent.size() - 2]).Send(sent.back());
     // The server goes only once the reader waits on the full queue.
     if (ending == "hang-up") server.Pause(1500).Close();
     LineConnection conn;

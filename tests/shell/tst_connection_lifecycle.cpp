@@ -8,6 +8,7 @@
 #include "events/chat_session.h"
 #include "events/line_drain.h"
 #include "shell/login_dialog.h"
+#include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"
 #include "common/user_data_folder.h"
@@ -83,6 +84,7 @@ struct Rig {
     Rig()
     {
         timing().defaultPort = server.Port();
+        frame.Keeper().SetAutomatic(false);  // an ending stays one here
         Control<QComboBox>(frame, "serverBox")->setEditText("127.0.0.1");
         frame.show();
     }

@@ -194,7 +194,7 @@ void TestStartOptions::linkJoinsItsRoomAfterLogin()
         StartLogin(login, "ann");
     });
     Control<QAction>(*frame, "connectAction")->trigger();
-    QVERIFY(server.WaitDone(5000));
+    QVERIFY(server.WaitDone(10000));  // the join waits its turn after the login's lines
     QTRY_COMPARE(frame->ChildWindows().size(), 2);
     auto* room = qobject_cast<RoomWindow*>(frame->ChildWindows().last());
     QVERIFY(room);

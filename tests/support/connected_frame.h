@@ -1,5 +1,6 @@
 #pragma once
 // A frame window connected to a scripted server, for tests of what windows send.
+#include "common/timings.h"
 #include "shell/main_window.h"
 #include "support/scripted_server.h"
 
@@ -10,6 +11,13 @@
 // A frame connected to a scripted server as "Ann", with the lines the server
 // got from it since the last look.
 class Connected {
+    // The windows' lines go out unpaced: these tests are about what is sent.
+    struct Unpaced {
+        Unpaced() : saved(timing().sendBurstLines) { timing().sendBurstLines = 100000; }
+        ~Unpaced() { timing().sendBurstLines = saved; }
+        int saved;
+    } unpaced_;
+
 public:
     Connected()
     {

@@ -9,6 +9,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QThread>
+
+#include <csignal>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -67,7 +70,8 @@ bool RealIrcServer::Installed(Kind kind)
     return QFile::exists("/usr/sbin/inspircd") && QFile::exists("/usr/bin/atheme-services");
 }
 
-RealIrcServer::RealIrcServer(Kind kind, bool tls, Families families) : kind_(kind)
+RealIrcServer::RealIrcServer(Kind kind, bool tls, Families families, Flood flood)
+    : kind_(kind), tls_(tls), ipv6_(families == Families::Ipv4AndIpv6), flood_(flood)
 {
     if (!Installed(kind)) {
         error_ = QString("%1 is not installed").arg(Name(kind));
@@ -77,25 +81,57 @@ RealIrcServer::RealIrcServer(Kind kind, bool tls, Families families) : kind_(kin
     tmp.setAutoRemove(false);
     dir_ = tmp.path();
     for (int attempt = 0; attempt < 3 && !ok_; ++attempt) {
-        const bool ipv6 = families == Families::Ipv4AndIpv6;
-        port_ = FreePorts(tls ? 7 : 2, ipv6);
-        QProcess start;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (tls) env.insert("IRC_TLS", "1");
-        if (ipv6) env.insert("IRC_IPV6", "1");
-        start.setProcessEnvironment(env);
-        QStringList args;
-        if (kind == Kind::Ngircd) args << "--ngircd";
-        args << dir_ << QString::number(port_);
-        start.start(ScriptDir() + "/start-irc-servers", args);
-        if (!start.waitForFinished(60000)) {
-            start.kill();
-            error_ = "start script did not finish";
-            continue;
-        }
-        ok_ = start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
-        if (!ok_) error_ = QString::fromLocal8Bit(start.readAllStandardError());
+        port_ = FreePorts(tls ? 7 : 2, ipv6_);
+        ok_ = Start();
     }
+}
+
+bool RealIrcServer::Start()
+{
+    QProcess start;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (tls_) env.insert("IRC_TLS", "1");
+    if (ipv6_) env.insert("IRC_IPV6", "1");
+    if (flood_ == Flood::RealNetworkLimits) env.insert("IRC_FLOOD", "1");
+    start.setProcessEnvironment(env);
+    QStringList args;
+    if (kind_ == Kind::Ngircd) args << "--ngircd";
+    args << dir_ << QString::number(port_);
+    start.start(ScriptDir() + "/start-irc-servers", args);
+    if (!start.waitForFinished(60000)) {
+        start.kill();
+        error_ = "start script did not finish";
+        return false;
+    }
+    const bool ok = start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
+    if (!ok) error_ = QString::fromLocal8Bit(start.readAllStandardError());
+    return ok;
+}
+
+bool RealIrcServer::Stop()
+{
+    QProcess stop;
+    stop.start(ScriptDir() + "/stop-irc-servers", {dir_});
+    return stop.waitForFinished(30000) && stop.exitCode() == 0;
+}
+
+bool RealIrcServer::Restart()
+{
+    // The port may linger a moment after the old server went.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (Start()) return true;
+        QThread::msleep(250);
+    }
+    return false;
+}
+
+void RealIrcServer::Signal(int sig)
+{
+    QFile pids(dir_ + "/pids");
+    if (!pids.open(QIODevice::ReadOnly)) return;
+    for (const QByteArray& word : pids.readAll().split('\n'))
+        for (const QByteArray& pid : word.split(' '))
+            if (const int id = pid.trimmed().toInt(); id > 0) ::kill(id, sig);
 }
 
 RealIrcServer::~RealIrcServer()

@@ -17,12 +17,16 @@ public:
 
     // Where clients reach the server: 127.0.0.1, or [::1] as well.
     enum class Families { Ipv4, Ipv4AndIpv6 };
+    // How much a client may send: as much as it likes, or what a real
+    // network takes before it cuts a client off for flooding (inspircd).
+    enum class Flood { Unlimited, RealNetworkLimits };
 
     // Starts the server in a fresh temporary folder; check Ok() afterwards.
     // With tls, inspircd also listens with TLS (TlsPort), with certificates
     // made now by an authority of the test's own (CaFile()). With
     // Ipv4AndIpv6, clients reach Port() on ::1 too.
-    explicit RealIrcServer(Kind kind, bool tls = false, Families families = Families::Ipv4);
+    explicit RealIrcServer(Kind kind, bool tls = false, Families families = Families::Ipv4,
+                           Flood flood = Flood::Unlimited);
     ~RealIrcServer();  // stops it and removes the folder
     RealIrcServer(const RealIrcServer&) = delete;
     RealIrcServer& operator=(const RealIrcServer&) = delete;
@@ -34,11 +38,22 @@ public:
     // The test's certificate authority (for SSL_CERT_FILE).
     QString CaFile() const { return dir_ + "/tls/ca.pem"; }
     Kind ServerKind() const { return kind_; }
+    // Stops the server's processes (its clients see the connection end).
+    bool Stop();
+    // Starts it again on the same ports, after Stop.
+    bool Restart();
+    // Sends sig (SIGSTOP, SIGCONT) to every process of the server.
+    void Signal(int sig);
     static bool Installed(Kind kind);
     static const char* Name(Kind kind);
 
 private:
+    bool Start();
+
     Kind kind_;
+    bool tls_ = false;
+    bool ipv6_ = false;
+    Flood flood_ = Flood::Unlimited;
     QString dir_;
     int port_ = 0;
     bool ok_ = false;

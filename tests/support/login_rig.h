@@ -3,6 +3,7 @@
 // server, for tests that drive the login exchange the way the user does.
 #include "shell/login_dialog.h"
 #include "support/window_controls.h"
+#include "shell/connection_keeper.h"
 #include "shell/main_window.h"
 #include "support/login_controls.h"
 #include "support/prompt_recorder.h"
@@ -29,6 +30,7 @@ struct LoginRig {
         frame.Connection().SetHost("127.0.0.1");
         frame.Connection().SetPort(port ? port : server.Port());
         dialog.SetConnection(&frame.Connection());
+        frame.Keeper().SetAutomatic(false);  // an ending stays one here
         frame.show();
         dialog.open();
     }

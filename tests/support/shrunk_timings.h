@@ -13,6 +13,9 @@ public:
         timing().burstLimitMs = 10000;
         timing().splashMs = 50;
         timing().readerStopMs = 1000;
+        // Lines go out unpaced, for the frames made from here on: a test of
+        // the pace sets it back before making its frame.
+        timing().sendBurstLines = 100000;
     }
     ~ShrunkTimings() { timing() = saved_; }
     ShrunkTimings(const ShrunkTimings&) = delete;

@@ -30,6 +30,10 @@ LineRoute DispatchRoute(const IrcMessage& line)
         // Once logged in, a nick in use answers a nick change the user typed:
         // the connection stays, and the log shows the server's words.
         case 464: return {Handler::HandleLoginError};
+        case 401:
+        case 404:
+        case 442:
+        case 482: return {Handler::HandleSendError};
         case 471:  // full
         case 473:  // invitation only
         case 474:
@@ -52,6 +56,10 @@ LineRoute DispatchRoute(const IrcMessage& line)
     if (command == "topic") return {Handler::HandleTopicChange};
     if (command == "invite") return {Handler::HandleInvite};
     if (command == "nick") return {Handler::HandleNick};
+    // These two come without a source as often as with one.
+    const std::string_view verb = line.Verb();
+    if (verb.size() == 4 && text::LowerAscii(verb) == "pong") return {Handler::HandlePong};
+    if (verb.size() == 5 && text::LowerAscii(verb) == "error") return {Handler::HandleServerError};
     return {Handler::Drop};
 }
 
@@ -76,6 +84,9 @@ const char* HandlerName(Handler h)
     case Handler::HandleUserCount: return "HandleUserCount";
     case Handler::HandleLoginError: return "HandleLoginError";
     case Handler::HandleJoinError: return "HandleJoinError";
+    case Handler::HandleSendError: return "HandleSendError";
+    case Handler::HandleServerError: return "HandleServerError";
+    case Handler::HandlePong: return "HandlePong";
     case Handler::Pong: return "pong";
     case Handler::Log: return "log";
     case Handler::Drop: return "drop";

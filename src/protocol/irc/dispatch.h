@@ -21,6 +21,9 @@ enum class Handler {
     HandleUserCount,
     HandleLoginError,
     HandleJoinError,
+    HandleSendError,    // 401, 404, 442, 482: a line the user sent was refused
+    HandleServerError,  // ERROR: the server closes the link, saying why
+    HandlePong,         // an answer to a PING (the program's own, or none)
     Pong,  // keep-alive: the reader answers it itself
     Log,   // numeric that no handler takes: its raw line goes to the server log
     Drop,  // command that no handler takes: dropped without trace

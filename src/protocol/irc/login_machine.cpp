@@ -8,7 +8,7 @@
 
 namespace {
 
-const char kNickInUse[] = "Nick name is already in use.";
+const char* const kNickInUse = kLoginNickInUse;
 const char kNickRegistered[] = "Nick name is registered.Please provide the password or change the nick.";
 const char kIncorrectPassword[] = "Incorrect password.";
 const char kNotRegistered[] = "Not registered. Login as a guest with this nick or register it first.";

@@ -7,6 +7,9 @@
 
 #include <string>
 
+// The refusal of a login whose nick someone else has.
+inline constexpr char kLoginNickInUse[] = "Nick name is already in use.";
+
 // One login try. It sends "CAP LS 302", the USER and the NICK line at once;
 // a guest ends the capability talk with "CAP END" at its first answer, a
 // login with a password asks for SASL PLAIN when the server offers it. The

@@ -138,6 +138,9 @@ void ReaderThread::Execute()
             std::optional<std::string> failure;
             try {
                 const std::size_t n = connection_.ReadLines(lines, kBatch);
+                if (n > 0)
+                    lastHeard_.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                                     std::memory_order_relaxed);
                 for (std::size_t i = 0; i < n; ++i) {
                     take(lines[i]);
                     if (pongBytes >= kPongPiece && !failure) failure = answer();

@@ -50,6 +50,12 @@ public:
     // Waits until the thread has ended; false when the time ran out first.
     bool WaitFor(std::chrono::milliseconds timeout);
     const std::string& ownnick() const { return ownnick_; }
+    // When the last bytes came from the server (the start, before any).
+    std::chrono::steady_clock::time_point LastHeard() const
+    {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(lastHeard_.load(std::memory_order_relaxed)));
+    }
 
 private:
     void Execute();
@@ -62,6 +68,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
     std::atomic<bool> loggingIn_;
+    std::atomic<std::chrono::steady_clock::rep> lastHeard_{std::chrono::steady_clock::now().time_since_epoch().count()};
     std::mutex endMutex_;
     std::condition_variable ended_;
     std::thread thread_;
