@@ -8,9 +8,12 @@
 //   BM_LastLines             the last 200 lines of a buffer
 //   BM_ScrollbackPage        200 lines before a line half-way through a buffer
 //   BM_WriteBatch            a batch of 1,000 lines in one transaction
+//   BM_SearchAfterWrites     BM_SearchFirstPage with the 20,000 lines of BM_WriteBatch
+//                            not yet indexed (searched first, from a small index of their own)
 //   BM_FloodWrite            100,000 lines of one room into a new file, in the
 //                            batches a flood makes (8,000 lines each): the
-//                            writer thread's CPU for each line (cpu_us_per_line)
+//                            writer thread's CPU for each line (cpu_us_per_line), and
+//                            for indexing their words afterwards (index_us_per_line)
 // Every benchmark reports bytes_per_line: the file's size over its lines.
 #include "model/history_store.h"
 
@@ -94,6 +97,9 @@ struct FilledHistory {
                 batch.clear();
             }
         }
+        // What the writer does when the lines stop coming.
+        while (store.IndexWords(10000) > 0) {
+        }
         SqliteDb raw;
         raw.Open(path, SQLITE_OPEN_READWRITE);
         raw.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
@@ -157,6 +163,16 @@ void BM_ScrollbackPage(benchmark::State& state)
     Report(state, found);
 }
 
+// After BM_WriteBatch: its 20,000 lines are not indexed yet, and are searched first.
+void BM_SearchAfterWrites(benchmark::State& state)
+{
+    HistorySearch search;
+    search.words = QStringLiteral("zanzibar");
+    qint64 found = 0;
+    for (auto _ : state) found = History().store.Search(search).size();
+    Report(state, found);
+}
+
 void BM_WriteBatch(benchmark::State& state)
 {
     ChatText chat;
@@ -183,6 +199,7 @@ double ThreadCpuUs()
 void BM_FloodWrite(benchmark::State& state)
 {
     double cpuUs = 0;
+    double indexUs = 0;
     ChatText chat;
     QList<QList<HistoryLine>> batches;
     for (int i = 0; i < 100000; ++i) {
@@ -203,8 +220,16 @@ void BM_FloodWrite(benchmark::State& state)
         const double before = ThreadCpuUs();
         for (QList<HistoryLine>& batch : batches) store.Write(batch);
         cpuUs += ThreadCpuUs() - before;
+        state.PauseTiming();
+        const double indexBefore = ThreadCpuUs();
+        while (store.IndexWords(2000) > 0) {
+        }
+        indexUs += ThreadCpuUs() - indexBefore;
+        state.ResumeTiming();
     }
     state.counters["cpu_us_per_line"] = cpuUs / static_cast<double>(state.iterations()) / 100000.0;
+    // The words' indexing, done later when the flood is over.
+    state.counters["index_us_per_line"] = indexUs / static_cast<double>(state.iterations()) / 100000.0;
 }
 
 BENCHMARK(BM_SearchFirstPage)->Unit(benchmark::kMillisecond);
@@ -213,6 +238,7 @@ BENCHMARK(BM_SearchByNick)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LastLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollbackPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteBatch)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_SearchAfterWrites)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloodWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -67,6 +67,32 @@ QList<HistoryLine> HistoryStore::LinesBefore(const HistoryBuffer& buffer, qint64
     return lines;
 }
 
+qint64 HistoryStore::IndexedUpTo()
+{
+    // A file without the mark (a later layout) counts as indexed throughout.
+    SqliteStatement query(db_, "SELECT upto FROM word_index");
+    return query.Step() == SQLITE_ROW ? query.Int(0) : std::numeric_limits<qint64>::max();
+}
+
+bool HistoryStore::CopyUnindexedWords(qint64 indexedUpTo)
+{
+    // The newest lines whose words the writer has not indexed yet go into a
+    // small index of this connection's own, built afresh for each search.
+    int code = db_.Exec("CREATE VIRTUAL TABLE IF NOT EXISTS temp.tail_words USING fts5("
+                        "text, content='', columnsize=0, tokenize='unicode61 remove_diacritics 2');"
+                        "INSERT INTO temp.tail_words(tail_words) VALUES('delete-all');");
+    SqliteStatement select(db_, "SELECT id, text FROM lines WHERE id > ?1 ORDER BY id");
+    SqliteStatement index(db_, "INSERT INTO temp.tail_words(rowid, text) VALUES(?1, ?2)");
+    select.BindInt(1, indexedUpTo);
+    while (code == SQLITE_OK && select.Step() == SQLITE_ROW) {
+        index.BindInt(1, select.Int(0));
+        index.BindText(2, HistoryPlainUtf8(select.Bytes(1)));
+        code = index.Step() == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+        index.Reset();
+    }
+    return code == SQLITE_OK;
+}
+
 QList<HistoryHit> HistoryStore::Search(const HistorySearch& search)
 {
     if (!IsOpen() || search.pageSize <= 0) return {};
@@ -78,22 +104,46 @@ QList<HistoryHit> HistoryStore::Search(const HistorySearch& search)
         buffer = BufferId(*search.buffer, false);
         if (buffer <= 0) return {};
     }
+    if (expression.isEmpty()) return SearchIn(search, expression, buffer, nullptr, search.beforeId);
 
+    // The lines not indexed yet are the newest: they are searched first, the
+    // index after them, both in one snapshot of the file.
+    db_.Exec("BEGIN");
+    const qint64 indexed = IndexedUpTo();
+    QList<HistoryHit> hits;
+    qint64 below = search.beforeId;
+    if (indexed < std::numeric_limits<qint64>::max() && (below <= 0 || below > indexed + 1)) {
+        if (CopyUnindexedWords(indexed)) hits = SearchIn(search, expression, buffer, "tail_words", below);
+        below = indexed + 1;
+    }
+    if (hits.size() < search.pageSize) {
+        HistorySearch rest = search;
+        rest.pageSize = search.pageSize - static_cast<int>(hits.size());
+        hits += SearchIn(rest, expression, buffer, "line_words", below);
+    }
+    db_.Exec("COMMIT");
+    return hits;
+}
+
+QList<HistoryHit> HistoryStore::SearchIn(const HistorySearch& search, const QString& expression, qint64 buffer,
+                                         const char* wordTable, qint64 belowId)
+{
     // Newest first is the order of the line numbers, which the full-text
     // index walks backwards without sorting; the filters are checked per line.
-    const bool words = !expression.isEmpty();
-    const QByteArray lineId = words ? "line_words.rowid" : "l.id";
+    const bool words = wordTable != nullptr;
+    const QByteArray table(words ? wordTable : "");
+    const QByteArray lineId = words ? table + ".rowid" : "l.id";
     QByteArray sql = QByteArray("SELECT ") + kLineColumns;
     if (words)
-        sql += ", match_offsets(line_words, plain_text(l.text)) FROM line_words JOIN lines l ON l.id = line_words.rowid"
-               " WHERE line_words MATCH ?1";
+        sql += ", match_offsets(" + table + ", plain_text(l.text)) FROM " + table + " JOIN lines l ON l.id = " + lineId +
+               " WHERE " + table + " MATCH ?1";
     else
         sql += " FROM lines l WHERE 1";
     if (buffer > 0) sql += words ? " AND +l.buffer = ?2" : " AND l.buffer = ?2";
     else if (!search.network.isEmpty()) sql += " AND l.buffer IN (SELECT id FROM buffers WHERE network = ?3)";
     if (!search.nick.isEmpty()) sql += " AND lower(l.nick) = ?4";
     sql += " AND l.time BETWEEN ?5 AND ?6";
-    if (search.beforeId > 0) sql += " AND " + lineId + " < ?7";
+    if (belowId > 0) sql += " AND " + lineId + " < ?7";
     sql += " ORDER BY " + lineId + " DESC LIMIT ?8";
 
     SqliteStatement query(db_, sql.constData());
@@ -103,7 +153,7 @@ QList<HistoryHit> HistoryStore::Search(const HistorySearch& search)
     if (!search.nick.isEmpty()) query.BindText(4, HistoryFoldedName(search.nick));
     query.BindInt(5, search.fromMs);
     query.BindInt(6, search.toMs);
-    if (search.beforeId > 0) query.BindInt(7, search.beforeId);
+    if (belowId > 0) query.BindInt(7, belowId);
     query.BindInt(8, search.pageSize);
 
     QList<HistoryHit> hits;

@@ -13,11 +13,14 @@ namespace {
 
 // The layout this program writes; a file with a larger number was written by
 // a later version and is only read.
-constexpr qint64 kSchemaVersion = 1;
+constexpr qint64 kSchemaVersion = 2;
 
 // The text sits in a contentless full-text table (the words only, not the
 // text again), so that a line with its index stays small. Names are kept
-// once per buffer; a line refers to its buffer by number.
+// once per buffer; a line refers to its buffer by number. Words are indexed
+// after the lines are written, when the writer has time: word_index holds the
+// last line number whose words are in line_words (every line up to it is,
+// none after it). A file of the first layout had every line indexed.
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS buffers(
   id INTEGER PRIMARY KEY, network BLOB NOT NULL, name BLOB NOT NULL, folded BLOB NOT NULL,
@@ -28,7 +31,9 @@ CREATE TABLE IF NOT EXISTS lines(
 CREATE INDEX IF NOT EXISTS lines_by_buffer ON lines(buffer);
 CREATE VIRTUAL TABLE IF NOT EXISTS line_words USING fts5(
   text, content='', columnsize=0, tokenize='unicode61 remove_diacritics 2');
-PRAGMA user_version = 1;
+CREATE TABLE IF NOT EXISTS word_index(upto INTEGER NOT NULL);
+INSERT INTO word_index(upto) SELECT coalesce(max(id), 0) FROM lines WHERE NOT EXISTS (SELECT 1 FROM word_index);
+PRAGMA user_version = 2;
 )";
 
 bool IsDamage(int code)
@@ -165,9 +170,9 @@ HistoryWriteResult HistoryStore::Write(QList<HistoryLine>& lines)
     int code = db_.Exec("BEGIN IMMEDIATE");
     if (code == SQLITE_OK) {
         SqliteStatement addLine(db_, "INSERT INTO lines(buffer, time, nick, kind, text) VALUES(?1, ?2, ?3, ?4, ?5)");
-        SqliteStatement addWords(db_, "INSERT INTO line_words(rowid, text) VALUES(?1, ?2)");
-        code = addLine.PrepareCode() != SQLITE_OK ? addLine.PrepareCode() : addWords.PrepareCode();
-        // A flood's lines come from one buffer after another: the last one is looked up once.
+        code = addLine.PrepareCode();
+        // The words are indexed later (IndexWords), so that a flood costs the
+        // writer little. A flood's lines come from one buffer after another: the last one is looked up once.
         const HistoryBuffer* lastBuffer = nullptr;
         qint64 buffer = 0;
         for (HistoryLine& line : lines) {
@@ -186,11 +191,7 @@ HistoryWriteResult HistoryStore::Write(QList<HistoryLine>& lines)
             addLine.Reset();
             if (code != SQLITE_DONE) break;
             line.id = sqlite3_last_insert_rowid(db_.Handle());
-            addWords.BindInt(1, line.id);
-            addWords.BindText(2, HistoryPlainUtf8(line.text));
-            code = addWords.Step();
-            addWords.Reset();
-            code = code == SQLITE_DONE ? SQLITE_OK : code;
+            code = SQLITE_OK;
         }
     }
     if (code == SQLITE_OK) code = db_.Exec("COMMIT");

@@ -104,6 +104,9 @@ public:
 
     // Writes the lines in one transaction, all or none, and sets their ids.
     HistoryWriteResult Write(QList<HistoryLine>& lines);
+    // Indexes the words of up to maxLines written lines not yet indexed, in
+    // one transaction. Returns how many, 0 when none wait, -1 on failure.
+    int IndexWords(int maxLines);
     // Renames the damaged file aside and starts a new one; sets OpenMessage().
     bool ReplaceDamagedFile();
 
@@ -140,6 +143,10 @@ private:
     qint64 BufferId(const HistoryBuffer& buffer, bool make, int* code = nullptr);
     HistoryBuffer BufferOf(qint64 id);
     QList<HistoryLine> ReadLines(SqliteStatement& query);
+    qint64 IndexedUpTo();
+    QList<HistoryHit> SearchIn(const HistorySearch& search, const QString& expression, qint64 buffer,
+                               const char* wordTable, qint64 belowId);
+    bool CopyUnindexedWords(qint64 indexedUpTo);
     qint64 DeleteLines(const char* selectIdsAndTexts, const std::function<void(SqliteStatement&)>& bind);
 
     QString path_;

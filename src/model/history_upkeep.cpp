@@ -118,7 +118,9 @@ qint64 HistoryStore::DeleteLines(const char* selectIdsAndTexts, const std::funct
             while ((code = select.Step()) == SQLITE_ROW) doomed.emplace_back(select.Int(0), select.Bytes(1));
             code = code == SQLITE_DONE ? SQLITE_OK : code;
         }
-        // The index keeps no text: a line leaves it by naming the words it was indexed with.
+        // The index keeps no text: a line leaves it by naming the words it was
+        // indexed with. Lines after the indexed ones were never in it.
+        const qint64 indexed = IndexedUpTo();
         SqliteStatement unindex(db_, "INSERT INTO line_words(line_words, rowid, text) VALUES('delete', ?1, ?2)");
         SqliteStatement remove(db_, "DELETE FROM lines WHERE id = ?1");
         for (const auto& [id, text] : doomed) {
@@ -126,12 +128,16 @@ qint64 HistoryStore::DeleteLines(const char* selectIdsAndTexts, const std::funct
             unindex.BindInt(1, id);
             unindex.BindText(2, HistoryPlainUtf8(text));
             remove.BindInt(1, id);
-            code = unindex.Step();
+            code = id <= indexed ? unindex.Step() : SQLITE_DONE;
             if (code == SQLITE_DONE) code = remove.Step();
             code = code == SQLITE_DONE ? SQLITE_OK : code;
             unindex.Reset();
             remove.Reset();
         }
+        // Line numbers are handed out again after the newest lines were deleted:
+        // a new line must not count as indexed.
+        if (code == SQLITE_OK)
+            code = db_.Exec("UPDATE word_index SET upto = min(upto, (SELECT coalesce(max(id), 0) FROM lines))");
         if (code == SQLITE_OK) code = db_.Exec("COMMIT");
         if (code != SQLITE_OK) {
             lastError_ = db_.ErrorText();
@@ -141,6 +147,41 @@ qint64 HistoryStore::DeleteLines(const char* selectIdsAndTexts, const std::funct
         deleted += static_cast<qint64>(doomed.size());
         if (doomed.size() < static_cast<std::size_t>(kStepLines)) return deleted;
     }
+}
+
+int HistoryStore::IndexWords(int maxLines)
+{
+    if (!IsOpen() || readOnly_) return -1;
+    int code = db_.Exec("BEGIN IMMEDIATE");
+    int indexed = 0;
+    if (code == SQLITE_OK) {
+        SqliteStatement select(db_, "SELECT id, text FROM lines WHERE id > (SELECT upto FROM word_index) ORDER BY id LIMIT ?1");
+        SqliteStatement index(db_, "INSERT INTO line_words(rowid, text) VALUES(?1, ?2)");
+        select.BindInt(1, maxLines);
+        qint64 last = 0;
+        while (code == SQLITE_OK && (code = select.Step()) == SQLITE_ROW) {
+            last = select.Int(0);
+            index.BindInt(1, last);
+            index.BindText(2, HistoryPlainUtf8(select.Bytes(1)));
+            code = index.Step();
+            index.Reset();
+            code = code == SQLITE_DONE ? SQLITE_OK : code;
+            ++indexed;
+        }
+        code = code == SQLITE_DONE ? SQLITE_OK : code;
+        if (code == SQLITE_OK && indexed > 0) {
+            SqliteStatement mark(db_, "UPDATE word_index SET upto = ?1");
+            mark.BindInt(1, last);
+            code = mark.Step();
+            code = code == SQLITE_DONE ? SQLITE_OK : code;
+        }
+    }
+    if (code == SQLITE_OK) code = db_.Exec("COMMIT");
+    if (code == SQLITE_OK) return indexed;
+    lastError_ = db_.ErrorText();
+    lastErrorCode_ = code;
+    db_.Exec("ROLLBACK");
+    return -1;
 }
 
 qint64 HistoryStore::PruneOlderThan(int days, qint64 nowMs)
@@ -164,7 +205,8 @@ bool HistoryStore::ClearAll()
     if (!IsOpen() || readOnly_) return false;
     // Buffers stay: another connection may hold their numbers.
     int code = db_.Exec("BEGIN IMMEDIATE");
-    if (code == SQLITE_OK) code = db_.Exec("INSERT INTO line_words(line_words) VALUES('delete-all'); DELETE FROM lines;");
+    if (code == SQLITE_OK) code = db_.Exec("INSERT INTO line_words(line_words) VALUES('delete-all'); DELETE FROM lines;"
+                                                "UPDATE word_index SET upto = 0;");
     if (code == SQLITE_OK) code = db_.Exec("COMMIT");
     if (code == SQLITE_OK) return true;
     lastError_ = db_.ErrorText();

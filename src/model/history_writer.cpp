@@ -95,6 +95,18 @@ HistoryWriteResult HistoryWriter::WriteBatch(HistoryStore& store, QList<HistoryL
     return result;
 }
 
+void HistoryWriter::IndexWhileQuiet(HistoryStore& store)
+{
+    for (;;) {
+        const int indexed = store.IsOpen() ? store.IndexWords(settings_.indexStepLines) : -1;
+        std::lock_guard lock(mutex_);
+        // Done, or failed (another program holds the file, say): the next
+        // batch written tries again.
+        if (indexed < settings_.indexStepLines) indexBehind_ = false;
+        if (!indexBehind_ || stopping_ || !waiting_.empty()) return;
+    }
+}
+
 void HistoryWriter::Run()
 {
     using Clock = std::chrono::steady_clock;
@@ -114,6 +126,15 @@ void HistoryWriter::Run()
         if (paused_) {
             wake_.wait_for(lock, std::chrono::milliseconds(retryMs), [&] { return stopping_; });
         } else {
+            // A quiet spell of one batch time: the words of the lines written
+            // so far are indexed, a step at a time, until a line comes.
+            if (indexBehind_ && !wake_.wait_for(lock, std::chrono::milliseconds(settings_.batchMs),
+                                                [&] { return stopping_ || !waiting_.empty(); })) {
+                lock.unlock();
+                IndexWhileQuiet(store);
+                lock.lock();
+                continue;
+            }
             wake_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
             // The first line of a batch waits for the others that come within the batch time.
             const auto due = Clock::now() + std::chrono::milliseconds(settings_.batchMs);
@@ -137,6 +158,7 @@ void HistoryWriter::Run()
                 dropped_ += batch.size();
             }
             done_ += batch.size();
+            indexBehind_ = result == HistoryWriteResult::Written;
             if (paused_) {
                 const qint64 lost = dropped_ - droppedAtPause;
                 note = lost > 0 ? QStringLiteral("History is being kept again. %1 lines said while it was paused could not be kept.")

@@ -18,10 +18,12 @@ struct HistoryWriterSettings {
     int retryMs = 1000;             // the first try again after a failure, doubling up to maxRetryMs
     int maxRetryMs = 30000;
     int maxWaitingLines = 100000;   // kept in memory while paused; later lines are dropped
+    int indexStepLines = 2000;      // lines whose words are indexed in one step while no line comes
 };
 
 // The history's writer: takes lines from any thread (a cheap enqueue) and
-// writes them in batches, one transaction each, on its own thread. When the
+// writes them in batches, one transaction each, on its own thread; their
+// words are indexed for search when no line has come for a batch time. When the
 // file cannot be written (locked, read-only, disk full) history pauses with
 // one notice, keeps lines in memory up to a bound, and writes them when it
 // can again; a damaged file is replaced by a new one.
@@ -52,6 +54,7 @@ signals:
 private:
     void Run();
     HistoryWriteResult WriteBatch(HistoryStore& store, QList<HistoryLine>& batch);
+    void IndexWhileQuiet(HistoryStore& store);
 
     const HistoryWriterSettings settings_;
     mutable std::mutex mutex_;
@@ -66,5 +69,6 @@ private:
     bool refused_ = false;
     bool flushing_ = false;
     bool stopping_ = false;
+    bool indexBehind_ = true;  // written lines may wait for their words to be indexed
     std::thread thread_;
 };

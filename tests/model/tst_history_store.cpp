@@ -206,6 +206,12 @@ void TestHistoryStore::searchFindsWithFilters()
     };
     QCOMPARE(store.Write(lines), HistoryWriteResult::Written);
     QCOMPARE(Texts(store.Search(search)), found);
+    // The same once the writer has indexed some of the words, then all of them:
+    // the lines not yet indexed are searched as well, and only once.
+    QCOMPARE(store.IndexWords(3), 3);
+    QCOMPARE(Texts(store.Search(search)), found);
+    QCOMPARE(store.IndexWords(100), 4);
+    QCOMPARE(Texts(store.Search(search)), found);
 }
 
 void TestHistoryStore::searchMarksWhereItMatched_data()
@@ -270,15 +276,23 @@ void TestHistoryStore::pruneAndClearLeaveTheIndexWhole_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("left");  // what a search for "word" finds afterwards
-    QTest::newRow("prune older than a day") << "prune" << QStringList{"#b word new", "#a word new"};
-    QTest::newRow("clear one buffer") << "clear #a" << QStringList{"#b word new", "#b word old"};
-    QTest::newRow("clear all") << "clear" << QStringList{};
+    QTest::addColumn<int>("indexed");       // lines whose words were indexed before (of 2503)
+    QTest::newRow("prune older than a day") << "prune" << QStringList{"#b word new", "#a word new"} << 2503;
+    QTest::newRow("prune, half indexed") << "prune" << QStringList{"#b word new", "#a word new"} << 1200;
+    QTest::newRow("prune, none indexed") << "prune" << QStringList{"#b word new", "#a word new"} << 0;
+    QTest::newRow("clear one buffer") << "clear #A" << QStringList{"#b word new", "#b word old"} << 2503;
+    QTest::newRow("clear one buffer, half indexed") << "clear #A" << QStringList{"#b word new", "#b word old"} << 2502;
+    // The newest line goes: its number is given to the next line written.
+    QTest::newRow("clear every buffer, one by one") << "clear #A #b" << QStringList{} << 2503;
+    QTest::newRow("clear all") << "clear" << QStringList{} << 2503;
+    QTest::newRow("clear all, half indexed") << "clear" << QStringList{} << 1000;
 }
 
 void TestHistoryStore::pruneAndClearLeaveTheIndexWhole()
 {
     QFETCH(QString, action);
     QFETCH(QStringList, left);
+    QFETCH(int, indexed);
     HistoryStore store(path_);
     QVERIFY(store.Open());
     const qint64 now = TestTime(0);
@@ -289,9 +303,11 @@ void TestHistoryStore::pruneAndClearLeaveTheIndexWhole()
     lines << TestLine("#b", old, "x", "#b word old") << TestLine("#a", now, "x", "#a word new")
           << TestLine("#b", now, "x", "#b word new");
     QCOMPARE(store.Write(lines), HistoryWriteResult::Written);
+    QCOMPARE(store.IndexWords(indexed), indexed);
     if (action == "prune") QCOMPARE(store.PruneOlderThan(1, now), 2501);
     else if (action == "clear") QVERIFY(store.ClearAll());
-    else QVERIFY(store.ClearBuffer(HistoryBuffer{"net", "#A"}));
+    else
+        for (const QString& name : action.split(u' ').mid(1)) QVERIFY(store.ClearBuffer(HistoryBuffer{"net", name.toUtf8()}));
     HistorySearch search;
     search.words = QStringLiteral("word");
     QCOMPARE(Texts(store.Search(search)), left);
@@ -299,7 +315,11 @@ void TestHistoryStore::pruneAndClearLeaveTheIndexWhole()
     // Writing goes on afterwards, into the same buffers.
     QList<HistoryLine> more{TestLine("#a", now, "x", "word again")};
     QCOMPARE(store.Write(more), HistoryWriteResult::Written);
-    QCOMPARE(store.Search(search).first().line.text, QByteArray("word again"));
+    QCOMPARE(Texts(store.Search(search)).value(0), QStringLiteral("word again"));
+    while (store.IndexWords(1000) > 0) {
+    }
+    QCOMPARE(Texts(store.Search(search)), QStringList{"word again"} + left);
+    QCOMPARE(FileCheck(path_), QByteArray("ok"));
 }
 
 void TestHistoryStore::unusualFilesStillOpen_data()
@@ -311,7 +331,7 @@ void TestHistoryStore::unusualFilesStillOpen_data()
                                            << "damaged";
     QTest::newRow("header wiped") << qint64(0) << QByteArray(100, '\0') << "damaged";
     QTest::newRow("pages overwritten") << qint64(4096) << QByteArray(8 * 4096, '\x5a') << "damaged";
-    QTest::newRow("layout of a later version") << qint64(60) << QByteArray("\0\0\0\x02", 4) << "newer version";
+    QTest::newRow("layout of a later version") << qint64(60) << QByteArray("\0\0\0\x03", 4) << "newer version";
 }
 
 void TestHistoryStore::unusualFilesStillOpen()

@@ -134,6 +134,9 @@ void TestHistoryWriter::writesFromManyThreadsAfterPruning()
     QCOMPARE(LineCount(path_), 2001);
     // Each thread's lines keep their order.
     QCOMPARE(CountInFile(path_, "SELECT count(*) FROM lines a JOIN lines b ON a.nick = b.nick AND a.id < b.id AND a.time > b.time"), 0);
+    // Once no line comes for a while, their words are indexed without being asked.
+    QTRY_COMPARE_WITH_TIMEOUT(CountInFile(path_, "SELECT upto FROM word_index"), CountInFile(path_, "SELECT max(id) FROM lines"), 3000);
+    QCOMPARE(CountInFile(path_, "SELECT count(*) FROM line_words WHERE line_words MATCH 'line OR alone'"), 2001);
     QVERIFY(notices_.isEmpty());
 }
 
@@ -240,6 +243,10 @@ void TestHistoryWriter::otherProcesses()
     QCOMPARE(CountInFile(path_, "SELECT count(*) FROM buffers"), 1);
     HistoryStore store(path_);
     QVERIFY(store.Open() && store.OpenMessage().isEmpty());
+    // The writers indexed words side by side: each line is in the index once.
+    while (store.IndexWords(5000) > 0) {
+    }
+    QCOMPARE(CountInFile(path_, "SELECT count(*) FROM line_words WHERE line_words MATCH 'line OR old OR kept'"), linesAfter);
 }
 
 int main(int argc, char** argv)
