@@ -241,6 +241,7 @@ RoomWindow* ChildWindowRegistry::OpenRoom(const QString& room, const std::string
     Add(window, [window](QMdiSubWindow*) { window->PlaceInFrame(); }, QSize(RoomWindow::kWidth, RoomWindow::kHeight));
     window->SetTitle(room);
     window->SetRoomOnWire(wireName);
+    if (opened) opened(window);
     window->Join(window->Title());
     return window;
 }
@@ -341,6 +342,7 @@ PrivateWindow* ChildWindowRegistry::MakePrivate(const QString& nick, bool activa
     // of its size, content or visibility, a text layout each time, while a
     // frame without a title has nothing to fit.
     w->SetTitle(nick);
+    if (opened) opened(w);
     if (activate && area_->activeSubWindow() != sub) BringToFront(w);
     return w;
 }

@@ -50,6 +50,10 @@ public:
     bool IsActive(const QWidget* child) const;
     void BringToFront(QWidget* child);
 
+    // Called with each room window opened for a room and each private window
+    // made, once it has its name and before its first line.
+    std::function<void(QWidget*)> opened;
+
     // --- Rooms ---
     // A room's identity: its name without surrounding blanks and controls,
     // letter case aside.

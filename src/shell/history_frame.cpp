@@ -2,6 +2,7 @@
 // that reach it, its page in the options dialog, its notices in the server log.
 #include "shell/main_window.h"
 
+#include "shell/child_windows.h"
 #include "shell/history_keeper.h"
 #include "shell/history_menus.h"
 #include "shell/history_options_page.h"
@@ -13,6 +14,7 @@ void MainWindow::InstallHistory()
 {
     history_ = new HistoryKeeper(*this);
     history_->setParent(this);
+    windows_->opened = [this](QWidget* window) { history_->ShowKeptLines(window); };
     historyMenus_ = new HistoryMenus(*this, *history_, chatMenu_, optionsAction_);
     // Straight into the log: a note about the history is not itself kept.
     connect(history_, &HistoryKeeper::notice, roomList_, &RoomListWindow::AppendLogLine);

@@ -1,5 +1,8 @@
 #include "shell/history_keeper.h"
 
+#include "chat/chat_window.h"
+#include "chat/history_lines.h"
+#include "chat/history_pager.h"
 #include "common/program_settings.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
@@ -77,6 +80,22 @@ void HistoryKeeper::KeepLogLines(const QStringList& lines)
     if (!session || session->LoggingIn()) return;
     for (const QString& line : lines)
         recorder_.Keep(QByteArray(), QByteArray(), HistoryKind::Event, QByteArray::fromStdString(ToWire(line)));
+}
+
+int HistoryKeeper::ShowKeptLines(QWidget* window)
+{
+    auto* chat = qobject_cast<ChatWindow*>(window);
+    const auto name = HistoryNameOf(window);
+    if (!chat || !name || !recorder_.Keeping() || lastNetwork_.isEmpty()) return 0;
+    const HistoryBuffer buffer{lastNetwork_, *name};
+    if (recorder_.IsLeftOut(buffer) || HistoryPager::Of(chat->Transcript())) return 0;
+    if (!reader_) {
+        auto store = std::make_shared<HistoryStore>(path_);
+        if (!store->Open()) return 0;
+        reader_ = std::move(store);
+    }
+    auto* pager = new HistoryPager(chat->Transcript(), reader_, buffer);
+    return pager->ShowLast();
 }
 
 bool HistoryKeeper::Flush(int timeoutMs) { return !writer_ || writer_->Flush(timeoutMs); }

@@ -50,6 +50,12 @@ public:
     // Lines written to the server log: kept unless a login is under way.
     void KeepLogLines(const QStringList& lines);
 
+    // A room or private window that opens: its last kept lines shown above
+    // its own, older ones paged in as the user scrolls up. Nothing when
+    // history is off, the window is left out or no network is known yet.
+    // Returns how many lines were shown.
+    int ShowKeptLines(QWidget* window);
+
     // Waits until every line handed over so far is on disk (tests, clearing).
     bool Flush(int timeoutMs = 5000);
     // Runs work with a store of its own on a thread of its own; done gets its
@@ -70,5 +76,6 @@ private:
     QByteArray lastNetwork_;
     HistoryRecorder recorder_;
     std::unique_ptr<HistoryWriter> writer_;
+    std::shared_ptr<HistoryStore> reader_;  // the windows' pages, read on the UI thread
     std::vector<QThread*> tasks_;
 };
