@@ -37,9 +37,11 @@ std::string SystemError(const char* what)
 std::string Quoted(const std::string& text)
 {
     constexpr std::size_t kMax = 200;
-    std::string shown = "\"" + text.substr(0, kMax);
+    std::string shown(1, '"');
+    shown.append(text, 0, std::min(text.size(), kMax));
     if (text.size() > kMax) shown += "...";
-    return shown + "\"";
+    shown += '"';
+    return shown;
 }
 
 }  // namespace
