@@ -39,20 +39,6 @@ PrivateWindow* PrivateWindowTitled(const MainWindow& frame, const QString& title
     return nullptr;
 }
 
-// The connect command for what the server box says, the login dialog answered
-// with a guest login (and left if it stays open: refused, or a failure).
-void LogIn(MainWindow& frame, const QString& box, const QString& nick)
-{
-    Control<QComboBox>(frame, "serverBox")->setEditText(box);
-    Control<TlsSwitch>(frame, "tlsSwitch")->setChecked(false);
-    QTimer::singleShot(0, &frame, [&frame, nick] {
-        auto* login = frame.findChild<LoginDialog*>();
-        if (!login) return;
-        LogInOrLeave(login, nick);
-    });
-    Control<QAction>(frame, "connectAction")->trigger();
-}
-
 }  // namespace
 
 class TestIpv6Real : public QObject {
@@ -115,7 +101,7 @@ void TestIpv6Real::loginOverIpv6()
     frame.show();
     timing().defaultPort = server->Port();
     const QString nick = UniqueNick("six");
-    LogIn(frame, box.contains("%1") ? box.arg(server->Port()) : box, nick);
+    LogInThroughServerBox(frame, box.contains("%1") ? box.arg(server->Port()) : box, nick);
 
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);

@@ -70,20 +70,6 @@ PrivateWindow* PrivateWindowTitled(const MainWindow& frame, const QString& title
     return nullptr;
 }
 
-// The connect command for what the server box says, the login dialog answered
-// with a guest login (and left if it stays open: refused, or a failure).
-void LogIn(MainWindow& frame, const QString& box, const QString& nick, bool tlsSwitch = false)
-{
-    Control<QComboBox>(frame, "serverBox")->setEditText(box);
-    Control<TlsSwitch>(frame, "tlsSwitch")->setChecked(tlsSwitch);
-    QTimer::singleShot(0, &frame, [&frame, nick] {
-        auto* login = frame.findChild<LoginDialog*>();
-        if (!login) return;
-        LogInOrLeave(login, nick);
-    });
-    Control<QAction>(frame, "connectAction")->trigger();
-}
-
 }  // namespace
 
 class TestTlsReal : public QObject {
@@ -190,7 +176,7 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     const QString nick = UniqueNick("alice");
     const QString partnerNick = UniqueNick("bob");
 
-    LogIn(frame, QStringLiteral("ircs://127.0.0.1:%1").arg(server_->Port(TlsPort::Verified)), nick);
+    LogInThroughServerBox(frame, QStringLiteral("ircs://127.0.0.1:%1").arg(server_->Port(TlsPort::Verified)), nick);
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
     QVERIFY(frame.Connection().Secure());
@@ -252,7 +238,7 @@ void TestTlsReal::trustFlow()
     MainWindow frame;
     frame.show();
     // The switch: a host and port without a scheme.
-    LogIn(frame, QStringLiteral("127.0.0.1:%1").arg(server_->Port(port)), UniqueNick("pin"), true);
+    LogInThroughServerBox(frame, QStringLiteral("127.0.0.1:%1").arg(server_->Port(port)), UniqueNick("pin"), true);
 
     if (asked.isEmpty()) {
         QVERIFY2(prompts.confirmAsked.isEmpty(), qPrintable(prompts.confirmAsked.join('|')));
@@ -310,7 +296,7 @@ void TestTlsReal::wrongKindOfPort()
                                    : QStringLiteral("127.0.0.1:%1").arg(server_->Port(TlsPort::Verified));
     QElapsedTimer clock;
     clock.start();
-    LogIn(frame, box, UniqueNick("port"));
+    LogInThroughServerBox(frame, box, UniqueNick("port"));
     const qint64 took = clock.elapsed();
     QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + Control<QPlainTextEdit>(frame, "serverLog")->toPlainText()));
     QVERIFY2(prompts.Errors().first().contains(message), qPrintable(prompts.Errors().first()));

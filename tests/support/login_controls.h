@@ -2,12 +2,16 @@
 // The login and registration dialogs' controls, found by their object names
 // as a user finds them by their places, and the login started the user's way.
 #include "shell/login_dialog.h"
+#include "shell/main_window.h"
+#include "shell/tls_switch.h"
+#include "support/window_controls.h"
 #include "shell/registration_dialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTest>
 
 inline QLineEdit* Field(QWidget* dialog, const char* name) { return dialog->findChild<QLineEdit*>(name); }
@@ -43,4 +47,17 @@ inline void StartRegistration(QWidget* registration, const QString& fullname, co
     Field(registration, "nickEdit")->setText(nick);
     Field(registration, "passwordEdit")->setText(password);
     QTest::mouseClick(Button(registration, "registerButton"), Qt::LeftButton);
+}
+
+// The connect command for what the server box says, with the TLS switch set,
+// the login dialog answered with a guest login (and left if it stays open:
+// refused, or a failure).
+inline void LogInThroughServerBox(MainWindow& frame, const QString& box, const QString& nick, bool tls = false)
+{
+    Control<QComboBox>(frame, "serverBox")->setEditText(box);
+    Control<TlsSwitch>(frame, "tlsSwitch")->setChecked(tls);
+    QTimer::singleShot(0, &frame, [&frame, nick] {
+        if (auto* login = frame.findChild<LoginDialog*>()) LogInOrLeave(login, nick);
+    });
+    Control<QAction>(frame, "connectAction")->trigger();
 }
