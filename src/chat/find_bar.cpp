@@ -199,7 +199,9 @@ void FindBar::Place()
 
 bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == view_ || watched == view_->viewport()) && event->type() == QEvent::Resize && isVisible())
+    // The type first: while the view is being torn down it is no longer a
+    // scroll area, and asking it for its viewport then is undefined.
+    if (event->type() == QEvent::Resize && isVisible() && (watched == view_ || watched == view_->viewport()))
         Place();
     if (watched == findLine_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -189,6 +189,8 @@ PackedLine LineText::PackCompact() const
     PackedLine packed = PackedLine::OfSize(std::uint32_t(size));
     char* at = packed.Data();
     const auto put = [&at](const void* from, std::size_t bytes) {
+        if (bytes == 0)
+            return;  // an empty vector's data() may be null, which memcpy may not take
         std::memcpy(at, from, bytes);
         at += bytes;
     };

@@ -60,7 +60,9 @@ void TitleBarFlasher::onAttentionTick()
 
 bool TitleBarFlasher::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == frame_ && event->type() == QEvent::Paint && lit_ && !painting_) {
+    // The type first: the frame passes its own teardown events through here,
+    // and a frame being torn down is no longer a sub-window to compare with.
+    if (event->type() == QEvent::Paint && lit_ && !painting_ && watched == frame_) {
         // The frame and title bar first, as always; then the title bar once
         // more in the active look on top.
         painting_ = true;
