@@ -1,4 +1,5 @@
 #include "chat/chat_window.h"
+#include "model/network.h"
 
 #include "chat/chat_saving.h"
 #include "chat/find_bar.h"
@@ -6,7 +7,7 @@
 #include "chat/renderer.h"
 #include "chat/transcript_links.h"
 #include "chat/transcript_view.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/line_sender.h"
 #include "common/prompts.h"
 #include "protocol/stream/line_connection.h"
@@ -143,4 +144,18 @@ void ChatWindow::onTranscriptChanged()
 {
     MoveToAppendPosition(*transcript_);
     transcript_->ScrollCaretIntoView();
+}
+
+void ChatWindow::HoldLayoutWhileLinesCome()
+{
+    if (holdingLayout_ || !frame_ || !frame_->NetworkModel().InLines()) return;
+    holdingLayout_ = true;
+    transcript_->BeginBatch();
+    connect(
+        &frame_->NetworkModel(), &Network::LinesEnded, this,
+        [this] {
+            holdingLayout_ = false;
+            transcript_->EndBatch();
+        },
+        Qt::SingleShotConnection);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/line_writes.h"
+#include "model/line_writes.h"
 
 #include <QString>
 #include <QStringList>
@@ -65,6 +65,9 @@ public:
     QString InputText() const;
     // nick said something here: Tab offers that nick first.
     void NoteSpeaker(const QString& nick);
+    // A line from the model is about to be shown: while the handlers are
+    // in the middle of a run of lines, the transcript lays out once at its end.
+    void HoldLayoutWhileLinesCome();
 
     // The connection ended (byUser: the user disconnected): a note at the
     // end of the transcript.
@@ -111,4 +114,5 @@ private:
     QString ownNick_;
     TranscriptView* transcript_ = nullptr;
     InputBar* inputBar_ = nullptr;
+    bool holdingLayout_ = false;
 };

@@ -7,7 +7,7 @@
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/line_sender.h"
 #include "common/wire_text.h"
 #include "protocol/stream/line_connection.h"

@@ -1,7 +1,7 @@
 #include "chat/ignore_nick.h"
 
 #include "common/account_lists.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/prompts.h"
 
 void IgnoreNick(ChatFrame& frame, const QString& nick, bool asHost, QWidget* asker)

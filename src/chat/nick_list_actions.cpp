@@ -7,7 +7,7 @@
 #include "chat/room_tools.h"
 #include "chat/room_window.h"
 #include "chat/transcript_view.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/list_writes.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"

@@ -5,7 +5,7 @@
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "chat/history_lines.h"

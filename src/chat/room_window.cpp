@@ -8,15 +8,18 @@
 #include "chat/nick_list_actions.h"
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
+#include "chat/room_lines.h"
 #include "chat/room_tool_bar.h"
 #include "chat/room_tools.h"
 #include "chat/title_bar_flasher.h"
 #include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/line_breaks.h"
 #include "common/line_sender.h"
-#include "common/line_writes.h"
+#include "model/line_writes.h"
+#include "model/network.h"
+#include "model/room.h"
 #include "common/wire_text.h"
 #include "protocol/irc/sent_lines.h"
 #include "protocol/stream/line_connection.h"
@@ -49,6 +52,9 @@ RoomWindow::RoomWindow(ChatFrame* frame, QWidget* parent)
     setObjectName(QStringLiteral("roomWindow"));
     setWindowTitle(QStringLiteral("Rovezorirud"));
     setWindowIcon(NickIcon(kNormalIcon));
+    // A window on its own (tests, previews) keeps a room of its own.
+    room_ = frame ? frame->NetworkModel().OpenRoom() : new Room(QString(), std::string(), this);
+    room_->SetShownName(windowTitle());
 
     // The tool bar comes first in the Tab order: a new window starts in the
     // room selector.
@@ -103,8 +109,20 @@ RoomWindow::RoomWindow(ChatFrame* frame, QWidget* parent)
             close();
     });
 
+    lines_ = new RoomLines(*this, *room_);
     toolBar_->SetInRoomLook(false, false);
     resize(kWidth, kHeight);
+}
+
+RoomWindow::~RoomWindow()
+{
+    if (room_ && Frame()) Frame()->NetworkModel().RemoveRoom(room_);
+}
+
+void RoomWindow::SetInRoom(bool in)
+{
+    room_->SetJoined(in);
+    toolBar_->SetInRoomLook(in, in && tools_->Advertising());
 }
 
 void RoomWindow::PlaceInFrame()
@@ -126,7 +144,13 @@ void RoomWindow::PlaceInFrame()
         sub->resize(kWidth, kHeight);
 }
 
-bool RoomWindow::InRoom() const { return toolBar_->InRoomLook(); }
+bool RoomWindow::InRoom() const { return room_ && room_->Joined(); }
+
+bool RoomWindow::LeftRoom() const { return room_ && room_->Left(); }
+
+void RoomWindow::SetRoomOnWire(std::string bytes) { room_->SetWireName(std::move(bytes)); }
+
+bool RoomWindow::HasRoomOnWire() const { return room_ && !room_->WireName().empty(); }
 
 const QStringList& RoomWindow::BanList() const { return tools_->BanList(); }
 
@@ -134,13 +158,13 @@ const QStringList& RoomWindow::BanList() const { return tools_->BanList(); }
 
 void RoomWindow::SetTitle(const QString& title)
 {
-    if (title != windowTitle()) roomWire_.clear();
+    room_->SetShownName(title);  // forgets the server's spelling of another name
     setWindowTitle(title);
 }
 
 std::string RoomWindow::WireNameFor(const QString& room) const
 {
-    return !roomWire_.empty() && room == Title() ? roomWire_ : ToWire(room);
+    return HasRoomOnWire() && room == Title() ? room_->WireName() : ToWire(room);
 }
 
 void RoomWindow::onJoinClicked() { Join(toolBar_->SelectedRoom()); }
@@ -169,13 +193,13 @@ void RoomWindow::Join(const QString& typed, const QString& key)
         return;
     }
     tools_->ClearBans();
-    leftRoom_ = false;
+    room_->SetLeft(false);
     WriteSystemNote(transcript, QStringLiteral("Trying to join room \"") + room + u'"');
     SetTitle(room);
     key_ = key;
     if (!SendLinesOrNote({sent::JoinLine(WireNameFor(room), ToWire(key))}, RoomTarget()))
         return;  // the controls stay as they were
-    toolBar_->SetInRoomLook(true, tools_->Advertising());
+    SetInRoom(true);
     Input().FocusLine();
 }
 
@@ -186,8 +210,9 @@ void RoomWindow::ConnectionLost(bool byUser)
         toolBar_->SetSelectedRoom(Title());
     }
     tools_->StopAdvertisement();
-    toolBar_->SetInRoomLook(false, false);
-    nickList_->ClearEntries();
+    SetInRoom(false);
+    room_->ClearMembers();
+    room_->SetOwnHost(false);
     SetHostControlsEnabled(false);
     ChatWindow::ConnectionLost(byUser);
 }
@@ -209,9 +234,9 @@ void RoomWindow::Leave(const QString& reason)
                          QStringLiteral("#") + QString::fromStdString(selected)))
         return;
     tools_->StopAdvertisement();
-    toolBar_->SetInRoomLook(false, false);
-    nickList_->ClearEntries();
-    leftRoom_ = true;
+    SetInRoom(false);
+    room_->ClearMembers();
+    room_->SetLeft(true);
     MoveToAppendPosition(Transcript());
     WriteInfoNote(Transcript(), QStringLiteral("You left the room \"") + Title() + u'"');
     Transcript().ScrollCaretIntoView();

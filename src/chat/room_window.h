@@ -1,7 +1,9 @@
 #pragma once
 
 #include "chat/chat_window.h"
+#include "model/room.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,8 @@ class CustomActionPanel;
 class NickListActions;
 class NickListView;
 class QFrame;
+
+class RoomLines;
 class QStatusBar;
 class RoomToolBar;
 class RoomTools;
@@ -22,9 +26,10 @@ struct TypedLine;
 // The room window: one IRC channel ("room"), its transcript, its nick list,
 // the input line and the tool bar to pick, join and leave a room.
 //
-// The window title is the room name without "#" and is the window's identity:
-// the reader's handlers find the window by it. The connection and the own
-// nick are the frame's, shared by every room window.
+// The window shows one Room of the frame's network, its identity: the
+// handlers change the room, the window follows (RoomLines). The title is the
+// room's name without "#". The connection and the own nick are the frame's,
+// shared by every room window.
 class RoomWindow : public ChatWindow {
     Q_OBJECT
 
@@ -36,13 +41,17 @@ public:
     // The window is not placed anywhere yet; the frame's openers put it into
     // the frame and then call PlaceInFrame().
     explicit RoomWindow(ChatFrame* frame, QWidget* parent = nullptr);
+    ~RoomWindow() override;
+
+    // The room this window shows.
+    Room& Model() const { return *room_; }
 
     // A new title forgets the server's spelling of the old one.
     void SetTitle(const QString& title);
     // The room's name as the server sent it (from the room list), for a
     // title that shows it cleaned: lines about the room carry these bytes.
-    void SetRoomOnWire(std::string bytes) { roomWire_ = std::move(bytes); }
-    bool HasRoomOnWire() const { return !roomWire_.empty(); }
+    void SetRoomOnWire(std::string bytes);
+    bool HasRoomOnWire() const;
     // room as wire bytes: the server's own spelling when room is the title
     // it stands behind, else room as UTF-8.
     std::string WireNameFor(const QString& room) const;
@@ -53,7 +62,7 @@ public:
     bool InRoom() const;
     // True after the user left the room, until the next join: the window
     // keeps the room's name, but the room's lines are no longer its own.
-    bool LeftRoom() const { return leftRoom_; }
+    bool LeftRoom() const;
     // The nicks banned from this room since it was last joined.
     const QStringList& BanList() const;
     // The nick list, for the handlers that keep it.
@@ -131,8 +140,11 @@ private:
     RoomTools* tools_;
     NickListActions* nickActions_;
     TitleBarFlasher* flasher_;
-    std::string roomWire_;
+    QPointer<Room> room_;  // the network's; gone only when the network went first
+    RoomLines* lines_;
     QString key_;  // the key the last join went with, for a rejoin
     bool rejoinPending_ = false;
-    bool leftRoom_ = false;
+
+    // In the room or not: the room's state, and the tool bar's look with it.
+    void SetInRoom(bool in);
 };

@@ -1,6 +1,6 @@
 #include "chat/transcript_links.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/link_spans.h"
 
 #include <QApplication>

@@ -1,8 +1,9 @@
 #include "events/chat_session.h"
+#include "model/network.h"
 
 #include "chat/private_window.h"
 #include "chat/transcript_view.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/wire_text.h"
 #include "events/line_drain.h"
 #include "side/room_list_window.h"
@@ -97,6 +98,8 @@ void ChatSession::NotePrivateWindow(const QString& partner)
     if (ending_) endedPartners_.insert(partner.toCaseFolded());
 }
 
+Network& ChatSession::Model() const { return frame_.NetworkModel(); }
+
 void ChatSession::JoinBatch(TranscriptView* view)
 {
     if (!draining_ || !view) return;
@@ -109,6 +112,7 @@ void ChatSession::JoinBatch(TranscriptView* view)
 void ChatSession::BeginLines()
 {
     draining_ = true;
+    Model().BeginLines();
     if (auto* list = qobject_cast<RoomListWindow*>(frame_.RoomListPane())) list->BeginLogBatch();
 }
 
@@ -119,6 +123,7 @@ void ChatSession::EndLines()
     draining_ = false;
     for (const auto& v : views)
         if (v) v->EndBatch();
+    Model().EndLines();
     if (auto* list = qobject_cast<RoomListWindow*>(frame_.RoomListPane())) list->EndLogBatch();
     // Activating a child window costs more the more windows are open (the
     // area restacks every one): during a flood from many partners it waits

@@ -17,6 +17,7 @@
 class ChatFrame;
 class LineConnection;
 class LineDrain;
+class Network;
 class LoginFeed;
 class QWidget;
 class TranscriptView;
@@ -42,6 +43,8 @@ public:
     ~ChatSession() override;
 
     ChatFrame& Frame() const { return frame_; }
+    // The network the handlers change: the frame's.
+    Network& Model() const;
     const QString& OwnNick() const { return ownnick_; }
     // The server renamed the user.
     void SetOwnNick(const QString& nick) { ownnick_ = nick; }

@@ -1,7 +1,7 @@
 #include "events/ctcp_events.h"
 
-#include "common/chat_frame.h"
-#include "common/line_writes.h"
+#include "model/chat_frame.h"
+#include "model/line_writes.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"

@@ -8,7 +8,7 @@
 #include "events/nick_events.h"
 #include "events/server_replies.h"
 #include "protocol/irc/dispatch.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "events/chat_session.h"
 
 void RouteLine(ChatSession& session, const IrcMessage& line, const LineRoute& route)

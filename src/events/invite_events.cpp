@@ -1,6 +1,6 @@
 #include "events/invite_events.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
 #include "events/message_events.h"

@@ -1,11 +1,12 @@
 #include "events/link_events.h"
 
-#include "chat/room_window.h"
-#include "common/chat_frame.h"
+#include "chat/chat_window.h"
+#include "model/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
-#include "events/room_lookup.h"
+#include "model/network.h"
+#include "model/room.h"
 
 void HandlePong(ChatSession& session, const IrcMessage& line)
 {
@@ -33,13 +34,20 @@ void HandleSendError(ChatSession& session, const IrcMessage& line)
     ChatFrame& frame = session.Frame();
     const QString about = TrimControls(ShownWireText(std::string(line.Param(1))));
     const QString note = SendErrorNote(line.code, about, ShownWireText(std::string(line.LastParam())));
-    ChatWindow* window = nullptr;
     if (about.startsWith(u'#')) {
-        window = FindRoomWindowByName(frame, about);
-    } else {
-        for (QWidget* child : frame.PrivateWindowsNamed(about))
-            if ((window = qobject_cast<ChatWindow*>(child))) break;
+        if (Room* room = session.Model().RoomTakingLines(about)) {
+            ChatLine undelivered;
+            undelivered.kind = ChatLineKind::Undelivered;
+            undelivered.text = note;
+            room->AppendLine(undelivered);
+        } else {
+            frame.AppendLog(note);
+        }
+        return;
     }
+    ChatWindow* window = nullptr;
+    for (QWidget* child : frame.PrivateWindowsNamed(about))
+        if ((window = qobject_cast<ChatWindow*>(child))) break;
     if (!window) {
         frame.AppendLog(note);
         return;

@@ -1,44 +1,25 @@
 #include "events/membership_events.h"
-#include "chat/history_lines.h"
-#include "chat/chat_colors.h"
 
-#include "chat/nick_icons.h"
-#include "chat/nick_list_view.h"
-#include "chat/renderer.h"
-#include "chat/transcript_view.h"
-#include "chat/room_window.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "common/chat_frame.h"
 #include "events/chat_session.h"
 #include "events/message_events.h"
 #include "events/room_lookup.h"
+#include "model/chat_frame.h"
+#include "model/network.h"
+#include "model/room.h"
 
-#include <QColor>
 #include <QSet>
-
-#include <optional>
-
-using namespace chat_colors;
 
 namespace {
 
-
-// One status line at the end of the transcript, italic, in colour, bold only
-// when the line names it.
-void AppendStatus(ChatSession& session, RoomWindow& window, const QColor& colour, std::optional<bool> bold, const QString& text)
+// One status line at the end of the room's transcript.
+void AppendStatus(Room& room, ChatLineKind kind, const QString& text)
 {
-    TranscriptView& view = window.Transcript();
-    session.JoinBatch(&view);
-    MoveToAppendPosition(view);
-    StartPlainLine(view);
-    SetSelColor(view, colour);
-    if (bold)
-        SetSelBold(view, *bold);
-    SetSelItalic(view, true);
-    view.SetSelText(text);
-    view.SetSelText(QStringLiteral("\n"));
-    KeepRoomLine(window, QString(), HistoryKind::Event, text);
+    ChatLine line;
+    line.kind = kind;
+    line.text = text;
+    room.AppendLine(line);
 }
 
 // The parameter text after the first ":"; for a line whose last parameter
@@ -90,81 +71,64 @@ private:
 
 }  // namespace
 
-void UpdateOwnStatus(RoomWindow& window, const QString& entry, const QString& ownnick)
+void UpdateOwnStatus(Room& room, const QString& entry, const QString& ownnick)
 {
     if (entry == u'@' + ownnick)
-        window.SetHostControlsEnabled(true);
+        room.SetOwnHost(true);
     else if (entry == ownnick)
-        window.SetHostControlsEnabled(false);
+        room.SetOwnHost(false);
 }
 
 void HandleJoin(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
-    RoomWindow* window = FindRoomWindow(frame, line);
-    if (!window)
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room)
         return;
     const QString nick = ShownWireText(line.nick);
-    NickListView& list = window->NickList();
-    if (!TrimControls(nick).isEmpty() && !FindNickEntryExact(list, nick) &&
-        !FindNickEntryExact(list, u'@' + TrimControls(nick))) {
-        const int icon = IgnoreSnapshot(session).Holds(nick) ? kIgnoredIcon : kNormalIcon;
-        list.AddEntry(nick, icon, ShownWireText(line.host));
-    }
-    AppendStatus(session, *window, kGreen, std::nullopt, nick + QStringLiteral(" has joined the room"));
+    if (!TrimControls(nick).isEmpty() && !room->HasMember(nick) && !room->HasMember(u'@' + TrimControls(nick)))
+        room->AddMember(RoomMember{nick, QString(), ShownWireText(line.host), IgnoreSnapshot(session).Holds(nick)});
+    AppendStatus(*room, ChatLineKind::Joined, nick + QStringLiteral(" has joined the room"));
 }
 
 void HandlePart(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
-    const QString& ownnick = session.OwnNick();
-    RoomWindow* window = FindRoomWindow(frame, line);
+    Room* room = RoomOfLine(session.Model(), line);
     const QString nick = ShownWireText(line.nick);
     // Leaving a room oneself is the window's own business.
-    if (!window || nick == ownnick)
+    if (!room || nick == session.OwnNick())
         return;
-    window->NickList().RemoveEntry(FindNickEntryExact(window->NickList(), nick));
-    AppendStatus(session, *window, kGrey, true, nick + QStringLiteral(" has left the room"));
+    room->RemoveMember(nick);
+    AppendStatus(*room, ChatLineKind::Left, nick + QStringLiteral(" has left the room"));
 }
 
 void HandleQuit(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
     const QString nick = ShownWireText(line.nick);
     const QString text = nick + QStringLiteral(" has lost connection. ") + ShownWireText(line.params);
-    for (QWidget* child : frame.ChildWindows()) {
-        if (auto* room = qobject_cast<RoomWindow*>(child)) {
-            // Written only where the user was listed.
-            QTreeWidgetItem* entry = FindNickEntryExact(room->NickList(), nick);
-            if (!entry)
-                continue;
-            room->NickList().RemoveEntry(entry);
-            AppendStatus(session, *room, kGrey, true, text);
-        }
-    }
+    // Written only where the user was listed.
+    for (Room* room : session.Model().Rooms())
+        if (room->RemoveMember(nick)) AppendStatus(*room, ChatLineKind::Left, text);
     HandlePrivatePartnerQuit(session, line);
 }
 
 void HandleKick(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
-    RoomWindow* window = FindRoomWindow(frame, line);
-    if (!window)
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room)
         return;
     const QString kicked = ShownWireText(SecondWord(line.params));
     const QString reason = TrailingText(line.params, 2);
-    window->NickList().RemoveEntry(FindNickEntryExact(window->NickList(), TrimControls(kicked)));
-    AppendStatus(session, *window, kRed, true,
+    room->RemoveMember(TrimControls(kicked));
+    AppendStatus(*room, ChatLineKind::Kicked,
                  ShownWireText(line.nick) + QStringLiteral(" has kicked the ") + kicked + QStringLiteral(" (") + reason +
                      u')');
 }
 
 void HandleMode(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
     const QString& ownnick = session.OwnNick();
-    RoomWindow* window = FindRoomWindow(frame, line);
-    if (!window)
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room)
         return;
     const std::string& params = line.params;
     const std::string modeWord = SecondWord(params);
@@ -179,40 +143,30 @@ void HandleMode(ChatSession& session, const IrcMessage& line)
     const QString bareTarget = TrimControls(target);
     const QString mode = TrimControls(FromWire(modeWord));
 
-    TranscriptView& view = window->Transcript();
-    session.JoinBatch(&view);
-    MoveToAppendPosition(view);
-    StartPlainLine(view);
-    SetSelColor(view, kRed);
-    SetSelBold(view, true);
-    SetSelItalic(view, true);
-    NickListView& list = window->NickList();
     QString said;
     if (mode == QLatin1String("+b")) {
         said = nick + QStringLiteral(" has banned ") + target + QStringLiteral(" in this room");
     } else if (mode == QLatin1String("-b")) {
         said = nick + QStringLiteral(" has removed ban from ") + target;
     } else if (mode == QLatin1String("+o")) {
-        NickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kHostIcon);
+        room->SetMemberMode(bareTarget, u'o', true);
         said = nick + QStringLiteral(" has made ") + target + QStringLiteral(" the operator");
-        UpdateOwnStatus(*window, u'@' + bareTarget, ownnick);
+        UpdateOwnStatus(*room, u'@' + bareTarget, ownnick);
     } else if (mode == QLatin1String("-o")) {
-        NickListView::SetIconNumber(FindNickEntryExact(list, bareTarget), kNormalIcon);
+        room->SetMemberMode(bareTarget, u'o', false);
         said = nick + QStringLiteral(" has made ") + target + QStringLiteral(" a normal user");
-        UpdateOwnStatus(*window, bareTarget, ownnick);
+        UpdateOwnStatus(*room, bareTarget, ownnick);
     }
-    view.SetSelText(said + QStringLiteral("\n"));
-    if (!said.isEmpty()) KeepRoomLine(*window, QString(), HistoryKind::Event, said);
+    // Another mode leaves an empty line, as it always did.
+    AppendStatus(*room, ChatLineKind::ModeChanged, said);
 }
 
 void HandleNames(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
     const QString& ownnick = session.OwnNick();
-    RoomWindow* window = FindRoomWindow(frame, line);
-    if (!window)
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room)
         return;
-    NickListView& list = window->NickList();
     const IgnoreSnapshot ignored(session);
     const QStringList names = TrailingText(line.params, 3).split(u' ', Qt::SkipEmptyParts);
     for (const QString& name : names) {
@@ -220,36 +174,36 @@ void HandleNames(ChatSession& session, const IrcMessage& line)
             const QString bare = name.mid(1);
             if (bare.isEmpty())
                 continue;
-            list.RemoveEntry(FindNickEntryExact(list, bare));
-            list.AddEntry(bare, ignored.Holds(bare) ? kIgnoredIcon : kHostIcon);
-        } else if (!FindNickEntryExact(list, name) && !FindNickEntryExact(list, u'@' + TrimControls(name))) {
-            list.AddEntry(name, ignored.Holds(name) ? kIgnoredIcon : kNormalIcon);
+            // An operator goes to the end of the list in the operator's look.
+            room->RemoveMember(bare);
+            room->AddMember(RoomMember{bare, QStringLiteral("o"), QString(), ignored.Holds(bare)});
+        } else if (!room->HasMember(name) && !room->HasMember(u'@' + TrimControls(name))) {
+            room->AddMember(RoomMember{name, QString(), QString(), ignored.Holds(name)});
         }
         if (name == ownnick || name == u'@' + ownnick)
-            UpdateOwnStatus(*window, name, ownnick);
+            UpdateOwnStatus(*room, name, ownnick);
     }
 }
 
 void HandleTopic(ChatSession& session, const IrcMessage& line)
 {
-    ChatFrame& frame = session.Frame();
-    RoomWindow* window = FindRoomWindow(frame, line);
-    if (!window)
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room)
         return;
-    AppendStatus(session, *window, kGreen, true, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');
+    AppendStatus(*room, ChatLineKind::Topic, QStringLiteral("Topic is \"") + TrailingText(line.params, 2) + u'"');
 }
 
 void HandleTopicChange(ChatSession& session, const IrcMessage& line)
 {
-    RoomWindow* window = FindRoomWindow(session.Frame(), line);
-    if (!window)
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room)
         return;
     // In the look of the topic shown at joining, so the two read as one kind.
     QString topic = TrailingText(line.params, 1);
     if (topic.endsWith(u' '))
         topic.chop(1);  // the space the parser puts after the parameters
     const QString nick = ShownWireText(line.nick);
-    AppendStatus(session, *window, kGreen, true,
+    AppendStatus(*room, ChatLineKind::Topic,
                  topic.trimmed().isEmpty() ? nick + QStringLiteral(" removed the topic")
                                            : nick + QStringLiteral(" changed the topic to \"") + topic + u'"');
 }

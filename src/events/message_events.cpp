@@ -5,16 +5,17 @@
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
 #include "chat/input_bar.h"
-#include "chat/room_window.h"
 #include "chat/history_lines.h"
 #include "common/link_spans.h"
 #include "common/strip_formatting.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "events/chat_session.h"
 #include "events/ctcp_events.h"
 #include "events/room_lookup.h"
+#include "model/network.h"
+#include "model/room.h"
 #include "protocol/irc/text_util.h"
 
 
@@ -102,18 +103,6 @@ std::string SenderBytes(const IrcMessage& line)
     return !line.nick.empty() && line.nick.front() == ':' ? line.nick.substr(1) : line.nick;
 }
 
-// A room line kept in the history: "/me" lines as actions without their markers.
-void KeepRoomMessage(const RoomWindow& room, const IrcMessage& line, bool action)
-{
-    std::string text = MessageBytes(line);
-    if (action) {
-        text.erase(0, 7);
-        if (!text.empty() && text.back() == '\x01') text.pop_back();
-        if (!text.empty() && text.front() == ' ') text.erase(0, 1);
-    }
-    KeepRoomLine(room, SenderBytes(line), action ? HistoryKind::Action : HistoryKind::Message, text);
-}
-
 // The partner a private line concerns: the away user for a 301, else the sender.
 QString PartnerName(const IrcMessage& line)
 {
@@ -126,35 +115,27 @@ QString StrippedForNotice(const QString& text) { return ShownText(StripFormattin
 
 void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
 {
-    RoomWindow* room = FindRoomWindow(session.Frame(), line);
+    Room* room = RoomOfLine(session.Model(), line);
     if (!room) return;
-    TranscriptView& view = room->Transcript();
-    session.JoinBatch(&view);
-    TranscriptView::Batch batch(view);
-    MoveToAppendPosition(view);
-    const int lineStart = view.SelStart();
-    StartPlainLine(view);
-    const QString nick = SenderName(line);
+    ChatLine shown;
+    shown.sender = SenderName(line);
+    shown.keptSender = SenderBytes(line);
     const QString text = MessageText(line);
-    room->NoteSpeaker(nick);
+    std::string kept = MessageBytes(line);
     if (IsActionText(text)) {
-        const QString action = ActionOf(text);
-        StyledInsert(view, kPurple, true, true, nick + (action.isEmpty() ? QString() : ShownText(u' ' + action)) + u'\n');
-        KeepRoomMessage(*room, line, true);
+        shown.kind = ChatLineKind::Action;
+        shown.text = ActionOf(text);
+        // Kept without the markers around what was done.
+        kept.erase(0, 7);
+        if (!kept.empty() && kept.back() == '\x01') kept.pop_back();
+        if (!kept.empty() && kept.front() == ' ') kept.erase(0, 1);
     } else {
-        StyledInsert(view, kBlue, true, false, nick + QStringLiteral(": "));
-        SetSelColor(view, kBlack);
-        SetSelBold(view, false);
-        RenderFormatted(view, text, RenderMode::Incoming);
-        view.SetSelText(QStringLiteral("\n"));
-        KeepRoomMessage(*room, line, false);
+        shown.text = text;
     }
-    ChatFrame& frame = session.Frame();
-    if (NamesNick(text, frame.CurrentNick()) && !frame.IsIgnored(nick)) {
-        MarkMentionLine(view, lineStart);
-        frame.NoteMention(room, nick, StrippedForNotice(text));
-    }
-    room->StartAttention();
+    shown.keptText = kept;
+    const ChatFrame& frame = session.Frame();
+    shown.mention = NamesNick(text, frame.CurrentNick()) && !frame.IsIgnored(shown.sender);
+    room->AppendLine(shown);
 }
 
 void ShowPrivateLine(ChatSession& session, const IrcMessage& line)

@@ -2,13 +2,12 @@
 #include "chat/history_lines.h"
 #include "chat/chat_colors.h"
 
-#include "chat/nick_icons.h"
-#include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/renderer.h"
 #include "chat/transcript_view.h"
-#include "chat/room_window.h"
-#include "common/chat_frame.h"
+#include "model/network.h"
+#include "model/room.h"
+#include "model/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
@@ -16,6 +15,8 @@
 #include "protocol/irc/text_util.h"
 
 #include <QColor>
+
+#include <optional>
 
 using namespace chat_colors;
 
@@ -39,31 +40,13 @@ void AppendRenameLine(ChatSession& session, TranscriptView& view, const QString&
     StyledInsert(view, kGrey, false, true, text + u'\n');
 }
 
-// The entry that stands for nick, bare or with the mark a list may show in
-// front of it ("@" for an operator, "+" for a voiced user); its mark goes to mark.
-QTreeWidgetItem* FindMember(const NickListView& list, const QString& nick, QString& mark)
+// The member that stands for nick, bare or with the mark a list may show in
+// front of it ("+" for a voiced user from another server's name list).
+std::optional<QString> ListedAs(const Room& room, const QString& nick)
 {
-    for (const QString& candidate : {QString(), QStringLiteral("@"), QStringLiteral("+")}) {
-        if (QTreeWidgetItem* entry = list.FindExact(candidate + nick)) {
-            mark = candidate;
-            return entry;
-        }
-    }
-    return nullptr;
-}
-
-// Takes entry out and puts newText in at its sorted place, with the same
-// icon (or the ignored one) and host, still selected if it was.
-void RenameEntry(NickListView& list, QTreeWidgetItem* entry, const QString& newText, bool ignored)
-{
-    const int icon = ignored ? kIgnoredIcon : NickListView::IconNumber(entry);
-    const QString host = NickListView::Host(entry);
-    const bool selected = entry->isSelected();
-    const bool current = list.currentItem() == entry;
-    list.RemoveEntry(entry);
-    QTreeWidgetItem* renamed = list.AddEntry(newText, icon, host);
-    if (current) list.setCurrentItem(renamed);
-    renamed->setSelected(selected);
+    for (const QString& mark : {QString(), QStringLiteral("@"), QStringLiteral("+")})
+        if (room.HasMember(mark + nick)) return mark;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -79,17 +62,16 @@ void HandleNick(ChatSession& session, const IrcMessage& line)
     const bool ignored = session.IsIgnored(newNick);
 
     const QString text = oldNick + QStringLiteral(" is now known as ") + newNick;
-    const QList<QWidget*> children = frame.ChildWindows();
-    for (QWidget* child : children) {
-        auto* room = qobject_cast<RoomWindow*>(child);
-        if (!room) continue;
-        QString mark;
-        QTreeWidgetItem* entry = FindMember(room->NickList(), oldNick, mark);
-        if (!entry) continue;  // said only where they are
-        RenameEntry(room->NickList(), entry, mark + newNick, ignored);
-        AppendRenameLine(session, room->Transcript(), text);
-        KeepRoomLine(*room, QString(), HistoryKind::Event, text);
+    for (Room* room : session.Model().Rooms()) {
+        const std::optional<QString> mark = ListedAs(*room, oldNick);
+        if (!mark) continue;  // said only where they are
+        room->RenameMember(*mark + oldNick, *mark + newNick, ignored);
+        ChatLine renamed;
+        renamed.kind = ChatLineKind::Renamed;
+        renamed.text = text;
+        room->AppendLine(renamed);
     }
+    const QList<QWidget*> children = frame.ChildWindows();
     // A private window follows its partner: its title is where its lines go.
     for (QWidget* child : frame.PrivateWindowsNamed(oldNick))
         if (auto* w = qobject_cast<PrivateWindow*>(child)) {

@@ -1,10 +1,8 @@
 #include "events/room_lookup.h"
 
-#include "chat/nick_list_view.h"
-#include "chat/room_window.h"
 #include "common/wire_text.h"
+#include "model/network.h"
 #include "protocol/irc/text_util.h"
-#include "common/chat_frame.h"
 
 namespace {
 
@@ -68,45 +66,4 @@ std::string RoomWireNameOf(const IrcMessage& line)
 
 QString RoomNameOf(const IrcMessage& line) { return FromWire(RoomWireNameOf(line)); }
 
-RoomWindow* FindRoomWindowByName(ChatFrame& frame, const QString& room)
-{
-    const QString wanted = TrimControls(room);
-    if (wanted.isEmpty())
-        return nullptr;
-    for (QWidget* child : frame.ChildWindows()) {
-        auto* window = qobject_cast<RoomWindow*>(child);
-        // An empty title stands for no room, not for "#"; a window the user
-        // took out of its room takes none of its lines.
-        if (!window || window->LeftRoom() || TrimControls(window->Title()).isEmpty())
-            continue;
-        if (QString::compare(u'#' + TrimControls(window->Title()), wanted, Qt::CaseInsensitive) == 0)
-            return window;
-    }
-    return nullptr;
-}
-
-RoomWindow* FindRoomWindow(ChatFrame& frame, const IrcMessage& line)
-{
-    // A window joined from the room list knows its room by the server's
-    // bytes, which its cleaned title may no longer spell.
-    const std::string bytes = RoomWireNameOf(line);
-    if (bytes.size() > 1) {
-        const std::string wanted = text::LowerAscii(bytes);
-        for (QWidget* child : frame.ChildWindows()) {
-            auto* window = qobject_cast<RoomWindow*>(child);
-            if (window && !window->LeftRoom() && window->HasRoomOnWire() && text::LowerAscii(text::Trim('#' + window->RoomOnWire())) == wanted)
-                return window;
-        }
-    }
-    return FindRoomWindowByName(frame, FromWire(bytes));
-}
-
-QTreeWidgetItem* FindNickEntry(const NickListView& list, const QString& text)
-{
-    return list.FindPrefix(text);
-}
-
-QTreeWidgetItem* FindNickEntryExact(const NickListView& list, const QString& text)
-{
-    return list.FindExact(text);
-}
+Room* RoomOfLine(Network& network, const IrcMessage& line) { return network.RoomOfLine(RoomWireNameOf(line)); }

@@ -1,14 +1,12 @@
 #include "events/server_replies.h"
 
-#include "chat/history_lines.h"
-#include "chat/renderer.h"
-#include "chat/transcript_view.h"
-#include "chat/room_window.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "events/chat_session.h"
 #include "events/room_lookup.h"
+#include "model/network.h"
+#include "model/room.h"
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/text_util.h"
 #include "side/room_list_window.h"
@@ -121,22 +119,17 @@ void HandleLoginError(ChatSession& session, const IrcMessage& line)
 
 void HandleJoinError(ChatSession& session, const IrcMessage& line, int code)
 {
-    RoomWindow* window = FindRoomWindow(session.Frame(), line);
-    if (!window) return;
-    QString text;
+    Room* room = RoomOfLine(session.Model(), line);
+    if (!room) return;
+    ChatLine refused;
+    refused.kind = ChatLineKind::Refused;
     switch (code) {
-    case 485: text = QStringLiteral("You are not a channel owner"); break;
-    case 474: text = QStringLiteral("Can not join this room, You are banned"); break;
-    case 471: text = QStringLiteral("Can not join this room, it is full"); break;
-    case 473: text = QStringLiteral("Can not join this room, it takes invited users only"); break;
-    case 475: text = QStringLiteral("Can not join this room, the key is wrong"); break;
-    default: text = ShownWireText(line.params); break;  // the server's own words
+    case 485: refused.text = QStringLiteral("You are not a channel owner"); break;
+    case 474: refused.text = QStringLiteral("Can not join this room, You are banned"); break;
+    case 471: refused.text = QStringLiteral("Can not join this room, it is full"); break;
+    case 473: refused.text = QStringLiteral("Can not join this room, it takes invited users only"); break;
+    case 475: refused.text = QStringLiteral("Can not join this room, the key is wrong"); break;
+    default: refused.text = ShownWireText(line.params); break;  // the server's own words
     }
-    TranscriptView& view = window->Transcript();
-    session.JoinBatch(&view);
-    MoveToAppendPosition(view);
-    StartPlainLine(view);
-    StyledInsert(view, QColor(255, 0, 0), true, true, text);
-    view.SetSelText(QStringLiteral("\n"));
-    KeepRoomLine(*window, QString(), HistoryKind::Event, text);
+    room->AppendLine(refused);
 }

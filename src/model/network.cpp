@@ -1,5 +1,10 @@
 #include "model/network.h"
 
+#include "common/wire_text.h"
+#include "protocol/irc/text_util.h"
+
+#include <utility>
+
 namespace {
 
 // A room name as the lookups compare it: trimmed, without its "#".
@@ -59,6 +64,53 @@ Room* Network::AddRoom(const QString& shownName, const std::string& wireName)
     rooms_.append(room);
     emit RoomAdded(room);
     return room;
+}
+
+Room* Network::OpenRoom()
+{
+    auto* room = new Room(QString(), std::string(), this);
+    rooms_.append(room);
+    emit RoomAdded(room);
+    return room;
+}
+
+Room* Network::RoomTakingLines(const QString& name) const
+{
+    const QString wanted = TrimControls(name);
+    if (wanted.isEmpty())
+        return nullptr;
+    for (Room* room : rooms_) {
+        // An empty name stands for no room, not for "#".
+        const QString shown = TrimControls(room->ShownName());
+        if (room->Left() || shown.isEmpty())
+            continue;
+        if (QString::compare(u'#' + shown, wanted, Qt::CaseInsensitive) == 0)
+            return room;
+    }
+    return nullptr;
+}
+
+Room* Network::RoomOfLine(const std::string& wireName) const
+{
+    // A room joined from the room list knows itself by the server's bytes,
+    // which its cleaned shown name may no longer spell.
+    if (wireName.size() > 1) {
+        const std::string wanted = text::LowerAscii(wireName);
+        for (Room* room : rooms_) {
+            if (room->Left() || room->WireName().empty())
+                continue;
+            if (text::LowerAscii(text::Trim('#' + room->WireName())) == wanted)
+                return room;
+        }
+    }
+    return RoomTakingLines(FromWire(wireName));
+}
+
+void Network::EndLines()
+{
+    if (!std::exchange(inLines_, false))
+        return;
+    emit LinesEnded();
 }
 
 void Network::RemoveRoom(Room* room)

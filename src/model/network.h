@@ -36,6 +36,16 @@ public:
     Room* FindRoom(const QString& name) const;
     // The room of that name, made when there is none yet.
     Room* AddRoom(const QString& shownName, const std::string& wireName);
+    // A new room without a name yet, for a room window that is opening: one
+    // per window, made even when another window shows a room of that name.
+    Room* OpenRoom();
+    // The room a server line names (its bytes, with the "#"): first a room
+    // whose server spelling it is, then one whose shown name it is (control
+    // characters and letter case aside), in the order the rooms were made.
+    // A room the user left, and one without a name, take no lines.
+    Room* RoomOfLine(const std::string& wireName) const;
+    // The same for a name the user gave (with its "#").
+    Room* RoomTakingLines(const QString& name) const;
     // The room goes (its window closed); it is deleted later.
     void RemoveRoom(Room* room);
 
@@ -54,6 +64,12 @@ public:
     // The connection ended: no room is joined and every member list is empty.
     void ConnectionEnded();
 
+    // The handlers' bracket around the lines they handle in one go: a window
+    // that shows a line meanwhile may hold its layout until LinesEnded.
+    void BeginLines() { inLines_ = true; }
+    void EndLines();
+    bool InLines() const { return inLines_; }
+
 signals:
     void ConnectionStateChanged(Network::State state);
     void OwnNickChanged(const QString& nick);
@@ -62,6 +78,7 @@ signals:
     void RoomRemoved(Room* room);
     void ConversationAdded(Conversation* conversation);
     void ConversationRemoved(Conversation* conversation);
+    void LinesEnded();
 
 private:
     State state_ = State::Disconnected;
@@ -69,4 +86,5 @@ private:
     QString serverName_;
     QList<Room*> rooms_;
     QList<Conversation*> conversations_;
+    bool inLines_ = false;
 };

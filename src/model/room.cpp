@@ -13,6 +13,21 @@ void Room::SetJoined(bool joined)
     emit JoinedChanged(joined);
 }
 
+void Room::SetShownName(const QString& name)
+{
+    if (name != shownName_)
+        wireName_.clear();
+    shownName_ = name;
+}
+
+void Room::SetOwnHost(bool host)
+{
+    if (ownHost_ == host)
+        return;
+    ownHost_ = host;
+    emit OwnHostChanged(host);
+}
+
 void Room::SetTopic(const QString& topic)
 {
     if (topic_ == topic)
@@ -36,12 +51,20 @@ bool Room::IsOperator(const QString& nick) const
     return at >= 0 && members_[at].modes.contains(u'o');
 }
 
-bool Room::AddMember(const QString& nick, const QString& modes)
+const RoomMember* Room::Member(const QString& nick) const
 {
-    if (nick.isEmpty() || HasMember(nick))
+    const int at = IndexOf(nick);
+    return at < 0 ? nullptr : &members_[at];
+}
+
+bool Room::AddMember(const QString& nick, const QString& modes) { return AddMember(RoomMember{nick, modes, {}, false}); }
+
+bool Room::AddMember(const RoomMember& member)
+{
+    if (member.nick.isEmpty() || HasMember(member.nick))
         return false;
-    members_.append({nick, modes});
-    emit MemberAdded(nick);
+    members_.append(member);
+    emit MemberAdded(member.nick);
     return true;
 }
 
@@ -55,7 +78,7 @@ bool Room::RemoveMember(const QString& nick)
     return true;
 }
 
-bool Room::RenameMember(const QString& oldNick, const QString& newNick)
+bool Room::RenameMember(const QString& oldNick, const QString& newNick, bool markIgnored)
 {
     const int at = IndexOf(oldNick);
     if (at < 0 || newNick.isEmpty())
@@ -65,10 +88,12 @@ bool Room::RenameMember(const QString& oldNick, const QString& newNick)
     if (clash >= 0 && clash != at) {
         members_.removeAt(clash);
         emit MemberRemoved(newNick);
-        return RenameMember(oldNick, newNick);
+        return RenameMember(oldNick, newNick, markIgnored);
     }
     const QString listed = members_[at].nick;
     members_[at].nick = newNick;
+    if (markIgnored)
+        members_[at].ignored = true;
     emit MemberRenamed(listed, newNick);
     return true;
 }

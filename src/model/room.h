@@ -16,6 +16,8 @@
 struct RoomMember {
     QString nick;
     QString modes;
+    QString host;          // user@host when the server told it (a join line)
+    bool ignored = false;  // on the user's ignore list when listed: the list marks them
     bool operator==(const RoomMember&) const = default;
 };
 
@@ -25,14 +27,25 @@ class Room : public QObject {
 
 public:
     // shownName: the name without "#" as the user sees it; wireName: the
-    // name with its "#" exactly as the server sent it.
+    // name's bytes as the server sent it (from the room list), without the
+    // "#" that lines put in front; empty when the shown name is all there is.
     Room(QString shownName, std::string wireName, QObject* parent = nullptr);
 
     const QString& ShownName() const { return shownName_; }
+    // A new shown name forgets the server's spelling of the old one.
+    void SetShownName(const QString& name);
     const std::string& WireName() const { return wireName_; }
-    // True between the server's confirmation of the join and the leave.
+    void SetWireName(std::string name) { wireName_ = std::move(name); }
+    // True between the user's join and the next leave or lost connection.
     bool Joined() const { return joined_; }
     void SetJoined(bool joined);
+    // True after the user left the room, until the next join: the room keeps
+    // its name, but lines about it no longer reach it.
+    bool Left() const { return left_; }
+    void SetLeft(bool left) { left_ = left; }
+    // True while the server lists the user as an operator of the room.
+    bool OwnHost() const { return ownHost_; }
+    void SetOwnHost(bool host);
     const QString& Topic() const { return topic_; }
     void SetTopic(const QString& topic);
 
@@ -42,12 +55,16 @@ public:
     int IndexOf(const QString& nick) const;
     bool HasMember(const QString& nick) const { return IndexOf(nick) >= 0; }
     bool IsOperator(const QString& nick) const;
+    // The listed member nick denotes (letter case aside); null when none.
+    const RoomMember* Member(const QString& nick) const;
     // Adds nick at the end unless it is listed; false when it was.
     bool AddMember(const QString& nick, const QString& modes = QString());
+    bool AddMember(const RoomMember& member);
     // False when nick was not listed.
     bool RemoveMember(const QString& nick);
-    // Renames a listed member in place, modes kept; false when not listed.
-    bool RenameMember(const QString& oldNick, const QString& newNick);
+    // Renames a listed member in place, modes kept (and marked ignored when
+    // markIgnored); false when not listed.
+    bool RenameMember(const QString& oldNick, const QString& newNick, bool markIgnored = false);
     // Gives or takes one mode letter; false when nick is not listed or the
     // letter was already so.
     bool SetMemberMode(const QString& nick, QChar mode, bool on);
@@ -64,6 +81,7 @@ public:
 
 signals:
     void JoinedChanged(bool joined);
+    void OwnHostChanged(bool host);
     void TopicChanged(const QString& topic);
     void MemberAdded(const QString& nick);
     void MemberRemoved(const QString& nick);
@@ -77,6 +95,8 @@ private:
     QString shownName_;
     std::string wireName_;
     bool joined_ = false;
+    bool left_ = false;
+    bool ownHost_ = false;
     QString topic_;
     QList<RoomMember> members_;
     QStringList bans_;

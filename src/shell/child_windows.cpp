@@ -3,7 +3,7 @@
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/room_window.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/wire_text.h"
 #include "shell/product_info.h"
 

@@ -2,7 +2,7 @@
 
 #include "chat/private_window.h"
 #include "chat/room_window.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/line_sender.h"
 #include "common/prompts.h"
 #include "common/timings.h"

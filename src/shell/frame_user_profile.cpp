@@ -2,7 +2,7 @@
 // and filling it from WHO replies.
 #include "shell/main_window.h"
 
-#include "common/line_writes.h"
+#include "model/line_writes.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/irc/sent_lines.h"

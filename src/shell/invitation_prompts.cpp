@@ -1,6 +1,6 @@
 #include "shell/invitation_prompts.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/shown_text.h"
 #include "side/invitation_prompt.h"
 

@@ -6,7 +6,8 @@
 // invitations to InvitationPrompts.
 #include "chat/private_window.h"
 #include "chat/room_window.h"
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
+#include "model/network.h"
 #include "common/line_sender.h"
 #include "protocol/stream/line_connection.h"
 #include "shell/child_windows.h"
@@ -58,6 +59,7 @@ public:
     // The one server connection, shared by every window that writes lines.
     LineConnection& Connection() override { return connection_; }
     LineSender& Sender() override { return sender_; }
+    Network& NetworkModel() override { return network_; }
 
     // --- The pieces the frame hands its work to ---
     ConnectionLifecycle& Lifecycle() const { return *lifecycle_; }
@@ -200,6 +202,9 @@ private:
     void FrameActivated();  // the frame became the active window
 
     LineConnection connection_;
+    // Its rooms go with it; a window closed but not yet deleted when the
+    // frame goes finds its room gone and asks nothing of it.
+    Network network_;
     mutable QMutex sharedLock_;
     QString currentNick_;
     QString accountNick_;  // the login's nick, which names the account's folder

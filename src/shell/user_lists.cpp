@@ -1,6 +1,6 @@
 #include "shell/user_lists.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/list_writes.h"
 #include "shell/options_dialog.h"
 

@@ -1,6 +1,6 @@
 #include "side/invitation_prompt.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/shown_text.h"
 
 #include <QEvent>

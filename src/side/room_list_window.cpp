@@ -2,7 +2,7 @@
 
 #include "common/line_sender.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/line_breaks.h"
 #include "common/scroll_place.h"
 #include "common/shown_text.h"

@@ -3,7 +3,7 @@
 // below, and a floating panel with the server's name, totals and the buttons
 // that ask for the room list.
 #include "common/line_sender.h"
-#include "common/line_writes.h"
+#include "model/line_writes.h"
 
 #include <QWidget>
 

@@ -32,13 +32,12 @@ namespace {
 
 // A room window in #Germany with Ann (the user, a host), Bob (a host),
 // carl and Dora.
-struct Room {
-    Room()
+struct OpenRoom {
+    OpenRoom()
     {
         window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-        for (const auto& [entry, icon] : {std::pair{"Ann", kHostIcon}, {"Bob", kHostIcon},
-                                          {"carl", kNormalIcon}, {"Dora", kNormalIcon}})
-            window->NickList().AddEntry(QString::fromLatin1(entry), icon);
+        for (const auto& [entry, modes] : {std::pair{"Ann", "o"}, {"Bob", "o"}, {"carl", ""}, {"Dora", ""}})
+            window->Model().AddMember(QString::fromLatin1(entry), QString::fromLatin1(modes));
         c.Sent();
     }
     void Select(const QString& entry)
@@ -176,9 +175,9 @@ void TestNickListActions::menuEntry()
 {
     QFETCH(QString, entry);
     QFETCH(QString, selected);
-    Room room;
+    OpenRoom room;
     if (!selected.isEmpty() && !room.Entry(selected))
-        room.window->NickList().AddEntry(selected, kNormalIcon);
+        room.window->Model().AddMember(selected);
     room.Select(selected);
     const int privateWindowsBefore = room.c.frame.ChildWindows().size();
 
@@ -206,7 +205,7 @@ void TestNickListActions::whisper_data()
 void TestNickListActions::whisper()
 {
     QFETCH(bool, doubleClick);
-    Room room;
+    OpenRoom room;
     room.c.frame.show();
     room.Select(QStringLiteral("Bob"));  // a host: the window is titled without any mark
     if (doubleClick) {
@@ -257,7 +256,7 @@ void TestNickListActions::unignore()
     QFETCH(QString, selected);
     QFETCH(int, iconBefore);
     QFETCH(QStringList, listBefore);
-    Room room;
+    OpenRoom room;
     NickListView::SetIconNumber(room.Entry(selected), iconBefore);
     room.c.frame.ChangeIgnoreList([&](IgnoreEntries& list) { list.Reset(listBefore); });
     const QString& nick = selected;
@@ -300,7 +299,7 @@ void TestNickListActions::kickPanel()
     QFETCH(QString, reason);
     QFETCH(QString, selectedAtKick);
     QFETCH(QString, note);
-    Room room;
+    OpenRoom room;
     room.c.frame.show();
     room.Select(QStringLiteral("carl"));
     Control<QAction>(*room.window, "kickAction")->trigger();
@@ -333,7 +332,7 @@ void TestNickListActions::kickPanel()
 
 void TestNickListActions::banListRemoveAndReopen()
 {
-    Room room;
+    OpenRoom room;
     room.c.frame.show();
     // Banned twice, and once more with Kick and Ban: listed once each.
     for (const char* nick : {"carl", "Dora", "carl"}) {
@@ -373,7 +372,7 @@ void TestNickListActions::banListRemoveAndReopen()
 void TestNickListActions::advertisementGoesToEachInTurn()
 {
     timing().advertiseMs = 3'600'000;  // the ticks are driven by hand
-    Room room;
+    OpenRoom room;
     InputLine(*room.window)->setText(QStringLiteral("come to #linux"));
     Control<QToolButton>(*room.window, "advertiseButton")->click();
     QCOMPARE(prompts_->confirmAsked,
@@ -425,7 +424,7 @@ void TestNickListActions::advertisementRefused()
     QFETCH(QString, text);
     QFETCH(bool, answer);
     QFETCH(QString, note);
-    Room room;
+    OpenRoom room;
     prompts_->confirmAnswer = answer;
     InputLine(*room.window)->setText(text);
     const QString before = room.Transcript();
@@ -448,7 +447,7 @@ void TestNickListActions::advertisementStops()
 {
     QFETCH(int, ending);
     timing().advertiseMs = 3'600'000;
-    Room room;
+    OpenRoom room;
     InputLine(*room.window)->setText(QStringLiteral("ad"));
     Control<QToolButton>(*room.window, "advertiseButton")->click();
     QMetaObject::invokeMethod(Control<QTimer>(*room.window, "advertisementTimer"), "timeout");
@@ -482,7 +481,7 @@ void TestNickListActions::inviteBuddies_data()
 void TestNickListActions::inviteBuddies()
 {
     QFETCH(QList<int>, chosen);
-    Room room;
+    OpenRoom room;
     room.c.frame.show();
     const QString path = AccountListFile(room.c.frame.AccountFolder(), AccountList::Buddies).Path();
     QFile file(path);
@@ -516,7 +515,7 @@ void TestNickListActions::favouriteReloadsTheMenu()
 {
     QFETCH(QString, title);
     QFETCH(QString, entry);
-    Room room;
+    OpenRoom room;
     room.window->SetTitle(title);
     Control<QToolButton>(*room.window, "favoriteButton")->click();
     QCOMPARE(prompts_->records.size(), 0);
@@ -543,7 +542,7 @@ void TestNickListActions::profileFillsWhileOpen()
 {
     QFETCH(QString, flags);
     QFETCH(QString, userType);
-    Room room;
+    OpenRoom room;
     room.Select(QStringLiteral("Bob"));
     UserProfile profile{QStringLiteral("Bob"), QStringLiteral("10.0.0.7"), QStringLiteral("irc.test"), flags,
                         QStringLiteral("Bob the Builder")};

@@ -58,7 +58,7 @@ void TestRoomPanels::panelsStayOverTheTranscript()
     c.frame.resize(1000, 800);
     c.frame.show();
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->NickList().AddEntry(QStringLiteral("bob"), kNormalIcon);
+    window->Model().AddMember(QStringLiteral("bob"));
     window->NickList().setCurrentItem(window->NickList().FindExact(QStringLiteral("bob")));
     QCoreApplication::processEvents();
 

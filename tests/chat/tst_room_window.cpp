@@ -300,8 +300,8 @@ void TestRoomWindow::leaveEmptiesListAndSaysSo()
 {
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->NickList().AddEntry(QStringLiteral("bob"), kNormalIcon);
-    window->SetHostControlsEnabled(true);
+    window->Model().AddMember(QStringLiteral("bob"));
+    window->Model().SetOwnHost(true);
     const QString before = Transcript(*window);
     c.Sent();
     Control<QToolButton>(*window, "leaveButton")->click();
@@ -505,8 +505,8 @@ void TestRoomWindow::actions()
 
     Connected c;
     RoomWindow* window = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    window->NickList().AddEntry(QStringLiteral("bob"), kNormalIcon);
-    window->NickList().AddEntry(QStringLiteral("carol"), kNormalIcon);
+    window->Model().AddMember(QStringLiteral("bob"));
+    window->Model().AddMember(QStringLiteral("carol"));
     if (!selected.isEmpty())
         window->NickList().FindExact(selected)->setSelected(true);
     c.Sent();

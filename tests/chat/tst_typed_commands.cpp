@@ -230,9 +230,9 @@ void TestTypedCommands::typed()
 
     Connected c;
     RoomWindow* room = c.frame.OpenRoomWindow(QStringLiteral("Germany"));
-    room->NickList().AddEntry(QStringLiteral("Bob"), kHostIcon);
-    room->NickList().AddEntry(QStringLiteral("carl"), kNormalIcon);
-    room->NickList().AddEntry(QStringLiteral("Dora"), kIgnoredIcon);
+    room->Model().AddMember(QStringLiteral("Bob"), QStringLiteral("o"));
+    room->Model().AddMember(QStringLiteral("carl"));
+    room->Model().AddMember(RoomMember{QStringLiteral("Dora"), {}, {}, true});
     c.frame.ChangeIgnoreList([](IgnoreEntries& list) { list.Append(QStringLiteral("Dora")); });
     if (window == QLatin1String("left"))
         room->Leave(QString());

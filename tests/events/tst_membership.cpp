@@ -244,7 +244,7 @@ void TestMembership::ownHostStatus()
 
     MainWindow frame;
     RoomWindow* window = RoomWindowTitled(frame, QStringLiteral("room"));
-    window->SetHostControlsEnabled(startEnabled);
+    window->Model().SetOwnHost(startEnabled);
     Feed(frame, line);
     QCOMPARE(HostControlsEnabled(*window), enabled);
 }
@@ -329,17 +329,17 @@ void TestMembership::findRoomWindow()
     RoomWindowTitled(frame, QStringLiteral("spaced "));
     RoomWindow* twice = RoomWindowTitled(frame, QStringLiteral("twice"));
     RoomWindowTitled(frame, QStringLiteral("twice"));
-    RoomWindow* window = FindRoomWindow(frame, Parse(line));
+    Room* room = RoomOfLine(frame.NetworkModel(), Parse(line));
     if (found == QLatin1String("-")) {
-        QVERIFY(!window);
+        QVERIFY(!room);
         return;
     }
-    QVERIFY(window);
-    QCOMPARE(window->Title(), found);
+    QVERIFY(room);
+    QCOMPARE(room->ShownName(), found);
     if (found == QLatin1String("twice"))
-        QCOMPARE(window, twice);
+        QCOMPARE(room, &twice->Model());
     if (found == QLatin1String("Lobby"))
-        QCOMPARE(window, lobby);
+        QCOMPARE(room, &lobby->Model());
 }
 
 void TestMembership::nickLookups_data()
@@ -371,8 +371,8 @@ void TestMembership::nickLookups()
     for (const QString& nick : entries)
         list.AddEntry(nick, kNormalIcon);
     const auto name = [](QTreeWidgetItem* entry) { return entry ? NickListView::Nick(entry) : QStringLiteral("-"); };
-    QCOMPARE(name(FindNickEntry(list, search)), prefixMatch);
-    QCOMPARE(name(FindNickEntryExact(list, search)), exactMatch);
+    QCOMPARE(name(list.FindPrefix(search)), prefixMatch);
+    QCOMPARE(name(list.FindExact(search)), exactMatch);
 }
 
 void TestMembership::linesForUnknownRoomsChangeNothing_data()

@@ -170,7 +170,7 @@ void TestFrameLists::favouriteJoinsOnceThenComesToFront()
     QCOMPARE(Windows<RoomWindow>(*frame_).size(), 1);
     RoomWindow* lobby = Windows<RoomWindow>(*frame_)[0];
     QCOMPARE(lobby->Title(), QStringLiteral("lobby"));
-    lobby->NickList().AddEntry(frame_->CurrentNick(), kNormalIcon);  // the server lists the user there
+    lobby->Model().AddMember(frame_->CurrentNick());  // the server lists the user there
 
     frame_->NewRoomWindow();
     Item(Control<QMenu>(*frame_, "favoritesMenu"), "lobby")->trigger();

@@ -452,7 +452,7 @@ void TestFrameWindow::roomRoadsFindOpenWindow()
     QCOMPARE(c.Sent(), QStringList{"join #testroom"});
     // The server lists the user in the room; after a refusal it does not,
     // and the window stays as it was.
-    if (joined) open->NickList().AddEntry(QStringLiteral("Ann"), kNormalIcon, QStringLiteral("h"));
+    if (joined) open->Model().AddMember(RoomMember{QStringLiteral("Ann"), {}, QStringLiteral("h"), false});
     frame.OpenPrivateWindowFromUser(QStringLiteral("bob"));  // in front meanwhile
     if (road == QLatin1String("room list")) {
         RoomListWindow& list = *frame.RoomList();

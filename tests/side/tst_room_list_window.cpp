@@ -212,7 +212,7 @@ void TestRoomListWindow::doubleClickJoinsOrBringsToFront()
     RoomWindow* open = nullptr;
     if (!openTitle.isEmpty()) {
         open = frame.OpenRoomWindow(openTitle);
-        if (inRoom) open->NickList().AddEntry(QStringLiteral("me"), kNormalIcon);
+        if (inRoom) open->Model().AddMember(QStringLiteral("me"));
         frame.NewRoomWindow();  // in front of it
         frame.Connection().WriteLine("opened");
         QVERIFY(server.WaitForReceived("opened", 2000));

@@ -11,6 +11,7 @@
 #include <string>
 
 class LineConnection;
+class Network;
 class LineSender;
 class QWidget;
 
@@ -22,6 +23,9 @@ class ChatFrame {
 public:
     virtual ~ChatFrame() = default;
 
+    // The network as data: its rooms and conversations, which the handlers
+    // change and the windows observe.
+    virtual Network& NetworkModel() = 0;
     // The one server connection that every window writes its lines to.
     virtual LineConnection& Connection() = 0;
     // The one road of every line sent on that connection: paced, and a

@@ -1,6 +1,6 @@
-#include "common/line_writes.h"
+#include "model/line_writes.h"
 
-#include "common/chat_frame.h"
+#include "model/chat_frame.h"
 #include "common/line_sender.h"
 #include "common/prompts.h"
 
