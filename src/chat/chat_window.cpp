@@ -5,6 +5,7 @@
 #include "chat/find_bar.h"
 #include "chat/input_bar.h"
 #include "chat/renderer.h"
+#include "chat/title_bar_flasher.h"
 #include "chat/transcript_links.h"
 #include "chat/transcript_view.h"
 #include "model/chat_frame.h"
@@ -12,12 +13,14 @@
 #include "common/prompts.h"
 #include "protocol/stream/line_connection.h"
 
+#include <QMdiSubWindow>
 #include <QStringList>
 
 #include <cmath>
 
 ChatWindow::ChatWindow(ChatFrame* frame, QWidget* parent)
-    : QWidget(parent), frame_(frame), connection_(frame ? &frame->Connection() : nullptr)
+    : QWidget(parent), frame_(frame), connection_(frame ? &frame->Connection() : nullptr),
+      flasher_(new TitleBarFlasher([this] { return frame_ && frame_->IsActiveChild(this); }, this))
 {
 }
 
@@ -92,6 +95,26 @@ void ChatWindow::ConnectionEndedBecause(const QString& why)
     MoveToAppendPosition(*transcript_);
     WriteSystemNote(*transcript_, why);
 }
+
+bool ChatWindow::WatchChildFrame(QMdiSubWindow* frame, std::function<void()> activated)
+{
+    if (!frame || !flasher_->Watch(frame)) return false;
+    connect(frame, &QMdiSubWindow::windowStateChanged, this,
+            [this, activated = std::move(activated)](Qt::WindowStates oldState, Qt::WindowStates newState) {
+                if (!(newState & Qt::WindowActive) || (oldState & Qt::WindowActive)) return;
+                flasher_->Rest();
+                if (activated) activated();
+            });
+    return true;
+}
+
+void ChatWindow::StartAttention() { flasher_->Start(); }
+
+void ChatWindow::StopAttention() { flasher_->Stop(); }
+
+bool ChatWindow::Flashing() const { return flasher_->IsFlashing(); }
+
+bool ChatWindow::FlashLit() const { return flasher_->IsLit(); }
 
 void ChatWindow::onSaveClicked()
 {

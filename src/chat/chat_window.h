@@ -15,6 +15,8 @@ class ChatFrame;
 class InputBar;
 class LineConnection;
 class LineSender;
+class QMdiSubWindow;
+class TitleBarFlasher;
 class TranscriptView;
 
 // The notes a chat window writes when a line it was asked to send did not go
@@ -75,6 +77,14 @@ public:
     // Why the program closed the connection, after the "lost" note.
     void ConnectionEndedBecause(const QString& why);
 
+    // A line arrived: the title bar flashes unless the window is the active
+    // child, until it becomes the active one.
+    void StartAttention();
+    // True while the window's title bar flashes.
+    bool Flashing() const;
+    // Which look the flashing title bar has now: true for the active look.
+    bool FlashLit() const;
+
 public slots:
     // Save Chat: asks for a file in the account's folder and writes the
     // transcript there as RTF.
@@ -99,6 +109,11 @@ protected:
                          const std::function<void(const QString&)>& echo);
     // A paste of several lines, or one too long for the input line.
     virtual void onLinesPasted(const QStringList& lines) = 0;
+    // The child-window frame the window sits in: its title bar is the one
+    // that flashes, and activated runs each time the window becomes the
+    // active child. False when frame was watched already.
+    bool WatchChildFrame(QMdiSubWindow* frame, std::function<void()> activated);
+    void StopAttention();
 
 protected slots:
     // Enter in the input line.
@@ -114,5 +129,6 @@ private:
     QString ownNick_;
     TranscriptView* transcript_ = nullptr;
     InputBar* inputBar_ = nullptr;
+    TitleBarFlasher* flasher_;
     bool holdingLayout_ = false;
 };

@@ -12,8 +12,10 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -341,8 +343,31 @@ bool InputBar::TakePaste(const QString& text)
     return true;
 }
 
+void InputBar::PasteClipboard()
+{
+    if (!TakePaste(QGuiApplication::clipboard()->text()))
+        inputLine_->paste();  // one line: its breaks made spaces by the line's filter
+}
+
+void InputBar::ShowContextMenu(const QPoint& globalPos)
+{
+    QMenu* menu = inputLine_->createStandardContextMenu();
+    // The menu's Paste is the one entry wired to the line's own paste (by
+    // the slot's name in Qt 6.4, perhaps by pointer in a later one).
+    for (QAction* action : menu->actions())
+        if (disconnect(action, SIGNAL(triggered()), inputLine_, SLOT(paste())) ||
+            disconnect(action, &QAction::triggered, inputLine_, &QLineEdit::paste))
+            connect(action, &QAction::triggered, this, &InputBar::PasteClipboard);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
 bool InputBar::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ContextMenu && watched == inputLine_) {
+        ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
     if (watched == inputLine_ && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection())
         return TakePaste(QGuiApplication::clipboard()->text(QClipboard::Selection));

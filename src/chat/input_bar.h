@@ -86,6 +86,10 @@ private:
     SentInput CurrentInput() const;
     // A paste the line cannot take as one line: LinesPasted, and true.
     bool TakePaste(const QString& text);
+    // The line's own context menu, its Paste going the same way as Ctrl+V.
+    void ShowContextMenu(const QPoint& globalPos);
+    // Paste from the clipboard: the line takes the text, or LinesPasted.
+    void PasteClipboard();
     void ShowInput(const SentInput& input);
     // A new entry picked in the emoticon picker: its text replaces the
     // line's selection, or goes in at the line's caret. Nothing is sent.

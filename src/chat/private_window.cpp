@@ -107,28 +107,19 @@ void PrivateWindow::ApplyDefaultSize()
 bool PrivateWindow::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::ParentChange)
-        WatchChildFrame();
-    else if (event->type() == QEvent::Close && event->isAccepted()) {
+    if (event->type() == QEvent::ParentChange) {
+        // Once inside a child-window frame, the window goes back to its
+        // default size every time it becomes the active child.
+        WatchChildFrame(qobject_cast<QMdiSubWindow*>(parentWidget()), [this] {
+            ApplyDefaultSize();
+            Input().FocusLine();
+        });
+    } else if (event->type() == QEvent::Close && event->isAccepted()) {
+        StopAttention();
         if (LineSender* sender = Sender()) sender->DropTarget(Title());  // the window goes with what it was to say
         emit Closed();
     }
     return handled;
-}
-
-void PrivateWindow::WatchChildFrame()
-{
-    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (!frame || frame == watchedFrame_)
-        return;
-    watchedFrame_ = frame;
-    connect(frame, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
-                if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive)) {
-                    ApplyDefaultSize();
-                    Input().FocusLine();
-                }
-            });
 }
 
 void PrivateWindow::AppendIncomingLine(const QString& sender, const QString& text, IncomingKind kind)

@@ -75,10 +75,5 @@ private:
     // The user's own line, once it is written to the server.
     void EchoOwnLine(const QString& line);
     void onIgnoreClicked();
-    // Once inside a child-window frame, the window goes back to its default
-    // size every time it becomes the active child.
-    void WatchChildFrame();
     QWidget* OuterWindow();
-
-    QWidget* watchedFrame_ = nullptr;
 };

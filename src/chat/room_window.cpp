@@ -11,7 +11,6 @@
 #include "chat/room_lines.h"
 #include "chat/room_tool_bar.h"
 #include "chat/room_tools.h"
-#include "chat/title_bar_flasher.h"
 #include "chat/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "model/chat_frame.h"
@@ -96,7 +95,6 @@ RoomWindow::RoomWindow(ChatFrame* frame, QWidget* parent)
     });
     tools_ = new RoomTools(*this, *toolBar_);
     nickActions_ = new NickListActions(*this, *tools_);
-    flasher_ = new TitleBarFlasher([this] { return Frame() && Frame()->IsActiveChild(this); }, this);
 
     connect(toolBar_, &RoomToolBar::JoinClicked, this, &RoomWindow::onJoinClicked);
     connect(toolBar_, &RoomToolBar::LeaveClicked, this, [this] { Leave(QString()); });
@@ -132,12 +130,7 @@ void RoomWindow::PlaceInFrame()
         resize(kWidth, kHeight);
         return;
     }
-    if (flasher_->Watch(sub))
-        connect(sub, &QMdiSubWindow::windowStateChanged, this,
-                [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
-                    if ((newState & Qt::WindowActive) && !(oldState & Qt::WindowActive))
-                        onActivated();
-                });
+    WatchChildFrame(sub, [this] { onActivated(); });
     // A window opened while another is maximised is maximised too; its
     // restored size is set when it is restored.
     if (!sub->isMaximized())
@@ -251,7 +244,7 @@ void RoomWindow::closeEvent(QCloseEvent* event)
         if (InRoom() && Connection() && Connection()->Connected())
             sender->Send(sent::PartRoomLine(RoomOnWire()), RoomTarget());
     }
-    flasher_->Stop();
+    StopAttention();
     tools_->StopAdvertisement();
     event->accept();
 }
@@ -341,7 +334,6 @@ void RoomWindow::SetHostControlsEnabled(bool enabled)
 
 void RoomWindow::onActivated()
 {
-    flasher_->Rest();
     if (!Frame())
         return;
     Frame()->ChangeIgnoreList([this](IgnoreEntries& list) {
@@ -361,12 +353,6 @@ void RoomWindow::onActivated()
         }
     });
 }
-
-void RoomWindow::StartAttention() { flasher_->Start(); }
-
-bool RoomWindow::Flashing() const { return flasher_->IsFlashing(); }
-
-bool RoomWindow::FlashLit() const { return flasher_->IsLit(); }
 
 void RoomWindow::resizeEvent(QResizeEvent* event)
 {

@@ -20,7 +20,6 @@ class RoomLines;
 class QStatusBar;
 class RoomToolBar;
 class RoomTools;
-class TitleBarFlasher;
 struct TypedLine;
 
 // The room window: one IRC channel ("room"), its transcript, its nick list,
@@ -70,14 +69,6 @@ public:
 
     // Places the window at its own size once it sits in the frame.
     void PlaceInFrame();
-
-    // A message arrived: starts the attention flashing unless the window is
-    // the active one.
-    void StartAttention();
-    // True while the window's title bar flashes.
-    bool Flashing() const;
-    // Which look the flashing title bar has now: true for the active look.
-    bool FlashLit() const;
 
     // The connection ended: the note, and the not-in-a-room look with the
     // room name kept in the selector. A window that was in a room remembers
@@ -139,7 +130,6 @@ private:
     CustomActionPanel* customActionPanel_;
     RoomTools* tools_;
     NickListActions* nickActions_;
-    TitleBarFlasher* flasher_;
     QPointer<Room> room_;  // the network's; gone only when the network went first
     RoomLines* lines_;
     QString key_;  // the key the last join went with, for a rejoin

@@ -5,7 +5,7 @@ struct Timings {
     int replyMs = 2000;        // a capability talk the server stopped answering is given up after this silence
     int welcomeLimitMs = 30000;  // a login or registration the server has not welcomed by then fails
     int registerTailMs = 3;    // the wait for the first line after the answer to the register request
-    int flashMs = 500;         // attention flashing of room windows
+    int flashMs = 500;         // attention flashing of room and private windows
     int advertiseMs = 7000;    // one advertisement per nick-list entry
     int splashMs = 1000;       // splash window before the frame
     int readerStopMs = 3000;   // how long disconnecting waits for "quit" to go out and the reader to end

@@ -151,6 +151,7 @@ void ShowPrivateLine(ChatSession& session, const IrcMessage& line)
     const QString text = MessageText(line);
     if (kind == IncomingKind::Message && IsActionText(text)) {
         w->AppendIncomingAction(SenderName(line), ShownText(ActionOf(text)));
+        w->StartAttention();
         session.BringToFrontSoon(w);
         return;
     }
@@ -159,6 +160,7 @@ void ShowPrivateLine(ChatSession& session, const IrcMessage& line)
                     MessageBytes(line));
     if (kind == IncomingKind::Message)
         session.Frame().NoteMention(w, SenderName(line), StrippedForNotice(text));
+    w->StartAttention();
     session.BringToFrontSoon(w);
 }
 

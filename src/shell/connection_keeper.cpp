@@ -226,8 +226,10 @@ void ConnectionKeeper::LoginEnded(const ExchangeStep& step)
         GiveUp(message);
         return;
     case ExchangeStep::Ending::Failed:
-        frame_.Lifecycle().AbandonLogin();
+        // Why the try failed comes before the ending's "Disconnected..", as a
+        // dead link's reason does.
         frame_.AppendLog(message);
+        frame_.Lifecycle().AbandonLogin();
         ScheduleTry();
         return;
     case ExchangeStep::Ending::None: return;

@@ -3,6 +3,7 @@
 // can see (under a maximised window, or with the main window minimised) is
 // not repainted at each beat.
 #include "chat/attention_flasher.h"
+#include "chat/private_window.h"
 #include "chat/room_window.h"
 #include "common/timings.h"
 #include "shell/main_window.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-QMdiSubWindow* SubOf(RoomWindow* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); }
+QMdiSubWindow* SubOf(QWidget* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); }
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
@@ -94,23 +95,29 @@ void TestAttentionFlasher::framesOutOfSightAreNotRepainted_data()
 {
     QTest::addColumn<QString>("place");  // where the flashing window is
     QTest::addColumn<bool>("repainted");
+    QTest::addColumn<bool>("privateWindow");  // a private window rather than a room
 
-    QTest::newRow("in sight") << "in sight" << true;
-    QTest::newRow("minimised in the area: its title bar shows") << "minimised" << true;
-    QTest::newRow("under a maximised window") << "covered" << false;
-    QTest::newRow("the main window minimised") << "frame minimised" << false;
+    QTest::newRow("in sight") << "in sight" << true << false;
+    QTest::newRow("minimised in the area: its title bar shows") << "minimised" << true << false;
+    QTest::newRow("under a maximised window") << "covered" << false << false;
+    QTest::newRow("the main window minimised") << "frame minimised" << false << false;
+    QTest::newRow("a private window in sight") << "in sight" << true << true;
+    QTest::newRow("a private window under a maximised one") << "covered" << false << true;
 }
 
 void TestAttentionFlasher::framesOutOfSightAreNotRepainted()
 {
     QFETCH(QString, place);
     QFETCH(bool, repainted);
+    QFETCH(bool, privateWindow);
 
     MainWindow frame;
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     RoomWindow* front = frame.NewRoomWindow();
-    RoomWindow* flashing = frame.NewRoomWindow();
+    ChatWindow* flashing = privateWindow ? static_cast<ChatWindow*>(frame.OpenPrivateWindowFromUser("bob"))
+                                         : frame.NewRoomWindow();
+    SubOf(flashing)->move(240, 240);  // its title bar beside the front window, not under it
     if (place == "minimised") SubOf(flashing)->showMinimized();
     frame.BringToFront(front);
     QTRY_VERIFY(frame.IsActiveChild(front));

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -231,24 +233,51 @@ void TestInputLine::emoticonPickerInserts()
 
 void TestInputLine::flattensPastedLines_data()
 {
+    QTest::addColumn<QString>("road");  // Ctrl+V, or Paste in the line's context menu
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("line");
-    QTest::newRow("LF") << "one\ntwo" << "say one two";
-    QTest::newRow("CR LF counts once") << "one\r\ntwo\r\n" << "say one two ";
-    QTest::newRow("lone CR") << "a\rb" << "say a b";
-    QTest::newRow("single line") << "plain" << "say plain";
+    QTest::addColumn<QStringList>("handedOn");  // the lines the window is given to send, if any
+    QTest::newRow("LF") << "keys" << "one\ntwo" << "say one two" << QStringList();
+    QTest::newRow("CR LF counts once") << "keys" << "one\r\ntwo\r\n" << "say one two " << QStringList();
+    QTest::newRow("lone CR") << "keys" << "a\rb" << "say a b" << QStringList();
+    QTest::newRow("single line") << "keys" << "plain" << "say plain" << QStringList();
+    QTest::newRow("menu: three lines stay in the line") << "menu" << "a\nb\r\nc" << "say a b c" << QStringList();
+    QTest::newRow("menu: four lines go to the window whole")
+        << "menu" << "a\nb\nc\nd" << "" << QStringList{"say a", "b", "c", "d"};
 }
 
 void TestInputLine::flattensPastedLines()
 {
+    QFETCH(QString, road);
     QFETCH(QString, clipboard);
     QFETCH(QString, line);
+    QFETCH(QStringList, handedOn);
     InputBar input;
+    QSignalSpy pasted(&input, &InputBar::LinesPasted);
     InputLine(input)->setText(QStringLiteral("say "));
     QApplication::clipboard()->setText(clipboard);
     InputLine(input)->setFocus();
-    QTest::keyClick(InputLine(input), Qt::Key_V, Qt::ControlModifier);
+    if (road == "keys") {
+        QTest::keyClick(InputLine(input), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(4, 4), InputLine(input)->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(InputLine(input), &click);
+        auto* menu = InputLine(input)->findChild<QMenu*>();
+        QVERIFY(menu);
+        QAction* paste = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text().remove(u'&').startsWith(QStringLiteral("Paste"))) paste = action;
+        QVERIFY(paste && paste->isEnabled());
+        paste->trigger();
+        menu->close();
+    }
     QCOMPARE(InputLine(input)->text(), line);
+    if (!handedOn.isEmpty()) {
+        QCOMPARE(pasted.count(), 1);
+        QCOMPARE(pasted.first().first().toStringList(), handedOn);
+        return;
+    }
+    QCOMPARE(pasted.count(), 0);
     QCOMPARE(InputLine(input)->cursorPosition(), line.size());
     QTest::keyClicks(InputLine(input), QStringLiteral("!"));
     QCOMPARE(InputLine(input)->text(), line + u'!');
