@@ -11,7 +11,7 @@
 #include "chat/room_tool_bar.h"
 #include "chat/room_tools.h"
 #include "chat/title_bar_flasher.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/chat_frame.h"
 #include "common/line_breaks.h"

@@ -1,7 +1,7 @@
 #include "events/chat_session.h"
 
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/chat_frame.h"
 #include "common/wire_text.h"
 #include "events/line_drain.h"

@@ -5,7 +5,7 @@
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
@@ -36,8 +36,8 @@ void AppendStatus(ChatSession& session, RoomWindow& window, const QColor& colour
     if (bold)
         SetSelBold(view, *bold);
     SetSelItalic(view, true);
-    view.SetSelText(text);
-    view.SetSelText(QStringLiteral("\n"));
+    SetSelText(view, text);
+    SetSelText(view, QStringLiteral("\n"));
     KeepRoomLine(window, QString(), HistoryKind::Event, text);
 }
 
@@ -201,7 +201,7 @@ void HandleMode(ChatSession& session, const IrcMessage& line)
         said = nick + QStringLiteral(" has made ") + target + QStringLiteral(" a normal user");
         UpdateOwnStatus(*window, bareTarget, ownnick);
     }
-    view.SetSelText(said + QStringLiteral("\n"));
+    SetSelText(view, said + QStringLiteral("\n"));
     if (!said.isEmpty()) KeepRoomLine(*window, QString(), HistoryKind::Event, said);
 }
 

@@ -3,7 +3,7 @@
 
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/input_bar.h"
 #include "chat/room_window.h"
 #include "chat/history_lines.h"
@@ -132,7 +132,7 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
     session.JoinBatch(&view);
     TranscriptView::Batch batch(view);
     MoveToAppendPosition(view);
-    const int lineStart = view.SelStart();
+    const int lineStart = SelStart(view);
     StartPlainLine(view);
     const QString nick = SenderName(line);
     const QString text = MessageText(line);
@@ -146,7 +146,7 @@ void ShowRoomMessage(ChatSession& session, const IrcMessage& line)
         SetSelColor(view, kBlack);
         SetSelBold(view, false);
         RenderFormatted(view, text, RenderMode::Incoming);
-        view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("\n"));
         KeepRoomMessage(*room, line, false);
     }
     ChatFrame& frame = session.Frame();

@@ -6,7 +6,7 @@
 #include "chat/nick_list_view.h"
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/chat_frame.h"
 #include "common/shown_text.h"

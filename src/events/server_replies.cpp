@@ -2,7 +2,7 @@
 
 #include "chat/history_lines.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/chat_frame.h"
 #include "common/shown_text.h"
@@ -137,6 +137,6 @@ void HandleJoinError(ChatSession& session, const IrcMessage& line, int code)
     MoveToAppendPosition(view);
     StartPlainLine(view);
     StyledInsert(view, QColor(255, 0, 0), true, true, text);
-    view.SetSelText(QStringLiteral("\n"));
+    SetSelText(view, QStringLiteral("\n"));
     KeepRoomLine(*window, QString(), HistoryKind::Event, text);
 }

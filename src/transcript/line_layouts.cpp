@@ -1,4 +1,4 @@
-#include "chat/line_layouts.h"
+#include "transcript/line_layouts.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
