@@ -77,6 +77,8 @@ RoomListWindow::RoomListWindow(QWidget* parent) : QWidget(parent)
     // through resizes, tiling and cascading; scrolled up, it keeps its place.
     log_ = new TranscriptView(this);
     log_->setObjectName("serverLog");
+    log_->setAccessibleName(QStringLiteral("Server log"));
+    SetSelColor(*log_, log_->palette().color(QPalette::Text));
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     log_->setMinimumHeight(40);
 
