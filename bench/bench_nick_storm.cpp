@@ -6,7 +6,9 @@
 //                       changes to one message, in the looks the handlers
 //                       give them); resident memory at the end (resident_mib,
 //                       VmRSS), its growth per kept line (bytes_per_line)
-//                       and the lines kept in all rooms (lines). Run once: a
+//                       and the lines kept in all rooms (lines); the heap in
+//                       use (heap_in_use_mib) and the part of it that holds
+//                       laid out lines (layouts_mib). Run once: a
 //                       second run in the same process reuses the first
 //                       one's memory.
 #include "chat/chat_colors.h"
@@ -22,6 +24,8 @@
 #include <QTest>
 
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 #include <vector>
 
@@ -88,6 +92,17 @@ void BM_NickStormMemory(benchmark::State& state)
         state.counters["growth_mib"] = after - before;
         state.counters["bytes_per_line"] = (after - before) * 1024 * 1024 / double(kRooms * (kLines - 100));
         state.counters["lines"] = double(lines);
+        // What the heap holds in use, and how much of it is the views' laid
+        // out lines (dropped when the time stamps change).
+        const double inUse = double(mallinfo2().uordblks) / (1024 * 1024);
+        for (RoomWindow* room : rooms) {
+            TranscriptView& view = room->Transcript();
+            const TimeStampFormat stamps = view.TimeStamps();
+            view.SetTimeStamps(stamps == TimeStampFormat::Off ? TimeStampFormat::Seconds : TimeStampFormat::Off);
+            view.SetTimeStamps(stamps);
+        }
+        state.counters["heap_in_use_mib"] = inUse;
+        state.counters["layouts_mib"] = inUse - double(mallinfo2().uordblks) / (1024 * 1024);
     }
 }
 
