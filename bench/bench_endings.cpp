@@ -13,7 +13,7 @@
 //                            resident memory grows by the queue's byte cap, no more
 #include "chat/private_window.h"
 #include "support/window_controls.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/timings.h"
 #include "events/chat_session.h"

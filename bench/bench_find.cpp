@@ -9,7 +9,7 @@
 //                                one line in ten with an address or a room
 #include "chat/find_bar.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/link_spans.h"
 
 #include "bench_support.h"
@@ -52,7 +52,7 @@ struct Transcript {
             StyledInsert(*view, Qt::blue, true, false, QStringLiteral("nick%1: ").arg(i % 50));
             RenderFormatted(*view, Texts().at(i % Texts().size()) + (i == kLines / 2 ? " zebra" : ""),
                             RenderMode::Incoming);
-            view->SetSelText(QStringLiteral("\n"));
+            SetSelText(*view, QStringLiteral("\n"));
         }
         bar->Open();
     }
@@ -70,7 +70,7 @@ void BM_FindInTranscript(benchmark::State& state, const char* word)
     for (auto _ : state) {
         // New lines since the last search: the text is read again.
         MoveToAppendPosition(*t.view);
-        t.view->SetSelText(QStringLiteral("one more line\n"));
+        SetSelText(*t.view, QStringLiteral("one more line\n"));
         Control<QLineEdit>(*t.bar, "findLine")->setText(QString::fromLatin1(word));
         t.bar->Search(QString::fromLatin1(word));
         benchmark::DoNotOptimize(t.bar->MatchCount());

@@ -12,7 +12,7 @@
 //                       then the oldest partner's window brought to the front
 //                       among all of them (front_ms)
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/user_data_folder.h"
 #include "shell/history_keeper.h"

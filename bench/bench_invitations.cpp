@@ -46,7 +46,7 @@ void BM_InviteFlood(benchmark::State& state)
             return shown;
         };
         const auto handled = [&] {
-            return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().count(QStringLiteral(" invites you to ")) >= logged &&
+            return Control<TranscriptView>(frame, "serverLog")->toPlainText().count(QStringLiteral(" invites you to ")) >= logged &&
                    prompts() >= InvitationPrompts::kMostOpen;
         };
         QElapsedTimer clock;

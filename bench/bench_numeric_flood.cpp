@@ -83,7 +83,7 @@ void BM_NumericFlood(benchmark::State& state)
         state.counters["longest_stall_ms"] = static_cast<double>(stall);
         state.counters["rss_before_MiB"] = rssBefore;
         state.counters["peak_rss_MiB"] = peak;
-        state.counters["log_lines"] = Control<QPlainTextEdit>(frame, "serverLog")->document()->blockCount();
+        state.counters["log_lines"] = Control<TranscriptView>(frame, "serverLog")->Store().Count();
         frame.Lifecycle().StopReader(2000);
     }
 }

@@ -146,14 +146,14 @@ void BM_UnroutedNumerics(benchmark::State& state)
         MainWindow frame;
         bench::ShowConnected(frame, server);
         QCoreApplication::processEvents();
-        QPlainTextEdit* log = Control<QPlainTextEdit>(frame, "serverLog");
-        // An empty log still holds one empty block, which the first line fills.
-        const int wanted = (log->document()->isEmpty() ? 0 : log->blockCount()) + kRooms;
+        TranscriptView* log = Control<TranscriptView>(frame, "serverLog");
+        // An empty log still holds one empty line, which the first line fills.
+        const int wanted = (log->TextLength() == 0 ? 0 : log->Store().Count()) + kRooms;
         QElapsedTimer clock;
         clock.start();
         server.SendMany(lines);
         qint64 stall = 0;
-        if (!bench::RunUntil([&] { return log->blockCount() >= wanted; }, stall)) {
+        if (!bench::RunUntil([&] { return log->Store().Count() >= wanted; }, stall)) {
             state.SkipWithError("the lines did not reach the log in time");
             break;
         }

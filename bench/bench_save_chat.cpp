@@ -8,9 +8,9 @@
 //   BM_TakeSnapshot      the part of a save that runs on the UI thread
 #include "chat/chat_saving.h"
 #include "chat/renderer.h"
-#include "chat/transcript_export.h"
-#include "chat/transcript_view.h"
-#include "chat/rtf_writer.h"
+#include "transcript/transcript_export.h"
+#include "transcript/transcript_view.h"
+#include "transcript/rtf_writer.h"
 
 #include "bench_support.h"
 
@@ -39,7 +39,7 @@ void FillTranscript(TranscriptView& view)
         MoveToAppendPosition(view);
         StyledInsert(view, QColor(0, 0, 255), true, false, QStringLiteral("bob: "));
         RenderFormatted(view, text, RenderMode::Incoming);
-        view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("\n"));
     }
 }
 

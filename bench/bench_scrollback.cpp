@@ -5,7 +5,7 @@
 //   BM_ScrollbackPageShown  at the top of a window: the 200 lines before it
 //                         read, put above and the view kept in its place
 #include "chat/history_pager.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "model/history_store.h"
 #include "qt_benchmark_main.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the benchmarks with widgets share: resident memory, an event loop that
 // measures the longest stall, and a frame connected as after a login.
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "shell/main_window.h"
 #include "support/scripted_server.h"
 

@@ -9,7 +9,7 @@
 //                       cut off (the 30 s stall limit)
 //   BM_TlsCancel        Cancel while the server never answers the handshake:
 //                       time from Disconnect until Connect gives up
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "shell/main_window.h"
 #include "support/tls_test_server.h"

@@ -6,7 +6,7 @@
 //   BM_TranscriptRepaint  one full repaint of a 1280 x 800 view at the end
 //   BM_TranscriptPageStep Page Up through the lines, one step with its repaint
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 
 #include "bench_support.h"
 #include "qt_benchmark_main.h"
@@ -36,7 +36,7 @@ void Write(TranscriptView& view, int from, int count)
         StartPlainLine(view);
         StyledInsert(view, Qt::blue, true, false, QStringLiteral("nick%1: ").arg(i % 50));
         RenderFormatted(view, Text(i), RenderMode::Incoming);
-        view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("\n"));
     }
 }
 

@@ -1,8 +1,8 @@
 #include "chat/chat_saving.h"
 
-#include "chat/transcript_view.h"
-#include "chat/rtf_writer.h"
-#include "chat/transcript_export.h"
+#include "transcript/transcript_view.h"
+#include "transcript/rtf_writer.h"
+#include "transcript/transcript_export.h"
 #include "common/prompts.h"
 
 #include <QEventLoop>

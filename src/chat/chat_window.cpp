@@ -7,7 +7,7 @@
 #include "chat/renderer.h"
 #include "chat/title_bar_flasher.h"
 #include "chat/transcript_links.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "model/chat_frame.h"
 #include "common/line_sender.h"
 #include "common/prompts.h"

@@ -5,7 +5,7 @@
 #include "chat/input_bar.h"
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "model/chat_frame.h"
 #include "common/line_sender.h"

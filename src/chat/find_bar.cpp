@@ -5,18 +5,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QStyle>
-#include <QTextBlock>
-#include <QTextDocument>
 
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include <QToolButton>
 
 namespace {
-
-const QColor kMatchBackground(0xFF, 0xC8, 0x50);
 
 QToolButton* BarButton(QWidget* parent, const QString& name, const QString& hint, QStyle::StandardPixmap icon)
 {
@@ -39,32 +34,6 @@ QList<int> FindAllMatches(const QString& haystack, const QString& needle)
          at = haystack.indexOf(needle, at + 1, Qt::CaseInsensitive))
         found << int(at);
     return found;
-}
-
-FindBar::FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus)
-    : FindBar(view, host,
-              {[view] { return view->document()->toPlainText(); },
-               [view](int start, int length) {
-                   if (length == 0) {
-                       view->setExtraSelections({});
-                       QTextCursor unmarked = view->textCursor();
-                       unmarked.clearSelection();
-                       view->setTextCursor(unmarked);
-                       return;
-                   }
-                   QTextCursor found(view->document());
-                   found.setPosition(start);
-                   found.setPosition(start + length, QTextCursor::KeepAnchor);
-                   QTextEdit::ExtraSelection mark;
-                   mark.cursor = found;
-                   mark.format.setBackground(kMatchBackground);
-                   view->setExtraSelections({mark});
-                   view->setTextCursor(found);
-                   view->centerCursor();
-               }},
-              returnFocus)
-{
-    connect(view->document(), &QTextDocument::contentsChange, this, [this] { textStale_ = true; });
 }
 
 FindBar::FindBar(TranscriptView* view, QWidget* host, QWidget* returnFocus)

@@ -9,7 +9,6 @@
 class QLabel;
 class QLineEdit;
 class QAbstractScrollArea;
-class QPlainTextEdit;
 class TranscriptView;
 class QToolButton;
 
@@ -27,9 +26,8 @@ class FindBar : public QFrame {
     Q_OBJECT
 
 public:
-    // Over a plain text view (the server log) or over a transcript.
+    // Over a transcript (a chat window's or the server log).
     // returnFocus: where the keyboard goes when the bar closes; none: the view.
-    FindBar(QPlainTextEdit* view, QWidget* host, QWidget* returnFocus = nullptr);
     FindBar(TranscriptView* view, QWidget* host, QWidget* returnFocus = nullptr);
 
     void Open();

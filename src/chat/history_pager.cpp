@@ -1,8 +1,8 @@
 #include "chat/history_pager.h"
 
 #include "chat/chat_colors.h"
-#include "chat/line_store.h"
-#include "chat/transcript_view.h"
+#include "transcript/line_store.h"
+#include "transcript/transcript_view.h"
 #include "common/shown_text.h"
 #include "model/history_text.h"
 

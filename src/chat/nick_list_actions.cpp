@@ -6,7 +6,7 @@
 #include "chat/room_panels.h"
 #include "chat/room_tools.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "model/chat_frame.h"
 #include "common/list_writes.h"
 #include "common/shown_text.h"

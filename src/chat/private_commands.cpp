@@ -3,7 +3,7 @@
 
 #include "chat/command_runner.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "model/chat_frame.h"
 #include "common/shown_text.h"

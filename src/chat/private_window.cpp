@@ -8,7 +8,7 @@
 #include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/app_icons.h"
 #include "common/shown_text.h"
@@ -147,7 +147,7 @@ void PrivateWindow::AppendIncomingLine(const QString& sender, const QString& tex
     SetSelColor(transcript, kBlack);
     SetSelBold(transcript, false);
     RenderFormatted(transcript, text, RenderMode::Incoming);
-    transcript.SetSelText(QStringLiteral("\n"));
+    SetSelText(transcript, QStringLiteral("\n"));
 }
 
 void PrivateWindow::AppendIncomingAction(const QString& sender, const QString& action)
@@ -192,7 +192,7 @@ void PrivateWindow::EchoOwnLine(const QString& line)
     SetSelColor(transcript, kBlack);
     SetSelBold(transcript, false);
     RenderFormatted(transcript, line, RenderMode::Echo);
-    transcript.SetSelText(QStringLiteral("\n"));
+    SetSelText(transcript, QStringLiteral("\n"));
     KeepPrivateLine(*this, OwnNick(), HistoryKind::Message, line);
 }
 

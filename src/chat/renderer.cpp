@@ -3,7 +3,7 @@
 
 #include "chat/emoticons.h"
 #include "chat/irc_colors.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/link_spans.h"
 #include "common/shown_text.h"
 
@@ -71,7 +71,7 @@ public:
                 // of the transcript that looks like someone else's (the view
                 // breaks lines at the separators, and its layout at C1's NEL).
                 Flush();
-                view_.SetSelText(QStringLiteral(" "));
+                SetSelText(view_, QStringLiteral(" "));
                 ++pos;
                 continue;
             }
@@ -79,7 +79,7 @@ public:
                 const EmoticonMatch match = MatchEmoticon(text_, pos);
                 if (match.number != 0) {
                     Flush();
-                    view_.InsertPicture(EmoticonPicture(match.number));
+                    InsertPicture(view_, EmoticonPicture(match.number));
                     pos += match.length;
                     continue;
                 }
@@ -177,7 +177,7 @@ private:
     {
         if (runStart_ < 0)
             return;
-        view_.SetSelText(text_.mid(runStart_, runEnd_ - runStart_));
+        SetSelText(view_, text_.mid(runStart_, runEnd_ - runStart_));
         runStart_ = -1;
     }
 
@@ -209,7 +209,7 @@ private:
 
 void MoveToAppendPosition(TranscriptView& view)
 {
-    view.SetSelStart(view.TextLength());
+    SetSelStart(view, view.TextLength());
 }
 
 void StartPlainLine(TranscriptView& view)
@@ -229,7 +229,7 @@ void StyledInsert(TranscriptView& view, const QColor& color, bool bold, std::opt
     SetSelBold(view, bold);
     if (italic)
         SetSelItalic(view, *italic);
-    view.SetSelText(text);
+    SetSelText(view, text);
 }
 
 void MarkMentionLine(TranscriptView& view, int position)
@@ -243,7 +243,7 @@ void WriteSystemNote(TranscriptView& view, const QString& message)
     StartPlainLine(view);
     StyledInsert(view, kMaroon, true, std::nullopt, QStringLiteral("Talvessa: "));
     StyledInsert(view, kRed, false, std::nullopt, message);
-    view.SetSelText(QStringLiteral("\n"));
+    SetSelText(view, QStringLiteral("\n"));
 }
 
 void WriteInfoNote(TranscriptView& view, const QString& message)
@@ -252,7 +252,7 @@ void WriteInfoNote(TranscriptView& view, const QString& message)
     StartPlainLine(view);
     StyledInsert(view, kMaroon, true, std::nullopt, QStringLiteral("Talvessa: "));
     StyledInsert(view, kNote, false, std::nullopt, message);
-    view.SetSelText(QStringLiteral("\n"));
+    SetSelText(view, QStringLiteral("\n"));
 }
 
 void WriteOwnLine(TranscriptView& view, const QString& ownNick, const QString& line)
@@ -263,7 +263,7 @@ void WriteOwnLine(TranscriptView& view, const QString& ownNick, const QString& l
     SetSelColor(view, kBlack);
     SetSelBold(view, false);
     RenderFormatted(view, line, RenderMode::Echo);
-    view.SetSelText(QStringLiteral("\n"));
+    SetSelText(view, QStringLiteral("\n"));
     MoveToAppendPosition(view);
     view.ScrollCaretIntoView();
 }
@@ -286,16 +286,16 @@ void WriteAdvertisementProgress(TranscriptView& view, const QString& text)
     // kick, a green join), which would make progress look like an error.
     StartPlainLine(view);
     SetSelColor(view, Qt::black);
-    view.SetSelText(text);
+    SetSelText(view, text);
 }
 
 void RenderFormatted(TranscriptView& view, const QString& text, RenderMode mode)
 {
     // Everything runs on the user-interface thread, so no input can slip in
     // between the inserts; the echo still shuts the view for the duration.
-    const bool wasEnabled = view.InputEnabled();
+    const bool wasEnabled = view.Input().Enabled();
     if (mode == RenderMode::Echo)
-        view.SetInputEnabled(false);
+        view.Input().SetEnabled(false);
     {
         TranscriptView::Batch batch(view);
         // The text's own direction controls stay inside it.
@@ -303,6 +303,6 @@ void RenderFormatted(TranscriptView& view, const QString& text, RenderMode mode)
         FormattedRenderer(view, contained).Run();
     }
     if (mode == RenderMode::Echo)
-        view.SetInputEnabled(wasEnabled);
+        view.Input().SetEnabled(wasEnabled);
     FormattedRenderer::ResetAll(view);
 }

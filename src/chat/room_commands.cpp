@@ -5,7 +5,7 @@
 #include "chat/command_runner.h"
 #include "chat/nick_list_actions.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "common/wire_text.h"
 #include "protocol/irc/sent_lines.h"

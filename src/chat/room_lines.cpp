@@ -6,7 +6,7 @@
 #include "chat/nick_list_view.h"
 #include "chat/renderer.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/shown_text.h"
 #include "common/strip_formatting.h"
 #include "model/chat_frame.h"
@@ -106,8 +106,8 @@ void RoomLines::onLineAdded(const ChatLine& line)
     SetSelColor(view, look.colour);
     if (look.bold) SetSelBold(view, *look.bold);
     SetSelItalic(view, true);
-    view.SetSelText(line.text);
-    view.SetSelText(QStringLiteral("\n"));
+    SetSelText(view, line.text);
+    SetSelText(view, QStringLiteral("\n"));
     if (!line.text.isEmpty()) KeepRoomLine(window_, QString(), HistoryKind::Event, line.text);
 }
 
@@ -116,7 +116,7 @@ void RoomLines::ShowMessage(const ChatLine& line)
     TranscriptView& view = window_.Transcript();
     TranscriptView::Batch batch(view);
     MoveToAppendPosition(view);
-    const int lineStart = view.SelStart();
+    const int lineStart = SelStart(view);
     StartPlainLine(view);
     window_.NoteSpeaker(line.sender);
     const HistoryKind kind = line.kind == ChatLineKind::Action ? HistoryKind::Action : HistoryKind::Message;
@@ -128,7 +128,7 @@ void RoomLines::ShowMessage(const ChatLine& line)
         SetSelColor(view, kBlack);
         SetSelBold(view, false);
         RenderFormatted(view, line.text, RenderMode::Incoming);
-        view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("\n"));
     }
     if (line.keptText.empty() && line.keptSender.empty())
         KeepRoomLine(window_, line.sender, kind, line.text);

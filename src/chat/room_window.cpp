@@ -11,7 +11,7 @@
 #include "chat/room_lines.h"
 #include "chat/room_tool_bar.h"
 #include "chat/room_tools.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/typed_commands.h"
 #include "model/chat_frame.h"
 #include "common/line_breaks.h"

@@ -10,7 +10,7 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include <QUrl>
 
 namespace {

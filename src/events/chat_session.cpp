@@ -2,7 +2,7 @@
 #include "model/network.h"
 
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "model/chat_frame.h"
 #include "common/wire_text.h"
 #include "events/line_drain.h"

@@ -3,7 +3,7 @@
 
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/input_bar.h"
 #include "chat/history_lines.h"
 #include "common/link_spans.h"

@@ -4,7 +4,7 @@
 
 #include "chat/private_window.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "model/network.h"
 #include "model/room.h"
 #include "model/chat_frame.h"

@@ -1,7 +1,7 @@
 #include "shell/history_menus.h"
 
 #include "chat/history_lines.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/prompts.h"
 #include "common/wire_text.h"
 #include "shell/history_export_dialog.h"

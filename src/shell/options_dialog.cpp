@@ -5,7 +5,7 @@
 #include "common/prompts.h"
 #include "shell/fixed_dialog.h"
 
-#include "chat/time_stamps.h"
+#include "transcript/time_stamps.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

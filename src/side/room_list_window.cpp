@@ -4,13 +4,13 @@
 
 #include "model/chat_frame.h"
 #include "common/line_breaks.h"
-#include "common/scroll_place.h"
 #include "common/shown_text.h"
 #include "common/wire_text.h"
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/sent_lines.h"
 #include "side/room_list_model.h"
 #include "common/app_icons.h"
+#include "transcript/transcript_view.h"
 
 #include <QCloseEvent>
 #include <algorithm>
@@ -19,12 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeView>
@@ -45,28 +41,6 @@ public:
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->restore();
     }
-};
-
-// The server log's view: at its end it stays at its end through resizes,
-// tiling and cascading (new lines show); scrolled up, it keeps its place.
-class ServerLogView : public QPlainTextEdit {
-public:
-    explicit ServerLogView(QWidget* parent) : QPlainTextEdit(parent), place_(new ScrollPlace(this)) {}
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        ScrollPlace::Move move(*place_);
-        QPlainTextEdit::resizeEvent(event);
-    }
-    void showEvent(QShowEvent* event) override
-    {
-        ScrollPlace::Move move(*place_);
-        QPlainTextEdit::showEvent(event);
-    }
-
-private:
-    ScrollPlace* place_;
 };
 
 }  // namespace
@@ -99,10 +73,12 @@ RoomListWindow::RoomListWindow(QWidget* parent) : QWidget(parent)
     listFont.setPixelSize(13);
     roomTable_->setFont(listFont);
 
-    log_ = new ServerLogView(this);
+    // Plain lines in the window's font: at its end it stays at its end
+    // through resizes, tiling and cascading; scrolled up, it keeps its place.
+    log_ = new TranscriptView(this);
     log_->setObjectName("serverLog");
-    log_->setReadOnly(true);
-    log_->setUndoRedoEnabled(false);  // nothing to undo, and no copy of every line kept for it
+    log_->setAccessibleName(QStringLiteral("Server log"));
+    SetSelColor(*log_, log_->palette().color(QPalette::Text));
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     log_->setMinimumHeight(40);
 
@@ -201,8 +177,6 @@ void RoomListWindow::PlaceServerPanel()
     serverPanel_->move(list.left() + std::max(0, (list.width() - serverPanel_->width()) / 2), list.top() + 24);
 }
 
-const QString RoomListWindow::kLogDroppedNote = QStringLiteral("(Older lines of this log were dropped.)");
-
 // Server lines keep their bold and colour codes, and may hold line breaks of
 // their own; the log shows each entry as one line of plain text.
 void RoomListWindow::AppendLogLine(const QString& line)
@@ -244,23 +218,9 @@ void RoomListWindow::AddToLog(const QStringList& lines)
         shown << std::move(text);
     }
     if (shown.isEmpty()) return;
-    log_->appendPlainText(shown.join(QLatin1Char('\n')));
-    DropOldLogLines();
-}
-
-void RoomListWindow::DropOldLogLines()
-{
-    QTextDocument* text = log_->document();
-    const bool noted = text->firstBlock().text() == kLogDroppedNote;
-    const int lines = text->blockCount() - (noted ? 1 : 0);
-    // In blocks: each drop costs a pass over the document's start.
-    if (lines <= kLogKeptLines + kLogDropBlock) return;
-    QTextCursor cut(text);
-    if (noted) cut.movePosition(QTextCursor::NextBlock);
-    const QTextBlock firstKept = text->findBlockByNumber((noted ? 1 : 0) + lines - kLogKeptLines);
-    cut.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
-    cut.removeSelectedText();
-    if (!noted) cut.insertText(kLogDroppedNote + u'\n');
+    // The last line stays open: a line break goes before each new line.
+    SetSelStart(*log_, log_->TextLength());
+    SetSelText(*log_, (log_->TextLength() > 0 ? QStringLiteral("\n") : QString()) + shown.join(QLatin1Char('\n')));
 }
 
 void RoomListWindow::BeginLogBatch() { ++logBatchDepth_; }

@@ -4,6 +4,7 @@
 // that ask for the room list.
 #include "common/line_sender.h"
 #include "model/line_writes.h"
+#include "transcript/line_store.h"
 
 #include <QWidget>
 
@@ -18,11 +19,11 @@ class RoomListModel;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QToolButton;
 class QTreeView;
+class TranscriptView;
 
 // The room list window, a child of the frame for the whole run.
 class RoomListWindow : public QWidget, public SendNoteTaker {
@@ -43,15 +44,16 @@ public:
     // The frame, for opening room windows from the list.
     void SetFrame(ChatFrame* frame) { frame_ = frame; }
 
-    // The server log; read-only, never cleared, but it keeps only its last
+    // The server log, a transcript of plain lines; read-only, never
+    // cleared, but like every transcript it keeps only its last
     // kLogKeptLines lines: older ones are dropped in blocks, and its first
     // line then says so (kLogDroppedNote). A line with nothing to show
     // (formatting codes and blanks only) is not added.
-    static constexpr int kLogKeptLines = 20000;
-    static constexpr int kLogDropBlock = 2000;
-    static const QString kLogDroppedNote;
+    static constexpr int kLogKeptLines = LineStore::kKeptLines;
+    static constexpr int kLogDropBlock = LineStore::kDropBlock;
+    static inline const QString& kLogDroppedNote = LineStore::kDroppedNote;
     // The log view itself, for the find bar the frame puts on it.
-    QPlainTextEdit* LogView() const { return log_; }
+    TranscriptView* LogView() const { return log_; }
     void AppendLogLine(const QString& line);
     void AppendLogLines(const QStringList& lines);
     // Between these two, log lines are collected and appended in one block
@@ -103,7 +105,6 @@ private:
     void WriteLines(const std::vector<std::string>& lines);
     void HoldLogLines(const QStringList& lines);
     void AddToLog(const QStringList& lines);
-    void DropOldLogLines();
     static constexpr int kLogBlockLines = 2000;
 
     LineConnection* connection_ = nullptr;
@@ -114,7 +115,7 @@ private:
     int logBatchDepth_ = 0;
     QStringList pendingLog_;
 
-    QPlainTextEdit* log_ = nullptr;
+    TranscriptView* log_ = nullptr;
     QTreeView* roomTable_ = nullptr;
     RoomListModel* rooms_ = nullptr;
     QFrame* serverPanel_ = nullptr;

@@ -3,7 +3,7 @@
 #include "chat/renderer.h"
 #include "chat/room_window.h"
 #include "chat/transcript_links.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "support/window_controls.h"
 #include "support/transcript_text.h"
 
@@ -62,7 +62,7 @@ void TestFindBar::find()
     for (const char* text : {"an apple a day", "pears", "Apple pie", "aaa", "apple again"}) {
         MoveToAppendPosition(*view);
         RenderFormatted(*view, QString::fromLatin1(text), RenderMode::Incoming);
-        view->SetSelText(QStringLiteral("\n"));
+        SetSelText(*view, QStringLiteral("\n"));
     }
     FindBar bar(view, &host);
     host.show();
@@ -103,7 +103,7 @@ void TestFindBar::closingGivesTheKeyboardBack()
     RoomWindow window(nullptr);
     for (int i = 0; i < lines; ++i) {
         MoveToAppendPosition(window.Transcript());
-        window.Transcript().SetSelText(QStringLiteral("line %1\n").arg(i));
+        SetSelText(window.Transcript(), QStringLiteral("line %1\n").arg(i));
     }
     window.show();
     window.activateWindow();
@@ -193,7 +193,7 @@ void TestFindBar::renderedLinks()
     }
     QCOMPARE(seen, targets);
     // Nothing written afterwards is part of a link.
-    view.SetSelText(QStringLiteral("after"));
+    SetSelText(view, QStringLiteral("after"));
     QVERIFY(!TranscriptFormatAt(view, view.TextLength()).isAnchor());
 }
 

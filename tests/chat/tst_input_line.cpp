@@ -3,7 +3,7 @@
 #include "chat/input_bar.h"
 #include "chat/irc_colors.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "support/window_controls.h"
 #include "support/transcript_text.h"
 

@@ -1,9 +1,9 @@
 // The transcript's line store: positions, inserts anywhere, the packed form,
 // the cap with its note, line times and older lines put in front.
 #include "chat/emoticons.h"
-#include "chat/line_store.h"
+#include "transcript/line_store.h"
 #include "chat/renderer.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 
 #include <QDateTime>
 #include <QTest>

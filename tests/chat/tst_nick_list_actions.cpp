@@ -2,7 +2,7 @@
 // list files they change, the panels, the advertisement and the profile.
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_panels.h"
 #include "chat/room_window.h"
 #include "common/account_lists.h"

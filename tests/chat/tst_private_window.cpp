@@ -3,7 +3,7 @@
 // and the ignore button.
 #include "chat/input_bar.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "protocol/stream/line_connection.h"
 #include "shell/main_window.h"
 #include "support/prompt_recorder.h"
@@ -339,7 +339,7 @@ void TestPrivateWindow::typedCharactersNeverReachTranscript()
     QTest::keyClicks(&w_->Transcript(), "xyz");
     QCOMPARE(w_->Transcript().toPlainText(), QStringLiteral("bob: hi\n"));
     // The program's caret stays at the end for the next line.
-    QCOMPARE(w_->Transcript().SelStart(), w_->Transcript().TextLength());
+    QCOMPARE(SelStart(w_->Transcript()), w_->Transcript().TextLength());
 }
 
 void TestPrivateWindow::savesTranscriptAsRtf()

@@ -2,9 +2,9 @@
 // note styles, and the view operations the windows rely on.
 #include "chat/emoticons.h"
 #include "chat/renderer.h"
-#include "chat/time_stamps.h"
-#include "chat/transcript_export.h"
-#include "chat/transcript_view.h"
+#include "transcript/time_stamps.h"
+#include "transcript/transcript_export.h"
+#include "transcript/transcript_view.h"
 #include "common/wire_text.h"
 
 #include <QApplication>
@@ -222,7 +222,7 @@ void TestRenderer::rendersRuns()
         TranscriptView view;
         RenderFormatted(view, text, mode);
         // Whatever the text left switched on, the next insert is plain black.
-        view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("\n"));
         Runs actual = RunsOf(*TranscriptDocument(view));
         actual.removeLast();
         if (actual != expected)
@@ -296,10 +296,10 @@ void TestRenderer::echoShutsInputOnlyWhileDrawing()
     QFETCH(bool, enabledWhileDrawing);
     TranscriptView view;
     QList<bool> seen;
-    connect(&view, &TranscriptView::Change, this, [&] { seen << view.InputEnabled(); });
+    connect(&view, &TranscriptView::Change, this, [&] { seen << view.Input().Enabled(); });
     RenderFormatted(view, QStringLiteral("text :) more"), RenderMode(mode));
     QCOMPARE(seen, QList<bool>{enabledWhileDrawing});
-    QVERIFY(view.InputEnabled());
+    QVERIFY(view.Input().Enabled());
 }
 
 void TestRenderer::oneChangePerRenderedText()
@@ -310,14 +310,14 @@ void TestRenderer::oneChangePerRenderedText()
     QCOMPARE(changes.count(), 1);
     RenderFormatted(view, QString(), RenderMode::Incoming);
     QCOMPARE(changes.count(), 1);  // nothing changed, nothing reported
-    view.SetSelText(QStringLiteral("x"));
+    SetSelText(view, QStringLiteral("x"));
     QCOMPARE(changes.count(), 2);
 }
 
 void TestRenderer::leavesClipboardAndUserSelectionAlone()
 {
     TranscriptView view;
-    view.SetSelText(QStringLiteral("copy this line\n"));
+    SetSelText(view, QStringLiteral("copy this line\n"));
     view.Select(5, 9);
     QApplication::clipboard()->setText(QStringLiteral("what the user copied"));
 
@@ -349,26 +349,26 @@ void TestRenderer::caretAndLength()
 {
     TranscriptView view;
     QCOMPARE(view.TextLength(), 0);
-    view.SetSelText(QStringLiteral("ab\ncd"));
+    SetSelText(view, QStringLiteral("ab\ncd"));
     QCOMPARE(view.TextLength(), 5);
-    QCOMPARE(view.SelStart(), 5);
+    QCOMPARE(SelStart(view), 5);
     QCOMPARE(view.Store().Count(), 2);
-    view.InsertPicture(EmoticonPicture(1));
+    InsertPicture(view, EmoticonPicture(1));
     QCOMPARE(view.TextLength(), 6);  // a picture is one character
-    view.SetSelStart(1);
-    view.SetSelText(QStringLiteral("X"));
+    SetSelStart(view, 1);
+    SetSelText(view, QStringLiteral("X"));
     QCOMPARE(view.toPlainText().left(5), QStringLiteral("aXb\nc"));
-    QCOMPARE(view.SelStart(), 2);
-    view.SetSelStart(1000);
-    QCOMPARE(view.SelStart(), view.TextLength());
-    view.SetSelStart(-4);
-    QCOMPARE(view.SelStart(), 0);
+    QCOMPARE(SelStart(view), 2);
+    SetSelStart(view, 1000);
+    QCOMPARE(SelStart(view), view.TextLength());
+    SetSelStart(view, -4);
+    QCOMPARE(SelStart(view), 0);
 }
 
 void TestRenderer::typedCharactersAreOfferedAndDiscarded()
 {
     TranscriptView view;
-    view.SetSelText(QStringLiteral("text"));
+    SetSelText(view, QStringLiteral("text"));
     QString offered;
     bool keep = false;
     connect(&view, &TranscriptView::KeyPress, this, [&](QChar key, bool& discard) {
@@ -386,7 +386,7 @@ void TestRenderer::typedCharactersAreOfferedAndDiscarded()
     QTest::keyClick(&view, Qt::Key_Delete);
     QCOMPARE(view.toPlainText(), QStringLiteral("textc"));
     // With input shut, keys are not even offered.
-    view.SetInputEnabled(false);
+    view.Input().SetEnabled(false);
     QTest::keyClicks(&view, QStringLiteral("de"));
     QCOMPARE(offered, QStringLiteral("abc"));
 }
@@ -394,7 +394,7 @@ void TestRenderer::typedCharactersAreOfferedAndDiscarded()
 void TestRenderer::copiesSelection()
 {
     TranscriptView view;
-    view.SetSelText(QStringLiteral("hello world"));
+    SetSelText(view, QStringLiteral("hello world"));
     QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
     QApplication::clipboard()->clear();
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
@@ -411,7 +411,7 @@ void TestRenderer::batchDefersChangeAndScroll()
     view.BeginBatch();
     view.BeginBatch();
     for (int i = 0; i < 200; ++i)
-        view.SetSelText(QStringLiteral("line %1\n").arg(i));
+        SetSelText(view, QStringLiteral("line %1\n").arg(i));
     view.ScrollCaretIntoView();
     view.EndBatch();
     QCOMPARE(changes.count(), 0);  // the inner batch ended, the outer one is open
@@ -431,20 +431,20 @@ void TestRenderer::scrollsCaretIntoView()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     for (int i = 0; i < 100; ++i) {
-        view.SetSelText(QStringLiteral("line %1 ").arg(i));
-        view.InsertPicture(EmoticonPicture(1 + i % kEmoticonCount));
-        view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("line %1 ").arg(i));
+        InsertPicture(view, EmoticonPicture(1 + i % kEmoticonCount));
+        SetSelText(view, QStringLiteral("\n"));
     }
     const auto caretShown = [&view] {
         // The empty line after the last line break is not shown: the caret there is at the end.
-        const int line = std::min(view.Store().LineAt(view.SelStart()), view.Scroller().ShownCount() - 1);
+        const int line = std::min(view.Store().LineAt(SelStart(view)), view.Scroller().ShownCount() - 1);
         for (const auto& row : view.Scroller().Shown())
             if (row.line == line)
                 return row.y >= 0 && row.y + 10 <= view.viewport()->height();
         return false;
     };
     for (const int position : {view.TextLength(), 40, view.TextLength() - 300, 0, view.TextLength() / 2}) {
-        view.SetSelStart(position);
+        SetSelStart(view, position);
         view.ScrollCaretIntoView();
         QVERIFY2(caretShown(), qPrintable(QString::number(position)));
     }
@@ -453,11 +453,11 @@ void TestRenderer::scrollsCaretIntoView()
 void TestRenderer::saveToUnwritablePathThrows()
 {
     TranscriptView view;
-    view.SetSelText(QStringLiteral("x"));
+    SetSelText(view, QStringLiteral("x"));
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/missing/chat.rtf");
     try {
-        view.SaveToFile(path);
+        SaveTranscriptRtf(view, path);
         QFAIL("no error for a folder that does not exist");
     } catch (const std::runtime_error& error) {
         QVERIFY2(QString::fromUtf8(error.what()).contains(path), error.what());

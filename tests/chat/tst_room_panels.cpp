@@ -3,7 +3,7 @@
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "support/connected_frame.h"
 #include "support/prompt_recorder.h"
 #include "support/window_controls.h"

@@ -5,7 +5,7 @@
 #include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "chat/title_bar_flasher.h"
 #include "shell/main_window.h"
@@ -694,11 +694,11 @@ void TestRoomWindow::caretReturnsToTheEndAfterEveryChange()
 {
     MainWindow frame;
     RoomWindow* window = frame.NewRoomWindow();
-    window->Transcript().SetSelText(QStringLiteral("first line\n"));
-    window->Transcript().SetSelStart(3);
-    window->Transcript().SetSelText(QStringLiteral("X"));
-    QCOMPARE(window->Transcript().SelStart(), window->Transcript().TextLength());
-    window->Transcript().SetSelText(QStringLiteral("tail"));
+    SetSelText(window->Transcript(), QStringLiteral("first line\n"));
+    SetSelStart(window->Transcript(), 3);
+    SetSelText(window->Transcript(), QStringLiteral("X"));
+    QCOMPARE(SelStart(window->Transcript()), window->Transcript().TextLength());
+    SetSelText(window->Transcript(), QStringLiteral("tail"));
     QCOMPARE(Transcript(*window), QStringLiteral("firXst line\ntail"));
 }
 

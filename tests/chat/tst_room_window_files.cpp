@@ -1,5 +1,5 @@
 // Saving a room's chat and the account folder it starts in.
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "shell/main_window.h"
 #include "support/file_size_limit.h"
@@ -101,7 +101,7 @@ void TestRoomWindowFiles::saveChat()
     frame.Connection().SetHost("irc.example.org");
     frame.SetCurrentNick(QStringLiteral("Ann"));
     RoomWindow* window = frame.NewRoomWindow();
-    window->Transcript().SetSelText(QString::fromUtf8("Grüße {braces} \\ done\n"));
+    SetSelText(window->Transcript(), QString::fromUtf8("Grüße {braces} \\ done\n"));
     prompts_->saveAnswer = root_.filePath(QStringLiteral("chat.rtf"));
     Control<QToolButton>(*window, "saveButton")->click();
 
@@ -154,7 +154,7 @@ void TestRoomWindowFiles::saveLeavesWholeFileOrNone()
         TranscriptView::Batch batch(window->Transcript());
         QString lines;
         for (int i = 0; i < 40000; ++i) lines += QStringLiteral("line %1 of a long evening in the room\n").arg(i);
-        window->Transcript().SetSelText(lines);
+        SetSelText(window->Transcript(), lines);
     }
     QDir folder(root_.filePath(QStringLiteral("saves")));
     QVERIFY(folder.mkpath(QStringLiteral(".")));

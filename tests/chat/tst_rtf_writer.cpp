@@ -2,10 +2,10 @@
 // styles and pictures must all come back.
 #include "chat/chat_saving.h"
 #include "chat/emoticons.h"
-#include "chat/time_stamps.h"
-#include "chat/transcript_export.h"
-#include "chat/transcript_view.h"
-#include "chat/rtf_writer.h"
+#include "transcript/time_stamps.h"
+#include "transcript/transcript_export.h"
+#include "transcript/transcript_view.h"
+#include "transcript/rtf_writer.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,11 +48,11 @@ void Fill(TranscriptView& view, const Pieces& pieces)
 {
     for (const auto& [text, look] : pieces) {
         if (look.startsWith(u"pic=")) {
-            view.InsertPicture(EmoticonPicture(look.mid(4).toInt()));
+            InsertPicture(view, EmoticonPicture(look.mid(4).toInt()));
             continue;
         }
         Apply(view, look);
-        view.SetSelText(text);
+        SetSelText(view, text);
     }
 }
 
@@ -161,7 +161,7 @@ void TestRtfWriter::initTestCase()
 QString TestRtfWriter::ReadBack(const TranscriptView& view, const QTemporaryDir& dir)
 {
     const QString path = dir.filePath(QStringLiteral("chat.rtf"));
-    view.SaveToFile(path);
+    SaveTranscriptRtf(view, path);
     QProcess reader;
     reader.setWorkingDirectory(dir.path());  // it writes the pictures it finds here
     reader.start(unrtf_, {QStringLiteral("--html"), path});
@@ -240,7 +240,7 @@ void TestRtfWriter::writesPlainAsciiOnly()
 {
     // Whatever the text, the file itself is 7-bit: every other character is escaped.
     TranscriptView view;
-    view.SetSelText(QStringLiteral(u"Grüße ☺ 😀 \u0001\u007f tab\there"));
+    SetSelText(view, QStringLiteral(u"Grüße ☺ 😀 \u0001\u007f tab\there"));
     const QByteArray rtf = WriteRtf(TakeTranscriptSnapshot(view));
     for (const char c : rtf)
         QVERIFY2((c >= 0x20 && c < 0x7f) || c == '\n', qPrintable(QString::number(static_cast<unsigned char>(c))));
@@ -257,9 +257,9 @@ void FillLines(TranscriptView& view, int first, int last)
 {
     SetSelColor(view, Qt::blue);
     for (int i = first; i <= last; ++i) {
-        view.SetSelText(QStringLiteral("line %1 ").arg(i));
-        view.InsertPicture(EmoticonPicture(1));
-        if (i < last) view.SetSelText(QStringLiteral("\n"));
+        SetSelText(view, QStringLiteral("line %1 ").arg(i));
+        InsertPicture(view, EmoticonPicture(1));
+        if (i < last) SetSelText(view, QStringLiteral("\n"));
     }
 }
 
@@ -291,12 +291,12 @@ void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
     TranscriptSnapshotTaker taker(view);
     QVERIFY(!taker.CopySome(0));  // one paragraph per slice
     if (change == u"arrive" || change == u"join") {
-        view.SetSelText(change == u"arrive" ? QStringLiteral("\nlate line") : QStringLiteral(" and more"));
+        SetSelText(view, change == u"arrive" ? QStringLiteral("\nlate line") : QStringLiteral(" and more"));
     } else if (change == u"drop") {
         // Enough new lines for the view to drop its oldest block.
         TranscriptView::Batch batch(view);
-        for (int i = 0; i < TranscriptView::kKeptLines + TranscriptView::kDropBlock; ++i)
-            view.SetSelText(QStringLiteral("\nnew"));
+        for (int i = 0; i < LineStore::kKeptLines + LineStore::kDropBlock; ++i)
+            SetSelText(view, QStringLiteral("\nnew"));
     } else if (change == u"clear") {
         view.clear();
     }
@@ -306,7 +306,7 @@ void TestRtfWriter::slicedSnapshotKeepsTheTextAsItWas()
 
     TranscriptView expected;
     for (int i = 0; i < saved.size(); ++i) {
-        if (i > 0) expected.SetSelText(QStringLiteral("\n"));
+        if (i > 0) SetSelText(expected, QStringLiteral("\n"));
         if (saved[i] >= 0) FillLines(expected, saved[i], saved[i]);
     }
     QCOMPARE(WriteRtf(taker.Take()), WriteRtf(TakeTranscriptSnapshot(expected)));

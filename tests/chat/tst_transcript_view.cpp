@@ -4,9 +4,9 @@
 #include "chat/emoticons.h"
 #include "support/transcript_text.h"
 #include "chat/renderer.h"
-#include "chat/time_stamps.h"
-#include "chat/transcript_export.h"
-#include "chat/transcript_view.h"
+#include "transcript/time_stamps.h"
+#include "transcript/transcript_export.h"
+#include "transcript/transcript_view.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -25,10 +25,26 @@ void Fill(TranscriptView& view, int n, int from = 0)
     TranscriptView::Batch batch(view);
     for (int i = from; i < from + n; ++i) {
         MoveToAppendPosition(view);
-        view.SetSelText(QStringLiteral("line %1\n").arg(i));
+        SetSelText(view, QStringLiteral("line %1\n").arg(i));
     }
 }
 
+// Counts the events of one kind that reach a widget.
+class EventCounter : public QObject {
+public:
+    EventCounter(QWidget& on, QEvent::Type type) : type_(type) { on.installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type_) ++count;
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+};
 
 }  // namespace
 
@@ -51,6 +67,8 @@ private slots:
     void hardLinesStayInTheirLine();
     void olderLinesKeepTheView();
     void screenReadersGetTheShownText();
+    void shutInputPassesEventsOn_data();
+    void shutInputPassesEventsOn();
 };
 
 void TestTranscriptView::initTestCase()
@@ -78,9 +96,9 @@ void TestTranscriptView::copiesSelectionAcrossLines()
     QFETCH(int, position);
     QFETCH(QString, copied);
     TranscriptView view;
-    view.SetSelText(QStringLiteral("alpha beta\ngamma "));
-    view.InsertPicture(EmoticonPicture(1));
-    view.SetSelText(QStringLiteral(" delta\nepsilon"));
+    SetSelText(view, QStringLiteral("alpha beta\ngamma "));
+    InsertPicture(view, EmoticonPicture(1));
+    SetSelText(view, QStringLiteral(" delta\nepsilon"));
     QApplication::clipboard()->setText(QStringLiteral("before"));
     view.Select(anchor, position);
     view.Copy();
@@ -99,7 +117,7 @@ void TestTranscriptView::selectsWithMouseAndKeys()
     view.resize(400, 200);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.SetSelText(QStringLiteral("first line\nsecond line\nthird"));
+    SetSelText(view, QStringLiteral("first line\nsecond line\nthird"));
     QWidget* area = view.viewport();
     QTest::mousePress(area, Qt::LeftButton, {}, PointOf(view, 6));
     QTest::mouseMove(area, PointOf(view, 17));
@@ -135,9 +153,9 @@ void TestTranscriptView::linksOnlyOnTheirOwnText()
     view.resize(500, 300);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.SetSelText(QStringLiteral("before\n"));
+    SetSelText(view, QStringLiteral("before\n"));
     RenderFormatted(view, text, RenderMode::Incoming);
-    view.SetSelText(QStringLiteral("\nafter"));
+    SetSelText(view, QStringLiteral("\nafter"));
     view.ScrollCaretIntoView();
     const int start = view.Store().StartOf(1) + int(text.indexOf(link));
     if (view.Scroller().TopLine() > 1)
@@ -241,7 +259,7 @@ void TestTranscriptView::timeStampsAsChosen()
     QFETCH(QString, first);
     TranscriptView view;
     view.SetNextLineTime(QDateTime(QDate(2025, 1, 2), QTime(8, 5, 9)).toMSecsSinceEpoch());
-    view.SetSelText(QStringLiteral("hello\nsecond"));
+    SetSelText(view, QStringLiteral("hello\nsecond"));
     TimeStampSetting::Instance().SetFormat(TimeStampFormat(format));
     QCOMPARE(view.TimeStamps(), TimeStampFormat(format));
     // What Save Chat writes and a rich copy carries shows the times; the
@@ -271,9 +289,9 @@ void TestTranscriptView::hardLinesStayInTheirLine()
     view.resize(400, 300);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.SetSelText(QStringLiteral("above\n"));
+    SetSelText(view, QStringLiteral("above\n"));
     RenderFormatted(view, text, RenderMode::Incoming);
-    view.SetSelText(QStringLiteral("\nbelow"));
+    SetSelText(view, QStringLiteral("\nbelow"));
     view.ScrollCaretIntoView();
     view.repaint();
     // Nothing lost, and the line wraps within the view's width.
@@ -295,12 +313,12 @@ void TestTranscriptView::olderLinesKeepTheView()
     Fill(view, 100);
     QTest::keyClick(&view, Qt::Key_PageUp);
     const QString topText = view.Store().PlainTextOf(view.Scroller().TopLine());
-    const int caretText = view.SelStart();
+    const int caretText = SelStart(view);
     LineStore older;
     older.Insert(0, QStringLiteral("old a\nold b\n"), 0, QString());
     view.PrependOlder(older);
     QCOMPARE(view.Store().PlainTextOf(view.Scroller().TopLine()), topText);
-    QCOMPARE(view.SelStart(), caretText + 12 + int(LineStore::kEarlierMark.size()) + 1);
+    QCOMPARE(SelStart(view), caretText + 12 + int(LineStore::kEarlierMark.size()) + 1);
     QCOMPARE(view.Store().PlainTextOf(2), LineStore::kEarlierMark);
 }
 
@@ -317,6 +335,41 @@ void TestTranscriptView::screenReadersGetTheShownText()
     QVERIFY2(text.endsWith(QStringLiteral("line 199")), qPrintable(text));
     QVERIFY(!text.contains(QStringLiteral("line 100\n")));  // only what is on screen
     QVERIFY(reader->state().readOnly);
+}
+
+void TestTranscriptView::shutInputPassesEventsOn_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("inputOn");
+    for (const char* action : {"key", "press", "double click"})
+        for (const bool on : {true, false})
+            QTest::addRow("%s, input %s", action, on ? "on" : "off") << QString::fromLatin1(action) << on;
+}
+
+// With its input shut, the view leaves keys and clicks to its parent, as a
+// widget that ignores them does; with it on, it keeps them.
+void TestTranscriptView::shutInputPassesEventsOn()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, inputOn);
+    QWidget parent;
+    auto* view = new TranscriptView(&parent);
+    view->resize(300, 200);
+    Fill(*view, 50);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    view->Input().SetEnabled(inputOn);
+    const QEvent::Type type = action == QLatin1String("key")     ? QEvent::KeyPress
+                              : action == QLatin1String("press") ? QEvent::MouseButtonPress
+                                                                 : QEvent::MouseButtonDblClick;
+    EventCounter reached(parent, type);
+    if (type == QEvent::KeyPress)
+        QTest::keyClick(view, Qt::Key_Up);
+    else if (type == QEvent::MouseButtonPress)
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    else
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(reached.count > 0, !inputOn);
 }
 
 QTEST_MAIN(TestTranscriptView)

@@ -4,7 +4,7 @@
 #include "chat/chat_colors.h"
 #include "support/transcript_text.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"

@@ -5,7 +5,7 @@
 #include "chat/nick_list_view.h"
 #include "support/window_controls.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "shell/main_window.h"
@@ -87,7 +87,7 @@ QString Seen(const MainWindow& frame, const RoomWindow& room, const QString& pla
         for (int i = 0; i < room.NickList().Count(); ++i) nicks << NickListView::Nick(room.NickList().EntryAt(i));
         return nicks.join(u'|');
     }
-    if (place == "log") return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
+    if (place == "log") return Control<TranscriptView>(frame, "serverLog")->toPlainText();
     if (place == "room list") {
         const RoomListModel& rows = frame.RoomList()->Model();
         QStringList cells;

@@ -4,7 +4,7 @@
 #include "chat/private_window.h"
 #include "support/window_controls.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "events/chat_session.h"
 #include "events/event_router.h"
 #include "side/room_list_window.h"
@@ -25,7 +25,7 @@ void Feed(ChatSession& session, const std::string& raw)
     session.EndLines();
 }
 
-QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText(); }
 
 }  // namespace
 

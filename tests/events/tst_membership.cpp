@@ -2,7 +2,7 @@
 // status lines and the user's own host controls.
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "events/membership_events.h"

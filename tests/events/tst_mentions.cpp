@@ -3,7 +3,7 @@
 // and the desktop notification, caught by a notification service of the
 // test's own on a private session bus.
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "shell/main_window.h"

@@ -2,7 +2,7 @@
 // private-window lookup, the MemoServ listing switch, partner quit, and the
 // frame's private-window openers.
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/attention_flasher.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
@@ -61,7 +61,7 @@ QStringList Titles(const QList<PrivateWindow*>& windows)
 
 QStringList LogLines(const MainWindow& frame)
 {
-    const QString text = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
+    const QString text = Control<TranscriptView>(frame, "serverLog")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 

@@ -1,5 +1,6 @@
 // A MemoServ listing cut off by a dropped connection does not keep MemoServ
 // notices out of the server log after the next login.
+#include "transcript/transcript_view.h"
 #include "events/message_events.h"
 #include "support/window_controls.h"
 #include "shell/login_dialog.h"
@@ -61,7 +62,7 @@ void TestMessageLogin::loginEndsAnOpenMemoListing()
         });
         Control<QAction>(frame, "connectAction")->trigger();
     };
-    const auto log = [&frame] { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); };
+    const auto log = [&frame] { return Control<TranscriptView>(frame, "serverLog")->toPlainText(); };
 
     // The first session ends in the middle of a listing.
     GoodLogin(server, "alice");

@@ -4,7 +4,7 @@
 #include "chat/nick_list_view.h"
 #include "support/window_controls.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/account_lists.h"
 #include "events/chat_session.h"

@@ -1,6 +1,6 @@
 // What numeric replies do: room list rows, totals, WHO replies, join
 // refusals, and a login refusal that closes the connection in mid-drain.
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
@@ -149,7 +149,7 @@ void TestServerReplies::whoReplyGoesToProfileOnlyWhenAskedFor()
     MainWindow& frame = connected.frame;
     const QByteArray raw = ":irc.test 352 me #room bob 127.0.0.1 irc.test bob H :0 Bob B";
     Feed(frame, raw);
-    QCOMPARE(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(),
+    QCOMPARE(Control<TranscriptView>(frame, "serverLog")->toPlainText(),
              QStringLiteral("messagestring =127.0.0.1\nmessagestring =") + QString::fromLatin1(raw));
 
     // While the profile window is open, a reply for another purpose leaves
@@ -238,8 +238,8 @@ void TestServerReplies::loginRefusalClosesConnectionInMidDrain()
     QVERIFY(LogInFrame(frame, server.Port(), "alice", 5000));
     QTRY_VERIFY(!frame.ConnectedLook());
     QTRY_VERIFY(!frame.Reader());
-    QTRY_VERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(QStringLiteral("Disconnected..")));
-    const QString log = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
+    QTRY_VERIFY(Control<TranscriptView>(frame, "serverLog")->toPlainText().contains(QStringLiteral("Disconnected..")));
+    const QString log = Control<TranscriptView>(frame, "serverLog")->toPlainText();
     QVERIFY(log.indexOf(QStringLiteral("- before")) < log.indexOf(QStringLiteral("Disconnected..")));
     QVERIFY(!frame.Connection().Connected());
     QTest::qWait(50);  // the disposed session's deferred deletion runs without harm

@@ -1,6 +1,7 @@
 // Invitations on real IRC servers: a second user invites the user, who
 // accepts and joins; after "Ignore User" on the next invitation, that user's
 // further invitations and private messages leave only a server-log line.
+#include "transcript/transcript_view.h"
 #include "chat/private_window.h"
 #include "support/window_controls.h"
 #include "chat/room_window.h"
@@ -38,7 +39,7 @@ int PrivateWindowCount(const MainWindow& frame)
     return n;
 }
 
-QStringList LogLines(const MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(u'\n'); }
+QStringList LogLines(const MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText().split(u'\n'); }
 
 }  // namespace
 

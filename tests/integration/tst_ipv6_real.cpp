@@ -4,7 +4,7 @@
 // address, and a user on IPv4 reaches the one on IPv6.
 #include "chat/private_window.h"
 #include "support/window_controls.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"
@@ -106,7 +106,7 @@ void TestIpv6Real::loginOverIpv6()
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
     QCOMPARE(frame.Connection().PeerAddress(), std::string("::1"));
-    const QString log = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
+    const QString log = Control<TranscriptView>(frame, "serverLog")->toPlainText();
     QVERIFY2(log.contains(QStringLiteral("Connected to ::1 port %1.").arg(server->Port())), qPrintable(log));
 
     TestIrcClient partner;  // on 127.0.0.1

@@ -1,6 +1,7 @@
 // Staying connected on real servers: a long paste under a real network's
 // flood limits, reconnecting after the server restarts, and a frozen server
 // noticed (its silence limits shrunk).
+#include "transcript/transcript_view.h"
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
 #include "shell/login_dialog.h"
@@ -142,7 +143,7 @@ void TestKeepingConnectedReal::reconnectsAndRejoinsAfterServerRestart()
     QTRY_VERIFY_WITH_TIMEOUT(Joined(one, "keeper") && Joined(two, "keeper"), 30000);
     qInfo("reconnected and both rooms rejoined %lld ms after the server came back", clock.elapsed());
     QCOMPARE(Control<QLabel>(frame, "connectionLabel")->text(), QStringLiteral("Connected"));
-    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains("Reconnecting in"));
+    QVERIFY(Control<TranscriptView>(frame, "serverLog")->toPlainText().contains("Reconnecting in"));
     QCOMPARE(prompts.Kinds(), QStringList());  // no dialog, no box
     frame.Lifecycle().Close(std::chrono::milliseconds(500));
 }
@@ -183,7 +184,7 @@ void TestKeepingConnectedReal::frozenServerIsNoticedAndLeftForAnother()
     qInfo("frozen server noticed after %lld ms (limit %d ms + 1 s)", noticed,
           timing().quietBeforePingMs + timing().pingAnswerMs);
     QVERIFY(noticed <= timing().quietBeforePingMs + timing().pingAnswerMs + 1000);
-    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(
+    QVERIFY(Control<TranscriptView>(frame, "serverLog")->toPlainText().contains(
         QStringLiteral("The server stopped answering (no reply in %1 s).").arg(limit / 1000)));
     // Thawed, the server takes the program back.
     QTRY_VERIFY_WITH_TIMEOUT(Joined(room, "frozen"), 30000);

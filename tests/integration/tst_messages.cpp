@@ -4,7 +4,7 @@
 // the private window.
 #include "chat/input_bar.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/message_events.h"
 #include "protocol/irc/dispatch.h"
@@ -117,7 +117,7 @@ void TestMessages::chatLinesReachTheirWindows()
     if (kind == RealIrcServer::Kind::InspircdWithServices) {
         // MemoServ notices go to the server log, never to a window.
         frame.Connection().WriteLine(sent::MemoServListLine());
-        QTRY_VERIFY_WITH_TIMEOUT(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
+        QTRY_VERIFY_WITH_TIMEOUT(Control<TranscriptView>(frame, "serverLog")->toPlainText().contains(QStringLiteral("\nYou are not logged in.")),
                                  kWaitMs);
         QCOMPARE(PrivateWindowCount(frame), 1);
     }

@@ -3,7 +3,7 @@
 // each of these shows in the window.
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "protocol/irc/dispatch.h"
 #include "protocol/irc/sent_lines.h"

@@ -5,7 +5,7 @@
 #include "chat/nick_list_view.h"
 #include "support/window_controls.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
@@ -33,7 +33,7 @@ constexpr int kWaitMs = 15000;
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText(); }
 
 // The connect command, the login dialog filled in and Ok clicked; a dialog
 // left open by a refusal is closed.

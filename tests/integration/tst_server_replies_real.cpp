@@ -1,7 +1,7 @@
 // Server replies from the real inspircd: the room list of rooms another user
 // made, the server's totals, a refused join in the room window, and a WHO
 // reply for a user of a shared room as the user's profile.
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "protocol/irc/sent_lines.h"
@@ -105,7 +105,7 @@ void TestServerRepliesReal::repliesReachTheirWindows()
     QCOMPARE(bobProfile.host, QStringLiteral("127.0.0.1"));
     QCOMPARE(bobProfile.server, QStringLiteral("irc.test"));
     QCOMPARE(bobProfile.flags, QStringLiteral("Operatory / Host"));  // bob made #alpha
-    QVERIFY(Control<QPlainTextEdit>(list, "serverLog")->toPlainText().contains(QStringLiteral("messagestring =127.0.0.1")));
+    QVERIFY(Control<TranscriptView>(list, "serverLog")->toPlainText().contains(QStringLiteral("messagestring =127.0.0.1")));
     frame.Lifecycle().StopReader(2000);
 }
 

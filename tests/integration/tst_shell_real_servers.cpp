@@ -3,6 +3,7 @@
 // requests after login, a refused login, and a server that goes away under a
 // logged-in client. inspircd runs with the real waits (its welcome comes about
 // a second after NICK); ngircd answers at once, so its waits are shortened.
+#include "transcript/transcript_view.h"
 #include "shell/login_dialog.h"
 #include "support/window_controls.h"
 #include "shell/connection_keeper.h"
@@ -35,7 +36,7 @@ namespace {
 
 QString UniqueNick(const char* stem) { return stem + QString::number(QRandomGenerator::global()->bounded(100000, 999999)); }
 
-QString Log(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText(); }
+QString Log(MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText(); }
 
 // Waits suited to the server: real ones for inspircd, short ones for ngircd.
 std::unique_ptr<ShrunkTimings> TimingsFor(Kind kind)

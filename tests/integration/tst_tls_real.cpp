@@ -5,7 +5,7 @@
 // about on its own), and a TLS connection to a plain port or a plain one to
 // a TLS port ending with a clear message within 10 s.
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/program_settings.h"
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/sent_lines.h"
@@ -180,7 +180,7 @@ void TestTlsReal::verifiedLoginAndChatBothWays()
     QVERIFY2(prompts.records.isEmpty(), qPrintable(prompts.Texts().join('|')));
     QCOMPARE(frame.CurrentNick(), nick);
     QVERIFY(frame.Connection().Secure());
-    QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains(
+    QVERIFY(Control<TranscriptView>(frame, "serverLog")->toPlainText().contains(
         QStringLiteral("Trying to connect with 127.0.0.1 at port %1 (TLS)....").arg(server_->Port(TlsPort::Verified))));
 
     TestIrcClient bob;  // on the plain port of the same server
@@ -270,7 +270,7 @@ void TestTlsReal::trustFlow()
         Control<QAction>(frame, "connectAction")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!frame.Connection().Connected(), 10000);
     } else {
-        QVERIFY(Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().contains("is not trusted"));
+        QVERIFY(Control<TranscriptView>(frame, "serverLog")->toPlainText().contains("is not trusted"));
     }
 }
 
@@ -298,7 +298,7 @@ void TestTlsReal::wrongKindOfPort()
     clock.start();
     LogInThroughServerBox(frame, box, UniqueNick("port"));
     const qint64 took = clock.elapsed();
-    QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + Control<QPlainTextEdit>(frame, "serverLog")->toPlainText()));
+    QVERIFY2(prompts.Errors().size() == 1, qPrintable(prompts.Texts().join('|') + Control<TranscriptView>(frame, "serverLog")->toPlainText()));
     QVERIFY2(prompts.Errors().first().contains(message), qPrintable(prompts.Errors().first()));
     QVERIFY2(took < 10000, qPrintable(QString::number(took)));
     QVERIFY(!frame.Connection().Connected());

@@ -1,5 +1,6 @@
 // The application object: its one catch point for failures no handler caught,
 // the splash, and the start-up sequence.
+#include "transcript/transcript_view.h"
 #include "shell/about_box.h"
 #include "support/window_controls.h"
 #include "shell/application.h"
@@ -78,7 +79,7 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     // The request that did not go is told in the window's own log.
     QCOMPARE(prompts.Kinds(), QStringList());
     const QString note = QStringLiteral("You are not connected to a server: nothing was sent");
-    QCOMPARE(Control<QPlainTextEdit>(*rooms, "serverLog")->toPlainText(), note);
+    QCOMPARE(Control<TranscriptView>(*rooms, "serverLog")->toPlainText(), note);
     QVERIFY(!Control<QFrame>(*rooms, "serverPanel")->isVisible());
     QCOMPARE(rooms->RowCount(), 0);
     // Away while the connection is gone: the failure that no handler takes
@@ -87,7 +88,7 @@ void TestApplication::failedWriteEndsOnlyItsAction()
     Control<QToolButton>(frame, "awayButton")->setChecked(true);
     QTest::mouseClick(Control<QToolButton>(frame, "awayButton"), Qt::LeftButton);
     QCOMPARE(prompts.Kinds(), QStringList{"error"});
-    QCOMPARE(Control<QPlainTextEdit>(*rooms, "serverLog")->toPlainText(), note);
+    QCOMPARE(Control<TranscriptView>(*rooms, "serverLog")->toPlainText(), note);
 }
 
 void TestApplication::splash()

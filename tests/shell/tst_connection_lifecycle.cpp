@@ -3,7 +3,7 @@
 // looks, a server that hangs up or ignores "quit", closing the frame, away
 // status and the room-list button.
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/chat_session.h"
 #include "events/line_drain.h"
@@ -51,7 +51,7 @@ void GoodLogin(ScriptedServer& s, const std::string& nick)
         .Send(":irc.test 001 " + nick + " :Welcome");
 }
 
-QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 void WriteListFile(const QString& nick, const QString& file, const QByteArray& bytes)
 {
@@ -184,7 +184,7 @@ void TestConnectionLifecycle::disconnectCommand()
     QCOMPARE(Control<QMenu>(rig.frame, "buddiesMenu")->actions().size(), 1);
     QVERIFY(rig.frame.IsIgnored("troll"));
     rig.frame.RoomList()->AddRoomRow("room ", "topic", "3 ");
-    const int logBefore = Control<QPlainTextEdit>(rig.frame, "serverLog")->blockCount();
+    const int logBefore = Control<TranscriptView>(rig.frame, "serverLog")->Store().Count();
 
     Control<QAction>(rig.frame, "connectAction")->trigger();
 
@@ -439,7 +439,7 @@ void TestConnectionLifecycle::cancelledLoginChangesNothing()
     rig.Connect([](LoginDialog& login) { QTest::mouseClick(Button(&login, "cancelButton"), Qt::LeftButton); });
     QVERIFY(!rig.frame.findChild<LoginDialog*>());  // made for one use
     QCOMPARE(rig.server.Connections(), 0);
-    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
+    QCOMPARE(Control<TranscriptView>(rig.frame, "serverLog")->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
     QVERIFY(!rig.frame.Reader());
 }
@@ -476,7 +476,7 @@ void TestConnectionLifecycle::emptyServerName()
     QTest::qWait(20);
     QVERIFY(!dialogShown);
     QCOMPARE(rig.frame.Connection().Host(), std::string());
-    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
+    QCOMPARE(Control<TranscriptView>(rig.frame, "serverLog")->toPlainText(), QString());
     QCOMPARE(rig.Status(), QStringLiteral("Not Connected"));
 }
 

@@ -2,7 +2,7 @@
 // opened from a transcript, and the away commands.
 #include "chat/find_bar.h"
 #include "chat/private_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "chat/transcript_links.h"
 #include "side/room_list_window.h"
@@ -64,7 +64,7 @@ void TestFrameCommands::ctrlFOpensTheFindBar()
     } else {
         c.frame.BringToFront(c.frame.RoomList());
         c.frame.AppendLog(QStringLiteral("a line of the log"));
-        view = Control<QPlainTextEdit>(c.frame, "serverLog");
+        view = Control<TranscriptView>(c.frame, "serverLog");
         focus = view;
     }
     c.frame.activateWindow();

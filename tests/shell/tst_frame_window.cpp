@@ -5,7 +5,7 @@
 #include "chat/input_bar.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "events/event_router.h"
 #include "shell/about_box.h"

@@ -3,7 +3,7 @@
 // threads of their own with the user told how they went.
 #include "chat/private_window.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/program_settings.h"
 #include "shell/main_window.h"
 #include "shell/history_clear_dialog.h"
@@ -125,7 +125,7 @@ void TestHistoryFrame::foundLineOpensItsWindow()
     QFETCH(QString, selected);
     if (!shownLine.isEmpty()) {
         PrivateWindow* w = frame_->OpenPrivateWindowFromUser(QStringLiteral("carol"));
-        w->Transcript().SetSelText(shownLine + u'\n');
+        SetSelText(w->Transcript(), shownLine + u'\n');
         frame_->BringToFront(frame_->RoomListPane());
     }
     HistoryLine line = TestLine(buffer, 0, "carol", "psst");

@@ -6,7 +6,7 @@
 #include "chat/history_pager.h"
 #include "chat/private_window.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "common/program_settings.h"
 #include "events/event_router.h"
 #include "shell/history_keeper.h"

@@ -1,6 +1,7 @@
 // The history wired into the program: what the windows show goes to the
 // history file as it came (rooms, conversations, the user's own lines, the
 // server log after the login), and what the user or a login keeps out stays out.
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/program_settings.h"
 #include "events/event_router.h"

@@ -3,7 +3,7 @@
 // keyboard left alone while the user types.
 #include "chat/private_window.h"
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "shell/connection_keeper.h"
 #include "shell/connection_status.h"
 #include "shell/login_dialog.h"
@@ -61,7 +61,7 @@ struct Rig {
         Control<QAction>(*frame, "connectAction")->trigger();
     }
     QString Status() const { return Control<QLabel>(*frame, "connectionLabel")->text(); }
-    QString Log() const { return Control<QPlainTextEdit>(*frame, "serverLog")->toPlainText(); }
+    QString Log() const { return Control<TranscriptView>(*frame, "serverLog")->toPlainText(); }
 };
 
 }  // namespace

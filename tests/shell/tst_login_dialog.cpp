@@ -1,6 +1,7 @@
 // The login dialog driven against a scripted server: validation, the guest
 // and registered logins, every refusal, PING, servers that misbehave at each
 // step, and a window that shows the login while it happens.
+#include "transcript/transcript_view.h"
 #include "shell/login_dialog.h"
 #include "support/window_controls.h"
 #include "shell/main_window.h"
@@ -42,7 +43,7 @@ QString Refused(const char* why)
         .arg(QLatin1String(why));
 }
 
-QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 // The server side of a login that goes through.
 void GoodLogin(ScriptedServer& s, const std::string& nick)
@@ -141,7 +142,7 @@ void TestLoginDialog::validation()
     rig.ClickOk();
     QCOMPARE(rig.prompts.Texts(), QStringList{message});
     QCOMPARE(rig.prompts.Kinds(), QStringList{"information"});
-    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText(), QString());
+    QCOMPARE(Control<TranscriptView>(rig.frame, "serverLog")->toPlainText(), QString());
     QVERIFY(!rig.dialog.Busy());
     QTest::qWait(50);
     QCOMPARE(rig.server.Connections(), 0);
@@ -211,7 +212,7 @@ void TestLoginDialog::registeredLoginIdentifiesAfterTheWelcome()
     const QStringList log = LogLines(rig.frame);
     QCOMPARE(log.last(), QStringLiteral("nickserv identify alice"));
     QVERIFY(log.contains(":irc.test NOTICE * :greeting"));
-    QVERIFY(!Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText().contains("s3cret"));
+    QVERIFY(!Control<TranscriptView>(rig.frame, "serverLog")->toPlainText().contains("s3cret"));
     QVERIFY(!log.contains(":irc.test 376 alice :End of message of the day."));  // replies after the welcome are not logged
     QCOMPARE(rig.server.Received().back(), std::string("nickserv identify s3cret pass"));
 }
@@ -427,7 +428,7 @@ void TestLoginDialog::largeGreetingsAreRead()
     QVERIFY(rig.LogIn(20000));
     QVERIFY2(rig.prompts.records.isEmpty(), qPrintable(rig.prompts.Texts().join('|')));
     QVERIFY(rig.dialog.LoggedIn());
-    QCOMPARE(Control<QPlainTextEdit>(rig.frame, "serverLog")->blockCount(), 2 + lines + 2);  // trying, connected, greeting, welcome, end
+    QCOMPARE(Control<TranscriptView>(rig.frame, "serverLog")->Store().Count(), 2 + lines + 2);  // trying, connected, greeting, welcome, end
 }
 
 void TestLoginDialog::windowShowsTheLoginWhileItHappens()

@@ -2,7 +2,7 @@
 // frame resizes, tiles or cascades its windows (at the end they stay at the
 // end and new lines show; scrolled up they keep the same line at the top),
 // and they keep only their last lines, saying that older ones were dropped.
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "support/window_controls.h"
 #include "chat/room_window.h"
 #include "shell/main_window.h"
@@ -25,29 +25,20 @@ QString LongLine(int i)
     return QStringLiteral("line %1 ").arg(i) + QString(160, u'w').replace(QRegularExpression("w{8}"), "word ww ");
 }
 
-// The paragraph (the log's) or line (a transcript's) shown at the view's top.
-int TopBlock(QAbstractScrollArea* view)
-{
-    if (auto* transcript = qobject_cast<TranscriptView*>(view)) return transcript->Scroller().TopLine();
-    return static_cast<QPlainTextEdit*>(view)->cursorForPosition(QPoint(1, 1)).blockNumber();
-}
+// Both views are transcripts: the log and a room's.
+const TranscriptView& Shown(QAbstractScrollArea* view) { return *static_cast<TranscriptView*>(view); }
 
-// The text of paragraph or line n of the view; of its last one for n < 0.
+// The line shown at the view's top.
+int TopBlock(QAbstractScrollArea* view) { return Shown(view).Scroller().TopLine(); }
+
+// The text of line n of the view; of its last one for n < 0.
 QString ShownLineText(QAbstractScrollArea* view, int n)
 {
-    if (auto* transcript = qobject_cast<TranscriptView*>(view)) {
-        const LineStore& store = transcript->Store();
-        return store.PlainTextOf(n < 0 ? store.Count() - 1 : n);
-    }
-    const QTextDocument* text = static_cast<QPlainTextEdit*>(view)->document();
-    return n < 0 ? text->lastBlock().text() : text->findBlockByNumber(n).text();
+    const LineStore& store = Shown(view).Store();
+    return store.PlainTextOf(n < 0 ? store.Count() - 1 : n);
 }
 
-int LineCount(QAbstractScrollArea* view)
-{
-    if (auto* transcript = qobject_cast<TranscriptView*>(view)) return transcript->Store().Count();
-    return static_cast<QPlainTextEdit*>(view)->document()->blockCount();
-}
+int LineCount(QAbstractScrollArea* view) { return Shown(view).Store().Count(); }
 
 }  // namespace
 
@@ -83,14 +74,14 @@ void TestLongViews::keepsPlace()
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     RoomWindow* room = frame.NewRoomWindow();
     for (int i = 0; i < 3; ++i) frame.NewRoomWindow();  // tiles share the frame four ways
-    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(Control<QPlainTextEdit>(frame, "serverLog"))
+    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(Control<TranscriptView>(frame, "serverLog"))
                                                               : &room->Transcript();
     const auto write = [&](int i) {
         if (view == QLatin1String("log")) {
             frame.RoomList()->AppendLogLine(LongLine(i));
         } else {
-            room->Transcript().SetSelStart(room->Transcript().TextLength());
-            room->Transcript().SetSelText(LongLine(i) + u'\n');
+            SetSelStart(room->Transcript(), room->Transcript().TextLength());
+            SetSelText(room->Transcript(), LongLine(i) + u'\n');
         }
     };
     for (int i = 0; i < 200; ++i) write(i);
@@ -138,14 +129,15 @@ void TestLongViews::keepsLastLines_data()
     QTest::addColumn<QList<int>>("bursts");   // lines written in each burst, numbered on from 0
     QTest::addColumn<int>("kept");            // lines kept after the note (all lines: no note)
     const int log = RoomListWindow::kLogKeptLines;
-    const int chat = TranscriptView::kKeptLines;
+    const int chat = LineStore::kKeptLines;
     QTest::newRow("log up to its block: nothing dropped") << "log" << QList<int>{log + RoomListWindow::kLogDropBlock} << -1;
     QTest::newRow("log past it: back to its last lines") << "log" << QList<int>{log + RoomListWindow::kLogDropBlock + 1} << log;
-    QTest::newRow("log dropped twice: one note") << "log" << QList<int>{log + 2100, 2500} << log;
-    QTest::newRow("log in small bursts") << "log" << QList<int>(23, 1000) << log;
-    QTest::newRow("transcript past its block") << "transcript" << QList<int>{chat + TranscriptView::kDropBlock + 1} << chat;
+    QTest::newRow("log dropped twice: one note")
+        << "log" << QList<int>{log + RoomListWindow::kLogDropBlock + 100, RoomListWindow::kLogDropBlock + 500} << log;
+    QTest::newRow("log in small bursts") << "log" << QList<int>((log + RoomListWindow::kLogDropBlock) / 1000 + 1, 1000) << log;
+    QTest::newRow("transcript past its block") << "transcript" << QList<int>{chat + LineStore::kDropBlock + 1} << chat;
     QTest::newRow("transcript dropped twice: one note")
-        << "transcript" << QList<int>{chat + TranscriptView::kDropBlock + 1, TranscriptView::kDropBlock + 1} << chat;
+        << "transcript" << QList<int>{chat + LineStore::kDropBlock + 1, LineStore::kDropBlock + 1} << chat;
 }
 
 void TestLongViews::keepsLastLines()
@@ -155,7 +147,7 @@ void TestLongViews::keepsLastLines()
     QFETCH(int, kept);
     RoomListWindow list;
     TranscriptView chat;
-    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(Control<QPlainTextEdit>(list, "serverLog")) : &chat;
+    QAbstractScrollArea* shown = view == QLatin1String("log") ? static_cast<QAbstractScrollArea*>(Control<TranscriptView>(list, "serverLog")) : &chat;
     int written = 0;
     for (const int burst : bursts) {
         QStringList lines;
@@ -164,11 +156,11 @@ void TestLongViews::keepsLastLines()
             list.AppendLogLines(lines);
         } else {
             TranscriptView::Batch batch(chat);
-            chat.SetSelStart(chat.TextLength());
-            chat.SetSelText(lines.join(u'\n') + u'\n');
+            SetSelStart(chat, chat.TextLength());
+            SetSelText(chat, lines.join(u'\n') + u'\n');
         }
     }
-    const QString note = view == QLatin1String("log") ? RoomListWindow::kLogDroppedNote : TranscriptView::kDroppedNote;
+    const QString note = view == QLatin1String("log") ? RoomListWindow::kLogDroppedNote : LineStore::kDroppedNote;
     const int trailing = view == QLatin1String("log") ? 0 : 1;  // the transcript's empty line after the last break
     if (kept < 0) {
         QCOMPARE(LineCount(shown), written + trailing);

@@ -1,5 +1,6 @@
 // The nick registration dialog driven against a scripted server: validation,
 // the whole exchange, every refusal, and servers that break off at each step.
+#include "transcript/transcript_view.h"
 #include "shell/login_dialog.h"
 #include "support/window_controls.h"
 #include "shell/main_window.h"
@@ -38,6 +39,7 @@ QString Refused(const char* why)
 }
 
 QStringList Lines(const QPlainTextEdit* edit) { return edit->toPlainText().split(QLatin1Char('\n')); }
+QStringList Lines(const TranscriptView* view) { return view->toPlainText().split(QLatin1Char('\n')); }
 
 struct Rig {
     PromptRecorder prompts;
@@ -74,7 +76,7 @@ struct Rig {
         return QTest::qWaitFor([this] { return !dialog.Busy(); }, 5000);
     }
     QStringList RegLog() { return Lines(RegistrationLog(&dialog)); }
-    QString ServerLogLast() const { return Lines(Control<QPlainTextEdit>(frame, "serverLog")).last(); }
+    QString ServerLogLast() const { return Lines(Control<TranscriptView>(frame, "serverLog")).last(); }
 };
 
 // A whole run that the server accepts; its answer to the register request is

@@ -3,7 +3,7 @@
 // refusals, and leaving and joining again in the same window; the room
 // list's server panel; the nick service's word to a guest.
 #include "chat/room_window.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
 #include "shell/shell_test_support.h"

@@ -1,6 +1,7 @@
 // The login dialog's capability talk against a scripted server: SASL taken,
 // refused or unavailable, servers without CAP, a guest, lists cut short or
 // flooded, and the password kept out of the server log.
+#include "transcript/transcript_view.h"
 #include "protocol/irc/sent_lines.h"
 #include "support/window_controls.h"
 #include "side/room_list_window.h"
@@ -157,7 +158,7 @@ void TestSaslLogin::exchange()
     for (const std::string& line : rig.server.Received()) got << QByteArray::fromStdString(line);
     QCOMPARE(got, received);
 
-    const QString log = Control<QPlainTextEdit>(rig.frame, "serverLog")->toPlainText();
+    const QString log = Control<TranscriptView>(rig.frame, "serverLog")->toPlainText();
     if (!logged.isEmpty()) QVERIFY2(log.split(u'\n').contains(logged), qPrintable(log));
     QVERIFY(!log.contains(QString::fromStdString(kPassword)));
     QVERIFY(!log.contains(QString::fromStdString(Credentials().substr(13))));

@@ -2,7 +2,7 @@
 // with keep-alives: typing, disconnecting and closing the frame never wait on
 // the server, and a server that takes nothing for the stall limit is cut off
 // with a message.
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "shell/login_dialog.h"
 #include "shell/connection_keeper.h"
@@ -25,7 +25,7 @@
 
 namespace {
 
-QStringList LogLines(MainWindow& frame) { return Control<QPlainTextEdit>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
+QStringList LogLines(MainWindow& frame) { return Control<TranscriptView>(frame, "serverLog")->toPlainText().split(QLatin1Char('\n')); }
 
 struct Rig {
     PromptRecorder prompts;

@@ -3,6 +3,7 @@
 // go to, only a log line), each prompt answering for its own invitation with
 // several open, Accept on a room already open, and Ignore User writing the
 // ignore file before the list in memory.
+#include "transcript/transcript_view.h"
 #include "chat/room_window.h"
 #include "common/list_file.h"
 #include "common/user_data_folder.h"
@@ -40,7 +41,7 @@ void Route(MainWindow& frame, const std::string& raw)
 
 QStringList LogLines(const MainWindow& frame)
 {
-    const QString text = Control<QPlainTextEdit>(frame, "serverLog")->toPlainText();
+    const QString text = Control<TranscriptView>(frame, "serverLog")->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 

@@ -1,6 +1,7 @@
 // The room list window as far as the shell uses it: its controls, the server
 // panel, the two load buttons, clearing rows, the log, and that it cannot close.
-#include "chat/transcript_view.h"
+#include "transcript/time_stamps.h"
+#include "transcript/transcript_view.h"
 #include "chat/nick_icons.h"
 #include "chat/nick_list_view.h"
 #include "chat/room_window.h"
@@ -14,6 +15,7 @@
 #include "support/test_session.h"
 #include "support/window_controls.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
@@ -68,6 +70,7 @@ private slots:
     void joinFromRowKeepsServerBytes();
     void logBatchKeepsOrder();
     void logOnlyGrows();
+    void logCopiesAndStampsAsTranscripts();
     void refusesToClose();
 };
 
@@ -81,7 +84,10 @@ void TestRoomListWindow::controls()
                           model->headerData(2, Qt::Horizontal).toString()}),
              (QStringList{"Room Name", "Topic", "Chatters"}));
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QVERIFY(Control<QPlainTextEdit>(form, "serverLog")->isReadOnly());
+    // The log is read-only: what is typed into it goes nowhere.
+    form.AppendLogLine("kept");
+    QTest::keyClicks(Control<TranscriptView>(form, "serverLog"), "typed");
+    QCOMPARE(Control<TranscriptView>(form, "serverLog")->toPlainText(), QStringLiteral("kept"));
     QVERIFY(Control<QFrame>(form, "serverPanel")->isHidden());
     QCOMPARE(Control<QLineEdit>(form, "roomFilterLine")->text(), QStringLiteral("a"));
 }
@@ -291,10 +297,10 @@ void TestRoomListWindow::logBatchKeepsOrder()
     form.BeginLogBatch();
     form.AppendLogLine("one");
     form.AppendLogLines({"two", "three"});
-    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("before"));  // held until the batch ends
+    QCOMPARE(Control<TranscriptView>(form, "serverLog")->toPlainText(), QStringLiteral("before"));  // held until the batch ends
     form.EndLogBatch();
     form.AppendLogLine("after");
-    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("before\none\ntwo\nthree\nafter"));
+    QCOMPARE(Control<TranscriptView>(form, "serverLog")->toPlainText(), QStringLiteral("before\none\ntwo\nthree\nafter"));
 }
 
 void TestRoomListWindow::logOnlyGrows()
@@ -304,15 +310,32 @@ void TestRoomListWindow::logOnlyGrows()
     form.AppendLogLines({"two", "three"});
     form.AppendLogLines({});
     form.ClearRows();
-    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree"));
+    QCOMPARE(Control<TranscriptView>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree"));
     // Formatting codes of server lines are not shown.
     form.AppendLogLine(QStringLiteral(u"\u0002bold\u0002 \u00034,1red"));
     form.AppendLogLines({QStringLiteral(u"\u001fun\u000fder")});
-    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
+    QCOMPARE(Control<TranscriptView>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder"));
     // A line of formatting codes alone has nothing to show, and is not added.
     form.AppendLogLine(QStringLiteral(u"\u0002\u0002 \u00034\u000f"));
     form.AppendLogLines({QStringLiteral(u"\u001f\u001f"), QStringLiteral("last")});
-    QCOMPARE(Control<QPlainTextEdit>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder\nlast"));
+    QCOMPARE(Control<TranscriptView>(form, "serverLog")->toPlainText(), QStringLiteral("one\ntwo\nthree\nbold red\nunder\nlast"));
+}
+
+// The log is a transcript like a room's: the user's copy and the time
+// stamps of the options are the same.
+void TestRoomListWindow::logCopiesAndStampsAsTranscripts()
+{
+    RoomListWindow form;
+    form.AppendLogLines({"one", "two"});
+    TranscriptView* log = Control<TranscriptView>(form, "serverLog");
+    QTest::keyClick(log, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\ntwo"));
+    const TimeStampFormat before = TimeStampSetting::Instance().Format();
+    TimeStampSetting::Instance().SetFormat(TimeStampFormat::Seconds);
+    QCOMPARE(log->TimeStamps(), TimeStampFormat::Seconds);
+    TimeStampSetting::Instance().SetFormat(before);
 }
 
 void TestRoomListWindow::refusesToClose()

@@ -1,8 +1,8 @@
 #pragma once
 // A transcript read back as a rich-text document, for tests that look at
 // the looks of its characters.
-#include "chat/transcript_export.h"
-#include "chat/transcript_view.h"
+#include "transcript/transcript_export.h"
+#include "transcript/transcript_view.h"
 
 #include <QPoint>
 #include <QTextCharFormat>

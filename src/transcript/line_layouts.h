@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chat/line_store.h"
-#include "chat/time_stamps.h"
+#include "transcript/line_store.h"
+#include "transcript/time_stamps.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,16 +1,22 @@
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 
-#include "chat/rtf_writer.h"
-#include "chat/transcript_accessible.h"
-#include "chat/transcript_export.h"
+#include "transcript/transcript_accessible.h"
+#include "transcript/transcript_export.h"
 
-#include <QSaveFile>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
-
-#include <stdexcept>
+#include <QTextDocument>
 
 TranscriptView::TranscriptView(QWidget* parent)
-    : QAbstractScrollArea(parent), layouts_(store_), scroller_(*this, store_, layouts_), selection_(store_)
+    : QAbstractScrollArea(parent),
+      layouts_(store_),
+      scroller_(*this, store_, layouts_),
+      selection_(store_),
+      caret_(store_, [this] { TextChanged(); }),
+      input_(*this, store_, scroller_, selection_)
 {
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -26,29 +32,48 @@ TranscriptView::TranscriptView(QWidget* parent)
 
 void SetSelColor(TranscriptView& view, const QColor& color)
 {
-    view.SelLook().foreground = color.isValid() ? color.rgb() : qRgb(0, 0, 0);
+    view.Caret().Look().foreground = color.isValid() ? color.rgb() : qRgb(0, 0, 0);
 }
 
 void SetSelBackground(TranscriptView& view, const QColor& color)
 {
-    view.SelLook().background = color.isValid() ? color.rgb() : 0;
+    view.Caret().Look().background = color.isValid() ? color.rgb() : 0;
 }
 
-void TranscriptView::SetSelText(const QString& text)
+void TranscriptView::paintEvent(QPaintEvent*)
 {
-    if (text.isEmpty())
-        return;
-    caret_ = store_.Insert(caret_, text, InternStyle(look_), link_);
-    TextChanged();
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), palette().base());
+    layouts_.SetFont(font());
+    for (const TranscriptScroller::ShownLine& row : scroller_.Shown()) {
+        const int start = store_.StartOf(row.line);
+        const int length = store_.LengthOf(row.line);
+        const auto cut = [&](int position) { return std::clamp(position - start, 0, length); };
+        LineLayouts::Marks marks;
+        marks.selectionStart = cut(selection_.Start());
+        marks.selectionEnd = cut(selection_.End());
+        marks.matchStart = cut(selection_.MatchStart());
+        marks.matchEnd = cut(selection_.MatchEnd());
+        layouts_.Draw(painter, row.line, QPointF(TranscriptScroller::kMargin, row.y), marks, palette());
+    }
 }
 
-void TranscriptView::InsertPicture(const QImage& picture)
+void TranscriptView::resizeEvent(QResizeEvent* event)
 {
-    const PictureId id = InternPicture(picture);
-    if (id == 0)
+    QAbstractScrollArea::resizeEvent(event);
+    layouts_.SetWidth(viewport()->width() - 2 * TranscriptScroller::kMargin);
+    // At the end it stays there; scrolled up, the same line stays at the top.
+    scroller_.Update();
+}
+
+void TranscriptView::Copy() const
+{
+    if (selection_.IsEmpty())
         return;
-    caret_ = store_.InsertPicture(caret_, id, InternStyle(look_));
-    TextChanged();
+    auto* data = new QMimeData;
+    data->setText(selection_.Text().remove(QChar::ObjectReplacementCharacter));
+    data->setHtml(TranscriptDocument(*this, selection_.Start(), selection_.End())->toHtml());
+    QApplication::clipboard()->setMimeData(data);
 }
 
 void TranscriptView::MarkMention(int position)
@@ -65,7 +90,7 @@ void TranscriptView::PrependOlder(LineStore& older)
     const int gained = store_.PrependOlder(older);
     if (gained == 0)
         return;
-    caret_ += gained;
+    caret_.Shift(gained);
     selection_.Shift(gained);
     // The lines on screen stay on screen; a view at the end stays there.
     scroller_.Update();
@@ -77,7 +102,7 @@ void TranscriptView::PrependOlder(LineStore& older)
 void TranscriptView::clear()
 {
     store_.Clear();
-    caret_ = 0;
+    caret_.MoveTo(0);
     selection_.Clear();
     scroller_.ScrollToEnd();
     TextChanged();
@@ -107,7 +132,7 @@ void TranscriptView::EndBatch()
     const int pixels = scroller_.TopPixels();
     const int lost = store_.DropOldLines();
     if (lost > 0) {
-        caret_ = std::max(0, caret_ - lost);
+        caret_.Shift(-lost);
         selection_.Shift(-lost);
     }
     if (std::exchange(changed_, false))
@@ -127,12 +152,12 @@ void TranscriptView::ScrollCaretIntoView()
     }
     // At the end: shown while the view follows it; the user who scrolled
     // up to read keeps the place.
-    if (caret_ >= TextLength()) {
+    if (caret_.Position() >= TextLength()) {
         if (scroller_.Following())
             scroller_.Update();
         return;
     }
-    scroller_.ShowPosition(caret_);
+    scroller_.ShowPosition(caret_.Position());
 }
 
 void TranscriptView::Select(int anchor, int position)
@@ -151,12 +176,4 @@ void TranscriptView::ShowMatch(int start, int length)
         selection_.Select(selection_.Cursor(), selection_.Cursor());
     }
     viewport()->update();
-}
-
-void TranscriptView::SaveToFile(const QString& path) const
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !WriteRtf(TakeTranscriptSnapshot(*this), file) || !file.commit())
-        throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
-                                 "\": " + file.errorString().toStdString());
 }

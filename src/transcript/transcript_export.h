@@ -1,7 +1,7 @@
 #pragma once
 
-#include "chat/rtf_writer.h"
-#include "chat/time_stamps.h"
+#include "transcript/rtf_writer.h"
+#include "transcript/time_stamps.h"
 
 #include <QPointer>
 
@@ -45,3 +45,7 @@ private:
 };
 
 RtfSnapshot TakeTranscriptSnapshot(const TranscriptView& view);
+
+// Writes the whole content as shown, pictures included, as RTF in one go.
+// Throws std::runtime_error when the file cannot be written.
+void SaveTranscriptRtf(const TranscriptView& view, const QString& path);

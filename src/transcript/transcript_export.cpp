@@ -1,9 +1,10 @@
-#include "chat/transcript_export.h"
+#include "transcript/transcript_export.h"
 
-#include "chat/line_store.h"
-#include "chat/transcript_view.h"
+#include "transcript/line_store.h"
+#include "transcript/transcript_view.h"
 
 #include <QElapsedTimer>
+#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -11,6 +12,7 @@
 #include <QUrl>
 
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -176,4 +178,12 @@ RtfSnapshot TakeTranscriptSnapshot(const TranscriptView& view)
     while (!taker.CopySome(std::numeric_limits<int>::max())) {
     }
     return taker.Take();
+}
+
+void SaveTranscriptRtf(const TranscriptView& view, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !WriteRtf(TakeTranscriptSnapshot(view), file) || !file.commit())
+        throw std::runtime_error("Cannot save the chat to \"" + path.toStdString() +
+                                 "\": " + file.errorString().toStdString());
 }

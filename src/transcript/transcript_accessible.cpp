@@ -1,6 +1,6 @@
-#include "chat/transcript_accessible.h"
+#include "transcript/transcript_accessible.h"
 
-#include "chat/transcript_view.h"
+#include "transcript/transcript_view.h"
 
 #include <QAccessibleWidget>
 

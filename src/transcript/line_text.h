@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chat/line_style.h"
+#include "transcript/line_style.h"
 
 #include <QByteArray>
 #include <QString>

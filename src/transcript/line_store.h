@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chat/line_text.h"
+#include "transcript/line_text.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "chat/line_store.h"
+#include "transcript/line_store.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "chat/line_style.h"
+#include "transcript/line_style.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "chat/time_stamps.h"
+#include "transcript/time_stamps.h"
 
 #include "common/program_settings.h"
 

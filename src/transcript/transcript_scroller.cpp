@@ -1,7 +1,7 @@
-#include "chat/transcript_scroller.h"
+#include "transcript/transcript_scroller.h"
 
-#include "chat/line_layouts.h"
-#include "chat/line_store.h"
+#include "transcript/line_layouts.h"
+#include "transcript/line_store.h"
 
 #include <QAbstractScrollArea>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "chat/line_layouts.h"
+#include "transcript/line_layouts.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -9,8 +9,11 @@
 
 namespace {
 
-// Enough for every line of a full screen many times over.
-constexpr int kCachedLines = 4000;
+// Enough for every line of a tall screen a few times over. A laid out line
+// costs some kilobytes (about 3.5 KB for a short one), forty times what the
+// store keeps of it: twenty busy rooms with thousands of laid out lines each
+// held more for lines nobody looked at than for all their text.
+constexpr int kCachedLines = 512;
 
 const QColor kTimeStampColor(0x80, 0x80, 0x80);
 const QColor kMentionBackground(0xFF, 0xF1, 0xA8);

@@ -1,6 +1,6 @@
-#include "chat/transcript_selection.h"
+#include "transcript/transcript_selection.h"
 
-#include "chat/line_store.h"
+#include "transcript/line_store.h"
 
 #include <QTextBoundaryFinder>
 

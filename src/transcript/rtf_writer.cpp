@@ -1,4 +1,4 @@
-#include "chat/rtf_writer.h"
+#include "transcript/rtf_writer.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "chat/line_text.h"
+#include "transcript/line_text.h"
 
 #include <algorithm>
 #include <cstring>
