@@ -15,4 +15,6 @@ else
     cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" $CMAKE_ARGS >/dev/null
 fi
 cmake --build "$BUILD_DIR" -j"$(nproc)"
-cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 ${CTEST_ARGS:-}
+# The tests mostly wait (on servers, timers, the network): twice as many at
+# once as there are cores.
+cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(($(nproc) * 2))" ${CTEST_ARGS:-}
