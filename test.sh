@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds Talvessa and runs the whole test suite.
-# BUILD_DIR and CMAKE_ARGS may name another build (CI uses them for the sanitizer build).
+# BUILD_DIR, BUILD_TYPE and CMAKE_ARGS may name another build (CI uses them for
+# the sanitizer build); TEST_JOBS is how many tests run at once.
 set -e
 cd "$(dirname "$0")"
 sh scripts/install-deps.sh
@@ -16,5 +17,7 @@ else
 fi
 cmake --build "$BUILD_DIR" -j"$(nproc)"
 # The tests mostly wait (on servers, timers, the network; at two at once they
-# keep a fifth of one core busy): three at once for each core.
-cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(($(nproc) * 3))" ${CTEST_ARGS:-}
+# keep a fifth of one core busy): three at once for each core, unless
+# TEST_JOBS says otherwise.
+TEST_JOBS=${TEST_JOBS:-$(($(nproc) * 3))}
+cd "$BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$TEST_JOBS" ${CTEST_ARGS:-}
