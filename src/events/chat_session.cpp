@@ -6,7 +6,6 @@
 #include "model/chat_frame.h"
 #include "common/wire_text.h"
 #include "events/line_drain.h"
-#include "side/room_list_window.h"
 
 #include <QMetaObject>
 #include <QWidget>
@@ -113,7 +112,6 @@ void ChatSession::BeginLines()
 {
     draining_ = true;
     Model().BeginLines();
-    if (auto* list = qobject_cast<RoomListWindow*>(frame_.RoomListPane())) list->BeginLogBatch();
 }
 
 void ChatSession::EndLines()
@@ -124,7 +122,6 @@ void ChatSession::EndLines()
     for (const auto& v : views)
         if (v) v->EndBatch();
     Model().EndLines();
-    if (auto* list = qobject_cast<RoomListWindow*>(frame_.RoomListPane())) list->EndLogBatch();
     // Activating a child window costs more the more windows are open (the
     // area restacks every one): during a flood from many partners it waits
     // until the drain has caught up, instead of coming once per slice.

@@ -9,7 +9,6 @@
 #include "model/room.h"
 #include "protocol/stream/line_connection.h"
 #include "protocol/irc/text_util.h"
-#include "side/room_list_window.h"
 
 #include <QLineEdit>
 
@@ -17,8 +16,6 @@
 #include <vector>
 
 namespace {
-
-RoomListWindow* RoomListOf(ChatSession& session) { return qobject_cast<RoomListWindow*>(session.Frame().RoomListPane()); }
 
 // params without the space that the parser appends to it.
 std::string_view WithoutParserSpace(const std::string& params)
@@ -61,10 +58,9 @@ UserProfile ParseWhoReply(const std::string& params)
 
 void HandleRoomListEntry(ChatSession& session, const IrcMessage& line)
 {
-    RoomListWindow* list = RoomListOf(session);
     // A listing cut short by a disconnect leaves its rest in the queue: the
     // list was emptied for the new state, and those rooms are gone with it.
-    if (!list || session.Ending()) return;
+    if (session.Ending()) return;
     // After the first "#" (the whole of params when there is none), the
     // name up to and including its first space, the count up to the colon,
     // the topic after it; each keeps the spaces the cuts leave.
@@ -76,29 +72,27 @@ void HandleRoomListEntry(ChatSession& session, const IrcMessage& line)
     const std::size_t colon = after.find(':');
     const std::string count = after.substr(0, colon);
     const std::string topic = colon == std::string::npos ? std::string() : after.substr(colon + 1);
-    list->AddRoomRow(ShownWireText(name), ShownWireText(topic), ShownWireText(count), name);
+    session.Model().ListRoom(ShownWireText(name), ShownWireText(topic), ShownWireText(count), name);
 }
 
 void HandleChannelCount(ChatSession& session, const IrcMessage& line)
 {
-    RoomListWindow* list = RoomListOf(session);
     const std::size_t space = line.params.find(' ');
-    if (!list || space == std::string::npos) return;
+    if (space == std::string::npos) return;
     const std::size_t colon = line.params.find(':', space);
     const std::string count = line.params.substr(space, colon == std::string::npos ? std::string::npos : colon - space);
-    list->SetTotalChannels(ShownWireText(text::Trim(count)));
+    session.Model().SetRoomTotal(ShownWireText(text::Trim(count)));
 }
 
 void HandleUserCount(ChatSession& session, const IrcMessage& line)
 {
-    RoomListWindow* list = RoomListOf(session);
     static const std::string kIHave = ":I have ";
     const std::string_view params = WithoutParserSpace(line.params);
     const std::size_t at = params.find(kIHave);
-    if (!list || at == std::string_view::npos) return;
+    if (at == std::string_view::npos) return;
     std::string_view count = params.substr(at + kIHave.size());
     count = count.substr(0, count.find(' '));
-    list->SetTotalUsers(ShownWireText(text::Trim(std::string(count))));
+    session.Model().SetUserTotal(ShownWireText(text::Trim(std::string(count))));
 }
 
 void HandleWhoReply(ChatSession& session, const IrcMessage& line)

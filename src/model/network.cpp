@@ -106,6 +106,13 @@ Room* Network::RoomOfLine(const std::string& wireName) const
     return RoomTakingLines(FromWire(wireName));
 }
 
+void Network::BeginLines()
+{
+    if (std::exchange(inLines_, true))
+        return;
+    emit LinesBegun();
+}
+
 void Network::EndLines()
 {
     if (!std::exchange(inLines_, false))

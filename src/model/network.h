@@ -66,9 +66,18 @@ public:
 
     // The handlers' bracket around the lines they handle in one go: a window
     // that shows a line meanwhile may hold its layout until LinesEnded.
-    void BeginLines() { inLines_ = true; }
+    void BeginLines();
     void EndLines();
     bool InLines() const { return inLines_; }
+
+    // The server's room list as its lines come (wireName: the name's bytes
+    // as sent, for the join), and its totals of rooms and users.
+    void ListRoom(const QString& name, const QString& topic, const QString& users, const std::string& wireName)
+    {
+        emit RoomListed(name, topic, users, wireName);
+    }
+    void SetRoomTotal(const QString& count) { emit RoomTotalKnown(count); }
+    void SetUserTotal(const QString& count) { emit UserTotalKnown(count); }
 
 signals:
     void ConnectionStateChanged(Network::State state);
@@ -78,7 +87,11 @@ signals:
     void RoomRemoved(Room* room);
     void ConversationAdded(Conversation* conversation);
     void ConversationRemoved(Conversation* conversation);
+    void LinesBegun();
     void LinesEnded();
+    void RoomListed(const QString& name, const QString& topic, const QString& users, const std::string& wireName);
+    void RoomTotalKnown(const QString& count);
+    void UserTotalKnown(const QString& count);
 
 private:
     State state_ = State::Disconnected;

@@ -1,4 +1,5 @@
 #include "side/room_list_window.h"
+#include "model/network.h"
 
 #include "common/line_sender.h"
 
@@ -221,6 +222,23 @@ void RoomListWindow::AddToLog(const QStringList& lines)
     // The last line stays open: a line break goes before each new line.
     SetSelStart(*log_, log_->TextLength());
     SetSelText(*log_, (log_->TextLength() > 0 ? QStringLiteral("\n") : QString()) + shown.join(QLatin1Char('\n')));
+}
+
+void RoomListWindow::SetFrame(ChatFrame* frame)
+{
+    if (frame_) disconnect(&frame_->NetworkModel(), nullptr, this, nullptr);
+    frame_ = frame;
+    if (!frame) return;
+    Network& network = frame->NetworkModel();
+    // The log lays out once for each run of lines the handlers take in one go.
+    connect(&network, &Network::LinesBegun, this, &RoomListWindow::BeginLogBatch);
+    connect(&network, &Network::LinesEnded, this, &RoomListWindow::EndLogBatch);
+    connect(&network, &Network::RoomListed, this,
+            [this](const QString& name, const QString& topic, const QString& users, const std::string& wireName) {
+                AddRoomRow(name, topic, users, wireName);
+            });
+    connect(&network, &Network::RoomTotalKnown, this, &RoomListWindow::SetTotalChannels);
+    connect(&network, &Network::UserTotalKnown, this, &RoomListWindow::SetTotalUsers);
 }
 
 void RoomListWindow::BeginLogBatch() { ++logBatchDepth_; }

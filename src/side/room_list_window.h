@@ -42,7 +42,8 @@ public:
     LineConnection* Connection() const { return connection_; }
 
     // The frame, for opening room windows from the list.
-    void SetFrame(ChatFrame* frame) { frame_ = frame; }
+    // The frame, whose network's room list and runs of lines the window follows.
+    void SetFrame(ChatFrame* frame);
 
     // The server log, a transcript of plain lines; read-only, never
     // cleared, but like every transcript it keeps only its last
