@@ -106,8 +106,7 @@ void HandleQuit(ChatSession& session, const IrcMessage& line)
     const QString nick = ShownWireText(line.nick);
     const QString text = nick + QStringLiteral(" has lost connection. ") + ShownWireText(line.params);
     // Written only where the user was listed.
-    for (Room* room : session.Model().Rooms())
-        if (room->RemoveMember(nick)) AppendStatus(*room, ChatLineKind::Left, text);
+    for (Room* room : session.Model().UserQuit(nick)) AppendStatus(*room, ChatLineKind::Left, text);
     HandlePrivatePartnerQuit(session, line);
 }
 
